@@ -1,0 +1,22 @@
+// What an export needs from whoever started it: a folder picker, message boxes and a
+// progress bar. The window answers with Qt dialogs, the command line with stderr,
+// the tests with doubles.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace brenmoor::exporting {
+
+class ExportUi {
+public:
+    virtual ~ExportUi() = default;
+    // The chosen folder, or the empty text when the user cancels.
+    virtual std::string browseForFolder(const std::string& prompt) = 0;
+    // A message box titled "Brenmoor" with an OK button only; returns when closed.
+    virtual void showMessage(const std::string& text) = 0;
+    virtual void setProgressRange(std::int64_t minimum, std::int64_t maximum) = 0;
+    virtual void setProgressValue(std::int64_t value) = 0;
+};
+
+} // namespace brenmoor::exporting

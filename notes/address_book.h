@@ -1,0 +1,99 @@
+// The address book: the contacts of a Notes personal address book exported as DXL
+// (Domino XML). The view "Contacts" is every <document form='Person'> child of the
+// <database> root, in file order; each one is a ContactDocument read by item name.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "notes/contact_items.h"
+
+namespace brenmoor::notes {
+
+// Any failure to read the book. what() is a complete sentence for the user and
+// names the file.
+class NotesError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct Date {
+    int year = 0;
+    int month = 0; // 1..12
+    int day = 0;   // 1..31
+    friend bool operator==(const Date&, const Date&) = default;
+};
+
+// The first value of one item, kept in the form the file recorded it.
+struct ItemValue {
+    enum class Kind : std::uint8_t { Empty, Text, Number, DateTime, RichText };
+    Kind kind = Kind::Empty;
+    std::string text; // Text/RichText: the text (UTF-8); Number: the number as written in the file;
+                      // DateTime: the DXL date-time as written (e.g. 19700102T150405,00+01)
+};
+
+// One contact: its items by name. Names compare without regard to case; where a
+// document has two items of one name, the first counts.
+class ContactDocument {
+public:
+    ContactDocument() = default;
+    explicit ContactDocument(std::vector<std::pair<std::string, ItemValue>> items);
+
+    // The item's first value as text (UTF-8), formatted for the current locale;
+    // the empty text where the document lacks the item.
+    std::string itemText(std::string_view name) const;
+    std::string itemText(ContactItem item) const { return itemText(notesName(item)); }
+
+    // The item's first value as a calendar date: a date-time, or a text that reads
+    // as a date (ISO yyyy-mm-dd or the locale's short date). Nothing otherwise.
+    std::optional<Date> itemDate(std::string_view name) const;
+    std::optional<Date> itemDate(ContactItem item) const { return itemDate(notesName(item)); }
+
+    const ItemValue* find(std::string_view name) const;
+    const std::vector<std::pair<std::string, ItemValue>>& items() const { return items_; }
+
+private:
+    std::vector<std::pair<std::string, ItemValue>> items_;
+};
+
+// One opened address book. Every operation of the program opens its own and drops
+// it when done; opening is cheap (no full parse).
+class AddressBook {
+public:
+    // Opens the file; throws NotesError when it is missing, unreadable, a Notes
+    // database (.nsf) rather than its DXL export, or not a DXL database.
+    explicit AddressBook(const std::string& path);
+    ~AddressBook();
+    AddressBook(const AddressBook&) = delete;
+    AddressBook& operator=(const AddressBook&) = delete;
+
+    const std::string& path() const;
+
+    // Number of contacts in the view. Throws NotesError on malformed XML.
+    std::int64_t entryCount();
+
+    // The walk in view order: the first document, then each next one; nothing
+    // after the last. Throws NotesError on malformed XML.
+    std::optional<ContactDocument> firstDocument();
+    std::optional<ContactDocument> nextDocument();
+
+    // The document at 1-based position n of the view, or nothing where the view
+    // has no such position. Does not parse the whole book.
+    std::optional<ContactDocument> documentAt(std::int64_t n);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// The display name of a contact in the tree: first name, a space, middle initial,
+// a space, last name, with leading and trailing spaces removed.
+std::string displayName(const ContactDocument& doc);
+
+} // namespace brenmoor::notes

@@ -1,0 +1,52 @@
+// Property values as the lists-tables-properties layer stores them: a property tag
+// (id and type) and the value's bytes in the file's little-endian form.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brenmoor::pst::ltp {
+
+using Bytes = std::vector<std::uint8_t>;
+
+enum PropType : std::uint16_t {
+    PT_SHORT = 0x0002,
+    PT_LONG = 0x0003,
+    PT_DOUBLE = 0x0005,
+    PT_BOOLEAN = 0x000B,
+    PT_LONGLONG = 0x0014,
+    PT_UNICODE = 0x001F,
+    PT_SYSTIME = 0x0040,
+    PT_CLSID = 0x0048,
+    PT_BINARY = 0x0102,
+    PT_MV_LONG = 0x1003,
+    PT_MV_UNICODE = 0x101F,
+    PT_MV_BINARY = 0x1102,
+};
+
+using PropTag = std::uint32_t;
+constexpr PropTag makeTag(std::uint16_t id, PropType type) { return (PropTag(id) << 16) | type; }
+constexpr std::uint16_t tagId(PropTag tag) { return std::uint16_t(tag >> 16); }
+constexpr PropType tagType(PropTag tag) { return PropType(tag & 0xFFFF); }
+
+// A value's bytes as stored: fixed-size types their little-endian bytes (PT_BOOLEAN one
+// byte), PT_UNICODE UTF-16LE without terminator, PT_BINARY the bytes, multi-valued
+// types in the format's multi-value layout.
+struct PropValue {
+    PropType type = PT_LONG;
+    Bytes data;
+
+    static PropValue int32(std::int32_t v);
+    static PropValue int64(std::int64_t v);
+    static PropValue boolean(bool v);
+    static PropValue unicode(std::string_view utf8);
+    static PropValue systime(std::uint64_t filetime); // 100 ns since 1601-01-01 UTC
+    static PropValue binary(Bytes bytes);
+    static PropValue clsid(const std::uint8_t (&guid)[16]);
+    static PropValue multiUnicode(const std::vector<std::string>& utf8);
+    static PropValue multiBinary(const std::vector<Bytes>& values);
+};
+
+} // namespace brenmoor::pst::ltp
