@@ -1,0 +1,34 @@
+// The one export procedure every format shares: check the book is chosen, ask for the
+// folder, open the book, walk its contacts in view order through the format's writer
+// with progress, and report completion.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "export/export_ui.h"
+#include "export/format_writer.h"
+
+namespace brenmoor::exporting {
+
+enum class Format { Pst, Csv, Vcard, Html, Txt };
+
+// The writer of a format.
+std::unique_ptr<FormatWriter> makeWriter(Format format);
+
+class ExportRun {
+public:
+    enum class Outcome { NoBook, Cancelled, Completed, Failed };
+
+    explicit ExportRun(ExportUi& ui);
+
+    // Runs one export of the book named by bookPath (the text of the path box).
+    // Every message reaches the user through the ExportUi; returns when done.
+    Outcome run(Format format, const std::string& bookPath);
+
+private:
+    ExportUi& ui_;
+};
+
+} // namespace brenmoor::exporting
