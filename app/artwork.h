@@ -1,0 +1,38 @@
+// The program's pictures: the main window's banner, the two tree pictures, the program
+// icon and the backgrounds of the save format dialog and the about box. Everything is
+// drawn here in code, so the program ships no image files; each call paints afresh.
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+#include <QRect>
+#include <QString>
+
+namespace brenmoor::app {
+
+// The maker's details that the about box's picture shows.
+inline constexpr const char* kProductName = "Brenmoor";
+inline constexpr const char* kProductVersion = "1.0";
+inline constexpr const char* kMakerName = "Qalder Software";
+inline constexpr const char* kSupportEmail = "support@qalder.example";
+inline constexpr const char* kMakerWebsite = "https://www.qalder.example/";
+
+// 904 x 79: the strip across the top of the main window.
+QPixmap bannerPicture();
+// 16 x 16: the address book at the root of the contact tree.
+QPixmap addressBookPicture();
+// 16 x 16: a contact card, for every contact in the tree.
+QPixmap contactCardPicture();
+// The logo at the usual icon sizes, for the windows and the desktop.
+QIcon programIcon();
+
+// 404 x 442: the save format dialog's background, a banner with the five format badges
+// over a framed white panel that holds the choices.
+QPixmap saveDialogPicture();
+// 404 x 314: the about box's background, carrying all of its text.
+QPixmap aboutPicture();
+// Where aboutPicture() writes the web address, in pixels; the about box lays its click
+// area over exactly this line.
+inline constexpr QRect kAboutWebAddressLine{72, 256, 201, 9};
+
+} // namespace brenmoor::app
