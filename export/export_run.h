@@ -27,8 +27,12 @@ public:
     // Every message reaches the user through the ExportUi; returns when done.
     Outcome run(Format format, const std::string& bookPath);
 
+    // The writer's result path (the PST store) of the last completed run, else "".
+    const std::string& resultPath() const { return resultPath_; }
+
 private:
     ExportUi& ui_;
+    std::string resultPath_;
 };
 
 } // namespace brenmoor::exporting

@@ -1,0 +1,43 @@
+// The name of a contact's own file, built from its names and its running number.
+#include "export/contact_file_name.h"
+
+namespace brenmoor::exporting {
+
+namespace {
+
+bool refusedInFileName(unsigned char c) {
+    switch (c) {
+    case ' ': case '/': case '\\': case ':': case '*': case '?': case '"': case '<':
+    case '>': case '|':
+        return true;
+    default:
+        return c < 0x20 || c == 0x7F;
+    }
+}
+
+bool continuationByte(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+} // namespace
+
+std::string contactFileName(std::string_view firstName, std::string_view lastName,
+                            std::int64_t runningNumber, std::string_view extension) {
+    std::string tail = "_" + std::to_string(runningNumber);
+    tail += extension;
+
+    std::string name;
+    name.reserve(firstName.size() + lastName.size() + tail.size());
+    name += firstName;
+    name += lastName;
+    for (char& c : name)
+        if (refusedInFileName(static_cast<unsigned char>(c))) c = '_';
+
+    const std::size_t room = kMaxFileNameBytes > tail.size() ? kMaxFileNameBytes - tail.size() : 0;
+    if (name.size() > room) {
+        std::size_t cut = room;
+        while (cut > 0 && continuationByte(static_cast<unsigned char>(name[cut]))) --cut;
+        name.resize(cut);
+    }
+    return name + tail;
+}
+
+} // namespace brenmoor::exporting

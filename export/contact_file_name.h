@@ -1,0 +1,21 @@
+// The name of a contact's own file (text and HTML exports): first name, last name,
+// "_", running number and extension, made safe to create on Linux and Windows alike.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace brenmoor::exporting {
+
+// Longest file name, in bytes, that the common file systems accept.
+inline constexpr std::size_t kMaxFileNameBytes = 255;
+
+// firstName + lastName + "_" + runningNumber + extension (extension with its dot).
+// Spaces, path separators, characters Windows refuses (: * ? " < > |) and control
+// characters become "_"; a name part too long for kMaxFileNameBytes is cut at a
+// UTF-8 character boundary, keeping "_", the number and the extension.
+std::string contactFileName(std::string_view firstName, std::string_view lastName,
+                            std::int64_t runningNumber, std::string_view extension);
+
+} // namespace brenmoor::exporting

@@ -1,0 +1,123 @@
+// The CSV export. Commas are deleted from every value, so a plain value never needs
+// quotes; a value holding a double quote or a line break is quoted with its quotes
+// doubled, so every record has 41 fields for any CSV reader.
+#include "export/csv_writer.h"
+
+#include <array>
+
+#include "export/output_file.h"
+
+namespace brenmoor::exporting {
+
+namespace {
+
+using notes::ContactItem;
+
+struct Column {
+    std::string_view label;
+    ContactItem item;
+};
+
+// The labels keep their odd spaces and two styles: readers match on them.
+constexpr std::array<Column, 41> kColumns{{
+    {"First Name", ContactItem::FirstName},
+    {"Middle Name", ContactItem::MiddleInitial},
+    {"Last Name", ContactItem::LastName},
+    {"Title", ContactItem::Title},
+    {"Suffix", ContactItem::Suffix},
+    {"Email 1 Address", ContactItem::MailAddress},
+    {" Company Name", ContactItem::CompanyName},
+    {"Job Title", ContactItem::JobTitle},
+    {"Business Address Street", ContactItem::OfficeStreetAddress},
+    {" Business Address City", ContactItem::OfficeCity},
+    {"Business Address State", ContactItem::OfficeState},
+    {"Business Address Postal Code", ContactItem::OfficeZip},
+    {"Business Address Country", ContactItem::OfficeCountry},
+    {" Business Telephone Number", ContactItem::OfficePhoneNumber},
+    {"Business Fax Number", ContactItem::OfficeFaxPhoneNumber},
+    {"Mobile Telephone Number", ContactItem::CellPhoneNumber},
+    {"PagerNumber", ContactItem::PhoneNumber_6},
+    {"Email1Address", ContactItem::MiscPhone1},
+    {"Email2Address", ContactItem::MiscPhone2},
+    {"Email3Address", ContactItem::MiscPhone3},
+    {"OfficeLocation", ContactItem::Location},
+    {"WebPage", ContactItem::WebSite},
+    {"Department", ContactItem::Department},
+    {"ManagerName", ContactItem::Manager},
+    {"AssistantName", ContactItem::Assistant},
+    {"HomeAddressStreet", ContactItem::StreetAddress},
+    {"HomeAddressCity", ContactItem::City},
+    {"HomeAddressState", ContactItem::State},
+    {"HomeAddressPostalCode ", ContactItem::Zip},
+    {"HomeAddressCountry", ContactItem::Country},
+    {"Spouse", ContactItem::Spouse},
+    {"Children", ContactItem::Children},
+    {"HomeTelephoneNumber", ContactItem::PhoneNumber},
+    {"HomeFaxNumber", ContactItem::HomeFaxPhoneNumber},
+    {"Birthday", ContactItem::Birthday},
+    {"Anniversary", ContactItem::Anniversary},
+    {"Notes", ContactItem::Comment},
+    {"FullName", ContactItem::FullName},
+    {"NickName", ContactItem::ShortName},
+    {"PersonalHomePage", ContactItem::MailDomain},
+    {"Categories", ContactItem::Categories},
+}};
+
+void appendField(std::string& line, const std::string& value) {
+    std::string cleaned;
+    cleaned.reserve(value.size());
+    for (char c : value)
+        if (c != ',') cleaned += c;
+    if (cleaned.find_first_of("\"\r\n") == std::string::npos) {
+        line += cleaned;
+        return;
+    }
+    line += '"';
+    for (char c : cleaned) {
+        if (c == '"') line += '"';
+        line += c;
+    }
+    line += '"';
+}
+
+class CsvWriter final : public FormatWriter {
+public:
+    void open(const std::string& folder) override {
+        file_.create(outputPath(folder, kCsvFileName));
+        file_.append(csvHeaderLine());
+    }
+    void writeContact(const notes::ContactDocument& doc, std::int64_t) override {
+        file_.append(csvContactLine(doc));
+    }
+    void close() override { file_.close(); }
+
+private:
+    OutputFile file_;
+};
+
+} // namespace
+
+std::string csvHeaderLine() {
+    std::string line;
+    for (const Column& column : kColumns) {
+        if (!line.empty()) line += ',';
+        line += column.label;
+    }
+    return line + "\r\n";
+}
+
+std::string csvContactLine(const notes::ContactDocument& doc) {
+    std::string line;
+    line.reserve(256);
+    bool first = true;
+    for (const Column& column : kColumns) {
+        if (!first) line += ',';
+        first = false;
+        appendField(line, doc.itemText(column.item));
+    }
+    return line + "\r\n";
+}
+
+std::unique_ptr<FormatWriter> makeCsvWriter() { return std::make_unique<CsvWriter>(); }
+
+} // namespace brenmoor::exporting

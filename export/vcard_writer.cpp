@@ -1,0 +1,145 @@
+// The vCard export. Values go in as they are, with no escaping or folding; a line whose
+// values hold a line break is written quoted-printable (the address labels always are),
+// and a line whose values hold non-ASCII text says CHARSET=UTF-8, so vCard readers get
+// every value back whole.
+#include "export/vcard_writer.h"
+
+#include <vector>
+
+#include "export/line_breaks.h"
+#include "export/output_file.h"
+
+namespace brenmoor::exporting {
+
+namespace {
+
+using notes::ContactItem;
+
+// A piece of a card line: fixed text, or the value of an item.
+struct Piece {
+    std::string_view text;
+    ContactItem item = ContactItem::FirstName;
+    bool isItem = false;
+};
+
+Piece text(std::string_view t) { return {t, ContactItem::FirstName, false}; }
+Piece item(ContactItem i) { return {{}, i, true}; }
+
+struct CardLine {
+    std::string_view property;   // name and type parameters, before ":"
+    bool quotedPrintable;        // always written quoted-printable
+    std::vector<Piece> pieces;   // the value part after ":"
+};
+
+// The card, line by line, between BEGIN:VCARD/VERSION:2.1 and END:VCARD.
+const std::vector<CardLine>& cardLines() {
+    using I = ContactItem;
+    static const std::vector<CardLine> lines{
+        {"N", false, {item(I::LastName), text(";"), item(I::FirstName), text("; "), item(I::MiddleInitial)}},
+        {"FN", false, {item(I::FullName)}},
+        {"ORG", false, {item(I::CompanyName), text(";"), item(I::Department)}},
+        {"TITLE", false, {item(I::Title)}},
+        {"NOTE", false, {item(I::Comment)}},
+        {"ADR;WORK", false,
+         {text(";"), item(I::Location), text(";"), item(I::OfficeStreetAddress), text(" ;"),
+          item(I::OfficeCity), text(";"), item(I::OfficeState), text("; "), item(I::OfficeZip),
+          text(";"), item(I::OfficeCountry)}},
+        {"LABEL;WORK", true,
+         {text("BusinessOffice=0D=0A"), item(I::OfficeStreetAddress), text("=0D=0A"),
+          item(I::OfficeCity), text(", "), item(I::OfficeState), text(" "), item(I::OfficeZip),
+          text("=0D=0A"), item(I::OfficeCountry)}},
+        {"ADR;HOME", false,
+         {text(";;"), item(I::StreetAddress), text(";"), item(I::City), text(";"), item(I::State),
+          text(";"), item(I::Zip), text(";"), item(I::Country), text(" ")}},
+        {"LABEL;HOME", true,
+         {item(I::StreetAddress), text("=0D=0A"), item(I::City), text(","), item(I::State),
+          text(" "), item(I::Zip), text("=0D=0A"), item(I::Country), text(" ")}},
+        {"TEL;WORK;VOICE", false, {item(I::OfficePhoneNumber)}},
+        {"TEL;HOME;VOICE", false, {item(I::PhoneNumber)}},
+        {"TEL;CELL;VOICE", false, {item(I::CellPhoneNumber)}},
+        {"TEL;PAGER;VOICE", false, {item(I::PersPager)}},
+        {"TEL;WORK;FAX", false, {item(I::OfficeFaxPhoneNumber)}},
+        {"TEL;HOME;FAX", false, {item(I::HomeFaxPhoneNumber)}},
+        {"URL;HOME", false, {item(I::WebSite)}},
+        {"URL;WORK", false, {item(I::WebSite)}},
+        {"BDAY", false, {item(I::Birthday)}},
+        {"EMAIL;PREF;INTERNET", false, {item(I::MailAddress), text(" ")}},
+    };
+    return lines;
+}
+
+bool holdsNonAscii(std::string_view value) {
+    for (char c : value)
+        if (static_cast<unsigned char>(c) >= 0x80) return true;
+    return false;
+}
+
+void appendQuotedPrintable(std::string& out, std::string_view value) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        auto c = static_cast<unsigned char>(value[i]);
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < value.size() && value[i + 1] == '\n') ++i;
+            out += "=0D=0A";
+        } else if (c == '=' || c < 0x20 || c >= 0x7F) {
+            out += '=';
+            out += kHex[c >> 4];
+            out += kHex[c & 0x0F];
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+}
+
+class VcardWriter final : public FormatWriter {
+public:
+    void open(const std::string& folder) override {
+        file_.create(outputPath(folder, kVcardFileName));
+    }
+    void writeContact(const notes::ContactDocument& doc, std::int64_t) override {
+        file_.append(vcardCard(doc));
+    }
+    void close() override { file_.close(); }
+
+private:
+    OutputFile file_;
+};
+
+} // namespace
+
+std::string vcardCard(const notes::ContactDocument& doc) {
+    std::string card = "BEGIN:VCARD\r\nVERSION:2.1\r\n";
+    std::vector<std::string> values;
+    for (const CardLine& line : cardLines()) {
+        values.clear();
+        bool quoted = line.quotedPrintable;
+        bool utf8 = false;
+        for (const Piece& piece : line.pieces) {
+            if (!piece.isItem) continue;
+            values.push_back(doc.itemText(piece.item));
+            quoted = quoted || holdsLineBreak(values.back());
+            utf8 = utf8 || holdsNonAscii(values.back());
+        }
+
+        card += line.property;
+        if (utf8) card += ";CHARSET=UTF-8";
+        if (quoted) card += ";ENCODING=QUOTED-PRINTABLE";
+        card += ':';
+        std::size_t next = 0;
+        for (const Piece& piece : line.pieces) {
+            if (!piece.isItem)
+                card += piece.text;
+            else if (quoted)
+                appendQuotedPrintable(card, values[next++]);
+            else
+                card += values[next++];
+        }
+        card += "\r\n";
+    }
+    card += "END:VCARD\r\n";
+    return card;
+}
+
+std::unique_ptr<FormatWriter> makeVcardWriter() { return std::make_unique<VcardWriter>(); }
+
+} // namespace brenmoor::exporting
