@@ -354,15 +354,13 @@ QPixmap aboutPicture()
              uiFont(11), kMist);
 
     paintLogo(painter, QRectF(26, 94, 80, 80));
-    drawText(painter, QRectF(124, 96, 260, 26),
+    drawText(painter, QRectF(124, 100, 260, 28),
              productName() + QStringLiteral(" ") + QString::fromLatin1(kProductVersion),
-             uiFont(19, QFont::Bold), kInk);
-    drawText(painter, QRectF(124, 122, 260, 18), QStringLiteral("Version ") + QString::fromLatin1(kProductVersion),
-             uiFont(12), kMuted);
-    drawText(painter, QRectF(124, 146, 260, 18), QString::fromLatin1(kMakerName), uiFont(13, QFont::DemiBold),
+             uiFont(20, QFont::Bold), kInk);
+    drawText(painter, QRectF(124, 134, 260, 18), QString::fromLatin1(kMakerName), uiFont(13, QFont::DemiBold),
              kInk);
-    drawText(painter, QRectF(124, 164, 260, 16),
-             QStringLiteral("Copyright \u00a9 Qalder Software"), uiFont(11), kMuted);
+    drawText(painter, QRectF(124, 153, 260, 16), QStringLiteral("Copyright \u00a9 2026 Qalder Software"),
+             uiFont(11), kMuted);
 
     painter.setPen(QPen(QColor(0xcb, 0xd5, 0xe0), 1.0));
     painter.drawLine(QPointF(24, 200.5), QPointF(380, 200.5));

@@ -1,0 +1,167 @@
+// The save format dialog's controls, laid out in twips as the form was designed (15 twips
+// to a pixel), over the background picture, and its two commands.
+#include "app/save_dialog.h"
+
+#include "app/artwork.h"
+#include "app/prompts.h"
+
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <algorithm>
+
+namespace brenmoor::app {
+namespace {
+
+constexpr QRect fromTwips(int left, int top, int width, int height)
+{
+    return {left / 15, top / 15, width / 15, height / 15};
+}
+
+struct FormRow {
+    const char* label;
+    int top;   // twips
+};
+
+const std::array<FormRow, 5> kFormRows{{
+    {"Save as PST (Outlook 2010,2007,2003,2002,2000,97)", 3240},
+    {"Save as CSV", 3720},
+    {"Save as vCard (.vcf)", 4200},
+    {"Save as HTML", 4680},
+    {"Save as TXT format", 5160},
+}};
+
+// The dialog's font, made smaller where needed so that every row's text fits its label.
+QFont fittingFont(QFont font, int width)
+{
+    auto widest = [](const QFont& f) {
+        const QFontMetrics metrics(f);
+        int result = 0;
+        for (const FormRow& row : kFormRows)
+            result = std::max(result, metrics.horizontalAdvance(QString::fromLatin1(row.label)));
+        return result;
+    };
+    for (int step = 0; step < 20 && widest(font) > width; ++step) {
+        if (font.pixelSize() > 0)
+            font.setPixelSize(font.pixelSize() - 1);
+        else
+            font.setPointSizeF(font.pointSizeF() - 0.25);
+    }
+    return font;
+}
+
+} // namespace
+
+Dialog::Dialog(Prompts& prompts, std::array<std::function<void()>, 5> commands, QWidget* parent)
+    : QDialog(parent), prompts_(prompts), commands_(std::move(commands)),
+      background_(saveDialogPicture()), options_(new QButtonGroup(this))
+{
+    setObjectName(QStringLiteral("Dialog"));
+    setWindowTitle(QStringLiteral("Save NSF Contacts As"));
+    setWindowIcon(programIcon());
+    setFixedSize(fromTwips(0, 0, 6030, 6630).size());
+
+    auto* convert = new QPushButton(QStringLiteral("Convert"), this);
+    convert->setObjectName(QStringLiteral("OKButton"));
+    convert->setGeometry(fromTwips(1080, 6000, 1335, 375));
+    convert->setDefault(true);
+    connect(convert, &QPushButton::clicked, this, &Dialog::OKButton_Click);
+
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("CancelButton"));
+    cancel->setGeometry(fromTwips(3000, 6000, 1215, 375));
+    connect(cancel, &QPushButton::clicked, this, &Dialog::CancelButton_Click);
+
+    // One exclusive group that starts with nothing chosen: a click on a row's text does
+    // not choose it, only a click on the option itself does.
+    options_->setExclusive(true);
+    const QRect labelArea = fromTwips(840, 0, 4575, 375);
+    const QFont labelFont = fittingFont(font(), labelArea.width() - 2);
+    QWidget* previous = cancel;
+    setTabOrder(convert, cancel);
+    for (int i = 0; i < int(kFormRows.size()); ++i) {
+        auto* option = new QRadioButton(this);
+        option->setObjectName(QStringLiteral("Option1_%1").arg(i));
+        option->setGeometry(fromTwips(480, kFormRows[i].top, 255, 255));
+        option->setAutoFillBackground(true);
+        option->setBackgroundRole(QPalette::Base);
+        option->setAccessibleName(QString::fromLatin1(kFormRows[i].label));
+        options_->addButton(option, i);
+        setTabOrder(previous, option);
+        previous = option;
+
+        auto* label = new QLabel(QString::fromLatin1(kFormRows[i].label), this);
+        label->setObjectName(QStringLiteral("Label1_%1").arg(i));
+        label->setGeometry(fromTwips(840, kFormRows[i].top, 4575, 375));
+        label->setTextFormat(Qt::PlainText);
+        label->setFont(labelFont);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    }
+    convert->setFocus();
+}
+
+int Dialog::chosenForm() const
+{
+    return options_->checkedId();
+}
+
+void Dialog::OKButton_Click()
+{
+    const int chosen = chosenForm();
+    if (chosen < 0) {
+        prompts_.message(this, QGuiApplication::applicationDisplayName(),
+                         QStringLiteral("Please choose contact saving type"));
+        return;
+    }
+    // The export runs with the dialog still up; it is hidden once the command returns,
+    // however the command ended.
+    QPointer<Dialog> self(this);
+    if (commands_[chosen])
+        commands_[chosen]();
+    if (!self || unloading_)
+        return;
+    setResult(QDialog::Accepted);
+    hide();
+}
+
+void Dialog::CancelButton_Click()
+{
+    unload();
+}
+
+void Dialog::reject()
+{
+    unload();
+}
+
+void Dialog::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    unload();
+}
+
+void Dialog::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, background_);
+}
+
+void Dialog::unload()
+{
+    if (unloading_)
+        return;
+    unloading_ = true;
+    emit unloaded();
+    setResult(QDialog::Rejected);
+    hide();
+    deleteLater();
+}
+
+} // namespace brenmoor::app

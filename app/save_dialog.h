@@ -1,0 +1,61 @@
+// The save format dialog: the user picks one of the five output forms and Convert runs
+// that form's export command of the main window. The dialog exports nothing itself.
+//
+// Lifetime, as the main window relies on it:
+// - Create it on the first Save and show it modally (exec()). It starts with no form chosen.
+// - Convert with a form chosen runs commands[i] while the dialog is still up, then hides it
+//   (exec() returns QDialog::Accepted). It stays alive and shows the same choice next time,
+//   so keep the pointer and exec() the same dialog again.
+// - Convert with no form chosen says "Please choose contact saving type" and stays open.
+// - Cancel, Escape or the window frame's close unload it: it emits unloaded(), hides
+//   (exec() returns QDialog::Rejected) and deletes itself with deleteLater(). Hold it in a
+//   QPointer and create a new one, with no form chosen, at the next Save.
+#pragma once
+
+#include <QDialog>
+#include <QPixmap>
+
+#include <array>
+#include <functional>
+
+class QButtonGroup;
+
+namespace brenmoor::app {
+
+class Prompts;
+
+class Dialog : public QDialog {
+    Q_OBJECT
+public:
+    // commands[i] is the export command of form i: PST, CSV, vCard, HTML, TXT.
+    Dialog(Prompts& prompts, std::array<std::function<void()>, 5> commands, QWidget* parent = nullptr);
+
+    // The chosen form's index, or -1 while none is chosen.
+    int chosenForm() const;
+
+    // Convert: runs the chosen form's command, then hides the dialog.
+    void OKButton_Click();
+    // Cancel: unloads the dialog.
+    void CancelButton_Click();
+    // Escape ends up here too: it unloads the dialog like Cancel.
+    void reject() override;
+
+signals:
+    // The dialog is going away and its choice with it.
+    void unloaded();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void unload();
+
+    Prompts& prompts_;
+    std::array<std::function<void()>, 5> commands_;
+    QPixmap background_;
+    QButtonGroup* options_;
+    bool unloading_ = false;
+};
+
+} // namespace brenmoor::app
