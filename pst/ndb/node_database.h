@@ -74,6 +74,11 @@ public:
     void putNode(Nid nid, Nid parentNid, const NodeContent& content);
     bool hasNode(Nid nid) const;
 
+    // A NID of that type not yet used in this store (the header's next-NID counters
+    // advance with it, and with every node put). Folders and their hierarchy,
+    // contents and associated contents tables share one counter, as Outlook keeps them.
+    Nid allocateNid(NidType type);
+
     // Writes the node and block B-trees, the allocation maps, the density list and
     // the header, and flushes. The writer may take more nodes afterwards and commit
     // again.

@@ -1,0 +1,36 @@
+// The store file as the writer sees it: created exclusively, written at offsets through
+// a buffer that gathers consecutive writes, read back where the writer needs what it
+// wrote. Every failure throws std::runtime_error with the system's reason.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace brenmoor::pst::ndb {
+
+class FileOutput {
+public:
+    explicit FileOutput(const std::string& path); // fails if the file exists
+    ~FileOutput();
+    FileOutput(const FileOutput&) = delete;
+    FileOutput& operator=(const FileOutput&) = delete;
+
+    void write(std::uint64_t offset, const std::uint8_t* data, std::size_t size);
+    void read(std::uint64_t offset, std::uint8_t* data, std::size_t size);
+    void flush();
+    void resize(std::uint64_t size);
+    void sync();
+    const std::string& path() const { return path_; }
+
+private:
+    [[noreturn]] void fail(const char* what, int err) const;
+
+    std::string path_;
+    int fd_ = -1;
+    std::uint64_t bufferStart_ = 0;
+    std::vector<std::uint8_t> buffer_;
+};
+
+} // namespace brenmoor::pst::ndb

@@ -1,0 +1,90 @@
+// The fixed numbers of the PST file layout (Unicode format): where the header, the
+// density list and the allocation maps sit, page and block sizes, page types, and the
+// little-endian helpers the writer and its readers share.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace brenmoor::pst::ndb {
+
+inline constexpr std::uint64_t kHeaderSize = 564;
+inline constexpr std::uint64_t kDensityListOffset = 0x4200;
+inline constexpr std::uint64_t kFirstAMapOffset = 0x4400;
+inline constexpr std::uint64_t kPageSize = 512;
+inline constexpr std::uint64_t kPageDataSize = 496;          // page less its trailer
+inline constexpr std::uint64_t kSlotSize = 64;               // one allocation-map bit
+inline constexpr std::uint64_t kSlotsPerRegion = kPageDataSize * 8;
+inline constexpr std::uint64_t kRegionSize = kSlotsPerRegion * kSlotSize; // 253,952
+inline constexpr std::uint64_t kRegionsPerPMap = 8;
+inline constexpr std::uint64_t kFirstFMapRegion = 128;
+inline constexpr std::uint64_t kRegionsPerFMap = 496;
+// The first free-page map would sit in region 8192 (about 2 GB into the file); we
+// stop short of it rather than guess its exact place.
+inline constexpr std::uint64_t kMaxRegions = 8192;
+
+inline constexpr std::uint64_t kBlockTrailerSize = 16;
+inline constexpr std::uint64_t kMaxBlockSize = 8192;
+
+// Page types (the page trailer's ptype).
+enum PageType : std::uint8_t {
+    PTYPE_BBT = 0x80,
+    PTYPE_NBT = 0x81,
+    PTYPE_FMAP = 0x82,
+    PTYPE_PMAP = 0x83,
+    PTYPE_AMAP = 0x84,
+    PTYPE_FPMAP = 0x85,
+    PTYPE_DLIST = 0x86,
+};
+
+// B-tree page geometry: 488 bytes of entries, then cEnt, cEntMax, cbEnt, cLevel.
+inline constexpr std::size_t kBTreeEntryBytes = 488;
+inline constexpr std::size_t kNbtEntrySize = 32;
+inline constexpr std::size_t kBbtEntrySize = 24;
+inline constexpr std::size_t kBTreeIndexEntrySize = 24;
+
+// Internal blocks (XBLOCK, XXBLOCK, SLBLOCK, SIBLOCK) carry this bit in their BID.
+inline constexpr std::uint64_t kInternalBidBit = 0x2;
+
+inline constexpr std::uint64_t regionStart(std::uint64_t region) { return kFirstAMapOffset + region * kRegionSize; }
+inline constexpr bool regionHasPMap(std::uint64_t region) { return region % kRegionsPerPMap == 0; }
+inline constexpr bool regionHasFMap(std::uint64_t region)
+{
+    return region >= kFirstFMapRegion && (region - kFirstFMapRegion) % kRegionsPerFMap == 0;
+}
+// Bytes at the start of a region taken by its map pages (AMap, then PMap, then FMap).
+inline constexpr std::uint64_t regionMapBytes(std::uint64_t region)
+{
+    return kPageSize * (1 + (regionHasPMap(region) ? 1 : 0) + (regionHasFMap(region) ? 1 : 0));
+}
+
+// Size a block of cb payload bytes takes on disk: payload, padding, trailer, 64-aligned.
+inline constexpr std::uint64_t blockDiskSize(std::uint64_t cb)
+{
+    return (cb + kBlockTrailerSize + kSlotSize - 1) / kSlotSize * kSlotSize;
+}
+
+// The signature of a page or block trailer, from its file offset and BID.
+inline constexpr std::uint16_t computeSig(std::uint64_t ib, std::uint64_t bid)
+{
+    const std::uint64_t v = ib ^ bid;
+    return static_cast<std::uint16_t>((v >> 16) ^ v);
+}
+
+inline void putU16(std::uint8_t* p, std::uint16_t v) { p[0] = std::uint8_t(v); p[1] = std::uint8_t(v >> 8); }
+inline void putU32(std::uint8_t* p, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i) p[i] = std::uint8_t(v >> (8 * i));
+}
+inline void putU64(std::uint8_t* p, std::uint64_t v)
+{
+    for (int i = 0; i < 8; ++i) p[i] = std::uint8_t(v >> (8 * i));
+}
+inline std::uint16_t getU16(const std::uint8_t* p) { return std::uint16_t(p[0] | (p[1] << 8)); }
+inline std::uint32_t getU32(const std::uint8_t* p)
+{
+    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
+}
+inline std::uint64_t getU64(const std::uint8_t* p) { return getU32(p) | (std::uint64_t(getU32(p + 4)) << 32); }
+
+} // namespace brenmoor::pst::ndb

@@ -1,0 +1,415 @@
+// The node database writer: lays nodes out in blocks (data trees through XBLOCKs and
+// XXBLOCKs, subnode trees through SLBLOCKs and SIBLOCKs) as they are put, and on
+// commit writes the node and block B-trees, the maps and the header.
+#include "pst/ndb/node_database.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <stdexcept>
+
+#include "pst/ndb/crc.h"
+#include "pst/ndb/file_output.h"
+#include "pst/ndb/format.h"
+#include "pst/ndb/header.h"
+#include "pst/ndb/pages.h"
+#include "pst/ndb/permute.h"
+#include "pst/ndb/space_map.h"
+
+namespace brenmoor::pst::ndb {
+namespace {
+
+constexpr std::size_t kXBlockCapacity = (kMaxBlockData - 8) / 8;   // BIDs per XBLOCK/XXBLOCK
+constexpr std::size_t kSlBlockCapacity = (kMaxBlockData - 8) / 24; // entries per SLBLOCK
+constexpr std::size_t kSiBlockCapacity = (kMaxBlockData - 8) / 16; // entries per SIBLOCK
+// Outlook's reference count for a block its B-tree holds once.
+constexpr std::uint16_t kBlockRefCount = 2;
+
+struct NodeEntry {
+    std::uint64_t bidData = 0;
+    std::uint64_t bidSub = 0;
+    Nid parent = 0;
+};
+
+struct BlockEntry {
+    std::uint64_t bid = 0;
+    std::uint64_t ib = 0;
+    std::uint16_t cb = 0;
+    std::uint16_t refs = 0; // 0: freed, dropped at the next commit
+};
+
+// The counter a NID type draws from: tables share their folder's.
+std::size_t counterOf(std::uint32_t type)
+{
+    switch (type) {
+    case NID_TYPE_HIERARCHY_TABLE:
+    case NID_TYPE_CONTENTS_TABLE:
+    case NID_TYPE_ASSOC_CONTENTS_TABLE:
+        return NID_TYPE_NORMAL_FOLDER;
+    case NID_TYPE_SEARCH_UPDATE_QUEUE:
+    case NID_TYPE_SEARCH_CRITERIA_OBJECT:
+    case NID_TYPE_SEARCH_CONTENTS_TABLE:
+        return NID_TYPE_SEARCH_FOLDER;
+    default:
+        return type;
+    }
+}
+
+void validate(const NodeContent& content)
+{
+    for (const Bytes& block : content.blocks)
+        if (block.empty() || block.size() > kMaxBlockData)
+            throw std::invalid_argument("PST node block of " + std::to_string(block.size()) + " bytes");
+    std::vector<Nid> nids;
+    for (const auto& [nid, sub] : content.subnodes) {
+        nids.push_back(nid);
+        validate(sub);
+    }
+    std::sort(nids.begin(), nids.end());
+    if (std::adjacent_find(nids.begin(), nids.end()) != nids.end())
+        throw std::invalid_argument("PST node with two subnodes of one NID");
+}
+
+} // namespace
+
+struct NodeDatabaseWriter::Impl {
+    explicit Impl(const std::string& path) : file(path)
+    {
+        nextNid.fill(0x400);
+        nextNid[NID_TYPE_SEARCH_FOLDER] = 0x4000;
+        nextNid[NID_TYPE_NORMAL_MESSAGE] = 0x10000;
+        nextNid[NID_TYPE_ASSOC_MESSAGE] = 0x8000;
+    }
+
+    FileOutput file;
+    SpaceMap space;
+    std::uint64_t nextBid = 4;
+    std::uint64_t nextPageBid = 1;
+    std::uint32_t unique = 1;
+    std::array<std::uint32_t, 32> nextNid{};
+    std::map<Nid, NodeEntry> nodes;
+    std::vector<BlockEntry> blocks; // by BID, as BIDs only grow
+    std::vector<std::uint64_t> committedPages;
+    bool broken = false;
+
+    void checkUsable() const
+    {
+        if (broken)
+            throw std::runtime_error("PST file " + file.path() + ": an earlier write failed; the store cannot be completed");
+    }
+
+    std::uint64_t writeBlock(const std::uint8_t* data, std::size_t cb, bool internal)
+    {
+        const std::uint64_t bid = nextBid | (internal ? kInternalBidBit : 0);
+        nextBid += 4;
+        const std::uint64_t size = blockDiskSize(cb);
+        const std::uint64_t ib = space.allocateBlock(size);
+        std::vector<std::uint8_t> disk(size, 0);
+        std::memcpy(disk.data(), data, cb);
+        if (!internal) permuteEncode(disk.data(), cb);
+        std::uint8_t* trailer = disk.data() + size - kBlockTrailerSize;
+        putU16(trailer, std::uint16_t(cb));
+        putU16(trailer + 2, computeSig(ib, bid));
+        putU32(trailer + 4, computeCrc(disk.data(), cb));
+        putU64(trailer + 8, bid);
+        file.write(ib, disk.data(), disk.size());
+        blocks.push_back({bid, ib, std::uint16_t(cb), kBlockRefCount});
+        return bid;
+    }
+
+    // An XBLOCK (level 1) or XXBLOCK (level 2) over the given BIDs.
+    std::uint64_t writeXBlock(std::uint8_t level, const std::uint64_t* bids, std::size_t count, std::uint64_t total)
+    {
+        std::vector<std::uint8_t> data(8 + 8 * count);
+        data[0] = 0x01;
+        data[1] = level;
+        putU16(&data[2], std::uint16_t(count));
+        putU32(&data[4], std::uint32_t(total));
+        for (std::size_t i = 0; i < count; ++i) putU64(&data[8 + 8 * i], bids[i]);
+        return writeBlock(data.data(), data.size(), true);
+    }
+
+    std::uint64_t writeDataTree(const std::vector<Bytes>& leaves)
+    {
+        if (leaves.empty()) return 0;
+        if (leaves.size() == 1) return writeBlock(leaves[0].data(), leaves[0].size(), false);
+        if (leaves.size() > kXBlockCapacity * kXBlockCapacity)
+            throw std::invalid_argument("PST node too large");
+        std::vector<std::uint64_t> bids;
+        std::vector<std::uint64_t> sizes;
+        std::uint64_t total = 0;
+        for (const Bytes& leaf : leaves) {
+            bids.push_back(writeBlock(leaf.data(), leaf.size(), false));
+            sizes.push_back(leaf.size());
+            total += leaf.size();
+        }
+        if (total > 0xFFFFFFFFull) throw std::invalid_argument("PST node too large");
+        if (bids.size() <= kXBlockCapacity) return writeXBlock(1, bids.data(), bids.size(), total);
+        std::vector<std::uint64_t> xblocks;
+        for (std::size_t at = 0; at < bids.size(); at += kXBlockCapacity) {
+            const std::size_t n = std::min(kXBlockCapacity, bids.size() - at);
+            std::uint64_t part = 0;
+            for (std::size_t i = at; i < at + n; ++i) part += sizes[i];
+            xblocks.push_back(writeXBlock(1, &bids[at], n, part));
+        }
+        return writeXBlock(2, xblocks.data(), xblocks.size(), total);
+    }
+
+    std::uint64_t writeSubnodeTree(const std::vector<std::pair<Nid, NodeContent>>& subnodes)
+    {
+        if (subnodes.empty()) return 0;
+        if (subnodes.size() > kSlBlockCapacity * kSiBlockCapacity)
+            throw std::invalid_argument("PST node with too many subnodes");
+        std::vector<const std::pair<Nid, NodeContent>*> order;
+        for (const auto& sub : subnodes) order.push_back(&sub);
+        std::sort(order.begin(), order.end(), [](auto* a, auto* b) { return a->first < b->first; });
+
+        std::vector<std::uint8_t> entries; // SLENTRYs, in NID order
+        for (const auto* sub : order) {
+            std::uint8_t entry[24];
+            putU64(entry, sub->first);
+            putU64(entry + 8, writeDataTree(sub->second.blocks));
+            putU64(entry + 16, writeSubnodeTree(sub->second.subnodes));
+            entries.insert(entries.end(), entry, entry + 24);
+        }
+        auto writeLeaf = [&](std::size_t from, std::size_t count) {
+            std::vector<std::uint8_t> data(8 + 24 * count, 0);
+            data[0] = 0x02;
+            data[1] = 0;
+            putU16(&data[2], std::uint16_t(count));
+            std::memcpy(&data[8], &entries[24 * from], 24 * count);
+            return writeBlock(data.data(), data.size(), true);
+        };
+        const std::size_t n = order.size();
+        if (n <= kSlBlockCapacity) return writeLeaf(0, n);
+        std::vector<std::uint8_t> index(8, 0);
+        index[0] = 0x02;
+        index[1] = 1;
+        std::size_t count = 0;
+        for (std::size_t at = 0; at < n; at += kSlBlockCapacity, ++count) {
+            std::uint8_t entry[16];
+            putU64(entry, order[at]->first);
+            putU64(entry + 8, writeLeaf(at, std::min(kSlBlockCapacity, n - at)));
+            index.insert(index.end(), entry, entry + 16);
+        }
+        putU16(&index[2], std::uint16_t(count));
+        return writeBlock(index.data(), index.size(), true);
+    }
+
+    BlockEntry& blockOf(std::uint64_t bid)
+    {
+        auto it = std::lower_bound(blocks.begin(), blocks.end(), bid,
+                                   [](const BlockEntry& e, std::uint64_t b) { return e.bid < b; });
+        if (it == blocks.end() || it->bid != bid || it->refs == 0)
+            throw std::logic_error("PST block " + std::to_string(bid) + " is not in use");
+        return *it;
+    }
+
+    // Frees a block and everything below it (the blocks of XBLOCKs, the subnodes of
+    // SLBLOCKs), reading internal blocks back from the file.
+    void releaseTree(std::uint64_t bid)
+    {
+        if (bid == 0) return;
+        BlockEntry& entry = blockOf(bid);
+        const std::uint64_t ib = entry.ib;
+        const std::uint16_t cb = entry.cb;
+        if (bid & kInternalBidBit) {
+            std::vector<std::uint8_t> data(cb);
+            file.read(ib, data.data(), cb);
+            const std::size_t count = getU16(&data[2]);
+            if (data[0] == 0x01) {
+                for (std::size_t i = 0; i < count; ++i) releaseTree(getU64(&data[8 + 8 * i]));
+            } else if (data[1] == 0) {
+                for (std::size_t i = 0; i < count; ++i) {
+                    releaseTree(getU64(&data[8 + 24 * i + 8]));
+                    releaseTree(getU64(&data[8 + 24 * i + 16]));
+                }
+            } else {
+                for (std::size_t i = 0; i < count; ++i) releaseTree(getU64(&data[8 + 16 * i + 8]));
+            }
+        }
+        blockOf(bid).refs = 0;
+        space.releaseBlock(ib, blockDiskSize(cb));
+    }
+
+    void noteNid(Nid nid)
+    {
+        std::uint32_t& next = nextNid[counterOf(nidType(nid))];
+        next = std::max(next, nidIndex(nid) + 1);
+    }
+
+    // Writes a B-tree of `count` leaf entries, `fill` writing entry i and returning
+    // its key; the pages go where the space map puts them.
+    BlockRef writeBTree(PageType type, std::size_t cbEnt, std::size_t count,
+                        const std::function<std::uint64_t(std::size_t, std::uint8_t*)>& fill)
+    {
+        struct Child {
+            std::uint64_t key, bid, ib;
+        };
+        std::vector<Child> level;
+        std::vector<std::uint8_t> entries(kBTreeEntryBytes);
+        auto emit = [&](std::uint8_t lvl, std::size_t size, std::size_t n, std::uint64_t firstKey) {
+            const std::uint64_t ib = space.allocatePage();
+            const std::uint64_t bid = nextPageBid++;
+            const Page page = makeBTreePage(type, lvl, size, entries.data(), n, ib, bid);
+            file.write(ib, page.data(), page.size());
+            committedPages.push_back(ib);
+            return Child{firstKey, bid, ib};
+        };
+        const std::size_t leafCap = btreeCapacity(cbEnt);
+        for (std::size_t at = 0; at == 0 || at < count; at += leafCap) {
+            const std::size_t n = std::min(leafCap, count - at);
+            std::uint64_t firstKey = 0;
+            for (std::size_t i = 0; i < n; ++i) {
+                const std::uint64_t key = fill(at + i, &entries[i * cbEnt]);
+                if (i == 0) firstKey = key;
+            }
+            level.push_back(emit(0, cbEnt, n, firstKey));
+        }
+        std::uint8_t lvl = 0;
+        const std::size_t indexCap = btreeCapacity(kBTreeIndexEntrySize);
+        while (level.size() > 1) {
+            ++lvl;
+            std::vector<Child> upper;
+            for (std::size_t at = 0; at < level.size(); at += indexCap) {
+                const std::size_t n = std::min(indexCap, level.size() - at);
+                for (std::size_t i = 0; i < n; ++i) {
+                    std::uint8_t* e = &entries[i * kBTreeIndexEntrySize];
+                    putU64(e, level[at + i].key);
+                    putU64(e + 8, level[at + i].bid);
+                    putU64(e + 16, level[at + i].ib);
+                }
+                upper.push_back(emit(lvl, kBTreeIndexEntrySize, n, level[at].key));
+            }
+            level = std::move(upper);
+        }
+        return {level[0].bid, level[0].ib};
+    }
+
+    void commit()
+    {
+        for (std::uint64_t ib : committedPages) space.releasePage(ib);
+        committedPages.clear();
+        std::erase_if(blocks, [](const BlockEntry& e) { return e.refs == 0; });
+
+        auto node = nodes.begin();
+        const BlockRef nbt = writeBTree(PTYPE_NBT, kNbtEntrySize, nodes.size(), [&](std::size_t, std::uint8_t* e) {
+            std::memset(e, 0, kNbtEntrySize);
+            putU64(e, node->first);
+            putU64(e + 8, node->second.bidData);
+            putU64(e + 16, node->second.bidSub);
+            putU32(e + 24, node->second.parent);
+            return std::uint64_t((node++)->first);
+        });
+        const BlockRef bbt = writeBTree(PTYPE_BBT, kBbtEntrySize, blocks.size(), [&](std::size_t i, std::uint8_t* e) {
+            std::memset(e, 0, kBbtEntrySize);
+            putU64(e, blocks[i].bid);
+            putU64(e + 8, blocks[i].ib);
+            putU16(e + 16, blocks[i].cb);
+            putU16(e + 18, blocks[i].refs);
+            return blocks[i].bid;
+        });
+        const Page dlist = makeDensityList(nextPageBid++);
+        file.write(kDensityListOffset, dlist.data(), dlist.size());
+
+        file.resize(space.fileEnd());
+        writeMaps();
+        file.sync();
+
+        HeaderFields h;
+        h.bidNextP = nextPageBid;
+        h.bidNextB = nextBid;
+        h.unique = unique++;
+        h.nextNidIndex = nextNid;
+        for (std::size_t type = 0; type < 32; ++type) h.nextNidIndex[type] = nextNid[counterOf(std::uint32_t(type))];
+        h.fileEof = space.fileEnd();
+        h.lastAMap = regionStart(space.regionCount() - 1);
+        h.amapFree = space.freeBytes();
+        h.pmapFree = 0;
+        h.nbt = nbt;
+        h.bbt = bbt;
+        const auto header = makeHeader(h);
+        file.write(0, header.data(), header.size());
+        file.sync();
+        space.endTransaction();
+    }
+
+    void writeMaps()
+    {
+        std::array<std::uint8_t, kPageDataSize> full;
+        full.fill(0xFF);
+        for (std::uint64_t region = 0; region < space.regionCount(); ++region) {
+            const std::uint64_t start = regionStart(region);
+            const Page amap = makeMapPage(PTYPE_AMAP, space.regionBits(region).data(), start);
+            file.write(start, amap.data(), amap.size());
+            std::uint64_t at = start + kPageSize;
+            if (regionHasPMap(region)) {
+                // Page maps are no longer consulted; every page shows as taken.
+                const Page pmap = makeMapPage(PTYPE_PMAP, full.data(), at);
+                file.write(at, pmap.data(), pmap.size());
+                at += kPageSize;
+            }
+            if (regionHasFMap(region)) {
+                std::array<std::uint8_t, kPageDataSize> runs{};
+                for (std::uint64_t i = 0; i < kRegionsPerFMap && region + i < space.regionCount(); ++i)
+                    runs[i] = space.longestFreeRun(region + i);
+                const Page fmap = makeMapPage(PTYPE_FMAP, runs.data(), at);
+                file.write(at, fmap.data(), fmap.size());
+            }
+        }
+    }
+};
+
+NodeDatabaseWriter::NodeDatabaseWriter(const std::string& path) : impl_(std::make_unique<Impl>(path)) {}
+
+NodeDatabaseWriter::~NodeDatabaseWriter() = default;
+
+void NodeDatabaseWriter::putNode(Nid nid, Nid parentNid, const NodeContent& content)
+{
+    impl_->checkUsable();
+    validate(content);
+    try {
+        NodeEntry entry;
+        entry.bidData = impl_->writeDataTree(content.blocks);
+        entry.bidSub = impl_->writeSubnodeTree(content.subnodes);
+        entry.parent = parentNid;
+        auto it = impl_->nodes.find(nid);
+        if (it != impl_->nodes.end()) {
+            impl_->releaseTree(it->second.bidData);
+            impl_->releaseTree(it->second.bidSub);
+            it->second = entry;
+        } else {
+            impl_->nodes.emplace(nid, entry);
+        }
+        impl_->noteNid(nid);
+    } catch (const std::runtime_error&) {
+        impl_->broken = true;
+        throw;
+    }
+}
+
+bool NodeDatabaseWriter::hasNode(Nid nid) const
+{
+    return impl_->nodes.count(nid) != 0;
+}
+
+Nid NodeDatabaseWriter::allocateNid(NidType type)
+{
+    std::uint32_t& next = impl_->nextNid[counterOf(type)];
+    return makeNid(type, next++);
+}
+
+void NodeDatabaseWriter::commit()
+{
+    impl_->checkUsable();
+    try {
+        impl_->commit();
+    } catch (const std::runtime_error&) {
+        impl_->broken = true;
+        throw;
+    }
+}
+
+} // namespace brenmoor::pst::ndb
