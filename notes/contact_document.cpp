@@ -1,0 +1,102 @@
+// One contact's items: lookup by name without regard to case, and each value's
+// text as the user's regional settings write it.
+#include "notes/address_book.h"
+
+#include <QDate>
+#include <QLocale>
+#include <QString>
+
+#include "notes/dxl_datetime.h"
+#include "notes/locale_text.h"
+
+namespace brenmoor::notes {
+
+namespace {
+
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]);
+        unsigned char y = static_cast<unsigned char>(b[i]);
+        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+std::string dateTimeText(const std::string& written) {
+    auto parsed = parseDxlDateTime(written);
+    if (!parsed) return written;
+    std::string text;
+    if (parsed->hasDate) text = localeDateText(parsed->year, parsed->month, parsed->day);
+    if (parsed->hasTime) {
+        if (!text.empty()) text += ' ';
+        text += localeTimeText(parsed->hour, parsed->minute, parsed->second);
+    }
+    return text;
+}
+
+std::optional<Date> dateFromText(const std::string& text) {
+    QString value = QString::fromStdString(text).trimmed();
+    if (value.isEmpty()) return std::nullopt;
+    QDate date = QDate::fromString(value, Qt::ISODate);
+    if (!date.isValid() && !isCLocale()) {
+        QLocale locale;
+        QString format = locale.dateFormat(QLocale::ShortFormat);
+        QString wide = format;
+        if (!wide.contains(QLatin1String("yyyy"))) wide.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+        date = locale.toDate(value, wide);
+        if (!date.isValid()) date = locale.toDate(value, format);
+    }
+    if (!date.isValid()) return std::nullopt;
+    return Date{date.year(), date.month(), date.day()};
+}
+
+} // namespace
+
+ContactDocument::ContactDocument(std::vector<std::pair<std::string, ItemValue>> items)
+    : items_(std::move(items)) {}
+
+const ItemValue* ContactDocument::find(std::string_view name) const {
+    for (const auto& [itemName, value] : items_)
+        if (sameName(itemName, name)) return &value;
+    return nullptr;
+}
+
+std::string ContactDocument::itemText(std::string_view name) const {
+    const ItemValue* value = find(name);
+    if (!value) return {};
+    switch (value->kind) {
+    case ItemValue::Kind::Empty: return {};
+    case ItemValue::Kind::Text:
+    case ItemValue::Kind::RichText: return value->text;
+    case ItemValue::Kind::Number: return localeNumberText(value->text);
+    case ItemValue::Kind::DateTime: return dateTimeText(value->text);
+    }
+    return {};
+}
+
+std::optional<Date> ContactDocument::itemDate(std::string_view name) const {
+    const ItemValue* value = find(name);
+    if (!value) return std::nullopt;
+    if (value->kind == ItemValue::Kind::DateTime) {
+        auto parsed = parseDxlDateTime(value->text);
+        if (!parsed || !parsed->hasDate) return std::nullopt;
+        return Date{parsed->year, parsed->month, parsed->day};
+    }
+    if (value->kind == ItemValue::Kind::Text) return dateFromText(value->text);
+    return std::nullopt;
+}
+
+std::string displayName(const ContactDocument& doc) {
+    std::string name = doc.itemText(ContactItem::FirstName) + " " +
+                       doc.itemText(ContactItem::MiddleInitial) + " " +
+                       doc.itemText(ContactItem::LastName);
+    std::size_t first = name.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    std::size_t last = name.find_last_not_of(' ');
+    return name.substr(first, last - first + 1);
+}
+
+} // namespace brenmoor::notes

@@ -1,0 +1,475 @@
+// The DXL reader on expat: contacts out of <document form='Person'> elements, with
+// entity handling kept safe and every failure placed at its line and column.
+#include "notes/dxl_parser.h"
+
+// Debian's expat is built with DTD support; the declarations of its entity
+// expansion limits are only visible with XML_DTD defined.
+#ifndef XML_DTD
+#define XML_DTD
+#endif
+#include <expat.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace brenmoor::notes {
+
+namespace {
+
+constexpr std::string_view kDxlNamespace = "http://www.lotus.com/dxl";
+constexpr char kNamespaceSeparator = ' ';
+constexpr std::size_t kChunk = 1 << 20;
+// No entity of an address book needs more text than this.
+constexpr std::uint64_t kEntityLimit = 1 << 20;
+
+// The local name of a DXL element, or the empty view for elements of other namespaces.
+std::string_view dxlLocalName(const XML_Char* name) {
+    std::string_view full(name);
+    if (full.size() <= kDxlNamespace.size() + 1 || full.compare(0, kDxlNamespace.size(), kDxlNamespace) != 0 ||
+        full[kDxlNamespace.size()] != kNamespaceSeparator)
+        return {};
+    return full.substr(kDxlNamespace.size() + 1);
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+const XML_Char* attribute(const XML_Char** attrs, std::string_view name) {
+    for (; attrs && attrs[0]; attrs += 2)
+        if (name == attrs[0]) return attrs[1];
+    return nullptr;
+}
+
+// Rich-text elements whose content is no text of the paragraph: pictures and their
+// data, attachments, embedded objects and controls, formulas and code.
+bool isHiddenRichTextElement(std::string_view local) {
+    static constexpr std::array<std::string_view, 26> hidden{
+        "picture", "gif", "jpeg", "png", "bmp", "svg", "cgm", "notesbitmap", "imagemap",
+        "attachmentref", "objectref", "object", "filedata", "rawitemdata", "embeddedcontrol",
+        "embeddedview", "embeddedfolder", "embeddedoutline", "embeddednavigator",
+        "embeddeddatepicker", "embeddedschedule", "embeddededitor", "computedtext", "code",
+        "formula", "lotusscript"};
+    return std::find(hidden.begin(), hidden.end(), local) != hidden.end();
+}
+
+// A segment of the text fed to expat: bytes of the book, or bytes of our own.
+struct Segment {
+    std::uint64_t streamStart;
+    std::uint64_t fileStart; // where its bytes lie in the book; our own bytes map to this point
+    std::uint64_t length;
+    bool fromFile;
+};
+
+// windows-1252, which some tools name in the XML declaration of a Windows export.
+int windows1252(void* /*data*/, const XML_Char* name, XML_Encoding* info) {
+    std::string_view encoding(name);
+    if (!equalsIgnoringCase(encoding, "windows-1252") && !equalsIgnoringCase(encoding, "cp1252"))
+        return XML_STATUS_ERROR;
+    static constexpr std::array<int, 32> high{
+        0x20AC, -1,     0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, -1,     0x017D, -1,     -1,     0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, -1,     0x017E, 0x0178};
+    for (int i = 0; i < 256; ++i) info->map[i] = i;
+    for (int i = 0; i < 32; ++i) info->map[0x80 + i] = high[static_cast<std::size_t>(i)];
+    info->data = nullptr;
+    info->convert = nullptr;
+    info->release = nullptr;
+    return XML_STATUS_OK;
+}
+
+enum class Mode { Probe, Documents };
+
+// One expat parser with the handlers that build contacts.
+class Reader {
+public:
+    Reader(const BookFile& file, Mode mode) : file_(file), mode_(mode) {
+        parser_ = XML_ParserCreateNS(nullptr, kNamespaceSeparator);
+        if (!parser_) throw NotesError("Out of memory while reading the address book \"" + file.path() + "\".");
+        XML_SetUserData(parser_, this);
+        XML_SetElementHandler(parser_, &Reader::onStart, &Reader::onEnd);
+        XML_SetCharacterDataHandler(parser_, &Reader::onText);
+        XML_SetEntityDeclHandler(parser_, &Reader::onEntity);
+        XML_SetAttlistDeclHandler(parser_, &Reader::onAttlist);
+        XML_SetUnknownEncodingHandler(parser_, &windows1252, nullptr);
+        XML_SetParamEntityParsing(parser_, XML_PARAM_ENTITY_PARSING_NEVER);
+#if XML_MAJOR_VERSION > 2 || (XML_MAJOR_VERSION == 2 && XML_MINOR_VERSION >= 4)
+        XML_SetBillionLaughsAttackProtectionMaximumAmplification(parser_, 20.0f);
+        XML_SetBillionLaughsAttackProtectionActivationThreshold(parser_, kEntityLimit);
+#endif
+    }
+    ~Reader() { XML_ParserFree(parser_); }
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+
+    // Feeds the book's bytes [start, end) or text of our own; throws on malformed XML.
+    // Returns false once the probe has what it needs.
+    bool feedFile(std::uint64_t start, std::uint64_t end, bool final) {
+        while (true) {
+            std::uint64_t length = std::min<std::uint64_t>(end - start, kChunk);
+            bool last = final && start + length == end;
+            segments_.push_back({streamLength_, start, length, true});
+            streamLength_ += length;
+            if (!parse(file_.data() + start, length, last)) return false;
+            start += length;
+            if (start == end) return true;
+        }
+    }
+    bool feedOwn(std::string_view text, std::uint64_t fileOffset, bool final) {
+        segments_.push_back({streamLength_, fileOffset, text.size(), false});
+        streamLength_ += text.size();
+        return parse(text.data(), text.size(), final);
+    }
+
+    std::deque<ContactDocument>& ready() { return ready_; }
+    const BookOpening& opening() const { return opening_; }
+    bool rootSeen() const { return rootSeen_; }
+
+private:
+    bool parse(const char* data, std::uint64_t length, bool final) {
+        if (XML_Parse(parser_, data, static_cast<int>(length), final ? XML_TRUE : XML_FALSE) == XML_STATUS_OK)
+            return true;
+        if (probeDone_) return false;
+        std::uint64_t offset = bookOffset(XML_GetCurrentByteIndex(parser_));
+        if (!refusal_.empty()) throw file_.malformed(offset, refusal_);
+        throw file_.malformed(offset, XML_ErrorString(XML_GetErrorCode(parser_)));
+    }
+
+    std::uint64_t bookOffset(XML_Index index) const {
+        if (index < 0) return 0;
+        auto at = static_cast<std::uint64_t>(index);
+        for (auto it = segments_.rbegin(); it != segments_.rend(); ++it) {
+            if (at >= it->streamStart) {
+                if (!it->fromFile) return it->fileStart;
+                return it->fileStart + std::min(at - it->streamStart, it->length);
+            }
+        }
+        return 0;
+    }
+
+    void refuse(std::string reason) {
+        if (refusal_.empty()) refusal_ = std::move(reason);
+        XML_StopParser(parser_, XML_FALSE);
+    }
+
+    static void onEntity(void* self, const XML_Char* name, int isParameter, const XML_Char* value, int length,
+                         const XML_Char*, const XML_Char* systemId, const XML_Char* publicId, const XML_Char*) {
+        auto* reader = static_cast<Reader*>(self);
+        if (!value || systemId || publicId) {
+            reader->refuse(std::string("the DOCTYPE declares the external entity \"") + name +
+                           "\"; Brenmoor reads nothing outside the address book file");
+            return;
+        }
+        std::string_view text(value, static_cast<std::size_t>(length));
+        if (text.find('<') != std::string_view::npos) reader->opening_.plainMarkup = false;
+        // The size of the entity's full expansion, with the entities it refers to.
+        auto& sizes = isParameter ? reader->parameterEntities_ : reader->generalEntities_;
+        std::uint64_t size = 0;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            char c = text[i];
+            if (c == '&' || c == '%') {
+                std::size_t semicolon = text.find(';', i + 1);
+                if (semicolon != std::string_view::npos && (i + 1 >= text.size() || text[i + 1] != '#')) {
+                    std::string ref(text.substr(i + 1, semicolon - i - 1));
+                    auto& table = c == '&' ? reader->generalEntities_ : reader->parameterEntities_;
+                    auto found = table.find(ref);
+                    size += found != table.end() ? found->second : semicolon - i + 1;
+                    i = semicolon;
+                    continue;
+                }
+            }
+            ++size;
+            if (size > kEntityLimit) break;
+        }
+        if (size > kEntityLimit) {
+            reader->refuse(std::string("the entity \"") + name +
+                           "\" expands to more than 1 MiB of text, which no address book needs");
+            return;
+        }
+        sizes.emplace(name, size);
+    }
+
+    static void onAttlist(void* self, const XML_Char*, const XML_Char*, const XML_Char*, const XML_Char* dflt, int) {
+        if (dflt) static_cast<Reader*>(self)->opening_.plainMarkup = false;
+    }
+
+    static void onStart(void* self, const XML_Char* name, const XML_Char** attrs) {
+        static_cast<Reader*>(self)->start(name, attrs);
+    }
+    static void onEnd(void* self, const XML_Char* name) { static_cast<Reader*>(self)->end(name); }
+    static void onText(void* self, const XML_Char* text, int length) {
+        static_cast<Reader*>(self)->characters(std::string_view(text, static_cast<std::size_t>(length)));
+    }
+
+    void start(const XML_Char* name, const XML_Char** attrs) {
+        int level = ++depth_;
+        std::string_view local = dxlLocalName(name);
+        if (level == 1) {
+            rootSeen_ = true;
+            if (local != "database") {
+                std::string_view full(name);
+                std::size_t separator = full.rfind(kNamespaceSeparator);
+                std::string shown(separator == std::string_view::npos ? full : full.substr(separator + 1));
+                std::string message = "The file \"" + file_.path() + "\" is XML, but not a Notes address book exported as DXL: its root element is <" +
+                                      shown + ">";
+                if (separator == std::string_view::npos && shown == "database")
+                    message += " without the DXL namespace " + std::string(kDxlNamespace);
+                message += ", where a DXL export has <database xmlns='" + std::string(kDxlNamespace) +
+                           "'>. Choose the DXL file exported from Notes.";
+                notDxl_ = message;
+                XML_StopParser(parser_, XML_FALSE);
+                return;
+            }
+            if (mode_ == Mode::Probe) {
+                auto index = XML_GetCurrentByteIndex(parser_);
+                opening_.rootStart = bookOffset(index);
+                opening_.rootTagEnd = opening_.rootStart + static_cast<std::uint64_t>(XML_GetCurrentByteCount(parser_));
+                std::string_view tag = file_.bytes().substr(opening_.rootStart, opening_.rootTagEnd - opening_.rootStart);
+                opening_.rootIsEmpty = tag.size() >= 2 && tag[tag.size() - 2] == '/';
+                std::size_t nameEnd = tag.find_first_of(" \t\r\n/>", 1);
+                opening_.rootQName = std::string(tag.substr(1, nameEnd - 1));
+                probeDone_ = true;
+                XML_StopParser(parser_, XML_FALSE);
+            }
+            return;
+        }
+        if (level == 2) {
+            if (local == "document") {
+                const XML_Char* form = attribute(attrs, "form");
+                if (form && equalsIgnoringCase(form, "person")) {
+                    inPerson_ = true;
+                    items_.clear();
+                }
+            }
+            return;
+        }
+        if (!inPerson_) return;
+        if (level == 3) {
+            if (local == "item") {
+                inItem_ = true;
+                const XML_Char* itemName = attribute(attrs, "name");
+                itemName_ = itemName ? itemName : "";
+                value_ = ItemValue{};
+                firstChildSeen_ = false;
+                awaitLevel_ = 0;
+                captureLevel_ = 0;
+            }
+            return;
+        }
+        if (!inItem_) return;
+
+        if (captureLevel_ != 0) {
+            if (value_.kind == ItemValue::Kind::RichText) {
+                if (hiddenLevel_ != 0) return;
+                if (isHiddenRichTextElement(local)) {
+                    hiddenLevel_ = level;
+                } else if (local == "par") {
+                    if (paragraphs_++ > 0) buffer_ += "\r\n";
+                    ++openParagraphs_;
+                } else if (openParagraphs_ > 0 && local == "break") {
+                    buffer_ += "\r\n";
+                } else if (openParagraphs_ > 0 && local == "tab") {
+                    buffer_ += '\t';
+                }
+            } else if (local == "break") {
+                buffer_ += "\r\n";
+            }
+            return;
+        }
+        if (level == 4 && !firstChildSeen_) {
+            firstChildSeen_ = true;
+            if (local == "text") capture(ItemValue::Kind::Text, level);
+            else if (local == "number") capture(ItemValue::Kind::Number, level);
+            else if (local == "datetime") capture(ItemValue::Kind::DateTime, level);
+            else if (local == "richtext") capture(ItemValue::Kind::RichText, level);
+            else if (local == "textlist") await("text", level + 1);
+            else if (local == "numberlist") await("number", level + 1);
+            else if (local == "datetimelist" || local == "datetimepair") await("datetime", level + 1);
+            return;
+        }
+        if (awaitLevel_ == level) {
+            awaitLevel_ = 0;
+            if (local == awaited_) {
+                capture(awaited_ == "text" ? ItemValue::Kind::Text
+                        : awaited_ == "number" ? ItemValue::Kind::Number
+                                               : ItemValue::Kind::DateTime,
+                        level);
+            } else if (awaited_ == "datetime" && local == "datetimepair" && level == 5) {
+                await("datetime", level + 1);
+            }
+        }
+    }
+
+    void capture(ItemValue::Kind kind, int level) {
+        value_.kind = kind;
+        captureLevel_ = level;
+        buffer_.clear();
+        paragraphs_ = 0;
+        openParagraphs_ = 0;
+        hiddenLevel_ = 0;
+    }
+    void await(std::string_view element, int level) {
+        awaited_ = element;
+        awaitLevel_ = level;
+    }
+
+    void end(const XML_Char* name) {
+        int level = depth_--;
+        if (!inPerson_) return;
+        if (captureLevel_ != 0) {
+            if (level == captureLevel_) {
+                value_.text = std::move(buffer_);
+                buffer_.clear();
+                captureLevel_ = 0;
+            } else if (value_.kind == ItemValue::Kind::RichText) {
+                if (hiddenLevel_ == level) hiddenLevel_ = 0;
+                else if (hiddenLevel_ == 0 && openParagraphs_ > 0 && dxlLocalName(name) == "par") --openParagraphs_;
+            }
+            return;
+        }
+        if (awaitLevel_ == level + 1) awaitLevel_ = 0; // the list ended without the awaited value
+        if (level == 3 && inItem_) {
+            inItem_ = false;
+            items_.emplace_back(std::move(itemName_), std::move(value_));
+            itemName_.clear();
+            value_ = ItemValue{};
+        } else if (level == 2) {
+            inPerson_ = false;
+            ready_.emplace_back(std::move(items_));
+            items_.clear();
+        }
+    }
+
+    void characters(std::string_view text) {
+        if (captureLevel_ == 0) return;
+        if (value_.kind == ItemValue::Kind::RichText && (openParagraphs_ == 0 || hiddenLevel_ != 0)) return;
+        buffer_.append(text);
+    }
+
+    const BookFile& file_;
+    Mode mode_;
+    XML_Parser parser_ = nullptr;
+    std::vector<Segment> segments_;
+    std::uint64_t streamLength_ = 0;
+    std::string refusal_;
+    std::unordered_map<std::string, std::uint64_t> generalEntities_, parameterEntities_;
+
+    BookOpening opening_;
+    bool rootSeen_ = false;
+    bool probeDone_ = false;
+
+public:
+    std::string notDxl_;
+
+private:
+    int depth_ = 0;
+    bool inPerson_ = false;
+    std::vector<std::pair<std::string, ItemValue>> items_;
+    bool inItem_ = false;
+    std::string itemName_;
+    ItemValue value_;
+    bool firstChildSeen_ = false;
+    std::string_view awaited_;
+    int awaitLevel_ = 0;
+    int captureLevel_ = 0;
+    std::string buffer_;
+    int paragraphs_ = 0;
+    int openParagraphs_ = 0;
+    int hiddenLevel_ = 0;
+
+    std::deque<ContactDocument> ready_;
+};
+
+// Where the first markup of the file would be: after a UTF-8 byte-order mark and white space.
+bool looksLikeMarkup(std::string_view bytes) {
+    if (bytes.size() >= 2 && ((bytes[0] == '\xFE' && bytes[1] == '\xFF') || (bytes[0] == '\xFF' && bytes[1] == '\xFE')))
+        return true; // UTF-16 with a byte-order mark
+    if (bytes.size() >= 2 && ((bytes[0] == '\0' && bytes[1] == '<') || (bytes[0] == '<' && bytes[1] == '\0')))
+        return true; // UTF-16 without one
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    std::size_t first = bytes.find_first_not_of(" \t\r\n");
+    return first != std::string_view::npos && bytes[first] == '<';
+}
+
+bool isAsciiCompatible(std::string_view bytes) {
+    if (bytes.size() >= 2 && (bytes[0] == '\0' || bytes[1] == '\0')) return false;
+    if (bytes.size() >= 2 && ((bytes[0] == '\xFE' && bytes[1] == '\xFF') || (bytes[0] == '\xFF' && bytes[1] == '\xFE')))
+        return false;
+    return true;
+}
+
+void throwIfNotDxl(const Reader& reader) {
+    if (!reader.notDxl_.empty()) throw NotesError(reader.notDxl_);
+}
+
+} // namespace
+
+BookOpening probeBook(const BookFile& file) {
+    if (!looksLikeMarkup(file.bytes()))
+        throw NotesError("The file \"" + file.path() +
+                         "\" is not XML, so it is no address book exported from Notes as DXL. Choose the DXL "
+                         "(.xml or .dxl) file exported from Notes.");
+    Reader reader(file, Mode::Probe);
+    try {
+        reader.feedFile(0, file.size(), true);
+    } catch (const NotesError&) {
+        throwIfNotDxl(reader);
+        throw;
+    }
+    throwIfNotDxl(reader);
+    BookOpening opening = reader.opening();
+    if (!isAsciiCompatible(file.bytes())) opening.plainMarkup = false;
+    return opening;
+}
+
+struct DocumentStream::State {
+    explicit State(const BookFile& f) : file(f), reader(f, Mode::Documents) {}
+    const BookFile& file;
+    Reader reader;
+    std::uint64_t fed = 0;
+};
+
+DocumentStream::DocumentStream(const BookFile& file) : state_(std::make_unique<State>(file)) {}
+DocumentStream::~DocumentStream() = default;
+
+std::optional<ContactDocument> DocumentStream::next() {
+    auto& ready = state_->reader.ready();
+    while (ready.empty() && state_->fed < state_->file.size()) {
+        std::uint64_t end = std::min<std::uint64_t>(state_->fed + kChunk, state_->file.size());
+        try {
+            state_->reader.feedFile(state_->fed, end, end == state_->file.size());
+        } catch (const NotesError&) {
+            throwIfNotDxl(state_->reader);
+            throw;
+        }
+        state_->fed = end;
+    }
+    if (ready.empty()) return std::nullopt;
+    ContactDocument doc = std::move(ready.front());
+    ready.pop_front();
+    return doc;
+}
+
+std::optional<ContactDocument> parseDocumentAt(const BookFile& file, const BookOpening& opening,
+                                               std::uint64_t start, std::uint64_t end) {
+    Reader reader(file, Mode::Documents);
+    reader.feedFile(0, opening.rootTagEnd, false);
+    reader.feedFile(start, end, false);
+    reader.feedOwn("</" + opening.rootQName + ">", end, true);
+    throwIfNotDxl(reader);
+    if (reader.ready().size() != 1) return std::nullopt;
+    return std::move(reader.ready().front());
+}
+
+} // namespace brenmoor::notes

@@ -1,0 +1,56 @@
+// The DXL reader: expat, driven over the mapped book, turning <document form='Person'>
+// children of the <database> root into ContactDocuments. It also probes a book's
+// opening (the prolog and the root element) and parses single documents that the
+// position scan has located. It never reads anything outside the file: the DTD
+// named in the DOCTYPE is not fetched, external entities are refused and entity
+// expansion is bounded.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "notes/address_book.h"
+#include "notes/book_file.h"
+
+namespace brenmoor::notes {
+
+// What the opening of a book tells: where its root element's start tag lies, and
+// whether its markup is plain enough for the byte-level position scan (an
+// ASCII-compatible encoding, no entity that carries markup, no attribute default
+// declared in the DOCTYPE).
+struct BookOpening {
+    std::uint64_t rootStart = 0;   // offset of the '<' of <database ...>
+    std::uint64_t rootTagEnd = 0;  // offset just after its '>'
+    bool rootIsEmpty = false;      // <database .../>
+    bool plainMarkup = true;
+    std::string rootQName;         // the root's name as written, prefix included
+};
+
+// Reads the prolog and the root start tag. Throws NotesError when the file is not
+// XML, is malformed before its root element, or its root is no DXL <database>.
+BookOpening probeBook(const BookFile& file);
+
+// The walk: one expat pass over the whole book, handing out the Person documents
+// in file order. Throws NotesError on malformed XML.
+class DocumentStream {
+public:
+    explicit DocumentStream(const BookFile& file);
+    ~DocumentStream();
+    std::optional<ContactDocument> next();
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// Parses the element in [start, end) of the book as a child of its root, with the
+// book's own prolog and root start tag around it so that namespaces and declared
+// entities mean what they mean in the whole book. Nothing where that element is no
+// Person document. Throws NotesError on malformed XML, placed in the book's lines.
+std::optional<ContactDocument> parseDocumentAt(const BookFile& file, const BookOpening& opening,
+                                               std::uint64_t start, std::uint64_t end);
+
+} // namespace brenmoor::notes
