@@ -1,0 +1,20 @@
+// The subcommands of brenmoor-convert. Each takes the arguments after its own name,
+// writes its output to out and its complaints to err, and returns the exit status:
+// 0 done, 1 failed (err says what and names the file), 2 wrong usage.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace brenmoor::cli {
+
+using Arguments = std::vector<std::string>;
+
+// The usage text, one line per subcommand, for --help and for wrong usage.
+std::string usageText();
+
+int runList(const Arguments& args, std::ostream& out, std::ostream& err);
+int runShow(const Arguments& args, std::ostream& out, std::ostream& err);
+
+} // namespace brenmoor::cli

@@ -1,0 +1,36 @@
+// brenmoor-convert list BOOK: the contacts as the window's tree shows them, one
+// line each: T_ and the running number, a TAB, the display name.
+#include <string>
+
+#include "cli/commands.h"
+#include "notes/address_book.h"
+
+namespace brenmoor::cli {
+
+int runList(const Arguments& args, std::ostream& out, std::ostream& err) {
+    if (args.size() != 1) {
+        err << usageText();
+        return 2;
+    }
+    try {
+        notes::AddressBook book(args[0]);
+        std::string line;
+        std::int64_t number = 0;
+        for (auto doc = book.firstDocument(); doc; doc = book.nextDocument()) {
+            ++number;
+            line.assign("T_");
+            line += std::to_string(number);
+            line += '\t';
+            line += notes::displayName(*doc);
+            line += '\n';
+            out.write(line.data(), static_cast<std::streamsize>(line.size()));
+        }
+    } catch (const notes::NotesError& error) {
+        out.flush();
+        err << "brenmoor-convert: " << error.what() << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace brenmoor::cli
