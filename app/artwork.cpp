@@ -20,7 +20,7 @@ const QColor kBlue(0x2b, 0x6c, 0xb0);
 const QColor kTeal(0x2c, 0x7a, 0x7b);
 const QColor kAmber(0xf6, 0xad, 0x55);
 const QColor kAmberDeep(0xdd, 0x6b, 0x20);
-const QColor kInk(0x2d, 0x37, 0x48);
+const QColor kInk = QColor::fromRgb(kPanelInkColour);
 const QColor kMuted(0x71, 0x80, 0x96);
 const QColor kMist(0xcf, 0xe3, 0xf0);
 
@@ -210,7 +210,7 @@ void paintPanel(QPainter& painter, const QRectF& area)
         painter.setBrush(QColor(0x1a, 0x36, 0x5d, 10));
         painter.drawRoundedRect(area.adjusted(-i, -i + 2, i, i + 2), 8 + i, 8 + i);
     }
-    painter.setBrush(Qt::white);
+    painter.setBrush(QColor::fromRgb(kPanelColour));
     painter.setPen(QPen(QColor(0xb8, 0xc4, 0xd4), 1.0));
     painter.drawRoundedRect(area.adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
     painter.restore();

@@ -5,6 +5,7 @@
 
 #include <QIcon>
 #include <QPixmap>
+#include <QColor>
 #include <QRect>
 #include <QString>
 
@@ -29,6 +30,10 @@ QIcon programIcon();
 // 404 x 442: the save format dialog's background, a banner with the five format badges
 // over a framed white panel that holds the choices.
 QPixmap saveDialogPicture();
+// The save dialog picture's panel and the ink for text on it. The options and their texts
+// take these colours whatever the desktop's colour scheme, so they always sit on the panel.
+inline constexpr QRgb kPanelColour = 0xffffffff;
+inline constexpr QRgb kPanelInkColour = 0xff2d3748;
 // 404 x 314: the about box's background, carrying all of its text.
 QPixmap aboutPicture();
 // Where aboutPicture() writes the web address, in pixels; the about box lays its click

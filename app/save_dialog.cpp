@@ -82,6 +82,13 @@ Dialog::Dialog(Prompts& prompts, std::array<std::function<void()>, 5> commands, 
     // One exclusive group that starts with nothing chosen: a click on a row's text does
     // not choose it, only a click on the option itself does.
     options_->setExclusive(true);
+    // The choices sit on the picture's white panel, so they take its colours rather than
+    // the desktop's, which might be dark.
+    QPalette onPanel = palette();
+    onPanel.setColor(QPalette::Base, QColor::fromRgb(kPanelColour));
+    onPanel.setColor(QPalette::Window, QColor::fromRgb(kPanelColour));
+    onPanel.setColor(QPalette::WindowText, QColor::fromRgb(kPanelInkColour));
+    onPanel.setColor(QPalette::Text, QColor::fromRgb(kPanelInkColour));
     const QRect labelArea = fromTwips(840, 0, 4575, 375);
     const QFont labelFont = fittingFont(font(), labelArea.width() - 2);
     QWidget* previous = cancel;
@@ -92,6 +99,7 @@ Dialog::Dialog(Prompts& prompts, std::array<std::function<void()>, 5> commands, 
         option->setGeometry(fromTwips(480, kFormRows[i].top, 255, 255));
         option->setAutoFillBackground(true);
         option->setBackgroundRole(QPalette::Base);
+        option->setPalette(onPanel);
         option->setAccessibleName(QString::fromLatin1(kFormRows[i].label));
         options_->addButton(option, i);
         setTabOrder(previous, option);
@@ -102,6 +110,7 @@ Dialog::Dialog(Prompts& prompts, std::array<std::function<void()>, 5> commands, 
         label->setGeometry(fromTwips(840, kFormRows[i].top, 4575, 375));
         label->setTextFormat(Qt::PlainText);
         label->setFont(labelFont);
+        label->setPalette(onPanel);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     }
     convert->setFocus();
