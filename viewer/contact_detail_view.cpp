@@ -1,0 +1,193 @@
+// The contact detail view: builds the name rows and the four tabbed pages from the item
+// catalogue, so each box stands in its catalogued tab and frame under its own name.
+#include "viewer/contact_detail_view.h"
+
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <string_view>
+#include <vector>
+
+namespace brenmoor::viewer {
+
+namespace {
+
+using notes::ContactItemInfo;
+using notes::DetailTab;
+using notes::kContactItems;
+
+QString qs(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Frames and labels beyond those the window names itself are numbered in creation order,
+// as the original form numbered its controls.
+class ControlNames {
+public:
+    QString nextFrame() { return QStringLiteral("Frame%1").arg(frame_++); }
+    QString nextLabel() { return QStringLiteral("Label%1").arg(label_++); }
+
+private:
+    int frame_ = 4;
+    int label_ = 2;
+};
+
+// A frame of one tab and where it stands on the page's grid.
+struct FramePlace {
+    const char* caption;
+    int row;
+    int column;
+    int rowSpan;
+};
+
+struct TabPage {
+    DetailTab tab;
+    const char* caption;
+    std::vector<FramePlace> frames;
+};
+
+const std::vector<TabPage>& tabPages() {
+    static const std::vector<TabPage> pages{
+        {DetailTab::Business, "Business",
+         {{"Business", 0, 0, 1}, {"Contact Information", 0, 1, 2}, {"Business Address", 1, 0, 1}}},
+        {DetailTab::Personal, "Personal",
+         {{"Persional", 0, 0, 1}, {"Family", 1, 0, 1}, {"Contact Information", 0, 1, 2}}},
+        {DetailTab::Briefcase, "Briefcase", {{"Contact Brifcase", 0, 0, 1}, {"Comments", 1, 0, 1}}},
+        {DetailTab::Advanced, "Advanced",
+         {{"Notes Certificate", 1, 1, 1}, {"Organize", 0, 1, 1}, {"Internet Certificate", 1, 0, 1},
+          {"Name", 0, 0, 1}}},
+    };
+    return pages;
+}
+
+QLineEdit* makeLine(const QString& objectName, QWidget* parent) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(objectName);
+    return edit;
+}
+
+QLabel* makeLabel(const QString& caption, ControlNames& names, QWidget* parent) {
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(names.nextLabel());
+    return label;
+}
+
+} // namespace
+
+ContactDetailView::ContactDetailView(QWidget* parent) : QGroupBox(QStringLiteral("Contact Informations"), parent) {
+    setObjectName(QStringLiteral("Frame3"));
+    ControlNames names;
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(6, 4, 6, 6);
+    outer->setSpacing(4);
+
+    // The name rows: three boxes to a row, each after its label.
+    auto* nameRows = new QGridLayout;
+    nameRows->setHorizontalSpacing(6);
+    nameRows->setVerticalSpacing(3);
+    int nameSlot = 0;
+    for (std::size_t i = 0; i < kContactItems.size(); ++i) {
+        const ContactItemInfo& info = kContactItems[i];
+        if (info.tab != DetailTab::NameRows) continue;
+        const int row = nameSlot / 3;
+        const int column = (nameSlot % 3) * 2;
+        nameRows->addWidget(makeLabel(qs(info.label), names, this), row, column);
+        lines_[i] = makeLine(qs(info.box), this);
+        nameRows->addWidget(lines_[i], row, column + 1);
+        ++nameSlot;
+    }
+    outer->addLayout(nameRows);
+
+    tabs_ = new QTabWidget(this);
+    tabs_->setObjectName(QStringLiteral("SSTab1"));
+    outer->addWidget(tabs_, 1);
+
+    for (const TabPage& page : tabPages()) {
+        auto* pageWidget = new QWidget(tabs_);
+        pageWidget->setObjectName(QStringLiteral("SSTab1_%1").arg(qs(page.caption)));
+        auto* grid = new QGridLayout(pageWidget);
+        grid->setContentsMargins(4, 4, 4, 4);
+        grid->setSpacing(4);
+
+        for (const FramePlace& place : page.frames) {
+            auto* frame = new QGroupBox(QString::fromUtf8(place.caption), pageWidget);
+            frame->setObjectName(names.nextFrame());
+            grid->addWidget(frame, place.row, place.column, place.rowSpan, 1);
+
+            if (page.tab == DetailTab::Briefcase) {
+                // One large box fills the frame; the frame's caption names it.
+                auto* layout = new QVBoxLayout(frame);
+                layout->setContentsMargins(4, 2, 4, 4);
+                for (std::size_t i = 0; i < kContactItems.size(); ++i) {
+                    const ContactItemInfo& info = kContactItems[i];
+                    if (info.tab != page.tab || info.frame != place.caption) continue;
+                    auto* edit = new QPlainTextEdit(frame);
+                    edit->setObjectName(qs(info.box));
+                    pages_[i] = edit;
+                    layout->addWidget(edit);
+                }
+                continue;
+            }
+
+            auto* form = new QFormLayout(frame);
+            form->setContentsMargins(4, 2, 4, 4);
+            form->setVerticalSpacing(2);
+            form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+            if (page.tab == DetailTab::Advanced && std::string_view(place.caption) == "Internet Certificate") {
+                // Two boxes the address book has no items for; they stay empty.
+                form->addRow(makeLabel(QStringLiteral("Internet certificate"), names, frame),
+                             makeLine(QStringLiteral("Text39"), frame));
+                form->addRow(makeLabel(QStringLiteral("Internet certificate issuers"), names, frame),
+                             makeLine(QStringLiteral("Text40"), frame));
+                continue;
+            }
+            for (std::size_t i = 0; i < kContactItems.size(); ++i) {
+                const ContactItemInfo& info = kContactItems[i];
+                if (info.tab != page.tab || info.frame != place.caption) continue;
+                lines_[i] = makeLine(qs(info.box), frame);
+                form->addRow(makeLabel(qs(info.label), names, frame), lines_[i]);
+            }
+        }
+        for (int column = 0; column < grid->columnCount(); ++column) grid->setColumnStretch(column, 1);
+        tabs_->addTab(pageWidget, QString::fromUtf8(page.caption));
+    }
+}
+
+void ContactDetailView::setBoxText(std::size_t index, const QString& text) {
+    if (lines_[index]) {
+        lines_[index]->setText(text);
+        lines_[index]->setCursorPosition(0);
+    } else if (pages_[index]) {
+        pages_[index]->setPlainText(text);
+    }
+}
+
+void ContactDetailView::showContact(const notes::ContactDocument& contact) {
+    for (std::size_t i = 0; i < kContactItems.size(); ++i)
+        setBoxText(i, QString::fromStdString(contact.itemText(kContactItems[i].item)));
+}
+
+void ContactDetailView::clear() {
+    for (std::size_t i = 0; i < kContactItems.size(); ++i) setBoxText(i, QString());
+}
+
+QString ContactDetailView::boxText(notes::ContactItem item) const {
+    const auto index = static_cast<std::size_t>(item);
+    if (lines_[index]) return lines_[index]->text();
+    if (pages_[index]) return pages_[index]->toPlainText();
+    return {};
+}
+
+QWidget* ContactDetailView::box(notes::ContactItem item) const {
+    const auto index = static_cast<std::size_t>(item);
+    if (lines_[index]) return lines_[index];
+    return pages_[index];
+}
+
+} // namespace brenmoor::viewer

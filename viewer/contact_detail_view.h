@@ -1,0 +1,44 @@
+// The contact detail view: the frame "Contact Informations" with its two name rows and
+// the four tabbed pages of boxes, one box per catalogued contact item. It shows one
+// contact at a time and keeps no contact data of its own.
+#pragma once
+
+#include <QGroupBox>
+#include <array>
+
+#include "notes/address_book.h"
+#include "notes/contact_items.h"
+
+class QLineEdit;
+class QPlainTextEdit;
+class QTabWidget;
+class QWidget;
+
+namespace brenmoor::viewer {
+
+class ContactDetailView : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit ContactDetailView(QWidget* parent = nullptr);
+
+    // Fills every item box from the contact; an item the contact lacks empties its box.
+    void showContact(const notes::ContactDocument& contact);
+    // Empties every item box.
+    void clear();
+
+    // The text a box shows, and the box itself (a line edit, or a plain-text edit for
+    // the two large Briefcase boxes).
+    QString boxText(notes::ContactItem item) const;
+    QWidget* box(notes::ContactItem item) const;
+
+    QTabWidget* tabs() const { return tabs_; }
+
+private:
+    void setBoxText(std::size_t index, const QString& text);
+
+    std::array<QLineEdit*, notes::kContactItemCount> lines_{};
+    std::array<QPlainTextEdit*, notes::kContactItemCount> pages_{};
+    QTabWidget* tabs_ = nullptr;
+};
+
+} // namespace brenmoor::viewer
