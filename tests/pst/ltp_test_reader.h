@@ -122,8 +122,9 @@ inline void walkBth(const Heap& heap, Bth& bth, std::uint32_t hid, int level, co
     ASSERT_TRUE(!node.empty() && node.size() % size == 0) << "BTH node size " << node.size();
     for (std::size_t at = 0; at < node.size(); at += size) {
         Bytes key(node.begin() + at, node.begin() + at + bth.keySize);
-        if (at == 0 && expectFirst)
+        if (at == 0 && expectFirst) {
             EXPECT_EQ(key, *expectFirst) << "index key is the child's first key";
+        }
         if (level == 0)
             bth.records.emplace_back(key, Bytes(node.begin() + at + bth.keySize, node.begin() + at + size));
         else
@@ -241,8 +242,9 @@ inline Table readTableContext(const ndb::NodeContent& node)
     EXPECT_EQ(u32(info, 18), 0u) << "hidIndex";
     for (std::size_t c = 0; c < cols; ++c) {
         Column col{u32(info, 22 + 8 * c), u16(info, 26 + 8 * c), info[28 + 8 * c], info[29 + 8 * c]};
-        if (c > 0)
+        if (c > 0) {
             EXPECT_LT(table.columns.back().tag, col.tag) << "descriptors sorted by tag";
+        }
         // The column sits in the group its size belongs to.
         const std::uint32_t groupBegin = col.size >= 4 ? 0 : col.size == 2 ? table.ends[0] : table.ends[1];
         const std::uint32_t groupEnd = col.size >= 4 ? table.ends[0] : col.size == 2 ? table.ends[1] : table.ends[2];
@@ -279,8 +281,9 @@ inline Table readTableContext(const ndb::NodeContent& node)
             const std::size_t perBlock = 8176 / rowSize;
             for (std::size_t b = 0; b < sub->blocks.size(); ++b) {
                 EXPECT_EQ(sub->blocks[b].size() % rowSize, 0u) << "whole rows in block " << b;
-                if (b + 1 < sub->blocks.size())
+                if (b + 1 < sub->blocks.size()) {
                     EXPECT_EQ(sub->blocks[b].size(), perBlock * rowSize) << "full block " << b;
+                }
             }
             matrix = concat(sub->blocks);
         }
