@@ -96,7 +96,7 @@ struct StoreReader {
         btreePages.push_back(ib);
         const std::uint8_t* p = &file[ib];
         const int cEnt = p[488], cEntMax = p[489], cbEnt = p[490], cLevel = p[491];
-        if (level >= 0) EXPECT_EQ(cLevel, level);
+        if (level >= 0) { EXPECT_EQ(cLevel, level); }
         EXPECT_EQ(cEntMax, 488 / cbEnt);
         EXPECT_LE(cEnt, cEntMax);
         if (cLevel > 0) {
@@ -104,8 +104,8 @@ struct StoreReader {
             int depth = 0;
             for (int i = 0; i < cEnt; ++i) {
                 const std::uint8_t* e = p + 24 * i;
-                if (i == 0 && !first) EXPECT_EQ(getU64(e), key);
-                if (i > 0) EXPECT_GT(getU64(e), getU64(e - 24));
+                if (i == 0 && !first) { EXPECT_EQ(getU64(e), key); }
+                if (i > 0) { EXPECT_GT(getU64(e), getU64(e - 24)); }
                 depth = walk(getU64(e + 16), getU64(e + 8), type, cLevel - 1, getU64(e), i == 0 && first);
             }
             return depth + 1;
@@ -113,7 +113,7 @@ struct StoreReader {
         EXPECT_EQ(cbEnt, type == PTYPE_NBT ? 32 : 24);
         for (int i = 0; i < cEnt; ++i) {
             const std::uint8_t* e = p + cbEnt * i;
-            if (i == 0 && !first) EXPECT_EQ(getU64(e), key);
+            if (i == 0 && !first) { EXPECT_EQ(getU64(e), key); }
             if (type == PTYPE_NBT) {
                 EXPECT_TRUE(nodes.empty() || getU64(e) > nodes.rbegin()->first);
                 nodes[getU64(e)] = {getU64(e + 8), getU64(e + 16), getU32(e + 24)};
@@ -168,8 +168,8 @@ struct StoreReader {
         Bytes out;
         for (std::size_t i = 0; i < count; ++i) {
             const std::uint64_t child = getU64(&b[8 + 8 * i]);
-            if (level == 2) EXPECT_TRUE(child & kInternalBidBit);
-            if (level == 1) EXPECT_FALSE(child & kInternalBidBit);
+            if (level == 2) { EXPECT_TRUE(child & kInternalBidBit); }
+            if (level == 1) { EXPECT_FALSE(child & kInternalBidBit); }
             Bytes part = data(child, leaves);
             out.insert(out.end(), part.begin(), part.end());
         }
