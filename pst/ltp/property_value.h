@@ -2,6 +2,7 @@
 // (id and type) and the value's bytes in the file's little-endian form.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -48,5 +49,14 @@ struct PropValue {
     static PropValue multiUnicode(const std::vector<std::string>& utf8);
     static PropValue multiBinary(const std::vector<Bytes>& values);
 };
+
+// The size of a fixed-size type's value (PT_BOOLEAN 1, PT_CLSID 16, ...); 0 for the
+// variable-size and multi-valued types, whose values are stored by reference.
+std::size_t fixedSize(PropType type);
+
+// Whether a value's bytes fit its type: the exact size for fixed-size types, a
+// well-formed count-and-offsets layout for PT_MV_UNICODE and PT_MV_BINARY, whole
+// values for PT_MV_LONG, an even byte count for PT_UNICODE.
+bool isWellFormed(const PropValue& value);
 
 } // namespace brenmoor::pst::ltp

@@ -1,0 +1,163 @@
+// Lays out a heap-on-node page by page: HNHDR on the first page, HNBITMAPHDR on page
+// 8 and every 128th page after it, HNPAGEHDR on the others, and an HNPAGEMAP after the
+// last allocation of every page.
+#include "pst/ltp/heap_on_node.h"
+
+#include <stdexcept>
+
+#include "pst/ndb/node_database.h"
+
+namespace brenmoor::pst::ltp {
+
+namespace {
+
+constexpr std::uint8_t kHeapSignature = 0xEC;
+constexpr std::size_t kFirstHeaderSize = 12;  // HNHDR
+constexpr std::size_t kPageHeaderSize = 2;    // HNPAGEHDR
+constexpr std::size_t kBitmapHeaderSize = 66; // HNBITMAPHDR
+constexpr std::size_t kMaxPages = 0x10000;    // hidBlockIndex is 16 bits
+constexpr std::size_t kMaxAllocationsPerPage = 0x7FF; // hidIndex is 11 bits
+
+bool isBitmapPage(std::size_t pageIndex)
+{
+    return pageIndex >= 8 && (pageIndex - 8) % 128 == 0;
+}
+
+void put16(Bytes& b, std::size_t at, std::uint32_t v)
+{
+    b[at] = std::uint8_t(v);
+    b[at + 1] = std::uint8_t(v >> 8);
+}
+
+void put32(Bytes& b, std::size_t at, std::uint32_t v)
+{
+    put16(b, at, v & 0xFFFF);
+    put16(b, at + 2, v >> 16);
+}
+
+} // namespace
+
+std::uint8_t fillLevel(std::size_t freeBytes)
+{
+    // Lower bounds of free space for levels 0..14; below 8 bytes the page is full.
+    static constexpr std::size_t kAtLeast[] = {3584, 2560, 2048, 1792, 1536, 1280, 1024, 768,
+                                               512,  256,  128,  64,   32,   16,   8};
+    for (std::uint8_t level = 0; level < 15; ++level)
+        if (freeBytes >= kAtLeast[level])
+            return level;
+    return 15;
+}
+
+HeapOnNodeBuilder::HeapOnNodeBuilder(std::uint8_t clientSignature)
+    : clientSignature_(clientSignature)
+{
+}
+
+std::size_t HeapOnNodeBuilder::headerSize(std::size_t pageIndex)
+{
+    if (pageIndex == 0)
+        return kFirstHeaderSize;
+    return isBitmapPage(pageIndex) ? kBitmapHeaderSize : kPageHeaderSize;
+}
+
+// A page's block size: used bytes, padding to an even offset, then the page map of
+// cAlloc, cFree and cAlloc + 1 offsets.
+std::size_t HeapOnNodeBuilder::pageSize(std::size_t used, std::size_t allocations)
+{
+    return used + (used & 1) + 4 + 2 * (allocations + 1);
+}
+
+Hid HeapOnNodeBuilder::reserve(std::size_t size)
+{
+    if (size > kMaxHeapAllocation)
+        throw std::length_error("heap allocation of " + std::to_string(size)
+                                + " bytes exceeds the largest the format allows");
+    if (pages_.empty()
+        || pageSize(pages_.back().data.size() + size, pages_.back().starts.size() + 1)
+               > ndb::kMaxBlockData
+        || pages_.back().starts.size() >= kMaxAllocationsPerPage) {
+        if (pages_.size() >= kMaxPages)
+            throw std::length_error("heap has no room for more pages");
+        Page page;
+        page.data.resize(headerSize(pages_.size()));
+        pages_.push_back(std::move(page));
+    }
+    Page& page = pages_.back();
+    page.starts.push_back(std::uint16_t(page.data.size()));
+    page.data.resize(page.data.size() + size);
+    return makeHid(std::uint32_t(pages_.size() - 1), std::uint32_t(page.starts.size()));
+}
+
+Hid HeapOnNodeBuilder::allocate(std::span<const std::uint8_t> bytes)
+{
+    const Hid hid = reserve(bytes.size());
+    std::span<std::uint8_t> target = bytesAt(hid);
+    std::copy(bytes.begin(), bytes.end(), target.begin());
+    return hid;
+}
+
+std::span<std::uint8_t> HeapOnNodeBuilder::bytesAt(Hid hid)
+{
+    const std::uint32_t pageIndex = hidPage(hid);
+    const std::uint32_t index = hidAllocIndex(hid);
+    if ((hid & 0x1F) != 0 || pageIndex >= pages_.size() || index == 0
+        || index > pages_[pageIndex].starts.size())
+        throw std::out_of_range("no heap allocation with HID " + std::to_string(hid));
+    Page& page = pages_[pageIndex];
+    const std::size_t begin = page.starts[index - 1];
+    const std::size_t end = index < page.starts.size() ? page.starts[index] : page.data.size();
+    return std::span<std::uint8_t>(page.data.data() + begin, end - begin);
+}
+
+std::vector<Bytes> HeapOnNodeBuilder::takeBlocks()
+{
+    std::vector<Page> pages = std::move(pages_);
+    pages_.clear();
+    if (pages.empty()) {
+        Page page;
+        page.data.resize(kFirstHeaderSize);
+        pages.push_back(std::move(page));
+    }
+
+    std::vector<std::uint8_t> levels(pages.size());
+    std::vector<Bytes> blocks;
+    blocks.reserve(pages.size());
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        Page& page = pages[i];
+        const std::size_t used = page.data.size();
+        const std::size_t size = pageSize(used, page.starts.size());
+        levels[i] = fillLevel(ndb::kMaxBlockData - size);
+
+        Bytes block = std::move(page.data);
+        block.resize(size, 0);
+        const std::size_t map = used + (used & 1);
+        put16(block, 0, std::uint32_t(map));
+        put16(block, map, std::uint32_t(page.starts.size()));
+        put16(block, map + 2, 0);
+        std::size_t at = map + 4;
+        for (std::uint16_t start : page.starts) {
+            put16(block, at, start);
+            at += 2;
+        }
+        put16(block, at, std::uint32_t(used));
+        blocks.push_back(std::move(block));
+        page.starts = {};
+    }
+
+    // Fill levels: the first header covers pages 0-7, each bitmap header the 128 pages
+    // from its own; two pages a byte, the lower-numbered page in the low nibble.
+    auto writeLevels = [&](Bytes& block, std::size_t at, std::size_t first, std::size_t count) {
+        for (std::size_t k = 0; k < count && first + k < levels.size(); ++k)
+            block[at + k / 2] |= std::uint8_t(levels[first + k] << (4 * (k % 2)));
+    };
+    Bytes& head = blocks[0];
+    head[2] = kHeapSignature;
+    head[3] = clientSignature_;
+    put32(head, 4, userRoot_);
+    writeLevels(head, 8, 0, 8);
+    for (std::size_t i = 8; i < blocks.size(); i += 128)
+        writeLevels(blocks[i], 2, i, 128);
+    return blocks;
+}
+
+} // namespace brenmoor::pst::ltp

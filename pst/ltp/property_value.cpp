@@ -1,0 +1,230 @@
+// Property values in their stored form: the constructors below turn ordinary C++
+// values into the little-endian bytes, UTF-16LE texts and multi-value layouts that
+// property and table contexts write to the file.
+#include "pst/ltp/property_value.h"
+
+#include <cstring>
+
+namespace brenmoor::pst::ltp {
+
+namespace {
+
+void putLittleEndian(Bytes& out, std::uint64_t v, int size)
+{
+    for (int i = 0; i < size; ++i)
+        out.push_back(std::uint8_t(v >> (8 * i)));
+}
+
+void putUtf16(Bytes& out, std::uint32_t unit)
+{
+    out.push_back(std::uint8_t(unit));
+    out.push_back(std::uint8_t(unit >> 8));
+}
+
+// Appends the UTF-16LE form of a UTF-8 text. Malformed sequences (stray continuation
+// bytes, truncated or overlong forms, surrogates) become U+FFFD each, so a broken
+// byte in a Notes item never swallows the characters after it.
+void appendUtf16(Bytes& out, std::string_view utf8)
+{
+    const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
+    const std::size_t n = utf8.size();
+    std::size_t i = 0;
+    while (i < n) {
+        const unsigned char c = s[i];
+        std::uint32_t cp = 0xFFFD;
+        std::size_t len = 1;
+        std::size_t need = 0;
+        std::uint32_t min = 0;
+        if (c < 0x80) {
+            cp = c;
+        } else if ((c & 0xE0) == 0xC0) {
+            need = 1, cp = c & 0x1F, min = 0x80;
+        } else if ((c & 0xF0) == 0xE0) {
+            need = 2, cp = c & 0x0F, min = 0x800;
+        } else if ((c & 0xF8) == 0xF0) {
+            need = 3, cp = c & 0x07, min = 0x10000;
+        } else {
+            cp = 0xFFFD;
+        }
+        if (need > 0) {
+            std::size_t k = 1;
+            for (; k <= need && i + k < n && (s[i + k] & 0xC0) == 0x80; ++k)
+                cp = (cp << 6) | (s[i + k] & 0x3F);
+            if (k <= need) {
+                cp = 0xFFFD;
+                len = k; // the bytes read so far make one replacement character
+            } else {
+                len = need + 1;
+                if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+                    cp = 0xFFFD;
+            }
+        }
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            putUtf16(out, 0xD800 | (cp >> 10));
+            putUtf16(out, 0xDC00 | (cp & 0x3FF));
+        } else {
+            putUtf16(out, cp);
+        }
+        i += len;
+    }
+}
+
+// The layout of variable-size multi-valued properties: the value count, one 32-bit
+// offset per value (from the start of the layout), then the values back to back.
+PropValue multiValued(PropType type, const std::vector<Bytes>& values)
+{
+    PropValue v;
+    v.type = type;
+    const std::size_t headerSize = 4 + 4 * values.size();
+    putLittleEndian(v.data, values.size(), 4);
+    std::size_t offset = headerSize;
+    for (const Bytes& value : values) {
+        putLittleEndian(v.data, offset, 4);
+        offset += value.size();
+    }
+    for (const Bytes& value : values)
+        v.data.insert(v.data.end(), value.begin(), value.end());
+    return v;
+}
+
+} // namespace
+
+PropValue PropValue::int32(std::int32_t value)
+{
+    PropValue v;
+    v.type = PT_LONG;
+    putLittleEndian(v.data, std::uint32_t(value), 4);
+    return v;
+}
+
+PropValue PropValue::int64(std::int64_t value)
+{
+    PropValue v;
+    v.type = PT_LONGLONG;
+    putLittleEndian(v.data, std::uint64_t(value), 8);
+    return v;
+}
+
+PropValue PropValue::boolean(bool value)
+{
+    PropValue v;
+    v.type = PT_BOOLEAN;
+    v.data.push_back(value ? 1 : 0);
+    return v;
+}
+
+PropValue PropValue::unicode(std::string_view utf8)
+{
+    PropValue v;
+    v.type = PT_UNICODE;
+    v.data.reserve(utf8.size() * 2);
+    appendUtf16(v.data, utf8);
+    return v;
+}
+
+PropValue PropValue::systime(std::uint64_t filetime)
+{
+    PropValue v;
+    v.type = PT_SYSTIME;
+    putLittleEndian(v.data, filetime, 8);
+    return v;
+}
+
+PropValue PropValue::binary(Bytes bytes)
+{
+    PropValue v;
+    v.type = PT_BINARY;
+    v.data = std::move(bytes);
+    return v;
+}
+
+PropValue PropValue::clsid(const std::uint8_t (&guid)[16])
+{
+    PropValue v;
+    v.type = PT_CLSID;
+    v.data.assign(guid, guid + 16);
+    return v;
+}
+
+PropValue PropValue::multiUnicode(const std::vector<std::string>& utf8)
+{
+    std::vector<Bytes> values;
+    values.reserve(utf8.size());
+    for (const std::string& text : utf8) {
+        Bytes b;
+        appendUtf16(b, text);
+        values.push_back(std::move(b));
+    }
+    return multiValued(PT_MV_UNICODE, values);
+}
+
+PropValue PropValue::multiBinary(const std::vector<Bytes>& values)
+{
+    return multiValued(PT_MV_BINARY, values);
+}
+
+} // namespace brenmoor::pst::ltp
+
+namespace brenmoor::pst::ltp {
+
+std::size_t fixedSize(PropType type)
+{
+    switch (type) {
+    case PT_BOOLEAN:
+        return 1;
+    case PT_SHORT:
+        return 2;
+    case PT_LONG:
+        return 4;
+    case PT_DOUBLE:
+    case PT_LONGLONG:
+    case PT_SYSTIME:
+        return 8;
+    case PT_CLSID:
+        return 16;
+    default:
+        return 0;
+    }
+}
+
+bool isWellFormed(const PropValue& value)
+{
+    const Bytes& d = value.data;
+    if (const std::size_t size = fixedSize(value.type))
+        return d.size() == size;
+    switch (value.type) {
+    case PT_UNICODE:
+        return d.size() % 2 == 0;
+    case PT_BINARY:
+        return true;
+    case PT_MV_LONG:
+        return d.size() % 4 == 0;
+    case PT_MV_UNICODE:
+    case PT_MV_BINARY: {
+        auto u32 = [&](std::size_t at) {
+            return std::uint32_t(d[at]) | std::uint32_t(d[at + 1]) << 8
+                | std::uint32_t(d[at + 2]) << 16 | std::uint32_t(d[at + 3]) << 24;
+        };
+        if (d.size() < 4)
+            return false;
+        const std::uint64_t count = u32(0);
+        if (4 + 4 * count > d.size())
+            return false;
+        std::uint64_t previous = 4 + 4 * count;
+        for (std::uint64_t i = 0; i < count; ++i) {
+            const std::uint64_t offset = u32(4 + 4 * i);
+            if (offset < previous || offset > d.size())
+                return false;
+            if (value.type == PT_MV_UNICODE && (offset - previous) % 2 != 0)
+                return false;
+            previous = offset;
+        }
+        return value.type != PT_MV_UNICODE || (d.size() - previous) % 2 == 0;
+    }
+    default:
+        return false;
+    }
+}
+
+} // namespace brenmoor::pst::ltp
