@@ -1,0 +1,76 @@
+// A contact item being filled: its fields, two dates, body and categories, kept
+// until Save lays them out as the message's properties (with what Outlook writes
+// for a contact it saves: class, subject, file-as, flags, times, search key) and
+// writes the message into its folder.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "pst/ltp/property_value.h"
+#include "pst/messaging/contact_field.h"
+#include "pst/ndb/node_database.h"
+
+namespace brenmoor::pst::messaging {
+
+class Folder;
+class NamedPropertyMap;
+
+struct CalendarDate {
+    int year = 0;
+    int month = 0; // 1..12
+    int day = 0;   // 1..31
+};
+
+// FILETIME (100 ns since 1601-01-01 UTC) of 00:00 UTC on the date.
+std::uint64_t utcMidnight(const CalendarDate& date);
+// FILETIME of 00:00 on the date in this machine's time zone, as Outlook stores a
+// birthday so that it shows the same day.
+std::uint64_t localMidnight(const CalendarDate& date);
+// The current time as a FILETIME.
+std::uint64_t fileTimeNow();
+
+class ContactItem {
+public:
+    ContactItem(Folder& folder, ndb::Nid nid, std::string messageClass);
+
+    ndb::Nid nid() const { return nid_; }
+
+    // Sets a text field. An empty text writes nothing and leaves a value set
+    // earlier in place (two source items may feed one field).
+    void setText(ContactField field, std::string_view text);
+    // Sets a date; days that are no calendar day are refused with StoreError.
+    void setDate(ContactDate which, const CalendarDate& date);
+    void setBody(std::string_view text);
+    // The categories text: names separated by commas or semicolons.
+    void setCategories(std::string_view text);
+
+    std::string text(ContactField field) const;
+
+    // The item's properties as they are stored; named properties get their IDs
+    // from names.
+    std::vector<std::pair<ltp::PropTag, ltp::PropValue>> properties(NamedPropertyMap& names) const;
+
+    // Writes the item into its folder. An item is saved once; saving again
+    // replaces it.
+    void save();
+
+private:
+    Folder* folder_;
+    ndb::Nid nid_;
+    std::string messageClass_;
+    std::uint64_t created_;
+    ltp::Bytes searchKey_;
+    std::map<ContactField, std::string> texts_;
+    std::optional<CalendarDate> birthday_, anniversary_;
+    std::optional<std::string> body_;
+    std::vector<std::string> categories_;
+    bool saved_ = false;
+};
+
+} // namespace brenmoor::pst::messaging

@@ -1,0 +1,40 @@
+// Entry IDs and the random GUIDs behind store UIDs and search keys.
+#include "pst/messaging/entry_id.h"
+
+#include <random>
+
+namespace brenmoor::pst::messaging {
+
+namespace {
+
+std::mt19937_64& generator() {
+    static std::mt19937_64 engine{std::random_device{}()};
+    return engine;
+}
+
+} // namespace
+
+ltp::Bytes randomGuidBytes() {
+    ltp::Bytes bytes(16);
+    std::uniform_int_distribution<int> byte(0, 255);
+    for (auto& b : bytes) b = static_cast<std::uint8_t>(byte(generator()));
+    bytes[7] = static_cast<std::uint8_t>((bytes[7] & 0x0F) | 0x40); // version 4 (Data3 high nibble)
+    bytes[8] = static_cast<std::uint8_t>((bytes[8] & 0x3F) | 0x80); // RFC 4122 variant
+    return bytes;
+}
+
+StoreUid newStoreUid() {
+    const ltp::Bytes bytes = randomGuidBytes();
+    StoreUid uid{};
+    for (std::size_t i = 0; i < uid.size(); ++i) uid[i] = bytes[i];
+    return uid;
+}
+
+ltp::Bytes entryId(const StoreUid& store, ndb::Nid nid) {
+    ltp::Bytes id(4, 0);
+    id.insert(id.end(), store.begin(), store.end());
+    for (int shift = 0; shift < 32; shift += 8) id.push_back(static_cast<std::uint8_t>(nid >> shift));
+    return id;
+}
+
+} // namespace brenmoor::pst::messaging

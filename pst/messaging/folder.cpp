@@ -1,0 +1,109 @@
+// Folders: subfolders, default-folder roles, items and the folder's tables.
+#include "pst/messaging/folder.h"
+
+#include <algorithm>
+
+#include "pst/ltp/property_context.h"
+#include "pst/messaging/message_store.h"
+#include "pst/messaging/store_error.h"
+#include "pst/messaging/store_layout.h"
+
+namespace brenmoor::pst::messaging {
+
+namespace {
+
+using ltp::PropValue;
+using ltp::makeTag;
+
+bool sameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
+               return lower(x) == lower(y);
+           });
+}
+
+bool isUserFolder(ndb::Nid nid) {
+    return ndb::nidIndex(nid) >= layout::kFirstUserFolderIndex;
+}
+
+} // namespace
+
+Folder::Folder(MessageStore& store, ndb::Nid nid, Folder* parent, std::string name)
+    : store_(&store), nid_(nid), parent_(parent), name_(std::move(name)) {}
+
+Folder* Folder::subfolder(std::string_view name) const {
+    for (Folder* f : subfolders_)
+        if (sameName(f->name(), name)) return f;
+    return nullptr;
+}
+
+Folder& Folder::addSubfolder(const std::string& name) {
+    if (name.empty()) throw StoreError("A folder needs a name.");
+    if (subfolder(name))
+        throw StoreError("The folder \"" + name_ + "\" already has a subfolder \"" + name + "\".");
+    Folder& child = store_->newFolder(*this, name);
+    subfolders_.push_back(&child);
+    return child;
+}
+
+void Folder::setAsDefaultFolder(int kind) {
+    if (kind == kContactsFolder && containerClass_.empty()) containerClass_ = "IPF.Contact";
+    store_->setDefaultFolder(kind, *this);
+}
+
+ContactItem Folder::Items::add(std::string_view messageClass) {
+    if (messageClass != "IPM.Contact" && messageClass.rfind("IPM.Contact.", 0) != 0)
+        throw StoreError("This store holds contact items only, not \"" + std::string(messageClass) + "\".");
+    return ContactItem(*folder_, folder_->store().newMessageNid(), std::string(messageClass));
+}
+
+std::int64_t Folder::Items::count() const { return folder_->itemCount(); }
+
+void Folder::recordItem(ndb::Nid item, const std::map<ltp::PropTag, ltp::PropValue>& row, bool isNew) {
+    if (!contents_) contents_ = std::make_unique<ltp::TableContextBuilder>(layout::contentsColumns());
+    std::map<ltp::PropTag, ltp::PropValue> values = row;
+    values[makeTag(0x67F2, ltp::PT_LONG)] = PropValue::int32(static_cast<std::int32_t>(item));
+    values[makeTag(0x67F3, ltp::PT_LONG)] = PropValue::int32(static_cast<std::int32_t>(++rowVersion_));
+    contents_->setRow(item, values);
+    if (isNew) ++itemCount_;
+}
+
+std::map<ltp::PropTag, ltp::PropValue> Folder::hierarchyRow() const {
+    std::map<ltp::PropTag, ltp::PropValue> row;
+    row[makeTag(0x3001, ltp::PT_UNICODE)] = PropValue::unicode(name_);
+    row[makeTag(0x3602, ltp::PT_LONG)] = PropValue::int32(static_cast<std::int32_t>(itemCount_));
+    row[makeTag(0x3603, ltp::PT_LONG)] = PropValue::int32(0);
+    row[makeTag(0x360A, ltp::PT_BOOLEAN)] = PropValue::boolean(!subfolders_.empty());
+    if (!containerClass_.empty()) row[makeTag(0x3613, ltp::PT_UNICODE)] = PropValue::unicode(containerClass_);
+    if (isUserFolder(nid_)) {
+        row[makeTag(0x6635, ltp::PT_LONG)] = PropValue::int32(0);
+        row[makeTag(0x6636, ltp::PT_LONG)] = PropValue::int32(0);
+    }
+    row[makeTag(0x67F2, ltp::PT_LONG)] = PropValue::int32(static_cast<std::int32_t>(nid_));
+    row[makeTag(0x67F3, ltp::PT_LONG)] = PropValue::int32(1);
+    return row;
+}
+
+ndb::NodeContent Folder::buildProperties() const {
+    ltp::PropertyContextBuilder pc;
+    for (auto& [tag, value] : hierarchyRow())
+        if (ltp::tagId(tag) < 0x67F0) pc.set(tag, value);
+    return pc.build();
+}
+
+ndb::NodeContent Folder::buildHierarchyTable() const {
+    ltp::TableContextBuilder table(layout::hierarchyColumns());
+    for (const Folder* child : subfolders_) table.setRow(child->nid(), child->hierarchyRow());
+    return table.build();
+}
+
+ndb::NodeContent Folder::buildContentsTable() const {
+    if (contents_) return contents_->build();
+    return ltp::TableContextBuilder(layout::contentsColumns()).build();
+}
+
+ndb::NodeContent Folder::buildAssocContentsTable() const {
+    return ltp::TableContextBuilder(layout::assocContentsColumns()).build();
+}
+
+} // namespace brenmoor::pst::messaging

@@ -1,0 +1,157 @@
+// The store: its fixed nodes and folders, default folders, and the flush that
+// completes the file.
+#include "pst/messaging/message_store.h"
+
+#include <stdexcept>
+
+#include "pst/ltp/property_context.h"
+#include "pst/ltp/table_context.h"
+#include "pst/messaging/store_error.h"
+#include "pst/messaging/store_layout.h"
+
+namespace brenmoor::pst::messaging {
+
+namespace {
+
+using ltp::PropValue;
+using ltp::makeTag;
+
+// Which default folders the store object names (PidTagValidFolderMask bits).
+constexpr std::int32_t kSubtreeValid = 0x01;
+constexpr std::int32_t kWastebasketValid = 0x08;
+constexpr std::int32_t kFinderValid = 0x80;
+
+ndb::NodeContent emptyTable(const std::vector<ltp::PropTag>& columns) {
+    return ltp::TableContextBuilder(columns).build();
+}
+
+} // namespace
+
+MessageStore::MessageStore(const std::string& path, const std::string& displayName)
+    : path_(path), displayName_(displayName), uid_(newStoreUid()),
+      nextFolderIndex_(layout::kFirstUserFolderIndex), nextMessageIndex_(layout::kFirstMessageIndex) {}
+
+MessageStore::~MessageStore() = default;
+
+std::unique_ptr<MessageStore> MessageStore::create(const std::string& path, const std::string& displayName) {
+    std::unique_ptr<MessageStore> store(new MessageStore(path, displayName));
+    try {
+        store->nodes_ = std::make_unique<ndb::NodeDatabaseWriter>(path);
+    } catch (const std::exception& e) {
+        throw StoreError("The store \"" + path + "\" cannot be created: " + e.what());
+    }
+    auto& f = store->folders_;
+    store->root_ = &f.emplace_back(*store, layout::kRootFolder, nullptr, "");
+    store->ipmSubtree_ = &f.emplace_back(*store, layout::kIpmSubtree, store->root_, "Top of Personal Folders");
+    store->searchRoot_ = &f.emplace_back(*store, layout::kSearchRoot, store->root_, "Search Root");
+    store->spamSearch_ = &f.emplace_back(*store, layout::kSpamSearchFolder, store->root_, "SPAM Search Folder 2");
+    store->deletedItems_ = &f.emplace_back(*store, layout::kDeletedItems, store->ipmSubtree_, "Deleted Items");
+    store->root_->subfolders_ = {store->spamSearch_, store->ipmSubtree_, store->searchRoot_};
+    store->ipmSubtree_->subfolders_ = {store->deletedItems_};
+    store->defaults_[kDeletedItemsFolder] = store->deletedItems_;
+    store->flush();
+    return store;
+}
+
+Folder& MessageStore::defaultFolder(int kind) {
+    auto it = defaults_.find(kind);
+    if (it == defaults_.end())
+        throw StoreError("The store \"" + path_ + "\" has no default folder of kind " + std::to_string(kind) + ".");
+    return *it->second;
+}
+
+void MessageStore::setDefaultFolder(int kind, Folder& folder) {
+    if (kind != kContactsFolder && kind != kDeletedItemsFolder)
+        throw StoreError("Default folders of kind " + std::to_string(kind) + " are not kept in this store.");
+    defaults_[kind] = &folder;
+}
+
+Folder& MessageStore::newFolder(Folder& parent, const std::string& name) {
+    if (nextFolderIndex_ >= (1u << 27)) throw StoreError("The store holds too many folders.");
+    const ndb::Nid nid = ndb::makeNid(ndb::NID_TYPE_NORMAL_FOLDER, nextFolderIndex_++);
+    return folders_.emplace_back(*this, nid, &parent, name);
+}
+
+ndb::Nid MessageStore::newMessageNid() {
+    if (nextMessageIndex_ >= (1u << 27)) throw StoreError("The store holds too many items.");
+    return ndb::makeNid(ndb::NID_TYPE_NORMAL_MESSAGE, nextMessageIndex_++);
+}
+
+void MessageStore::putNode(ndb::Nid nid, ndb::Nid parent, const ndb::NodeContent& content) {
+    try {
+        nodes_->putNode(nid, parent, content);
+    } catch (const std::exception& e) {
+        throw StoreError("The store \"" + path_ + "\" cannot be written: " + e.what());
+    }
+}
+
+ndb::NodeContent MessageStore::buildStoreProperties() const {
+    ltp::PropertyContextBuilder pc;
+    pc.set(makeTag(0x0FF9, ltp::PT_BINARY), PropValue::binary(ltp::Bytes(uid_.begin(), uid_.end())));
+    pc.set(makeTag(0x3001, ltp::PT_UNICODE), PropValue::unicode(displayName_));
+    pc.set(makeTag(0x35DF, ltp::PT_LONG), PropValue::int32(kSubtreeValid | kWastebasketValid | kFinderValid));
+    pc.set(makeTag(0x35E0, ltp::PT_BINARY), PropValue::binary(entryId(uid_, ipmSubtree_->nid())));
+    pc.set(makeTag(0x35E3, ltp::PT_BINARY), PropValue::binary(entryId(uid_, deletedItems_->nid())));
+    pc.set(makeTag(0x35E7, ltp::PT_BINARY), PropValue::binary(entryId(uid_, searchRoot_->nid())));
+    pc.set(makeTag(0x6633, ltp::PT_BOOLEAN), PropValue::boolean(true)); // no password restrictions
+    pc.set(makeTag(0x67FF, ltp::PT_LONG), PropValue::int32(0));         // no password
+    return pc.build();
+}
+
+ndb::NodeContent MessageStore::buildRootProperties() const {
+    ltp::PropertyContextBuilder pc;
+    for (auto& [tag, value] : root_->hierarchyRow())
+        if (ltp::tagId(tag) < 0x67F0) pc.set(tag, value);
+    // The root folder names the default folders Outlook looks for there.
+    auto contacts = defaults_.find(kContactsFolder);
+    if (contacts != defaults_.end())
+        pc.set(makeTag(0x36D1, ltp::PT_BINARY), PropValue::binary(entryId(uid_, contacts->second->nid())));
+    return pc.build();
+}
+
+void MessageStore::putFixedNodes() {
+    const ndb::NodeContent none;
+    for (ndb::Nid nid : {layout::kSearchManagementQueue, layout::kSearchActivityList,
+                         layout::kSearchDomainObject, layout::kSearchGathererQueue,
+                         layout::kSearchGathererDescriptor, layout::kSearchGathererFolderQueue})
+        putNode(nid, 0, none);
+    putNode(layout::kHierarchyTableTemplate, 0, emptyTable(layout::hierarchyColumns()));
+    putNode(layout::kContentsTableTemplate, 0, emptyTable(layout::contentsColumns()));
+    putNode(layout::kAssocContentsTableTemplate, 0, emptyTable(layout::assocContentsColumns()));
+    putNode(layout::kSearchContentsTableTemplate, 0, emptyTable(layout::searchContentsColumns()));
+    putNode(layout::kAttachmentTableTemplate, 0, emptyTable(layout::attachmentColumns()));
+    putNode(layout::kRecipientTableTemplate, 0, emptyTable(layout::recipientColumns()));
+    putNode(layout::kChangeHistoryTableTemplate, 0, emptyTable(layout::changeHistoryColumns()));
+
+    // The spam search folder: a search folder with its update queue, criteria and
+    // (empty) search contents table.
+    putNode(spamSearch_->nid(), root_->nid(), spamSearch_->buildProperties());
+    putNode(layout::kSpamSearchUpdateQueue, 0, none);
+    ltp::PropertyContextBuilder criteria;
+    criteria.set(makeTag(0x660B, ltp::PT_LONG), PropValue::int32(0));
+    putNode(layout::kSpamSearchCriteria, 0, criteria.build());
+    putNode(layout::kSpamSearchContents, 0, emptyTable(layout::searchContentsColumns()));
+}
+
+void MessageStore::putFolder(const Folder& folder) {
+    if (&folder == spamSearch_) return;
+    const ndb::Nid parent = folder.parent() ? folder.parent()->nid() : folder.nid();
+    putNode(folder.nid(), parent, &folder == root_ ? buildRootProperties() : folder.buildProperties());
+    putNode(layout::hierarchyTableOf(folder.nid()), 0, folder.buildHierarchyTable());
+    putNode(layout::contentsTableOf(folder.nid()), 0, folder.buildContentsTable());
+    putNode(layout::assocContentsTableOf(folder.nid()), 0, folder.buildAssocContentsTable());
+}
+
+void MessageStore::flush() {
+    putNode(layout::kMessageStore, 0, buildStoreProperties());
+    putNode(layout::kNameToIdMap, 0, names_.build());
+    putFixedNodes();
+    for (const Folder& folder : folders_) putFolder(folder);
+    try {
+        nodes_->commit();
+    } catch (const std::exception& e) {
+        throw StoreError("The store \"" + path_ + "\" cannot be completed: " + e.what());
+    }
+}
+
+} // namespace brenmoor::pst::messaging

@@ -1,0 +1,75 @@
+// A new PST store written to one file: the message store object, the name-to-ID
+// map, the root folder with "Top of Personal Folders", "Deleted Items", the search
+// root and the spam search folder, every mandatory node and template table of a new
+// store, the folders added to it and their items. Items are written as they are
+// saved; the folders' tables, the store object and the maps when flushed. The file
+// is a complete store after create() and after each flush().
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "pst/messaging/entry_id.h"
+#include "pst/messaging/folder.h"
+#include "pst/messaging/named_property_map.h"
+#include "pst/ndb/node_database.h"
+
+namespace brenmoor::pst::messaging {
+
+class MessageStore {
+public:
+    // Creates the store file with its display name. Throws StoreError (with the
+    // system's reason) where the file cannot be created, also where it exists.
+    static std::unique_ptr<MessageStore> create(const std::string& path, const std::string& displayName);
+    ~MessageStore();
+    MessageStore(const MessageStore&) = delete;
+    MessageStore& operator=(const MessageStore&) = delete;
+
+    const std::string& path() const { return path_; }
+    const std::string& displayName() const { return displayName_; }
+    const StoreUid& uid() const { return uid_; }
+
+    // The folder the user sees as the store's top: "Top of Personal Folders".
+    Folder& rootFolder() { return *ipmSubtree_; }
+    // The default folder of a kind; StoreError where the store has none.
+    Folder& defaultFolder(int kind);
+    bool hasDefaultFolder(int kind) const { return defaults_.count(kind) != 0; }
+
+    // Writes everything not yet written and completes the file. StoreError on a
+    // write failure. The store takes more items afterwards.
+    void flush();
+
+    // For folders and items.
+    Folder& newFolder(Folder& parent, const std::string& name);
+    void setDefaultFolder(int kind, Folder& folder);
+    ndb::Nid newMessageNid();
+    NamedPropertyMap& names() { return names_; }
+    void putNode(ndb::Nid nid, ndb::Nid parent, const ndb::NodeContent& content);
+
+private:
+    MessageStore(const std::string& path, const std::string& displayName);
+    ndb::NodeContent buildStoreProperties() const;
+    ndb::NodeContent buildRootProperties() const;
+    void putFixedNodes();
+    void putFolder(const Folder& folder);
+
+    std::string path_;
+    std::string displayName_;
+    StoreUid uid_;
+    std::unique_ptr<ndb::NodeDatabaseWriter> nodes_;
+    NamedPropertyMap names_;
+    std::deque<Folder> folders_;
+    Folder* root_ = nullptr;
+    Folder* ipmSubtree_ = nullptr;
+    Folder* searchRoot_ = nullptr;
+    Folder* deletedItems_ = nullptr;
+    Folder* spamSearch_ = nullptr;
+    std::map<int, Folder*> defaults_;
+    std::uint32_t nextFolderIndex_;
+    std::uint32_t nextMessageIndex_;
+};
+
+} // namespace brenmoor::pst::messaging

@@ -1,0 +1,117 @@
+// The name-to-ID map: streams and hash buckets laid out as the format defines them.
+#include "pst/messaging/named_property_map.h"
+
+#include <algorithm>
+#include <map>
+
+#include "pst/ltp/property_context.h"
+
+namespace brenmoor::pst::messaging {
+
+namespace {
+
+const std::array<std::uint32_t, 256>& crcTable() {
+    static const auto table = [] {
+        std::array<std::uint32_t, 256> t{};
+        for (std::uint32_t i = 0; i < 256; ++i) {
+            std::uint32_t c = i;
+            for (int k = 0; k < 8; ++k) c = (c & 1) ? (c >> 1) ^ 0xEDB88320u : c >> 1;
+            t[i] = c;
+        }
+        return t;
+    }();
+    return table;
+}
+
+void putU32(ltp::Bytes& out, std::uint32_t v) {
+    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
+}
+void putU16(ltp::Bytes& out, std::uint16_t v) {
+    out.push_back(static_cast<std::uint8_t>(v));
+    out.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+
+ltp::Bytes utf16le(const std::string& utf8) { return ltp::PropValue::unicode(utf8).data; }
+
+} // namespace
+
+std::uint32_t formatCrc32(const std::uint8_t* data, std::size_t size) {
+    const auto& table = crcTable();
+    std::uint32_t crc = 0;
+    for (std::size_t i = 0; i < size; ++i) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+    return crc;
+}
+
+std::uint16_t NamedPropertyMap::idOf(const PropertyName& name) {
+    for (std::size_t i = 0; i < names_.size(); ++i)
+        if (names_[i].set == name.set && names_[i].id == name.id) return static_cast<std::uint16_t>(0x8000 + i);
+    if (names_.size() >= 0x7FFF) throw std::length_error("too many named properties");
+    names_.push_back(name);
+    return static_cast<std::uint16_t>(0x8000 + names_.size() - 1);
+}
+
+std::vector<std::pair<ltp::PropTag, ltp::PropValue>> NamedPropertyMap::properties() const {
+    // GUID stream: every set other than PS_MAPI (1) and PS_PUBLIC_STRINGS (2), in
+    // first-use order; a set's index there plus 3 is its wGuid.
+    std::vector<Guid> guids;
+    auto guidIndex = [&](const Guid& set) -> std::uint16_t {
+        if (set == kPsMapi) return 1;
+        if (set == kPsPublicStrings) return 2;
+        auto it = std::find(guids.begin(), guids.end(), set);
+        if (it == guids.end()) {
+            guids.push_back(set);
+            it = guids.end() - 1;
+        }
+        return static_cast<std::uint16_t>(3 + (it - guids.begin()));
+    };
+
+    ltp::Bytes entries, strings;
+    std::map<std::uint32_t, ltp::Bytes> buckets;
+    for (std::size_t i = 0; i < names_.size(); ++i) {
+        const PropertyName& name = names_[i];
+        const std::uint16_t wGuid = guidIndex(name.set);
+        const bool isString = std::holds_alternative<std::string>(name.id);
+        const std::uint16_t guidAndKind = static_cast<std::uint16_t>((wGuid << 1) | (isString ? 1 : 0));
+        std::uint32_t propertyId = 0; // in the entry stream: LID or string offset
+        std::uint32_t hashKey = 0;    // in the bucket: LID or CRC of the name
+        if (isString) {
+            const ltp::Bytes text = utf16le(std::get<std::string>(name.id));
+            propertyId = static_cast<std::uint32_t>(strings.size());
+            hashKey = formatCrc32(text.data(), text.size());
+            putU32(strings, static_cast<std::uint32_t>(text.size()));
+            strings.insert(strings.end(), text.begin(), text.end());
+            while (strings.size() % 4 != 0) strings.push_back(0);
+        } else {
+            propertyId = hashKey = std::get<std::uint32_t>(name.id);
+        }
+        putU32(entries, propertyId);
+        putU16(entries, guidAndKind);
+        putU16(entries, static_cast<std::uint16_t>(i));
+
+        ltp::Bytes& bucket = buckets[(hashKey ^ guidAndKind) % kBucketCount];
+        putU32(bucket, hashKey);
+        putU16(bucket, guidAndKind);
+        putU16(bucket, static_cast<std::uint16_t>(i));
+    }
+
+    ltp::Bytes guidStream;
+    for (const Guid& g : guids) guidStream.insert(guidStream.end(), g.begin(), g.end());
+
+    std::vector<std::pair<ltp::PropTag, ltp::PropValue>> props;
+    props.emplace_back(ltp::makeTag(0x0001, ltp::PT_LONG), ltp::PropValue::int32(kBucketCount));
+    props.emplace_back(ltp::makeTag(0x0002, ltp::PT_BINARY), ltp::PropValue::binary(std::move(guidStream)));
+    props.emplace_back(ltp::makeTag(0x0003, ltp::PT_BINARY), ltp::PropValue::binary(std::move(entries)));
+    props.emplace_back(ltp::makeTag(0x0004, ltp::PT_BINARY), ltp::PropValue::binary(std::move(strings)));
+    for (auto& [index, bucket] : buckets)
+        props.emplace_back(ltp::makeTag(static_cast<std::uint16_t>(0x1000 + index), ltp::PT_BINARY),
+                           ltp::PropValue::binary(std::move(bucket)));
+    return props;
+}
+
+ndb::NodeContent NamedPropertyMap::build() const {
+    ltp::PropertyContextBuilder pc;
+    for (auto& [tag, value] : properties()) pc.set(tag, std::move(value));
+    return pc.build();
+}
+
+} // namespace brenmoor::pst::messaging
