@@ -10,6 +10,9 @@
 namespace brenmoor::pst::ndb {
 namespace {
 constexpr std::size_t kBufferLimit = 1 << 20;
+// Start writing back to disk every so often while the store grows, so the sync at
+// commit waits for little more than the tail.
+constexpr std::uint64_t kWritebackInterval = 32 << 20;
 }
 
 FileOutput::FileOutput(const std::string& path) : path_(path)
@@ -74,7 +77,12 @@ void FileOutput::flush()
         }
         done += std::size_t(n);
     }
+    unsyncedBytes_ += buffer_.size();
     buffer_.clear();
+    if (unsyncedBytes_ >= kWritebackInterval) {
+        ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE); // a hint; failures surface at sync()
+        unsyncedBytes_ = 0;
+    }
 }
 
 void FileOutput::resize(std::uint64_t size)
@@ -87,6 +95,7 @@ void FileOutput::sync()
 {
     flush();
     if (::fdatasync(fd_) != 0) fail("cannot write to disk", errno);
+    unsyncedBytes_ = 0;
 }
 
 } // namespace brenmoor::pst::ndb

@@ -31,6 +31,7 @@ private:
     int fd_ = -1;
     std::uint64_t bufferStart_ = 0;
     std::vector<std::uint8_t> buffer_;
+    std::uint64_t unsyncedBytes_ = 0;
 };
 
 } // namespace brenmoor::pst::ndb
