@@ -1,0 +1,146 @@
+// Property contexts read back as a store reader reads them: small fixed values in the
+// record, larger ones in the heap, values above one heap allocation in subnodes;
+// multi-valued layouts and text conversion as the file holds them.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <stdexcept>
+
+#include "ltp_test_reader.h"
+#include "pst/ltp/property_context.h"
+
+using namespace brenmoor::pst::ltp;
+namespace ndb = brenmoor::pst::ndb;
+using ltp_test::Bytes;
+using ltp_test::fromHex;
+
+namespace {
+
+Bytes pattern(std::size_t size)
+{
+    Bytes b(size);
+    for (std::size_t i = 0; i < size; ++i)
+        b[i] = std::uint8_t(i * 13 + size);
+    return b;
+}
+
+TEST(PropertyContext, ValuesInlineInHeapAndInSubnodesReadBackExactly)
+{
+    const std::uint8_t guid[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+    const std::map<PropTag, PropValue> values = {
+        {makeTag(0x0001, PT_SHORT), PropValue{PT_SHORT, {0x34, 0x12}}},
+        {makeTag(0x0002, PT_LONG), PropValue::int32(-5)},
+        {makeTag(0x0003, PT_BOOLEAN), PropValue::boolean(true)},
+        {makeTag(0x0004, PT_LONGLONG), PropValue::int64(-2)},
+        {makeTag(0x0005, PT_SYSTIME), PropValue::systime(0x01C8E1EEE0A86EE0)},
+        {makeTag(0x0006, PT_CLSID), PropValue::clsid(guid)},
+        {makeTag(0x0007, PT_UNICODE), PropValue::unicode("Grüße")},
+        {makeTag(0x0008, PT_UNICODE), PropValue::unicode("")},
+        {makeTag(0x0009, PT_BINARY), PropValue::binary(pattern(3580))},  // largest in the heap
+        {makeTag(0x000A, PT_BINARY), PropValue::binary(pattern(3581))},  // smallest in a subnode
+        {makeTag(0x000B, PT_BINARY), PropValue::binary(pattern(20000))}, // subnode of 3 blocks
+        {makeTag(0x000C, PT_MV_UNICODE), PropValue::multiUnicode({"a", "", "bc"})},
+        {makeTag(0x000D, PT_MV_BINARY), PropValue::multiBinary({pattern(5000), {}})},
+        {makeTag(0x000E, PT_MV_LONG), PropValue{PT_MV_LONG, {1, 0, 0, 0, 2, 0, 0, 0}}},
+        {makeTag(0x000F, PT_BOOLEAN), PropValue::boolean(false)},
+    };
+    PropertyContextBuilder pc;
+    for (const auto& [tag, value] : values)
+        pc.set(tag, value);
+    const ndb::NodeContent node = pc.build();
+
+    const auto read = ltp_test::readPropertyContext(node);
+    ASSERT_EQ(read.size(), values.size());
+    for (const auto& [tag, value] : values)
+        EXPECT_EQ(read.at(tag), value.data) << std::hex << tag;
+
+    // Three values went to subnodes, each its own LTP subnode; 20000 bytes take
+    // three blocks.
+    ASSERT_EQ(node.subnodes.size(), 3u);
+    std::set<ndb::Nid> nids;
+    for (const auto& [nid, sub] : node.subnodes) {
+        EXPECT_EQ(ndb::nidType(nid), ndb::NID_TYPE_LTP);
+        nids.insert(nid);
+        EXPECT_TRUE(sub.subnodes.empty());
+    }
+    EXPECT_EQ(nids.size(), 3u);
+    std::size_t blocks = 0;
+    for (const auto& [nid, sub] : node.subnodes)
+        blocks += sub.blocks.size();
+    EXPECT_EQ(blocks, 1u + 3u + 1u);
+}
+
+TEST(PropertyContext, ManyPropertiesSpanPagesAndIndexLevel)
+{
+    // 800 records of 8 bytes need two leaves and an index node; 800 texts of 60
+    // bytes need several heap pages.
+    PropertyContextBuilder pc;
+    std::map<PropTag, Bytes> expected;
+    for (std::uint16_t id = 0x8000; id < 0x8000 + 800; ++id) {
+        const PropValue v = PropValue::unicode("value of property " + std::to_string(id) + " ..........");
+        pc.set(makeTag(id, PT_UNICODE), v);
+        expected[makeTag(id, PT_UNICODE)] = v.data;
+    }
+    const ndb::NodeContent node = pc.build();
+    EXPECT_GT(node.blocks.size(), 5u);
+    EXPECT_TRUE(node.subnodes.empty());
+    const ltp_test::Heap heap = ltp_test::readHeap(node);
+    EXPECT_EQ(ltp_test::readBth(heap, heap.userRoot).levels, 1);
+    EXPECT_EQ(ltp_test::readPropertyContext(node), expected);
+}
+
+TEST(PropertyContext, OneValuePerPropertyIdAndValuesMustFitTheirType)
+{
+    PropertyContextBuilder pc;
+    pc.set(makeTag(0x3001, PT_BINARY), PropValue::binary({1, 2}));
+    pc.set(makeTag(0x3001, PT_UNICODE), PropValue::unicode("x")); // replaces the binary
+    pc.set(makeTag(0x3002, PT_LONG), PropValue::int32(1));
+    pc.erase(makeTag(0x3002, PT_BOOLEAN)); // erasing goes by id as well
+    EXPECT_EQ(pc.properties().size(), 1u);
+    EXPECT_EQ(ltp_test::readPropertyContext(pc.build()),
+              (std::map<std::uint32_t, Bytes>{{makeTag(0x3001, PT_UNICODE), {'x', 0}}}));
+
+    EXPECT_THROW(pc.set(makeTag(0x3003, PT_LONG), PropValue::boolean(true)), std::invalid_argument);
+    EXPECT_THROW(pc.set(makeTag(0x3003, PT_LONG), PropValue{PT_LONG, {1, 2}}), std::invalid_argument);
+    EXPECT_THROW(pc.set(makeTag(0x3003, PT_UNICODE), PropValue{PT_UNICODE, {0x41}}), std::invalid_argument);
+    // A multi-valued layout whose offsets point past its end.
+    EXPECT_THROW(pc.set(makeTag(0x3003, PT_MV_BINARY), PropValue{PT_MV_BINARY, fromHex("01000000 20000000")}),
+                 std::invalid_argument);
+    EXPECT_EQ(pc.properties().size(), 1u);
+
+    // An empty context is a heap with an empty tree.
+    PropertyContextBuilder none;
+    EXPECT_EQ(none.build().blocks.at(0),
+              fromHex("1400ecbc 20000000 00000000 b5020600 00000000 0100 0000 0c00 1400"));
+}
+
+TEST(PropValue, TextsBecomeUtf16AndBrokenBytesBecomeReplacementCharacters)
+{
+    const std::pair<std::string, const char*> cases[] = {
+        {"A", "4100"},
+        {"\xC3\xA9", "e900"},                  // é
+        {"\xE2\x82\xAC", "ac20"},              // €
+        {"\xF0\x9F\x98\x80", "3dd8 00de"},     // 😀 as a surrogate pair
+        {"\xFF" "A", "fdff 4100"},             // not a lead byte
+        {"\xE2\x82" "A", "fdff 4100"},         // cut short
+        {"\xC0\xAF", "fdff"},                  // overlong
+        {"\xED\xA0\x80", "fdff"},              // a surrogate encoded on its own
+        {std::string("a\0b", 3), "6100 0000 6200"}, // NUL is kept
+        {"", ""},
+    };
+    for (const auto& [utf8, utf16] : cases)
+        EXPECT_EQ(PropValue::unicode(utf8).data, fromHex(utf16)) << utf16;
+}
+
+TEST(PropValue, MultiValuedLayouts)
+{
+    EXPECT_EQ(PropValue::multiUnicode({"a", "bc"}).data,
+              fromHex("02000000 0c000000 0e000000 6100 62006300"));
+    EXPECT_EQ(PropValue::multiBinary({{1}, {}, {2, 3}}).data,
+              fromHex("03000000 10000000 11000000 11000000 01 0203"));
+    EXPECT_EQ(PropValue::multiUnicode({}).data, fromHex("00000000"));
+    EXPECT_EQ(PropValue::systime(0x01C8E1EEE0A86EE0).data, fromHex("e06ea8e0eee1c801"));
+    EXPECT_EQ(PropValue::int32(-2).data, fromHex("feffffff"));
+}
+
+} // namespace
