@@ -38,6 +38,7 @@ FieldStorage storageOf(ContactField field);
 namespace lid {
 inline constexpr std::uint32_t kFileUnder = 0x8005;
 inline constexpr std::uint32_t kFileUnderId = 0x8006;
+inline constexpr std::uint32_t kPostalAddressId = 0x8022; // 1 home, 2 work
 inline constexpr std::uint32_t kAddressBookProviderEmailList = 0x8028;
 inline constexpr std::uint32_t kAddressBookProviderArrayType = 0x8029;
 inline constexpr std::uint32_t kEmail1DisplayName = 0x8080;

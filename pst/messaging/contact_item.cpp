@@ -194,6 +194,32 @@ std::vector<std::pair<PropTag, PropValue>> ContactItem::properties(NamedProperty
         putNamed(lid::kAddressBookProviderEmailList, ltp::PT_MV_LONG, std::move(mv));
     }
 
+    // The mailing address: a copy of the business address where there is one, else
+    // of the home address, as Outlook marks the first address entered.
+    struct AddressParts { ContactField street, city, state, zip, country; };
+    static constexpr AddressParts kWork{ContactField::WorkAddressStreet, ContactField::WorkAddressCity,
+                                        ContactField::WorkAddressState, ContactField::WorkAddressPostalCode,
+                                        ContactField::WorkAddressCountry};
+    static constexpr AddressParts kHome{ContactField::HomeAddressStreet, ContactField::HomeAddressCity,
+                                        ContactField::HomeAddressState, ContactField::HomeAddressPostalCode,
+                                        ContactField::HomeAddressCountry};
+    auto hasAny = [&](const AddressParts& a) {
+        for (ContactField f : {a.street, a.city, a.state, a.zip, a.country})
+            if (!text(f).empty()) return true;
+        return false;
+    };
+    const bool work = hasAny(kWork) || !text(ContactField::WorkAddress).empty();
+    if (work || hasAny(kHome)) {
+        const AddressParts& a = work ? kWork : kHome;
+        putNamed(lid::kPostalAddressId, ltp::PT_LONG, PropValue::int32(work ? 2 : 1));
+        const std::pair<std::uint16_t, ContactField> copies[] = {
+            {0x3A29, a.street}, {0x3A27, a.city}, {0x3A28, a.state}, {0x3A2A, a.zip}, {0x3A26, a.country}};
+        for (const auto& [id, field] : copies)
+            if (!text(field).empty()) put(id, ltp::PT_UNICODE, PropValue::unicode(text(field)));
+        if (work && !text(ContactField::WorkAddress).empty())
+            put(0x3A15, ltp::PT_UNICODE, PropValue::unicode(text(ContactField::WorkAddress)));
+    }
+
     if (birthday_) {
         put(0x3A42, ltp::PT_SYSTIME, PropValue::systime(localMidnight(*birthday_)));
         putNamed(lid::kBirthdayLocal, ltp::PT_SYSTIME, PropValue::systime(utcMidnight(*birthday_)));

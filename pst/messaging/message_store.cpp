@@ -113,7 +113,8 @@ void MessageStore::putFixedNodes() {
     const ndb::NodeContent none;
     for (ndb::Nid nid : {layout::kSearchManagementQueue, layout::kSearchActivityList,
                          layout::kSearchDomainObject, layout::kSearchGathererQueue,
-                         layout::kSearchGathererDescriptor, layout::kSearchGathererFolderQueue})
+                         layout::kSearchGathererDescriptor, layout::kSearchGathererFolderQueue,
+                         layout::kSearchQueueReserved})
         putNode(nid, 0, none);
     putNode(layout::kHierarchyTableTemplate, 0, emptyTable(layout::hierarchyColumns()));
     putNode(layout::kContentsTableTemplate, 0, emptyTable(layout::contentsColumns()));
@@ -122,6 +123,10 @@ void MessageStore::putFixedNodes() {
     putNode(layout::kAttachmentTableTemplate, 0, emptyTable(layout::attachmentColumns()));
     putNode(layout::kRecipientTableTemplate, 0, emptyTable(layout::recipientColumns()));
     putNode(layout::kChangeHistoryTableTemplate, 0, emptyTable(layout::changeHistoryColumns()));
+    putNode(layout::kReceiveFolderTable, 0, emptyTable(layout::receiveFolderColumns()));
+    putNode(layout::kOutgoingQueueTable, 0, emptyTable(layout::outgoingQueueColumns()));
+    putNode(layout::kConflictTableTemplate, 0, emptyTable(layout::conflictColumns()));
+    putNode(layout::kSyncTableTemplate, 0, emptyTable(layout::syncColumns()));
 
     // The spam search folder: a search folder with its update queue, criteria and
     // (empty) search contents table.

@@ -61,4 +61,25 @@ const std::vector<PropTag>& changeHistoryColumns() {
     return columns;
 }
 
+const std::vector<PropTag>& receiveFolderColumns() {
+    static const std::vector<PropTag> columns{0x001A001F, 0x66050003, 0x67F20003, 0x67F30003};
+    return columns;
+}
+
+const std::vector<PropTag>& outgoingQueueColumns() {
+    static const std::vector<PropTag> columns{0x00390040, 0x0E100003, 0x0E140003, 0x67F20003, 0x67F30003};
+    return columns;
+}
+
+const std::vector<PropTag>& conflictColumns() {
+    static const std::vector<PropTag> columns{0x001A001F, 0x0E300102, 0x0E310102, 0x0E330014, 0x0E340102,
+                                              0x0E380003, 0x0E3E0102, 0x67F20003, 0x67F30003};
+    return columns;
+}
+
+const std::vector<PropTag>& syncColumns() {
+    static const std::vector<PropTag> columns{0x0E330014, 0x30070040, 0x67F20003, 0x67F30003};
+    return columns;
+}
+
 } // namespace brenmoor::pst::messaging::layout

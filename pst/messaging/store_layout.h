@@ -28,6 +28,11 @@ inline constexpr Nid kSearchContentsTableTemplate = 0x610;
 inline constexpr Nid kAttachmentTableTemplate = 0x671;
 inline constexpr Nid kRecipientTableTemplate = 0x692;
 inline constexpr Nid kChangeHistoryTableTemplate = 0x6B6;
+inline constexpr Nid kReceiveFolderTable = 0x62B;
+inline constexpr Nid kOutgoingQueueTable = 0x64C;
+inline constexpr Nid kConflictTableTemplate = 0x6D7;
+inline constexpr Nid kSyncTableTemplate = 0x6F8;
+inline constexpr Nid kSearchQueueReserved = 0xE41;
 
 // The spam search folder Outlook expects beside the root's other children.
 inline constexpr Nid kSpamSearchFolder = 0x2223;
@@ -54,5 +59,9 @@ const std::vector<ltp::PropTag>& searchContentsColumns();
 const std::vector<ltp::PropTag>& attachmentColumns();
 const std::vector<ltp::PropTag>& recipientColumns();
 const std::vector<ltp::PropTag>& changeHistoryColumns();
+const std::vector<ltp::PropTag>& receiveFolderColumns();
+const std::vector<ltp::PropTag>& outgoingQueueColumns();
+const std::vector<ltp::PropTag>& conflictColumns();
+const std::vector<ltp::PropTag>& syncColumns();
 
 } // namespace brenmoor::pst::messaging::layout
