@@ -1,0 +1,246 @@
+// Contact items laid out as properties, and the name-to-ID map that names their
+// named properties.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+#include <ctime>
+#include <map>
+
+#include "pst/messaging/contact_item.h"
+#include "pst/messaging/message_store.h"
+#include "pst/messaging/named_property_map.h"
+#include "pst/messaging/store_error.h"
+
+namespace {
+
+using namespace brenmoor::pst::messaging;
+using brenmoor::pst::ltp::Bytes;
+using brenmoor::pst::ltp::PropTag;
+using brenmoor::pst::ltp::PropValue;
+
+std::string utf16(const std::string& ascii) {
+    std::string out;
+    for (char c : ascii) {
+        out += c;
+        out += '\0';
+    }
+    return out;
+}
+std::string asString(const Bytes& b) { return std::string(b.begin(), b.end()); }
+std::uint32_t u32(const Bytes& b, std::size_t at = 0) {
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t(b[at + 3]) << 24);
+}
+std::uint64_t u64(const Bytes& b) { return u32(b) | (std::uint64_t(u32(b, 4)) << 32); }
+
+// An item's properties by property ID, its named properties looked up by LID.
+struct Laid {
+    NamedPropertyMap names;
+    std::map<std::uint16_t, PropValue> byId;
+
+    explicit Laid(const ContactItem& item) {
+        for (auto& [tag, value] : item.properties(names)) byId[brenmoor::pst::ltp::tagId(tag)] = value;
+    }
+    const PropValue* id(std::uint16_t id) const {
+        auto it = byId.find(id);
+        return it == byId.end() ? nullptr : &it->second;
+    }
+    const PropValue* lid(std::uint32_t lid) {
+        const std::size_t before = names.size();
+        const std::uint16_t id = names.idOf(PropertyName{kPsetidAddress, lid});
+        if (names.size() != before) return nullptr; // never named, so never set
+        return this->id(id);
+    }
+};
+
+class ContactItemTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto dir = std::filesystem::temp_directory_path();
+        path_ = (dir / ("brenmoor-contact-" + std::to_string(::getpid()) + ".pst")).string();
+        std::filesystem::remove(path_);
+        store_ = MessageStore::create(path_, "S");
+        folder_ = &store_->rootFolder().addSubfolder("Contacts");
+    }
+    void TearDown() override {
+        store_.reset();
+        std::filesystem::remove(path_);
+    }
+    ContactItem newItem() { return folder_->items().add("IPM.Contact"); }
+
+    std::string path_;
+    std::unique_ptr<MessageStore> store_;
+    Folder* folder_ = nullptr;
+};
+
+TEST_F(ContactItemTest, FieldsGoToTheirContactProperties) {
+    const std::pair<ContactField, std::uint16_t> canonical[] = {
+        {ContactField::GivenName, 0x3A06},      {ContactField::MiddleName, 0x3A44},
+        {ContactField::Surname, 0x3A11},        {ContactField::DisplayNamePrefix, 0x3A45},
+        {ContactField::Generation, 0x3A05},     {ContactField::CompanyName, 0x3A16},
+        {ContactField::JobTitle, 0x3A17},       {ContactField::Department, 0x3A18},
+        {ContactField::OfficeLocation, 0x3A19}, {ContactField::ManagerName, 0x3A4E},
+        {ContactField::Assistant, 0x3A30},      {ContactField::BusinessPhone, 0x3A08},
+        {ContactField::BusinessFax, 0x3A24},    {ContactField::MobilePhone, 0x3A1C},
+        {ContactField::Pager, 0x3A21},          {ContactField::BusinessHomePage, 0x3A51},
+        {ContactField::HomeAddressStreet, 0x3A5D}, {ContactField::HomeAddressCity, 0x3A59},
+        {ContactField::HomeAddressState, 0x3A5C},  {ContactField::HomeAddressPostalCode, 0x3A5B},
+        {ContactField::HomeAddressCountry, 0x3A5A}, {ContactField::HomePhone, 0x3A09},
+        {ContactField::HomeFax, 0x3A25},        {ContactField::Spouse, 0x3A48},
+        {ContactField::FullName, 0x3001},       {ContactField::Nickname, 0x3A4F},
+        {ContactField::PersonalHomePage, 0x3A50},
+    };
+    const std::pair<ContactField, std::uint32_t> named[] = {
+        {ContactField::WorkAddressStreet, 0x8045}, {ContactField::WorkAddressCity, 0x8046},
+        {ContactField::WorkAddressState, 0x8047},  {ContactField::WorkAddressPostalCode, 0x8048},
+        {ContactField::WorkAddressCountry, 0x8049}, {ContactField::WorkAddress, 0x801B},
+    };
+    ContactItem item = newItem();
+    int n = 0;
+    for (auto [field, id] : canonical) item.setText(field, "v" + std::to_string(n++));
+    for (auto [field, lid] : named) item.setText(field, "v" + std::to_string(n++));
+    item.setText(ContactField::Children, "Tom");
+
+    Laid laid(item);
+    n = 0;
+    for (auto [field, id] : canonical) {
+        const PropValue* v = laid.id(id);
+        ASSERT_NE(v, nullptr) << std::hex << id;
+        EXPECT_EQ(asString(v->data), utf16("v" + std::to_string(n++))) << std::hex << id;
+    }
+    for (auto [field, lid] : named) {
+        const PropValue* v = laid.lid(lid);
+        ASSERT_NE(v, nullptr) << std::hex << lid;
+        EXPECT_EQ(asString(v->data), utf16("v" + std::to_string(n++))) << std::hex << lid;
+    }
+    // Children is multi-valued: one value. The business address is also the mailing address.
+    ASSERT_NE(laid.id(0x3A58), nullptr);
+    EXPECT_EQ(laid.id(0x3A58)->type, brenmoor::pst::ltp::PT_MV_UNICODE);
+    EXPECT_EQ(u32(laid.id(0x3A58)->data), 1u);
+    EXPECT_EQ(u32(laid.lid(0x8022)->data), 2u);
+    EXPECT_EQ(asString(laid.id(0x3A27)->data), asString(laid.lid(0x8046)->data));
+}
+
+TEST_F(ContactItemTest, EmptyLaterValueKeepsTheEarlierOneAndEmailSlotsCarryTypeAndNames) {
+    ContactItem item = newItem();
+    item.setText(ContactField::Email1Address, "first@example.org");
+    item.setText(ContactField::Email1Address, "");
+    item.setText(ContactField::Pager, "");
+    item.setText(ContactField::Email3Address, "third@example.org");
+    item.setText(ContactField::Email1DisplayName, "First Person");
+
+    Laid laid(item);
+    EXPECT_EQ(asString(laid.lid(0x8083)->data), utf16("first@example.org"));
+    EXPECT_EQ(asString(laid.lid(0x8082)->data), utf16("SMTP"));
+    EXPECT_EQ(asString(laid.lid(0x8080)->data), utf16("First Person"));
+    EXPECT_EQ(asString(laid.lid(0x8084)->data), utf16("first@example.org"));
+    EXPECT_EQ(laid.lid(0x8093), nullptr); // slot 2 empty
+    EXPECT_EQ(asString(laid.lid(0x80A3)->data), utf16("third@example.org"));
+    EXPECT_EQ(asString(laid.lid(0x80A0)->data), utf16("third@example.org"));
+    EXPECT_EQ(laid.id(0x3A21), nullptr); // an empty pager writes nothing
+    // Slots 1 and 3 are in use.
+    EXPECT_EQ(u32(laid.lid(0x8029)->data), 5u);
+    EXPECT_EQ(laid.lid(0x8028)->data, (Bytes{0, 0, 0, 0, 2, 0, 0, 0}));
+}
+
+TEST_F(ContactItemTest, NamesSubjectAndFileAsFollowOutlook) {
+    struct Case {
+        std::string first, middle, last, full, display, fileAs;
+    };
+    const Case cases[] = {
+        {"Ann", "J", "Lee", "Dr. Ann Lee", "Dr. Ann Lee", "Lee, Ann"},
+        {"Ann", "J", "Lee", "", "Ann J Lee", "Lee, Ann"},
+        {"", "", "Lee", "", "Lee", "Lee"},
+        {"Ann", "", "", "", "Ann", "Ann"},
+    };
+    for (const Case& c : cases) {
+        ContactItem item = newItem();
+        item.setText(ContactField::GivenName, c.first);
+        item.setText(ContactField::MiddleName, c.middle);
+        item.setText(ContactField::Surname, c.last);
+        item.setText(ContactField::FullName, c.full);
+        Laid laid(item);
+        EXPECT_EQ(asString(laid.id(0x001A)->data), utf16("IPM.Contact"));
+        EXPECT_EQ(asString(laid.id(0x3001)->data), utf16(c.display));
+        EXPECT_EQ(asString(laid.id(0x0037)->data), utf16("\x01\x01" + c.display));
+        EXPECT_EQ(asString(laid.lid(0x8005)->data), utf16(c.fileAs));
+        EXPECT_EQ(u32(laid.id(0x0E07)->data), 1u); // read
+        EXPECT_EQ(laid.id(0x300B)->data.size(), 16u);
+    }
+}
+
+TEST_F(ContactItemTest, DatesAreStoredAsOutlookStoresThemAndNonDaysAreRefused) {
+    const char* oldTz = std::getenv("TZ");
+    const std::string saved = oldTz ? oldTz : "";
+    setenv("TZ", "America/New_York", 1);
+    tzset();
+
+    ContactItem item = newItem();
+    item.setDate(ContactDate::Birthday, {1970, 1, 2});
+    item.setDate(ContactDate::Anniversary, {2000, 7, 1});
+    Laid laid(item);
+    constexpr std::uint64_t k1970 = 116444736000000000ull; // 1970-01-01 as a FILETIME
+    constexpr std::uint64_t kHour = 36000000000ull;
+    // Local midnight (UTC-5 in winter, UTC-4 in summer) and 00:00 UTC of the day.
+    EXPECT_EQ(u64(laid.id(0x3A42)->data), k1970 + 24 * kHour + 5 * kHour);
+    EXPECT_EQ(u64(laid.lid(0x80DE)->data), k1970 + 24 * kHour);
+    const std::uint64_t july2000 = k1970 + 11139ull * 24 * kHour; // days from 1970-01-01
+    EXPECT_EQ(u64(laid.id(0x3A41)->data), july2000 + 4 * kHour);
+    EXPECT_EQ(u64(laid.lid(0x80DF)->data), july2000);
+
+    for (CalendarDate bad : {CalendarDate{2023, 2, 29}, CalendarDate{2000, 13, 1}, CalendarDate{1500, 1, 1},
+                             CalendarDate{2000, 4, 31}, CalendarDate{0, 0, 0}})
+        EXPECT_THROW(item.setDate(ContactDate::Birthday, bad), StoreError) << bad.year << "-" << bad.month;
+    item.setDate(ContactDate::Birthday, {2024, 2, 29});
+
+    if (oldTz) setenv("TZ", saved.c_str(), 1);
+    else unsetenv("TZ");
+    tzset();
+}
+
+TEST_F(ContactItemTest, CategoriesBecomeKeywordsAndTheBodyIsKeptAsGiven) {
+    ContactItem item = newItem();
+    item.setCategories(" Friends, Work;;Family ,");
+    item.setBody(" Comments: ");
+    NamedPropertyMap names;
+    std::map<std::uint16_t, PropValue> props;
+    for (auto& [tag, value] : item.properties(names)) props[brenmoor::pst::ltp::tagId(tag)] = value;
+    const std::uint16_t keywords = names.idOf(PropertyName{kPsPublicStrings, std::string("Keywords")});
+    ASSERT_TRUE(props.count(keywords));
+    EXPECT_EQ(props[keywords].data, PropValue::multiUnicode({"Friends", "Work", "Family"}).data);
+    EXPECT_EQ(asString(props[0x1000].data), utf16(" Comments: "));
+}
+
+TEST(NamedPropertyMap, StreamsAndBucketsAreLaidOutInFull) {
+    // The checksum of a string name as Outlook wrote it for "x-cr-puzzleid".
+    const std::string puzzle = utf16("x-cr-puzzleid");
+    EXPECT_EQ(formatCrc32(reinterpret_cast<const std::uint8_t*>(puzzle.data()), puzzle.size()), 0xA6BAF103u);
+
+    NamedPropertyMap names;
+    EXPECT_EQ(names.idOf(PropertyName{kPsetidAddress, 0x8083u}), 0x8000);
+    EXPECT_EQ(names.idOf(PropertyName{kPsPublicStrings, std::string("Keywords")}), 0x8001);
+    EXPECT_EQ(names.idOf(PropertyName{kPsetidAddress, 0x8083u}), 0x8000);
+
+    std::map<PropTag, Bytes> props;
+    for (auto& [tag, value] : names.properties()) props[tag] = value.data;
+    EXPECT_EQ(props[0x00010003], (Bytes{251, 0, 0, 0}));
+    EXPECT_EQ(props[0x00020102], Bytes(kPsetidAddress.begin(), kPsetidAddress.end()));
+    // LID 0x8083 in the first stream GUID (wGuid 3, numeric); "Keywords" at string
+    // offset 0 in PS_PUBLIC_STRINGS (wGuid 2, string).
+    EXPECT_EQ(props[0x00030102], (Bytes{0x83, 0x80, 0, 0, 0x06, 0, 0, 0, 0, 0, 0, 0, 0x05, 0, 1, 0}));
+    const std::string keywords = utf16("Keywords");
+    Bytes strings{16, 0, 0, 0};
+    strings.insert(strings.end(), keywords.begin(), keywords.end());
+    EXPECT_EQ(props[0x00040102], strings);
+    // Each name in its hash bucket: (LID or name checksum) xor the GUID field, mod 251.
+    const std::uint32_t crc = formatCrc32(reinterpret_cast<const std::uint8_t*>(keywords.data()), keywords.size());
+    const PropTag numericBucket = (0x1000u + (0x8083u ^ 6u) % 251u) << 16 | 0x0102;
+    const PropTag stringBucket = (0x1000u + (crc ^ 5u) % 251u) << 16 | 0x0102;
+    EXPECT_EQ(props[numericBucket], (Bytes{0x83, 0x80, 0, 0, 0x06, 0, 0, 0}));
+    EXPECT_EQ(props[stringBucket], (Bytes{std::uint8_t(crc), std::uint8_t(crc >> 8), std::uint8_t(crc >> 16),
+                                          std::uint8_t(crc >> 24), 0x05, 0, 1, 0}));
+    EXPECT_EQ(props.size(), 6u);
+}
+
+} // namespace

@@ -1,0 +1,153 @@
+// The messaging layer's store: a new store and the folders and items added to it,
+// read back with the independent checker's reader.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+#include "pst/messaging/message_store.h"
+#include "pst/messaging/store_error.h"
+#include "pst_checker.h"
+#include "pst_tables.h"
+
+namespace {
+
+using namespace brenmoor::pst::messaging;
+namespace check = brenmoor::pstcheck;
+
+std::string tempStorePath(const std::string& name) {
+    const auto dir = std::filesystem::temp_directory_path() / ("brenmoor-messaging-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const auto path = dir / name;
+    std::filesystem::remove(path);
+    return path.string();
+}
+
+// One store read back: property contexts and tables by NID.
+struct StoreReading {
+    check::Findings findings;
+    check::PstFile file;
+    explicit StoreReading(const std::string& path) : file(path, findings) {}
+
+    std::map<std::uint16_t, check::Property> properties(std::uint64_t nid) {
+        const check::NodeEntry* entry = file.node(nid);
+        if (!entry) ADD_FAILURE() << "no node " << std::hex << nid;
+        if (!entry) return {};
+        const auto frame = check::readFrame(file, entry->bidData, entry->bidSub, "test");
+        auto pc = check::readPropertyContext(file, frame, "test", findings);
+        return pc ? *pc : std::map<std::uint16_t, check::Property>{};
+    }
+    check::Table table(std::uint64_t nid) {
+        const check::NodeEntry* entry = file.node(nid);
+        if (!entry) ADD_FAILURE() << "no node " << std::hex << nid;
+        if (!entry) return {};
+        const auto frame = check::readFrame(file, entry->bidData, entry->bidSub, "test");
+        auto tc = check::readTableContext(file, frame, "test", findings);
+        return tc ? *tc : check::Table{};
+    }
+};
+
+std::string utf16Text(const check::Bytes& bytes) {
+    std::string out;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) out += static_cast<char>(bytes[i]);
+    return out;
+}
+
+std::uint32_t u32(const check::Bytes& b, std::size_t at = 0) {
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t(b[at + 3]) << 24);
+}
+
+TEST(MessagingStore, NewStoreHasEveryMandatoryNodeAndPassesTheChecker) {
+    const std::string path = tempStorePath("new.pst");
+    MessageStore::create(path, "Qalder Notes Contacts");
+
+    EXPECT_EQ(check::checkPstFile(path), std::vector<std::string>{});
+    StoreReading store(path);
+    for (std::uint64_t nid : {0x21, 0x61, 0x122, 0x12D, 0x12E, 0x12F, 0x1E1, 0x201, 0x261, 0x281, 0x2A1,
+                              0x321, 0x60D, 0x60E, 0x60F, 0x610, 0x671, 0x692, 0x6B6, 0x2223, 0x2226,
+                              0x2227, 0x2230, 0x8022, 0x802D, 0x802E, 0x802F, 0x8042, 0x804D, 0x8062,
+                              0x806D, 0x806E, 0x806F})
+        EXPECT_NE(store.file.node(nid), nullptr) << std::hex << nid;
+
+    auto props = store.properties(0x21);
+    EXPECT_EQ(utf16Text(props[0x3001].value), "Qalder Notes Contacts");
+    // The subtree, wastebasket and finder entry IDs: flags, the store's record key, the NID.
+    const check::Bytes recordKey = props[0x0FF9].value;
+    ASSERT_EQ(recordKey.size(), 16u);
+    for (auto [id, nid] : {std::pair{0x35E0, 0x8022u}, {0x35E3, 0x8062u}, {0x35E7, 0x8042u}}) {
+        const check::Bytes& entry = props[id].value;
+        ASSERT_EQ(entry.size(), 24u) << std::hex << id;
+        EXPECT_EQ(u32(entry), 0u);
+        EXPECT_TRUE(std::equal(recordKey.begin(), recordKey.end(), entry.begin() + 4));
+        EXPECT_EQ(u32(entry, 20), nid);
+    }
+
+    // The root lists its three children; "Top of Personal Folders" holds "Deleted Items".
+    EXPECT_EQ(store.table(0x12D).rows.size(), 3u);
+    EXPECT_EQ(utf16Text(store.properties(0x8022)[0x3001].value), "Top of Personal Folders");
+    const auto subtree = store.table(0x802D);
+    ASSERT_EQ(subtree.rows.size(), 1u);
+    EXPECT_EQ(utf16Text(**check::cell(subtree, 0, 0x3001001F)), "Deleted Items");
+}
+
+TEST(MessagingStore, AnExistingFileIsNeitherOverwrittenNorChanged) {
+    const std::string path = tempStorePath("existing.pst");
+    { std::ofstream(path) << "keep me"; }
+    EXPECT_THROW(MessageStore::create(path, "x"), StoreError);
+    std::ifstream in(path);
+    std::string content((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(content, "keep me");
+}
+
+TEST(MessagingStore, ContactsFolderIsFoundOrMadeAndBecomesTheDefault) {
+    const std::string path = tempStorePath("folders.pst");
+    auto store = MessageStore::create(path, "S");
+    EXPECT_THROW(store->defaultFolder(kContactsFolder), StoreError);
+    EXPECT_EQ(store->rootFolder().subfolder("Contacts"), nullptr);
+
+    Folder& contacts = store->rootFolder().addSubfolder("Contacts");
+    EXPECT_EQ(store->rootFolder().subfolder("contacts"), &contacts);
+    EXPECT_THROW(store->rootFolder().addSubfolder("CONTACTS"), StoreError);
+    EXPECT_THROW(store->rootFolder().addSubfolder(""), StoreError);
+    contacts.setAsDefaultFolder(kContactsFolder);
+    EXPECT_EQ(&store->defaultFolder(kContactsFolder), &contacts);
+    EXPECT_THROW(contacts.items().add("IPM.Note"), StoreError);
+
+    for (int i = 0; i < 3; ++i) {
+        ContactItem item = store->defaultFolder(kContactsFolder).items().add("IPM.Contact");
+        item.setText(ContactField::FullName, "Person " + std::to_string(i));
+        item.save();
+    }
+    store->flush();
+
+    EXPECT_EQ(check::checkPstFile(path), std::vector<std::string>{});
+    StoreReading reading(path);
+    const std::uint64_t folder = contacts.nid();
+    auto props = reading.properties(folder);
+    EXPECT_EQ(utf16Text(props[0x3613].value), "IPF.Contact");
+    EXPECT_EQ(u32(props[0x3602].value), 3u);
+    // Outlook finds the default contacts folder by the root folder's entry ID.
+    EXPECT_EQ(u32(reading.properties(0x122)[0x36D1].value, 20), folder);
+
+    const auto hierarchy = reading.table(0x802D);
+    ASSERT_EQ(hierarchy.rows.size(), 2u);
+    bool listed = false;
+    for (std::size_t r = 0; r < hierarchy.rows.size(); ++r) {
+        if (u32(**check::cell(hierarchy, r, 0x67F20003)) != folder) continue;
+        listed = true;
+        EXPECT_EQ(u32(**check::cell(hierarchy, r, 0x36020003)), 3u);
+        EXPECT_EQ(utf16Text(**check::cell(hierarchy, r, 0x3613001F)), "IPF.Contact");
+    }
+    EXPECT_TRUE(listed);
+    const auto contents = reading.table((folder & ~0x1Fu) | 0x0E);
+    ASSERT_EQ(contents.rows.size(), 3u);
+    for (std::size_t r = 0; r < 3; ++r) {
+        EXPECT_EQ(utf16Text(**check::cell(contents, r, 0x001A001F)), "IPM.Contact");
+        const check::NodeEntry* message = reading.file.node(u32(**check::cell(contents, r, 0x67F20003)));
+        ASSERT_NE(message, nullptr);
+        EXPECT_EQ(message->parent, folder);
+    }
+}
+
+} // namespace
