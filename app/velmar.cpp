@@ -1,0 +1,418 @@
+// The main window Velmar: its controls and menus, start-up, Browse, Scan, the node click,
+// the exports, Save, Help, About and the exit confirmation.
+#include "app/velmar.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <array>
+#include <functional>
+
+#include "app/about_box.h"
+#include "app/artwork.h"
+#include "app/prompts.h"
+#include "app/save_dialog.h"
+#include "app/window_export_ui.h"
+#include "notes/address_book.h"
+#include "viewer/contact_detail_view.h"
+
+namespace brenmoor::app {
+
+namespace {
+
+const QString kTitle = QStringLiteral("Brenmoor");
+const QString kRootKey = QStringLiteral("TQalder");
+const QString kRootText = QStringLiteral("Notes Address Book");
+const QString kContactKeyPrefix = QStringLiteral("T_");
+const QString kFileNotSelected =
+    QStringLiteral("File Not Selected!\r\n\r\nFirst Select Names.nsf file using Browse button..");
+const QString kScanCompleted = QStringLiteral("Scanning process completed");
+const QString kExitQuestion = QStringLiteral("Are you sure you want to exit?");
+const QString kContactGone = QStringLiteral(
+    "This contact is no longer in the address book.\r\n\r\n"
+    "The file has changed since the list was made. Scan the address book again to refresh the list.");
+
+QPushButton* makeButton(const QString& name, const QString& caption, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    return button;
+}
+
+QAction* makeAction(const QString& name, const QString& caption, QMenu* menu) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    return action;
+}
+
+QString fromUtf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+Velmar::Velmar(Prompts& prompts, QWidget* parent) : QMainWindow(parent), prompts_(prompts) {
+    setObjectName(QStringLiteral("Velmar"));
+    setWindowTitle(kTitle);
+    setWindowIcon(programIcon());
+    buildControls();
+    buildMenus();
+    // The client area below the menu bar is 904 x 609.
+    resize(904, 609 + menuBar()->sizeHint().height());
+    Form_Load();
+}
+
+Velmar::~Velmar() = default;
+
+void Velmar::buildControls() {
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("VelmarClient"));
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(4);
+
+    auto* banner = new QLabel(central);
+    banner->setObjectName(QStringLiteral("Banner"));
+    banner->setPixmap(bannerPicture());
+    banner->setFixedHeight(79);
+    banner->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    column->addWidget(banner);
+
+    auto* frame1 = new QGroupBox(QStringLiteral("Select Lotus Notes Addressbook Names.nsf File"), central);
+    frame1->setObjectName(QStringLiteral("Frame1"));
+    auto* band = new QHBoxLayout(frame1);
+    band->setContentsMargins(8, 4, 8, 6);
+    auto* label1 = new QLabel(QStringLiteral("Select Lotus Notes File"), frame1);
+    label1->setObjectName(QStringLiteral("Label1"));
+    files_ = new QLineEdit(frame1);
+    files_->setObjectName(QStringLiteral("Files"));
+    browseButton_ = makeButton(QStringLiteral("Command2"), QStringLiteral("Browse"), frame1);
+    scanButton_ = makeButton(QStringLiteral("Command3"), QStringLiteral("Scan Lotus Notes Contact"), frame1);
+    saveButton_ = makeButton(QStringLiteral("SaveC"), QStringLiteral("Save"), frame1);
+    exitButton_ = makeButton(QStringLiteral("Command4"), QStringLiteral("Exit"), frame1);
+    band->addWidget(label1);
+    band->addWidget(files_, 1);
+    band->addWidget(browseButton_);
+    band->addWidget(scanButton_);
+    band->addWidget(saveButton_);
+    band->addWidget(exitButton_);
+    column->addWidget(frame1);
+    QWidget* margins = new QWidget(central);
+    auto* body = new QVBoxLayout(margins);
+    body->setContentsMargins(6, 0, 6, 0);
+    body->setSpacing(4);
+    column->addWidget(margins, 1);
+
+    auto* frame2 = new QGroupBox(QStringLiteral("Contact List"), margins);
+    frame2->setObjectName(QStringLiteral("Frame2"));
+    auto* listRow = new QHBoxLayout(frame2);
+    listRow->setContentsMargins(6, 4, 6, 6);
+    tree_ = new QTreeWidget(frame2);
+    tree_->setObjectName(QStringLiteral("TreeView1"));
+    tree_->setHeaderHidden(true);
+    tree_->setColumnCount(1);
+    tree_->setUniformRowHeights(true);
+    tree_->setIconSize(QSize(16, 16));
+    detail_ = new viewer::ContactDetailView(frame2);
+    listRow->addWidget(tree_, 1);
+    listRow->addWidget(detail_, 3);
+    body->addWidget(frame2, 1);
+
+    progress_ = new QProgressBar(margins);
+    progress_->setObjectName(QStringLiteral("ProgressBar1"));
+    progress_->setTextVisible(false);
+    progress_->setRange(0, 100);
+    progress_->setValue(0);
+    body->addWidget(progress_);
+    setCentralWidget(central);
+
+    auto* status = new QStatusBar(this);
+    status->setObjectName(QStringLiteral("StatusBar1"));
+    status->setSizeGripEnabled(false);
+    const std::array<QString, 3> panelTexts{QString::fromUtf8(kMakerName), QString::fromUtf8(kProductName),
+                                            QString::fromUtf8(kMakerWebsite)};
+    const std::array<int, 3> panelStretch{1, 2, 2};
+    for (int i = 0; i < 3; ++i) {
+        auto* panel = new QLabel(panelTexts[i], status);
+        panel->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
+        panel->setFrameShape(QFrame::StyledPanel);
+        panel->setFrameShadow(QFrame::Sunken);
+        status->addPermanentWidget(panel, panelStretch[i]);
+    }
+    status->findChild<QLabel*>(QStringLiteral("Panel3"))->setToolTip(QStringLiteral("Visit Website"));
+    setStatusBar(status);
+
+    connect(browseButton_, &QPushButton::clicked, this, &Velmar::Command2_Click);
+    connect(scanButton_, &QPushButton::clicked, this, &Velmar::Command3_Click);
+    connect(saveButton_, &QPushButton::clicked, this, &Velmar::SaveC_Click);
+    connect(exitButton_, &QPushButton::clicked, this, &Velmar::Command4_Click);
+    connect(tree_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* node) { TreeView1_NodeClick(node); });
+}
+
+void Velmar::buildMenus() {
+    QMenuBar* bar = menuBar();
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("File"));
+    openAction_ = makeAction(QStringLiteral("Open"), QStringLiteral("&Open NSF Contact File"), file);
+    openAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    scanAction_ = makeAction(QStringLiteral("scan"), QStringLiteral("Scan Lotus Notes Contacts"), file);
+    scanAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    scanAction_->setEnabled(false);
+    file->addSeparator();
+    exitAction_ = makeAction(QStringLiteral("exit"), QStringLiteral("Exit"), file);
+
+    QMenu* saveAs = bar->addMenu(QStringLiteral("&Save As"));
+    saveAs->setObjectName(QStringLiteral("saveas"));
+    savePstAction_ = makeAction(QStringLiteral("savepst"), QStringLiteral("Save As PST"), saveAs);
+    saveCsvAction_ = makeAction(QStringLiteral("savecsv"), QStringLiteral("Save As CSV"), saveAs);
+    saveVcardAction_ = makeAction(QStringLiteral("savevcard"), QStringLiteral("Save As vCard"), saveAs);
+    saveHtmlAction_ = makeAction(QStringLiteral("savehtml"), QStringLiteral("Save As HTML"), saveAs);
+    saveTxtAction_ = makeAction(QStringLiteral("savetxt"), QStringLiteral("Save As TXT"), saveAs);
+
+    QMenu* help = bar->addMenu(QStringLiteral("Help"));
+    help->setObjectName(QStringLiteral("help"));
+    contentAction_ = makeAction(QStringLiteral("content"), QStringLiteral("Content"), help);
+    aboutAction_ = makeAction(QStringLiteral("about"), QStringLiteral("About..."), help);
+
+    connect(openAction_, &QAction::triggered, this, &Velmar::Open_Click);
+    connect(scanAction_, &QAction::triggered, this, &Velmar::scan_Click);
+    connect(exitAction_, &QAction::triggered, this, &Velmar::exit_Click);
+    connect(savePstAction_, &QAction::triggered, this, &Velmar::savepst_Click);
+    connect(saveCsvAction_, &QAction::triggered, this, &Velmar::savecsv_Click);
+    connect(saveVcardAction_, &QAction::triggered, this, &Velmar::savevcard_Click);
+    connect(saveHtmlAction_, &QAction::triggered, this, &Velmar::savehtml_Click);
+    connect(saveTxtAction_, &QAction::triggered, this, &Velmar::savetxt_Click);
+    connect(contentAction_, &QAction::triggered, this, &Velmar::content_Click);
+    connect(aboutAction_, &QAction::triggered, this, &Velmar::about_Click);
+}
+
+// Start-up: the save commands wait for a scan with contacts; the tree shows its root.
+void Velmar::Form_Load() {
+    for (QAction* action : {savePstAction_, saveHtmlAction_, saveTxtAction_, saveVcardAction_, saveCsvAction_})
+        action->setEnabled(false);
+    scanButton_->setEnabled(false);
+    saveButton_->setEnabled(false);
+    addRootNode();
+}
+
+QTreeWidgetItem* Velmar::addRootNode() {
+    auto* root = new QTreeWidgetItem(QStringList{kRootText});
+    root->setData(0, kNodeKeyRole, kRootKey);
+    root->setData(0, kNodePictureRole, 1);
+    root->setIcon(0, QIcon(addressBookPicture()));
+    tree_->addTopLevelItem(root);
+    root->setExpanded(true);
+    return root;
+}
+
+void Velmar::enableSaveCommands() {
+    saveButton_->setEnabled(true);
+    for (QAction* action : {savePstAction_, saveHtmlAction_, saveTxtAction_, saveVcardAction_, saveCsvAction_})
+        action->setEnabled(true);
+}
+
+void Velmar::showFailure(const QString& what, const std::exception& failure) {
+    prompts_.message(this, kTitle, what + QStringLiteral("\r\n\r\n") + fromUtf8(failure.what()));
+}
+
+// Browse: the chosen file goes into Files; a cancel puts back the file chosen last.
+void Velmar::Command2_Click() {
+    const QStringList filters{
+        QStringLiteral("Notes address book export (*.dxl *.xml)"),
+        QStringLiteral("Select Lotus Notes(names.nsf) (*.nsf)"),
+        QStringLiteral("All files (*.*)"),
+    };
+    QString startDir;
+    if (!browsedOnce_)
+        startDir = samplesFolder_;
+    else if (!rememberedFile_.isEmpty())
+        startDir = QFileInfo(rememberedFile_).absolutePath();
+    browsedOnce_ = true;
+
+    const QString chosen = prompts_.openFile(this, startDir, filters);
+    if (!chosen.isEmpty()) rememberedFile_ = chosen;
+    files_->setText(rememberedFile_);
+
+    if (!files_->text().isEmpty()) {
+        scanButton_->setEnabled(true);
+        scanAction_->setEnabled(true);
+    } else {
+        scanAction_->setEnabled(false);
+    }
+}
+
+void Velmar::Open_Click() { Command2_Click(); }
+
+// Scan: lists every contact of the book under the root, keyed T_1, T_2, ... in view order.
+void Velmar::Command3_Click() {
+    scanAction_->setEnabled(true);
+    const QString path = files_->text();
+    if (path.isEmpty()) {
+        prompts_.message(this, kTitle, kFileNotSelected);
+        return;
+    }
+
+    tree_->setUpdatesEnabled(false);
+    tree_->clear();
+    QTreeWidgetItem* root = addRootNode();
+    tree_->setUpdatesEnabled(true);
+
+    std::int64_t runningNumber = 0;
+    QList<QTreeWidgetItem*> contacts;
+    const QIcon card(contactCardPicture());
+    auto listContacts = [&] {
+        tree_->setUpdatesEnabled(false);
+        root->addChildren(contacts);
+        tree_->setUpdatesEnabled(true);
+    };
+
+    try {
+        notes::AddressBook book(path.toStdString());
+        if (book.entryCount() > 0) enableSaveCommands();
+        try {
+            for (auto contact = book.firstDocument(); contact; contact = book.nextDocument()) {
+                ++runningNumber;
+                auto* node = new QTreeWidgetItem(QStringList{fromUtf8(notes::displayName(*contact))});
+                node->setData(0, kNodeKeyRole, kContactKeyPrefix + QString::number(runningNumber));
+                node->setData(0, kNodePictureRole, 2);
+                node->setIcon(0, card);
+                contacts.append(node);
+            }
+        } catch (const std::exception& failure) {
+            // The contacts read so far are sound and keep their positions: list them.
+            listContacts();
+            showFailure(QStringLiteral("Scanning stopped after %1 contacts; the list shows only those.")
+                            .arg(runningNumber),
+                        failure);
+            return;
+        }
+    } catch (const std::exception& failure) {
+        qDeleteAll(contacts);
+        showFailure(QStringLiteral("The address book could not be scanned."), failure);
+        return;
+    }
+    listContacts();
+    prompts_.message(this, kTitle, kScanCompleted);
+}
+
+void Velmar::scan_Click() { Command3_Click(); }
+
+// A click on a contact shows the document at the node's position in the book named in
+// Files; a click on the root leaves the boxes as they are.
+void Velmar::TreeView1_NodeClick(QTreeWidgetItem* node) {
+    if (!node) return;
+    QString key = node->data(0, kNodeKeyRole).toString();
+    if (key == kRootKey) return;
+    bool isNumber = false;
+    const std::int64_t position = key.remove(kContactKeyPrefix).toLongLong(&isNumber);
+    if (!isNumber) return;
+
+    try {
+        notes::AddressBook book(files_->text().toStdString());
+        const std::optional<notes::ContactDocument> contact = book.documentAt(position);
+        if (!contact) {
+            detail_->clear();
+            prompts_.message(this, kTitle, kContactGone);
+            return;
+        }
+        detail_->showContact(*contact);
+    } catch (const std::exception& failure) {
+        // The boxes would otherwise show another contact under this node.
+        detail_->clear();
+        showFailure(QStringLiteral("The contact could not be read."), failure);
+    }
+}
+
+void Velmar::setCommandsEnabledForRun(bool enabled) {
+    centralWidget()->setEnabled(enabled);
+    menuBar()->setEnabled(enabled);
+}
+
+// One export from start to end; the window takes no other command meanwhile.
+void Velmar::runExport(exporting::Format format) {
+    if (exporting_) return;
+    exporting_ = true;
+    bool disabled = false;
+    WindowExportUi ui(prompts_, this, *progress_, [&] {
+        setCommandsEnabledForRun(false);
+        disabled = true;
+    });
+    try {
+        exporting::ExportRun(ui).run(format, files_->text().toStdString());
+    } catch (const std::exception& failure) {
+        progress_->setValue(progress_->minimum());
+        showFailure(QStringLiteral("The export stopped before it was complete; files already written stay in "
+                                   "the folder."),
+                    failure);
+    }
+    if (disabled) setCommandsEnabledForRun(true);
+    exporting_ = false;
+}
+
+void Velmar::savepst_Click() { runExport(exporting::Format::Pst); }
+void Velmar::savecsv_Click() { runExport(exporting::Format::Csv); }
+void Velmar::savevcard_Click() { runExport(exporting::Format::Vcard); }
+void Velmar::savehtml_Click() { runExport(exporting::Format::Html); }
+void Velmar::savetxt_Click() { runExport(exporting::Format::Txt); }
+
+void Velmar::cal_1() { savepst_Click(); }
+void Velmar::cal_2() { savecsv_Click(); }
+void Velmar::cal_3() { savevcard_Click(); }
+void Velmar::cal_4() { savehtml_Click(); }
+void Velmar::cal_5() { savetxt_Click(); }
+
+// Save: the save format dialog, created on first use and kept while it is only hidden.
+void Velmar::SaveC_Click() {
+    if (!dialog_) {
+        std::array<std::function<void()>, 5> commands{
+            [this] { cal_1(); }, [this] { cal_2(); }, [this] { cal_3(); }, [this] { cal_4(); }, [this] { cal_5(); },
+        };
+        dialog_ = new Dialog(prompts_, std::move(commands), this);
+    }
+    dialog_->exec();
+}
+
+void Velmar::about_Click() {
+    if (!about_) about_ = new frmAbout(prompts_, this);
+    about_->exec();
+    // Nothing of the about box survives between showings.
+    delete about_.data();
+}
+
+// Help, Content: the manual in the desktop's viewer; a missing manual shows nothing.
+void Velmar::content_Click() {
+    if (helpFile_.isEmpty() || !QFileInfo::exists(helpFile_)) return;
+    prompts_.openUrl(QUrl::fromLocalFile(helpFile_));
+}
+
+void Velmar::Command4_Click() { close(); }
+void Velmar::exit_Click() { close(); }
+
+// The exit confirmation; true when the window may close.
+bool Velmar::Form_Unload() {
+    if (!prompts_.askYesNo(this, kTitle, kExitQuestion)) return false;
+    delete dialog_.data();
+    delete about_.data();
+    return true;
+}
+
+void Velmar::closeEvent(QCloseEvent* event) {
+    // An export in progress finishes first; closing under it would lose its files.
+    if (exporting_ || !Form_Unload()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+} // namespace brenmoor::app

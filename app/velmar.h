@@ -1,0 +1,117 @@
+// The main window Velmar: the file selection band, the contact tree, the contact detail
+// view, the progress bar and the menus. Its handlers are the program's commands: Browse,
+// Scan, the node click, the five exports, Save, Help, About and Exit.
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+#include <cstdint>
+
+#include "export/export_run.h"
+
+class QAction;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace brenmoor::viewer {
+class ContactDetailView;
+}
+
+namespace brenmoor::app {
+
+class Prompts;
+class Dialog;
+class frmAbout;
+
+// Data roles of a tree node: its key ("TQalder" or "T_<running number>") and the number
+// of its picture (1 the address book, 2 a contact card).
+inline constexpr int kNodeKeyRole = Qt::UserRole;
+inline constexpr int kNodePictureRole = Qt::UserRole + 1;
+
+class Velmar : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit Velmar(Prompts& prompts, QWidget* parent = nullptr);
+    ~Velmar() override;
+
+    // The folder the open-file dialog starts in the first time it is shown.
+    void setSamplesFolder(const QString& folder) { samplesFolder_ = folder; }
+    // The help file opened by Help, Content.
+    void setHelpFile(const QString& path) { helpFile_ = path; }
+
+    bool isExporting() const { return exporting_; }
+
+public slots:
+    void Command2_Click();
+    void Open_Click();
+    void Command3_Click();
+    void scan_Click();
+    void SaveC_Click();
+    void savepst_Click();
+    void savecsv_Click();
+    void savevcard_Click();
+    void savehtml_Click();
+    void savetxt_Click();
+    // The save dialog's five choices, in its order: PST, CSV, vCard, HTML, TXT.
+    void cal_1();
+    void cal_2();
+    void cal_3();
+    void cal_4();
+    void cal_5();
+    void Command4_Click();
+    void exit_Click();
+    void content_Click();
+    void about_Click();
+    void TreeView1_NodeClick(QTreeWidgetItem* node);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void Form_Load();
+    bool Form_Unload();
+
+    QTreeWidgetItem* addRootNode();
+    void enableSaveCommands();
+    void runExport(exporting::Format format);
+    void setCommandsEnabledForRun(bool enabled);
+    void showFailure(const QString& what, const std::exception& failure);
+
+    Prompts& prompts_;
+    QString rememberedFile_;
+    QString samplesFolder_;
+    QString helpFile_;
+    bool browsedOnce_ = false;
+    bool exporting_ = false;
+
+    QLineEdit* files_ = nullptr;
+    QPushButton* browseButton_ = nullptr;
+    QPushButton* scanButton_ = nullptr;
+    QPushButton* saveButton_ = nullptr;
+    QPushButton* exitButton_ = nullptr;
+    QTreeWidget* tree_ = nullptr;
+    viewer::ContactDetailView* detail_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+
+    QAction* openAction_ = nullptr;
+    QAction* scanAction_ = nullptr;
+    QAction* exitAction_ = nullptr;
+    QAction* savePstAction_ = nullptr;
+    QAction* saveCsvAction_ = nullptr;
+    QAction* saveVcardAction_ = nullptr;
+    QAction* saveHtmlAction_ = nullptr;
+    QAction* saveTxtAction_ = nullptr;
+    QAction* contentAction_ = nullptr;
+    QAction* aboutAction_ = nullptr;
+
+    QPointer<Dialog> dialog_;
+    QPointer<frmAbout> about_;
+};
+
+} // namespace brenmoor::app

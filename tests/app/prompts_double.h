@@ -1,0 +1,64 @@
+// A stand-in for the window's modal prompts: it records every message and question and
+// answers from queues the test fills, so the window's commands run without a screen.
+#pragma once
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <functional>
+
+#include "app/prompts.h"
+
+namespace brenmoor::app::testing {
+
+struct ShownMessage {
+    QString title;
+    QString text;
+};
+
+struct OpenFileRequest {
+    QString startDir;
+    QStringList filters;
+};
+
+class PromptsDouble : public Prompts {
+public:
+    void message(QWidget*, const QString& title, const QString& text) override {
+        messages.append({title, text});
+        if (onMessage) onMessage(text);
+    }
+    bool askYesNo(QWidget*, const QString& title, const QString& text) override {
+        questions.append({title, text});
+        return yesNoAnswers.isEmpty() ? false : yesNoAnswers.dequeue();
+    }
+    QString openFile(QWidget*, const QString& startDir, const QStringList& filters) override {
+        openFileRequests.append({startDir, filters});
+        return openFileAnswers.isEmpty() ? QString() : openFileAnswers.dequeue();
+    }
+    QString chooseFolder(QWidget*, const QString& prompt) override {
+        folderPrompts.append(prompt);
+        return folderAnswers.isEmpty() ? QString() : folderAnswers.dequeue();
+    }
+    void openUrl(const QUrl& url) override { openedUrls.append(url); }
+
+    QStringList messageTexts() const {
+        QStringList texts;
+        for (const ShownMessage& m : messages) texts.append(m.text);
+        return texts;
+    }
+
+    QList<ShownMessage> messages;
+    QList<ShownMessage> questions;
+    QList<OpenFileRequest> openFileRequests;
+    QStringList folderPrompts;
+    QList<QUrl> openedUrls;
+
+    QQueue<bool> yesNoAnswers;
+    QQueue<QString> openFileAnswers;
+    QQueue<QString> folderAnswers;
+    std::function<void(const QString&)> onMessage;
+};
+
+} // namespace brenmoor::app::testing

@@ -1,0 +1,401 @@
+// The main window driven through its controls by name: start state, Browse, Scan, the
+// contact detail view, failures that must leave the program running, and exit.
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+#include <memory>
+
+#include "app/velmar.h"
+#include "notes/contact_items.h"
+#include "tests/app/dxl_book.h"
+#include "tests/app/prompts_double.h"
+
+using namespace brenmoor::app;
+using namespace brenmoor::app::testing;
+using brenmoor::notes::kContactItems;
+
+namespace {
+
+const QString kFileNotSelected =
+    QStringLiteral("File Not Selected!\r\n\r\nFirst Select Names.nsf file using Browse button..");
+const QString kScanCompleted = QStringLiteral("Scanning process completed");
+
+QString qs(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+
+// Every catalogued item with a value that names it, so a box showing the wrong item shows.
+Contact everyItem() {
+    Contact contact;
+    for (const auto& info : kContactItems) contact.append({qs(info.notesName), qs(info.notesName) + " value"});
+    return contact;
+}
+
+} // namespace
+
+class VelmarTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<PromptsDouble> prompts;
+    std::unique_ptr<Velmar> window;
+    std::unique_ptr<QTemporaryDir> dir;
+
+    template <typename T> T* control(const char* name) {
+        T* found = window->findChild<T*>(QString::fromLatin1(name));
+        if (!found) qFatal("no control %s", name);
+        return found;
+    }
+    QAction* action(const char* name) { return control<QAction>(name); }
+    QPushButton* button(const char* name) { return control<QPushButton>(name); }
+    QLineEdit* files() { return control<QLineEdit>("Files"); }
+    QTreeWidget* tree() { return control<QTreeWidget>("TreeView1"); }
+    QTreeWidgetItem* root() { return tree()->topLevelItem(0); }
+
+    QString boxText(std::string_view name) {
+        QWidget* box = window->findChild<QWidget*>(qs(name));
+        if (auto* line = qobject_cast<QLineEdit*>(box)) return line->text();
+        if (auto* page = qobject_cast<QPlainTextEdit*>(box)) return page->toPlainText();
+        qFatal("no box %s", std::string(name).c_str());
+    }
+
+    QString book(const QString& name, const QList<Contact>& contacts) {
+        const QString path = dir->filePath(name);
+        if (!writeDxlBook(path, contacts)) qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+    void scan(const QString& path) {
+        files()->setText(path);
+        window->Command3_Click();
+    }
+
+    QStringList childKeys() {
+        QStringList keys;
+        for (int i = 0; i < root()->childCount(); ++i) keys.append(root()->child(i)->data(0, kNodeKeyRole).toString());
+        return keys;
+    }
+
+    void checkSaveCommandsEnabled(bool enabled) {
+        QCOMPARE(button("SaveC")->isEnabled(), enabled);
+        for (const char* name : {"savepst", "savecsv", "savevcard", "savehtml", "savetxt"})
+            QVERIFY2(action(name)->isEnabled() == enabled, name);
+    }
+
+private slots:
+    void init() {
+        dir = std::make_unique<QTemporaryDir>();
+        prompts = std::make_unique<PromptsDouble>();
+        window = std::make_unique<Velmar>(*prompts);
+        window->show();
+    }
+    void cleanup() {
+        window.reset();
+        prompts.reset();
+        dir.reset();
+    }
+
+    void startStateEnablesOnlyBrowseExitHelpAndAbout() {
+        QCOMPARE(window->objectName(), QStringLiteral("Velmar"));
+        QCOMPARE(window->windowTitle(), QStringLiteral("Brenmoor"));
+        for (const char* name : {"Command2", "Command4"}) QVERIFY2(button(name)->isEnabled(), name);
+        for (const char* name : {"Command3", "SaveC"}) QVERIFY2(!button(name)->isEnabled(), name);
+        for (const char* name : {"Open", "exit", "content", "about"}) QVERIFY2(action(name)->isEnabled(), name);
+        QVERIFY(!action("scan")->isEnabled());
+        QVERIFY(control<QMenu>("saveas")->menuAction()->isEnabled());
+        checkSaveCommandsEnabled(false);
+        QCOMPARE(action("Open")->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+        QCOMPARE(action("scan")->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+        QVERIFY(files()->text().isEmpty());
+
+        QCOMPARE(tree()->topLevelItemCount(), 1);
+        QCOMPARE(root()->data(0, kNodeKeyRole).toString(), QStringLiteral("TQalder"));
+        QCOMPARE(root()->text(0), QStringLiteral("Notes Address Book"));
+        QCOMPARE(root()->data(0, kNodePictureRole).toInt(), 1);
+        QVERIFY(root()->isExpanded());
+        QCOMPARE(control<QProgressBar>("ProgressBar1")->value(), 0);
+    }
+
+    void browseStartsInSamplesThenRemembersTheChosenFile() {
+        window->setSamplesFolder(QStringLiteral("/opt/samples"));
+        const QString first = dir->filePath(QStringLiteral("first.dxl"));
+
+        // Cancelled at the very first use: nothing chosen, Scan stays off.
+        window->Command2_Click();
+        QCOMPARE(prompts->openFileRequests.size(), 1);
+        QCOMPARE(prompts->openFileRequests[0].startDir, QStringLiteral("/opt/samples"));
+        QCOMPARE(prompts->openFileRequests[0].filters,
+                 (QStringList{"Notes address book export (*.dxl *.xml)", "Select Lotus Notes(names.nsf) (*.nsf)",
+                              "All files (*.*)"}));
+        QVERIFY(files()->text().isEmpty());
+        QVERIFY(!action("scan")->isEnabled());
+        QVERIFY(!button("Command3")->isEnabled());
+
+        prompts->openFileAnswers.enqueue(first);
+        window->Open_Click();
+        QCOMPARE(files()->text(), first);
+        QVERIFY(action("scan")->isEnabled());
+        QVERIFY(button("Command3")->isEnabled());
+
+        // Cancelled after a choice: the remembered file replaces whatever was typed.
+        files()->setText(QStringLiteral("typed over"));
+        window->Command2_Click();
+        QCOMPARE(files()->text(), first);
+        QCOMPARE(prompts->openFileRequests.last().startDir, dir->path());
+        QVERIFY(prompts->messages.isEmpty());
+    }
+
+    void scanListsContactsInViewOrderAndRescanRestartsNumbering() {
+        const QString path = book("three.dxl", {{{"FirstName", "Ann"}, {"LastName", "Lee"}},
+                                                {{"LastName", "Lee"}},
+                                                {{"Comment", "no names"}}});
+        for (int pass = 0; pass < 2; ++pass) {
+            scan(path);
+            QCOMPARE(tree()->topLevelItemCount(), 1);
+            QCOMPARE(root()->data(0, kNodeKeyRole).toString(), QStringLiteral("TQalder"));
+            QVERIFY(root()->isExpanded());
+            QCOMPARE(childKeys(), (QStringList{"T_1", "T_2", "T_3"}));
+            QCOMPARE(root()->child(0)->text(0), QStringLiteral("Ann  Lee"));
+            QCOMPARE(root()->child(1)->text(0), QStringLiteral("Lee"));
+            QCOMPARE(root()->child(2)->text(0), QString());
+            for (int i = 0; i < 3; ++i) QCOMPARE(root()->child(i)->data(0, kNodePictureRole).toInt(), 2);
+        }
+        QCOMPARE(prompts->messageTexts(), (QStringList{kScanCompleted, kScanCompleted}));
+        for (const ShownMessage& m : prompts->messages) QCOMPARE(m.title, QStringLiteral("Brenmoor"));
+        checkSaveCommandsEnabled(true);
+    }
+
+    void scanFromTheMenuShortcutBehavesAsTheButton() {
+        const QString path = book("one.dxl", {{{"FirstName", "Ann"}}});
+        prompts->openFileAnswers.enqueue(path);
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(files()->text(), path);
+        QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(childKeys(), QStringList{"T_1"});
+        QCOMPARE(prompts->messageTexts(), QStringList{kScanCompleted});
+    }
+
+    void scanWithEmptyFilesOnlyAsksForAFile() {
+        const QString path = book("one.dxl", {{{"FirstName", "Ann"}}});
+        scan(path);
+        files()->clear();
+        prompts->messages.clear();
+        window->scan_Click();
+        QCOMPARE(prompts->messageTexts(), QStringList{kFileNotSelected});
+        QCOMPARE(childKeys(), QStringList{"T_1"});
+        QVERIFY(action("scan")->isEnabled());
+    }
+
+    void emptyBookLeavesSaveCommandsAsTheyWere() {
+        const QString empty = book("empty.dxl", {});
+        scan(empty);
+        QCOMPARE(root()->childCount(), 0);
+        QCOMPARE(prompts->messageTexts(), QStringList{kScanCompleted});
+        checkSaveCommandsEnabled(false);
+
+        scan(book("one.dxl", {{{"FirstName", "Ann"}}}));
+        scan(empty);
+        QCOMPARE(root()->childCount(), 0);
+        checkSaveCommandsEnabled(true);
+    }
+
+    void scanNumbersPastSixteenBits() {
+        QList<Contact> contacts(33000, Contact{{"FirstName", "Same"}});
+        contacts.last() = Contact{{"FirstName", "Last"}, {"LastName", "One"}};
+        scan(book("many.dxl", contacts));
+        QCOMPARE(root()->childCount(), 33000);
+        QTreeWidgetItem* last = root()->child(32999);
+        QCOMPARE(last->data(0, kNodeKeyRole).toString(), QStringLiteral("T_33000"));
+        QCOMPARE(last->text(0), QStringLiteral("Last  One"));
+        QCOMPARE(root()->child(32767)->data(0, kNodeKeyRole).toString(), QStringLiteral("T_32768"));
+    }
+
+    void nodeClickFillsEveryBoxFromItsItem() {
+        scan(book("full.dxl", {{{"FirstName", "Ann"}}, everyItem()}));
+        window->TreeView1_NodeClick(root()->child(1));
+        for (const auto& info : kContactItems)
+            QVERIFY2(boxText(info.box) == qs(info.notesName) + " value", info.box.data());
+        // The Personal "Cell phone" is the personal pager item; the two internet
+        // certificate boxes have no item.
+        QCOMPARE(boxText("Per_Cell_phone"), QStringLiteral("PersPager value"));
+        QCOMPARE(boxText("OfficeCellphone"), QStringLiteral("CellPhoneNumber value"));
+        QCOMPARE(boxText("Text39"), QString());
+        QCOMPARE(boxText("Text40"), QString());
+
+        // The root keeps what is shown; a sparser contact empties the other boxes.
+        window->TreeView1_NodeClick(root());
+        QCOMPARE(boxText("Certificate"), QStringLiteral("Certificate value"));
+        window->TreeView1_NodeClick(root()->child(0));
+        for (const auto& info : kContactItems)
+            QVERIFY2(boxText(info.box) == (info.box == "First" ? QStringLiteral("Ann") : QString()), info.box.data());
+        QVERIFY(prompts->messageTexts() == QStringList{kScanCompleted});
+    }
+
+    void mouseClickOnANodeShowsItsContact() {
+        scan(book("two.dxl", {{{"FirstName", "Ann"}}, {{"FirstName", "Bea"}, {"Comment", "line one\nline two"}}}));
+        QTreeWidgetItem* second = root()->child(1);
+        const QPoint at = tree()->visualItemRect(second).center();
+        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(boxText("First"), QStringLiteral("Bea"));
+        QCOMPARE(boxText("Comment"), QStringLiteral("line one\nline two"));
+    }
+
+    void nodeWhosePositionIsGoneEmptiesTheBoxes() {
+        const QString path = book("shrinks.dxl", {{{"FirstName", "Ann"}}, {{"FirstName", "Bea"}}, {{"FirstName", "Cy"}}});
+        scan(path);
+        window->TreeView1_NodeClick(root()->child(2));
+        QCOMPARE(boxText("First"), QStringLiteral("Cy"));
+
+        book("shrinks.dxl", {{{"FirstName", "Ann"}}});
+        prompts->messages.clear();
+        window->TreeView1_NodeClick(root()->child(2));
+        QCOMPARE(boxText("First"), QString());
+        QCOMPARE(prompts->messages.size(), 1);
+        QVERIFY(prompts->messages[0].text.contains("no longer in the address book"));
+        QVERIFY(prompts->messages[0].text.contains("Scan the address book again"));
+
+        // The position the file still has reads from the file as it is now.
+        window->TreeView1_NodeClick(root()->child(0));
+        QCOMPARE(boxText("First"), QStringLiteral("Ann"));
+    }
+
+    void unreadableBookIsReportedAndTheProgramCarriesOn() {
+        const QString broken = dir->filePath("broken.dxl");
+        QFile file(broken);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<?xml version='1.0'?>\n<database xmlns='http://www.lotus.com/dxl'><document form='Person'>"
+                   "<item name='FirstName'><text>Ann</text></item></document><document form='Person'>");
+        file.close();
+
+        for (const QString& path : {broken, dir->filePath("missing.dxl")}) {
+            prompts->messages.clear();
+            scan(path);
+            QCOMPARE(prompts->messages.size(), 1);
+            QCOMPARE(prompts->messages[0].title, QStringLiteral("Brenmoor"));
+            QVERIFY2(prompts->messages[0].text != kScanCompleted, qPrintable(path));
+            QVERIFY2(prompts->messages[0].text.contains(QFileInfo(path).fileName()),
+                     qPrintable(prompts->messages[0].text));
+        }
+        // Still running and usable.
+        prompts->messages.clear();
+        scan(book("good.dxl", {{{"FirstName", "Ann"}}}));
+        QCOMPARE(prompts->messageTexts(), QStringList{kScanCompleted});
+        QCOMPARE(childKeys(), QStringList{"T_1"});
+    }
+
+    void nodeClickOnAnUnreadableFileEmptiesTheBoxesAndSaysWhy() {
+        scan(book("one.dxl", {{{"FirstName", "Ann"}}}));
+        window->TreeView1_NodeClick(root()->child(0));
+        files()->setText(dir->filePath("gone.dxl"));
+        prompts->messages.clear();
+        window->TreeView1_NodeClick(root()->child(0));
+        QCOMPARE(boxText("First"), QString());
+        QCOMPARE(prompts->messages.size(), 1);
+        QVERIFY(prompts->messages[0].text.contains("gone.dxl"));
+    }
+
+    void closingAsksAndOnlyYesCloses() {
+        const QString path = book("one.dxl", {{{"FirstName", "Ann"}}});
+        scan(path);
+        window->TreeView1_NodeClick(root()->child(0));
+
+        prompts->yesNoAnswers.enqueue(false);
+        QTest::mouseClick(button("Command4"), Qt::LeftButton);
+        prompts->yesNoAnswers.enqueue(false);
+        action("exit")->trigger();
+        prompts->yesNoAnswers.enqueue(false);
+        QVERIFY(!window->close());
+        QVERIFY(window->isVisible());
+        QCOMPARE(files()->text(), path);
+        QCOMPARE(boxText("First"), QStringLiteral("Ann"));
+        QCOMPARE(childKeys(), QStringList{"T_1"});
+        QCOMPARE(prompts->questions.size(), 3);
+        for (const ShownMessage& q : prompts->questions) {
+            QCOMPARE(q.title, QStringLiteral("Brenmoor"));
+            QCOMPARE(q.text, QStringLiteral("Are you sure you want to exit?"));
+        }
+
+        prompts->yesNoAnswers.enqueue(true);
+        QVERIFY(window->close());
+        QVERIFY(!window->isVisible());
+    }
+
+    void exportRunsWithTheWindowLockedAndResetsTheProgress() {
+        const QString out = dir->filePath("out");
+        QVERIFY(QDir().mkpath(out));
+        scan(book("two.dxl", {{{"FirstName", "Ann"}}, {{"FirstName", "Bea"}}}));
+        prompts->messages.clear();
+
+        bool lockedAtCompletion = false;
+        int progressAtCompletion = -1;
+        prompts->onMessage = [&](const QString&) {
+            lockedAtCompletion = !window->centralWidget()->isEnabled() && !window->menuBar()->isEnabled();
+            progressAtCompletion = control<QProgressBar>("ProgressBar1")->value();
+        };
+        prompts->folderAnswers.enqueue(out);
+        window->cal_2();
+
+        QCOMPARE(prompts->folderPrompts, QStringList{"Please select a Server folder."});
+        QCOMPARE(prompts->messageTexts(), QStringList{"Conversion Process Completed"});
+        QVERIFY(lockedAtCompletion);
+        QCOMPARE(progressAtCompletion, 2);
+        QVERIFY(QFileInfo::exists(QDir(out).filePath("Qalder_Notes_Contact.csv")));
+        QCOMPARE(control<QProgressBar>("ProgressBar1")->value(), 0);
+        QVERIFY(window->centralWidget()->isEnabled());
+        QVERIFY(window->menuBar()->isEnabled());
+        QVERIFY(!window->isExporting());
+    }
+
+    void exportWithoutABookOrFolderChangesNothing() {
+        window->savetxt_Click();
+        QCOMPARE(prompts->messageTexts(), QStringList{kFileNotSelected});
+        QVERIFY(prompts->folderPrompts.isEmpty());
+
+        prompts->messages.clear();
+        files()->setText(book("one.dxl", {{{"FirstName", "Ann"}}}));
+        action("savecsv")->setEnabled(true);
+        action("savecsv")->trigger();
+        QCOMPARE(prompts->folderPrompts.size(), 1);
+        QVERIFY(prompts->messages.isEmpty());
+        QVERIFY(window->centralWidget()->isEnabled());
+    }
+
+    void closingDuringAnExportIsRefused() {
+        scan(book("one.dxl", {{{"FirstName", "Ann"}}}));
+        prompts->folderAnswers.enqueue(dir->path());
+        bool closed = true;
+        prompts->onMessage = [&](const QString&) {
+            prompts->yesNoAnswers.enqueue(true);
+            closed = window->close();
+        };
+        window->cal_5();
+        QVERIFY(!closed);
+        QVERIFY(window->isVisible());
+    }
+
+    void helpOpensTheManualOnlyWhereItExists() {
+        window->setHelpFile(dir->filePath("orvelline.html"));
+        window->content_Click();
+        QVERIFY(prompts->openedUrls.isEmpty());
+        QVERIFY(prompts->messages.isEmpty());
+
+        QFile manual(dir->filePath("orvelline.html"));
+        QVERIFY(manual.open(QIODevice::WriteOnly));
+        manual.write("<html></html>");
+        manual.close();
+        action("content")->trigger();
+        QCOMPARE(prompts->openedUrls, QList<QUrl>{QUrl::fromLocalFile(dir->filePath("orvelline.html"))});
+    }
+};
+
+QTEST_MAIN(VelmarTest)
+#include "velmar_test.moc"
