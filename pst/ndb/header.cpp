@@ -28,7 +28,7 @@ std::array<std::uint8_t, kHeaderSize> makeHeader(const HeaderFields& h)
     putU64(root + 44, h.nbt.ib);
     putU64(root + 52, h.bbt.bid);
     putU64(root + 60, h.bbt.ib);
-    root[68] = 0x02;          // fAMapValid: VALID_AMAP2
+    root[68] = h.amapValid ? 0x02 : 0x00; // fAMapValid: VALID_AMAP2 or invalid
 
     // The header's own free map and free page map are no longer used: all 0xFF.
     for (std::size_t i = 256; i < 512; ++i) p[i] = 0xFF;

@@ -25,6 +25,9 @@ struct HeaderFields {
     std::uint64_t pmapFree = 0;
     BlockRef nbt;
     BlockRef bbt;
+    // False while the allocation maps are being rewritten: Outlook then rebuilds them
+    // rather than trust maps that a crash may have left half-updated.
+    bool amapValid = true;
 };
 
 std::array<std::uint8_t, kHeaderSize> makeHeader(const HeaderFields& fields);

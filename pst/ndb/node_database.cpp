@@ -92,6 +92,8 @@ struct NodeDatabaseWriter::Impl {
     std::map<Nid, NodeEntry> nodes;
     std::vector<BlockEntry> blocks; // by BID, as BIDs only grow
     std::vector<std::uint64_t> committedPages;
+    HeaderFields committed; // the header on disk
+    bool everCommitted = false;
     bool broken = false;
 
     void checkUsable() const
@@ -311,9 +313,16 @@ struct NodeDatabaseWriter::Impl {
             putU16(e + 18, blocks[i].refs);
             return blocks[i].bid;
         });
+        // The maps are rewritten in place while the header on disk still points at
+        // the previous B-trees: mark them untrusted until the new header is down.
+        if (everCommitted) {
+            HeaderFields invalid = committed;
+            invalid.unique = unique++;
+            invalid.amapValid = false;
+            writeHeader(invalid);
+        }
         const Page dlist = makeDensityList(nextPageBid++);
         file.write(kDensityListOffset, dlist.data(), dlist.size());
-
         file.resize(space.fileEnd());
         writeMaps();
         file.sync();
@@ -330,10 +339,17 @@ struct NodeDatabaseWriter::Impl {
         h.pmapFree = 0;
         h.nbt = nbt;
         h.bbt = bbt;
+        writeHeader(h);
+        committed = h;
+        everCommitted = true;
+        space.endTransaction();
+    }
+
+    void writeHeader(const HeaderFields& h)
+    {
         const auto header = makeHeader(h);
         file.write(0, header.data(), header.size());
         file.sync();
-        space.endTransaction();
     }
 
     void writeMaps()

@@ -73,6 +73,7 @@ struct StoreReader {
         EXPECT_EQ(getU32(&file[4]), computeCrc(&file[8], 471));
         EXPECT_EQ(getU32(&file[524]), computeCrc(&file[8], 516));
         EXPECT_EQ(u64(180 + 4), file.size()); // ibFileEof
+        EXPECT_EQ(file[180 + 68], 2);         // fAMapValid: the maps are trustworthy
         nbtLevels = walk(u64(180 + 44), u64(180 + 36), PTYPE_NBT, -1, 0, true);
         walk(u64(180 + 60), u64(180 + 52), PTYPE_BBT, -1, 0, true);
     }
