@@ -81,7 +81,7 @@ TableContextBuilder::TableContextBuilder(std::vector<PropTag> columns)
             if (size != groups[g][0] && size != groups[g][1])
                 continue;
             laidOut.push_back(Column{ordered[i], std::uint16_t(offset), std::uint8_t(size),
-                                     std::uint8_t(i)});
+                                     std::uint8_t(i), isReferenced(ordered[i])});
             offset += size;
         }
         groupEnds_[g] = std::uint16_t(offset);
@@ -95,38 +95,48 @@ TableContextBuilder::TableContextBuilder(std::vector<PropTag> columns)
 
 void TableContextBuilder::setRow(std::uint32_t rowId, const std::map<PropTag, PropValue>& values)
 {
-    for (const Column& column : columns_) {
-        auto it = values.find(column.tag);
-        if (it == values.end())
-            continue;
-        if (it->second.type != tagType(column.tag) || !isWellFormed(it->second))
-            throw std::invalid_argument("table cell value does not fit its column's type");
-    }
-
-    Bytes row(rowSize_, 0);
+    // Columns and values are both ordered by tag: one pass over each. Referenced
+    // values go straight to the pool and are taken back if a later value is refused.
+    const std::size_t poolMark = pool_.size();
+    const std::size_t cellMark = cells_.size();
+    auto refuse = [&]() {
+        pool_.resize(poolMark);
+        cells_.resize(cellMark);
+        throw std::invalid_argument("table cell value does not fit its column's type");
+    };
+    Bytes& row = scratch_;
+    row.assign(rowSize_, 0);
     std::uint8_t* bitmap = row.data() + groupEnds_[2];
+    auto it = values.begin();
     for (const Column& column : columns_) {
+        while (it != values.end() && it->first < column.tag)
+            ++it;
+        const PropValue* value = it != values.end() && it->first == column.tag ? &it->second : nullptr;
         std::uint8_t* cell = row.data() + column.offset;
         if (column.tag == kLtpRowId) {
             put32(cell, rowId);
             setBit(bitmap, column.bit);
             continue;
         }
-        auto it = values.find(column.tag);
-        if (column.tag == kLtpRowVer && it == values.end()) {
-            put32(cell, nextVersion_++);
+        if (column.tag == kLtpRowVer && !value) {
+            put32(cell, nextVersion_);
             setBit(bitmap, column.bit);
             continue;
         }
-        if (it == values.end())
+        if (!value)
             continue;
-        const Bytes& data = it->second.data;
-        if (isReferenced(column.tag)) {
+        if (value->type != tagType(column.tag) || !isWellFormed(*value))
+            refuse();
+        const Bytes& data = value->data;
+        if (column.referenced) {
             std::uint32_t index = kEmptyCell;
             if (!data.empty()) {
                 if (pool_.size() + data.size() > std::numeric_limits<std::uint32_t>::max()
-                    || cells_.size() >= kEmptyCell)
+                    || cells_.size() >= kEmptyCell) {
+                    pool_.resize(poolMark);
+                    cells_.resize(cellMark);
                     throw std::length_error("table values exceed 4 GiB");
+                }
                 index = std::uint32_t(cells_.size());
                 cells_.push_back(Cell{std::uint32_t(pool_.size()), std::uint32_t(data.size())});
                 pool_.insert(pool_.end(), data.begin(), data.end());
@@ -137,6 +147,8 @@ void TableContextBuilder::setRow(std::uint32_t rowId, const std::map<PropTag, Pr
         }
         setBit(bitmap, column.bit);
     }
+    if (values.find(kLtpRowVer) == values.end())
+        ++nextVersion_;
 
     auto found = positions_.find(rowId);
     if (found == positions_.end()) {
@@ -177,7 +189,7 @@ std::uint64_t TableContextBuilder::referencedBytes(const std::uint8_t* row) cons
     std::uint64_t total = 0;
     const std::uint8_t* bitmap = row + groupEnds_[2];
     for (const Column& column : columns_) {
-        if (!isReferenced(column.tag) || !hasBit(bitmap, column.bit))
+        if (!column.referenced || !hasBit(bitmap, column.bit))
             continue;
         const std::uint32_t index = get32(row + column.offset);
         if (index != kEmptyCell)
@@ -198,7 +210,7 @@ void TableContextBuilder::compactPool()
         std::uint8_t* row = matrix_.data() + r * rowSize_;
         const std::uint8_t* bitmap = row + groupEnds_[2];
         for (const Column& column : columns_) {
-            if (!isReferenced(column.tag) || !hasBit(bitmap, column.bit))
+            if (!column.referenced || !hasBit(bitmap, column.bit))
                 continue;
             const std::uint32_t index = get32(row + column.offset);
             if (index == kEmptyCell)
@@ -244,7 +256,7 @@ ndb::NodeContent TableContextBuilder::build() const
         Bytes row(source, source + rowSize_);
         const std::uint8_t* bitmap = source + groupEnds_[2];
         for (const Column& column : columns_) {
-            if (!isReferenced(column.tag) || !hasBit(bitmap, column.bit))
+            if (!column.referenced || !hasBit(bitmap, column.bit))
                 continue;
             const std::uint32_t cellIndex = get32(source + column.offset);
             std::uint32_t hnid = 0;

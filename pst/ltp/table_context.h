@@ -42,6 +42,7 @@ private:
         std::uint16_t offset; // ibData
         std::uint8_t size;    // cbData
         std::uint8_t bit;     // iBit
+        bool referenced;      // the cell holds an HNID
     };
     // A referenced cell's bytes in pool_.
     struct Cell {
@@ -64,6 +65,7 @@ private:
     Bytes pool_;
     std::uint64_t garbage_ = 0; // pool bytes of replaced or erased rows
     std::uint32_t nextVersion_ = 1;
+    Bytes scratch_; // the row being set
 };
 
 } // namespace brenmoor::pst::ltp
