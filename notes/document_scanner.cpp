@@ -79,15 +79,77 @@ DocumentScanner::Step DocumentScanner::trailer() {
     }
 }
 
+const char* DocumentScanner::tagEnd(const char* p) {
+    const char* q = p + 1;
+    while (q < end_ && *q != '>') {
+        if (*q == '"' || *q == '\'') {
+            const void* close = std::memchr(q + 1, *q, static_cast<std::size_t>(end_ - q - 1));
+            if (!close) break;
+            q = static_cast<const char*>(close);
+        } else if (*q == '<') {
+            fail(q, "not well-formed (invalid token)");
+            return nullptr;
+        }
+        ++q;
+    }
+    if (q >= end_) {
+        fail(p, "unclosed token");
+        return nullptr;
+    }
+    return q;
+}
+
+const char* DocumentScanner::skipContent(std::string_view name, const char* from, const char* elementStart) {
+    std::size_t depth = 1;
+    const char* p = from;
+    auto namedHere = [&](const char* at) {
+        return static_cast<std::size_t>(end_ - at) > name.size() && std::memcmp(at, name.data(), name.size()) == 0 &&
+               isNameEnd(at[name.size()]);
+    };
+    while (true) {
+        p = static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(end_ - p)));
+        if (!p || p + 1 >= end_) {
+            fail(elementStart, "unclosed token: <" + std::string(name) + "> has no end tag");
+            return nullptr;
+        }
+        char kind = p[1];
+        if (kind == '!' || kind == '?') {
+            if (!skipSpecial(p)) return nullptr;
+        } else if (kind == '/') {
+            if (!namedHere(p + 2)) {
+                p += 2;
+                continue;
+            }
+            const char* q = p + 2 + name.size();
+            while (q < end_ && isSpace(*q)) ++q;
+            if (q == end_ || *q != '>') {
+                fail(p, "not well-formed (invalid token)");
+                return nullptr;
+            }
+            p = q + 1;
+            if (--depth == 0) return p;
+        } else if (namedHere(p + 1)) {
+            const char* q = tagEnd(p);
+            if (!q) return nullptr;
+            if (q[-1] != '/') ++depth;
+            p = q + 1;
+        } else {
+            ++p;
+        }
+    }
+}
+
 DocumentScanner::Step DocumentScanner::next(bool checkTrailer) {
     if (rootEnded_) return checkTrailer ? trailer() : Step::End;
     const char* p = pos_;
-    const char* documentStart = nullptr;
-    bool documentIsPerson = false;
     while (true) {
         p = static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(end_ - p)));
         if (!p || p + 1 >= end_) return fail(end_, "no element found: the file ends inside <" + rootQName_ + ">");
         char kind = p[1];
+        if (kind == '!' || kind == '?') {
+            if (!skipSpecial(p)) return Step::Malformed;
+            continue;
+        }
         if (kind == '/') {
             const char* nameStart = p + 2;
             const char* q = nameStart;
@@ -96,105 +158,71 @@ DocumentScanner::Step DocumentScanner::next(bool checkTrailer) {
             while (q < end_ && isSpace(*q)) ++q;
             if (q == end_) return fail(p, "unclosed token");
             if (*q != '>') return fail(q, "not well-formed (invalid token)");
-            const char* after = q + 1;
-            if (open_.empty()) {
-                if (name != rootQName_) return fail(p, "mismatched tag");
-                rootEnded_ = true;
-                pos_ = after;
-                return checkTrailer ? trailer() : Step::End;
-            }
-            if (name != open_.back()) return fail(p, "mismatched tag");
-            open_.pop_back();
-            if (open_.empty() && documentStart) {
-                found_ = {static_cast<std::uint64_t>(documentStart - begin_), static_cast<std::uint64_t>(after - begin_)};
-                documentStart = nullptr;
-                if (documentIsPerson) {
-                    pos_ = after;
-                    return Step::Found;
-                }
-            }
-            p = after;
-            continue;
-        }
-        if (kind == '!' || kind == '?') {
-            if (!skipSpecial(p)) return Step::Malformed;
-            continue;
+            if (name != rootQName_) return fail(p, "mismatched tag");
+            rootEnded_ = true;
+            pos_ = q + 1;
+            return checkTrailer ? trailer() : Step::End;
         }
 
+        // A child element of the root.
         const char* nameStart = p + 1;
         const char* q = nameStart;
         while (q < end_ && !isNameEnd(*q)) ++q;
         if (q == nameStart) return fail(p, "not well-formed (invalid token)");
         std::string_view name(nameStart, static_cast<std::size_t>(q - nameStart));
         const char* attributesStart = q;
-        // The tag's end: the first '>' outside quoted attribute values.
-        while (q < end_ && *q != '>') {
-            if (*q == '"' || *q == '\'') {
-                const void* close = std::memchr(q + 1, *q, static_cast<std::size_t>(end_ - q - 1));
-                if (!close) return fail(p, "unclosed token");
-                q = static_cast<const char*>(close);
-            } else if (*q == '<') {
-                return fail(q, "not well-formed (invalid token)");
-            }
-            ++q;
-        }
-        if (q == end_) return fail(p, "unclosed token");
+        q = tagEnd(p);
+        if (!q) return Step::Malformed;
         bool selfClosing = q[-1] == '/' && q - 1 >= attributesStart;
-        const char* after = q + 1;
 
-        if (open_.empty()) {
-            std::string_view prefix, local = name;
-            std::size_t colon = name.find(':');
-            if (colon != std::string_view::npos) {
-                prefix = name.substr(0, colon);
-                local = name.substr(colon + 1);
-            }
-            if (local == "document") {
-                if (prefix != rootPrefix_) return Step::Uncertain;
-                // Read the attributes for form, and for namespace declarations.
-                std::string_view form;
-                bool hasForm = false;
-                const char* a = attributesStart;
-                const char* tagEnd = selfClosing ? q - 1 : q;
-                while (true) {
-                    while (a < tagEnd && isSpace(*a)) ++a;
-                    if (a >= tagEnd) break;
-                    const char* attrName = a;
-                    while (a < tagEnd && *a != '=' && !isSpace(*a)) ++a;
-                    std::string_view attr(attrName, static_cast<std::size_t>(a - attrName));
-                    while (a < tagEnd && isSpace(*a)) ++a;
-                    if (a >= tagEnd || *a != '=') return fail(a, "not well-formed (invalid token)");
-                    ++a;
-                    while (a < tagEnd && isSpace(*a)) ++a;
-                    if (a >= tagEnd || (*a != '"' && *a != '\'')) return fail(a, "not well-formed (invalid token)");
-                    char quote = *a++;
-                    const char* valueStart = a;
-                    while (a < tagEnd && *a != quote) ++a;
-                    if (a >= tagEnd) return fail(valueStart, "not well-formed (invalid token)");
-                    std::string_view value(valueStart, static_cast<std::size_t>(a - valueStart));
-                    ++a;
-                    if (attr == "xmlns" || attr.substr(0, 6) == "xmlns:") return Step::Uncertain;
-                    if (attr == "form" && !hasForm) {
-                        if (value.find('&') != std::string_view::npos) return Step::Uncertain;
-                        form = value;
-                        hasForm = true;
-                    }
-                    if (a < tagEnd && !isSpace(*a)) return fail(a, "not well-formed (invalid token)");
-                }
-                bool person = hasForm && isPerson(form);
-                if (selfClosing) {
-                    found_ = {static_cast<std::uint64_t>(p - begin_), static_cast<std::uint64_t>(after - begin_)};
-                    if (person) {
-                        pos_ = after;
-                        return Step::Found;
-                    }
-                } else {
-                    documentStart = p;
-                    documentIsPerson = person;
-                }
-            }
+        bool person = false;
+        std::string_view prefix, local = name;
+        std::size_t colon = name.find(':');
+        if (colon != std::string_view::npos) {
+            prefix = name.substr(0, colon);
+            local = name.substr(colon + 1);
         }
-        if (!selfClosing) open_.push_back(name);
+        if (local == "document") {
+            if (prefix != rootPrefix_) return Step::Uncertain;
+            // Read the attributes for form, and for namespace declarations.
+            std::string_view form;
+            bool hasForm = false;
+            const char* a = attributesStart;
+            const char* attributesEnd = selfClosing ? q - 1 : q;
+            while (true) {
+                while (a < attributesEnd && isSpace(*a)) ++a;
+                if (a >= attributesEnd) break;
+                const char* attrName = a;
+                while (a < attributesEnd && *a != '=' && !isSpace(*a)) ++a;
+                std::string_view attr(attrName, static_cast<std::size_t>(a - attrName));
+                while (a < attributesEnd && isSpace(*a)) ++a;
+                if (a >= attributesEnd || *a != '=') return fail(a, "not well-formed (invalid token)");
+                ++a;
+                while (a < attributesEnd && isSpace(*a)) ++a;
+                if (a >= attributesEnd || (*a != '"' && *a != '\'')) return fail(a, "not well-formed (invalid token)");
+                char quote = *a++;
+                const char* valueStart = a;
+                while (a < attributesEnd && *a != quote) ++a;
+                if (a >= attributesEnd) return fail(valueStart, "not well-formed (invalid token)");
+                std::string_view value(valueStart, static_cast<std::size_t>(a - valueStart));
+                ++a;
+                if (attr == "xmlns" || attr.substr(0, 6) == "xmlns:") return Step::Uncertain;
+                if (attr == "form" && !hasForm) {
+                    if (value.find('&') != std::string_view::npos) return Step::Uncertain;
+                    form = value;
+                    hasForm = true;
+                }
+                if (a < attributesEnd && !isSpace(*a)) return fail(a, "not well-formed (invalid token)");
+            }
+            person = hasForm && isPerson(form);
+        }
+        const char* after = selfClosing ? q + 1 : skipContent(name, q + 1, p);
+        if (!after) return Step::Malformed;
+        if (person) {
+            found_ = {static_cast<std::uint64_t>(p - begin_), static_cast<std::uint64_t>(after - begin_)};
+            pos_ = after;
+            return Step::Found;
+        }
         p = after;
     }
 }

@@ -26,13 +26,14 @@ constexpr std::size_t kChunk = 1 << 20;
 // No entity of an address book needs more text than this.
 constexpr std::uint64_t kEntityLimit = 1 << 20;
 
-// The local name of a DXL element, or the empty view for elements of other namespaces.
+// "http://www.lotus.com/dxl " as expat joins it to the local names of DXL elements.
+constexpr char kDxlPrefix[] = "http://www.lotus.com/dxl ";
+constexpr std::size_t kDxlPrefixLength = sizeof kDxlPrefix - 1;
+
+// The local name of a DXL element, or the empty text for elements of other namespaces.
 std::string_view dxlLocalName(const XML_Char* name) {
-    std::string_view full(name);
-    if (full.size() <= kDxlNamespace.size() + 1 || full.compare(0, kDxlNamespace.size(), kDxlNamespace) != 0 ||
-        full[kDxlNamespace.size()] != kNamespaceSeparator)
-        return {};
-    return full.substr(kDxlNamespace.size() + 1);
+    if (std::strncmp(name, kDxlPrefix, kDxlPrefixLength) != 0) return {};
+    return std::string_view(name + kDxlPrefixLength);
 }
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
@@ -48,7 +49,7 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 
 const XML_Char* attribute(const XML_Char** attrs, std::string_view name) {
     for (; attrs && attrs[0]; attrs += 2)
-        if (name == attrs[0]) return attrs[1];
+        if (std::strncmp(attrs[0], name.data(), name.size()) == 0 && attrs[0][name.size()] == '\0') return attrs[1];
     return nullptr;
 }
 
@@ -99,7 +100,6 @@ public:
         if (!parser_) throw NotesError("Out of memory while reading the address book \"" + file.path() + "\".");
         XML_SetUserData(parser_, this);
         XML_SetElementHandler(parser_, &Reader::onStart, &Reader::onEnd);
-        XML_SetCharacterDataHandler(parser_, &Reader::onText);
         XML_SetEntityDeclHandler(parser_, &Reader::onEntity);
         XML_SetAttlistDeclHandler(parser_, &Reader::onAttlist);
         XML_SetUnknownEncodingHandler(parser_, &windows1252, nullptr);
@@ -250,6 +250,7 @@ private:
                 if (form && equalsIgnoringCase(form, "person")) {
                     inPerson_ = true;
                     items_.clear();
+                    items_.reserve(64);
                 }
             }
             return;
@@ -311,7 +312,9 @@ private:
         }
     }
 
+    // Character data is only asked of expat while a value is being read.
     void capture(ItemValue::Kind kind, int level) {
+        XML_SetCharacterDataHandler(parser_, &Reader::onText);
         value_.kind = kind;
         captureLevel_ = level;
         buffer_.clear();
@@ -329,6 +332,7 @@ private:
         if (!inPerson_) return;
         if (captureLevel_ != 0) {
             if (level == captureLevel_) {
+                XML_SetCharacterDataHandler(parser_, nullptr);
                 value_.text = std::move(buffer_);
                 buffer_.clear();
                 captureLevel_ = 0;
