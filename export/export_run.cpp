@@ -75,6 +75,11 @@ std::unique_ptr<FormatWriter> makeWriter(Format format) {
 ExportRun::ExportRun(ExportUi& ui) : ui_(ui) {}
 
 ExportRun::Outcome ExportRun::run(Format format, const std::string& bookPath) {
+    return run([format] { return makeWriter(format); }, bookPath);
+}
+
+ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWriter>()>& makeWriter,
+                                  const std::string& bookPath) {
     resultPath_.clear();
     if (bookPath.empty()) {
         ui_.showMessage(kNoBookMessage);
@@ -86,7 +91,7 @@ ExportRun::Outcome ExportRun::run(Format format, const std::string& bookPath) {
     std::unique_ptr<FormatWriter> writer;
     bool tolerant = false;
     try {
-        writer = makeWriter(format);
+        writer = makeWriter();
         writer->prepare(folder);
         tolerant = writer->errorTolerant();
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -26,6 +27,10 @@ public:
     // Runs one export of the book named by bookPath (the text of the path box).
     // Every message reaches the user through the ExportUi; returns when done.
     Outcome run(Format format, const std::string& bookPath);
+    // The same run with a writer of the caller's making; makeWriter is called once the
+    // folder is chosen, and what it throws is reported like any failure.
+    Outcome run(const std::function<std::unique_ptr<FormatWriter>()>& makeWriter,
+                const std::string& bookPath);
 
     // The writer's result path (the PST store) of the last completed run, else "".
     const std::string& resultPath() const { return resultPath_; }
