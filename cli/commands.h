@@ -16,5 +16,6 @@ std::string usageText();
 
 int runList(const Arguments& args, std::ostream& out, std::ostream& err);
 int runShow(const Arguments& args, std::ostream& out, std::ostream& err);
+int runExport(const Arguments& args, std::ostream& out, std::ostream& err);
 
 } // namespace brenmoor::cli

@@ -1,14 +1,14 @@
 // `brenmoor-convert export FORMAT BOOK FOLDER`: the window's export run on the command
 // line. The folder is made where missing and stands in for the folder picker; progress
 // goes to stderr as a bar when stderr is a terminal; the completion goes to stdout.
-#include <cstdio>
 #include <filesystem>
-#include <iostream>
+#include <ostream>
 #include <string>
 #include <system_error>
 #include <unistd.h>
 #include <vector>
 
+#include "cli/commands.h"
 #include "export/export_run.h"
 
 namespace brenmoor::cli {
@@ -49,8 +49,8 @@ std::string asLines(const std::string& message) {
 
 class ConsoleExportUi final : public exporting::ExportUi {
 public:
-    explicit ConsoleExportUi(std::string folder)
-        : folder_(std::move(folder)), bar_(::isatty(STDERR_FILENO) == 1) {}
+    ConsoleExportUi(std::string folder, std::ostream& err)
+        : folder_(std::move(folder)), err_(err), bar_(::isatty(STDERR_FILENO) == 1) {}
 
     std::string browseForFolder(const std::string&) override { return folder_; }
     void showMessage(const std::string& text) override {
@@ -69,10 +69,8 @@ public:
         if (percent == shown_) return;
         shown_ = percent;
         const int filled = percent * width / 100;
-        std::fprintf(stderr, "\r[%s%s] %3d%% %lld/%lld", std::string(filled, '#').c_str(),
-                     std::string(width - filled, ' ').c_str(), percent,
-                     static_cast<long long>(value), static_cast<long long>(maximum_));
-        std::fflush(stderr);
+        err_ << "\r[" << std::string(filled, '#') << std::string(width - filled, ' ') << "] "
+             << percent << "% " << value << "/" << maximum_ << std::flush;
         drawn_ = true;
     }
 
@@ -81,11 +79,12 @@ public:
 private:
     void endBar() {
         if (!drawn_) return;
-        std::fputc('\n', stderr);
+        err_ << '\n';
         drawn_ = false;
     }
 
     std::string folder_;
+    std::ostream& err_;
     bool bar_;
     bool drawn_ = false;
     int shown_ = -1;
@@ -96,30 +95,29 @@ private:
 
 } // namespace
 
-// args: FORMAT BOOK FOLDER. Returns the process status.
-int runExportCommand(const std::vector<std::string>& args) {
+int runExport(const Arguments& args, std::ostream& out, std::ostream& err) {
     Format format{};
     if (args.size() != 3 || !parseFormat(args[0], format)) {
-        std::cerr << kUsage;
+        err << kUsage;
         return 2;
     }
     const std::string& book = args[1];
     const std::string& folder = args[2];
     if (book.empty() || folder.empty()) {
-        std::cerr << kUsage;
+        err << kUsage;
         return 2;
     }
 
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error || !std::filesystem::is_directory(folder)) {
-        std::cerr << "Could not make the folder \"" << folder << "\": "
+        err << "Could not make the folder \"" << folder << "\": "
                   << (error ? error.message() : std::string("a file of that name is in the way"))
                   << ".\n";
         return 1;
     }
 
-    ConsoleExportUi ui(folder);
+    ConsoleExportUi ui(folder, err);
     ExportRun run(ui);
     const ExportRun::Outcome outcome = run.run(format, book);
     const auto& messages = ui.messages();
@@ -130,14 +128,14 @@ int runExportCommand(const std::vector<std::string>& args) {
         std::size_t lineEnd = completion.find('\n');
         if (lineEnd != std::string::npos) {
             std::size_t detail = completion.find_first_not_of('\n', lineEnd);
-            if (detail != std::string::npos) std::cerr << completion.substr(detail) << '\n';
+            if (detail != std::string::npos) err << completion.substr(detail) << '\n';
             completion.resize(lineEnd);
         }
-        if (!run.resultPath().empty()) std::cout << run.resultPath() << '\n';
-        std::cout << completion << '\n';
+        if (!run.resultPath().empty()) out << run.resultPath() << '\n';
+        out << completion << '\n';
         return 0;
     }
-    for (const std::string& message : messages) std::cerr << message << '\n';
+    for (const std::string& message : messages) err << message << '\n';
     return 1;
 }
 

@@ -20,6 +20,7 @@ struct Subcommand {
 constexpr Subcommand kSubcommands[] = {
     {"list", "list BOOK                  one line per contact: T_n, a TAB, the display name", &runList},
     {"show", "show BOOK N                the 48 items of contact N, one per line", &runShow},
+    {"export", "export FORMAT BOOK FOLDER   FORMAT: csv, txt, html, vcard, pst", &runExport},
 };
 
 // Subcommands whose rows are still to come, shown in the usage text already.
