@@ -207,6 +207,18 @@ TEST(PstCheck, ReportsEachKindOfDamage)
                  heap[map + 4 + 2 * 2] = 0xFF; // rgibAlloc[2] past rgibAlloc[3]
              });
          }, "rgibAlloc decreases"},
+        {"name-to-ID map bucket count", [](DamagedStore& s) {
+             Findings f;
+             PstFile file(referencePath("outlook-contacts.pst"), f);
+             s.editBlock(file.node(0x61)->bidData, [](Bytes& pc) {
+                 // The PC record of PidTagNameidBucketCount: key 0x0001, type 0x0003, 251 inline.
+                 for (std::size_t i = 0; i + 8 <= pc.size(); ++i)
+                     if (le16(pc.data() + i) == 0x0001 && le16(pc.data() + i + 2) == 3 && le32(pc.data() + i + 4) == 251) {
+                         pc[i + 4] = 250;
+                         return;
+                     }
+             });
+         }, "hash bucket"},
         {"file truncated", [](DamagedStore& s) { s.bytes().resize(s.bytes().size() - 512); }, "ibFileEof"},
     };
     for (const Damage& d : cases) {
@@ -228,7 +240,7 @@ TEST(PstCheck, DumpShowsHeaderNodesPropertiesAndRows)
              "wMagicClient 0x4D53, wVer 23, wVerClient 19",
              "ibFileEof 0x42400 (file 0x42400)",
              "node 0x2000C4 type 0x04 data 0x12D0 sub 0x12CA parent 0x8122",
-             "0x3001001F [heap] \"Calendar\"",
+             "0x3001001F [heap 0x00000060] \"Calendar\"",
              "0x36020003 [inline] 1 (0x00000001)",
              "0x360A000B [inline] false",
              "0x3001001F \"contact name 1\"",

@@ -131,8 +131,15 @@ private:
         if (isHeap(frame)) {
             Heap heap(frame, where, f_);
             if (heap.valid()) {
-                if (heap.clientSig() == 0xBC) readPropertyContext(file_, frame, where, f_);
-                else if (heap.clientSig() == 0x7C) readTableContext(file_, frame, where, f_);
+                if (heap.clientSig() == 0xBC) {
+                    if (auto props = readPropertyContext(file_, frame, where, f_))
+                        for (const auto& [id, p] : *props)
+                            if (id >= 0x8000) namedIdsUsed_.emplace(id, where);
+                } else if (heap.clientSig() == 0x7C) {
+                    if (auto t = readTableContext(file_, frame, where, f_))
+                        for (const auto& c : t->columns)
+                            if ((c.tag >> 16) >= 0x8000) namedIdsUsed_.emplace(std::uint16_t(c.tag >> 16), where);
+                }
                 else if (heap.clientSig() == 0xB5) readBth(heap, heap.userRoot(), "BTH");
             }
         }
@@ -339,6 +346,83 @@ private:
             }
         }
         checkStoreEntryIds();
+        checkNameMap();
+    }
+
+    // The name-to-ID map: its streams, every entry's GUID and name, the hash buckets, and
+    // a map entry for every named property id the store uses.
+    void checkNameMap()
+    {
+        const std::string where = "name-to-ID map " + nidText(0x61);
+        auto props = properties(0x61);
+        if (!props) {
+            f_.problem(where + ": no readable property context");
+            return;
+        }
+        auto stream = [&](std::uint16_t id) -> const Bytes* {
+            auto it = props->find(id);
+            if (it == props->end() || it->second.type != PT_BINARY) {
+                f_.problem(where + ": stream property " + hexNumber(id, 4) + " is missing or not binary");
+                return nullptr;
+            }
+            return &it->second.value;
+        };
+        auto bucketCount = props->find(0x0001);
+        const Bytes* guids = stream(0x0002);
+        const Bytes* entries = stream(0x0003);
+        const Bytes* names = stream(0x0004);
+        if (bucketCount == props->end() || bucketCount->second.type != PT_LONG || bucketCount->second.value.size() != 4) {
+            f_.problem(where + ": PidTagNameidBucketCount is missing");
+            return;
+        }
+        if (!guids || !entries || !names) return;
+        const std::uint32_t buckets = le32(bucketCount->second.value.data());
+        if (buckets == 0) {
+            f_.problem(where + ": bucket count is 0");
+            return;
+        }
+        if (guids->size() % 16) f_.problem(where + ": GUID stream is not a whole number of GUIDs");
+        if (entries->size() % 8) f_.problem(where + ": entry stream is not a whole number of 8-byte entries");
+        if (entries->empty())
+            f_.warning(where + ": the entry stream is empty; libpff (pffinfo, pffexport) refuses such a store");
+        std::set<std::uint16_t> indexes;
+        std::map<std::uint32_t, std::set<std::uint64_t>> expectedBuckets;
+        for (std::size_t at = 0; at + 8 <= entries->size(); at += 8) {
+            const std::uint8_t* e = entries->data() + at;
+            const std::uint32_t id = le32(e);
+            const std::uint16_t guidField = le16(e + 4), propIndex = le16(e + 6);
+            const bool isString = guidField & 1;
+            const std::uint16_t guid = guidField >> 1;
+            const std::string entry = where + ": entry " + std::to_string(at / 8);
+            if (!indexes.insert(propIndex).second) f_.problem(entry + ": wPropIdx " + std::to_string(propIndex) + " repeats");
+            if (guid < 1 || (guid >= 3 && std::size_t(guid - 3) * 16 + 16 > guids->size()))
+                f_.problem(entry + ": wGuid " + std::to_string(guid) + " names no GUID");
+            std::uint32_t hash = id;
+            if (isString) {
+                if (id % 4 || std::size_t(id) + 4 > names->size() || id + 4 + le32(names->data() + id) > names->size()) {
+                    f_.problem(entry + ": name offset " + std::to_string(id) + " lies outside the string stream");
+                    continue;
+                }
+                hash = pstCrc(names->data() + id + 4, le32(names->data() + id));
+            }
+            const std::uint32_t bucket = (hash ^ ((std::uint32_t(guid) << 1) | (isString ? 1u : 0u))) % buckets;
+            expectedBuckets[bucket].insert((std::uint64_t(hash) << 32) | (std::uint32_t(guidField) << 16) | propIndex);
+        }
+        for (std::uint32_t b = 0; b < buckets && b < 0x1000; ++b) {
+            std::set<std::uint64_t> found;
+            auto it = props->find(std::uint16_t(0x1000 + b));
+            if (it != props->end())
+                for (std::size_t at = 0; at + 8 <= it->second.value.size(); at += 8) {
+                    const std::uint8_t* e = it->second.value.data() + at;
+                    found.insert((std::uint64_t(le32(e)) << 32) | (std::uint32_t(le16(e + 4)) << 16) | le16(e + 6));
+                }
+            if (found != expectedBuckets[b])
+                f_.problem(where + ": hash bucket " + std::to_string(b) + " holds " + std::to_string(found.size()) +
+                           " entries, the entry stream puts " + std::to_string(expectedBuckets[b].size()) + " there");
+        }
+        for (const auto& [id, user] : namedIdsUsed_)
+            if (!indexes.count(std::uint16_t(id - 0x8000)))
+                f_.problem(user + ": named property id " + hexNumber(id, 4) + " has no entry in the name-to-ID map");
     }
 
     void checkFolder(std::uint32_t folder, const std::set<std::uint32_t>& subfolders, const std::set<std::uint32_t>& messages,
@@ -431,6 +515,7 @@ private:
     std::uint64_t amaps_ = 0;
     std::vector<std::uint8_t> used_;
     std::vector<std::uint64_t> amapFree_;
+    std::map<std::uint16_t, std::string> namedIdsUsed_; // id -> first node using it
 };
 
 } // namespace

@@ -27,7 +27,7 @@ void dumpHeap(const PstFile& file, const NodeFrame& frame, const std::string& co
         if (!props) return;
         out << indent << "PC: " << props->size() << " properties\n";
         for (const auto& [id, p] : *props)
-            out << indent << "  " << hexNumber((std::uint32_t(id) << 16) | p.type, 8) << " [" << p.storage << "] "
+            out << indent << "  " << hexNumber((std::uint32_t(id) << 16) | p.type, 8) << " [" << p.storage << (p.storage == "inline" ? "" : " " + hexNumber(p.hnid, 8)) << "] "
                 << clip(valueText(p.type, p.value)) << "\n";
     } else if (heap.clientSig() == 0x7C) {
         auto table = readTableContext(file, frame, context, findings);

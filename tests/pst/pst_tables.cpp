@@ -330,6 +330,7 @@ std::optional<std::map<std::uint16_t, Property>> readPropertyContext(const PstFi
             if (fixed < 4 && (raw >> (8 * fixed)) != 0)
                 findings.warning(where + ": unused bytes of the inline value are not zero");
         } else {
+            p.hnid = raw;
             auto value = resolveHnid(file, heap, frame, raw, "property " + tagText((std::uint32_t(id) << 16) | p.type),
                                      &p.storage);
             if (!value) continue;

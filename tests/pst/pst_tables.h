@@ -65,6 +65,7 @@ struct Property {
     std::uint16_t type = 0;
     Bytes value;
     std::string storage; // "inline", "heap", "subnode"
+    std::uint32_t hnid = 0; // where stored in the heap or a subnode
 };
 
 // Resolves an HNID: heap item where it is a HID, the subnode's data where it is a NID.

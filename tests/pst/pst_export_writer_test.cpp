@@ -1,0 +1,228 @@
+// The PST export's writer: the store's file name and path, the contacts folder, and
+// each document's items in its contact item, read back with the independent reader.
+#include <gtest/gtest.h>
+
+#include <QLocale>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+#include "export/pst_writer.h"
+#include "notes/address_book.h"
+#include "notes/locale_text.h"
+#include "pst/messaging/contact_item.h"
+#include "pst_checker.h"
+#include "pst_tables.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace check = brenmoor::pstcheck;
+using brenmoor::exporting::PstWriter;
+using brenmoor::exporting::freeStorePath;
+using brenmoor::exporting::pstFileName;
+using brenmoor::notes::ContactDocument;
+using brenmoor::notes::ItemValue;
+
+ContactDocument document(std::vector<std::pair<std::string, std::string>> texts,
+                         std::vector<std::pair<std::string, std::string>> dates = {}) {
+    std::vector<std::pair<std::string, ItemValue>> items;
+    for (auto& [name, text] : texts) items.push_back({name, ItemValue{ItemValue::Kind::Text, text}});
+    for (auto& [name, text] : dates) items.push_back({name, ItemValue{ItemValue::Kind::DateTime, text}});
+    return ContactDocument(std::move(items));
+}
+
+std::string utf16Text(const check::Bytes& bytes) {
+    std::string out;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) out += static_cast<char>(bytes[i]);
+    return out;
+}
+std::uint32_t u32(const check::Bytes& b, std::size_t at = 0) {
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t(b[at + 3]) << 24);
+}
+std::uint64_t u64(const check::Bytes& b) { return u32(b) | (std::uint64_t(u32(b, 4)) << 32); }
+
+class PstExportWriter : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("brenmoor-pst-export-" + std::to_string(::getpid()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    // The store's items (property ID -> property) in the order they were added.
+    std::vector<std::map<std::uint16_t, check::Property>> items(const std::string& path) {
+        check::Findings findings;
+        check::PstFile file(path, findings);
+        std::vector<std::map<std::uint16_t, check::Property>> out;
+        for (const auto& [nid, entry] : file.nodes()) {
+            if (check::nidType(nid) != 0x04) continue;
+            const auto frame = check::readFrame(file, entry.bidData, entry.bidSub, "item");
+            out.push_back(check::readPropertyContext(file, frame, "item", findings).value());
+        }
+        // Named properties: the map's entries give each contact LID its property ID.
+        const check::NodeEntry* map = file.node(0x61);
+        const auto frame = check::readFrame(file, map->bidData, map->bidSub, "map");
+        const auto entries = check::readPropertyContext(file, frame, "map", findings).value().at(0x0003).value;
+        for (std::size_t at = 0; at + 8 <= entries.size(); at += 8)
+            lids_[u32(entries, at)] = static_cast<std::uint16_t>(0x8000 + (entries[at + 6] | (entries[at + 7] << 8)));
+        return out;
+    }
+    std::string named(const std::map<std::uint16_t, check::Property>& item, std::uint32_t lid) {
+        auto id = lids_.find(lid);
+        if (id == lids_.end()) return "<unnamed>";
+        auto it = item.find(id->second);
+        return it == item.end() ? "<unset>" : utf16Text(it->second.value);
+    }
+    static std::string text(const std::map<std::uint16_t, check::Property>& item, std::uint16_t id) {
+        auto it = item.find(id);
+        return it == item.end() ? "<unset>" : utf16Text(it->second.value);
+    }
+
+    fs::path dir_;
+    std::map<std::uint32_t, std::uint16_t> lids_;
+};
+
+TEST(PstFileName, TimeTextLosesColonsAndTheClockMarkers) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"3:04:05 PM", "names30405.pst"},   {"9:05:07 AM", "names90507.pst"},
+        {"9:05:07 PM", "names90507.pst"},   {"21:05:07", "names210507.pst"},
+        {"21.05.07", "names21.05.07.pst"},  {"9:05:07 am", "names90507 am.pst"},
+        {"9:05:07 p.m.", "names90507 p.m..pst"},
+    };
+    for (const auto& [time, name] : cases) EXPECT_EQ(pstFileName(time), name) << time;
+}
+
+TEST(PstFileName, FollowsTheLocalesClock) {
+    const QLocale saved;
+    const std::pair<const char*, std::string> cases[] = {
+        {"en_US", "names30405.pst"}, {"de_DE", "names150405.pst"}, {"C", "names150405.pst"}};
+    for (const auto& [locale, name] : cases) {
+        QLocale::setDefault(QLocale(locale));
+        EXPECT_EQ(pstFileName(brenmoor::notes::localeTimeText(15, 4, 5)), name) << locale;
+    }
+    QLocale::setDefault(saved);
+}
+
+TEST_F(PstExportWriter, AnExistingStoreIsKeptAndTheNextFreeNameIsTaken) {
+    { std::ofstream(dir_ / "names150405.pst") << "first"; }
+    { std::ofstream(dir_ / "names150405_2.pst") << "second"; }
+    PstWriter writer([] { return std::string("15:04:05"); });
+    writer.prepare(dir_.string());
+    writer.close();
+    EXPECT_EQ(writer.resultPath(), (dir_ / "names150405_3.pst").string());
+    EXPECT_EQ(check::checkPstFile(writer.resultPath()), std::vector<std::string>{});
+    std::ifstream first(dir_ / "names150405.pst"), second(dir_ / "names150405_2.pst");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(first), {}), "first");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(second), {}), "second");
+}
+
+TEST_F(PstExportWriter, StorePathIsTheFolderASlashAndTheName) {
+    EXPECT_EQ(freeStorePath(dir_.string(), "n.pst"), (dir_ / "n.pst").string());
+    EXPECT_EQ(freeStorePath(dir_.string() + "/", "n.pst"), (dir_ / "n.pst").string());
+    // A dangling link is a name already taken.
+    fs::create_symlink(dir_ / "nowhere", dir_ / "n.pst");
+    EXPECT_EQ(freeStorePath(dir_.string(), "n.pst"), (dir_ / "n_2.pst").string());
+    const std::string atRoot = freeStorePath("/", "brenmoor-test-" + std::to_string(::getpid()) + ".pst");
+    EXPECT_EQ(atRoot, "/brenmoor-test-" + std::to_string(::getpid()) + ".pst");
+    if (::access("/", W_OK) == 0) {
+        PstWriter writer([] { return std::string("brenmoor-test"); });
+        writer.prepare("/");
+        writer.close();
+        EXPECT_EQ(writer.resultPath().rfind("/namesbrenmoor-test", 0), 0u) << writer.resultPath();
+        EXPECT_EQ(check::checkPstFile(writer.resultPath()), std::vector<std::string>{});
+        fs::remove(writer.resultPath());
+    }
+}
+
+TEST_F(PstExportWriter, AFolderThatCannotBeWrittenIsAClearFailure) {
+    PstWriter writer([] { return std::string("1:02:03"); });
+    try {
+        writer.prepare((dir_ / "missing" / "deeper").string());
+        FAIL() << "prepare succeeded";
+    } catch (const std::exception& e) {
+        EXPECT_NE(std::string(e.what()).find("names10203.pst"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(writer.resultPath(), "");
+}
+
+TEST_F(PstExportWriter, AnEmptyViewLeavesAStoreWithItsDefaultContactsFolder) {
+    PstWriter writer([] { return std::string("1:02:03"); });
+    writer.prepare(dir_.string());
+    writer.close();
+    const std::string path = writer.resultPath();
+    EXPECT_EQ(check::checkPstFile(path), std::vector<std::string>{});
+    check::Findings findings;
+    check::PstFile file(path, findings);
+    auto pc = [&](std::uint64_t nid) {
+        const check::NodeEntry* e = file.node(nid);
+        return check::readPropertyContext(file, check::readFrame(file, e->bidData, e->bidSub, "t"), "t", findings).value();
+    };
+    EXPECT_EQ(utf16Text(pc(0x21).at(0x3001).value), "Qalder Notes Contacts");
+    const std::uint32_t contacts = u32(pc(0x122).at(0x36D1).value, 20);
+    EXPECT_EQ(utf16Text(pc(contacts).at(0x3001).value), "Contacts");
+    EXPECT_EQ(utf16Text(pc(contacts).at(0x3613).value), "IPF.Contact");
+    EXPECT_EQ(u32(pc(contacts).at(0x3602).value), 0u);
+    EXPECT_EQ(file.node(contacts)->parent, 0x8022u);
+}
+
+TEST_F(PstExportWriter, EachDocumentBecomesAContactWithItsItems) {
+    PstWriter writer([] { return std::string("1:02:03"); });
+    writer.prepare(dir_.string());
+    writer.writeContact(document({{"FirstName", "Ann"}, {"LastName", "Lee"}, {"MailAddress", "ann@x.org"},
+                                  {"PhoneNumber_6", "111"}, {"Comment", "likes tea"}, {"Title", "Ms."},
+                                  {"OfficeCity", "Portland"}, {"OfficeState", "OR"}, {"OfficeZip", "97201"},
+                                  {"NameDisplayPref", "Ann Lee"}, {"Categories", "Friends"}},
+                                 {{"Birthday", "19780314T000000,00+01"}}),
+                        1);
+    writer.writeContact(document({{"FirstName", "Bo"}, {"MiscPhone1", "bo@x.org"}, {"PhoneNumber_6", "111"},
+                                  {"PersPager", "222"}, {"Briefcase", "case"}, {"Birthday", "not a day"},
+                                  {"FullName", "Bo Berg"}}),
+                        2);
+    writer.writeContact(document({}), 3);
+    writer.close();
+    ASSERT_EQ(check::checkPstFile(writer.resultPath()), std::vector<std::string>{});
+
+    const auto all = items(writer.resultPath());
+    ASSERT_EQ(all.size(), 3u);
+    const auto &ann = all[0], &bo = all[1], &empty = all[2];
+
+    EXPECT_EQ(text(ann, 0x3A06), "Ann");
+    EXPECT_EQ(text(ann, 0x3A45), "Ms.");
+    EXPECT_EQ(named(ann, 0x8083), "ann@x.org"); // MiscPhone1 empty: MailAddress stays
+    EXPECT_EQ(named(ann, 0x8080), "Ann Lee");
+    EXPECT_EQ(text(ann, 0x3A21), "111");        // PersPager empty: PhoneNumber_6 stays
+    EXPECT_EQ(text(ann, 0x1000), " Comments: likes tea");
+    EXPECT_EQ(named(ann, 0x801B), "Portland, OR  97201");
+    EXPECT_EQ(named(ann, 0x8005), "Lee, Ann");
+    ASSERT_TRUE(ann.count(0x3A42));
+    EXPECT_EQ(u64(ann.at(0x3A42).value), brenmoor::pst::messaging::localMidnight({1978, 3, 14}));
+
+    EXPECT_EQ(named(bo, 0x8083), "bo@x.org");
+    EXPECT_EQ(text(bo, 0x3A21), "222");
+    EXPECT_EQ(text(bo, 0x1000), "case Comments: ");
+    EXPECT_EQ(text(bo, 0x3001), "Bo Berg");
+    EXPECT_FALSE(bo.count(0x3A42)); // a text that is no date leaves the birthday unset
+
+    EXPECT_EQ(text(empty, 0x1000), " Comments: ");
+    EXPECT_EQ(text(empty, 0x001A), "IPM.Contact");
+    EXPECT_EQ(text(empty, 0x3A06), "<unset>");
+}
+
+TEST_F(PstExportWriter, MoreContactsThanASixteenBitCounterAreAllWritten) {
+    PstWriter writer([] { return std::string("1:02:03"); });
+    writer.prepare(dir_.string());
+    constexpr std::int64_t kContacts = 33000;
+    for (std::int64_t n = 1; n <= kContacts; ++n)
+        writer.writeContact(document({{"LastName", "P" + std::to_string(n)}}), n);
+    writer.close();
+    EXPECT_EQ(check::checkPstFile(writer.resultPath()), std::vector<std::string>{});
+    check::Findings findings;
+    check::PstFile file(writer.resultPath(), findings);
+    std::int64_t messages = 0;
+    for (const auto& [nid, entry] : file.nodes()) messages += check::nidType(nid) == 0x04;
+    EXPECT_EQ(messages, kContacts);
+}
+
+} // namespace

@@ -1,0 +1,467 @@
+#!/usr/bin/python3
+"""Stores the PST export writes, read back by programs that share no code with it.
+
+    pst_readers_test.py --tools DIR --convert PROGRAM CASE [--book BOOK] [--generator SCRIPT]
+
+CASE is one of
+  reference  Outlook's own stores through the readers: proves the harness itself;
+  sample     the sample address book;
+  empty      an address book without contacts;
+  edge       a small book of awkward values: non-ASCII, a comment far over 8 KB (a value
+             stored across several blocks), empty items, a birthday that is not a date;
+  large      a generated book of 20,000 contacts.
+
+Every store must pass pst-check and open in pffinfo, pffexport, lspst and readpst without a
+warning or an error; every contact (a spread sample in the large case) must come out of
+pffexport and of readpst's vCards with each value the address book holds. Exits 77
+(skipped) only while the export reports PST as unavailable.
+"""
+import argparse
+import datetime
+import os
+import re
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+
+SKIPPED = 77
+REFERENCE = "/work/shared/reference"
+COMPLETED = "Conversion Process Completed"
+TROUBLE = re.compile(r"error|warning|unable|cannot|failed|corrupt|invalid", re.IGNORECASE)
+
+problems = []
+
+
+def problem(text):
+    problems.append(text)
+    print("FAIL:", text, flush=True)
+
+
+def run(cmd, env=None, timeout=1800):
+    return subprocess.run(cmd, capture_output=True, text=True, errors="replace", env=env, timeout=timeout)
+
+
+# ---------------------------------------------------------------- the readers
+
+
+def check_opens_cleanly(store, tools, work):
+    """Runs every reader over the store; returns (pffexport folder, readpst folder)."""
+    result = run([os.path.join(tools, "pst-check"), store])
+    if result.returncode != 0:
+        problem(f"pst-check finds the store inconsistent:\n{result.stdout}{result.stderr}")
+    checks = [
+        ("pffinfo", ["pffinfo", store]),
+        ("lspst", ["lspst", store]),
+    ]
+    pff_dir = os.path.join(work, "pff")
+    readpst_dir = os.path.join(work, "readpst")
+    os.makedirs(readpst_dir)
+    checks.append(("pffexport", ["pffexport", "-q", "-d", "-t", pff_dir, store]))
+    # -r: a folder per PST folder; -e: one file per item, contacts as vCards (-cv).
+    checks.append(("readpst", ["readpst", "-q", "-r", "-e", "-cv", "-o", readpst_dir, store]))
+    for name, cmd in checks:
+        result = run(cmd)
+        noise = [line for line in (result.stdout + result.stderr).splitlines()
+                 if TROUBLE.search(line) and not (name == "lspst" and line.startswith(("Contact\t", "Folder ")))]
+        if result.returncode != 0 or result.stderr.strip() or noise:
+            problem(f"{name} on {os.path.basename(store)}: exit {result.returncode}\n"
+                    f"{result.stderr.strip()}\n" + "\n".join(noise[:10]))
+    return pff_dir + ".export", readpst_dir
+
+
+def parse_vcard(text):
+    """A vCard's properties: list of (NAME, {param: value}, raw value), lines unfolded."""
+    lines = re.sub(r"\r?\n[ \t]", "", text).splitlines()
+    out = []
+    for line in lines:
+        if ":" not in line:
+            continue
+        head, value = line.split(":", 1)
+        name, *params = head.split(";")
+        out.append((name.upper(), params, value))
+    return out
+
+
+def vcard_unescape(value):
+    return re.sub(r"\\(.)", lambda m: "\n" if m.group(1) in "nN" else m.group(1), value)
+
+
+def vcard_components(value):
+    return [vcard_unescape(part) for part in re.split(r"(?<!\\);", value)]
+
+
+def read_vcards(folder):
+    cards = []
+    for root, _, files in os.walk(folder):
+        for name in files:
+            if name.endswith(".vcf"):
+                with open(os.path.join(root, name), encoding="utf-8", errors="replace") as f:
+                    cards.append((os.path.join(root, name), parse_vcard(f.read())))
+    return cards
+
+
+def parse_item_values(path):
+    """pffexport's ItemValues.txt: {entry type: (value type, bytes)}."""
+    values = {}
+    entry = vtype = None
+    data = bytearray()
+    with open(path, encoding="utf-8", errors="replace") as f:
+        lines = f.read().splitlines() + [""]
+    for line in lines:
+        m = re.match(r"Entry type:\s+0x([0-9a-f]+)", line)
+        if m:
+            entry, data = int(m.group(1), 16), bytearray()
+            continue
+        m = re.match(r"Value type:\s+0x([0-9a-f]+)", line)
+        if m:
+            vtype = int(m.group(1), 16)
+            continue
+        m = re.match(r"0x[0-9a-f]{8}: ((?:[0-9a-f]{2} {1,2})+)", line)
+        if m and entry is not None:
+            data += bytes.fromhex(m.group(1).replace(" ", ""))
+            continue
+        if not line.strip() and entry is not None and vtype is not None:
+            values[entry] = (vtype, bytes(data))
+            entry = vtype = None
+    return values
+
+
+def decode_value(vtype, data):
+    """Texts, text lists and times as Python values; None for the rest."""
+    if vtype == 0x1F:
+        return data.decode("utf-16-le", errors="replace")
+    if vtype == 0x1E:
+        return data.decode("cp1252", errors="replace")
+    if vtype == 0x40 and len(data) == 8:
+        ticks = struct.unpack("<Q", data)[0]
+        return datetime.datetime(1601, 1, 1) + datetime.timedelta(microseconds=ticks // 10)
+    if vtype == 0x101F and len(data) >= 4:
+        count = struct.unpack_from("<I", data)[0]
+        offsets = list(struct.unpack_from(f"<{count}I", data, 4)) + [len(data)]
+        return [data[offsets[i]:offsets[i + 1]].decode("utf-16-le", errors="replace") for i in range(count)]
+    return None
+
+
+def read_pff_contacts(folder):
+    contacts = []
+    for root, _, files in os.walk(folder):
+        if "Contact.txt" in files:
+            values = {}
+            if "ItemValues.txt" in files:
+                for entry, (vtype, data) in parse_item_values(os.path.join(root, "ItemValues.txt")).items():
+                    values[entry] = decode_value(vtype, data)
+            contacts.append((root, values))
+    return contacts
+
+
+# ---------------------------------------------------------------- expectations
+
+
+def book_contacts(convert, book, positions):
+    """Item texts of the contacts at the given positions, as the address book gives them."""
+    env = dict(os.environ, LC_ALL="C.UTF-8", LANG="C.UTF-8")
+    out = []
+    for n in positions:
+        result = run([convert, "show", book, str(n)], env=env)
+        if result.returncode != 0:
+            problem(f"brenmoor-convert show {n} failed: {result.stderr}")
+            continue
+        items = {}
+        for line in result.stdout.splitlines():
+            name, _, text = line.partition("\t")
+            items[name] = re.sub(r"\\(.)", lambda m: {"r": "\r", "n": "\n", "t": "\t"}.get(m.group(1), m.group(1)), text)
+        out.append((n, items))
+    return out
+
+
+def contact_count(convert, book):
+    result = run([convert, "list", book], env=dict(os.environ, LC_ALL="C.UTF-8"))
+    return len([line for line in result.stdout.splitlines() if line.strip()])
+
+
+def later_or_earlier(items, later, earlier):
+    """Two rows writing one property: the later row's value wins; an empty later value
+    may leave the earlier one standing (the writer's choice)."""
+    return {items[later]} if items.get(later) else {"", items.get(earlier, "")}
+
+
+def body_of(items):
+    return items.get("Briefcase", "") + " Comments: " + items.get("Comment", "")
+
+
+def lf(text):
+    return text.replace("\r\n", "\n")
+
+
+def as_date(text):
+    try:
+        return datetime.date.fromisoformat(text.strip()[:10])
+    except ValueError:
+        return None
+
+
+def date_matches(stored, expected):
+    """A stored birthday is the day itself: midnight UTC or a local midnight (14 h either side)."""
+    if not isinstance(stored, datetime.datetime):
+        return False
+    midnight = datetime.datetime.combine(expected, datetime.time())
+    return abs(stored - midnight) <= datetime.timedelta(hours=14)
+
+
+# Item -> property tag the reader shows, where the contact property has a standard tag.
+STANDARD = {
+    "FirstName": 0x3A06, "MiddleInitial": 0x3A44, "LastName": 0x3A11, "Title": 0x3A45, "Suffix": 0x3A05,
+    "CompanyName": 0x3A16, "JobTitle": 0x3A17,
+    "OfficeStreetAddress": 0x3A29, "OfficeCity": 0x3A27, "OfficeState": 0x3A28, "OfficeZip": 0x3A2A,
+    "OfficeCountry": 0x3A26,
+    "OfficePhoneNumber": 0x3A08, "OfficeFaxPhoneNumber": 0x3A24, "CellPhoneNumber": 0x3A1C,
+    "Location": 0x3A19, "Department": 0x3A18, "Manager": 0x3A4E, "Assistant": 0x3A30,
+    "StreetAddress": 0x3A5D, "City": 0x3A59, "State": 0x3A5C, "Zip": 0x3A5B, "Country": 0x3A5A,
+    "Spouse": 0x3A48, "PhoneNumber": 0x3A09, "HomeFaxPhoneNumber": 0x3A25,
+    "FullName": 0x3001, "ShortName": 0x3A4F, "MailDomain": 0x3A50,
+}
+# Contact properties kept as named properties; their ids differ per store, so the value
+# must be found among the item's texts.
+NAMED = ["MiscPhone2", "MiscPhone3", "WebSite", "NameDisplayPref", "Categories"]
+
+
+def texts_of(values):
+    found = set()
+    for v in values.values():
+        if isinstance(v, str):
+            found.add(lf(v))
+        elif isinstance(v, list):
+            found.update(lf(x) for x in v)
+    return found
+
+
+def pff_mismatches(items, values):
+    bad = []
+    for item, tag in STANDARD.items():
+        want = items.get(item, "")
+        got = values.get(tag)
+        if item == "FullName" and not want:
+            continue  # without a full name the writer composes the display name, as Outlook does
+        if (got or "") != want:
+            bad.append(f"{item} -> {tag:#06x}: {got!r}, expected {want!r}")
+    children = values.get(0x3A58)
+    if items.get("Children") and items["Children"] not in (children if isinstance(children, list) else [children]):
+        bad.append(f"Children -> 0x3a58: {children!r}, expected {items['Children']!r}")
+    pager = values.get(0x3A21) or ""
+    if pager not in later_or_earlier(items, "PersPager", "PhoneNumber_6"):
+        bad.append(f"pager -> 0x3a21: {pager!r}, expected {items.get('PersPager')!r}")
+    if lf(values.get(0x1000) or "") != lf(body_of(items)):
+        bad.append(f"body -> 0x1000: {values.get(0x1000)!r}, expected {body_of(items)!r}")
+    texts = texts_of(values)
+    for item in NAMED:
+        if items.get(item) and lf(items[item]) not in texts:
+            bad.append(f"{item}: {items[item]!r} is in none of the item's texts")
+    mail = later_or_earlier(items, "MiscPhone1", "MailAddress") - {""}
+    if mail and not mail & texts:
+        bad.append(f"e-mail 1: none of {sorted(mail)!r} is in the item's texts")
+    for item, tag in (("Birthday", 0x3A42), ("Anniversary", 0x3A41)):
+        day = as_date(items.get(item, ""))
+        if day and not date_matches(values.get(tag), day):
+            bad.append(f"{item} -> {tag:#06x}: {values.get(tag)!r}, expected {day}")
+        if not day and values.get(tag) is not None:
+            bad.append(f"{item} -> {tag:#06x}: {values.get(tag)!r}, but the item holds no date")
+    return bad
+
+
+def vcard_mismatches(items, card):
+    props = {}
+    for name, params, value in card:
+        key = name
+        types = ",".join(p.lower() for p in params)
+        if name in ("ADR", "TEL"):
+            key = f"{name};{types}"
+        props.setdefault(key, []).append(value)
+    bad = []
+
+    def expect(label, got, want):
+        if got != want:
+            bad.append(f"{label}: {got!r}, expected {want!r}")
+
+    n = vcard_components(props.get("N", [""])[0]) + [""] * 5
+    expect("N", n[:5], [items.get(i, "") for i in ("LastName", "FirstName", "MiddleInitial", "Title", "Suffix")])
+    if items.get("CompanyName"):
+        expect("ORG", [vcard_unescape(v) for v in props.get("ORG", [])], [items["CompanyName"]])
+    if items.get("JobTitle"):
+        expect("TITLE", [vcard_unescape(v) for v in props.get("TITLE", [])], [items["JobTitle"]])
+    expect("NOTE", [lf(vcard_unescape(v)) for v in props.get("NOTE", [])], [lf(body_of(items))])
+    phones = {vcard_unescape(v) for k, vs in props.items() if k.startswith("TEL") for v in vs}
+    for item in ("OfficePhoneNumber", "OfficeFaxPhoneNumber", "CellPhoneNumber", "PhoneNumber", "HomeFaxPhoneNumber"):
+        if items.get(item) and items[item] not in phones:
+            bad.append(f"TEL: {items[item]!r} ({item}) missing from {sorted(phones)!r}")
+    pager = later_or_earlier(items, "PersPager", "PhoneNumber_6") - {""}
+    if pager and not pager & phones:
+        bad.append(f"TEL: pager {sorted(pager)!r} missing from {sorted(phones)!r}")
+    mails = {vcard_unescape(v) for v in props.get("EMAIL", [])}
+    for want in [later_or_earlier(items, "MiscPhone1", "MailAddress") - {""}, {items.get("MiscPhone2")},
+                 {items.get("MiscPhone3")}]:
+        want -= {None, ""}
+        if want and not want & mails:
+            bad.append(f"EMAIL: {sorted(want)!r} missing from {sorted(mails)!r}")
+    for kind, prefix in (("work", "Office"), ("home", "")):
+        parts = [items.get(prefix + ("StreetAddress" if prefix else "StreetAddress"), ""), items.get(prefix + "City", ""),
+                 items.get(prefix + "State", ""), items.get(prefix + "Zip", ""), items.get(prefix + "Country", "")]
+        if any(parts):
+            adr = next((vs[0] for k, vs in props.items() if k.startswith("ADR") and kind in k), None)
+            got = vcard_components(adr)[2:7] if adr is not None else None
+            expect(f"ADR {kind}", got, parts)
+    day = as_date(items.get("Birthday", ""))
+    if day:
+        bday = props.get("BDAY", [""])[0]
+        expect("BDAY", bday[:10], day.isoformat())
+    return bad
+
+
+def match_and_compare(expected, pff, cards):
+    """Each expected contact must come out of both readers; a reader contact is its match
+    when given name and surname agree and every value compares equal."""
+    for n, items in expected:
+        key = (items.get("FirstName", ""), items.get("LastName", ""))
+        candidates = [(p, v) for p, v in pff if ((v.get(0x3A06) or ""), (v.get(0x3A11) or "")) == key]
+        results = [(pff_mismatches(items, v), p) for p, v in candidates]
+        if not any(not bad for bad, _ in results):
+            detail = min(results, key=lambda r: len(r[0]))[0] if results else ["no contact with that name"]
+            problem(f"pffexport, contact {n} {key}:\n  " + "\n  ".join(detail))
+        cands = []
+        for path, card in cards:
+            n_field = next((v for name, _, v in card if name == "N"), "")
+            comps = vcard_components(n_field) + ["", ""]
+            if (comps[1], comps[0]) == key:
+                cands.append(vcard_mismatches(items, card))
+        if not any(not bad for bad in cands):
+            detail = min(cands, key=len) if cands else ["no vCard with that name"]
+            problem(f"readpst, contact {n} {key}:\n  " + "\n  ".join(detail))
+
+
+# ---------------------------------------------------------------- the cases
+
+
+def export(convert, book, folder):
+    result = run([convert, "export", "pst", book, folder])
+    text = result.stdout + result.stderr
+    if "unavailable" in text.lower() or "not available" in text.lower() or "unknown command" in text.lower():
+        print(f"SKIPPED: the export says PST is not available yet:\n{text}")
+        sys.exit(SKIPPED)
+    lines = [line for line in result.stdout.splitlines() if line.strip()]
+    if result.returncode != 0 or COMPLETED not in lines or lines.index(COMPLETED) == 0:
+        problem(f"export failed (exit {result.returncode}):\n{text}")
+        return None
+    store = lines[lines.index(COMPLETED) - 1]
+    if not os.path.isfile(store):
+        problem(f"the export names {store!r}, which does not exist")
+        return None
+    return store
+
+
+def esc(text):
+    return text.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;").replace("'", "&apos;")
+
+
+def write_book(path, documents):
+    """A DXL book of Person documents, each a list of (item, value) with value text, or
+    ('date', text) for a datetime item, or ('rich', [paragraphs]) for rich text."""
+    with open(path, "w", encoding="utf-8") as f:
+        f.write("<?xml version='1.0' encoding='utf-8'?>\n<database xmlns='http://www.lotus.com/dxl' version='9.0'"
+                " replicaid='85257C3A004F2B12' path='edge.nsf' title='Edge Book'>\n")
+        for n, items in enumerate(documents):
+            f.write(f"<document form='Person'><noteinfo noteid='{0x900 + 4 * n:x}' unid='{n:032X}' sequence='1'/>\n"
+                    "<item name='Type'><text>Person</text></item>\n")
+            for name, value in items:
+                if isinstance(value, tuple) and value[0] == "date":
+                    f.write(f"<item name='{name}'><datetime>{value[1]}</datetime></item>\n")
+                elif isinstance(value, tuple) and value[0] == "rich":
+                    pars = "".join(f"<par def='1'>{esc(p)}</par>" for p in value[1])
+                    f.write(f"<item name='{name}'><richtext><pardef id='1'/>{pars}</richtext></item>\n")
+                else:
+                    f.write(f"<item name='{name}'><text>{esc(value)}</text></item>\n")
+            f.write("</document>\n")
+        f.write("</database>\n")
+
+
+def edge_documents():
+    long_comment = [f"Line {i:04d}: Grüße aus Tromsø — 東京 — ☕ — {'x' * 40}" for i in range(400)]  # ~40 KB
+    return [
+        [("FirstName", "Zoë"), ("LastName", "Ångström-Łódź"), ("MiddleInitial", "É"), ("CompanyName", "東京精機株式会社"),
+         ("MailAddress", "zoe@example.com"), ("MiscPhone1", "zoë@bücher.example"), ("OfficeCity", "Kraków"),
+         ("OfficeCountry", "Polska"), ("Birthday", ("date", "19800229")), ("FullName", "Zoë Ångström-Łódź"),
+         ("Comment", ("rich", long_comment)), ("Briefcase", ("rich", ["Case 🗂 notes"])),
+         ("Categories", "Família")],
+        [("FirstName", "Empty"), ("LastName", "Values"), ("Birthday", ("date", "")), ("Anniversary", ("date", "20000101")),
+         ("PhoneNumber_6", "+1 555 0100"), ("PersPager", "")],
+        [("FirstName", "Only"), ("LastName", "Comment"), ("Comment", ("rich", ["Tab\tand <angle> & 'quote'"])),
+         ("Children", "Ann, Bo"), ("Spouse", "Kim O'Neil")],
+        [("LastName", "Nobody"), ("Manager", "A" * 3000), ("Assistant", "B" * 4000)],
+    ]
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("case", choices=["reference", "sample", "empty", "edge", "large"])
+    parser.add_argument("--tools", required=True, help="folder holding pst-check")
+    parser.add_argument("--convert", required=True, help="the brenmoor-convert program")
+    parser.add_argument("--book", help="the sample address book")
+    parser.add_argument("--generator", help="the synthetic book generator")
+    args = parser.parse_args()
+
+    work = tempfile.mkdtemp(prefix=f"pst_readers_{args.case}_")
+    try:
+        if args.case == "reference":
+            for name in ("outlook-contacts.pst", "outlook-one-folder.pst"):
+                path = os.path.join(REFERENCE, name)
+                if not os.path.exists(path):
+                    print(f"SKIPPED: {path} is not on this machine")
+                    return SKIPPED
+                sub = os.path.join(work, name)
+                os.makedirs(sub)
+                pff_dir, readpst_dir = check_opens_cleanly(path, args.tools, sub)
+                if name == "outlook-contacts.pst":
+                    cards = read_vcards(readpst_dir)
+                    pff = read_pff_contacts(pff_dir)
+                    if len(cards) != 1 or len(pff) != 1:
+                        problem(f"expected the one contact, readpst gave {len(cards)}, pffexport {len(pff)}")
+                    elif pff[0][1].get(0x3A06) != "contact" or not any(n == "N" and v.startswith("1;contact")
+                                                                       for n, _, v in cards[0][1]):
+                        problem("the reference contact's names did not come through the parsers")
+        else:
+            if args.case == "sample":
+                book = args.book
+            elif args.case == "empty":
+                book = os.path.join(work, "empty.dxl")
+                write_book(book, [])
+            elif args.case == "edge":
+                book = os.path.join(work, "edge.dxl")
+                write_book(book, edge_documents())
+            else:
+                book = os.path.join(work, "large.dxl")
+                subprocess.run([sys.executable, args.generator, "20000", book], check=True)
+            out = os.path.join(work, "out")
+            os.makedirs(out)
+            store = export(args.convert, book, out)
+            if store:
+                pff_dir, readpst_dir = check_opens_cleanly(store, args.tools, work)
+                count = contact_count(args.convert, book)
+                cards = read_vcards(readpst_dir)
+                pff = read_pff_contacts(pff_dir)
+                if len(cards) != count or len(pff) != count:
+                    problem(f"{count} contacts in the book; readpst gave {len(cards)}, pffexport {len(pff)}")
+                if count:
+                    positions = list(range(1, count + 1)) if count <= 100 else \
+                        sorted({1, count, *range(1, count + 1, max(1, count // 40))})
+                    match_and_compare(book_contacts(args.convert, book, positions), pff, cards)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    if problems:
+        print(f"{len(problems)} problems")
+        return 1
+    print("OK")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
