@@ -112,6 +112,7 @@ Dialog::Dialog(Prompts& prompts, std::array<std::function<void()>, 5> commands, 
         label->setFont(labelFont);
         label->setPalette(onPanel);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setContentsMargins(0, 1, 0, 0);  // its first line level with the option's circle
     }
     convert->setFocus();
 }
