@@ -2,7 +2,7 @@
 // pictures at the sizes the windows lay them out for.
 #include "app/about_box.h"
 #include "app/artwork.h"
-#include "app/prompts.h"
+#include "tests/app/prompts_double.h"
 
 #include <QImage>
 #include <QLabel>
@@ -13,17 +13,6 @@
 using brenmoor::app::frmAbout;
 
 namespace {
-
-// Answers every prompt at once and remembers the addresses it was asked to open.
-class RecordingPrompts : public brenmoor::app::Prompts {
-public:
-    QList<QUrl> opened;
-    void message(QWidget*, const QString&, const QString&) override {}
-    bool askYesNo(QWidget*, const QString&, const QString&) override { return true; }
-    QString openFile(QWidget*, const QString&, const QStringList&) override { return {}; }
-    QString chooseFolder(QWidget*, const QString&) override { return {}; }
-    void openUrl(const QUrl& url) override { opened << url; }
-};
 
 // Clicks whatever widget lies at `point` of `top`, as the mouse would.
 void clickAt(QWidget& top, QPoint point)
@@ -42,7 +31,7 @@ class AboutTest : public QObject {
 private slots:
     void captionSizeAndControls()
     {
-        RecordingPrompts prompts;
+        brenmoor::app::testing::PromptsDouble prompts;
         frmAbout box(prompts);
         QCOMPARE(box.windowTitle(), QStringLiteral("About Brenmoor"));
         QCOMPARE(box.size(), QSize(404, 314));
@@ -56,14 +45,14 @@ private slots:
 
     void clickOnTheWebAddressOpensTheSiteAndKeepsTheBox()
     {
-        RecordingPrompts prompts;
+        brenmoor::app::testing::PromptsDouble prompts;
         frmAbout box(prompts);
         box.show();
         clickAt(box, QPoint(172, 260));
         clickAt(box, QPoint(72, 256));   // its top left corner
         clickAt(box, QPoint(272, 264));  // its bottom right corner
         const QUrl site(QStringLiteral("https://www.qalder.example/"));
-        QCOMPARE(prompts.opened, (QList<QUrl>{site, site, site}));
+        QCOMPARE(prompts.openedUrls, (QList<QUrl>{site, site, site}));
         QVERIFY(box.isVisible());
     }
 
@@ -78,34 +67,34 @@ private slots:
     void clicksJustOutsideTheAddressDoNothing()
     {
         QFETCH(QPoint, point);
-        RecordingPrompts prompts;
+        brenmoor::app::testing::PromptsDouble prompts;
         frmAbout box(prompts);
         box.show();
         clickAt(box, point);
-        QVERIFY(prompts.opened.isEmpty());
+        QVERIFY(prompts.openedUrls.isEmpty());
         QVERIFY(box.isVisible());
     }
 
     void pressOnTheAddressThenReleaseElsewhereOpensNothing()
     {
-        RecordingPrompts prompts;
+        brenmoor::app::testing::PromptsDouble prompts;
         frmAbout box(prompts);
         box.show();
         auto* link = box.findChild<QLabel*>(QStringLiteral("Label1"));
         QTest::mousePress(link, Qt::LeftButton, {}, QPoint(10, 4));
         QTest::mouseRelease(link, Qt::LeftButton, {}, QPoint(10, 40));
-        QVERIFY(prompts.opened.isEmpty());
+        QVERIFY(prompts.openedUrls.isEmpty());
     }
 
     void okClosesTheBox()
     {
-        RecordingPrompts prompts;
+        brenmoor::app::testing::PromptsDouble prompts;
         frmAbout box(prompts);
         auto* ok = box.findChild<QPushButton*>(QStringLiteral("cmdOK"));
         QTimer::singleShot(0, ok, [ok] { QTest::mouseClick(ok, Qt::LeftButton); });
         QCOMPARE(box.exec(), int(QDialog::Accepted));
         QVERIFY(box.isHidden());
-        QVERIFY(prompts.opened.isEmpty());
+        QVERIFY(prompts.openedUrls.isEmpty());
     }
 
     // The click area is invisible: the picture must show the address right under it.

@@ -1,8 +1,8 @@
 // The save format dialog driven as a user would: choosing forms, Convert with and without
 // a choice, Cancel and the frame's close, and where its controls sit on its picture.
 #include "app/artwork.h"
-#include "app/prompts.h"
 #include "app/save_dialog.h"
+#include "tests/app/prompts_double.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -17,20 +17,6 @@
 using brenmoor::app::Dialog;
 
 namespace {
-
-// Answers every prompt at once and remembers the messages.
-class RecordingPrompts : public brenmoor::app::Prompts {
-public:
-    QStringList messages;  // "title|text"
-    void message(QWidget*, const QString& title, const QString& text) override
-    {
-        messages << title + QLatin1Char('|') + text;
-    }
-    bool askYesNo(QWidget*, const QString&, const QString&) override { return true; }
-    QString openFile(QWidget*, const QString&, const QStringList&) override { return {}; }
-    QString chooseFolder(QWidget*, const QString&) override { return {}; }
-    void openUrl(const QUrl&) override {}
-};
 
 // Clicks whatever widget lies at `point` of `top`, as the mouse would.
 void clickAt(QWidget& top, QPoint point)
@@ -51,7 +37,7 @@ void deleteDeferred()
 class DialogTest : public QObject {
     Q_OBJECT
 
-    RecordingPrompts prompts_;
+    brenmoor::app::testing::PromptsDouble prompts_;
     QList<int> ran_;             // indexes of the commands run, in order
     QList<bool> ranWhileShown_;  // whether the dialog was up when each ran
     QPointer<Dialog> dialog_;
@@ -111,7 +97,8 @@ private slots:
     void convertWithoutChoiceAsksForOneAndStaysOpen()
     {
         QTest::mouseClick(button("OKButton"), Qt::LeftButton);
-        QCOMPARE(prompts_.messages, QStringList{QStringLiteral("Brenmoor|Please choose contact saving type")});
+        QCOMPARE(prompts_.messageTexts(), QStringList{QStringLiteral("Please choose contact saving type")});
+        QCOMPARE(prompts_.messages.first().title, QStringLiteral("Brenmoor"));
         QVERIFY(ran_.isEmpty());
         QVERIFY(dialog_->isVisible());
     }
