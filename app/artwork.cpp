@@ -353,17 +353,17 @@ QPixmap aboutPicture()
              QStringLiteral("Saves Lotus Notes contacts as CSV, vCard, HTML, text and PST"),
              uiFont(11), kMist);
 
-    paintLogo(painter, QRectF(26, 94, 80, 80));
-    drawText(painter, QRectF(124, 100, 260, 28),
+    paintLogo(painter, QRectF(26, 102, 84, 84));
+    drawText(painter, QRectF(128, 110, 260, 28),
              productName() + QStringLiteral(" ") + QString::fromLatin1(kProductVersion),
              uiFont(20, QFont::Bold), kInk);
-    drawText(painter, QRectF(124, 134, 260, 18), QString::fromLatin1(kMakerName), uiFont(13, QFont::DemiBold),
+    drawText(painter, QRectF(128, 144, 260, 18), QString::fromLatin1(kMakerName), uiFont(13, QFont::DemiBold),
              kInk);
-    drawText(painter, QRectF(124, 153, 260, 16), QStringLiteral("Copyright \u00a9 2026 Qalder Software"),
+    drawText(painter, QRectF(128, 163, 260, 16), QStringLiteral("Copyright \u00a9 2026 Qalder Software"),
              uiFont(11), kMuted);
 
     painter.setPen(QPen(QColor(0xcb, 0xd5, 0xe0), 1.0));
-    painter.drawLine(QPointF(24, 200.5), QPointF(380, 200.5));
+    painter.drawLine(QPointF(24, 212.5), QPointF(380, 212.5));
 
     const QRectF web(kAboutWebAddressLine);
     const qreal rowHeight = 14;
