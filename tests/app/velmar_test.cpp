@@ -7,13 +7,18 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
+#include <functional>
 #include <memory>
 
+#include "app/save_dialog.h"
 #include "app/velmar.h"
 #include "notes/contact_items.h"
 #include "tests/app/dxl_book.h"
@@ -380,6 +385,70 @@ private slots:
         window->cal_5();
         QVERIFY(!closed);
         QVERIFY(window->isVisible());
+    }
+
+    void saveDialogIsKeptAfterConvertAndMadeAfreshAfterCancel() {
+        scan(book("one.dxl", {{{"FirstName", "Ann"}}}));
+        QList<QPointer<Dialog>> shown;
+        QList<int> choiceOnShow;
+        QList<quintptr> addresses;
+        // Runs inside the dialog's modal loop: note it, then press what the step needs.
+        auto next = [&](std::function<void(Dialog*)> press) {
+            QTimer::singleShot(0, [&, press] {
+                auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+                shown.append(dialog);
+                addresses.append(quintptr(dialog));
+                choiceOnShow.append(dialog ? dialog->chosenForm() : -2);
+                if (dialog) press(dialog);
+            });
+        };
+
+        next([](Dialog* dialog) {
+            dialog->findChild<QRadioButton*>(QStringLiteral("Option1_1"))->setChecked(true);
+            dialog->OKButton_Click(); // CSV; the folder picker is cancelled
+        });
+        window->SaveC_Click();
+        next([](Dialog* dialog) { dialog->CancelButton_Click(); });
+        window->SaveC_Click();
+        QTRY_VERIFY(!shown[1]);
+        next([](Dialog* dialog) { dialog->CancelButton_Click(); });
+        window->SaveC_Click();
+
+        QCOMPARE(shown.size(), 3);
+        QCOMPARE(prompts->folderPrompts.size(), 1);
+        QCOMPARE(choiceOnShow, (QList<int>{-1, 1, -1}));
+        QCOMPARE(addresses[0], addresses[1]);
+    }
+
+    void exitDiscardsAHiddenSaveDialog() {
+        scan(book("one.dxl", {{{"FirstName", "Ann"}}}));
+        QPointer<Dialog> dialog;
+        QTimer::singleShot(0, [&] {
+            dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+            dialog->findChild<QRadioButton*>(QStringLiteral("Option1_4"))->setChecked(true);
+            dialog->OKButton_Click();
+        });
+        window->SaveC_Click();
+        QVERIFY(dialog);
+        QVERIFY(!dialog->isVisible());
+        prompts->yesNoAnswers.enqueue(true);
+        QVERIFY(window->close());
+        QVERIFY(!dialog);
+    }
+
+    void aboutBoxIsMadeForEachShowing() {
+        QList<QPointer<QDialog>> shown;
+        for (int i = 0; i < 2; ++i) {
+            QTimer::singleShot(0, [&] {
+                auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                shown.append(box);
+                if (box) box->accept();
+            });
+            action("about")->trigger();
+        }
+        QCOMPARE(shown.size(), 2);
+        QVERIFY(shown[0].isNull() && shown[1].isNull());
+        QVERIFY(prompts->messages.isEmpty());
     }
 
     void helpOpensTheManualOnlyWhereItExists() {
