@@ -57,11 +57,19 @@ std::size_t counterOf(std::uint32_t type)
     }
 }
 
+// Checks a node before any of it is written, so a refused node leaves no trace.
 void validate(const NodeContent& content)
 {
-    for (const Bytes& block : content.blocks)
+    std::uint64_t total = 0;
+    for (const Bytes& block : content.blocks) {
         if (block.empty() || block.size() > kMaxBlockData)
             throw std::invalid_argument("PST node block of " + std::to_string(block.size()) + " bytes");
+        total += block.size();
+    }
+    if (content.blocks.size() > kXBlockCapacity * kXBlockCapacity || total > 0xFFFFFFFFull)
+        throw std::invalid_argument("PST node too large");
+    if (content.subnodes.size() > kSlBlockCapacity * kSiBlockCapacity)
+        throw std::invalid_argument("PST node with too many subnodes");
     std::vector<Nid> nids;
     for (const auto& [nid, sub] : content.subnodes) {
         nids.push_back(nid);
@@ -137,8 +145,6 @@ struct NodeDatabaseWriter::Impl {
     {
         if (leaves.empty()) return 0;
         if (leaves.size() == 1) return writeBlock(leaves[0].data(), leaves[0].size(), false);
-        if (leaves.size() > kXBlockCapacity * kXBlockCapacity)
-            throw std::invalid_argument("PST node too large");
         std::vector<std::uint64_t> bids;
         std::vector<std::uint64_t> sizes;
         std::uint64_t total = 0;
@@ -147,7 +153,6 @@ struct NodeDatabaseWriter::Impl {
             sizes.push_back(leaf.size());
             total += leaf.size();
         }
-        if (total > 0xFFFFFFFFull) throw std::invalid_argument("PST node too large");
         if (bids.size() <= kXBlockCapacity) return writeXBlock(1, bids.data(), bids.size(), total);
         std::vector<std::uint64_t> xblocks;
         for (std::size_t at = 0; at < bids.size(); at += kXBlockCapacity) {
@@ -162,8 +167,6 @@ struct NodeDatabaseWriter::Impl {
     std::uint64_t writeSubnodeTree(const std::vector<std::pair<Nid, NodeContent>>& subnodes)
     {
         if (subnodes.empty()) return 0;
-        if (subnodes.size() > kSlBlockCapacity * kSiBlockCapacity)
-            throw std::invalid_argument("PST node with too many subnodes");
         std::vector<const std::pair<Nid, NodeContent>*> order;
         for (const auto& sub : subnodes) order.push_back(&sub);
         std::sort(order.begin(), order.end(), [](auto* a, auto* b) { return a->first < b->first; });
