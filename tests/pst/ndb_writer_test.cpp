@@ -5,7 +5,7 @@
 
 #include <algorithm>
 #include <csignal>
-#include <cstdio>
+#include <functional>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -13,7 +13,9 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <sys/resource.h>
+#include <unistd.h>
 #include <vector>
 
 #include "pst/ndb/crc.h"
