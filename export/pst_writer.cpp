@@ -41,27 +41,6 @@ bool pathTaken(const std::filesystem::path& path) {
     return std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found;
 }
 
-// The whole business address as Outlook shows it: street, then "city, state zip",
-// then country, on their own lines.
-std::string wholeAddress(const notes::ContactDocument& doc) {
-    const std::string street = doc.itemText(ContactItem::OfficeStreetAddress);
-    const std::string city = doc.itemText(ContactItem::OfficeCity);
-    const std::string state = doc.itemText(ContactItem::OfficeState);
-    const std::string zip = doc.itemText(ContactItem::OfficeZip);
-    const std::string country = doc.itemText(ContactItem::OfficeCountry);
-    std::string place = city;
-    if (!state.empty()) place += (place.empty() ? "" : ", ") + state;
-    if (!zip.empty()) place += (place.empty() ? "" : "  ") + zip;
-    std::string whole;
-    const std::string* lines[] = {&street, &place, &country};
-    for (const std::string* line : lines) {
-        if (line->empty()) continue;
-        if (!whole.empty()) whole += "\r\n";
-        whole += *line;
-    }
-    return whole;
-}
-
 void setDate(pst::messaging::ContactItem& item, ContactDate which, const notes::ContactDocument& doc,
              ContactItem source) {
     // A value that is no date leaves the date unset; the rest of the contact is written.
@@ -128,7 +107,8 @@ void PstWriter::writeContact(const notes::ContactDocument& doc, std::int64_t) {
     text(ContactField::CompanyName, ContactItem::CompanyName);
     text(ContactField::JobTitle, ContactItem::JobTitle);
     text(ContactField::WorkAddressStreet, ContactItem::OfficeStreetAddress);
-    item.setText(ContactField::WorkAddress, wholeAddress(doc));
+    // The whole business address: the item composes it from the parts below, as
+    // Outlook keeps it; the street alone would lose the rest of the address.
     text(ContactField::WorkAddressCity, ContactItem::OfficeCity);
     text(ContactField::WorkAddressState, ContactItem::OfficeState);
     text(ContactField::WorkAddressPostalCode, ContactItem::OfficeZip);

@@ -29,7 +29,7 @@ FieldStorage storageOf(ContactField field) {
     case ContactField::WorkAddressState: return named(0x8047);
     case ContactField::WorkAddressPostalCode: return named(0x8048);
     case ContactField::WorkAddressCountry: return named(0x8049);
-    case ContactField::WorkAddress: return named(0x801B);
+    case ContactField::WorkAddress: return named(lid::kWorkAddress);
     case ContactField::BusinessPhone: return tag(0x3A08);
     case ContactField::BusinessFax: return tag(0x3A24);
     case ContactField::MobilePhone: return tag(0x3A1C);
@@ -49,6 +49,19 @@ FieldStorage storageOf(ContactField field) {
     case ContactField::PersonalHomePage: return tag(0x3A50);
     }
     return {};
+}
+
+std::vector<std::uint32_t> contactLids() {
+    std::vector<std::uint32_t> lids{lid::kFileUnder, lid::kFileUnderId, lid::kPostalAddressId, lid::kHomeAddress,
+                                    lid::kWorkAddress, 0x8045, 0x8046, 0x8047, 0x8048, 0x8049,
+                                    lid::kAddressBookProviderEmailList, lid::kAddressBookProviderArrayType};
+    for (int slot = 0; slot < 3; ++slot)
+        for (std::uint32_t l : {lid::emailDisplayName(slot), lid::emailAddressType(slot), lid::emailAddress(slot),
+                                lid::emailOriginalDisplayName(slot)})
+            lids.push_back(l);
+    lids.push_back(lid::kBirthdayLocal);
+    lids.push_back(lid::kWeddingAnniversaryLocal);
+    return lids;
 }
 
 } // namespace brenmoor::pst::messaging

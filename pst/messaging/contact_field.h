@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "pst/ltp/property_value.h"
 
@@ -34,11 +35,17 @@ struct FieldStorage {
 
 FieldStorage storageOf(ContactField field);
 
+// Every named property of the contact property set that contact items may carry, so a
+// new store's name-to-ID map names them from the start.
+std::vector<std::uint32_t> contactLids();
+
 // Named properties of the contact property set that items carry beside the fields.
 namespace lid {
 inline constexpr std::uint32_t kFileUnder = 0x8005;
 inline constexpr std::uint32_t kFileUnderId = 0x8006;
 inline constexpr std::uint32_t kPostalAddressId = 0x8022; // 1 home, 2 work
+inline constexpr std::uint32_t kHomeAddress = 0x801A;
+inline constexpr std::uint32_t kWorkAddress = 0x801B;
 inline constexpr std::uint32_t kAddressBookProviderEmailList = 0x8028;
 inline constexpr std::uint32_t kAddressBookProviderArrayType = 0x8029;
 inline constexpr std::uint32_t kEmail1DisplayName = 0x8080;

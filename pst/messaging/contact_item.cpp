@@ -194,8 +194,9 @@ std::vector<std::pair<PropTag, PropValue>> ContactItem::properties(NamedProperty
         putNamed(lid::kAddressBookProviderEmailList, ltp::PT_MV_LONG, std::move(mv));
     }
 
-    // The mailing address: a copy of the business address where there is one, else
-    // of the home address, as Outlook marks the first address entered.
+    // The whole addresses Outlook shows, composed from their parts where not given,
+    // and the business address as the mailing address (readers take the mailing
+    // address properties for the business address, so a home address is not copied).
     struct AddressParts { ContactField street, city, state, zip, country; };
     static constexpr AddressParts kWork{ContactField::WorkAddressStreet, ContactField::WorkAddressCity,
                                         ContactField::WorkAddressState, ContactField::WorkAddressPostalCode,
@@ -203,21 +204,34 @@ std::vector<std::pair<PropTag, PropValue>> ContactItem::properties(NamedProperty
     static constexpr AddressParts kHome{ContactField::HomeAddressStreet, ContactField::HomeAddressCity,
                                         ContactField::HomeAddressState, ContactField::HomeAddressPostalCode,
                                         ContactField::HomeAddressCountry};
-    auto hasAny = [&](const AddressParts& a) {
-        for (ContactField f : {a.street, a.city, a.state, a.zip, a.country})
-            if (!text(f).empty()) return true;
-        return false;
+    // Street, then "city, state  zip", then country, on their own lines.
+    auto wholeAddress = [&](ContactField street, ContactField city, ContactField state, ContactField zip,
+                            ContactField country) {
+        std::string place = text(city);
+        if (!text(state).empty()) place += (place.empty() ? "" : ", ") + text(state);
+        if (!text(zip).empty()) place += (place.empty() ? "" : "  ") + text(zip);
+        std::string whole;
+        for (const std::string& line : {text(street), place, text(country)}) {
+            if (line.empty()) continue;
+            if (!whole.empty()) whole += "\r\n";
+            whole += line;
+        }
+        return whole;
     };
-    const bool work = hasAny(kWork) || !text(ContactField::WorkAddress).empty();
-    if (work || hasAny(kHome)) {
-        const AddressParts& a = work ? kWork : kHome;
-        putNamed(lid::kPostalAddressId, ltp::PT_LONG, PropValue::int32(work ? 2 : 1));
-        const std::pair<std::uint16_t, ContactField> copies[] = {
-            {0x3A29, a.street}, {0x3A27, a.city}, {0x3A28, a.state}, {0x3A2A, a.zip}, {0x3A26, a.country}};
+    std::string workWhole = text(ContactField::WorkAddress);
+    if (workWhole.empty()) workWhole = wholeAddress(kWork.street, kWork.city, kWork.state, kWork.zip, kWork.country);
+    if (!workWhole.empty() && text(ContactField::WorkAddress).empty())
+        putNamed(lid::kWorkAddress, ltp::PT_UNICODE, PropValue::unicode(workWhole));
+    const std::string homeWhole = wholeAddress(kHome.street, kHome.city, kHome.state, kHome.zip, kHome.country);
+    if (!homeWhole.empty()) putNamed(lid::kHomeAddress, ltp::PT_UNICODE, PropValue::unicode(homeWhole));
+    if (!workWhole.empty()) {
+        putNamed(lid::kPostalAddressId, ltp::PT_LONG, PropValue::int32(2));
+        const std::pair<std::uint16_t, ContactField> copies[] = {{0x3A29, kWork.street}, {0x3A27, kWork.city},
+                                                                 {0x3A28, kWork.state},  {0x3A2A, kWork.zip},
+                                                                 {0x3A26, kWork.country}};
         for (const auto& [id, field] : copies)
             if (!text(field).empty()) put(id, ltp::PT_UNICODE, PropValue::unicode(text(field)));
-        if (work && !text(ContactField::WorkAddress).empty())
-            put(0x3A15, ltp::PT_UNICODE, PropValue::unicode(text(ContactField::WorkAddress)));
+        put(0x3A15, ltp::PT_UNICODE, PropValue::unicode(workWhole));
     }
 
     if (birthday_) {

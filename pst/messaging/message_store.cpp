@@ -6,6 +6,7 @@
 
 #include "pst/ltp/property_context.h"
 #include "pst/ltp/table_context.h"
+#include "pst/messaging/contact_field.h"
 #include "pst/messaging/store_error.h"
 #include "pst/messaging/store_layout.h"
 
@@ -49,6 +50,8 @@ std::unique_ptr<MessageStore> MessageStore::create(const std::string& path, cons
     store->root_->subfolders_ = {store->spamSearch_, store->ipmSubtree_, store->searchRoot_};
     store->ipmSubtree_->subfolders_ = {store->deletedItems_};
     store->defaults_[kDeletedItemsFolder] = store->deletedItems_;
+    for (std::uint32_t lid : contactLids()) store->names_.idOf(PropertyName{kPsetidAddress, lid});
+    store->names_.idOf(PropertyName{kPsPublicStrings, std::string("Keywords")});
     store->flush();
     return store;
 }
