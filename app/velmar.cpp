@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -157,6 +158,11 @@ void Velmar::buildControls() {
     connect(saveButton_, &QPushButton::clicked, this, &Velmar::SaveC_Click);
     connect(exitButton_, &QPushButton::clicked, this, &Velmar::Command4_Click);
     connect(tree_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* node) { TreeView1_NodeClick(node); });
+    // Moving through the list with the keys shows each contact as a click does; a mouse
+    // press also moves the current node, but its click follows and shows the contact.
+    connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* node) {
+        if (node && tree_->hasFocus() && QGuiApplication::mouseButtons() == Qt::NoButton) TreeView1_NodeClick(node);
+    });
 }
 
 void Velmar::buildMenus() {

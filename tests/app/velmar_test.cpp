@@ -245,13 +245,22 @@ private slots:
         QVERIFY(prompts->messageTexts() == QStringList{kScanCompleted});
     }
 
-    void mouseClickOnANodeShowsItsContact() {
+    void mouseClickAndArrowKeysShowTheContact() {
         scan(book("two.dxl", {{{"FirstName", "Ann"}}, {{"FirstName", "Bea"}, {"Comment", "line one\nline two"}}}));
         QTreeWidgetItem* second = root()->child(1);
         const QPoint at = tree()->visualItemRect(second).center();
         QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, at);
         QCOMPARE(boxText("First"), QStringLiteral("Bea"));
         QCOMPARE(boxText("Comment"), QStringLiteral("line one\nline two"));
+
+        // The arrow keys show the contact they move to.
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        tree()->setFocus();
+        QTest::keyClick(tree()->viewport(), Qt::Key_Up);
+        QCOMPARE(tree()->currentItem(), root()->child(0));
+        QCOMPARE(boxText("First"), QStringLiteral("Ann"));
+        QCOMPARE(boxText("Comment"), QString());
     }
 
     void nodeWhosePositionIsGoneEmptiesTheBoxes() {
