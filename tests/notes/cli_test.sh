@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# brenmoor-convert list and show on the sample address book: output and exit statuses.
+#   cli_test.sh BRENMOOR_CONVERT SAMPLE_BOOK
+set -u
+convert=$1
+book=$2
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+# list: every contact in order, the display name exactly as the tree shows it.
+"$convert" list "$book" >"$tmp/list" 2>"$tmp/err"; status=$?
+[ $status -eq 0 ] || fail "list exits $status: $(cat "$tmp/err")"
+printf '%s\n' \
+  $'T_1\tAnn  Lee' $'T_2\tMary Ann J van Dyke' $'T_3\tJohn R Smith, Jr.' $'T_4\tZoë  Ångström' \
+  $'T_5\tJosé M Núñez' $'T_6\tJürgen  Weiß' $'T_7\tŁucja  Wiśniewska' $'T_8\tHiroshi  田中' \
+  $'T_9\tOkafor' $'T_10\tPriya  Raman' $'T_11\tTom  O\'Brien' $'T_12\tÉlodie  Lefèvre' \
+  $'T_13\tSam T Carter' $'T_14\tOlivia  Brown' $'T_15\tMehmet  Yılmaz' $'T_16\tGrace  Nakamura-Hill' \
+  $'T_17\tIvan  Petrov' $'T_18\tFatima  Zahra' $'T_19\tChen  Wei' $'T_20\tLiam P Murphy' \
+  $'T_21\tAna  Silva' $'T_22\tNoah  Fischer' $'T_23\tAisha  Bello' $'T_24\tHenrik  Dahl' \
+  $'T_25\tMaria L Rossi' >"$tmp/expected"
+cmp -s "$tmp/list" "$tmp/expected" || fail "list output differs: $(diff "$tmp/expected" "$tmp/list")"
+
+# show: the 48 catalogue items in order, values escaped onto one line.
+"$convert" show "$book" 2 >"$tmp/show" 2>"$tmp/err"; status=$?
+[ $status -eq 0 ] || fail "show exits $status: $(cat "$tmp/err")"
+[ "$(wc -l <"$tmp/show")" -eq 48 ] || fail "show prints $(wc -l <"$tmp/show") lines, not 48"
+[ "$(head -1 "$tmp/show")" = $'FirstName\tMary Ann' ] || fail "show's first line: $(head -1 "$tmp/show")"
+[ "$(sed -n 3p "$tmp/show")" = $'LastName\tvan Dyke' ] || fail "show's third line: $(sed -n 3p "$tmp/show")"
+grep -qxF $'Anniversary\t1996-06-21' "$tmp/show" || fail "show lacks the anniversary"
+grep -qxF $'Comment\tMet at the trade fair in Utrecht.\\r\\nPrefers e-mail to phone calls.\\r\\nSpeaks Dutch, English and German.' "$tmp/show" \
+  || fail "show's comment line: $(grep ^Comment "$tmp/show")"
+[ "$(tail -1 "$tmp/show")" = $'Certificate\t' ] || fail "show's last line: $(tail -1 "$tmp/show")"
+"$convert" show "$book" 10 | grep -qxF $'Categories\tSuppliers' || fail "show 10 lacks the first category"
+"$convert" show "$book" 13 | grep -qxF $'FirstName\tSam' || fail "show 13 is not the contact after the group"
+
+# errors: status 1 with the file named; wrong usage: status 2; --help: status 0.
+expect_status() {
+  local want=$1; shift
+  "$convert" "$@" >"$tmp/out" 2>"$tmp/err"; local got=$?
+  [ $got -eq "$want" ] || fail "'$*' exits $got, not $want"
+}
+expect_status 1 show "$book" 26
+grep -q "no contact 26" "$tmp/err" && grep -qF "$book" "$tmp/err" || fail "show 26 says: $(cat "$tmp/err")"
+[ -s "$tmp/out" ] && fail "show 26 printed: $(cat "$tmp/out")"
+expect_status 1 list "$tmp/missing.dxl"
+grep -qF "$tmp/missing.dxl" "$tmp/err" || fail "list of a missing book says: $(cat "$tmp/err")"
+printf '\x1a\x00rest' >"$tmp/names.nsf"
+expect_status 1 show "$tmp/names.nsf" 1
+grep -q "DXL" "$tmp/err" || fail "show of an .nsf says: $(cat "$tmp/err")"
+expect_status 2 show "$book" zero
+expect_status 2 show "$book"
+expect_status 2 list
+expect_status 2
+expect_status 2 frobnicate "$book"
+expect_status 0 --help
+grep -qF "export FORMAT BOOK FOLDER   FORMAT: csv, txt, html, vcard, pst" "$tmp/out" || fail "--help lacks export"
+
+[ $failures -eq 0 ] && echo "all passed"
+exit $((failures > 0))
