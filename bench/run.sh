@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# Benchmarks of reading an address book, each figure a ratio against
+# `xmllint --stream --noout` on the same book in the same run (median of several
+# runs of each), so that figures compare across machines.
+#   bench/run.sh [CONTACTS]     default 100000; BUILD=dir (default build), REPS=n (default 5)
+# Adding a figure: write a figure_NAME function that uses ratio_against_xmllint or
+# memory_figure and add its name to FIGURES.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(dirname "$here")
+contacts=${1:-100000}
+build=${BUILD:-$root/build}
+reps=${REPS:-5}
+convert=$build/brenmoor-convert
+book=$here/out/book-$contacts.dxl
+mkdir -p "$here/out"
+
+if [ ! -s "$book" ]; then
+  echo "generating $book ..." >&2
+  /usr/bin/python3 "$here/generate_book.py" "$contacts" "$book.part" && mv "$book.part" "$book"
+fi
+[ -x "$convert" ] || { echo "no $convert: build first (cmake --build $build)" >&2; exit 1; }
+command -v xmllint >/dev/null || { echo "xmllint missing: apt-get install libxml2-utils" >&2; exit 1; }
+
+measure=$(mktemp)
+trap 'rm -f "$measure"' EXIT
+
+# The median wall-clock seconds of REPS runs of a command (its output discarded).
+median_seconds() {
+  local times=()
+  for ((i = 0; i < reps; i++)); do
+    /usr/bin/time -o "$measure" -f '%e' "$@" >/dev/null 2>&1 || true
+    times+=("$(tail -1 "$measure")")
+  done
+  printf '%s\n' "${times[@]}" | sort -g | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'
+}
+
+# The largest resident set of one run of a command, in KiB.
+peak_kib() {
+  /usr/bin/time -o "$measure" -f '%M' "$@" >/dev/null 2>&1 || true
+  tail -1 "$measure"
+}
+
+baseline=""
+xmllint_seconds() {
+  [ -n "$baseline" ] || baseline=$(median_seconds xmllint --stream --noout "$book")
+  echo "$baseline"
+}
+
+# ratio_against_xmllint NAME LIMIT COMMAND...: prints NAME's ratio and whether it keeps LIMIT.
+ratio_against_xmllint() {
+  local name=$1 limit=$2; shift 2
+  local base mine
+  base=$(xmllint_seconds)
+  mine=$(median_seconds "$@")
+  awk -v n="$name" -v m="$mine" -v b="$base" -v l="$limit" -v r="$reps" 'BEGIN {
+    ratio = (b > 0) ? m / b : 0
+    printf "%-12s %6.3f x xmllint  (limit %s; median of %d: %.2f s vs %.2f s)%s\n", n, ratio, l, r, m, b,
+           (ratio <= l) ? "" : "  OVER"
+  }'
+}
+
+# memory_figure NAME COMMAND...: the peak resident set against the book's size plus 64 MiB.
+memory_figure() {
+  local name=$1; shift
+  local kib size
+  kib=$(peak_kib "$@")
+  size=$(stat -c %s "$book")
+  awk -v n="$name" -v k="$kib" -v s="$size" 'BEGIN {
+    allowed = s / 1024 + 65536
+    printf "%-12s %6.3f x (file size + 64 MiB)  (%.0f MiB of %.0f MiB)%s\n", n, k / allowed, k / 1024, allowed / 1024,
+           (k <= allowed) ? "" : "  OVER"
+  }'
+}
+
+figure_list() { ratio_against_xmllint list 1.0 "$convert" list "$book"; }
+figure_show_last() { ratio_against_xmllint "show last" 0.1 "$convert" show "$book" "$contacts"; }
+figure_memory() {
+  memory_figure "list memory" "$convert" list "$book"
+  memory_figure "show memory" "$convert" show "$book" "$contacts"
+}
+figure_scan() {
+  if [ -x "$build/brenmoor-bench-scan" ]; then
+    ratio_against_xmllint scan 1.5 "$build/brenmoor-bench-scan" "$book"
+  else
+    echo "scan         (no $build/brenmoor-bench-scan)"
+  fi
+}
+
+FIGURES=(list show_last memory scan)
+echo "book: $book ($(stat -c %s "$book") bytes, $contacts contacts)"
+for figure in "${FIGURES[@]}"; do "figure_$figure"; done
