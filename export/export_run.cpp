@@ -90,6 +90,7 @@ ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWrit
 
     std::unique_ptr<FormatWriter> writer;
     bool tolerant = false;
+    bool closing = false;
     try {
         writer = makeWriter();
         writer->prepare(folder);
@@ -153,6 +154,7 @@ ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWrit
 
         // Closing writes out what is still held, so its failure fails the run in every
         // mode: the output would be incomplete.
+        closing = true;
         writer->close();
         resultPath_ = writer->resultPath();
         ui_.showMessage(completionMessage(skipped, total));
@@ -160,7 +162,7 @@ ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWrit
         return Outcome::Completed;
     } catch (...) {
         std::string reason = reasonOf(std::current_exception());
-        if (writer) {
+        if (writer && !closing) {
             // Keep what was written: the close writes out what the writer still holds.
             try {
                 writer->close();

@@ -174,8 +174,13 @@ public:
             throw ExportError("contact " + std::to_string(n) + " has no room.");
         written_.push_back(n);
     }
+    void close() override {
+        if (closeFails) throw ExportError("the disk is full.");
+    }
     bool errorTolerant() const override { return tolerant_; }
     std::string resultPath() const override { return "/store.pst"; }
+
+    bool closeFails = false;
 
 private:
     bool tolerant_;
@@ -217,6 +222,21 @@ TEST_F(ExportRunTest, StrictWriterStopsAtTheFirstFailure) {
     EXPECT_EQ(ui.events, (std::vector<std::string>{kBrowse, "range 0 3", "value 1", "value 2",
                                                    "message contact 2 has no room.", "value 0"}));
     EXPECT_EQ(run.resultPath(), "");
+}
+
+TEST_F(ExportRunTest, FailedCloseIsNeverCompletion) {
+    const std::string path = book({person("A", "1")});
+    std::vector<std::int64_t> written;
+    for (bool tolerant : {false, true}) {
+        ui.events.clear();
+        EXPECT_EQ(ExportRun(ui).run([&] {
+            auto writer = std::make_unique<FlakyWriter>(tolerant, std::vector<std::int64_t>{}, written);
+            writer->closeFails = true;
+            return writer;
+        }, path), ExportRun::Outcome::Failed);
+        EXPECT_EQ(ui.events, (std::vector<std::string>{kBrowse, "range 0 1", "value 1",
+                                                       "message the disk is full.", "value 0"}));
+    }
 }
 
 TEST(OutputFileTest, FullDiskIsNeverSuccess) {
