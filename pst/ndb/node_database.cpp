@@ -95,6 +95,7 @@ struct NodeDatabaseWriter::Impl {
     SpaceMap space;
     std::uint64_t nextBid = 4;
     std::uint64_t nextPageBid = 1;
+    std::uint64_t firstUncommittedBid = 4; // blocks from here on no commit points at
     std::uint32_t unique = 1;
     std::array<std::uint32_t, 32> nextNid{};
     std::map<Nid, NodeEntry> nodes;
@@ -236,7 +237,7 @@ struct NodeDatabaseWriter::Impl {
             }
         }
         blockOf(bid).refs = 0;
-        space.releaseBlock(ib, blockDiskSize(cb));
+        space.releaseBlock(ib, blockDiskSize(cb), bid >= firstUncommittedBid);
     }
 
     void noteNid(Nid nid)
@@ -345,6 +346,7 @@ struct NodeDatabaseWriter::Impl {
         writeHeader(h);
         committed = h;
         everCommitted = true;
+        firstUncommittedBid = nextBid;
         space.endTransaction();
     }
 

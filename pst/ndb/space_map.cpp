@@ -110,10 +110,11 @@ std::uint64_t SpaceMap::allocatePage()
     return allocateFresh(kPageSize, kPageSize);
 }
 
-void SpaceMap::releaseBlock(std::uint64_t ib, std::uint64_t size)
+void SpaceMap::releaseBlock(std::uint64_t ib, std::uint64_t size, bool neverCommitted)
 {
     mark(ib, size, false);
-    pendingBlocks_.emplace_back(ib, size);
+    if (neverCommitted) reusable_[size / kSlotSize].push_back(ib);
+    else pendingBlocks_.emplace_back(ib, size);
 }
 
 void SpaceMap::releasePage(std::uint64_t ib)

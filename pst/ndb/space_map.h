@@ -21,8 +21,9 @@ public:
     std::uint64_t allocateBlock(std::uint64_t size);
     // A 512-byte page on a 512-byte boundary.
     std::uint64_t allocatePage();
-    // Marks space free in the maps; reusable after the next endTransaction().
-    void releaseBlock(std::uint64_t ib, std::uint64_t size);
+    // Marks space free in the maps; reusable after the next endTransaction(), or at
+    // once where no commit ever pointed at it.
+    void releaseBlock(std::uint64_t ib, std::uint64_t size, bool neverCommitted = false);
     void releasePage(std::uint64_t ib);
     // A commit is on disk: space freed before it may be reused.
     void endTransaction();

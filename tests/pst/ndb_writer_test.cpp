@@ -444,10 +444,11 @@ TEST_F(NodeDatabaseTest, ReplacingNodesFreesTheirBlocksAndReusesTheSpace)
             c.subnodes.push_back({makeNid(NID_TYPE_LTP, 1), NodeContent{{pattern(500, 3)}, {}}});
             return c;
         };
-        writer.putNode(table, makeNid(NID_TYPE_NORMAL_FOLDER, 0x401), content(0));
-        writer.putNode(table, makeNid(NID_TYPE_NORMAL_FOLDER, 0x401), content(1)); // before any commit
+        // Replaced before any commit: the space is free for the next version at once.
+        for (int round = 0; round < 200; ++round) writer.putNode(table, makeNid(NID_TYPE_NORMAL_FOLDER, 0x401), content(round));
         writer.commit();
         sizeAfterFirst = fs::file_size(path);
+        EXPECT_EQ(sizeAfterFirst, kFirstAMapOffset + kRegionSize);
         for (int round = 2; round < 60; ++round) {
             writer.putNode(table, makeNid(NID_TYPE_NORMAL_FOLDER, 0x401), content(round));
             writer.commit();
