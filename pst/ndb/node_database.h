@@ -70,7 +70,10 @@ public:
     NodeDatabaseWriter& operator=(const NodeDatabaseWriter&) = delete;
 
     // Adds a top-level node, or replaces the node of that NID (its old blocks are
-    // freed). Throws std::runtime_error on a write failure.
+    // freed). Throws std::runtime_error on a write failure (after which the writer
+    // refuses further work), std::invalid_argument for a node the format cannot hold
+    // (an empty or oversized block, two subnodes of one NID); a refused node leaves
+    // the store as it was.
     void putNode(Nid nid, Nid parentNid, const NodeContent& content);
     bool hasNode(Nid nid) const;
 
