@@ -176,8 +176,12 @@ std::size_t fixedSize(PropType type)
     case PT_SHORT:
         return 2;
     case PT_LONG:
+    case PT_FLOAT:
+    case PT_ERROR:
         return 4;
     case PT_DOUBLE:
+    case PT_CURRENCY:
+    case PT_APPTIME:
     case PT_LONGLONG:
     case PT_SYSTIME:
         return 8;
@@ -185,6 +189,25 @@ std::size_t fixedSize(PropType type)
         return 16;
     default:
         return 0;
+    }
+}
+
+bool isKnownType(PropType type)
+{
+    switch (type) {
+    case PT_UNICODE:
+    case PT_BINARY:
+    case PT_MV_SHORT:
+    case PT_MV_LONG:
+    case PT_MV_DOUBLE:
+    case PT_MV_LONGLONG:
+    case PT_MV_UNICODE:
+    case PT_MV_SYSTIME:
+    case PT_MV_CLSID:
+    case PT_MV_BINARY:
+        return true;
+    default:
+        return fixedSize(type) != 0;
     }
 }
 
@@ -198,8 +221,16 @@ bool isWellFormed(const PropValue& value)
         return d.size() % 2 == 0;
     case PT_BINARY:
         return true;
+    case PT_MV_SHORT:
+        return d.size() % 2 == 0;
     case PT_MV_LONG:
         return d.size() % 4 == 0;
+    case PT_MV_DOUBLE:
+    case PT_MV_LONGLONG:
+    case PT_MV_SYSTIME:
+        return d.size() % 8 == 0;
+    case PT_MV_CLSID:
+        return d.size() % 16 == 0;
     case PT_MV_UNICODE:
     case PT_MV_BINARY: {
         auto u32 = [&](std::size_t at) {
@@ -214,7 +245,8 @@ bool isWellFormed(const PropValue& value)
         std::uint64_t previous = 4 + 4 * count;
         for (std::uint64_t i = 0; i < count; ++i) {
             const std::uint64_t offset = u32(4 + 4 * i);
-            if (offset < previous || offset > d.size())
+            // The first value starts right after the offsets; the others follow in order.
+            if ((i == 0 && offset != previous) || offset < previous || offset > d.size())
                 return false;
             if (value.type == PT_MV_UNICODE && (offset - previous) % 2 != 0)
                 return false;

@@ -15,15 +15,24 @@ using Bytes = std::vector<std::uint8_t>;
 enum PropType : std::uint16_t {
     PT_SHORT = 0x0002,
     PT_LONG = 0x0003,
+    PT_FLOAT = 0x0004,
     PT_DOUBLE = 0x0005,
+    PT_CURRENCY = 0x0006,
+    PT_APPTIME = 0x0007,
+    PT_ERROR = 0x000A,
     PT_BOOLEAN = 0x000B,
     PT_LONGLONG = 0x0014,
     PT_UNICODE = 0x001F,
     PT_SYSTIME = 0x0040,
     PT_CLSID = 0x0048,
     PT_BINARY = 0x0102,
+    PT_MV_SHORT = 0x1002,
     PT_MV_LONG = 0x1003,
+    PT_MV_DOUBLE = 0x1005,
+    PT_MV_LONGLONG = 0x1014,
     PT_MV_UNICODE = 0x101F,
+    PT_MV_SYSTIME = 0x1040,
+    PT_MV_CLSID = 0x1048,
     PT_MV_BINARY = 0x1102,
 };
 
@@ -54,9 +63,13 @@ struct PropValue {
 // variable-size and multi-valued types, whose values are stored by reference.
 std::size_t fixedSize(PropType type);
 
+// Whether the layer knows how to store values of the type (those listed above).
+bool isKnownType(PropType type);
+
 // Whether a value's bytes fit its type: the exact size for fixed-size types, a
 // well-formed count-and-offsets layout for PT_MV_UNICODE and PT_MV_BINARY, whole
-// values for PT_MV_LONG, an even byte count for PT_UNICODE.
+// values for the other multi-valued types, an even byte count for PT_UNICODE.
+// False for types the layer does not know.
 bool isWellFormed(const PropValue& value);
 
 } // namespace brenmoor::pst::ltp

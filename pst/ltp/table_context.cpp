@@ -68,6 +68,9 @@ TableContextBuilder::TableContextBuilder(std::vector<PropTag> columns)
             ordered.push_back(tag);
     if (ordered.size() > kMaxColumns)
         throw std::invalid_argument("a table holds at most 255 columns");
+    for (PropTag tag : ordered)
+        if (!isKnownType(tagType(tag)))
+            throw std::invalid_argument("table column of a property type the store cannot hold");
 
     auto cellSize = [](PropTag tag) -> std::size_t {
         return isReferenced(tag) ? 4 : fixedSize(tagType(tag));

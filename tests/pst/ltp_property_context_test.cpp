@@ -43,6 +43,9 @@ TEST(PropertyContext, ValuesInlineInHeapAndInSubnodesReadBackExactly)
         {makeTag(0x000D, PT_MV_BINARY), PropValue::multiBinary({pattern(5000), {}})},
         {makeTag(0x000E, PT_MV_LONG), PropValue{PT_MV_LONG, {1, 0, 0, 0, 2, 0, 0, 0}}},
         {makeTag(0x000F, PT_BOOLEAN), PropValue::boolean(false)},
+        {makeTag(0x0010, PT_FLOAT), PropValue{PT_FLOAT, {0, 0, 0x80, 0x3F}}},          // inline
+        {makeTag(0x0011, PT_DOUBLE), PropValue{PT_DOUBLE, {0, 0, 0, 0, 0, 0, 0xF0, 0x3F}}}, // heap
+        {makeTag(0x0012, PT_MV_SYSTIME), PropValue{PT_MV_SYSTIME, Bytes(16, 7)}},
     };
     PropertyContextBuilder pc;
     for (const auto& [tag, value] : values)
@@ -105,6 +108,12 @@ TEST(PropertyContext, OneValuePerPropertyIdAndValuesMustFitTheirType)
     EXPECT_THROW(pc.set(makeTag(0x3003, PT_UNICODE), PropValue{PT_UNICODE, {0x41}}), std::invalid_argument);
     // A multi-valued layout whose offsets point past its end.
     EXPECT_THROW(pc.set(makeTag(0x3003, PT_MV_BINARY), PropValue{PT_MV_BINARY, fromHex("01000000 20000000")}),
+                 std::invalid_argument);
+    // One whose first value does not start right after the offsets.
+    EXPECT_THROW(pc.set(makeTag(0x3003, PT_MV_BINARY), PropValue{PT_MV_BINARY, fromHex("01000000 09000000 ff")}),
+                 std::invalid_argument);
+    // A type the layer does not know how to store (PT_OBJECT) is refused, not guessed.
+    EXPECT_THROW(pc.set(makeTag(0x3003, PropType(0x000D)), PropValue{PropType(0x000D), {}}),
                  std::invalid_argument);
     EXPECT_EQ(pc.properties().size(), 1u);
 

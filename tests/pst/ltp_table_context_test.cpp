@@ -145,9 +145,19 @@ TEST(TableContext, RefusesWhatTheFormatCannotHold)
     tooMany.push_back(makeTag(0x7000, PT_LONG));
     EXPECT_THROW(TableContextBuilder{tooMany}, std::invalid_argument);
 
-    TableContextBuilder table({kSize});
-    EXPECT_THROW(table.setRow(1, {{kSize, PropValue::unicode("x")}}), std::invalid_argument);
-    EXPECT_EQ(table.rowCount(), 0u);
+    EXPECT_THROW(TableContextBuilder({makeTag(0x3001, PropType(0x000D))}), std::invalid_argument);
+
+    // A refused value leaves no trace: the table is as it was before the call.
+    TableContextBuilder table({kName, kSize});
+    table.setRow(1, {{kName, PropValue::unicode("kept")}});
+    EXPECT_THROW(table.setRow(2, {{kName, PropValue::unicode("lost")}, {kSize, PropValue::unicode("x")}}),
+                 std::invalid_argument);
+    EXPECT_THROW(table.setRow(1, {{kName, PropValue::unicode("lost")}, {kSize, PropValue::boolean(true)}}),
+                 std::invalid_argument);
+    EXPECT_EQ(table.rowCount(), 1u);
+    const ltp_test::Table read = ltp_test::readTableContext(table.build());
+    ASSERT_EQ(read.rows.size(), 1u);
+    EXPECT_EQ(read.rows[0], expectedCells(1, 1, {{kName, PropValue::unicode("kept")}}));
 }
 
 } // namespace
