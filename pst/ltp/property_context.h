@@ -12,8 +12,12 @@ namespace brenmoor::pst::ltp {
 
 class PropertyContextBuilder {
 public:
-    // Sets (or replaces) one property.
+    // Sets (or replaces) one property. A property has one value: setting a tag
+    // replaces any value of the same id, whatever its type. Throws
+    // std::invalid_argument where the value's type is not the tag's or its bytes do
+    // not fit the type (see isWellFormed), leaving the properties unchanged.
     void set(PropTag tag, PropValue value);
+    // Removes the property of the tag's id, whatever its type.
     void erase(PropTag tag);
     const std::map<PropTag, PropValue>& properties() const { return props_; }
 
