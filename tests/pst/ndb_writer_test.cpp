@@ -297,7 +297,12 @@ struct StoreReader {
 class NodeDatabaseTest : public ::testing::Test {
 protected:
     std::string path = tempPath(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    void TearDown() override { fs::remove(path); }
+    void TearDown() override
+    {
+        std::error_code ignored;
+        fs::remove(path, ignored);
+        fs::remove(fs::path(path).parent_path(), ignored); // once empty
+    }
 };
 
 TEST_F(NodeDatabaseTest, EmptyStoreMatchesOutlooksNewStoreLayout)
