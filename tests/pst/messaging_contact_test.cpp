@@ -9,6 +9,7 @@
 #include <map>
 
 #include "pst/messaging/contact_item.h"
+#include "pst/messaging/entry_id.h"
 #include "pst/messaging/message_store.h"
 #include "pst/messaging/named_property_map.h"
 #include "pst/messaging/store_error.h"
@@ -142,6 +143,15 @@ TEST_F(ContactItemTest, EmptyLaterValueKeepsTheEarlierOneAndEmailSlotsCarryTypeA
     // Slots 1 and 3 are in use.
     EXPECT_EQ(u32(laid.lid(0x8029)->data), 5u);
     EXPECT_EQ(laid.lid(0x8028)->data, (Bytes{0, 0, 0, 0, 2, 0, 0, 0}));
+    EXPECT_EQ(laid.lid(0x8085)->data, oneOffEntryId("First Person", "SMTP", "first@example.org"));
+}
+
+TEST(OneOffEntryId, LaidOutAsOutlookKeepsIt) {
+    EXPECT_EQ(oneOffEntryId("A", "SMTP", "a@b"),
+              (Bytes{0x00, 0x00, 0x00, 0x00, 0x81, 0x2B, 0x1F, 0xA4, 0xBE, 0xA3, 0x10, 0x19, 0x9D, 0x6E,
+                     0x00, 0xDD, 0x01, 0x0F, 0x54, 0x02, 0x00, 0x00, 0x01, 0x80, 'A',  0x00, 0x00, 0x00,
+                     'S',  0x00, 'M',  0x00, 'T',  0x00, 'P',  0x00, 0x00, 0x00, 'a',  0x00, '@',  0x00,
+                     'b',  0x00, 0x00, 0x00}));
 }
 
 TEST_F(ContactItemTest, NamesSubjectAndFileAsFollowOutlook) {
