@@ -57,7 +57,7 @@ std::vector<std::uint32_t> contactLids() {
                                     lid::kAddressBookProviderEmailList, lid::kAddressBookProviderArrayType};
     for (int slot = 0; slot < 3; ++slot)
         for (std::uint32_t l : {lid::emailDisplayName(slot), lid::emailAddressType(slot), lid::emailAddress(slot),
-                                lid::emailOriginalDisplayName(slot)})
+                                lid::emailOriginalDisplayName(slot), lid::emailOriginalEntryId(slot)})
             lids.push_back(l);
     lids.push_back(lid::kBirthdayLocal);
     lids.push_back(lid::kWeddingAnniversaryLocal);

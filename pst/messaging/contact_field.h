@@ -56,6 +56,7 @@ constexpr std::uint32_t emailDisplayName(int slot) { return 0x8080 + 0x10 * slot
 constexpr std::uint32_t emailAddressType(int slot) { return 0x8082 + 0x10 * slot; }
 constexpr std::uint32_t emailAddress(int slot) { return 0x8083 + 0x10 * slot; }
 constexpr std::uint32_t emailOriginalDisplayName(int slot) { return 0x8084 + 0x10 * slot; }
+constexpr std::uint32_t emailOriginalEntryId(int slot) { return 0x8085 + 0x10 * slot; }
 } // namespace lid
 
 } // namespace brenmoor::pst::messaging

@@ -180,6 +180,8 @@ std::vector<std::pair<PropTag, PropValue>> ContactItem::properties(NamedProperty
         putNamed(lid::emailAddressType(slot), ltp::PT_UNICODE, PropValue::unicode("SMTP"));
         putNamed(lid::emailDisplayName(slot), ltp::PT_UNICODE, PropValue::unicode(shown));
         putNamed(lid::emailOriginalDisplayName(slot), ltp::PT_UNICODE, PropValue::unicode(address));
+        putNamed(lid::emailOriginalEntryId(slot), ltp::PT_BINARY,
+                 PropValue::binary(oneOffEntryId(shown, "SMTP", address)));
         slots.push_back(slot);
         slotMask |= 1 << slot;
     }

@@ -37,4 +37,20 @@ ltp::Bytes entryId(const StoreUid& store, ndb::Nid nid) {
     return id;
 }
 
+ltp::Bytes oneOffEntryId(std::string_view displayName, std::string_view addressType, std::string_view address) {
+    static constexpr std::uint8_t kOneOffProvider[16] = {0x81, 0x2B, 0x1F, 0xA4, 0xBE, 0xA3, 0x10, 0x19,
+                                                         0x9D, 0x6E, 0x00, 0xDD, 0x01, 0x0F, 0x54, 0x02};
+    ltp::Bytes id(4, 0);
+    id.insert(id.end(), std::begin(kOneOffProvider), std::end(kOneOffProvider));
+    // Version 0, then the flags: Unicode strings (0x8000), no rich information (0x0001).
+    for (std::uint8_t b : {0x00, 0x00, 0x01, 0x80}) id.push_back(b);
+    for (std::string_view text : {displayName, addressType, address}) {
+        const ltp::Bytes utf16 = ltp::PropValue::unicode(text).data;
+        id.insert(id.end(), utf16.begin(), utf16.end());
+        id.push_back(0);
+        id.push_back(0);
+    }
+    return id;
+}
+
 } // namespace brenmoor::pst::messaging

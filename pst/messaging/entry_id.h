@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 #include "pst/ltp/property_value.h"
 #include "pst/ndb/node_database.h"
@@ -18,6 +19,11 @@ StoreUid newStoreUid();
 
 // 24 bytes: 00 00 00 00, the UID, the NID little-endian.
 ltp::Bytes entryId(const StoreUid& store, ndb::Nid nid);
+
+// A one-off entry ID for an SMTP address, as Outlook keeps beside a contact's
+// e-mail address: the one-off provider UID, Unicode names, no rich information.
+ltp::Bytes oneOffEntryId(std::string_view displayName, std::string_view addressType,
+                         std::string_view address);
 
 // 16 random bytes (a version-4 GUID), for search keys.
 ltp::Bytes randomGuidBytes();
