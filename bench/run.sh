@@ -87,6 +87,27 @@ figure_scan() {
   fi
 }
 
+# The exports, each into a fresh folder of its own that is removed afterwards.
+export_ratio() {
+  local format=$1 limit=$2 out
+  out=$(mktemp -d)
+  ratio_against_xmllint "export $format" "$limit" "$convert" export "$format" "$book" "$out"
+  rm -rf "$out"
+}
+figure_export_csv() { export_ratio csv 1.3; }
+figure_export_vcard() { export_ratio vcard 1.3; }
+figure_export_txt() { export_ratio txt 3.0; }
+figure_export_html() { export_ratio html 3.0; }
+figure_export_memory() {
+  local format out
+  for format in csv vcard txt html pst; do
+    out=$(mktemp -d)
+    memory_figure "$format memory" "$convert" export "$format" "$book" "$out"
+    rm -rf "$out"
+  done
+}
+
 FIGURES=(list show_last memory scan)
+FIGURES+=(export_csv export_vcard export_txt export_html export_memory)
 echo "book: $book ($(stat -c %s "$book") bytes, $contacts contacts)"
 for figure in "${FIGURES[@]}"; do "figure_$figure"; done

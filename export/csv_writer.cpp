@@ -63,21 +63,15 @@ constexpr std::array<Column, 41> kColumns{{
     {"Categories", ContactItem::Categories},
 }};
 
-void appendField(std::string& line, const std::string& value) {
-    std::string cleaned;
-    cleaned.reserve(value.size());
-    for (char c : value)
-        if (c != ',') cleaned += c;
-    if (cleaned.find_first_of("\"\r\n") == std::string::npos) {
-        line += cleaned;
-        return;
-    }
-    line += '"';
-    for (char c : cleaned) {
-        if (c == '"') line += '"';
+void appendField(std::string& line, std::string_view value) {
+    const bool quoted = value.find_first_of("\"\r\n") != std::string_view::npos;
+    if (quoted) line += '"';
+    for (char c : value) {
+        if (c == ',') continue;
+        if (c == '"' && quoted) line += '"';
         line += c;
     }
-    line += '"';
+    if (quoted) line += '"';
 }
 
 class CsvWriter final : public FormatWriter {
