@@ -3,6 +3,7 @@
 // full parse as the fallback where the scan cannot be sure).
 #include "notes/address_book.h"
 
+#include "notes/batched_walk.h"
 #include "notes/book_file.h"
 #include "notes/document_scanner.h"
 #include "notes/dxl_parser.h"
@@ -33,6 +34,7 @@ struct AddressBook::Impl {
     BookFile file;
     BookOpening opening;
     std::unique_ptr<DocumentStream> walk;
+    std::unique_ptr<BatchedWalk> batchedWalk;
     std::optional<std::int64_t> count;
 };
 
@@ -66,14 +68,23 @@ std::int64_t AddressBook::entryCount() {
     return count;
 }
 
+// Books whose markup the scan can cut are walked in batches on worker threads;
+// the others, and books without content, in one expat pass.
 std::optional<ContactDocument> AddressBook::firstDocument() {
+    impl_->batchedWalk.reset();
+    impl_->walk.reset();
+    if (impl_->opening.plainMarkup && !impl_->opening.rootIsEmpty) {
+        impl_->batchedWalk = std::make_unique<BatchedWalk>(impl_->file, impl_->opening);
+        return impl_->batchedWalk->next();
+    }
     impl_->walk = std::make_unique<DocumentStream>(impl_->file);
     return impl_->walk->next();
 }
 
 std::optional<ContactDocument> AddressBook::nextDocument() {
-    if (!impl_->walk) return firstDocument();
-    return impl_->walk->next();
+    if (impl_->batchedWalk) return impl_->batchedWalk->next();
+    if (impl_->walk) return impl_->walk->next();
+    return firstDocument();
 }
 
 std::optional<ContactDocument> AddressBook::documentAt(std::int64_t n) {

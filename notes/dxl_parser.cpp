@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <exception>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -442,6 +443,7 @@ struct DocumentStream::State {
     const BookFile& file;
     Reader reader;
     std::uint64_t fed = 0;
+    std::exception_ptr fault;
 };
 
 DocumentStream::DocumentStream(const BookFile& file) : state_(std::make_unique<State>(file)) {}
@@ -449,17 +451,22 @@ DocumentStream::~DocumentStream() = default;
 
 std::optional<ContactDocument> DocumentStream::next() {
     auto& ready = state_->reader.ready();
-    while (ready.empty() && state_->fed < state_->file.size()) {
+    while (ready.empty() && !state_->fault && state_->fed < state_->file.size()) {
         std::uint64_t end = std::min<std::uint64_t>(state_->fed + kChunk, state_->file.size());
         try {
             state_->reader.feedFile(state_->fed, end, end == state_->file.size());
         } catch (const NotesError&) {
-            throwIfNotDxl(state_->reader);
-            throw;
+            // The documents completed before the fault are handed out first.
+            state_->fault = std::current_exception();
+            if (!state_->reader.notDxl_.empty())
+                state_->fault = std::make_exception_ptr(NotesError(state_->reader.notDxl_));
         }
         state_->fed = end;
     }
-    if (ready.empty()) return std::nullopt;
+    if (ready.empty()) {
+        if (state_->fault) std::rethrow_exception(state_->fault);
+        return std::nullopt;
+    }
     ContactDocument doc = std::move(ready.front());
     ready.pop_front();
     return doc;
@@ -474,6 +481,28 @@ std::optional<ContactDocument> parseDocumentAt(const BookFile& file, const BookO
     throwIfNotDxl(reader);
     if (reader.ready().size() != 1) return std::nullopt;
     return std::move(reader.ready().front());
+}
+
+void parseContent(const BookFile& file, const BookOpening& opening, std::uint64_t start, std::uint64_t end,
+                  std::vector<ContactDocument>& documents) {
+    Reader reader(file, Mode::Documents);
+    auto collect = [&] {
+        for (auto& doc : reader.ready()) documents.push_back(std::move(doc));
+        reader.ready().clear();
+    };
+    try {
+        reader.feedFile(0, opening.rootTagEnd, false);
+        if (end == file.size()) {
+            reader.feedFile(start, end, true);
+        } else {
+            reader.feedFile(start, end, false);
+            reader.feedOwn("</" + opening.rootQName + ">", end, true);
+        }
+    } catch (const NotesError&) {
+        collect();
+        throw;
+    }
+    collect();
 }
 
 } // namespace brenmoor::notes

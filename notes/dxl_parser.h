@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "notes/address_book.h"
 #include "notes/book_file.h"
@@ -52,5 +53,12 @@ private:
 // Person document. Throws NotesError on malformed XML, placed in the book's lines.
 std::optional<ContactDocument> parseDocumentAt(const BookFile& file, const BookOpening& opening,
                                                std::uint64_t start, std::uint64_t end);
+
+// Parses the root's content in [start, end) with the book's prolog and root start
+// tag before it, and the root's end tag after it unless end is the end of the file;
+// appends its Person documents. Throws NotesError on malformed XML, after
+// appending the documents that came before the fault.
+void parseContent(const BookFile& file, const BookOpening& opening, std::uint64_t start, std::uint64_t end,
+                  std::vector<ContactDocument>& documents);
 
 } // namespace brenmoor::notes

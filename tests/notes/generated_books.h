@@ -1,0 +1,72 @@
+// Generated address books for comparing ways of reading a book: root children
+// that a byte-level scan could take for documents or miss, in random order.
+#pragma once
+
+#include <random>
+#include <string>
+
+#include "book_fixture.h"
+#include "notes/address_book.h"
+
+namespace brenmoor::notes::testing {
+
+inline bool same(const ContactDocument& a, const ContactDocument& b) {
+    if (a.items().size() != b.items().size()) return false;
+    for (std::size_t i = 0; i < a.items().size(); ++i) {
+        const auto& [nameA, valueA] = a.items()[i];
+        const auto& [nameB, valueB] = b.items()[i];
+        if (nameA != nameB || valueA.kind != valueB.kind || valueA.text != valueB.text) return false;
+    }
+    return true;
+}
+
+// Root children that a byte-level scan could take for documents, or miss.
+inline std::string randomChild(std::mt19937& random, int& serial) {
+    std::string name = "C" + std::to_string(++serial);
+    switch (random() % 14) {
+    case 0: return "<!-- <document form='Person'>" + textItem("FirstName", "commented") + "</document> -->\n";
+    case 1: return "<?marker </document> <document form='Person'> ?>\n";
+    case 2: return "<![CDATA[ <document form='Person'></document> ]]>\n";
+    case 3: return "<document form='Group'>" + textItem("FirstName", "group " + name) + "</document>\n";
+    case 4: return "<note><document form='Person'>" + textItem("FirstName", "inner " + name) + "</document></note>\n";
+    case 5: return "<document form='Person'/>\n";
+    case 6:
+        return "<document form = \"person\" note='a > b' other=\"x'y\">" + textItem("FirstName", name) +
+               "</document >\n";
+    case 7:
+        return "<document form='Person'><item name='FirstName'><text><![CDATA[" + name +
+               " </document> <document form='Person'>]]></text></item>"
+               "<!-- </document> --><?pi </document>?></document>\n";
+    case 8:
+        return "<document form='Person'>" + textItem("FirstName", name) +
+               "<item name='Nested'><document form='Person'><document/></document></item></document>\n";
+    case 9: return "<documents form='Person'>" + textItem("FirstName", "not a document") + "</documents>\n";
+    case 10: return "<document\nform='Person'\n>" + textItem("LastName", name) + "</document>";
+    case 11: return "text &amp; <b>bold</b> between\n";
+    default: return person(textItem("FirstName", name) + textItem("LastName", "Lee") +
+                           "<item name='Comment'><richtext><par>x &lt; y</par></richtext></item>");
+    }
+}
+
+inline std::string randomBook(std::mt19937& random) {
+    int serial = 0;
+    std::string content;
+    int children = static_cast<int>(random() % 30);
+    for (int i = 0; i < children; ++i) content += randomChild(random, serial);
+    return dxl(content);
+}
+
+// The book with one to three random bytes changed or cut out after its root start tag.
+inline std::string damaged(std::string bytes, std::mt19937& random) {
+    const char alphabet[] = "<>/!?-[]'\"= &;";
+    std::size_t rootEnd = std::string(kProlog).size() + std::string(kRootStart).size();
+    int edits = 1 + static_cast<int>(random() % 3);
+    for (int e = 0; e < edits && bytes.size() > rootEnd + 1; ++e) {
+        std::size_t at = rootEnd + random() % (bytes.size() - rootEnd);
+        if (random() % 2) bytes[at] = alphabet[random() % (sizeof alphabet - 1)];
+        else bytes.erase(at, 1 + random() % 6);
+    }
+    return bytes;
+}
+
+} // namespace brenmoor::notes::testing
