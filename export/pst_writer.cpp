@@ -9,6 +9,7 @@
 #include "export/export_error.h"
 #include "notes/locale_text.h"
 #include "pst/messaging/message_store.h"
+#include "pst/messaging/store_error.h"
 
 namespace brenmoor::exporting {
 
@@ -43,8 +44,14 @@ bool pathTaken(const std::filesystem::path& path) {
 
 void setDate(pst::messaging::ContactItem& item, ContactDate which, const notes::ContactDocument& doc,
              ContactItem source) {
-    // A value that is no date leaves the date unset; the rest of the contact is written.
-    if (auto date = doc.itemDate(source)) item.setDate(which, {date->year, date->month, date->day});
+    // A value that is no date, or a day no item can hold, leaves the date unset; the
+    // rest of the contact is written.
+    auto date = doc.itemDate(source);
+    if (!date) return;
+    try {
+        item.setDate(which, {date->year, date->month, date->day});
+    } catch (const pst::messaging::StoreError&) {
+    }
 }
 
 } // namespace

@@ -32,8 +32,12 @@ std::int64_t daysFromCivil(int y, int m, int d) {
     return era * 146097 + doe - 719468;
 }
 
+// A day an item can hold: a calendar day from 1601-01-02 (a local midnight in any
+// time zone stays at or after the FILETIME epoch) to 4500-12-31 (Outlook reads
+// 4501-01-01 and later as "None").
 bool isCalendarDay(const CalendarDate& date) {
-    if (date.year < 1601 || date.year > 9999 || date.month < 1 || date.month > 12 || date.day < 1) return false;
+    if (date.year < 1601 || date.year > 4500 || date.month < 1 || date.month > 12 || date.day < 1) return false;
+    if (date.year == 1601 && date.month == 1 && date.day == 1) return false;
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     const bool leap = (date.year % 4 == 0 && date.year % 100 != 0) || date.year % 400 == 0;
     return date.day <= kDays[date.month - 1] + (date.month == 2 && leap ? 1 : 0);

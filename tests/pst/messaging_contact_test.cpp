@@ -200,9 +200,12 @@ TEST_F(ContactItemTest, DatesAreStoredAsOutlookStoresThemAndNonDaysAreRefused) {
     EXPECT_EQ(u64(laid.lid(0x80DF)->data), july2000);
 
     for (CalendarDate bad : {CalendarDate{2023, 2, 29}, CalendarDate{2000, 13, 1}, CalendarDate{1500, 1, 1},
-                             CalendarDate{2000, 4, 31}, CalendarDate{0, 0, 0}})
+                             CalendarDate{2000, 4, 31}, CalendarDate{0, 0, 0}, CalendarDate{1601, 1, 1},
+                             CalendarDate{4501, 1, 1}})
         EXPECT_THROW(item.setDate(ContactDate::Birthday, bad), StoreError) << bad.year << "-" << bad.month;
     item.setDate(ContactDate::Birthday, {2024, 2, 29});
+    item.setDate(ContactDate::Birthday, {1601, 1, 2});
+    item.setDate(ContactDate::Birthday, {4500, 12, 31});
 
     if (oldTz) setenv("TZ", saved.c_str(), 1);
     else unsetenv("TZ");

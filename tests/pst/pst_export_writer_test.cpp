@@ -180,13 +180,13 @@ TEST_F(PstExportWriter, EachDocumentBecomesAContactWithItsItems) {
                                   {"PersPager", "222"}, {"Briefcase", "case"}, {"Birthday", "not a day"},
                                   {"FullName", "Bo Berg"}}),
                         2);
-    writer.writeContact(document({}), 3);
+    writer.writeContact(document({{"LastName", "Old"}}, {{"Birthday", "12000101T000000,00"}}), 3);
     writer.close();
     ASSERT_EQ(check::checkPstFile(writer.resultPath()), std::vector<std::string>{});
 
     const auto all = items(writer.resultPath());
     ASSERT_EQ(all.size(), 3u);
-    const auto &ann = all[0], &bo = all[1], &empty = all[2];
+    const auto &ann = all[0], &bo = all[1], &old = all[2];
 
     EXPECT_EQ(text(ann, 0x3A06), "Ann");
     EXPECT_EQ(text(ann, 0x3A45), "Ms.");
@@ -205,9 +205,12 @@ TEST_F(PstExportWriter, EachDocumentBecomesAContactWithItsItems) {
     EXPECT_EQ(text(bo, 0x3001), "Bo Berg");
     EXPECT_FALSE(bo.count(0x3A42)); // a text that is no date leaves the birthday unset
 
-    EXPECT_EQ(text(empty, 0x1000), " Comments: ");
-    EXPECT_EQ(text(empty, 0x001A), "IPM.Contact");
-    EXPECT_EQ(text(empty, 0x3A06), "<unset>");
+    // A day no item can hold is left out too, and the rest is written.
+    EXPECT_FALSE(old.count(0x3A42));
+    EXPECT_EQ(text(old, 0x3A11), "Old");
+    EXPECT_EQ(text(old, 0x1000), " Comments: ");
+    EXPECT_EQ(text(old, 0x001A), "IPM.Contact");
+    EXPECT_EQ(text(old, 0x3A06), "<unset>");
 }
 
 TEST_F(PstExportWriter, MoreContactsThanASixteenBitCounterAreAllWritten) {
