@@ -2,6 +2,7 @@
 // completes the file.
 #include "pst/messaging/message_store.h"
 
+#include <filesystem>
 #include <stdexcept>
 
 #include "pst/ltp/property_context.h"
@@ -52,7 +53,15 @@ std::unique_ptr<MessageStore> MessageStore::create(const std::string& path, cons
     store->defaults_[kDeletedItemsFolder] = store->deletedItems_;
     for (std::uint32_t lid : contactLids()) store->names_.idOf(PropertyName{kPsetidAddress, lid});
     store->names_.idOf(PropertyName{kPsPublicStrings, std::string("Keywords")});
-    store->flush();
+    try {
+        store->flush();
+    } catch (...) {
+        // The file is ours and no store: leave nothing behind.
+        store->nodes_.reset();
+        std::error_code ignored;
+        std::filesystem::remove(path, ignored);
+        throw;
+    }
     return store;
 }
 
