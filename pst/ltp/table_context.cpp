@@ -6,7 +6,6 @@
 #include "pst/ltp/table_context.h"
 
 #include <algorithm>
-#include <limits>
 #include <stdexcept>
 
 #include "pst/ltp/btree_on_heap.h"
@@ -100,11 +99,9 @@ void TableContextBuilder::setRow(std::uint32_t rowId, const std::map<PropTag, Pr
 {
     // Columns and values are both ordered by tag: one pass over each. Referenced
     // values go straight to the pool and are taken back if a later value is refused.
-    const std::size_t poolMark = pool_.size();
-    const std::size_t cellMark = cells_.size();
+    const ValuePool::Mark poolMark = pool_.mark();
     auto refuse = [&]() {
-        pool_.resize(poolMark);
-        cells_.resize(cellMark);
+        pool_.rollback(poolMark);
         throw std::invalid_argument("table cell value does not fit its column's type");
     };
     Bytes& row = scratch_;
@@ -134,15 +131,12 @@ void TableContextBuilder::setRow(std::uint32_t rowId, const std::map<PropTag, Pr
         if (column.referenced) {
             std::uint32_t index = kEmptyCell;
             if (!data.empty()) {
-                if (pool_.size() + data.size() > std::numeric_limits<std::uint32_t>::max()
-                    || cells_.size() >= kEmptyCell) {
-                    pool_.resize(poolMark);
-                    cells_.resize(cellMark);
-                    throw std::length_error("table values exceed 4 GiB");
+                try {
+                    index = pool_.add(data);
+                } catch (...) {
+                    pool_.rollback(poolMark);
+                    throw;
                 }
-                index = std::uint32_t(cells_.size());
-                cells_.push_back(Cell{std::uint32_t(pool_.size()), std::uint32_t(data.size())});
-                pool_.insert(pool_.end(), data.begin(), data.end());
             }
             put32(cell, index);
         } else {
@@ -196,7 +190,7 @@ std::uint64_t TableContextBuilder::referencedBytes(const std::uint8_t* row) cons
             continue;
         const std::uint32_t index = get32(row + column.offset);
         if (index != kEmptyCell)
-            total += cells_[index].size;
+            total += pool_.at(index).size();
     }
     return total;
 }
@@ -204,11 +198,9 @@ std::uint64_t TableContextBuilder::referencedBytes(const std::uint8_t* row) cons
 // Drops the values of replaced and erased rows once they make up most of the pool.
 void TableContextBuilder::compactPool()
 {
-    if (garbage_ < (std::uint64_t(1) << 20) || garbage_ * 2 < pool_.size())
+    if (garbage_ < (std::uint64_t(1) << 20) || garbage_ * 2 < pool_.byteCount())
         return;
-    Bytes pool;
-    std::vector<Cell> cells;
-    pool.reserve(pool_.size() - garbage_);
+    ValuePool pool;
     for (std::size_t r = 0; r < rowIds_.size(); ++r) {
         std::uint8_t* row = matrix_.data() + r * rowSize_;
         const std::uint8_t* bitmap = row + groupEnds_[2];
@@ -216,16 +208,11 @@ void TableContextBuilder::compactPool()
             if (!column.referenced || !hasBit(bitmap, column.bit))
                 continue;
             const std::uint32_t index = get32(row + column.offset);
-            if (index == kEmptyCell)
-                continue;
-            const Cell& old = cells_[index];
-            put32(row + column.offset, std::uint32_t(cells.size()));
-            cells.push_back(Cell{std::uint32_t(pool.size()), old.size});
-            pool.insert(pool.end(), pool_.begin() + old.offset, pool_.begin() + old.offset + old.size);
+            if (index != kEmptyCell)
+                put32(row + column.offset, pool.add(pool_.at(index)));
         }
     }
     pool_ = std::move(pool);
-    cells_ = std::move(cells);
     garbage_ = 0;
 }
 
@@ -264,8 +251,7 @@ ndb::NodeContent TableContextBuilder::build() const
             const std::uint32_t cellIndex = get32(source + column.offset);
             std::uint32_t hnid = 0;
             if (cellIndex != kEmptyCell) {
-                const Cell& cell = cells_[cellIndex];
-                hnid = values.store(std::span<const std::uint8_t>(pool_.data() + cell.offset, cell.size));
+                hnid = values.store(pool_.at(cellIndex));
             }
             put32(row.data() + column.offset, hnid);
         }

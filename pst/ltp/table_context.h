@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "pst/ltp/property_value.h"
+#include "pst/ltp/value_pool.h"
 #include "pst/ndb/node_database.h"
 
 namespace brenmoor::pst::ltp {
@@ -44,11 +45,6 @@ private:
         std::uint8_t bit;     // iBit
         bool referenced;      // the cell holds an HNID
     };
-    // A referenced cell's bytes in pool_.
-    struct Cell {
-        std::uint32_t offset;
-        std::uint32_t size;
-    };
     static bool isReferenced(PropTag tag);
     std::uint64_t referencedBytes(const std::uint8_t* row) const;
     void compactPool();
@@ -57,12 +53,11 @@ private:
     std::uint16_t groupEnds_[4] = {}; // TCI_4b, TCI_2b, TCI_1b, TCI_bm
     std::size_t rowSize_ = 0;
     // Rows in table order, rowSize_ bytes each, laid out as in the file except that a
-    // referenced cell holds an index into cells_ until build() stores the value.
+    // referenced cell holds an index into pool_ until build() stores the value.
     Bytes matrix_;
     std::vector<std::uint32_t> rowIds_; // row ID of each row in matrix_
     std::unordered_map<std::uint32_t, std::uint32_t> positions_; // row ID -> row
-    std::vector<Cell> cells_;
-    Bytes pool_;
+    ValuePool pool_;
     std::uint64_t garbage_ = 0; // pool bytes of replaced or erased rows
     std::uint32_t nextVersion_ = 1;
     Bytes scratch_; // the row being set
