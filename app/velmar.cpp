@@ -297,8 +297,10 @@ void Velmar::Command3_Click() {
         } catch (const std::exception& failure) {
             // The contacts read so far are sound and keep their positions: list them.
             listContacts();
-            showFailure(QStringLiteral("Scanning stopped after %1 contacts; the list shows only those.")
-                            .arg(runningNumber),
+            showFailure(runningNumber == 0
+                            ? QStringLiteral("The address book could not be scanned.")
+                            : QStringLiteral("Scanning stopped after %1 contacts; the list shows only those.")
+                                  .arg(runningNumber),
                         failure);
             return;
         }
