@@ -215,6 +215,8 @@ private:
 
     void start(const XML_Char* name, const XML_Char** attrs) {
         int level = ++depth_;
+        // Most elements are of no interest: leave before reading their names.
+        if (level > 2 && (!inPerson_ || (level > 3 && !inItem_))) return;
         std::string_view local = dxlLocalName(name);
         if (level == 1) {
             rootSeen_ = true;
