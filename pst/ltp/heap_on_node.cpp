@@ -17,6 +17,7 @@ constexpr std::size_t kPageHeaderSize = 2;    // HNPAGEHDR
 constexpr std::size_t kBitmapHeaderSize = 66; // HNBITMAPHDR
 constexpr std::size_t kMaxPages = 0x10000;    // hidBlockIndex is 16 bits
 constexpr std::size_t kMaxAllocationsPerPage = 0x7FF; // hidIndex is 11 bits
+constexpr std::size_t kPagesTried = 16; // pages looked at for room before a new one
 
 bool isBitmapPage(std::size_t pageIndex)
 {
@@ -72,20 +73,31 @@ Hid HeapOnNodeBuilder::reserve(std::size_t size)
     if (size > kMaxHeapAllocation)
         throw std::length_error("heap allocation of " + std::to_string(size)
                                 + " bytes exceeds the largest the format allows");
-    if (pages_.empty()
-        || pageSize(pages_.back().data.size() + size, pages_.back().starts.size() + 1)
-               > ndb::kMaxBlockData
-        || pages_.back().starts.size() >= kMaxAllocationsPerPage) {
+    auto fits = [&](const Page& page) {
+        return page.starts.size() < kMaxAllocationsPerPage
+            && pageSize(page.data.size() + size, page.starts.size() + 1) <= ndb::kMaxBlockData;
+    };
+    // The last pages first, newest to oldest, so that a large allocation that opened
+    // a page does not leave the room before it unused; then a new page.
+    std::size_t target = pages_.size();
+    const std::size_t oldest = pages_.size() > kPagesTried ? pages_.size() - kPagesTried : 0;
+    for (std::size_t i = pages_.size(); i-- > oldest;) {
+        if (fits(pages_[i])) {
+            target = i;
+            break;
+        }
+    }
+    if (target == pages_.size()) {
         if (pages_.size() >= kMaxPages)
             throw std::length_error("heap has no room for more pages");
         Page page;
         page.data.resize(headerSize(pages_.size()));
         pages_.push_back(std::move(page));
     }
-    Page& page = pages_.back();
+    Page& page = pages_[target];
     page.starts.push_back(std::uint16_t(page.data.size()));
     page.data.resize(page.data.size() + size);
-    return makeHid(std::uint32_t(pages_.size() - 1), std::uint32_t(page.starts.size()));
+    return makeHid(std::uint32_t(target), std::uint32_t(page.starts.size()));
 }
 
 Hid HeapOnNodeBuilder::allocate(std::span<const std::uint8_t> bytes)

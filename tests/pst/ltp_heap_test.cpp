@@ -54,6 +54,23 @@ TEST(HeapOnNode, ManyPagesKeepHeadersMapsAndFillLevels)
     EXPECT_EQ(read.fillLevels[140], 2);
 }
 
+TEST(HeapOnNode, LaterAllocationsUseRoomLeftInEarlierPages)
+{
+    HeapOnNodeBuilder heap(kClientPropertyContext);
+    heap.allocate(pattern(3000, 1));
+    heap.allocate(pattern(3000, 2));
+    EXPECT_EQ(hidPage(heap.allocate(pattern(3000, 3))), 1u); // page 0 is too full
+    EXPECT_EQ(hidPage(heap.allocate(pattern(3500, 4))), 1u);
+    const Hid back = heap.allocate(pattern(2000, 5)); // fits only where page 0 has room
+    EXPECT_EQ(hidPage(back), 0u);
+    EXPECT_EQ(hidAllocIndex(back), 3u);
+
+    ndb::NodeContent node;
+    node.blocks = heap.takeBlocks();
+    ASSERT_EQ(node.blocks.size(), 2u);
+    EXPECT_EQ(ltp_test::readHeap(node).at(back), pattern(2000, 5));
+}
+
 TEST(HeapOnNode, FillLevelBoundaries)
 {
     const std::pair<std::size_t, int> cases[] = {
