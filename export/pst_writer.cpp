@@ -94,7 +94,7 @@ void PstWriter::prepare(const std::string& folder) {
         Folder& root = store_->rootFolder();
         Folder* contacts = root.subfolder("Contacts");
         if (!contacts) contacts = &root.addSubfolder("Contacts");
-        contacts->setAsDefaultFolder(kContactsKind);
+        contacts->SetAsDefaultFolder(kContactsKind);
     }
 }
 
@@ -102,7 +102,7 @@ void PstWriter::writeContact(const notes::ContactDocument& doc, std::int64_t) {
     if (!store_) throw ExportError("The PST store was not created.");
     // A fresh item per document: a failed add leaves nothing of this document in
     // any other item.
-    pst::messaging::ContactItem item = store_->defaultFolder(kContactsKind).items().add("IPM.Contact");
+    pst::messaging::ContactItem item = store_->defaultFolder(kContactsKind).Items().Add("IPM.Contact");
     auto text = [&](ContactField field, ContactItem source) { item.setText(field, doc.itemText(source)); };
 
     text(ContactField::GivenName, ContactItem::FirstName);

@@ -46,18 +46,18 @@ Folder& Folder::addSubfolder(const std::string& name) {
     return child;
 }
 
-void Folder::setAsDefaultFolder(int kind) {
+void Folder::SetAsDefaultFolder(int kind) {
     if (kind == kContactsFolder && containerClass_.empty()) containerClass_ = "IPF.Contact";
     store_->setDefaultFolder(kind, *this);
 }
 
-ContactItem Folder::Items::add(std::string_view messageClass) {
+ContactItem Folder::ItemCollection::Add(std::string_view messageClass) {
     if (messageClass != "IPM.Contact" && messageClass.rfind("IPM.Contact.", 0) != 0)
         throw StoreError("This store holds contact items only, not \"" + std::string(messageClass) + "\".");
     return ContactItem(*folder_, folder_->store().newMessageNid(), std::string(messageClass));
 }
 
-std::int64_t Folder::Items::count() const { return folder_->itemCount(); }
+std::int64_t Folder::ItemCollection::count() const { return folder_->itemCount(); }
 
 void Folder::recordItem(ndb::Nid item, const std::map<ltp::PropTag, ltp::PropValue>& row, bool isNew) {
     if (!contents_) contents_ = std::make_unique<ltp::TableContextBuilder>(layout::contentsColumns());

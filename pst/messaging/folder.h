@@ -43,20 +43,20 @@ public:
 
     // Makes this folder the store's default folder of the kind (kContactsFolder:
     // also gives it the container class "IPF.Contact").
-    void setAsDefaultFolder(int kind);
+    void SetAsDefaultFolder(int kind);
 
-    // The folder's items: a new one is added with Items::add.
-    class Items {
+    // The folder's items: a new one is added with Items().Add(...).
+    class ItemCollection {
     public:
-        explicit Items(Folder& folder) : folder_(&folder) {}
+        explicit ItemCollection(Folder& folder) : folder_(&folder) {}
         // A new contact item; StoreError for a message class other than a contact's.
-        ContactItem add(std::string_view messageClass);
+        ContactItem Add(std::string_view messageClass);
         std::int64_t count() const;
 
     private:
         Folder* folder_;
     };
-    Items items() { return Items(*this); }
+    ItemCollection Items() { return ItemCollection(*this); }
     std::int64_t itemCount() const { return itemCount_; }
 
     MessageStore& store() const { return *store_; }

@@ -68,7 +68,7 @@ protected:
         store_.reset();
         std::filesystem::remove(path_);
     }
-    ContactItem newItem() { return folder_->items().add("IPM.Contact"); }
+    ContactItem newItem() { return folder_->Items().Add("IPM.Contact"); }
 
     std::string path_;
     std::unique_ptr<MessageStore> store_;

@@ -110,12 +110,12 @@ TEST(MessagingStore, ContactsFolderIsFoundOrMadeAndBecomesTheDefault) {
     EXPECT_EQ(store->rootFolder().subfolder("contacts"), &contacts);
     EXPECT_THROW(store->rootFolder().addSubfolder("CONTACTS"), StoreError);
     EXPECT_THROW(store->rootFolder().addSubfolder(""), StoreError);
-    contacts.setAsDefaultFolder(kContactsFolder);
+    contacts.SetAsDefaultFolder(kContactsFolder);
     EXPECT_EQ(&store->defaultFolder(kContactsFolder), &contacts);
-    EXPECT_THROW(contacts.items().add("IPM.Note"), StoreError);
+    EXPECT_THROW(contacts.Items().Add("IPM.Note"), StoreError);
 
     for (int i = 0; i < 3; ++i) {
-        ContactItem item = store->defaultFolder(kContactsFolder).items().add("IPM.Contact");
+        ContactItem item = store->defaultFolder(kContactsFolder).Items().Add("IPM.Contact");
         item.setText(ContactField::FullName, "Person " + std::to_string(i));
         item.save();
     }
