@@ -112,7 +112,7 @@ void Heap::checkPage(std::size_t index)
         findings_.problem(where + ": ibHnpm " + std::to_string(ibHnpm) + " lies outside the page");
         return;
     }
-    if (ibHnpm % 2) findings_.problem(where + ": ibHnpm " + std::to_string(ibHnpm) + " is not 2-byte aligned");
+    if (ibHnpm % 2) findings_.warning(where + ": ibHnpm " + std::to_string(ibHnpm) + " is not 2-byte aligned");
     const std::size_t cAlloc = le16(page.data() + ibHnpm);
     const std::size_t cFree = le16(page.data() + ibHnpm + 2);
     if (ibHnpm + 4 + 2 * (cAlloc + 1) > page.size()) {
