@@ -37,6 +37,7 @@ bool BatchedWalk::launchNext() {
         } catch (...) {
             batch.fault = std::current_exception();
         }
+        file_.release(start, end);
         return batch;
     }));
     return true;

@@ -2,6 +2,7 @@
 #include "notes/book_file.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -60,14 +61,21 @@ BookFile::BookFile(const std::string& path) : path_(path) {
         throw NotesError(
             "The file " + quoted(path) +
             " is a Notes database (.nsf), which Brenmoor cannot read directly. Brenmoor reads "
-            "address books exported from Notes as DXL (Domino XML). Export the address book to "
-            "DXL first, for example with Domino Designer's DXL Exporter (Tools > DXL Utilities "
-            "> Exporter), then open the .xml file it writes.");
+            "address books exported from Notes as DXL (Domino XML). Export the address book as DXL "
+            "first with Notes' DXL exporter (for example a LotusScript agent that runs "
+            "NotesSession.CreateDXLExporter on the database), then choose the .xml file it writes.");
     }
 }
 
 BookFile::~BookFile() {
     if (data_) ::munmap(const_cast<char*>(data_), size_);
+}
+
+void BookFile::release(std::uint64_t start, std::uint64_t end) const {
+    static const std::uint64_t page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+    std::uint64_t first = (start + page - 1) / page * page;
+    std::uint64_t last = std::min<std::uint64_t>(end, size_) / page * page;
+    if (first < last) ::madvise(const_cast<char*>(data_) + first, last - first, MADV_DONTNEED);
 }
 
 NotesError BookFile::malformed(std::uint64_t offset, std::string_view what) const {

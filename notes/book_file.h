@@ -26,6 +26,10 @@ public:
     std::size_t size() const { return size_; }
     std::string_view bytes() const { return {data_, size_}; }
 
+    // Lets the system drop the pages of [start, end) from this process's memory;
+    // they are read from the file again if needed. Keeps a walk's footprint small.
+    void release(std::uint64_t start, std::uint64_t end) const;
+
     // The error for malformed XML at a byte offset: names the file, the line and
     // the column (both counted from 1) and what is wrong.
     NotesError malformed(std::uint64_t offset, std::string_view what) const;
