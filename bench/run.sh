@@ -98,6 +98,7 @@ figure_export_csv() { export_ratio csv 1.3; }
 figure_export_vcard() { export_ratio vcard 1.3; }
 figure_export_txt() { export_ratio txt 3.0; }
 figure_export_html() { export_ratio html 3.0; }
+figure_export_pst() { export_ratio pst 3.0; }
 figure_export_memory() {
   local format out
   for format in csv vcard txt html pst; do
@@ -108,6 +109,6 @@ figure_export_memory() {
 }
 
 FIGURES=(list show_last memory scan)
-FIGURES+=(export_csv export_vcard export_txt export_html export_memory)
+FIGURES+=(export_csv export_vcard export_txt export_html export_pst export_memory)
 echo "book: $book ($(stat -c %s "$book") bytes, $contacts contacts)"
 for figure in "${FIGURES[@]}"; do "figure_$figure"; done
