@@ -103,8 +103,8 @@ const char* DocumentScanner::skipContent(std::string_view name, const char* from
     std::size_t depth = 1;
     const char* p = from;
     auto namedHere = [&](const char* at) {
-        return static_cast<std::size_t>(end_ - at) > name.size() && std::memcmp(at, name.data(), name.size()) == 0 &&
-               isNameEnd(at[name.size()]);
+        return static_cast<std::size_t>(end_ - at) > name.size() && at[0] == name[0] &&
+               std::memcmp(at, name.data(), name.size()) == 0 && isNameEnd(at[name.size()]);
     };
     while (true) {
         p = static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(end_ - p)));
