@@ -188,6 +188,11 @@ TEST(PstCheck, ReportsEachKindOfDamage)
              s.put32(at + 24, 0x8142);
              s.fixPage(at / kPageSize * kPageSize);
          }, "contents table lists"},
+        {"folder moved under another folder", [](DamagedStore& s) {
+             const auto at = s.leafEntry(0x81, 0x8122);
+             s.put32(at + 24, 0x8042);
+             s.fixPage(at / kPageSize * kPageSize);
+         }, "hierarchy table lists"},
         {"node parent missing", [](DamagedStore& s) {
              const auto at = s.leafEntry(0x81, 0x8122);
              s.put32(at + 24, 0x7FE2);
