@@ -40,7 +40,8 @@ int runShow(const Arguments& args, std::ostream& out, std::ostream& err) {
     if (ec != std::errc() || end != position.data() + position.size() || n < 1) {
         err << "brenmoor-convert: the contact number \"" << position
             << "\" is not a whole number from 1 up; list shows the numbers of the contacts of \"" << book
-            << "\".\n";
+            << "\".\n"
+            << usageText();
         return 2;
     }
     try {

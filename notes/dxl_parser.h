@@ -35,7 +35,8 @@ struct BookOpening {
 BookOpening probeBook(const BookFile& file);
 
 // The walk: one expat pass over the whole book, handing out the Person documents
-// in file order. Throws NotesError on malformed XML.
+// in file order. Throws NotesError on malformed XML, once the documents completed
+// before the fault have been handed out.
 class DocumentStream {
 public:
     explicit DocumentStream(const BookFile& file);
