@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "pst/ltp/little_endian.h"
+
 namespace brenmoor::pst::ltp {
 
 namespace {
@@ -22,12 +24,6 @@ int compareKeys(const std::uint8_t* a, const std::uint8_t* b, std::size_t size)
         if (a[i] != b[i])
             return a[i] < b[i] ? -1 : 1;
     return 0;
-}
-
-void put32(std::span<std::uint8_t> b, std::size_t at, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = std::uint8_t(v >> (8 * i));
 }
 
 } // namespace
@@ -113,7 +109,7 @@ void fillBTreeOnHeap(HeapOnNodeBuilder& heap, const BTreeOnHeapLayout& layout,
             levelKeys.push_back(firstKeys[child]);
             for (std::size_t off = 0; off < node.size(); off += keySize + kChildRefSize, ++child) {
                 std::copy(firstKeys[child], firstKeys[child] + keySize, node.begin() + off);
-                put32(node, off + keySize, children[child]);
+                put32(node.data() + off + keySize, children[child]);
             }
         }
         firstKeys = std::move(levelKeys);
@@ -124,7 +120,7 @@ void fillBTreeOnHeap(HeapOnNodeBuilder& heap, const BTreeOnHeapLayout& layout,
     header[1] = layout.keySize;
     header[2] = layout.dataSize;
     header[3] = std::uint8_t(layout.levels.empty() ? 0 : layout.levels.size() - 1);
-    put32(header, 4, layout.levels.empty() ? 0 : layout.levels.back().front());
+    put32(header.data() + 4, layout.levels.empty() ? 0 : layout.levels.back().front());
 }
 
 Hid writeBTreeOnHeap(HeapOnNodeBuilder& heap, std::uint8_t keySize, std::uint8_t dataSize,

@@ -5,6 +5,7 @@
 
 #include <stdexcept>
 
+#include "pst/ltp/little_endian.h"
 #include "pst/ndb/node_database.h"
 
 namespace brenmoor::pst::ltp {
@@ -22,18 +23,6 @@ constexpr std::size_t kPagesTried = 16; // pages looked at for room before a new
 bool isBitmapPage(std::size_t pageIndex)
 {
     return pageIndex >= 8 && (pageIndex - 8) % 128 == 0;
-}
-
-void put16(Bytes& b, std::size_t at, std::uint32_t v)
-{
-    b[at] = std::uint8_t(v);
-    b[at + 1] = std::uint8_t(v >> 8);
-}
-
-void put32(Bytes& b, std::size_t at, std::uint32_t v)
-{
-    put16(b, at, v & 0xFFFF);
-    put16(b, at + 2, v >> 16);
 }
 
 } // namespace
@@ -143,15 +132,15 @@ std::vector<Bytes> HeapOnNodeBuilder::takeBlocks()
         Bytes block = std::move(page.data);
         block.resize(size, 0);
         const std::size_t map = used + (used & 1);
-        put16(block, 0, std::uint32_t(map));
-        put16(block, map, std::uint32_t(page.starts.size()));
-        put16(block, map + 2, 0);
+        put16(block.data(), std::uint32_t(map));
+        put16(block.data() + map, std::uint32_t(page.starts.size()));
+        put16(block.data() + map + 2, 0);
         std::size_t at = map + 4;
         for (std::uint16_t start : page.starts) {
-            put16(block, at, start);
+            put16(block.data() + at, start);
             at += 2;
         }
-        put16(block, at, std::uint32_t(used));
+        put16(block.data() + at, std::uint32_t(used));
         blocks.push_back(std::move(block));
         page.starts = {};
     }
@@ -165,7 +154,7 @@ std::vector<Bytes> HeapOnNodeBuilder::takeBlocks()
     Bytes& head = blocks[0];
     head[2] = kHeapSignature;
     head[3] = clientSignature_;
-    put32(head, 4, userRoot_);
+    put32(head.data() + 4, userRoot_);
     writeLevels(head, 8, 0, 8);
     for (std::size_t i = 8; i < blocks.size(); i += 128)
         writeLevels(blocks[i], 2, i, 128);

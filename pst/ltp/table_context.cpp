@@ -2,7 +2,7 @@
 // (BTree-on-heap of row ID -> row position) and the row matrix, in one heap
 // allocation when small, otherwise in a subnode whose blocks each hold whole rows.
 // Rows are kept compactly until then: the fixed cells in place, referenced values in
-// one pool.
+// a pool of their own.
 #include "pst/ltp/table_context.h"
 
 #include <algorithm>
@@ -10,6 +10,7 @@
 
 #include "pst/ltp/btree_on_heap.h"
 #include "pst/ltp/heap_on_node.h"
+#include "pst/ltp/little_endian.h"
 #include "pst/ltp/referenced_values.h"
 
 namespace brenmoor::pst::ltp {
@@ -20,25 +21,8 @@ constexpr std::uint8_t kTableType = 0x7C;
 constexpr std::size_t kInfoSize = 22;       // TCINFO before its column descriptors
 constexpr std::size_t kColumnDescSize = 8;  // TCOLDESC
 constexpr std::size_t kMaxColumns = 255;    // cCols is one byte
+// Held by a referenced cell that exists with an empty value (HNID 0 in the file).
 constexpr std::uint32_t kEmptyCell = 0xFFFFFFFF;
-
-std::uint32_t get32(const std::uint8_t* p)
-{
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16
-        | std::uint32_t(p[3]) << 24;
-}
-
-void put32(std::uint8_t* p, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = std::uint8_t(v >> (8 * i));
-}
-
-void put16(std::uint8_t* p, std::uint32_t v)
-{
-    p[0] = std::uint8_t(v);
-    p[1] = std::uint8_t(v >> 8);
-}
 
 // The cell existence bitmap counts bits from the most significant bit of each byte.
 bool hasBit(const std::uint8_t* bitmap, std::size_t bit)
