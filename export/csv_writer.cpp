@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include "export/item_view.h"
 #include "export/output_file.h"
 
 namespace brenmoor::exporting {
@@ -103,11 +104,12 @@ std::string csvHeaderLine() {
 std::string csvContactLine(const notes::ContactDocument& doc) {
     std::string line;
     line.reserve(256);
+    std::string scratch;
     bool first = true;
     for (const Column& column : kColumns) {
         if (!first) line += ',';
         first = false;
-        appendField(line, doc.itemText(column.item));
+        appendField(line, itemView(doc, column.item, scratch));
     }
     return line + "\r\n";
 }

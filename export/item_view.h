@@ -1,0 +1,23 @@
+// A contact's item value as the writers read it: the text without a copy where the
+// item holds text, else the formatted text (numbers, dates) kept in a scratch string.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "notes/address_book.h"
+
+namespace brenmoor::exporting {
+
+// Valid until scratch or doc changes.
+inline std::string_view itemView(const notes::ContactDocument& doc, notes::ContactItem item,
+                                 std::string& scratch) {
+    const notes::ItemValue* value = doc.find(notes::notesName(item));
+    if (!value) return {};
+    if (value->kind == notes::ItemValue::Kind::Text || value->kind == notes::ItemValue::Kind::RichText)
+        return value->text;
+    scratch = doc.itemText(item);
+    return scratch;
+}
+
+} // namespace brenmoor::exporting
