@@ -580,7 +580,7 @@ TEST_F(NodeDatabaseTest, WriteFailuresReportTheSystemsReason)
 
 TEST_F(NodeDatabaseTest, LayoutAgreesWithAStoreOutlookWrote)
 {
-    const std::string reference = "/work/shared/reference/outlook-contacts.pst";
+    const std::string reference = BRENMOOR_REFERENCE_DIR "/outlook-contacts.pst";
     if (!fs::exists(reference)) GTEST_SKIP() << "no Outlook store at " << reference;
     StoreReader outlook(reference);
     outlook.outlookRefCounts = false; // Outlook shares some blocks between nodes

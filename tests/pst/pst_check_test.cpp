@@ -16,7 +16,7 @@
 namespace brenmoor::pstcheck {
 namespace {
 
-const std::string kReference = "/work/shared/reference/";
+const std::string kReference = BRENMOOR_REFERENCE_DIR "/";
 
 std::string referencePath(const std::string& name)
 {

@@ -27,7 +27,6 @@ import sys
 import tempfile
 
 SKIPPED = 77
-REFERENCE = "/work/shared/reference"
 COMPLETED = "Conversion Process Completed"
 TROUBLE = re.compile(r"error|warning|unable|cannot|failed|corrupt|invalid", re.IGNORECASE)
 
@@ -462,13 +461,14 @@ def main():
     parser.add_argument("--convert", required=True, help="the brenmoor-convert program")
     parser.add_argument("--book", help="the sample address book")
     parser.add_argument("--generator", help="the synthetic book generator")
+    parser.add_argument("--reference", required=True, help="folder of the Outlook-written stores")
     args = parser.parse_args()
 
     work = tempfile.mkdtemp(prefix=f"pst_readers_{args.case}_")
     try:
         if args.case == "reference":
             for name in ("outlook-contacts.pst", "outlook-one-folder.pst"):
-                path = os.path.join(REFERENCE, name)
+                path = os.path.join(args.reference, name)
                 if not os.path.exists(path):
                     print(f"SKIPPED: {path} is not on this machine")
                     return SKIPPED
