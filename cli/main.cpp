@@ -23,24 +23,13 @@ constexpr Subcommand kSubcommands[] = {
     {"export", "export FORMAT BOOK FOLDER   FORMAT: csv, txt, html, vcard, pst", &runExport},
 };
 
-// Subcommands whose rows are still to come, shown in the usage text already.
-constexpr std::string_view kPlannedUsage[] = {
-    "export FORMAT BOOK FOLDER   FORMAT: csv, txt, html, vcard, pst",
-};
-
 } // namespace
 
 std::string usageText() {
     std::string text = "usage: brenmoor-convert COMMAND ARGS...\n"
                        "Reads a Notes address book exported as DXL (BOOK).\n"
                        "commands:\n";
-    bool exportListed = false;
-    for (const auto& subcommand : kSubcommands) {
-        text += "  " + std::string(subcommand.usage) + "\n";
-        if (subcommand.name == "export") exportListed = true;
-    }
-    if (!exportListed)
-        for (auto line : kPlannedUsage) text += "  " + std::string(line) + "\n";
+    for (const auto& subcommand : kSubcommands) text += "  " + std::string(subcommand.usage) + "\n";
     text += "  --help                     this text\n";
     return text;
 }
