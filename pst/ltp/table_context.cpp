@@ -165,17 +165,22 @@ std::size_t TableContextBuilder::rowCount() const
     return rowIds_.size();
 }
 
+template <typename Visit>
+void TableContextBuilder::forEachReferencedCell(const std::uint8_t* row, Visit visit) const
+{
+    const std::uint8_t* bitmap = row + groupEnds_[2];
+    for (const Column& column : columns_)
+        if (column.referenced && hasBit(bitmap, column.bit))
+            visit(column, get32(row + column.offset));
+}
+
 std::uint64_t TableContextBuilder::referencedBytes(const std::uint8_t* row) const
 {
     std::uint64_t total = 0;
-    const std::uint8_t* bitmap = row + groupEnds_[2];
-    for (const Column& column : columns_) {
-        if (!column.referenced || !hasBit(bitmap, column.bit))
-            continue;
-        const std::uint32_t index = get32(row + column.offset);
+    forEachReferencedCell(row, [&](const Column&, std::uint32_t index) {
         if (index != kEmptyCell)
             total += pool_.at(index).size();
-    }
+    });
     return total;
 }
 
@@ -187,14 +192,10 @@ void TableContextBuilder::compactPool()
     ValuePool pool;
     for (std::size_t r = 0; r < rowIds_.size(); ++r) {
         std::uint8_t* row = matrix_.data() + r * rowSize_;
-        const std::uint8_t* bitmap = row + groupEnds_[2];
-        for (const Column& column : columns_) {
-            if (!column.referenced || !hasBit(bitmap, column.bit))
-                continue;
-            const std::uint32_t index = get32(row + column.offset);
+        forEachReferencedCell(row, [&](const Column& column, std::uint32_t index) {
             if (index != kEmptyCell)
                 put32(row + column.offset, pool.add(pool_.at(index)));
-        }
+        });
     }
     pool_ = std::move(pool);
     garbage_ = 0;
@@ -228,17 +229,10 @@ ndb::NodeContent TableContextBuilder::build() const
     for (std::size_t r = 0; r < rows; ++r) {
         const std::uint8_t* source = matrix_.data() + r * rowSize_;
         Bytes row(source, source + rowSize_);
-        const std::uint8_t* bitmap = source + groupEnds_[2];
-        for (const Column& column : columns_) {
-            if (!column.referenced || !hasBit(bitmap, column.bit))
-                continue;
-            const std::uint32_t cellIndex = get32(source + column.offset);
-            std::uint32_t hnid = 0;
-            if (cellIndex != kEmptyCell) {
-                hnid = values.store(pool_.at(cellIndex));
-            }
+        forEachReferencedCell(source, [&](const Column& column, std::uint32_t index) {
+            const std::uint32_t hnid = index != kEmptyCell ? values.store(pool_.at(index)) : 0;
             put32(row.data() + column.offset, hnid);
-        }
+        });
         if (matrixNid != 0) {
             pending.insert(pending.end(), row.begin(), row.end());
             if ((r + 1) % rowsPerBlock == 0 || r + 1 == rows)

@@ -46,6 +46,9 @@ private:
         bool referenced;      // the cell holds an HNID
     };
     static bool isReferenced(PropTag tag);
+    // Calls visit(column, poolIndex) for every referenced cell the row has.
+    template <typename Visit>
+    void forEachReferencedCell(const std::uint8_t* row, Visit visit) const;
     std::uint64_t referencedBytes(const std::uint8_t* row) const;
     void compactPool();
 
