@@ -13,6 +13,7 @@
 #include "pst/messaging/message_store.h"
 #include "pst/messaging/named_property_map.h"
 #include "pst/messaging/store_error.h"
+#include "pst_format.h"
 
 namespace {
 
@@ -30,10 +31,8 @@ std::string utf16(const std::string& ascii) {
     return out;
 }
 std::string asString(const Bytes& b) { return std::string(b.begin(), b.end()); }
-std::uint32_t u32(const Bytes& b, std::size_t at = 0) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t(b[at + 3]) << 24);
-}
-std::uint64_t u64(const Bytes& b) { return u32(b) | (std::uint64_t(u32(b, 4)) << 32); }
+using brenmoor::pstcheck::le32;
+using brenmoor::pstcheck::le64;
 
 // An item's properties by property ID, its named properties looked up by LID.
 struct Laid {
@@ -118,8 +117,8 @@ TEST_F(ContactItemTest, FieldsGoToTheirContactProperties) {
     // Children is multi-valued: one value. The business address is also the mailing address.
     ASSERT_NE(laid.id(0x3A58), nullptr);
     EXPECT_EQ(laid.id(0x3A58)->type, brenmoor::pst::ltp::PT_MV_UNICODE);
-    EXPECT_EQ(u32(laid.id(0x3A58)->data), 1u);
-    EXPECT_EQ(u32(laid.lid(0x8022)->data), 2u);
+    EXPECT_EQ(le32(laid.id(0x3A58)->data), 1u);
+    EXPECT_EQ(le32(laid.lid(0x8022)->data), 2u);
     EXPECT_EQ(asString(laid.id(0x3A27)->data), asString(laid.lid(0x8046)->data));
 }
 
@@ -141,7 +140,7 @@ TEST_F(ContactItemTest, EmptyLaterValueKeepsTheEarlierOneAndEmailSlotsCarryTypeA
     EXPECT_EQ(asString(laid.lid(0x80A0)->data), utf16("third@example.org"));
     EXPECT_EQ(laid.id(0x3A21), nullptr); // an empty pager writes nothing
     // Slots 1 and 3 are in use.
-    EXPECT_EQ(u32(laid.lid(0x8029)->data), 5u);
+    EXPECT_EQ(le32(laid.lid(0x8029)->data), 5u);
     EXPECT_EQ(laid.lid(0x8028)->data, (Bytes{0, 0, 0, 0, 2, 0, 0, 0}));
     EXPECT_EQ(laid.lid(0x8085)->data, oneOffEntryId("First Person", "SMTP", "first@example.org"));
 }
@@ -175,7 +174,7 @@ TEST_F(ContactItemTest, NamesSubjectAndFileAsFollowOutlook) {
         EXPECT_EQ(asString(laid.id(0x3001)->data), utf16(c.display));
         EXPECT_EQ(asString(laid.id(0x0037)->data), utf16("\x01\x01" + c.display));
         EXPECT_EQ(asString(laid.lid(0x8005)->data), utf16(c.fileAs));
-        EXPECT_EQ(u32(laid.id(0x0E07)->data), 1u); // read
+        EXPECT_EQ(le32(laid.id(0x0E07)->data), 1u); // read
         EXPECT_EQ(laid.id(0x300B)->data.size(), 16u);
     }
 }
@@ -193,11 +192,11 @@ TEST_F(ContactItemTest, DatesAreStoredAsOutlookStoresThemAndNonDaysAreRefused) {
     constexpr std::uint64_t k1970 = 116444736000000000ull; // 1970-01-01 as a FILETIME
     constexpr std::uint64_t kHour = 36000000000ull;
     // Local midnight (UTC-5 in winter, UTC-4 in summer) and 00:00 UTC of the day.
-    EXPECT_EQ(u64(laid.id(0x3A42)->data), k1970 + 24 * kHour + 5 * kHour);
-    EXPECT_EQ(u64(laid.lid(0x80DE)->data), k1970 + 24 * kHour);
+    EXPECT_EQ(le64(laid.id(0x3A42)->data), k1970 + 24 * kHour + 5 * kHour);
+    EXPECT_EQ(le64(laid.lid(0x80DE)->data), k1970 + 24 * kHour);
     const std::uint64_t july2000 = k1970 + 11139ull * 24 * kHour; // days from 1970-01-01
-    EXPECT_EQ(u64(laid.id(0x3A41)->data), july2000 + 4 * kHour);
-    EXPECT_EQ(u64(laid.lid(0x80DF)->data), july2000);
+    EXPECT_EQ(le64(laid.id(0x3A41)->data), july2000 + 4 * kHour);
+    EXPECT_EQ(le64(laid.lid(0x80DF)->data), july2000);
 
     for (CalendarDate bad : {CalendarDate{2023, 2, 29}, CalendarDate{2000, 13, 1}, CalendarDate{1500, 1, 1},
                              CalendarDate{2000, 4, 31}, CalendarDate{0, 0, 0}, CalendarDate{1601, 1, 1},

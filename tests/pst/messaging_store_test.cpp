@@ -48,15 +48,6 @@ struct StoreReading {
     }
 };
 
-std::string utf16Text(const check::Bytes& bytes) {
-    std::string out;
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) out += static_cast<char>(bytes[i]);
-    return out;
-}
-
-std::uint32_t u32(const check::Bytes& b, std::size_t at = 0) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t(b[at + 3]) << 24);
-}
 
 TEST(MessagingStore, NewStoreHasEveryMandatoryNodeAndPassesTheChecker) {
     const std::string path = tempStorePath("new.pst");
@@ -71,24 +62,24 @@ TEST(MessagingStore, NewStoreHasEveryMandatoryNodeAndPassesTheChecker) {
         EXPECT_NE(store.file.node(nid), nullptr) << std::hex << nid;
 
     auto props = store.properties(0x21);
-    EXPECT_EQ(utf16Text(props[0x3001].value), "Qalder Notes Contacts");
+    EXPECT_EQ(check::utf16ToUtf8(props[0x3001].value), "Qalder Notes Contacts");
     // The subtree, wastebasket and finder entry IDs: flags, the store's record key, the NID.
     const check::Bytes recordKey = props[0x0FF9].value;
     ASSERT_EQ(recordKey.size(), 16u);
     for (auto [id, nid] : {std::pair{0x35E0, 0x8022u}, {0x35E3, 0x8062u}, {0x35E7, 0x8042u}}) {
         const check::Bytes& entry = props[id].value;
         ASSERT_EQ(entry.size(), 24u) << std::hex << id;
-        EXPECT_EQ(u32(entry), 0u);
+        EXPECT_EQ(check::le32(entry), 0u);
         EXPECT_TRUE(std::equal(recordKey.begin(), recordKey.end(), entry.begin() + 4));
-        EXPECT_EQ(u32(entry, 20), nid);
+        EXPECT_EQ(check::le32(entry, 20), nid);
     }
 
     // The root lists its three children; "Top of Personal Folders" holds "Deleted Items".
     EXPECT_EQ(store.table(0x12D).rows.size(), 3u);
-    EXPECT_EQ(utf16Text(store.properties(0x8022)[0x3001].value), "Top of Personal Folders");
+    EXPECT_EQ(check::utf16ToUtf8(store.properties(0x8022)[0x3001].value), "Top of Personal Folders");
     const auto subtree = store.table(0x802D);
     ASSERT_EQ(subtree.rows.size(), 1u);
-    EXPECT_EQ(utf16Text(**check::cell(subtree, 0, 0x3001001F)), "Deleted Items");
+    EXPECT_EQ(check::utf16ToUtf8(**check::cell(subtree, 0, 0x3001001F)), "Deleted Items");
 }
 
 TEST(MessagingStore, AnExistingFileIsNeitherOverwrittenNorChanged) {
@@ -125,26 +116,26 @@ TEST(MessagingStore, ContactsFolderIsFoundOrMadeAndBecomesTheDefault) {
     StoreReading reading(path);
     const std::uint64_t folder = contacts.nid();
     auto props = reading.properties(folder);
-    EXPECT_EQ(utf16Text(props[0x3613].value), "IPF.Contact");
-    EXPECT_EQ(u32(props[0x3602].value), 3u);
+    EXPECT_EQ(check::utf16ToUtf8(props[0x3613].value), "IPF.Contact");
+    EXPECT_EQ(check::le32(props[0x3602].value), 3u);
     // Outlook finds the default contacts folder by the root folder's entry ID.
-    EXPECT_EQ(u32(reading.properties(0x122)[0x36D1].value, 20), folder);
+    EXPECT_EQ(check::le32(reading.properties(0x122)[0x36D1].value, 20), folder);
 
     const auto hierarchy = reading.table(0x802D);
     ASSERT_EQ(hierarchy.rows.size(), 2u);
     bool listed = false;
     for (std::size_t r = 0; r < hierarchy.rows.size(); ++r) {
-        if (u32(**check::cell(hierarchy, r, 0x67F20003)) != folder) continue;
+        if (check::le32(**check::cell(hierarchy, r, 0x67F20003)) != folder) continue;
         listed = true;
-        EXPECT_EQ(u32(**check::cell(hierarchy, r, 0x36020003)), 3u);
-        EXPECT_EQ(utf16Text(**check::cell(hierarchy, r, 0x3613001F)), "IPF.Contact");
+        EXPECT_EQ(check::le32(**check::cell(hierarchy, r, 0x36020003)), 3u);
+        EXPECT_EQ(check::utf16ToUtf8(**check::cell(hierarchy, r, 0x3613001F)), "IPF.Contact");
     }
     EXPECT_TRUE(listed);
     const auto contents = reading.table((folder & ~0x1Fu) | 0x0E);
     ASSERT_EQ(contents.rows.size(), 3u);
     for (std::size_t r = 0; r < 3; ++r) {
-        EXPECT_EQ(utf16Text(**check::cell(contents, r, 0x001A001F)), "IPM.Contact");
-        const check::NodeEntry* message = reading.file.node(u32(**check::cell(contents, r, 0x67F20003)));
+        EXPECT_EQ(check::utf16ToUtf8(**check::cell(contents, r, 0x001A001F)), "IPM.Contact");
+        const check::NodeEntry* message = reading.file.node(check::le32(**check::cell(contents, r, 0x67F20003)));
         ASSERT_NE(message, nullptr);
         EXPECT_EQ(message->parent, folder);
     }

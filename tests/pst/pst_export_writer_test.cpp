@@ -32,15 +32,6 @@ ContactDocument document(std::vector<std::pair<std::string, std::string>> texts,
     return ContactDocument(std::move(items));
 }
 
-std::string utf16Text(const check::Bytes& bytes) {
-    std::string out;
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) out += static_cast<char>(bytes[i]);
-    return out;
-}
-std::uint32_t u32(const check::Bytes& b, std::size_t at = 0) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t(b[at + 3]) << 24);
-}
-std::uint64_t u64(const check::Bytes& b) { return u32(b) | (std::uint64_t(u32(b, 4)) << 32); }
 
 class PstExportWriter : public ::testing::Test {
 protected:
@@ -66,18 +57,18 @@ protected:
         const auto frame = check::readFrame(file, map->bidData, map->bidSub, "map");
         const auto entries = check::readPropertyContext(file, frame, "map", findings).value().at(0x0003).value;
         for (std::size_t at = 0; at + 8 <= entries.size(); at += 8)
-            lids_[u32(entries, at)] = static_cast<std::uint16_t>(0x8000 + (entries[at + 6] | (entries[at + 7] << 8)));
+            lids_[check::le32(entries, at)] = static_cast<std::uint16_t>(0x8000 + (entries[at + 6] | (entries[at + 7] << 8)));
         return out;
     }
     std::string named(const std::map<std::uint16_t, check::Property>& item, std::uint32_t lid) {
         auto id = lids_.find(lid);
         if (id == lids_.end()) return "<unnamed>";
         auto it = item.find(id->second);
-        return it == item.end() ? "<unset>" : utf16Text(it->second.value);
+        return it == item.end() ? "<unset>" : check::utf16ToUtf8(it->second.value);
     }
     static std::string text(const std::map<std::uint16_t, check::Property>& item, std::uint16_t id) {
         auto it = item.find(id);
-        return it == item.end() ? "<unset>" : utf16Text(it->second.value);
+        return it == item.end() ? "<unset>" : check::utf16ToUtf8(it->second.value);
     }
 
     fs::path dir_;
@@ -159,11 +150,11 @@ TEST_F(PstExportWriter, AnEmptyViewLeavesAStoreWithItsDefaultContactsFolder) {
         const check::NodeEntry* e = file.node(nid);
         return check::readPropertyContext(file, check::readFrame(file, e->bidData, e->bidSub, "t"), "t", findings).value();
     };
-    EXPECT_EQ(utf16Text(pc(0x21).at(0x3001).value), "Qalder Notes Contacts");
-    const std::uint32_t contacts = u32(pc(0x122).at(0x36D1).value, 20);
-    EXPECT_EQ(utf16Text(pc(contacts).at(0x3001).value), "Contacts");
-    EXPECT_EQ(utf16Text(pc(contacts).at(0x3613).value), "IPF.Contact");
-    EXPECT_EQ(u32(pc(contacts).at(0x3602).value), 0u);
+    EXPECT_EQ(check::utf16ToUtf8(pc(0x21).at(0x3001).value), "Qalder Notes Contacts");
+    const std::uint32_t contacts = check::le32(pc(0x122).at(0x36D1).value, 20);
+    EXPECT_EQ(check::utf16ToUtf8(pc(contacts).at(0x3001).value), "Contacts");
+    EXPECT_EQ(check::utf16ToUtf8(pc(contacts).at(0x3613).value), "IPF.Contact");
+    EXPECT_EQ(check::le32(pc(contacts).at(0x3602).value), 0u);
     EXPECT_EQ(file.node(contacts)->parent, 0x8022u);
 }
 
@@ -197,7 +188,7 @@ TEST_F(PstExportWriter, EachDocumentBecomesAContactWithItsItems) {
     EXPECT_EQ(named(ann, 0x801B), "Portland, OR  97201");
     EXPECT_EQ(named(ann, 0x8005), "Lee, Ann");
     ASSERT_TRUE(ann.count(0x3A42));
-    EXPECT_EQ(u64(ann.at(0x3A42).value), brenmoor::pst::messaging::localMidnight({1978, 3, 14}));
+    EXPECT_EQ(check::le64(ann.at(0x3A42).value), brenmoor::pst::messaging::localMidnight({1978, 3, 14}));
 
     EXPECT_EQ(named(bo, 0x8083), "bo@x.org");
     EXPECT_EQ(text(bo, 0x3A21), "222");

@@ -23,6 +23,8 @@ inline std::uint64_t le64(const std::uint8_t* p)
 {
     return std::uint64_t(le32(p)) | (std::uint64_t(le32(p + 4)) << 32);
 }
+inline std::uint32_t le32(const Bytes& b, std::size_t at = 0) { return le32(b.data() + at); }
+inline std::uint64_t le64(const Bytes& b, std::size_t at = 0) { return le64(b.data() + at); }
 
 // The format's CRC-32: reflected polynomial 0xEDB88320, starting at 0, no final inversion.
 std::uint32_t pstCrc(const std::uint8_t* data, std::size_t size);
@@ -50,6 +52,7 @@ std::string hex(const std::uint8_t* data, std::size_t size);
 std::string hexNumber(std::uint64_t value, int digits = 0);
 // UTF-16LE to UTF-8; unpaired surrogates become U+FFFD.
 std::string utf16ToUtf8(const std::uint8_t* data, std::size_t size);
+inline std::string utf16ToUtf8(const Bytes& value) { return utf16ToUtf8(value.data(), value.size()); }
 // FILETIME (100 ns since 1601) as "YYYY-MM-DD hh:mm:ss UTC".
 std::string fileTimeText(std::uint64_t filetime);
 // A value of the given type, decoded for people: numbers, texts, times, GUIDs, hex.
