@@ -2,6 +2,7 @@
 // pictures at the sizes the windows lay them out for.
 #include "app/about_box.h"
 #include "app/artwork.h"
+#include "tests/app/click_at.h"
 #include "tests/app/prompts_double.h"
 
 #include <QImage>
@@ -11,19 +12,6 @@
 #include <QtTest>
 
 using brenmoor::app::frmAbout;
-
-namespace {
-
-// Clicks whatever widget lies at `point` of `top`, as the mouse would.
-void clickAt(QWidget& top, QPoint point)
-{
-    QWidget* target = top.childAt(point);
-    if (!target)
-        target = &top;
-    QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(&top, point));
-}
-
-} // namespace
 
 class AboutTest : public QObject {
     Q_OBJECT

@@ -2,6 +2,7 @@
 // a choice, Cancel and the frame's close, and where its controls sit on its picture.
 #include "app/artwork.h"
 #include "app/save_dialog.h"
+#include "tests/app/click_at.h"
 #include "tests/app/prompts_double.h"
 
 #include <QGuiApplication>
@@ -17,15 +18,6 @@
 using brenmoor::app::Dialog;
 
 namespace {
-
-// Clicks whatever widget lies at `point` of `top`, as the mouse would.
-void clickAt(QWidget& top, QPoint point)
-{
-    QWidget* target = top.childAt(point);
-    if (!target)
-        target = &top;
-    QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(&top, point));
-}
 
 void deleteDeferred()
 {
