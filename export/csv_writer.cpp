@@ -14,13 +14,8 @@ namespace {
 
 using notes::ContactItem;
 
-struct Column {
-    std::string_view label;
-    ContactItem item;
-};
-
 // The labels keep their odd spaces and two styles: readers match on them.
-constexpr std::array<Column, 41> kColumns{{
+constexpr std::array<LabelledItem, 41> kColumns{{
     {"First Name", ContactItem::FirstName},
     {"Middle Name", ContactItem::MiddleInitial},
     {"Last Name", ContactItem::LastName},
@@ -94,7 +89,7 @@ private:
 
 std::string csvHeaderLine() {
     std::string line;
-    for (const Column& column : kColumns) {
+    for (const LabelledItem& column : kColumns) {
         if (!line.empty()) line += ',';
         line += column.label;
     }
@@ -106,7 +101,7 @@ std::string csvContactLine(const notes::ContactDocument& doc) {
     line.reserve(256);
     std::string scratch;
     bool first = true;
-    for (const Column& column : kColumns) {
+    for (const LabelledItem& column : kColumns) {
         if (!first) line += ',';
         first = false;
         appendField(line, itemView(doc, column.item, scratch));

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "export/contact_file_writer.h"
+#include "export/item_view.h"
 
 namespace brenmoor::exporting {
 
@@ -12,13 +13,8 @@ namespace {
 
 using notes::ContactItem;
 
-struct Row {
-    std::string_view label;
-    ContactItem item;
-};
-
 // Labels with a trailing space keep it: it is in the page.
-constexpr std::array<Row, 44> kRows{{
+constexpr std::array<LabelledItem, 44> kRows{{
     {"First Name", ContactItem::FirstName},
     {"Last Name", ContactItem::LastName},
     {"Middle Name", ContactItem::MiddleInitial},
@@ -106,7 +102,7 @@ std::string htmlPage(const notes::ContactDocument& doc) {
     page += " </h6><hr></td>\r\n"
             "</tr>\r\n";
 
-    for (const Row& row : kRows) {
+    for (const LabelledItem& row : kRows) {
         page += "<tr>\r\n<td width='50%'><h5>";
         page += row.label;
         page += "</h5></td>\r\n<td width='50%'>";

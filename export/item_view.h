@@ -9,6 +9,13 @@
 
 namespace brenmoor::exporting {
 
+// One line, column or row of a format: its label as the format writes it, and the item
+// whose value goes with it.
+struct LabelledItem {
+    std::string_view label;
+    notes::ContactItem item;
+};
+
 // Valid until scratch or doc changes.
 inline std::string_view itemView(const notes::ContactDocument& doc, notes::ContactItem item,
                                  std::string& scratch) {

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "export/contact_file_writer.h"
+#include "export/item_view.h"
 #include "export/line_breaks.h"
 
 namespace brenmoor::exporting {
@@ -12,14 +13,9 @@ namespace {
 
 using notes::ContactItem;
 
-struct Entry {
-    std::string_view label;
-    ContactItem item;
-};
-
 // Business entries give the country before the postal code, home entries after it;
 // the full name stands first and again at line 41.
-constexpr std::array<Entry, 45> kEntries{{
+constexpr std::array<LabelledItem, 45> kEntries{{
     {"Full Name :         ", ContactItem::FullName},
     {"First Name :         ", ContactItem::FirstName},
     {"Last Name :         ", ContactItem::LastName},
@@ -72,7 +68,7 @@ constexpr std::array<Entry, 45> kEntries{{
 std::string textPage(const notes::ContactDocument& doc) {
     std::string page;
     page.reserve(2048);
-    for (const Entry& entry : kEntries) {
+    for (const LabelledItem& entry : kEntries) {
         page += entry.label;
         appendWithCrLf(page, doc.itemText(entry.item));
         page += " \r\n";
