@@ -30,12 +30,20 @@ struct Date {
     friend bool operator==(const Date&, const Date&) = default;
 };
 
-// The first value of one item, kept in the form the file recorded it.
+// The value of one item, kept in the form the file recorded it: its first value, and
+// for a list (textlist, numberlist, datetimelist) the values after the first.
 struct ItemValue {
     enum class Kind : std::uint8_t { Empty, Text, Number, DateTime, RichText };
     Kind kind = Kind::Empty;
     std::string text; // Text/RichText: the text (UTF-8); Number: the number as written in the file;
                       // DateTime: the DXL date-time as written (e.g. 19700102T150405,00+01)
+    std::vector<std::string> more; // a list's further values, written as text is
+};
+
+// What the document's <noteinfo> says of it.
+struct NoteInfo {
+    std::string unid;     // the universal ID as written (32 hex digits), or ""
+    std::string modified; // the DXL date-time of the last change as written, or ""
 };
 
 // One contact: its items by name. Names compare without regard to case; where a
@@ -43,12 +51,17 @@ struct ItemValue {
 class ContactDocument {
 public:
     ContactDocument() = default;
-    explicit ContactDocument(std::vector<std::pair<std::string, ItemValue>> items);
+    explicit ContactDocument(std::vector<std::pair<std::string, ItemValue>> items, NoteInfo info = {});
 
     // The item's first value as text (UTF-8), formatted for the current locale;
     // the empty text where the document lacks the item.
     std::string itemText(std::string_view name) const;
     std::string itemText(ContactItem item) const { return itemText(notesName(item)); }
+
+    // Every value of the item as text, formatted as itemText formats the first;
+    // empty where the document lacks the item or the item is empty.
+    std::vector<std::string> itemTexts(std::string_view name) const;
+    std::vector<std::string> itemTexts(ContactItem item) const { return itemTexts(notesName(item)); }
 
     // The item's first value as a calendar date: a date-time, or a text that reads
     // as a date (ISO yyyy-mm-dd or the locale's short date). Nothing otherwise.
@@ -57,9 +70,11 @@ public:
 
     const ItemValue* find(std::string_view name) const;
     const std::vector<std::pair<std::string, ItemValue>>& items() const { return items_; }
+    const NoteInfo& noteInfo() const { return info_; }
 
 private:
     std::vector<std::pair<std::string, ItemValue>> items_;
+    NoteInfo info_;
 };
 
 // One opened address book. Every operation of the program opens its own and drops

@@ -55,8 +55,8 @@ std::optional<Date> dateFromText(const std::string& text) {
 
 } // namespace
 
-ContactDocument::ContactDocument(std::vector<std::pair<std::string, ItemValue>> items)
-    : items_(std::move(items)) {}
+ContactDocument::ContactDocument(std::vector<std::pair<std::string, ItemValue>> items, NoteInfo info)
+    : items_(std::move(items)), info_(std::move(info)) {}
 
 const ItemValue* ContactDocument::find(std::string_view name) const {
     for (const auto& [itemName, value] : items_)
@@ -64,17 +64,35 @@ const ItemValue* ContactDocument::find(std::string_view name) const {
     return nullptr;
 }
 
+namespace {
+
+std::string valueText(ItemValue::Kind kind, const std::string& written) {
+    switch (kind) {
+    case ItemValue::Kind::Empty: return {};
+    case ItemValue::Kind::Text:
+    case ItemValue::Kind::RichText: return written;
+    case ItemValue::Kind::Number: return localeNumberText(written);
+    case ItemValue::Kind::DateTime: return dateTimeText(written);
+    }
+    return {};
+}
+
+} // namespace
+
 std::string ContactDocument::itemText(std::string_view name) const {
     const ItemValue* value = find(name);
     if (!value) return {};
-    switch (value->kind) {
-    case ItemValue::Kind::Empty: return {};
-    case ItemValue::Kind::Text:
-    case ItemValue::Kind::RichText: return value->text;
-    case ItemValue::Kind::Number: return localeNumberText(value->text);
-    case ItemValue::Kind::DateTime: return dateTimeText(value->text);
-    }
-    return {};
+    return valueText(value->kind, value->text);
+}
+
+std::vector<std::string> ContactDocument::itemTexts(std::string_view name) const {
+    const ItemValue* value = find(name);
+    if (!value || value->kind == ItemValue::Kind::Empty) return {};
+    std::vector<std::string> texts;
+    texts.reserve(1 + value->more.size());
+    texts.push_back(valueText(value->kind, value->text));
+    for (const std::string& written : value->more) texts.push_back(valueText(value->kind, written));
+    return texts;
 }
 
 std::optional<Date> ContactDocument::itemDate(std::string_view name) const {

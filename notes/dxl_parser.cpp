@@ -216,7 +216,7 @@ private:
     void start(const XML_Char* name, const XML_Char** attrs) {
         int level = ++depth_;
         // Most elements are of no interest: leave before reading their names.
-        if (level > 2 && (!inPerson_ || (level > 3 && !inItem_))) return;
+        if (level > 2 && (!inPerson_ || (level > 3 && !inItem_ && !inNoteInfo_))) return;
         std::string_view local = dxlLocalName(name);
         if (level == 1) {
             rootSeen_ = true;
@@ -254,19 +254,35 @@ private:
                     inPerson_ = true;
                     items_.clear();
                     items_.reserve(64);
+                    info_ = NoteInfo{};
                 }
             }
             return;
         }
         if (!inPerson_) return;
+        if (inNoteInfo_) {
+            // <noteinfo><modified><datetime>: the time of the document's last change.
+            if (level == 4) inModified_ = local == "modified";
+            else if (level == 5 && inModified_ && local == "datetime" && info_.modified.empty()) {
+                XML_SetCharacterDataHandler(parser_, &Reader::onText);
+                captureLevel_ = level;
+                buffer_.clear();
+            }
+            return;
+        }
         if (level == 3) {
-            if (local == "item") {
+            if (local == "noteinfo") {
+                inNoteInfo_ = true;
+                inModified_ = false;
+                if (const XML_Char* unid = attribute(attrs, "unid"); unid && info_.unid.empty()) info_.unid = unid;
+            } else if (local == "item") {
                 inItem_ = true;
                 const XML_Char* itemName = attribute(attrs, "name");
                 itemName_ = itemName ? itemName : "";
                 value_ = ItemValue{};
                 firstChildSeen_ = false;
                 awaitLevel_ = 0;
+                listValueSeen_ = false;
                 captureLevel_ = 0;
             }
             return;
@@ -299,18 +315,21 @@ private:
             else if (local == "richtext") capture(ItemValue::Kind::RichText, level);
             else if (local == "textlist") await("text", level + 1);
             else if (local == "numberlist") await("number", level + 1);
-            else if (local == "datetimelist" || local == "datetimepair") await("datetime", level + 1);
+            else if (local == "datetimelist") await("datetime", level + 1);
+            else if (local == "datetimepair") await("datetime", level + 1, true);
             return;
         }
         if (awaitLevel_ == level) {
-            awaitLevel_ = 0;
             if (local == awaited_) {
+                // Every value of the list: the first is the item's text, the rest go to more.
                 capture(awaited_ == "text" ? ItemValue::Kind::Text
                         : awaited_ == "number" ? ItemValue::Kind::Number
                                                : ItemValue::Kind::DateTime,
                         level);
-            } else if (awaited_ == "datetime" && local == "datetimepair" && level == 5) {
-                await("datetime", level + 1);
+            } else if (awaited_ == "datetime" && local == "datetimepair" && level == 5 && !listValueSeen_) {
+                // A pair's first date-time stands for it; later pairs are not values of their own.
+                awaitLevel_ = 0;
+                await("datetime", level + 1, true);
             }
         }
     }
@@ -325,18 +344,35 @@ private:
         openParagraphs_ = 0;
         hiddenLevel_ = 0;
     }
-    void await(std::string_view element, int level) {
+    // Values of a list are the awaited children at level; a pair (single) has one value.
+    void await(std::string_view element, int level, bool single = false) {
         awaited_ = element;
         awaitLevel_ = level;
+        awaitSingle_ = single;
+        listValueSeen_ = false;
     }
 
     void end(const XML_Char* name) {
         int level = depth_--;
         if (!inPerson_) return;
+        if (inNoteInfo_) {
+            if (level == captureLevel_) {
+                XML_SetCharacterDataHandler(parser_, nullptr);
+                info_.modified = std::move(buffer_);
+                buffer_.clear();
+                captureLevel_ = 0;
+            } else if (level == 3) {
+                inNoteInfo_ = false;
+            }
+            return;
+        }
         if (captureLevel_ != 0) {
             if (level == captureLevel_) {
                 XML_SetCharacterDataHandler(parser_, nullptr);
-                value_.text = std::move(buffer_);
+                if (!listValueSeen_) value_.text = std::move(buffer_);
+                else value_.more.push_back(std::move(buffer_));
+                if (awaitSingle_) awaitLevel_ = 0; // a pair is one value: its first date-time
+                else if (awaitLevel_ != 0) listValueSeen_ = true;
                 buffer_.clear();
                 captureLevel_ = 0;
             } else if (value_.kind == ItemValue::Kind::RichText) {
@@ -345,7 +381,7 @@ private:
             }
             return;
         }
-        if (awaitLevel_ == level + 1) awaitLevel_ = 0; // the list ended without the awaited value
+        if (awaitLevel_ == level + 1) awaitLevel_ = 0; // the list ended
         if (level == 3 && inItem_) {
             inItem_ = false;
             items_.emplace_back(std::move(itemName_), std::move(value_));
@@ -353,13 +389,18 @@ private:
             value_ = ItemValue{};
         } else if (level == 2) {
             inPerson_ = false;
-            ready_.emplace_back(std::move(items_));
+            ready_.emplace_back(std::move(items_), std::move(info_));
             items_.clear();
+            info_ = NoteInfo{};
         }
     }
 
     void characters(std::string_view text) {
         if (captureLevel_ == 0) return;
+        if (inNoteInfo_) {
+            buffer_.append(text);
+            return;
+        }
         if (value_.kind == ItemValue::Kind::RichText && (openParagraphs_ == 0 || hiddenLevel_ != 0)) return;
         buffer_.append(text);
     }
@@ -389,6 +430,11 @@ private:
     bool firstChildSeen_ = false;
     std::string_view awaited_;
     int awaitLevel_ = 0;
+    bool listValueSeen_ = false;
+    bool awaitSingle_ = false;
+    bool inNoteInfo_ = false;
+    bool inModified_ = false;
+    NoteInfo info_;
     int captureLevel_ = 0;
     std::string buffer_;
     int paragraphs_ = 0;

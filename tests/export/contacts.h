@@ -14,7 +14,7 @@ using Items = std::vector<std::pair<std::string, std::string>>;
 inline notes::ContactDocument contact(const Items& items) {
     std::vector<std::pair<std::string, notes::ItemValue>> values;
     for (const auto& [name, text] : items)
-        values.emplace_back(name, notes::ItemValue{notes::ItemValue::Kind::Text, text});
+        values.emplace_back(name, notes::ItemValue{notes::ItemValue::Kind::Text, text, {}});
     return notes::ContactDocument(std::move(values));
 }
 

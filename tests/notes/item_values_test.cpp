@@ -81,6 +81,48 @@ TEST_F(ItemValues, EachKindGivesItsFirstValueAsText) {
     for (const auto& c : cases) EXPECT_EQ(doc.itemText(c.item), c.expected) << c.item;
 }
 
+TEST_F(ItemValues, ListsKeepEveryValueInOrder) {
+    ContactDocument doc = contact(
+        "<item name='List'><textlist><text>Family</text><text/><text>Friends, old</text></textlist></item>"
+        "<item name='Numbers'><numberlist><number>7</number><number>8.50</number></numberlist></item>"
+        "<item name='Stamps'><datetimelist><datetime>19991231</datetime><datetime>20000101</datetime></datetimelist></item>"
+        "<item name='Pair'><datetimepair><datetime>20010203</datetime><datetime>20010204</datetime></datetimepair></item>"
+        "<item name='PairInList'><datetimelist><datetimepair><datetime>20020304</datetime>"
+        "<datetime>20020305</datetime></datetimepair></datetimelist></item>"
+        "<item name='Single'><text>one</text></item>"
+        "<item name='EmptyList'><textlist/></item>");
+    using Texts = std::vector<std::string>;
+    EXPECT_EQ(doc.itemTexts("List"), (Texts{"Family", "", "Friends, old"}));
+    EXPECT_EQ(doc.itemTexts("Numbers"), (Texts{"7", "8.5"}));
+    EXPECT_EQ(doc.itemTexts("Stamps"), (Texts{"1999-12-31", "2000-01-01"}));
+    EXPECT_EQ(doc.itemTexts("Pair"), (Texts{"2001-02-03"}));
+    EXPECT_EQ(doc.itemTexts("PairInList"), (Texts{"2002-03-04"}));
+    EXPECT_EQ(doc.itemTexts("Single"), (Texts{"one"}));
+    EXPECT_EQ(doc.itemTexts("EmptyList"), Texts{});
+    EXPECT_EQ(doc.itemTexts("Missing"), Texts{});
+    EXPECT_EQ(doc.itemText("List"), "Family");
+}
+
+TEST_F(ItemValues, NoteInfoGivesTheUniversalIdAndTheLastChange) {
+    AddressBook book(write(dxl(
+        "<document form='Person'><noteinfo noteid='8f2' unid='CFCD208495D565EF66E7DFF9F98764DA' sequence='1'>"
+        "<created><datetime>20120401T093012,45-04</datetime></created>"
+        "<modified><datetime dst='true'>20140301T101530,12-04</datetime></modified>"
+        "<revised><datetime>20140301T101530,11-04</datetime></revised></noteinfo>"
+        "<item name='FirstName'><text>Ann</text></item></document>"
+        "<document form='Person'><item name='FirstName'><text>Bea</text></item></document>")));
+    auto first = book.firstDocument();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->noteInfo().unid, "CFCD208495D565EF66E7DFF9F98764DA");
+    EXPECT_EQ(first->noteInfo().modified, "20140301T101530,12-04");
+    EXPECT_EQ(first->itemText("FirstName"), "Ann");
+    auto second = book.nextDocument();
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->noteInfo().unid, "");
+    EXPECT_EQ(second->noteInfo().modified, "");
+    EXPECT_EQ(second->itemText("FirstName"), "Bea");
+}
+
 TEST_F(ItemValues, RichTextIsItsParagraphsJoinedByCrLf) {
     ContactDocument doc = contact(
         "<item name='Comment'><richtext>\n<pardef id='1'/>\n"

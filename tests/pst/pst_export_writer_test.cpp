@@ -27,8 +27,8 @@ using brenmoor::notes::ItemValue;
 ContactDocument document(std::vector<std::pair<std::string, std::string>> texts,
                          std::vector<std::pair<std::string, std::string>> dates = {}) {
     std::vector<std::pair<std::string, ItemValue>> items;
-    for (auto& [name, text] : texts) items.push_back({name, ItemValue{ItemValue::Kind::Text, text}});
-    for (auto& [name, text] : dates) items.push_back({name, ItemValue{ItemValue::Kind::DateTime, text}});
+    for (auto& [name, text] : texts) items.push_back({name, ItemValue{ItemValue::Kind::Text, text, {}}});
+    for (auto& [name, text] : dates) items.push_back({name, ItemValue{ItemValue::Kind::DateTime, text, {}}});
     return ContactDocument(std::move(items));
 }
 
