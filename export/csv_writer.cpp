@@ -80,6 +80,7 @@ public:
         file_.append(csvContactLine(doc));
     }
     void close() override { file_.close(); }
+    void abandon() noexcept override { file_.abandon(); }
 
 private:
     OutputFile file_;

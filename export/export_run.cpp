@@ -1,14 +1,18 @@
 // The export run shared by every format: the checks, the folder, the walk over the
-// book with progress, the completion. Failures reach the user as one message that
-// says what failed; a tolerant writer's failures are counted and reported with the
-// completion instead.
+// book with progress, the completion. The walk always runs to the book's end; where it
+// gives another number of contacts than the count, the run fails rather than drop one.
+// A failure reaches the user as one message saying where the export stopped, why, and
+// which files were and were not written; a tolerant writer's failures of single
+// contacts are counted and reported with the completion instead.
 #include "export/export_run.h"
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 
 #include "export/csv_writer.h"
 #include "export/html_writer.h"
+#include "export/output_file.h"
 #include "export/pst_writer.h"
 #include "export/text_writer.h"
 #include "export/vcard_writer.h"
@@ -35,28 +39,73 @@ std::string reasonOf(std::exception_ptr error) {
     }
 }
 
-// The failures of a tolerant run: how many contacts were not written and why the first was not.
-struct Skipped {
-    std::int64_t contacts = 0;
-    std::string firstReason;
-    std::string bookReason; // set where the book could not be read at all
+std::string counted(std::int64_t n, const char* noun) {
+    return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
+}
 
-    void contact(std::exception_ptr error, std::int64_t count = 1) {
-        if (firstReason.empty()) firstReason = reasonOf(error);
-        contacts += count;
-    }
+// How far a run has come, for the message of a run that stops.
+struct Progress {
+    enum class Stage { Preparing, Walking, Checking, Closing };
+    Stage stage = Stage::Preparing;
+    std::int64_t reached = 0;            // the contact being read or written
+    std::optional<std::int64_t> total;   // the book's count, where it could be read
 };
 
-std::string completionMessage(const Skipped& skipped, std::int64_t total) {
-    std::string message = kCompletedMessage;
-    if (!skipped.bookReason.empty())
-        message += "\r\n\r\nNo contact was written, because the address book could not be read: " +
-                   skipped.bookReason;
-    else if (skipped.contacts > 0)
-        message += "\r\n\r\n" + std::to_string(skipped.contacts) + " of " +
-                   std::to_string(total) + " contacts could not be written. The first failure: " +
-                   skipped.firstReason;
-    return message;
+// What a tolerant run could not write: contacts whose step failed, and the rest of a
+// book that could not be read to its end.
+struct Skipped {
+    std::int64_t written = 0;
+    std::int64_t failed = 0;
+    std::string firstFailure;
+    std::int64_t unread = 0;   // contacts counted but never read
+    std::string unreadReason;  // why the walk ended before the book's end, where it did
+
+    bool any() const { return failed > 0 || !unreadReason.empty(); }
+};
+
+std::string completionMessage(const Skipped& skipped, const Progress& progress, std::int64_t walked) {
+    if (!skipped.any()) return kCompletedMessage;
+    std::string account;
+    auto sentence = [&](const std::string& text) { account += (account.empty() ? "" : " ") + text; };
+    if (progress.total)
+        sentence(counted(skipped.failed + skipped.unread, "contact") + " of " + std::to_string(*progress.total) +
+                 " could not be written.");
+    else if (skipped.failed > 0)
+        sentence(counted(skipped.failed, "contact") + " could not be written.");
+    if (skipped.failed > 0) sentence("The first failure: " + skipped.firstFailure);
+    if (!skipped.unreadReason.empty())
+        sentence("The address book could not be read after contact " + std::to_string(walked) + ": " +
+                 skipped.unreadReason);
+    return std::string(kCompletedMessage) + "\r\n\r\n" + account;
+}
+
+std::string stoppedAt(const Progress& progress) {
+    switch (progress.stage) {
+    case Progress::Stage::Preparing: return "The export stopped before any contact was exported.";
+    case Progress::Stage::Walking:
+        return "The export stopped at contact " + std::to_string(progress.reached) +
+               (progress.total ? " of " + std::to_string(*progress.total) : std::string()) + ".";
+    case Progress::Stage::Checking: return "The export stopped at the end of the address book.";
+    case Progress::Stage::Closing: return "The export stopped while completing its files.";
+    }
+    return {};
+}
+
+// Which files the run put in place and which it did not; everything else is untouched.
+std::string outputAccount(const OutputRecord& record, const std::string& folder) {
+    std::string notWritten;
+    for (const std::string& name : record.unfinished()) notWritten += (notWritten.empty() ? "" : ", ") + name;
+    const char* wasNot = record.unfinished().size() == 1 ? " was not written" : " were not written";
+
+    const std::int64_t count = record.finishedCount();
+    if (count == 0)
+        return (notWritten.empty() ? std::string("No file was written") : notWritten + wasNot) +
+               "; every file in \"" + folder + "\" is kept as it was.";
+    std::string account = count == 1 ? "1 file was written to \"" + folder + "\" (" + record.firstFinished() + ")"
+                                     : counted(count, "file") + " were written to \"" + folder + "\" (" +
+                                           record.firstFinished() + " to " + record.lastFinished() + ")";
+    if (!notWritten.empty()) account += "; " + notWritten + wasNot + ",";
+    return account + (notWritten.empty() ? ";" : " and") + " every other file in the folder is kept as it was.";
 }
 
 } // namespace
@@ -88,88 +137,70 @@ ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWrit
     const std::string folder = ui_.browseForFolder(kFolderPrompt);
     if (folder.empty()) return Outcome::Cancelled;
 
+    OutputRecord record;
+    Progress progress;
     std::unique_ptr<FormatWriter> writer;
-    bool tolerant = false;
-    bool closing = false;
     try {
         writer = makeWriter();
         writer->prepare(folder);
-        tolerant = writer->errorTolerant();
+        const bool tolerant = writer->errorTolerant();
 
-        Skipped skipped;
-        std::int64_t total = 0;
-        std::optional<notes::AddressBook> book;
-        std::optional<notes::ContactDocument> current;
+        // A book that cannot be read at all fails the run in every mode.
+        notes::AddressBook book(bookPath);
+        std::optional<notes::ContactDocument> current = book.firstDocument();
+        writer->open(folder);
         try {
-            book.emplace(bookPath);
-            current = book->firstDocument();
+            progress.total = book.entryCount();
         } catch (...) {
+            // A tolerant run saves what the walk can read, without a count.
             if (!tolerant) throw;
-            skipped.bookReason = reasonOf(std::current_exception());
         }
-        if (book && skipped.bookReason.empty()) {
-            try {
-                writer->open(folder);
-            } catch (...) {
-                if (!tolerant) throw;
-                skipped.firstReason = reasonOf(std::current_exception());
-            }
-            try {
-                total = book->entryCount();
-            } catch (...) {
-                if (!tolerant) throw;
-                skipped.bookReason = reasonOf(std::current_exception());
-            }
-        }
-        ui_.setProgressRange(0, total);
+        ui_.setProgressRange(0, progress.total.value_or(0));
 
-        for (std::int64_t n = 1; n <= total; ++n) {
-            ui_.setProgressValue(n);
-            if (!current) {
-                if (!tolerant)
-                    throw notes::NotesError("The address book \"" + bookPath + "\" lists " +
-                                            std::to_string(total) + " contacts but ended after " +
-                                            std::to_string(n - 1) + ".");
-                skipped.contact(std::make_exception_ptr(notes::NotesError(
-                                    "the address book ended before its last contact.")),
-                                total - n + 1);
-                break;
-            }
+        progress.stage = Progress::Stage::Walking;
+        Skipped skipped;
+        std::int64_t walked = 0;
+        while (current) {
+            progress.reached = ++walked;
+            ui_.setProgressValue(walked);
             try {
-                writer->writeContact(*current, n);
+                writer->writeContact(*current, walked);
+                ++skipped.written;
             } catch (...) {
                 if (!tolerant) throw;
-                skipped.contact(std::current_exception());
+                if (skipped.failed++ == 0) skipped.firstFailure = reasonOf(std::current_exception());
             }
-            if (n == total) break;
+            progress.reached = walked + 1;
             try {
-                current = book->nextDocument();
+                current = book.nextDocument();
             } catch (...) {
-                if (!tolerant) throw;
-                // The walk cannot go on past unreadable text: the rest is not written.
-                skipped.contact(std::current_exception(), total - n);
+                // With nothing written the book failed, not single contacts: no output.
+                if (!tolerant || skipped.written == 0) throw;
+                skipped.unreadReason = reasonOf(std::current_exception());
+                skipped.unread = std::max<std::int64_t>(progress.total.value_or(0) - walked, 0);
                 break;
             }
         }
 
-        // Closing writes out what is still held, so its failure fails the run in every
-        // mode: the output would be incomplete.
-        closing = true;
+        progress.stage = Progress::Stage::Checking;
+        if (skipped.unreadReason.empty() && progress.total && walked != *progress.total)
+            throw notes::NotesError("Reading the address book \"" + bookPath + "\" gave " +
+                                    counted(walked, "contact") + " where its count said " +
+                                    std::to_string(*progress.total) +
+                                    ", so the export cannot be sure it has every contact.");
+
+        // Closing puts the files in place, so its failure fails the run in every mode.
+        progress.stage = Progress::Stage::Closing;
         writer->close();
         resultPath_ = writer->resultPath();
-        ui_.showMessage(completionMessage(skipped, total));
+        ui_.showMessage(completionMessage(skipped, progress, walked));
         ui_.setProgressValue(0);
-        return Outcome::Completed;
+        return skipped.any() ? Outcome::CompletedWithSkips : Outcome::Completed;
     } catch (...) {
-        std::string reason = reasonOf(std::current_exception());
-        if (writer && !closing) {
-            // Keep what was written: the close writes out what the writer still holds.
-            try {
-                writer->close();
-            } catch (...) {
-            }
-        }
-        ui_.showMessage(reason);
+        const std::string reason = reasonOf(std::current_exception());
+        if (writer) writer->abandon();
+        writer.reset();
+        ui_.showMessage(stoppedAt(progress) + "\r\n\r\n" + reason + "\r\n\r\n" + outputAccount(record, folder));
         ui_.setProgressValue(0);
         return Outcome::Failed;
     }
