@@ -145,6 +145,11 @@ TEST(ContactFileName, NamesAreSafeOnEveryFileSystem) {
         {"tab\there", "new\nline\x7f", 3, "tab_herenew_line__3.txt"},
         {"J\xC3\xBCrgen", "..", 4, "J\xC3\xBCrgen.._4.txt"},
         {"Big", "", 100000, "Big_100000.txt"},
+        // A leading "." would hide the file.
+        {".bashrc", "", 6, "_bashrc_6.txt"},
+        {"", ".Lee", 7, "_Lee_7.txt"},
+        {"..", "", 8, "_._8.txt"},
+        {"Ann.", "Lee", 9, "Ann.Lee_9.txt"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(contactFileName(c.first, c.last, c.number, ".txt"), c.name);
