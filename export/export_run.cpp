@@ -51,9 +51,10 @@ struct Progress {
     std::optional<std::int64_t> total;   // the book's count, where it could be read
 };
 
-// What a tolerant run could not write: contacts whose step failed, and the rest of a
-// book that could not be read to its end.
-struct Skipped {
+// What the walk did: the contacts it read and wrote, and what a tolerant run could not
+// write (contacts whose step failed, and the rest of a book that broke off).
+struct Walked {
+    std::int64_t contacts = 0;
     std::int64_t written = 0;
     std::int64_t failed = 0;
     std::string firstFailure;
@@ -63,19 +64,50 @@ struct Skipped {
     bool any() const { return failed > 0 || !unreadReason.empty(); }
 };
 
-std::string completionMessage(const Skipped& skipped, const Progress& progress, std::int64_t walked) {
-    if (!skipped.any()) return kCompletedMessage;
+// The walk over the book from its first document to its end, each contact through the
+// writer. Failures of single contacts in a tolerant run, and a book that breaks off
+// after some contacts were written, are counted; every other failure throws.
+Walked walk(notes::AddressBook& book, std::optional<notes::ContactDocument> current, FormatWriter& writer,
+            ExportUi& ui, Progress& progress) {
+    const bool tolerant = writer.errorTolerant();
+    Walked walked;
+    while (current) {
+        progress.reached = ++walked.contacts;
+        ui.setProgressValue(walked.contacts);
+        try {
+            writer.writeContact(*current, walked.contacts);
+            ++walked.written;
+        } catch (...) {
+            if (!tolerant) throw;
+            if (walked.failed++ == 0) walked.firstFailure = reasonOf(std::current_exception());
+        }
+        progress.reached = walked.contacts + 1;
+        try {
+            current = book.nextDocument();
+        } catch (...) {
+            // With nothing written the book failed, not single contacts: no output.
+            if (!tolerant || walked.written == 0) throw;
+            walked.unreadReason = reasonOf(std::current_exception());
+            walked.unread = std::max<std::int64_t>(progress.total.value_or(0) - walked.contacts, 0);
+            break;
+        }
+    }
+    return walked;
+}
+
+std::string completionMessage(const Walked& walked, const Progress& progress) {
+    if (!walked.any()) return kCompletedMessage;
     std::string account;
     auto sentence = [&](const std::string& text) { account += (account.empty() ? "" : " ") + text; };
     if (progress.total)
-        sentence(counted(skipped.failed + skipped.unread, "contact") + " of " + std::to_string(*progress.total) +
+        sentence(counted(walked.failed + walked.unread, "contact") + " of " + std::to_string(*progress.total) +
                  " could not be written.");
-    else if (skipped.failed > 0)
-        sentence(counted(skipped.failed, "contact") + " could not be written.");
-    if (skipped.failed > 0) sentence("The first failure: " + skipped.firstFailure);
-    if (!skipped.unreadReason.empty())
-        sentence("The address book could not be read after contact " + std::to_string(walked) + ": " +
-                 skipped.unreadReason);
+    else if (walked.failed > 0)
+        sentence(counted(walked.failed, "contact") + " could not be written.");
+    if (walked.failed > 0) sentence("The first failure: " + walked.firstFailure);
+    if (!walked.unreadReason.empty())
+        sentence("The address book could not be read after contact " + std::to_string(walked.contacts) + ": " +
+                 walked.unreadReason);
     return std::string(kCompletedMessage) + "\r\n\r\n" + account;
 }
 
@@ -143,7 +175,6 @@ ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWrit
     try {
         writer = makeWriter();
         writer->prepare(folder);
-        const bool tolerant = writer->errorTolerant();
 
         // A book that cannot be read at all fails the run in every mode.
         notes::AddressBook book(bookPath);
@@ -153,39 +184,17 @@ ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWrit
             progress.total = book.entryCount();
         } catch (...) {
             // A tolerant run saves what the walk can read, without a count.
-            if (!tolerant) throw;
+            if (!writer->errorTolerant()) throw;
         }
         ui_.setProgressRange(0, progress.total.value_or(0));
 
         progress.stage = Progress::Stage::Walking;
-        Skipped skipped;
-        std::int64_t walked = 0;
-        while (current) {
-            progress.reached = ++walked;
-            ui_.setProgressValue(walked);
-            try {
-                writer->writeContact(*current, walked);
-                ++skipped.written;
-            } catch (...) {
-                if (!tolerant) throw;
-                if (skipped.failed++ == 0) skipped.firstFailure = reasonOf(std::current_exception());
-            }
-            progress.reached = walked + 1;
-            try {
-                current = book.nextDocument();
-            } catch (...) {
-                // With nothing written the book failed, not single contacts: no output.
-                if (!tolerant || skipped.written == 0) throw;
-                skipped.unreadReason = reasonOf(std::current_exception());
-                skipped.unread = std::max<std::int64_t>(progress.total.value_or(0) - walked, 0);
-                break;
-            }
-        }
+        const Walked walked = walk(book, std::move(current), *writer, ui_, progress);
 
         progress.stage = Progress::Stage::Checking;
-        if (skipped.unreadReason.empty() && progress.total && walked != *progress.total)
+        if (walked.unreadReason.empty() && progress.total && walked.contacts != *progress.total)
             throw notes::NotesError("Reading the address book \"" + bookPath + "\" gave " +
-                                    counted(walked, "contact") + " where its count said " +
+                                    counted(walked.contacts, "contact") + " where its count said " +
                                     std::to_string(*progress.total) +
                                     ", so the export cannot be sure it has every contact.");
 
@@ -193,9 +202,9 @@ ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWrit
         progress.stage = Progress::Stage::Closing;
         writer->close();
         resultPath_ = writer->resultPath();
-        ui_.showMessage(completionMessage(skipped, progress, walked));
+        ui_.showMessage(completionMessage(walked, progress));
         ui_.setProgressValue(0);
-        return skipped.any() ? Outcome::CompletedWithSkips : Outcome::Completed;
+        return walked.any() ? Outcome::CompletedWithSkips : Outcome::Completed;
     } catch (...) {
         const std::string reason = reasonOf(std::current_exception());
         if (writer) writer->abandon();

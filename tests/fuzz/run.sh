@@ -18,6 +18,11 @@ CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -D
 cmake --build "$build" -j"${JOBS:-2}" --target "brenmoor-fuzz-$target"
 
 mkdir -p "$build/corpus/$target" "$build/findings/$target"
-exec "$build/brenmoor-fuzz-$target" -max_total_time="$seconds" -max_len=65536 -timeout=20 \
-  -jobs="$jobs" -workers="$jobs" -dict=tests/fuzz/dxl.dict -print_final_stats=1 \
-  -artifact_prefix="$build/findings/$target/" "$build/corpus/$target" "tests/fuzz/corpus/$target"
+source=$PWD
+parallel=()
+# Several jobs each write their log, fuzz-N.log, into the working folder: the build's.
+[ "$jobs" -gt 1 ] && parallel=(-jobs="$jobs" -workers="$jobs")
+cd "$build"
+exec "./brenmoor-fuzz-$target" -max_total_time="$seconds" -max_len=65536 -timeout=20 "${parallel[@]}" \
+  -dict="$source/tests/fuzz/dxl.dict" -print_final_stats=1 -artifact_prefix="findings/$target/" \
+  "corpus/$target" "$source/tests/fuzz/corpus/$target"
