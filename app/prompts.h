@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QUrl>
 
+class QFileDialog;
 class QWidget;
 
 namespace brenmoor::app {
@@ -18,7 +19,9 @@ public:
     virtual void message(QWidget* parent, const QString& title, const QString& text) = 0;
     // A message box with Yes and No and no icon; true for Yes.
     virtual bool askYesNo(QWidget* parent, const QString& title, const QString& text) = 0;
-    // The open-file dialog; the chosen file, or the empty text on cancel.
+    // The open-file dialog; the chosen file, or the empty text on cancel. Each filter is a
+    // caption with its patterns in parentheses ("All files (*.*)"); "*.*" stands for
+    // every file, names without a dot included.
     virtual QString openFile(QWidget* parent, const QString& startDir, const QStringList& filters) = 0;
     // The folder picker; the chosen folder, or the empty text on cancel.
     virtual QString chooseFolder(QWidget* parent, const QString& prompt) = 0;
@@ -28,5 +31,9 @@ public:
 
 // The real dialogs.
 Prompts& qtPrompts();
+
+// Gives an open-file dialog the filters of openFile(): each shown with its caption as it
+// is, and "*.*" showing every file.
+void setFileFilters(QFileDialog& dialog, const QStringList& filters);
 
 } // namespace brenmoor::app

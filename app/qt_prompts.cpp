@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace brenmoor::app {
 
@@ -29,7 +30,12 @@ public:
     }
 
     QString openFile(QWidget* parent, const QString& startDir, const QStringList& filters) override {
-        return QFileDialog::getOpenFileName(parent, QString(), startDir, filters.join(QStringLiteral(";;")));
+        QFileDialog dialog(parent, QString(), startDir);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        setFileFilters(dialog, filters);
+        if (dialog.exec() != QDialog::Accepted) return {};
+        return dialog.selectedFiles().value(0);
     }
 
     QString chooseFolder(QWidget* parent, const QString& prompt) override {
@@ -40,6 +46,24 @@ public:
 };
 
 } // namespace
+
+// On Linux "*.*" matches only names with a dot. The dialog is told to show each filter
+// without its last parenthesised pattern list, and every caption gets a list of the
+// patterns that apply, with "*.*" as "*"; so the caption reads as given.
+void setFileFilters(QFileDialog& dialog, const QStringList& filters) {
+    static const QRegularExpression patternList(QStringLiteral("\\(([^()]*)\\)\\s*$"));
+    QStringList shown;
+    for (const QString& filter : filters) {
+        const QRegularExpressionMatch match = patternList.match(filter);
+        QStringList patterns = match.hasMatch() ? match.captured(1).split(u' ', Qt::SkipEmptyParts) : QStringList{};
+        for (QString& pattern : patterns)
+            if (pattern == QStringLiteral("*.*")) pattern = QStringLiteral("*");
+        shown << filter + QStringLiteral(" (") + (patterns.isEmpty() ? QStringLiteral("*") : patterns.join(u' ')) +
+                     QStringLiteral(")");
+    }
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters(shown);
+}
 
 Prompts& qtPrompts() {
     static QtPrompts prompts;

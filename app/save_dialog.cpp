@@ -7,6 +7,7 @@
 
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QHideEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
@@ -155,6 +156,21 @@ void Dialog::closeEvent(QCloseEvent* event)
 {
     event->accept();
     unload();
+}
+
+void Dialog::hideEvent(QHideEvent* event)
+{
+    placement_ = pos();
+    QDialog::hideEvent(event);
+}
+
+void Dialog::setVisible(bool visible)
+{
+    // Left to itself a dialog shown again is centred anew, and some window managers put it
+    // a title bar lower each time: it goes back to where the user last saw it.
+    if (visible && placement_ && !isVisible())
+        move(*placement_);
+    QDialog::setVisible(visible);
 }
 
 void Dialog::paintEvent(QPaintEvent*)

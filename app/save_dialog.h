@@ -5,7 +5,7 @@
 // - Create it on the first Save and show it modally (exec()). It starts with no form chosen.
 // - Convert with a form chosen runs commands[i] while the dialog is still up, then hides it
 //   (exec() returns QDialog::Accepted). It stays alive and shows the same choice next time,
-//   so keep the pointer and exec() the same dialog again.
+//   where it was when hidden, so keep the pointer and exec() the same dialog again.
 // - Convert with no form chosen says "Please choose contact saving type" and stays open.
 // - Cancel, Escape or the window frame's close unload it: it emits unloaded(), hides
 //   (exec() returns QDialog::Rejected) and deletes itself with deleteLater(). Hold it in a
@@ -17,6 +17,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class QButtonGroup;
 
@@ -39,6 +40,8 @@ public:
     void CancelButton_Click();
     // Escape ends up here too: it unloads the dialog like Cancel.
     void reject() override;
+    // Shown again, it opens where it was when it was hidden.
+    void setVisible(bool visible) override;
 
 signals:
     // The dialog is going away and its choice with it.
@@ -47,6 +50,7 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void unload();
@@ -56,6 +60,7 @@ private:
     QPixmap background_;
     QButtonGroup* options_;
     bool unloading_ = false;
+    std::optional<QPoint> placement_; // the frame's position when last hidden
 };
 
 } // namespace brenmoor::app

@@ -359,8 +359,9 @@ void Velmar::runExport(exporting::Format format) {
         exporting::ExportRun(ui).run(format, files_->text().toStdString());
     } catch (const std::exception& failure) {
         progress_->setValue(progress_->minimum());
-        showFailure(QStringLiteral("The export stopped before it was complete; files already written stay in "
-                                   "the folder."),
+        // The run reports its own failures; this is the last resort for one it could not.
+        showFailure(QStringLiteral("The export stopped before it was complete. The file it was writing was "
+                                   "not written; every other file in the folder is kept as it was."),
                     failure);
     }
     if (disabled) setCommandsEnabledForRun(true);

@@ -1,6 +1,7 @@
 // The subcommands of brenmoor-convert. Each takes the arguments after its own name,
 // writes its output to out and its complaints to err, and returns the exit status:
-// 0 done, 1 failed (err says what and names the file), 2 wrong usage.
+// 0 done, 1 failed (err says what and names the file), 2 wrong usage, and for export
+// 3: the PST store was written but some contacts could not be.
 #pragma once
 
 #include <ostream>

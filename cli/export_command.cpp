@@ -1,6 +1,7 @@
 // `brenmoor-convert export FORMAT BOOK FOLDER`: the window's export run on the command
 // line. The folder is made where missing and stands in for the folder picker; progress
-// goes to stderr as a bar when stderr is a terminal; the completion goes to stdout.
+// goes to stderr as a bar when stderr is a terminal; the completion goes to stdout. A PST
+// store written without some contacts ends with status 3, so scripts see the loss.
 #include <filesystem>
 #include <ostream>
 #include <string>
@@ -18,11 +19,18 @@ namespace {
 using exporting::ExportRun;
 using exporting::Format;
 
+constexpr int kSomeContactsSkipped = 3;
+
 constexpr const char* kUsage =
     "usage: brenmoor-convert export FORMAT BOOK FOLDER\n"
     "  FORMAT  csv, txt, html, vcard or pst\n"
     "  BOOK    the address book exported as DXL\n"
-    "  FOLDER  where the files go (made if missing)\n";
+    "  FOLDER  where the files go (made if missing)\n"
+    "exit status:\n"
+    "  0  every contact was written\n"
+    "  1  the export failed; no file was half-written or damaged\n"
+    "  2  wrong usage\n"
+    "  3  pst only: the store was written, but some contacts could not be\n";
 
 bool parseFormat(const std::string& name, Format& format) {
     static const std::pair<const char*, Format> kFormats[] = {
@@ -122,7 +130,7 @@ int runExport(const Arguments& args, std::ostream& out, std::ostream& err) {
     const ExportRun::Outcome outcome = run.run(format, book);
     const auto& messages = ui.messages();
 
-    if (outcome == ExportRun::Outcome::Completed) {
+    if (outcome == ExportRun::Outcome::Completed || outcome == ExportRun::Outcome::CompletedWithSkips) {
         // The completion's first line on stdout; any account of skipped contacts on stderr.
         std::string completion = messages.empty() ? std::string() : messages.back();
         std::size_t lineEnd = completion.find('\n');
@@ -133,7 +141,7 @@ int runExport(const Arguments& args, std::ostream& out, std::ostream& err) {
         }
         if (!run.resultPath().empty()) out << run.resultPath() << '\n';
         out << completion << '\n';
-        return 0;
+        return outcome == ExportRun::Outcome::Completed ? 0 : kSomeContactsSkipped;
     }
     for (const std::string& message : messages) err << message << '\n';
     return 1;

@@ -30,7 +30,9 @@ std::string usageText() {
                        "Reads a Notes address book exported as DXL (BOOK).\n"
                        "commands:\n";
     for (const auto& subcommand : kSubcommands) text += "  " + std::string(subcommand.usage) + "\n";
-    text += "  --help                     this text\n";
+    text += "  --help                     this text\n"
+            "exit status: 0 done, 1 failed, 2 wrong usage, 3 export pst wrote the store\n"
+            "but some contacts could not be written\n";
     return text;
 }
 

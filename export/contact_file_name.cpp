@@ -37,7 +37,10 @@ std::string contactFileName(std::string_view firstName, std::string_view lastNam
         while (cut > 0 && continuationByte(static_cast<unsigned char>(name[cut]))) --cut;
         name.resize(cut);
     }
-    return name + tail;
+    std::string fileName = name + tail;
+    // A name beginning with "." would be a hidden file.
+    if (fileName.front() == '.') fileName.front() = '_';
+    return fileName;
 }
 
 } // namespace brenmoor::exporting

@@ -13,8 +13,9 @@ inline constexpr std::size_t kMaxFileNameBytes = 255;
 
 // firstName + lastName + "_" + runningNumber + extension (extension with its dot).
 // Spaces, path separators, characters Windows refuses (: * ? " < > |) and control
-// characters become "_"; a name part too long for kMaxFileNameBytes is cut at a
-// UTF-8 character boundary, keeping "_", the number and the extension.
+// characters become "_", and so does a leading "." (it would hide the file); a name
+// part too long for kMaxFileNameBytes is cut at a UTF-8 character boundary, keeping
+// "_", the number and the extension.
 std::string contactFileName(std::string_view firstName, std::string_view lastName,
                             std::int64_t runningNumber, std::string_view extension);
 

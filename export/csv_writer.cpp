@@ -1,6 +1,7 @@
-// The CSV export. Commas are deleted from every value, so a plain value never needs
-// quotes; a value holding a double quote or a line break is quoted with its quotes
-// doubled, so every record has 41 fields for any CSV reader.
+// The CSV export, quoted as RFC 4180 has it: a value holding a comma, a double quote or
+// a line break is enclosed in double quotes with its quotes doubled, so every record has
+// 41 fields for any CSV reader and every value comes back whole. Everything else is
+// written as it is, also a value that begins with "=", "+", "-" or "@" (a phone number).
 #include "export/csv_writer.h"
 
 #include <array>
@@ -60,14 +61,16 @@ constexpr std::array<LabelledItem, 41> kColumns{{
 }};
 
 void appendField(std::string& line, std::string_view value) {
-    const bool quoted = value.find_first_of("\"\r\n") != std::string_view::npos;
-    if (quoted) line += '"';
+    if (value.find_first_of(",\"\r\n") == std::string_view::npos) {
+        line += value;
+        return;
+    }
+    line += '"';
     for (char c : value) {
-        if (c == ',') continue;
-        if (c == '"' && quoted) line += '"';
+        if (c == '"') line += '"';
         line += c;
     }
-    if (quoted) line += '"';
+    line += '"';
 }
 
 class CsvWriter final : public FormatWriter {
@@ -80,6 +83,7 @@ public:
         file_.append(csvContactLine(doc));
     }
     void close() override { file_.close(); }
+    void abandon() noexcept override { file_.abandon(); }
 
 private:
     OutputFile file_;

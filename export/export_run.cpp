@@ -1,14 +1,18 @@
 // The export run shared by every format: the checks, the folder, the walk over the
-// book with progress, the completion. Failures reach the user as one message that
-// says what failed; a tolerant writer's failures are counted and reported with the
-// completion instead.
+// book with progress, the completion. The walk always runs to the book's end; where it
+// gives another number of contacts than the count, the run fails rather than drop one.
+// A failure reaches the user as one message saying where the export stopped, why, and
+// which files were and were not written; a tolerant writer's failures of single
+// contacts are counted and reported with the completion instead.
 #include "export/export_run.h"
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 
 #include "export/csv_writer.h"
 #include "export/html_writer.h"
+#include "export/output_file.h"
 #include "export/pst_writer.h"
 #include "export/text_writer.h"
 #include "export/vcard_writer.h"
@@ -35,28 +39,105 @@ std::string reasonOf(std::exception_ptr error) {
     }
 }
 
-// The failures of a tolerant run: how many contacts were not written and why the first was not.
-struct Skipped {
-    std::int64_t contacts = 0;
-    std::string firstReason;
-    std::string bookReason; // set where the book could not be read at all
+std::string counted(std::int64_t n, const char* noun) {
+    return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
+}
 
-    void contact(std::exception_ptr error, std::int64_t count = 1) {
-        if (firstReason.empty()) firstReason = reasonOf(error);
-        contacts += count;
-    }
+// How far a run has come, for the message of a run that stops.
+struct Progress {
+    enum class Stage { Preparing, Walking, Checking, Closing };
+    Stage stage = Stage::Preparing;
+    std::int64_t reached = 0;            // the contact being read or written
+    std::optional<std::int64_t> total;   // the book's count, where it could be read
 };
 
-std::string completionMessage(const Skipped& skipped, std::int64_t total) {
-    std::string message = kCompletedMessage;
-    if (!skipped.bookReason.empty())
-        message += "\r\n\r\nNo contact was written, because the address book could not be read: " +
-                   skipped.bookReason;
-    else if (skipped.contacts > 0)
-        message += "\r\n\r\n" + std::to_string(skipped.contacts) + " of " +
-                   std::to_string(total) + " contacts could not be written. The first failure: " +
-                   skipped.firstReason;
-    return message;
+// What the walk did: the contacts it read and wrote, and what a tolerant run could not
+// write (contacts whose step failed, and the rest of a book that broke off).
+struct Walked {
+    std::int64_t contacts = 0;
+    std::int64_t written = 0;
+    std::int64_t failed = 0;
+    std::string firstFailure;
+    std::int64_t unread = 0;   // contacts counted but never read
+    std::string unreadReason;  // why the walk ended before the book's end, where it did
+
+    bool any() const { return failed > 0 || !unreadReason.empty(); }
+};
+
+// The walk over the book from its first document to its end, each contact through the
+// writer. Failures of single contacts in a tolerant run, and a book that breaks off
+// after some contacts were written, are counted; every other failure throws.
+Walked walk(notes::AddressBook& book, std::optional<notes::ContactDocument> current, FormatWriter& writer,
+            ExportUi& ui, Progress& progress) {
+    const bool tolerant = writer.errorTolerant();
+    Walked walked;
+    while (current) {
+        progress.reached = ++walked.contacts;
+        ui.setProgressValue(walked.contacts);
+        try {
+            writer.writeContact(*current, walked.contacts);
+            ++walked.written;
+        } catch (...) {
+            if (!tolerant) throw;
+            if (walked.failed++ == 0) walked.firstFailure = reasonOf(std::current_exception());
+        }
+        progress.reached = walked.contacts + 1;
+        try {
+            current = book.nextDocument();
+        } catch (...) {
+            // With nothing written the book failed, not single contacts: no output.
+            if (!tolerant || walked.written == 0) throw;
+            walked.unreadReason = reasonOf(std::current_exception());
+            walked.unread = std::max<std::int64_t>(progress.total.value_or(0) - walked.contacts, 0);
+            break;
+        }
+    }
+    return walked;
+}
+
+std::string completionMessage(const Walked& walked, const Progress& progress) {
+    if (!walked.any()) return kCompletedMessage;
+    std::string account;
+    auto sentence = [&](const std::string& text) { account += (account.empty() ? "" : " ") + text; };
+    if (progress.total)
+        sentence(counted(walked.failed + walked.unread, "contact") + " of " + std::to_string(*progress.total) +
+                 " could not be written.");
+    else if (walked.failed > 0)
+        sentence(counted(walked.failed, "contact") + " could not be written.");
+    if (walked.failed > 0) sentence("The first failure: " + walked.firstFailure);
+    if (!walked.unreadReason.empty())
+        sentence("The address book could not be read after contact " + std::to_string(walked.contacts) + ": " +
+                 walked.unreadReason);
+    return std::string(kCompletedMessage) + "\r\n\r\n" + account;
+}
+
+std::string stoppedAt(const Progress& progress) {
+    switch (progress.stage) {
+    case Progress::Stage::Preparing: return "The export stopped before any contact was exported.";
+    case Progress::Stage::Walking:
+        return "The export stopped at contact " + std::to_string(progress.reached) +
+               (progress.total ? " of " + std::to_string(*progress.total) : std::string()) + ".";
+    case Progress::Stage::Checking: return "The export stopped at the end of the address book.";
+    case Progress::Stage::Closing: return "The export stopped while completing its files.";
+    }
+    return {};
+}
+
+// Which files the run put in place and which it did not; everything else is untouched.
+std::string outputAccount(const OutputRecord& record, const std::string& folder) {
+    std::string notWritten;
+    for (const std::string& name : record.unfinished()) notWritten += (notWritten.empty() ? "" : ", ") + name;
+    const char* wasNot = record.unfinished().size() == 1 ? " was not written" : " were not written";
+
+    const std::int64_t count = record.finishedCount();
+    if (count == 0)
+        return (notWritten.empty() ? std::string("No file was written") : notWritten + wasNot) +
+               "; every file in \"" + folder + "\" is kept as it was.";
+    std::string account = count == 1 ? "1 file was written to \"" + folder + "\" (" + record.firstFinished() + ")"
+                                     : counted(count, "file") + " were written to \"" + folder + "\" (" +
+                                           record.firstFinished() + " to " + record.lastFinished() + ")";
+    if (!notWritten.empty()) account += "; " + notWritten + wasNot + ",";
+    return account + (notWritten.empty() ? ";" : " and") + " every other file in the folder is kept as it was.";
 }
 
 } // namespace
@@ -88,88 +169,47 @@ ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWrit
     const std::string folder = ui_.browseForFolder(kFolderPrompt);
     if (folder.empty()) return Outcome::Cancelled;
 
+    OutputRecord record;
+    Progress progress;
     std::unique_ptr<FormatWriter> writer;
-    bool tolerant = false;
-    bool closing = false;
     try {
         writer = makeWriter();
         writer->prepare(folder);
-        tolerant = writer->errorTolerant();
 
-        Skipped skipped;
-        std::int64_t total = 0;
-        std::optional<notes::AddressBook> book;
-        std::optional<notes::ContactDocument> current;
+        // A book that cannot be read at all fails the run in every mode.
+        notes::AddressBook book(bookPath);
+        std::optional<notes::ContactDocument> current = book.firstDocument();
+        writer->open(folder);
         try {
-            book.emplace(bookPath);
-            current = book->firstDocument();
+            progress.total = book.entryCount();
         } catch (...) {
-            if (!tolerant) throw;
-            skipped.bookReason = reasonOf(std::current_exception());
+            // A tolerant run saves what the walk can read, without a count.
+            if (!writer->errorTolerant()) throw;
         }
-        if (book && skipped.bookReason.empty()) {
-            try {
-                writer->open(folder);
-            } catch (...) {
-                if (!tolerant) throw;
-                skipped.firstReason = reasonOf(std::current_exception());
-            }
-            try {
-                total = book->entryCount();
-            } catch (...) {
-                if (!tolerant) throw;
-                skipped.bookReason = reasonOf(std::current_exception());
-            }
-        }
-        ui_.setProgressRange(0, total);
+        ui_.setProgressRange(0, progress.total.value_or(0));
 
-        for (std::int64_t n = 1; n <= total; ++n) {
-            ui_.setProgressValue(n);
-            if (!current) {
-                if (!tolerant)
-                    throw notes::NotesError("The address book \"" + bookPath + "\" lists " +
-                                            std::to_string(total) + " contacts but ended after " +
-                                            std::to_string(n - 1) + ".");
-                skipped.contact(std::make_exception_ptr(notes::NotesError(
-                                    "the address book ended before its last contact.")),
-                                total - n + 1);
-                break;
-            }
-            try {
-                writer->writeContact(*current, n);
-            } catch (...) {
-                if (!tolerant) throw;
-                skipped.contact(std::current_exception());
-            }
-            if (n == total) break;
-            try {
-                current = book->nextDocument();
-            } catch (...) {
-                if (!tolerant) throw;
-                // The walk cannot go on past unreadable text: the rest is not written.
-                skipped.contact(std::current_exception(), total - n);
-                break;
-            }
-        }
+        progress.stage = Progress::Stage::Walking;
+        const Walked walked = walk(book, std::move(current), *writer, ui_, progress);
 
-        // Closing writes out what is still held, so its failure fails the run in every
-        // mode: the output would be incomplete.
-        closing = true;
+        progress.stage = Progress::Stage::Checking;
+        if (walked.unreadReason.empty() && progress.total && walked.contacts != *progress.total)
+            throw notes::NotesError("Reading the address book \"" + bookPath + "\" gave " +
+                                    counted(walked.contacts, "contact") + " where its count said " +
+                                    std::to_string(*progress.total) +
+                                    ", so the export cannot be sure it has every contact.");
+
+        // Closing puts the files in place, so its failure fails the run in every mode.
+        progress.stage = Progress::Stage::Closing;
         writer->close();
         resultPath_ = writer->resultPath();
-        ui_.showMessage(completionMessage(skipped, total));
+        ui_.showMessage(completionMessage(walked, progress));
         ui_.setProgressValue(0);
-        return Outcome::Completed;
+        return walked.any() ? Outcome::CompletedWithSkips : Outcome::Completed;
     } catch (...) {
-        std::string reason = reasonOf(std::current_exception());
-        if (writer && !closing) {
-            // Keep what was written: the close writes out what the writer still holds.
-            try {
-                writer->close();
-            } catch (...) {
-            }
-        }
-        ui_.showMessage(reason);
+        const std::string reason = reasonOf(std::current_exception());
+        if (writer) writer->abandon();
+        writer.reset();
+        ui_.showMessage(stoppedAt(progress) + "\r\n\r\n" + reason + "\r\n\r\n" + outputAccount(record, folder));
         ui_.setProgressValue(0);
         return Outcome::Failed;
     }

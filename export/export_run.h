@@ -20,7 +20,8 @@ std::unique_ptr<FormatWriter> makeWriter(Format format);
 
 class ExportRun {
 public:
-    enum class Outcome { NoBook, Cancelled, Completed, Failed };
+    // CompletedWithSkips: a tolerant writer completed its output without some contacts.
+    enum class Outcome { NoBook, Cancelled, Completed, CompletedWithSkips, Failed };
 
     explicit ExportRun(ExportUi& ui);
 

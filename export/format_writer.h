@@ -1,5 +1,5 @@
 // One output format: its steps inside the export run. The run owns the walk over the
-// address book; a writer only writes.
+// address book; a writer only writes, each of its files whole or not at all.
 #pragma once
 
 #include <cstdint>
@@ -21,8 +21,12 @@ public:
     virtual void open(const std::string& folder) { (void)folder; }
     // The contact step, once per contact with its 1-based running number.
     virtual void writeContact(const notes::ContactDocument& doc, std::int64_t runningNumber) = 0;
-    // Closes whatever is still open. Called on success and on failure.
+    // Completes the outputs and puts them in place. Called once the walk has ended well.
     virtual void close() {}
+    // Drops every output not yet put in place, leaving what was at its name as it was.
+    // Called instead of close() when the run fails; a writer whose files are OutputFile
+    // members needs nothing here, as they drop themselves when the writer goes.
+    virtual void abandon() noexcept {}
 
     // True where failures after prepare() skip the failing contact and the run goes on
     // (the PST export); false where any failure ends the run.

@@ -1,19 +1,63 @@
-// Output files of the text formats: where a file goes in the chosen folder, a buffered
-// file that collects many lines and writes them in large blocks, and the one-shot
-// write of a whole file. Every write, flush and close is checked, so a full disk or
-// a read-only folder ends in an ExportError rather than in a silent short file.
+// Output files of the exports: where a file goes in the chosen folder, and a file that
+// is written whole or not at all. It is written under a temporary name beside its final
+// one and renamed over the final name only once complete and closed, so a failed or
+// killed run never leaves a short file and never damages the file that was there.
+// Every write, flush and close is checked; a failure ends in an ExportError.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace brenmoor::exporting {
 
 // The path of file name inside folder: folder, "/" and the name ("/" + name at the root).
 std::string outputPath(const std::string& folder, std::string_view fileName);
 
-// Creates (or replaces) path and writes content to it in one go.
-void writeWholeFile(const std::string& path, std::string_view content);
+// A free name beside finalPath for writing it: hidden, with a random part, in the same
+// folder so that the rename into place never copies. Nothing is created.
+std::string temporaryPathFor(const std::string& finalPath);
+
+// Puts the complete file at temporaryPath in place under a free name in folder: stem +
+// extension, else stem + "_2" + extension, "_3", ... It never replaces anything at a
+// name, also not a link; a name taken meanwhile by another program is passed over.
+// Returns the path taken.
+std::string publishUnderFreeName(const std::string& temporaryPath, const std::string& folder,
+                                 const std::string& stem, const std::string& extension);
+
+// What the export run in progress on this thread has put in place and what it was
+// writing, for the message of a run that stops. Every OutputFile reports to it.
+class OutputRecord {
+public:
+    // Becomes the thread's record until destroyed.
+    OutputRecord();
+    ~OutputRecord();
+    OutputRecord(const OutputRecord&) = delete;
+    OutputRecord& operator=(const OutputRecord&) = delete;
+
+    // The record of the run in progress on this thread, or nullptr.
+    static OutputRecord* current();
+
+    // A file is begun under the path it is meant for and finished under the path it
+    // took (the two differ where a writer takes the next free name).
+    void begun(const std::string& path);
+    void finished(const std::string& begunPath, const std::string& finalPath);
+
+    std::int64_t finishedCount() const { return finishedCount_; }
+    // File names (without the folder) of the first and the last file put in place.
+    const std::string& firstFinished() const { return firstFinished_; }
+    const std::string& lastFinished() const { return lastFinished_; }
+    // File names of the files begun and never put in place.
+    const std::vector<std::string>& unfinished() const { return unfinished_; }
+
+private:
+    OutputRecord* outer_;
+    std::int64_t finishedCount_ = 0;
+    std::string firstFinished_;
+    std::string lastFinished_;
+    std::vector<std::string> unfinished_;
+};
 
 class OutputFile {
 public:
@@ -22,16 +66,19 @@ public:
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // Creates the file afresh, replacing one of the same name.
+    // Starts the file that will replace path (a file or a link of that name) on close().
     void create(const std::string& path);
     bool isOpen() const { return fd_ >= 0; }
+    // The final path.
     const std::string& path() const { return path_; }
 
     // Collects text; writes to the disk whenever a block is full.
     void append(std::string_view text);
-    // Writes what is collected and closes the file; throws when the data did not reach it.
+    // Writes what is collected, closes the file and puts it in place under its final
+    // name; throws when the data did not reach it, and then nothing is replaced.
     void close();
-    // Closes without reporting anything: for the way out of a failed run.
+    // Drops the unfinished file, leaving what was at the final name as it was; for the
+    // way out of a failed run.
     void abandon() noexcept;
 
 private:
@@ -39,7 +86,11 @@ private:
 
     int fd_ = -1;
     std::string path_;
+    std::string temporaryPath_;
     std::string buffer_;
 };
+
+// Creates (or replaces) path with content, as an OutputFile does.
+void writeWholeFile(const std::string& path, std::string_view content);
 
 } // namespace brenmoor::exporting

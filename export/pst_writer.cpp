@@ -3,10 +3,10 @@
 #include "export/pst_writer.h"
 
 #include <ctime>
-#include <filesystem>
-#include <system_error>
+#include <unistd.h>
 
 #include "export/export_error.h"
+#include "export/output_file.h"
 #include "notes/locale_text.h"
 #include "pst/messaging/message_store.h"
 #include "pst/messaging/store_error.h"
@@ -36,10 +36,14 @@ std::string currentTimeText() {
     return notes::localeTimeText(local.tm_hour, local.tm_min, local.tm_sec);
 }
 
-bool pathTaken(const std::filesystem::path& path) {
-    std::error_code ec;
-    // A dangling link counts as taken: creating the file would follow it.
-    return std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found;
+// The innermost reason of a store library failure ("... : No space left on device"),
+// without the paths the library names: the user hears of the store's final path only.
+std::string reasonOf(const std::exception& e) {
+    std::string text = e.what();
+    const std::size_t colon = text.rfind(": ");
+    if (colon != std::string::npos) text.erase(0, colon + 2);
+    while (!text.empty() && (text.back() == '.' || text.back() == ' ')) text.pop_back();
+    return text;
 }
 
 void setDate(pst::messaging::ContactItem& item, ContactDate which, const notes::ContactDocument& doc,
@@ -66,35 +70,31 @@ std::string pstFileName(const std::string& timeText) {
     return name;
 }
 
-std::string freeStorePath(const std::string& folder, const std::string& fileName) {
-    const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
-    std::string path = base + fileName;
-    const std::string stem = fileName.size() > 4 ? fileName.substr(0, fileName.size() - 4) : fileName;
-    for (std::int64_t n = 2; pathTaken(path); ++n) path = base + stem + "_" + std::to_string(n) + ".pst";
-    return path;
-}
-
 PstWriter::PstWriter(std::function<std::string()> timeText)
     : timeText_(timeText ? std::move(timeText) : std::function<std::string()>(currentTimeText)) {}
 
-PstWriter::~PstWriter() = default;
+PstWriter::~PstWriter() { abandon(); }
 
 void PstWriter::prepare(const std::string& folder) {
-    const std::string path = freeStorePath(folder, pstFileName(timeText_()));
+    folder_ = folder;
+    fileName_ = pstFileName(timeText_());
+    const std::string intended = outputPath(folder_, fileName_);
+    if (OutputRecord* record = OutputRecord::current()) record->begun(intended);
+    temporaryPath_ = temporaryPathFor(intended);
     try {
-        store_ = MessageStore::create(path, kStoreDisplayName);
+        store_ = MessageStore::create(temporaryPath_, kStoreDisplayName);
+        // The contacts folder: the store's default one, else "Contacts" under the root
+        // folder, found or made, and made the default.
+        if (!store_->hasDefaultFolder(kContactsKind)) {
+            Folder& root = store_->rootFolder();
+            Folder* contacts = root.subfolder("Contacts");
+            if (!contacts) contacts = &root.addSubfolder("Contacts");
+            contacts->SetAsDefaultFolder(kContactsKind);
+        }
     } catch (const std::exception& e) {
-        throw ExportError(std::string(e.what()) + " Choose a folder you can write to.");
-    }
-    path_ = path;
-
-    // The contacts folder: the store's default one, else "Contacts" under the root
-    // folder, found or made, and made the default.
-    if (!store_->hasDefaultFolder(kContactsKind)) {
-        Folder& root = store_->rootFolder();
-        Folder* contacts = root.subfolder("Contacts");
-        if (!contacts) contacts = &root.addSubfolder("Contacts");
-        contacts->SetAsDefaultFolder(kContactsKind);
+        abandon();
+        throw ExportError("Could not create the PST store \"" + intended + "\": " + reasonOf(e) +
+                          ". Choose a folder you can write to.");
     }
 }
 
@@ -155,13 +155,29 @@ void PstWriter::writeContact(const notes::ContactDocument& doc, std::int64_t) {
 
 void PstWriter::close() {
     if (!store_) return;
-    // Drop the store even when completing it fails: a second close must not retry.
-    std::unique_ptr<MessageStore> store = std::move(store_);
+    const std::string intended = outputPath(folder_, fileName_);
     try {
-        store->flush();
+        store_->flush();
     } catch (const std::exception& e) {
-        throw ExportError(std::string(e.what()) + " The store file is incomplete.");
+        abandon();
+        throw ExportError("Could not complete the PST store \"" + intended + "\": " + reasonOf(e) + ".");
     }
+    store_.reset(); // closes the file
+    const std::size_t stemLength = fileName_.size() >= 4 ? fileName_.size() - 4 : fileName_.size();
+    try {
+        path_ = publishUnderFreeName(temporaryPath_, folder_, fileName_.substr(0, stemLength), ".pst");
+    } catch (...) {
+        abandon();
+        throw;
+    }
+    temporaryPath_.clear();
+    if (OutputRecord* record = OutputRecord::current()) record->finished(intended, path_);
+}
+
+void PstWriter::abandon() noexcept {
+    store_.reset();
+    if (!temporaryPath_.empty()) ::unlink(temporaryPath_.c_str());
+    temporaryPath_.clear();
 }
 
 } // namespace brenmoor::exporting

@@ -1,7 +1,8 @@
 // The PST export's writer: a store file holding one contact item per contact.
-// The store is created in the chosen folder, named after the time of day, before
-// the book is opened; each contact becomes an item of the store's default contacts
-// folder; closing completes the file.
+// The store is created in the chosen folder under a temporary name before the book is
+// opened; each contact becomes an item of the store's default contacts folder; closing
+// completes the file and gives it its name, after the time of day. It never replaces
+// a file: where the name is taken, the next free one is used.
 #pragma once
 
 #include <functional>
@@ -22,10 +23,6 @@ std::unique_ptr<FormatWriter> makePstWriter();
 // " PM" removed ("3:04:05 PM" gives names30405.pst).
 std::string pstFileName(const std::string& timeText);
 
-// The store's path in folder: folder/fileName, or where a file of that name exists,
-// the first free of folder/<stem>_2.pst, folder/<stem>_3.pst, ...
-std::string freeStorePath(const std::string& folder, const std::string& fileName);
-
 class PstWriter : public FormatWriter {
 public:
     // timeText gives the time of day as the locale writes it; by default the
@@ -35,13 +32,20 @@ public:
 
     void prepare(const std::string& folder) override;
     void writeContact(const notes::ContactDocument& doc, std::int64_t runningNumber) override;
+    // Puts the store in place as folder/<name>.pst, or where that is taken the first
+    // free of <name>_2.pst, <name>_3.pst, ...
     void close() override;
+    void abandon() noexcept override;
     bool errorTolerant() const override { return true; }
+    // The store's path once closed.
     std::string resultPath() const override { return path_; }
 
 private:
     std::function<std::string()> timeText_;
     std::unique_ptr<pst::messaging::MessageStore> store_;
+    std::string folder_;
+    std::string fileName_;      // the name it is meant to have
+    std::string temporaryPath_; // where it is written until closed
     std::string path_;
 };
 

@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTimer>
+#include <QWindow>
 #include <QtTest>
 
 using brenmoor::app::Dialog;
@@ -167,6 +168,31 @@ private slots:
         QCOMPARE(dialog_->exec(), int(QDialog::Rejected));
         deleteDeferred();
         QVERIFY(!dialog_);
+    }
+
+    // Hidden after Convert and shown again, it opens where it was, also after the user
+    // moved it; it is not centred anew or moved down.
+    void reopensWhereItWas()
+    {
+        QWidget owner;
+        owner.resize(900, 600);
+        owner.show();
+        delete dialog_;
+        makeDialog()->setParent(&owner, dialog_->windowFlags());
+        QTest::mouseClick(option(1), Qt::LeftButton);
+        QList<QPoint> shownAt;
+        for (int showing = 0; showing < 3; ++showing) {
+            QTimer::singleShot(0, this, [&, showing] {
+                if (showing == 0)
+                    dialog_->windowHandle()->setFramePosition(QPoint(37, 45)); // the user drags it
+                QCoreApplication::processEvents();
+                shownAt << dialog_->pos();
+                QTest::mouseClick(button("OKButton"), Qt::LeftButton);
+            });
+            QCOMPARE(dialog_->exec(), int(QDialog::Accepted));
+        }
+        QCOMPARE(dialog_->pos(), QPoint(37, 45));
+        QCOMPARE(shownAt.mid(1), (QList<QPoint>{QPoint(37, 45), QPoint(37, 45)}));
     }
 
     void clickingAFormsTextDoesNotChooseIt()

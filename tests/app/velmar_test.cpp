@@ -379,6 +379,54 @@ private slots:
         QVERIFY(!window->isExporting());
     }
 
+    // A failed export says where it stopped, why, and what became of the files; a PST
+    // export of a book that cannot be read fails as the others do and leaves no store.
+    void exportFailureSaysWhereItStoppedAndWhatWasKept() {
+        const QString out = dir->filePath("out");
+        QVERIFY(QDir().mkpath(out));
+        QFile earlier(QDir(out).filePath("Qalder_Notes_Contact.csv"));
+        QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier") == 7);
+        earlier.close();
+        const QString path = dir->filePath("broken.dxl");
+        QFile broken(path);
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write("<?xml version='1.0'?>\n<database xmlns='http://www.lotus.com/dxl'>\n"
+                     "<document form='Person'><item name='FirstName'><text>Ann</text></item></document>\n"
+                     "<document form='Person'><item name='FirstName'><text>x</txt></item></document>\n"
+                     "</database>\n");
+        broken.close();
+        files()->setText(path);
+
+        prompts->folderAnswers.enqueue(out);
+        window->savecsv_Click();
+        QCOMPARE(prompts->messages.size(), 1);
+        const QString csvFailure = prompts->messages[0].text;
+        QVERIFY2(csvFailure.startsWith("The export stopped at contact 2 of 2.\r\n\r\n"), qPrintable(csvFailure));
+        QVERIFY2(csvFailure.contains(path) && csvFailure.contains("mismatched tag"), qPrintable(csvFailure));
+        QVERIFY2(csvFailure.endsWith("Qalder_Notes_Contact.csv was not written; every file in \"" + out +
+                                     "\" is kept as it was."),
+                 qPrintable(csvFailure));
+        QVERIFY(earlier.open(QIODevice::ReadOnly));
+        QCOMPARE(earlier.readAll(), QByteArray("earlier"));
+        earlier.close();
+
+        QVERIFY(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        broken.write("<?xml version='1.0'?>\n<database xmlns='http://www.lotus.com/dxl'>\n"
+                     "<document form='Person'><item name='FirstName'><text>x</txt></item></document>\n"
+                     "</database>\n");
+        broken.close();
+        prompts->messages.clear();
+        prompts->folderAnswers.enqueue(out);
+        window->savepst_Click();
+        QCOMPARE(prompts->messages.size(), 1);
+        const QString pstFailure = prompts->messages[0].text;
+        QVERIFY2(pstFailure.startsWith("The export stopped before any contact was exported.\r\n\r\n"),
+                 qPrintable(pstFailure));
+        QVERIFY2(pstFailure.contains(".pst was not written"), qPrintable(pstFailure));
+        QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{"Qalder_Notes_Contact.csv"});
+        QCOMPARE(control<QProgressBar>("ProgressBar1")->value(), 0);
+    }
+
     void exportWithoutABookOrFolderChangesNothing() {
         window->savetxt_Click();
         QCOMPARE(prompts->messageTexts(), QStringList{kFileNotSelected});

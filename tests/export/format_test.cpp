@@ -41,19 +41,26 @@ TEST(CsvFormat, HeaderAndLinesOfEmptyAndFullContacts) {
               "Categories\r\n");
 }
 
-TEST(CsvFormat, CommasDeletedAndQuotesOrLineBreaksQuoted) {
+// RFC 4180: a value holding a comma, a double quote or a line break is enclosed in
+// double quotes with its quotes doubled; every other value, a leading "=", "+", "-" or
+// "@" included, is written as it is.
+TEST(CsvFormat, ValuesThatWouldBreakARecordAreQuoted) {
     struct Case {
         const char* value;
         const char* field;
     } cases[] = {
-        {"Smith, Jr.", "Smith Jr."},
-        {",,,", ""},
+        {"Smith, Jr.", "\"Smith, Jr.\""},
+        {",,,", "\",,,\""},
         {" padded ", " padded "},
         {"say \"hi\"", "\"say \"\"hi\"\"\""},
         {"line1\r\nline2", "\"line1\r\nline2\""},
-        {"a\nb, c", "\"a\nb c\""},
+        {"a\nb, c", "\"a\nb, c\""},
         {"lone\rcr", "\"lone\rcr\""},
         {"M\xC3\xBCller", "M\xC3\xBCller"},
+        {"+49 711 1234", "+49 711 1234"},
+        {"=1+2", "=1+2"},
+        {"-5", "-5"},
+        {"@home", "@home"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.value);
@@ -138,6 +145,11 @@ TEST(ContactFileName, NamesAreSafeOnEveryFileSystem) {
         {"tab\there", "new\nline\x7f", 3, "tab_herenew_line__3.txt"},
         {"J\xC3\xBCrgen", "..", 4, "J\xC3\xBCrgen.._4.txt"},
         {"Big", "", 100000, "Big_100000.txt"},
+        // A leading "." would hide the file.
+        {".bashrc", "", 6, "_bashrc_6.txt"},
+        {"", ".Lee", 7, "_Lee_7.txt"},
+        {"..", "", 8, "_._8.txt"},
+        {"Ann.", "Lee", 9, "Ann.Lee_9.txt"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(contactFileName(c.first, c.last, c.number, ".txt"), c.name);

@@ -2,8 +2,11 @@
 // bar and the files in the folder, against small address books written as DXL.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -164,6 +167,103 @@ TEST_F(ExportRunTest, HundredThousandContactsAllExported) {
     EXPECT_EQ(ui.events[ui.events.size() - 3], "value 100000");
 }
 
+// A book that breaks at its third contact: the count finds four, the walk reads two.
+const std::vector<std::string> kBreaksAtThree{
+    "<item name='FirstName'><text>Ann</text></item><item name='LastName'><text>Lee</text></item>",
+    "<item name='FirstName'><text>Bob</text></item><item name='LastName'><text>Ray</text></item>",
+    "<item name='FirstName'><text>x</txt></item>",
+    "<item name='FirstName'><text>Cy</text></item><item name='LastName'><text>Doe</text></item>"};
+
+TEST_F(ExportRunTest, AFailedRunLeavesEveryEarlierFileAsItWas) {
+    const std::string path = book(kBreaksAtThree);
+    const std::vector<std::string> earlier{"CyDoe_4.html", "CyDoe_4.txt", "Qalder_Notes_Contact.csv",
+                                           "Qalder_Notes_Contact.vcf"};
+    for (const std::string& name : earlier) std::ofstream(root / "out" / name) << "earlier";
+    const std::string stopped = "message The export stopped at contact 3 of 4.\r\n\r\nThe address book \"" + path;
+    const struct {
+        Format format;
+        std::vector<std::string> written;
+        std::string account;
+    } cases[] = {
+        {Format::Csv, {}, "Qalder_Notes_Contact.csv was not written; every file in \"" + ui.folder + "\" is kept as it was."},
+        {Format::Vcard, {}, "Qalder_Notes_Contact.vcf was not written; every file in \"" + ui.folder + "\" is kept as it was."},
+        {Format::Txt, {"AnnLee_1.txt", "BobRay_2.txt"},
+         "2 files were written to \"" + ui.folder + "\" (AnnLee_1.txt to BobRay_2.txt); every other file in the "
+         "folder is kept as it was."},
+        {Format::Html, {"AnnLee_1.html", "BobRay_2.html"},
+         "2 files were written to \"" + ui.folder + "\" (AnnLee_1.html to BobRay_2.html); every other file in the "
+         "folder is kept as it was."},
+    };
+    for (const auto& c : cases) {
+        ui.events.clear();
+        EXPECT_EQ(ExportRun(ui).run(c.format, path), ExportRun::Outcome::Failed);
+        const std::string& message = ui.events[ui.events.size() - 2];
+        EXPECT_EQ(message.rfind(stopped, 0), 0u) << message;
+        EXPECT_EQ(message.substr(message.rfind("\r\n") + 2), c.account);
+        for (const std::string& name : earlier) EXPECT_EQ(read(name), "earlier") << name;
+        for (const std::string& name : c.written) EXPECT_EQ(read(name).rfind("<html>Full Name", 0), std::string::npos);
+    }
+    std::vector<std::string> expected = earlier;
+    for (const std::string name : {"AnnLee_1.html", "AnnLee_1.txt", "BobRay_2.html", "BobRay_2.txt"})
+        expected.push_back(name);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(files(), expected); // and no temporary file
+}
+
+TEST_F(ExportRunTest, ALinkAtAnOutputNameIsReplacedAndItsTargetKept) {
+    std::ofstream(root / "precious") << "precious";
+    fs::create_symlink(root / "precious", root / "out" / "Qalder_Notes_Contact.csv");
+    fs::create_symlink(root / "precious", root / "out" / "AnnLee_1.txt");
+    fs::create_symlink(root / "nowhere", root / "out" / "Qalder_Notes_Contact.vcf");
+    const std::string path = book({person("Ann", "Lee")});
+    for (Format format : {Format::Csv, Format::Txt, Format::Vcard})
+        EXPECT_EQ(ExportRun(ui).run(format, path), ExportRun::Outcome::Completed);
+    std::ifstream in(root / "precious");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "precious");
+    EXPECT_FALSE(fs::exists(root / "nowhere"));
+    for (const std::string name : {"Qalder_Notes_Contact.csv", "AnnLee_1.txt", "Qalder_Notes_Contact.vcf"})
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(root / "out" / name))) << name;
+    EXPECT_EQ(read("Qalder_Notes_Contact.csv").rfind("First Name,", 0), 0u);
+}
+
+TEST_F(ExportRunTest, WhatIsNotAFileAtAnOutputNameIsNeverReplaced) {
+    ASSERT_EQ(::mkfifo((root / "out" / "Qalder_Notes_Contact.csv").c_str(), 0600), 0);
+    fs::create_directory(root / "out" / "AnnLee_1.txt");
+    const std::string path = book({person("Ann", "Lee")});
+    for (Format format : {Format::Csv, Format::Txt}) {
+        ui.events.clear();
+        EXPECT_EQ(ExportRun(ui).run(format, path), ExportRun::Outcome::Failed);
+        EXPECT_NE(ui.events[ui.events.size() - 2].find("something that is not a file has that name"),
+                  std::string::npos) << ui.events[ui.events.size() - 2];
+    }
+    EXPECT_TRUE(fs::is_fifo(root / "out" / "Qalder_Notes_Contact.csv"));
+    EXPECT_TRUE(fs::is_directory(root / "out" / "AnnLee_1.txt"));
+    EXPECT_EQ(files(), (std::vector<std::string>{"AnnLee_1.txt", "Qalder_Notes_Contact.csv"}));
+}
+
+// The run follows the walk to its end, whatever the count says; where they disagree
+// it fails rather than leave a contact out.
+TEST_F(ExportRunTest, ContactsBeyondTheCountAreNeverDropped) {
+    // A DTD that makes the form attribute a token, whose value the parser normalises.
+    const std::string path = (root / "names.dxl").string();
+    std::ofstream(path) << "<?xml version='1.0' encoding='utf-8'?>\n"
+                           "<!DOCTYPE database [<!ATTLIST document form NMTOKEN #IMPLIED>]>\n"
+                           "<database xmlns='http://www.lotus.com/dxl' version='8.5'>\n"
+                           "<document form='Person'>" + person("Ann", "Lee") + "</document>\n"
+                           "<document form=' Person '>" + person("Bob", "Ray") + "</document>\n"
+                           "</database>\n";
+    const ExportRun::Outcome outcome = ExportRun(ui).run(Format::Csv, path);
+    if (outcome == ExportRun::Outcome::Completed) {
+        const std::string csv = read("Qalder_Notes_Contact.csv");
+        EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 3) << csv;
+    } else {
+        EXPECT_EQ(outcome, ExportRun::Outcome::Failed);
+        EXPECT_TRUE(files().empty());
+        const std::string& message = ui.events[ui.events.size() - 2];
+        EXPECT_NE(message.find("gave 2 contacts where its count said 1"), std::string::npos) << message;
+    }
+}
+
 // A writer that fails where told, for the tolerant and the strict paths of the run.
 class FlakyWriter final : public FormatWriter {
 public:
@@ -192,24 +292,59 @@ TEST_F(ExportRunTest, TolerantWriterSkipsAndCountsFailures) {
     const std::string path = book({person("A", "1"), person("A", "2"), person("A", "3"), person("A", "4")});
     std::vector<std::int64_t> written;
     ExportRun run(ui);
-    EXPECT_EQ(run.run([&] { return std::make_unique<FlakyWriter>(true, std::vector<std::int64_t>{2, 3}, written); }, path),
-              ExportRun::Outcome::Completed);
+    auto flaky = [&](std::vector<std::int64_t> failing) {
+        return [&written, failing] { return std::make_unique<FlakyWriter>(true, failing, written); };
+    };
+    EXPECT_EQ(run.run(flaky({2, 3}), path), ExportRun::Outcome::CompletedWithSkips);
     EXPECT_EQ(written, (std::vector<std::int64_t>{1, 4}));
     EXPECT_EQ(ui.events[ui.events.size() - 2],
-              "message Conversion Process Completed\r\n\r\n2 of 4 contacts could not be written. "
+              "message Conversion Process Completed\r\n\r\n2 contacts of 4 could not be written. "
               "The first failure: contact 2 has no room.");
     EXPECT_EQ(run.resultPath(), "/store.pst");
 
-    // A book that cannot be read: nothing written, still completed, and said so.
+    ui.events.clear();
+    EXPECT_EQ(run.run(flaky({1}), book({person("A", "1")})), ExportRun::Outcome::CompletedWithSkips);
+    EXPECT_EQ(ui.events[ui.events.size() - 2],
+              "message Conversion Process Completed\r\n\r\n1 contact of 1 could not be written. "
+              "The first failure: contact 1 has no room.");
+
+    // A book that breaks after some contacts: those are kept, the rest is accounted for.
     ui.events.clear();
     written.clear();
-    EXPECT_EQ(run.run([&] { return std::make_unique<FlakyWriter>(true, std::vector<std::int64_t>{}, written); },
-                      (root / "missing.dxl").string()),
-              ExportRun::Outcome::Completed);
-    EXPECT_TRUE(written.empty());
+    EXPECT_EQ(run.run(flaky({}), book({person("A", "1"), person("A", "2"), "<item name='X'><text>x</txt></item>",
+                                       person("A", "4")})),
+              ExportRun::Outcome::CompletedWithSkips);
+    EXPECT_EQ(written, (std::vector<std::int64_t>{1, 2}));
     const std::string& message = ui.events[ui.events.size() - 2];
-    EXPECT_EQ(message.rfind("message Conversion Process Completed\r\n\r\nNo contact was written", 0), 0u) << message;
-    EXPECT_NE(message.find("missing.dxl"), std::string::npos) << message;
+    EXPECT_EQ(message.rfind("message Conversion Process Completed\r\n\r\n2 contacts of 4 could not be written. "
+                            "The address book could not be read after contact 2: ", 0), 0u) << message;
+}
+
+// A book that cannot be read at all is a failure also for a tolerant writer: nothing
+// of the run stays, and the message names the book and the reason.
+TEST_F(ExportRunTest, UnreadableBookFailsEveryFormat) {
+    const std::string malformed = book({"<item name='X'><text>x</txt></item>", person("A", "2")});
+    std::vector<std::int64_t> written;
+    for (const std::string& path : {(root / "missing.dxl").string(), malformed}) {
+        ui.events.clear();
+        ExportRun run(ui);
+        EXPECT_EQ(run.run([&] { return std::make_unique<FlakyWriter>(true, std::vector<std::int64_t>{}, written); },
+                          path),
+                  ExportRun::Outcome::Failed);
+        EXPECT_TRUE(written.empty());
+        EXPECT_EQ(run.resultPath(), "");
+        const std::string& message = ui.events[ui.events.size() - 2];
+        EXPECT_EQ(message.rfind("message The export stopped before any contact was exported.\r\n\r\n", 0), 0u)
+            << message;
+        EXPECT_NE(message.find("address book \"" + path + "\""), std::string::npos) << message;
+    }
+    // The PST store is created before the book is read, and removed again.
+    ui.events.clear();
+    EXPECT_EQ(ExportRun(ui).run(Format::Pst, malformed), ExportRun::Outcome::Failed);
+    EXPECT_TRUE(files().empty());
+    const std::string& message = ui.events[ui.events.size() - 2];
+    EXPECT_NE(message.find(".pst was not written; every file in \"" + ui.folder + "\" is kept as it was."),
+              std::string::npos) << message;
 }
 
 TEST_F(ExportRunTest, StrictWriterStopsAtTheFirstFailure) {
@@ -220,7 +355,11 @@ TEST_F(ExportRunTest, StrictWriterStopsAtTheFirstFailure) {
               ExportRun::Outcome::Failed);
     EXPECT_EQ(written, std::vector<std::int64_t>{1});
     EXPECT_EQ(ui.events, (std::vector<std::string>{kBrowse, "range 0 3", "value 1", "value 2",
-                                                   "message contact 2 has no room.", "value 0"}));
+                                                   "message The export stopped at contact 2 of 3.\r\n\r\n"
+                                                   "contact 2 has no room.\r\n\r\n"
+                                                   "No file was written; every file in \"" + ui.folder +
+                                                       "\" is kept as it was.",
+                                                   "value 0"}));
     EXPECT_EQ(run.resultPath(), "");
 }
 
@@ -235,22 +374,47 @@ TEST_F(ExportRunTest, FailedCloseIsNeverCompletion) {
             return writer;
         }, path), ExportRun::Outcome::Failed);
         EXPECT_EQ(ui.events, (std::vector<std::string>{kBrowse, "range 0 1", "value 1",
-                                                       "message the disk is full.", "value 0"}));
+                                                       "message The export stopped while completing its files."
+                                                       "\r\n\r\nthe disk is full.\r\n\r\nNo file was written; "
+                                                       "every file in \"" + ui.folder + "\" is kept as it was.",
+                                                       "value 0"}));
     }
 }
 
-TEST(OutputFileTest, FullDiskIsNeverSuccess) {
+TEST_F(ExportRunTest, DataThatDoesNotReachTheDiskIsNeverSuccess) {
+    const fs::path target = root / "out" / "a.csv";
+    std::ofstream(target) << "earlier";
+    // A file size limit stands in for a full disk: writes beyond it fail with EFBIG.
+    struct sigaction ignore {}, saved {};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGXFSZ, &ignore, &saved);
+    rlimit limit{}, before{};
+    ::getrlimit(RLIMIT_FSIZE, &before);
+    limit = before;
+    limit.rlim_cur = 4096;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
     OutputFile file;
-    file.create("/dev/full");
-    file.append("a line\r\n");
+    file.create(target.string());
+    file.append(std::string(8192, 'x'));
+    std::string failure;
     try {
         file.close();
-        FAIL() << "closing a file on a full disk reported success";
     } catch (const ExportError& e) {
-        EXPECT_NE(std::string(e.what()).find("/dev/full"), std::string::npos);
-        EXPECT_NE(std::string(e.what()).find("No space left on device"), std::string::npos);
+        failure = e.what();
     }
-    EXPECT_THROW(writeWholeFile("/dev/full", "page"), ExportError);
+    bool wholeFileFailed = false;
+    try {
+        writeWholeFile(target.string(), std::string(8192, 'y'));
+    } catch (const ExportError&) {
+        wholeFileFailed = true;
+    }
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    ::sigaction(SIGXFSZ, &saved, nullptr);
+    EXPECT_NE(failure.find(target.string()), std::string::npos) << failure;
+    EXPECT_NE(failure.find("File too large"), std::string::npos) << failure;
+    EXPECT_TRUE(wholeFileFailed);
+    EXPECT_EQ(read("a.csv"), "earlier");
+    EXPECT_EQ(files(), std::vector<std::string>{"a.csv"});
 }
 
 TEST(OutputPathTest, JoinsWithOneSlash) {

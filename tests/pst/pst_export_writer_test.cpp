@@ -19,7 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 namespace check = brenmoor::pstcheck;
 using brenmoor::exporting::PstWriter;
-using brenmoor::exporting::freeStorePath;
 using brenmoor::exporting::pstFileName;
 using brenmoor::notes::ContactDocument;
 using brenmoor::notes::ItemValue;
@@ -109,21 +108,60 @@ TEST_F(PstExportWriter, AnExistingStoreIsKeptAndTheNextFreeNameIsTaken) {
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(second), {}), "second");
 }
 
+// Two exports started in the same second, and a file made under their name meanwhile:
+// each store takes the next free name when it is complete, and nothing is replaced.
+TEST_F(PstExportWriter, StoresOfOneSecondEachTakeAFreeName) {
+    PstWriter first([] { return std::string("15:04:05"); });
+    PstWriter second([] { return std::string("15:04:05"); });
+    first.prepare(dir_.string());
+    second.prepare(dir_.string());
+    { std::ofstream(dir_ / "names150405.pst") << "meanwhile"; }
+    second.close();
+    first.close();
+    EXPECT_EQ(second.resultPath(), (dir_ / "names150405_2.pst").string());
+    EXPECT_EQ(first.resultPath(), (dir_ / "names150405_3.pst").string());
+    EXPECT_EQ(check::checkPstFile(first.resultPath()), std::vector<std::string>{});
+    EXPECT_EQ(check::checkPstFile(second.resultPath()), std::vector<std::string>{});
+    std::ifstream meanwhile(dir_ / "names150405.pst");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(meanwhile), {}), "meanwhile");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 3);
+}
+
+// A store given up (the run failed) leaves nothing in the folder.
+TEST_F(PstExportWriter, AnAbandonedStoreLeavesNoFile) {
+    {
+        PstWriter writer([] { return std::string("15:04:05"); });
+        writer.prepare(dir_.string());
+        writer.writeContact(document({{"FirstName", "Ann"}}), 1);
+        writer.abandon();
+        EXPECT_EQ(writer.resultPath(), "");
+    }
+    {
+        PstWriter writer([] { return std::string("15:04:05"); });
+        writer.prepare(dir_.string());
+    }
+    EXPECT_TRUE(fs::is_empty(dir_));
+}
+
 TEST_F(PstExportWriter, StorePathIsTheFolderASlashAndTheName) {
-    EXPECT_EQ(freeStorePath(dir_.string(), "n.pst"), (dir_ / "n.pst").string());
-    EXPECT_EQ(freeStorePath(dir_.string() + "/", "n.pst"), (dir_ / "n.pst").string());
-    // A dangling link is a name already taken.
-    fs::create_symlink(dir_ / "nowhere", dir_ / "n.pst");
-    EXPECT_EQ(freeStorePath(dir_.string(), "n.pst"), (dir_ / "n_2.pst").string());
-    const std::string atRoot = freeStorePath("/", "brenmoor-test-" + std::to_string(::getpid()) + ".pst");
-    EXPECT_EQ(atRoot, "/brenmoor-test-" + std::to_string(::getpid()) + ".pst");
-    if (::access("/", W_OK) == 0) {
+    auto storePath = [](const std::string& folder) {
         PstWriter writer([] { return std::string("brenmoor-test"); });
-        writer.prepare("/");
+        writer.prepare(folder);
         writer.close();
-        EXPECT_EQ(writer.resultPath().rfind("/namesbrenmoor-test", 0), 0u) << writer.resultPath();
-        EXPECT_EQ(check::checkPstFile(writer.resultPath()), std::vector<std::string>{});
-        fs::remove(writer.resultPath());
+        return writer.resultPath();
+    };
+    EXPECT_EQ(storePath(dir_.string() + "/"), (dir_ / "namesbrenmoor-test.pst").string());
+    // A link, even a dangling one, is a name taken: the store never writes through it.
+    fs::create_symlink(dir_ / "nowhere", dir_ / "n.pst");
+    fs::rename(dir_ / "n.pst", dir_ / "namesbrenmoor-test_2.pst");
+    EXPECT_EQ(storePath(dir_.string()), (dir_ / "namesbrenmoor-test_3.pst").string());
+    EXPECT_FALSE(fs::exists(dir_ / "nowhere"));
+    EXPECT_TRUE(fs::is_symlink(dir_ / "namesbrenmoor-test_2.pst"));
+    if (::access("/", W_OK) == 0) {
+        const std::string atRoot = storePath("/");
+        EXPECT_EQ(atRoot.rfind("/namesbrenmoor-test", 0), 0u) << atRoot;
+        EXPECT_EQ(check::checkPstFile(atRoot), std::vector<std::string>{});
+        fs::remove(atRoot);
     }
 }
 
@@ -133,7 +171,10 @@ TEST_F(PstExportWriter, AFolderThatCannotBeWrittenIsAClearFailure) {
         writer.prepare((dir_ / "missing" / "deeper").string());
         FAIL() << "prepare succeeded";
     } catch (const std::exception& e) {
-        EXPECT_NE(std::string(e.what()).find("names10203.pst"), std::string::npos) << e.what();
+        // The path once, the system's reason, whole sentences.
+        const std::string path = (dir_ / "missing" / "deeper" / "names10203.pst").string();
+        EXPECT_EQ(std::string(e.what()), "Could not create the PST store \"" + path +
+                                             "\": No such file or directory. Choose a folder you can write to.");
     }
     EXPECT_EQ(writer.resultPath(), "");
 }

@@ -1,0 +1,41 @@
+#!/usr/bin/python3
+"""cmake --install as a packager runs it: the window and brenmoor-convert side by side, the
+manual page of brenmoor-convert with its commands, formats and exit statuses, and the
+installed command line working.
+
+    check_install.py CMAKE BUILD_DIR
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+CMAKE, BUILD = sys.argv[1:]
+with tempfile.TemporaryDirectory(prefix="brenmoor-install-") as prefix:
+    done = subprocess.run([CMAKE, "--install", BUILD, "--prefix", prefix], capture_output=True, text=True)
+    assert done.returncode == 0, done.stderr
+    for program in ("brenmoor", "brenmoor-convert"):
+        path = os.path.join(prefix, "bin", program)
+        assert os.access(path, os.X_OK), path
+
+    convert = os.path.join(prefix, "bin", "brenmoor-convert")
+    done = subprocess.run([convert, "--help"], capture_output=True, text=True)
+    assert done.returncode == 0 and "export FORMAT BOOK FOLDER" in done.stdout, done
+
+    page = os.path.join(prefix, "share", "man", "man1", "brenmoor-convert.1")
+    with open(page, encoding="utf-8") as f:
+        text = f.read()
+    for heading in ("NAME", "SYNOPSIS", "COMMANDS", "FORMATS", "EXIT STATUS"):
+        assert ".SH " + heading + "\n" in text, heading
+    for word in ("list", "show", "export", "csv", "txt", "html", "vcard", "pst"):
+        assert "\n.B " + word in text or "\n.BI " + word in text, word
+    statuses = text.split(".SH EXIT STATUS\n")[1].split(".SH ")[0]
+    assert [line for line in statuses.splitlines() if line.startswith(".B ")] == [
+        ".B 0", ".B 1", ".B 2", ".B 3"], statuses
+
+    # The page renders without a warning where groff is there to render it.
+    if shutil.which("groff"):
+        done = subprocess.run(["groff", "-man", "-Tutf8", "-ww", "-z", page], capture_output=True, text=True)
+        assert done.returncode == 0 and done.stderr == "", done.stderr
+print("cmake --install: both programs and the manual page of brenmoor-convert")

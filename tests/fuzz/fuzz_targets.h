@@ -1,0 +1,32 @@
+// The fuzz targets: each takes one input of arbitrary bytes and checks what must hold for
+// every input, aborting with a message where it does not. libFuzzer drives them when built
+// with clang (run.sh); the test command replays the committed corpus through the very same
+// functions in a normal build (replay.cpp).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace brenmoor::fuzz {
+
+// The input as an address book: reading it never crashes; where the full walk reads it,
+// the count equals the walk, show's lookup (documentAt) gives each contact of the walk,
+// and each contact's CSV line reads back into its 41 values.
+int bookTarget(const std::uint8_t* data, std::size_t size);
+
+// The input as the values of one contact (split at NUL bytes, in the catalogue's order):
+// its CSV line is one RFC 4180 record of 41 fields holding the values exactly.
+int csvLineTarget(const std::uint8_t* data, std::size_t size);
+
+// Where a failed check reports; the replay names the input file here.
+void setCurrentInput(std::string name);
+
+struct Target {
+    std::string_view name;
+    int (*run)(const std::uint8_t*, std::size_t);
+};
+inline constexpr Target kTargets[] = {{"book", &bookTarget}, {"csv_line", &csvLineTarget}};
+
+} // namespace brenmoor::fuzz
