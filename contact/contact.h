@@ -23,6 +23,7 @@ struct DateOrText {
     std::optional<Date> date;
     std::string text; // set only where there is no date
     bool empty() const { return !date && text.empty(); }
+    friend bool operator==(const DateOrText&, const DateOrText&) = default;
 };
 
 // A moment of the clock: in UTC where the book recorded its zone, else as recorded.
@@ -30,6 +31,7 @@ struct Timestamp {
     int year = 0, month = 0, day = 0;
     int hour = 0, minute = 0, second = 0;
     bool utc = false;
+    friend bool operator==(const Timestamp&, const Timestamp&) = default;
 };
 
 struct Name {
@@ -38,6 +40,7 @@ struct Name {
     std::string middle;
     std::string family;
     std::string suffix; // "Jr.", "III"
+    friend bool operator==(const Name&, const Name&) = default;
 };
 
 enum class PhoneKind { WorkVoice, WorkFax, WorkCell, WorkPager, HomeVoice, HomeFax, PersonalCell };
@@ -45,6 +48,7 @@ enum class PhoneKind { WorkVoice, WorkFax, WorkCell, WorkPager, HomeVoice, HomeF
 struct Phone {
     PhoneKind kind;
     std::string number;
+    friend bool operator==(const Phone&, const Phone&) = default;
 };
 
 // Never all empty: an address without any part is no address.
@@ -54,6 +58,7 @@ struct Address {
     std::string region;
     std::string postalCode;
     std::string country;
+    friend bool operator==(const Address&, const Address&) = default;
 };
 
 enum class Relation { Spouse, Child, Manager, Assistant };
@@ -61,6 +66,7 @@ enum class Relation { Spouse, Child, Manager, Assistant };
 struct Related {
     Relation relation;
     std::string name;
+    friend bool operator==(const Related&, const Related&) = default;
 };
 
 struct Contact {
@@ -93,6 +99,8 @@ struct Contact {
 
     std::string note;
     std::vector<std::string> categories;
+
+    friend bool operator==(const Contact&, const Contact&) = default;
 };
 
 } // namespace brenmoor::contact

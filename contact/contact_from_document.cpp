@@ -2,8 +2,10 @@
 #include "contact/contact_from_document.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <initializer_list>
+#include <unordered_map>
 #include <utility>
 
 #include "contact/contact_uid.h"
@@ -28,26 +30,97 @@ std::string_view trimmed(std::string_view text) {
 
 bool isBlank(std::string_view text) { return trimmed(text).empty(); }
 
-// Every value of a text item, joined by separator.
-std::string joined(const ContactDocument& doc, ContactItem item, std::string_view separator = kValueSeparator) {
-    const notes::ItemValue* value = doc.find(notes::notesName(item));
-    if (!value) return {};
-    if (value->more.empty())
-        return value->kind == notes::ItemValue::Kind::Text ? value->text : doc.itemText(item);
-    std::string text;
-    for (const std::string& each : doc.itemTexts(item)) {
-        if (!text.empty()) text += separator;
-        text += each;
-    }
-    return text;
+char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string lowerCase(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) c = lowerAscii(c);
+    return lower;
 }
 
-// The values of an item that are not blank, as they are.
-std::vector<std::string> valuesOf(const ContactDocument& doc, ContactItem item) {
-    std::vector<std::string> values = doc.itemTexts(item);
-    std::erase_if(values, [](const std::string& value) { return isBlank(value); });
-    return values;
-}
+// The document's catalogue items, each looked up once: the first item of each name,
+// names compared without regard to case as the document compares them.
+class Items {
+public:
+    explicit Items(const ContactDocument& doc) : doc_(doc) {
+        for (const auto& [name, value] : doc.items()) {
+            const std::optional<ContactItem> item = catalogueItem(name);
+            if (item && !values_[static_cast<std::size_t>(*item)])
+                values_[static_cast<std::size_t>(*item)] = &value;
+        }
+    }
+
+    bool has(ContactItem item) const { return value(item) != nullptr; }
+
+    // Every value of the item as text, joined by separator, into out (its storage reused).
+    void join(ContactItem item, std::string& out, std::string_view separator = kValueSeparator) const {
+        out.clear();
+        const notes::ItemValue* found = value(item);
+        if (!found || found->kind == notes::ItemValue::Kind::Empty) return;
+        if (isText(*found)) {
+            out += found->text;
+            for (const std::string& more : found->more) {
+                out += separator;
+                out += more;
+            }
+            return;
+        }
+        for (const std::string& each : doc_.itemTexts(item)) {
+            if (!out.empty()) out += separator;
+            out += each;
+        }
+    }
+    std::string joined(ContactItem item, std::string_view separator = kValueSeparator) const {
+        std::string text;
+        join(item, text, separator);
+        return text;
+    }
+
+    // Calls each(value) for every value of the item that is not blank.
+    template <typename Each> void forEachValue(ContactItem item, Each each) const {
+        const notes::ItemValue* found = value(item);
+        if (!found || found->kind == notes::ItemValue::Kind::Empty) return;
+        if (isText(*found)) {
+            if (!isBlank(found->text)) each(std::string_view(found->text));
+            for (const std::string& more : found->more)
+                if (!isBlank(more)) each(std::string_view(more));
+            return;
+        }
+        for (const std::string& text : doc_.itemTexts(item))
+            if (!isBlank(text)) each(std::string_view(text));
+    }
+
+    const ContactDocument& document() const { return doc_; }
+
+private:
+    static bool isText(const notes::ItemValue& value) {
+        return value.kind == notes::ItemValue::Kind::Text || value.kind == notes::ItemValue::Kind::RichText;
+    }
+    const notes::ItemValue* value(ContactItem item) const { return values_[static_cast<std::size_t>(item)]; }
+
+    // The catalogue entry of an item name, by its lower-case spelling.
+    static std::optional<ContactItem> catalogueItem(std::string_view name) {
+        static const std::array<std::string, notes::kContactItemCount> kLowerNames = [] {
+            std::array<std::string, notes::kContactItemCount> names;
+            for (std::size_t i = 0; i < names.size(); ++i) names[i] = lowerCase(notes::kContactItems[i].notesName);
+            return names;
+        }();
+        static const std::unordered_map<std::string_view, ContactItem> kByName = [] {
+            std::unordered_map<std::string_view, ContactItem> byName;
+            for (std::size_t i = 0; i < kLowerNames.size(); ++i) byName.emplace(kLowerNames[i], notes::kContactItems[i].item);
+            return byName;
+        }();
+        char lower[32];
+        if (name.size() > sizeof lower) return std::nullopt; // longer than any catalogue name
+        for (std::size_t i = 0; i < name.size(); ++i) lower[i] = lowerAscii(name[i]);
+        const auto found = kByName.find(std::string_view(lower, name.size()));
+        if (found == kByName.end()) return std::nullopt;
+        return found->second;
+    }
+
+    const ContactDocument& doc_;
+    std::array<const notes::ItemValue*, notes::kContactItemCount> values_{};
+};
 
 // The zone of a DXL date-time in minutes east of UTC ("-04" is -240, "+0530" 330, "Z" 0);
 // nothing where the text records none.
@@ -88,106 +161,114 @@ std::optional<Timestamp> revisionOf(std::string_view modified) {
                      static_cast<int>(clock.minutes().count()), static_cast<int>(clock.seconds().count()), true};
 }
 
-std::string formattedNameOf(const Contact& contact, const ContactDocument& doc) {
-    std::string name;
+void readFormattedName(const Items& items, Contact& contact) {
+    std::string& name = contact.formattedName;
+    name.clear();
     for (const std::string* part : {&contact.name.given, &contact.name.middle, &contact.name.family}) {
         if (part->empty()) continue;
         if (!name.empty()) name += ' ';
         name += *part;
     }
-    if (name.empty()) name = commonName(doc.itemText(ContactItem::FullName));
+    if (name.empty() && items.has(ContactItem::FullName))
+        name = commonName(items.document().itemText(ContactItem::FullName));
     if (name.empty()) name = contact.organization;
     if (name.empty() && !contact.emails.empty()) name = contact.emails.front();
-    return name;
 }
 
 // Addresses compare without regard to the case of ASCII letters (domains never have it,
 // and mail systems ignore it in the local part).
 bool sameAddress(std::string_view a, std::string_view b) {
-    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-    return std::ranges::equal(a, b, [&](char x, char y) { return lower(x) == lower(y); });
+    return std::ranges::equal(a, b, [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
 }
 
-std::vector<std::string> emailsOf(const ContactDocument& doc) {
-    std::vector<std::string> emails;
+void readEmails(const Items& items, std::vector<std::string>& emails) {
+    emails.clear();
     for (ContactItem item : {ContactItem::MailAddress, ContactItem::MiscPhone1, ContactItem::MiscPhone2,
                              ContactItem::MiscPhone3}) {
-        for (const std::string& value : doc.itemTexts(item)) {
+        items.forEachValue(item, [&](std::string_view value) {
             const std::string_view address = trimmed(value);
-            if (address.empty()) continue;
             bool repeated = false;
             for (const std::string& earlier : emails) repeated = repeated || sameAddress(earlier, address);
             if (!repeated) emails.emplace_back(address);
-        }
+        });
     }
-    return emails;
 }
 
-std::vector<Phone> phonesOf(const ContactDocument& doc) {
+void readPhones(const Items& items, std::vector<Phone>& phones) {
     static constexpr std::pair<ContactItem, PhoneKind> kPhones[] = {
         {ContactItem::OfficePhoneNumber, PhoneKind::WorkVoice}, {ContactItem::OfficeFaxPhoneNumber, PhoneKind::WorkFax},
         {ContactItem::CellPhoneNumber, PhoneKind::WorkCell},    {ContactItem::PhoneNumber_6, PhoneKind::WorkPager},
         {ContactItem::PhoneNumber, PhoneKind::HomeVoice},       {ContactItem::HomeFaxPhoneNumber, PhoneKind::HomeFax},
         {ContactItem::PersPager, PhoneKind::PersonalCell},
     };
-    std::vector<Phone> phones;
+    phones.clear();
     for (const auto& [item, kind] : kPhones)
-        for (std::string& number : valuesOf(doc, item)) phones.push_back({kind, std::move(number)});
-    return phones;
+        items.forEachValue(item, [&](std::string_view number) { phones.push_back({kind, std::string(number)}); });
 }
 
-std::optional<Address> addressOf(const ContactDocument& doc, ContactItem street, ContactItem city, ContactItem region,
-                                 ContactItem postalCode, ContactItem country) {
-    Address address{joined(doc, street, kLineBreak), joined(doc, city), joined(doc, region), joined(doc, postalCode),
-                    joined(doc, country)};
-    if (address.street.empty() && address.city.empty() && address.region.empty() && address.postalCode.empty() &&
-        address.country.empty())
-        return std::nullopt;
-    return address;
+void readAddress(const Items& items, std::optional<Address>& address, ContactItem street, ContactItem city,
+                 ContactItem region, ContactItem postalCode, ContactItem country) {
+    if (!items.has(street) && !items.has(city) && !items.has(region) && !items.has(postalCode) && !items.has(country)) {
+        address.reset();
+        return;
+    }
+    if (!address) address.emplace();
+    items.join(street, address->street, kLineBreak);
+    items.join(city, address->city);
+    items.join(region, address->region);
+    items.join(postalCode, address->postalCode);
+    items.join(country, address->country);
+    if (address->street.empty() && address->city.empty() && address->region.empty() && address->postalCode.empty() &&
+        address->country.empty())
+        address.reset();
 }
 
-DateOrText dateOrTextOf(const ContactDocument& doc, ContactItem item) {
-    DateOrText value;
-    if (const std::optional<notes::Date> date = doc.itemDate(item))
+void readDateOrText(const Items& items, ContactItem item, DateOrText& value) {
+    value.date.reset();
+    value.text.clear();
+    if (!items.has(item)) return;
+    if (const std::optional<notes::Date> date = items.document().itemDate(item)) {
         value.date = Date{date->year, date->month, date->day};
-    else if (std::string text = joined(doc, item); !isBlank(text))
-        value.text = std::move(text);
-    return value;
+        return;
+    }
+    items.join(item, value.text);
+    if (isBlank(value.text)) value.text.clear();
 }
 
-std::vector<Related> relatedOf(const ContactDocument& doc) {
+void readRelated(const Items& items, std::vector<Related>& related) {
     static constexpr std::pair<ContactItem, Relation> kRelated[] = {
         {ContactItem::Spouse, Relation::Spouse},
         {ContactItem::Children, Relation::Child},
         {ContactItem::Manager, Relation::Manager},
         {ContactItem::Assistant, Relation::Assistant},
     };
-    std::vector<Related> related;
+    related.clear();
     for (const auto& [item, relation] : kRelated)
-        for (std::string& name : valuesOf(doc, item)) related.push_back({relation, std::move(name)});
-    return related;
+        items.forEachValue(item, [&](std::string_view name) { related.push_back({relation, std::string(name)}); });
 }
 
-std::string noteOf(const ContactDocument& doc) {
-    std::string comment = joined(doc, ContactItem::Comment, kLineBreak);
-    std::string briefcase = joined(doc, ContactItem::Briefcase, kLineBreak);
-    if (isBlank(briefcase)) return comment;
-    if (comment.empty()) return briefcase;
-    return briefcase + "\r\n\r\n" + comment;
+void readNote(const Items& items, std::string& note) {
+    items.join(ContactItem::Comment, note, kLineBreak);
+    if (!items.has(ContactItem::Briefcase)) return;
+    const std::string briefcase = items.joined(ContactItem::Briefcase, kLineBreak);
+    if (isBlank(briefcase)) return;
+    note = note.empty() ? briefcase : briefcase + "\r\n\r\n" + note;
 }
 
-std::vector<std::string> categoriesOf(const ContactDocument& doc) {
-    std::vector<std::string> values = valuesOf(doc, ContactItem::Categories);
-    if (values.size() != 1 || values.front().find_first_of(",;") == std::string::npos) return values;
-    std::vector<std::string> categories;
-    std::string_view rest = values.front();
+void readCategories(const Items& items, std::vector<std::string>& categories) {
+    categories.clear();
+    items.forEachValue(ContactItem::Categories,
+                       [&](std::string_view value) { categories.emplace_back(value); });
+    if (categories.size() != 1 || categories.front().find_first_of(",;") == std::string::npos) return;
+    const std::string lone = std::move(categories.front());
+    categories.clear();
+    std::string_view rest = lone;
     while (!rest.empty()) {
         const std::size_t end = std::min(rest.find_first_of(",;"), rest.size());
         if (const std::string_view category = trimmed(rest.substr(0, end)); !category.empty())
             categories.emplace_back(category);
         rest.remove_prefix(std::min(end + 1, rest.size()));
     }
-    return categories;
 }
 
 } // namespace
@@ -200,35 +281,42 @@ std::string commonName(std::string_view userName) {
     return std::string(name);
 }
 
-Contact contactFromDocument(const ContactDocument& doc) {
-    Contact contact;
+void readContact(const ContactDocument& doc, Contact& contact) {
+    const Items items(doc);
     contact.uid = contactUid(doc);
     contact.revision = revisionOf(doc.noteInfo().modified);
 
-    contact.name = Name{joined(doc, ContactItem::Title), joined(doc, ContactItem::FirstName),
-                        joined(doc, ContactItem::MiddleInitial), joined(doc, ContactItem::LastName),
-                        joined(doc, ContactItem::Suffix)};
-    contact.nickname = joined(doc, ContactItem::ShortName);
-    contact.organization = joined(doc, ContactItem::CompanyName);
-    contact.unit = joined(doc, ContactItem::Department);
-    contact.jobTitle = joined(doc, ContactItem::JobTitle);
-    contact.office = joined(doc, ContactItem::Location);
-    contact.webPage = joined(doc, ContactItem::WebSite);
+    items.join(ContactItem::Title, contact.name.prefix);
+    items.join(ContactItem::FirstName, contact.name.given);
+    items.join(ContactItem::MiddleInitial, contact.name.middle);
+    items.join(ContactItem::LastName, contact.name.family);
+    items.join(ContactItem::Suffix, contact.name.suffix);
+    items.join(ContactItem::ShortName, contact.nickname);
+    items.join(ContactItem::CompanyName, contact.organization);
+    items.join(ContactItem::Department, contact.unit);
+    items.join(ContactItem::JobTitle, contact.jobTitle);
+    items.join(ContactItem::Location, contact.office);
+    items.join(ContactItem::WebSite, contact.webPage);
 
-    contact.emails = emailsOf(doc);
-    contact.phones = phonesOf(doc);
-    contact.workAddress = addressOf(doc, ContactItem::OfficeStreetAddress, ContactItem::OfficeCity,
-                                    ContactItem::OfficeState, ContactItem::OfficeZip, ContactItem::OfficeCountry);
-    contact.homeAddress = addressOf(doc, ContactItem::StreetAddress, ContactItem::City, ContactItem::State,
-                                    ContactItem::Zip, ContactItem::Country);
+    readEmails(items, contact.emails);
+    readPhones(items, contact.phones);
+    readAddress(items, contact.workAddress, ContactItem::OfficeStreetAddress, ContactItem::OfficeCity,
+                ContactItem::OfficeState, ContactItem::OfficeZip, ContactItem::OfficeCountry);
+    readAddress(items, contact.homeAddress, ContactItem::StreetAddress, ContactItem::City, ContactItem::State,
+                ContactItem::Zip, ContactItem::Country);
 
-    contact.birthday = dateOrTextOf(doc, ContactItem::Birthday);
-    contact.anniversary = dateOrTextOf(doc, ContactItem::Anniversary);
-    contact.related = relatedOf(doc);
-    contact.note = noteOf(doc);
-    contact.categories = categoriesOf(doc);
+    readDateOrText(items, ContactItem::Birthday, contact.birthday);
+    readDateOrText(items, ContactItem::Anniversary, contact.anniversary);
+    readRelated(items, contact.related);
+    readNote(items, contact.note);
+    readCategories(items, contact.categories);
 
-    contact.formattedName = formattedNameOf(contact, doc);
+    readFormattedName(items, contact);
+}
+
+Contact contactFromDocument(const ContactDocument& doc) {
+    Contact contact;
+    readContact(doc, contact);
     return contact;
 }
 

@@ -40,6 +40,10 @@ namespace brenmoor::contact {
 // "NameDisplayPref", "PublicKey" and "Certificate" are not contact data and are not read.
 Contact contactFromDocument(const notes::ContactDocument& doc);
 
+// The same, into contact, whose storage is reused: for reading a whole book one
+// document after another.
+void readContact(const notes::ContactDocument& doc, Contact& contact);
+
 // The common name of a Notes user name: "Ann Lee" for "CN=Ann Lee/O=Acme" and for
 // "Ann Lee/Acme"; a flat name as it is.
 std::string commonName(std::string_view userName);

@@ -132,7 +132,9 @@ void appendLdifLine(std::string& out, std::string_view attribute, std::string_vi
         out += value;
     } else {
         out += ":: ";
-        out += QByteArray::fromRawData(value.data(), static_cast<qsizetype>(value.size())).toBase64().toStdString();
+        const QByteArray base64 =
+            QByteArray::fromRawData(value.data(), static_cast<qsizetype>(value.size())).toBase64();
+        out.append(base64.constData(), static_cast<std::size_t>(base64.size()));
     }
     out += "\r\n";
 }

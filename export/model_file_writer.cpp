@@ -12,7 +12,8 @@ void ModelFileWriter::open(const std::string& folder) {
 
 void ModelFileWriter::writeContact(const notes::ContactDocument& doc, std::int64_t runningNumber) {
     text_.clear();
-    spell(contact::contactFromDocument(doc), runningNumber, text_);
+    contact::readContact(doc, contact_);
+    spell(contact_, runningNumber, text_);
     file_.append(text_);
 }
 

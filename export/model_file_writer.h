@@ -30,6 +30,7 @@ protected:
 private:
     std::string_view fileName_;
     OutputFile file_;
+    contact::Contact contact_; // reused from one document to the next
     std::string text_;
 };
 

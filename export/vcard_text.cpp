@@ -12,19 +12,21 @@ bool continuesSequence(char c) { return (static_cast<unsigned char>(c) & 0xC0) =
 } // namespace
 
 void appendVcardEscaped(std::string& out, std::string_view value, Semicolons semicolons) {
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        const char c = value[i];
-        switch (c) {
-        case '\\': out += "\\\\"; break;
-        case ',': out += "\\,"; break;
-        case ';': out += semicolons == Semicolons::Escaped ? "\\;" : ";"; break;
-        case '\r':
-            if (i + 1 < value.size() && value[i + 1] == '\n') ++i;
+    const std::string_view specials = semicolons == Semicolons::Escaped ? "\\,;\r\n" : "\\,\r\n";
+    while (!value.empty()) {
+        const std::size_t at = value.find_first_of(specials);
+        out.append(value.substr(0, at));
+        if (at == std::string_view::npos) return;
+        const char c = value[at];
+        std::size_t taken = 1;
+        if (c == '\r' || c == '\n') {
             out += "\\n";
-            break;
-        case '\n': out += "\\n"; break;
-        default: out += c;
+            if (c == '\r' && at + 1 < value.size() && value[at + 1] == '\n') taken = 2;
+        } else {
+            out += '\\';
+            out += c;
         }
+        value.remove_prefix(at + taken);
     }
 }
 

@@ -190,6 +190,17 @@ TEST(ContactModel, AnAddressExistsWhereAnyPartIsFilled) {
     EXPECT_EQ(read({{"Briefcase", text("case")}}).note, "case");
 }
 
+TEST(ContactModel, ReadingIntoAUsedContactLeavesNothingOfTheLastOne) {
+    const Items full = everyItemNamed();
+    const Items dated{{"Birthday", dateTime("19780314")}, {"Categories", text("a; b")}, {"OfficeCity", text("X")}};
+    const std::vector<Items> documents{full, dated, {}, {{"Location", text("Tower 2")}, {"Country", text("N")}}, full};
+    Contact reused;
+    for (const Items& items : documents) {
+        readContact(notes::ContactDocument(items, {"", "20140301T101530,12-04"}), reused);
+        EXPECT_EQ(reused, read(items, {"", "20140301T101530,12-04"}));
+    }
+}
+
 TEST(ContactUid, FromTheUniversalIdElseFromTheItemValues) {
     EXPECT_EQ(uuidFromUnid("CFCD208495D565EF66E7DFF9F98764DA"), "cfcd2084-95d5-65ef-66e7-dff9f98764da");
     for (const char* bad : {"", "CFCD208495D565EF66E7DFF9F98764D", "CFCD208495D565EF66E7DFF9F98764DG",
