@@ -27,6 +27,7 @@ inline constexpr std::string_view kVcard4FileName = "Qalder_Notes_Contact_v4.vcf
 // - Related people: RELATED with a text value in 4.0, typed spouse, child, x-manager and
 //   agent (the assistant); in 3.0 Outlook's X-MS-SPOUSE, X-MS-CHILD, X-MS-MANAGER and
 //   X-MS-ASSISTANT.
+// - ";" escaped in every text of 3.0, only inside N, ADR and ORG in 4.0 (vcard_text.h).
 // - KIND:individual in 4.0 only.
 // Both: the office location is the extended address of the work ADR, as Outlook writes
 // it; FN and N are always written (3.0 requires them), every other property only for a
