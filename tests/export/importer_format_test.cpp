@@ -4,10 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <unistd.h>
 
 #include "contact/contact.h"
 #include "export/contact_text.h"
+#include "export/export_run.h"
 #include "export/ldif_writer.h"
 #include "export/outlook_csv_writer.h"
 #include "export/standard_vcard_writer.h"
@@ -268,6 +273,45 @@ TEST(PhoneSlots, EachNumberTakesTheFirstFreeSlotOfItsKind) {
     ASSERT_EQ(left.size(), 2u);
     EXPECT_EQ(left[0]->number, "2");
     EXPECT_EQ(left[1]->number, "4");
+}
+
+// Answers the folder picker with one folder and keeps the messages.
+class FolderUi final : public ExportUi {
+public:
+    explicit FolderUi(std::string folder) : folder_(std::move(folder)) {}
+    std::string browseForFolder(const std::string&) override { return folder_; }
+    void showMessage(const std::string& text) override { messages.push_back(text); }
+    void setProgressRange(std::int64_t, std::int64_t) override {}
+    void setProgressValue(std::int64_t) override {}
+    std::vector<std::string> messages;
+
+private:
+    std::string folder_;
+};
+
+TEST(ImporterExports, ABookWithoutContactsGivesEachFileItsOpeningAlone) {
+    namespace fs = std::filesystem;
+    const fs::path root = fs::temp_directory_path() / ("brenmoor-importers-" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    fs::create_directories(root);
+    const std::string book = (root / "empty.dxl").string();
+    std::ofstream(book) << "<?xml version='1.0'?><database xmlns='http://www.lotus.com/dxl'/>";
+
+    const auto contentOf = [&](const char* name) {
+        std::ifstream in(root / name, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    };
+    FolderUi ui(root.string());
+    for (Format format : {Format::Vcard3, Format::Vcard4, Format::Ldif, Format::OutlookCsv})
+        EXPECT_EQ(ExportRun(ui).run(format, book), ExportRun::Outcome::Completed);
+    EXPECT_EQ(ui.messages, std::vector<std::string>(4, "Conversion Process Completed"));
+    EXPECT_EQ(contentOf("Qalder_Notes_Contact_v3.vcf"), "");
+    EXPECT_EQ(contentOf("Qalder_Notes_Contact_v4.vcf"), "");
+    EXPECT_EQ(contentOf("Qalder_Notes_Contact.ldif"), "version: 1\r\n");
+    EXPECT_EQ(contentOf("Qalder_Notes_Contact_Outlook.csv"), outlookCsvOpening());
+    fs::remove_all(root);
 }
 
 } // namespace
