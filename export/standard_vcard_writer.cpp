@@ -132,7 +132,9 @@ void writeIdentity(Card& card, const Contact& contact) {
 void writeNames(Card& card, const Contact& contact) {
     card.text("FN", contact.formattedName);
     const contact::Name& name = contact.name;
-    card.components("N", {name.family, name.given, name.middle, name.prefix, name.suffix});
+    const bool named = !(name.family.empty() && name.given.empty() && name.middle.empty() && name.prefix.empty() &&
+                         name.suffix.empty());
+    if (named || !card.v4()) card.components("N", {name.family, name.given, name.middle, name.prefix, name.suffix});
     card.textIfAny("NICKNAME", contact.nickname);
     if (!contact.organization.empty() || !contact.unit.empty()) {
         if (contact.unit.empty())

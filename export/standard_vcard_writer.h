@@ -29,9 +29,10 @@ inline constexpr std::string_view kVcard4FileName = "Qalder_Notes_Contact_v4.vcf
 //   X-MS-ASSISTANT.
 // - ";" escaped in every text of 3.0, only inside N, ADR and ORG in 4.0 (vcard_text.h).
 // - KIND:individual in 4.0 only.
-// Both: the office location is the extended address of the work ADR, as Outlook writes
-// it; FN and N are always written (3.0 requires them), every other property only for a
-// value.
+// - FN is always written (both versions require it), N always in 3.0 (required there)
+//   and in 4.0 only where a part of the name is filled; every other property only for a
+//   value.
+// Both: the office location is the extended address of the work ADR, as Outlook writes it.
 std::string standardVcard(const contact::Contact& contact, VcardVersion version);
 
 std::unique_ptr<FormatWriter> makeVcard3Writer();

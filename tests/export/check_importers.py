@@ -65,7 +65,8 @@ def expected_card(c, version):
     card = {"uid": ("urn:uuid:" if v4 else "") + c["uid"],
             "rev": c["revision"],
             "fn": c["formattedName"],
-            "n": [c["name"][k] for k in ("family", "given", "middle", "prefix", "suffix")],
+            "n": [c["name"][k] for k in ("family", "given", "middle", "prefix", "suffix")]
+                 if not v4 or any(c["name"].values()) else None,
             "nickname": c["nickname"] or None,
             "org": [c["organization"], c["unit"]] if c["unit"] else ([c["organization"]] if c["organization"] else None),
             "title": c["jobTitle"] or None,

@@ -161,6 +161,9 @@ TEST(StandardVcard, AnEmptyContactKeepsTheRequiredProperties) {
     EXPECT_EQ(standardVcard(c, VcardVersion::V3),
               "BEGIN:VCARD\r\nVERSION:3.0\r\nPRODID:-//Brenmoor//Brenmoor//EN\r\n"
               "UID:f16c8c1a-79d4-5569-9ba3-4809de4c31f9\r\nFN:\r\nN:;;;;\r\nEND:VCARD\r\n");
+    EXPECT_EQ(standardVcard(c, VcardVersion::V4),
+              "BEGIN:VCARD\r\nVERSION:4.0\r\nPRODID:-//Brenmoor//Brenmoor//EN\r\nKIND:individual\r\n"
+              "UID:urn:uuid:f16c8c1a-79d4-5569-9ba3-4809de4c31f9\r\nFN:\r\nEND:VCARD\r\n");
 }
 
 TEST(Ldif, ValuesThatAreNotSafeGoInBase64) {
