@@ -5,7 +5,7 @@
 #include <array>
 #include <chrono>
 #include <initializer_list>
-#include <unordered_map>
+#include <vector>
 #include <utility>
 
 #include "contact/contact_uid.h"
@@ -98,24 +98,25 @@ private:
     }
     const notes::ItemValue* value(ContactItem item) const { return values_[static_cast<std::size_t>(item)]; }
 
-    // The catalogue entry of an item name, by its lower-case spelling.
+    // The catalogue entry of an item name: among the catalogue names of its length, the
+    // one it spells without regard to case.
     static std::optional<ContactItem> catalogueItem(std::string_view name) {
-        static const std::array<std::string, notes::kContactItemCount> kLowerNames = [] {
-            std::array<std::string, notes::kContactItemCount> names;
-            for (std::size_t i = 0; i < names.size(); ++i) names[i] = lowerCase(notes::kContactItems[i].notesName);
-            return names;
+        constexpr std::size_t kLongest = 32;
+        struct Entry {
+            std::string lowerName;
+            ContactItem item;
+        };
+        static const std::array<std::vector<Entry>, kLongest + 1> kByLength = [] {
+            std::array<std::vector<Entry>, kLongest + 1> byLength;
+            for (const notes::ContactItemInfo& info : notes::kContactItems)
+                byLength[info.notesName.size()].push_back({lowerCase(info.notesName), info.item});
+            return byLength;
         }();
-        static const std::unordered_map<std::string_view, ContactItem> kByName = [] {
-            std::unordered_map<std::string_view, ContactItem> byName;
-            for (std::size_t i = 0; i < kLowerNames.size(); ++i) byName.emplace(kLowerNames[i], notes::kContactItems[i].item);
-            return byName;
-        }();
-        char lower[32];
-        if (name.size() > sizeof lower) return std::nullopt; // longer than any catalogue name
-        for (std::size_t i = 0; i < name.size(); ++i) lower[i] = lowerAscii(name[i]);
-        const auto found = kByName.find(std::string_view(lower, name.size()));
-        if (found == kByName.end()) return std::nullopt;
-        return found->second;
+        if (name.size() > kLongest) return std::nullopt;
+        for (const Entry& entry : kByLength[name.size()])
+            if (std::ranges::equal(name, entry.lowerName, [](char x, char y) { return lowerAscii(x) == y; }))
+                return entry.item;
+        return std::nullopt;
     }
 
     const ContactDocument& doc_;

@@ -58,12 +58,12 @@ public:
     // A property whose value goes in as it is (dates, identifiers).
     void plain(std::string_view name, std::string_view value) {
         start(name);
-        line_ += value;
+        out_ += value;
         finish();
     }
     void text(std::string_view name, std::string_view value) {
         start(name);
-        appendVcardEscaped(line_, value, textSemicolons_);
+        appendVcardEscaped(out_, value, textSemicolons_);
         finish();
     }
     void textIfAny(std::string_view name, std::string_view value) {
@@ -74,9 +74,9 @@ public:
         start(name);
         bool first = true;
         for (std::string_view part : parts) {
-            if (!first) line_ += ';';
+            if (!first) out_ += ';';
             first = false;
-            appendVcardEscaped(line_, part, Semicolons::Escaped);
+            appendVcardEscaped(out_, part, Semicolons::Escaped);
         }
         finish();
     }
@@ -85,25 +85,34 @@ public:
         start(name);
         bool first = true;
         for (const std::string& value : values) {
-            if (!first) line_ += ',';
+            if (!first) out_ += ',';
             first = false;
-            appendVcardEscaped(line_, value, textSemicolons_);
+            appendVcardEscaped(out_, value, textSemicolons_);
         }
         finish();
     }
 
 private:
+    // The line is built in place; the rare one longer than a line may be is folded then.
     void start(std::string_view name) {
-        line_.clear();
-        line_ += name;
-        line_ += ':';
+        lineStart_ = out_.size();
+        out_ += name;
+        out_ += ':';
     }
-    void finish() { appendFoldedLine(out_, line_); }
+    void finish() {
+        if (out_.size() - lineStart_ <= kVcardLineOctets) {
+            out_ += "\r\n";
+            return;
+        }
+        const std::string line = out_.substr(lineStart_);
+        out_.resize(lineStart_);
+        appendFoldedLine(out_, line);
+    }
 
     std::string& out_;
     bool v4_;
     Semicolons textSemicolons_;
-    std::string line_;
+    std::size_t lineStart_ = 0;
 };
 
 std::string dateValue(const contact::Date& date, bool v4) {

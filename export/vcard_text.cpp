@@ -5,8 +5,6 @@ namespace brenmoor::exporting {
 
 namespace {
 
-constexpr std::size_t kLineOctets = 75;
-
 bool continuesSequence(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 } // namespace
@@ -32,7 +30,7 @@ void appendVcardEscaped(std::string& out, std::string_view value, Semicolons sem
 
 void appendFoldedLine(std::string& out, std::string_view line) {
     // The first line holds 75 octets; each continuation its leading space and 74.
-    std::size_t room = kLineOctets;
+    std::size_t room = kVcardLineOctets;
     while (line.size() > room) {
         std::size_t cut = room;
         while (cut > 0 && continuesSequence(line[cut])) --cut;
@@ -40,7 +38,7 @@ void appendFoldedLine(std::string& out, std::string_view line) {
         out.append(line.substr(0, cut));
         out += "\r\n ";
         line.remove_prefix(cut);
-        room = kLineOctets - 1;
+        room = kVcardLineOctets - 1;
     }
     out.append(line);
     out += "\r\n";

@@ -7,6 +7,9 @@
 
 namespace brenmoor::exporting {
 
+// The longest line of a vCard file, in octets, its line break not counted.
+inline constexpr std::size_t kVcardLineOctets = 75;
+
 // Whether ";" is escaped: always in vCard 3.0 (RFC 2426); in vCard 4.0 (RFC 6350) only in
 // the components of a compound value (N, ADR, ORG), its grammar having no "\;" in text.
 enum class Semicolons { Kept, Escaped };
