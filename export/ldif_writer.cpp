@@ -3,9 +3,11 @@
 #include "export/ldif_writer.h"
 
 #include <QByteArray>
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <functional>
-#include <unordered_set>
+#include <vector>
 
 #include "export/contact_text.h"
 #include "export/model_file_writer.h"
@@ -78,6 +80,40 @@ std::string description(const Contact& contact, const std::vector<const contact:
     return contact.note + "\r\n" + extra;
 }
 
+// The distinguished names written so far, as 64-bit hashes in an open-addressing table:
+// a look-up per entry that stays cheap for a book of any size.
+class WrittenNames {
+public:
+    // Records name; false where it, or a name of the same hash, was recorded before.
+    bool add(std::string_view name) {
+        if ((count_ + 1) * 2 > slots_.size()) grow();
+        return insert(std::hash<std::string_view>{}(name) | 1); // 0 marks a free slot
+    }
+
+private:
+    bool insert(std::uint64_t hash) {
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            if (slots_[i] == hash) return false;
+            if (slots_[i] == 0) {
+                slots_[i] = hash;
+                ++count_;
+                return true;
+            }
+        }
+    }
+    void grow() {
+        std::vector<std::uint64_t> old(std::max<std::size_t>(slots_.size() * 2, 1024), 0);
+        old.swap(slots_);
+        count_ = 0;
+        for (std::uint64_t hash : old)
+            if (hash != 0) insert(hash);
+    }
+
+    std::vector<std::uint64_t> slots_;
+    std::size_t count_ = 0;
+};
+
 class LdifWriter final : public ModelFileWriter {
 public:
     LdifWriter() : ModelFileWriter(kLdifFileName) {}
@@ -105,10 +141,9 @@ private:
         out += ldifEntry(contact, dn);
     }
 
-    // Records dn; false where it was there already (or one of the same hash was).
-    bool isNew(const std::string& dn) { return used_.insert(std::hash<std::string>{}(dn)).second; }
+    bool isNew(const std::string& dn) { return written_.add(dn); }
 
-    std::unordered_set<std::size_t> used_;
+    WrittenNames written_;
 };
 
 } // namespace
