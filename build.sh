@@ -7,7 +7,8 @@ cd "$(dirname "$0")"
 mode=${1:-run}
 
 runtime_pkgs=(cmake g++ make qt6-base-dev libexpat1-dev xdg-utils)
-test_pkgs=(libgtest-dev python3 python3-vobject chromium pff-tools pst-utils libxml2-utils)
+test_pkgs=(libgtest-dev python3 python3-vobject chromium pff-tools pst-utils libxml2-utils
+           python3-ldap python3-gi gir1.2-ebookcontacts-1.2)
 
 pkgs=("${runtime_pkgs[@]}")
 [ "$mode" = test ] && pkgs+=("${test_pkgs[@]}")
@@ -31,6 +32,12 @@ case "$mode" in
     exec ./build/brenmoor
     ;;
   test)
+    # The test-only npm readers (ical.js), pinned by tests/export/node/package-lock.json.
+    if command -v npm >/dev/null; then
+      (cd tests/export/node && npm ci --no-audit --no-fund)
+    else
+      echo "npm is missing: the ical.js checks will be skipped" >&2
+    fi
     cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRENMOOR_TESTS=ON
     cmake --build build -j"$jobs"
     export QT_QPA_PLATFORM=offscreen

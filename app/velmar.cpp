@@ -184,6 +184,11 @@ void Velmar::buildMenus() {
     saveVcardAction_ = makeAction(QStringLiteral("savevcard"), QStringLiteral("Save As vCard"), saveAs);
     saveHtmlAction_ = makeAction(QStringLiteral("savehtml"), QStringLiteral("Save As HTML"), saveAs);
     saveTxtAction_ = makeAction(QStringLiteral("savetxt"), QStringLiteral("Save As TXT"), saveAs);
+    saveAs->addSeparator();
+    saveVcard3Action_ = makeAction(QStringLiteral("savevcard3"), QStringLiteral("vCard 3.0"), saveAs);
+    saveVcard4Action_ = makeAction(QStringLiteral("savevcard4"), QStringLiteral("vCard 4.0"), saveAs);
+    saveLdifAction_ = makeAction(QStringLiteral("saveldif"), QStringLiteral("LDIF (Thunderbird)"), saveAs);
+    saveOutlookCsvAction_ = makeAction(QStringLiteral("saveoutlookcsv"), QStringLiteral("Outlook CSV"), saveAs);
 
     QMenu* help = bar->addMenu(QStringLiteral("Help"));
     help->setObjectName(QStringLiteral("help"));
@@ -198,14 +203,17 @@ void Velmar::buildMenus() {
     connect(saveVcardAction_, &QAction::triggered, this, &Velmar::savevcard_Click);
     connect(saveHtmlAction_, &QAction::triggered, this, &Velmar::savehtml_Click);
     connect(saveTxtAction_, &QAction::triggered, this, &Velmar::savetxt_Click);
+    connect(saveVcard3Action_, &QAction::triggered, this, &Velmar::savevcard3_Click);
+    connect(saveVcard4Action_, &QAction::triggered, this, &Velmar::savevcard4_Click);
+    connect(saveLdifAction_, &QAction::triggered, this, &Velmar::saveldif_Click);
+    connect(saveOutlookCsvAction_, &QAction::triggered, this, &Velmar::saveoutlookcsv_Click);
     connect(contentAction_, &QAction::triggered, this, &Velmar::content_Click);
     connect(aboutAction_, &QAction::triggered, this, &Velmar::about_Click);
 }
 
 // Start-up: the save commands wait for a scan with contacts; the tree shows its root.
 void Velmar::Form_Load() {
-    for (QAction* action : {savePstAction_, saveHtmlAction_, saveTxtAction_, saveVcardAction_, saveCsvAction_})
-        action->setEnabled(false);
+    for (QAction* action : saveActions()) action->setEnabled(false);
     scanButton_->setEnabled(false);
     saveButton_->setEnabled(false);
     addRootNode();
@@ -221,10 +229,15 @@ QTreeWidgetItem* Velmar::addRootNode() {
     return root;
 }
 
+// Every Save As item, in the order start-up disables and a scan enables them.
+std::vector<QAction*> Velmar::saveActions() const {
+    return {savePstAction_,     saveHtmlAction_,   saveTxtAction_,   saveVcardAction_,     saveCsvAction_,
+            saveVcard3Action_, saveVcard4Action_, saveLdifAction_, saveOutlookCsvAction_};
+}
+
 void Velmar::enableSaveCommands() {
     saveButton_->setEnabled(true);
-    for (QAction* action : {savePstAction_, saveHtmlAction_, saveTxtAction_, saveVcardAction_, saveCsvAction_})
-        action->setEnabled(true);
+    for (QAction* action : saveActions()) action->setEnabled(true);
 }
 
 void Velmar::showFailure(const QString& what, const std::exception& failure) {
@@ -373,6 +386,10 @@ void Velmar::savecsv_Click() { runExport(exporting::Format::Csv); }
 void Velmar::savevcard_Click() { runExport(exporting::Format::Vcard); }
 void Velmar::savehtml_Click() { runExport(exporting::Format::Html); }
 void Velmar::savetxt_Click() { runExport(exporting::Format::Txt); }
+void Velmar::savevcard3_Click() { runExport(exporting::Format::Vcard3); }
+void Velmar::savevcard4_Click() { runExport(exporting::Format::Vcard4); }
+void Velmar::saveldif_Click() { runExport(exporting::Format::Ldif); }
+void Velmar::saveoutlookcsv_Click() { runExport(exporting::Format::OutlookCsv); }
 
 void Velmar::cal_1() { savepst_Click(); }
 void Velmar::cal_2() { savecsv_Click(); }

@@ -1,12 +1,13 @@
 // The main window Velmar: the file selection band, the contact tree, the contact detail
 // view, the progress bar and the menus. Its handlers are the program's commands: Browse,
-// Scan, the node click, the five exports, Save, Help, About and Exit.
+// Scan, the node click, the exports, Save, Help, About and Exit.
 #pragma once
 
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
 #include <cstdint>
+#include <vector>
 
 #include "export/export_run.h"
 
@@ -56,6 +57,11 @@ public slots:
     void savevcard_Click();
     void savehtml_Click();
     void savetxt_Click();
+    // The formats for importers, below the five of the save dialog.
+    void savevcard3_Click();
+    void savevcard4_Click();
+    void saveldif_Click();
+    void saveoutlookcsv_Click();
     // The save dialog's five choices, in its order: PST, CSV, vCard, HTML, TXT.
     void cal_1();
     void cal_2();
@@ -78,6 +84,7 @@ private:
     bool Form_Unload();
 
     QTreeWidgetItem* addRootNode();
+    std::vector<QAction*> saveActions() const;
     void enableSaveCommands();
     void runExport(exporting::Format format);
     void setCommandsEnabledForRun(bool enabled);
@@ -107,6 +114,10 @@ private:
     QAction* saveVcardAction_ = nullptr;
     QAction* saveHtmlAction_ = nullptr;
     QAction* saveTxtAction_ = nullptr;
+    QAction* saveVcard3Action_ = nullptr;
+    QAction* saveVcard4Action_ = nullptr;
+    QAction* saveLdifAction_ = nullptr;
+    QAction* saveOutlookCsvAction_ = nullptr;
     QAction* contentAction_ = nullptr;
     QAction* aboutAction_ = nullptr;
 

@@ -101,9 +101,14 @@ figure_export_vcard() { export_ratio vcard 1.3; }
 figure_export_txt() { export_ratio txt 3.0; }
 figure_export_html() { export_ratio html 3.0; }
 figure_export_pst() { export_ratio pst 3.0; }
+# The exports for importers, written from the contact model.
+figure_export_vcard3() { export_ratio vcard3 1.0; }
+figure_export_vcard4() { export_ratio vcard4 1.0; }
+figure_export_ldif() { export_ratio ldif 1.0; }
+figure_export_outlook_csv() { export_ratio outlook-csv 1.0; }
 figure_export_memory() {
   local format out
-  for format in csv vcard txt html pst; do
+  for format in csv vcard txt html pst vcard3 vcard4 ldif outlook-csv; do
     out=$(mktemp -d)
     # The PST store keeps its tables and B-tree entries until the end: 128 MiB.
     memory_figure "$format memory" "$([ "$format" = pst ] && echo 128 || echo 64)" "$convert" export "$format" "$book" "$out"
@@ -113,6 +118,7 @@ figure_export_memory() {
 
 FIGURES=(list show_last memory scan)
 FIGURES+=(export_csv export_vcard export_txt export_html export_pst export_memory)
+FIGURES+=(export_vcard3 export_vcard4 export_ldif export_outlook_csv)
 # ONLY="export_html export_pst" bench/run.sh: just those figures.
 [ -n "${ONLY:-}" ] && read -ra FIGURES <<< "$ONLY"
 echo "book: $book ($(stat -c %s "$book") bytes, $contacts contacts)"

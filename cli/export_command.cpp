@@ -23,7 +23,7 @@ constexpr int kSomeContactsSkipped = 3;
 
 constexpr const char* kUsage =
     "usage: brenmoor-convert export FORMAT BOOK FOLDER\n"
-    "  FORMAT  csv, txt, html, vcard or pst\n"
+    "  FORMAT  csv, txt, html, vcard or pst; for importers: vcard3, vcard4, ldif or outlook-csv\n"
     "  BOOK    the address book exported as DXL\n"
     "  FOLDER  where the files go (made if missing)\n"
     "exit status:\n"
@@ -36,6 +36,8 @@ bool parseFormat(const std::string& name, Format& format) {
     static const std::pair<const char*, Format> kFormats[] = {
         {"csv", Format::Csv},   {"txt", Format::Txt}, {"html", Format::Html},
         {"vcard", Format::Vcard}, {"pst", Format::Pst},
+        {"vcard3", Format::Vcard3}, {"vcard4", Format::Vcard4}, {"ldif", Format::Ldif},
+        {"outlook-csv", Format::OutlookCsv},
     };
     for (const auto& [text, value] : kFormats)
         if (name == text) {

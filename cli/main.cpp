@@ -20,7 +20,8 @@ struct Subcommand {
 constexpr Subcommand kSubcommands[] = {
     {"list", "list BOOK                  one line per contact: T_n, a TAB, the display name", &runList},
     {"show", "show BOOK N                the 48 items of contact N, one per line", &runShow},
-    {"export", "export FORMAT BOOK FOLDER   FORMAT: csv, txt, html, vcard, pst", &runExport},
+    {"export", "export FORMAT BOOK FOLDER   FORMAT: csv, txt, html, vcard, pst,\n"
+               "                             vcard3, vcard4, ldif, outlook-csv", &runExport},
 };
 
 } // namespace

@@ -12,8 +12,11 @@
 
 #include "export/csv_writer.h"
 #include "export/html_writer.h"
+#include "export/ldif_writer.h"
+#include "export/outlook_csv_writer.h"
 #include "export/output_file.h"
 #include "export/pst_writer.h"
+#include "export/standard_vcard_writer.h"
 #include "export/text_writer.h"
 #include "export/vcard_writer.h"
 #include "notes/address_book.h"
@@ -149,6 +152,10 @@ std::unique_ptr<FormatWriter> makeWriter(Format format) {
     case Format::Vcard: return makeVcardWriter();
     case Format::Html: return makeHtmlWriter();
     case Format::Txt: return makeTextWriter();
+    case Format::Vcard3: return makeVcard3Writer();
+    case Format::Vcard4: return makeVcard4Writer();
+    case Format::Ldif: return makeLdifWriter();
+    case Format::OutlookCsv: return makeOutlookCsvWriter();
     }
     return nullptr;
 }

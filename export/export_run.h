@@ -13,7 +13,11 @@
 
 namespace brenmoor::exporting {
 
-enum class Format { Pst, Csv, Vcard, Html, Txt };
+enum class Format {
+    Pst, Csv, Vcard, Html, Txt,
+    // The formats for importers, written from the contact model.
+    Vcard3, Vcard4, Ldif, OutlookCsv,
+};
 
 // The writer of a format.
 std::unique_ptr<FormatWriter> makeWriter(Format format);

@@ -90,7 +90,8 @@ private:
 
     void checkSaveCommandsEnabled(bool enabled) {
         QCOMPARE(button("SaveC")->isEnabled(), enabled);
-        for (const char* name : {"savepst", "savecsv", "savevcard", "savehtml", "savetxt"})
+        for (const char* name : {"savepst", "savecsv", "savevcard", "savehtml", "savetxt", "savevcard3",
+                                 "savevcard4", "saveldif", "saveoutlookcsv"})
             QVERIFY2(action(name)->isEnabled() == enabled, name);
     }
 
@@ -425,6 +426,39 @@ private slots:
         QVERIFY2(pstFailure.contains(".pst was not written"), qPrintable(pstFailure));
         QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{"Qalder_Notes_Contact.csv"});
         QCOMPARE(control<QProgressBar>("ProgressBar1")->value(), 0);
+    }
+
+    void importerFormatsFollowTheFiveBelowASeparatorAndRunTheSameExport() {
+        QStringList items;
+        for (QAction* item : control<QMenu>("saveas")->actions())
+            items.append(item->isSeparator() ? QStringLiteral("-") : item->objectName() + "=" + item->text());
+        QCOMPARE(items, (QStringList{"savepst=Save As PST", "savecsv=Save As CSV", "savevcard=Save As vCard",
+                                     "savehtml=Save As HTML", "savetxt=Save As TXT", "-", "savevcard3=vCard 3.0",
+                                     "savevcard4=vCard 4.0", "saveldif=LDIF (Thunderbird)",
+                                     "saveoutlookcsv=Outlook CSV"}));
+
+        scan(book("one.dxl", {{{"FirstName", "Ann"}, {"MailAddress", "ann@example.com"}}}));
+        const struct {
+            const char* action;
+            const char* file;
+        } formats[] = {
+            {"savevcard3", "Qalder_Notes_Contact_v3.vcf"},
+            {"savevcard4", "Qalder_Notes_Contact_v4.vcf"},
+            {"saveldif", "Qalder_Notes_Contact.ldif"},
+            {"saveoutlookcsv", "Qalder_Notes_Contact_Outlook.csv"},
+        };
+        for (const auto& format : formats) {
+            const QString out = dir->filePath(format.action);
+            QVERIFY(QDir().mkpath(out));
+            prompts->messages.clear();
+            prompts->folderPrompts.clear();
+            prompts->folderAnswers.enqueue(out);
+            action(format.action)->trigger();
+            QCOMPARE(prompts->folderPrompts, QStringList{"Please select a Server folder."});
+            QCOMPARE(prompts->messageTexts(), QStringList{"Conversion Process Completed"});
+            QCOMPARE(QDir(out).entryList(QDir::Files), QStringList{format.file});
+            QCOMPARE(control<QProgressBar>("ProgressBar1")->value(), 0);
+        }
     }
 
     void exportWithoutABookOrFolderChangesNothing() {

@@ -1,0 +1,106 @@
+// A contact as the programs people import into see one: its name, organisation, typed
+// phones and addresses, e-mail addresses in order of preference, dates, related people,
+// note and categories. It says once what a Notes item means; the importer formats only
+// spell it in their own syntax.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace brenmoor::contact {
+
+struct Date {
+    int year = 0;
+    int month = 0; // 1..12
+    int day = 0;   // 1..31
+    friend bool operator==(const Date&, const Date&) = default;
+};
+
+// A birthday or an anniversary: a calendar date where the item holds one (or a text
+// that reads as one), else the item's text as it is.
+struct DateOrText {
+    std::optional<Date> date;
+    std::string text; // set only where there is no date
+    bool empty() const { return !date && text.empty(); }
+    friend bool operator==(const DateOrText&, const DateOrText&) = default;
+};
+
+// A moment of the clock: in UTC where the book recorded its zone, else as recorded.
+struct Timestamp {
+    int year = 0, month = 0, day = 0;
+    int hour = 0, minute = 0, second = 0;
+    bool utc = false;
+    friend bool operator==(const Timestamp&, const Timestamp&) = default;
+};
+
+struct Name {
+    std::string prefix; // "Ms.", "Dr."
+    std::string given;
+    std::string middle;
+    std::string family;
+    std::string suffix; // "Jr.", "III"
+    friend bool operator==(const Name&, const Name&) = default;
+};
+
+enum class PhoneKind { WorkVoice, WorkFax, WorkCell, WorkPager, HomeVoice, HomeFax, PersonalCell };
+
+struct Phone {
+    PhoneKind kind;
+    std::string number;
+    friend bool operator==(const Phone&, const Phone&) = default;
+};
+
+// Never all empty: an address without any part is no address.
+struct Address {
+    std::string street; // may hold several lines
+    std::string city;
+    std::string region;
+    std::string postalCode;
+    std::string country;
+    friend bool operator==(const Address&, const Address&) = default;
+};
+
+enum class Relation { Spouse, Child, Manager, Assistant };
+
+struct Related {
+    Relation relation;
+    std::string name;
+    friend bool operator==(const Related&, const Related&) = default;
+};
+
+struct Contact {
+    // The same document always gets the same uid: lower-case 8-4-4-4-12 UUID form.
+    std::string uid;
+    std::optional<Timestamp> revision; // the document's last change
+
+    Name name;
+    // Never empty where the contact has a name, a company or an e-mail address.
+    std::string formattedName;
+    std::string nickname;
+    std::string organization;
+    std::string unit;        // department
+    std::string jobTitle;
+    std::string office;      // office location: building, floor, room
+    std::string webPage;     // the work web page
+
+    // Every e-mail address once, in order of preference: the first is the preferred one.
+    // Empty and repeated addresses are left out.
+    std::vector<std::string> emails;
+    // Every phone number, in the order of PhoneKind; a kind may occur more than once.
+    std::vector<Phone> phones;
+    std::optional<Address> workAddress;
+    std::optional<Address> homeAddress;
+
+    DateOrText birthday;
+    DateOrText anniversary;
+    // In the order spouse, children, manager, assistant.
+    std::vector<Related> related;
+
+    std::string note;
+    std::vector<std::string> categories;
+
+    friend bool operator==(const Contact&, const Contact&) = default;
+};
+
+} // namespace brenmoor::contact

@@ -1,0 +1,324 @@
+// Building the contact of a document, one group of fields at a time.
+#include "contact/contact_from_document.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <initializer_list>
+#include <vector>
+#include <utility>
+
+#include "contact/contact_uid.h"
+#include "notes/dxl_datetime.h"
+
+namespace brenmoor::contact {
+
+namespace {
+
+using notes::ContactDocument;
+using notes::ContactItem;
+
+constexpr std::string_view kWhiteSpace = " \t\r\n";
+constexpr std::string_view kLineBreak = "\r\n";
+constexpr std::string_view kValueSeparator = ", ";
+
+std::string_view trimmed(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(kWhiteSpace);
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(kWhiteSpace) - first + 1);
+}
+
+bool isBlank(std::string_view text) { return trimmed(text).empty(); }
+
+char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string lowerCase(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) c = lowerAscii(c);
+    return lower;
+}
+
+// The document's catalogue items, each looked up once: the first item of each name,
+// names compared without regard to case as the document compares them.
+class Items {
+public:
+    explicit Items(const ContactDocument& doc) : doc_(doc) {
+        for (const auto& [name, value] : doc.items()) {
+            const std::optional<ContactItem> item = catalogueItem(name);
+            if (item && !values_[static_cast<std::size_t>(*item)])
+                values_[static_cast<std::size_t>(*item)] = &value;
+        }
+    }
+
+    bool has(ContactItem item) const { return value(item) != nullptr; }
+
+    // Every value of the item as text, joined by separator, into out (its storage reused).
+    void join(ContactItem item, std::string& out, std::string_view separator = kValueSeparator) const {
+        out.clear();
+        const notes::ItemValue* found = value(item);
+        if (!found || found->kind == notes::ItemValue::Kind::Empty) return;
+        if (isText(*found)) {
+            out += found->text;
+            for (const std::string& more : found->more) {
+                out += separator;
+                out += more;
+            }
+            return;
+        }
+        for (const std::string& each : doc_.itemTexts(item)) {
+            if (!out.empty()) out += separator;
+            out += each;
+        }
+    }
+    std::string joined(ContactItem item, std::string_view separator = kValueSeparator) const {
+        std::string text;
+        join(item, text, separator);
+        return text;
+    }
+
+    // Calls each(value) for every value of the item that is not blank.
+    template <typename Each> void forEachValue(ContactItem item, Each each) const {
+        const notes::ItemValue* found = value(item);
+        if (!found || found->kind == notes::ItemValue::Kind::Empty) return;
+        if (isText(*found)) {
+            if (!isBlank(found->text)) each(std::string_view(found->text));
+            for (const std::string& more : found->more)
+                if (!isBlank(more)) each(std::string_view(more));
+            return;
+        }
+        for (const std::string& text : doc_.itemTexts(item))
+            if (!isBlank(text)) each(std::string_view(text));
+    }
+
+    const ContactDocument& document() const { return doc_; }
+
+private:
+    static bool isText(const notes::ItemValue& value) {
+        return value.kind == notes::ItemValue::Kind::Text || value.kind == notes::ItemValue::Kind::RichText;
+    }
+    const notes::ItemValue* value(ContactItem item) const { return values_[static_cast<std::size_t>(item)]; }
+
+    // The catalogue entry of an item name: among the catalogue names of its length, the
+    // one it spells without regard to case.
+    static std::optional<ContactItem> catalogueItem(std::string_view name) {
+        constexpr std::size_t kLongest = 32;
+        struct Entry {
+            std::string lowerName;
+            ContactItem item;
+        };
+        static const std::array<std::vector<Entry>, kLongest + 1> kByLength = [] {
+            std::array<std::vector<Entry>, kLongest + 1> byLength;
+            for (const notes::ContactItemInfo& info : notes::kContactItems)
+                byLength[info.notesName.size()].push_back({lowerCase(info.notesName), info.item});
+            return byLength;
+        }();
+        if (name.size() > kLongest) return std::nullopt;
+        for (const Entry& entry : kByLength[name.size()])
+            if (std::ranges::equal(name, entry.lowerName, [](char x, char y) { return lowerAscii(x) == y; }))
+                return entry.item;
+        return std::nullopt;
+    }
+
+    const ContactDocument& doc_;
+    std::array<const notes::ItemValue*, notes::kContactItemCount> values_{};
+};
+
+// The zone of a DXL date-time in minutes east of UTC ("-04" is -240, "+0530" 330, "Z" 0);
+// nothing where the text records none.
+std::optional<int> zoneMinutes(std::string_view written) {
+    written = trimmed(written);
+    const std::size_t clock = written.find('T');
+    if (clock == std::string_view::npos) return std::nullopt;
+    const std::size_t at = written.find_first_of("+-Z", clock);
+    if (at == std::string_view::npos) return std::nullopt;
+    if (written[at] == 'Z') return 0;
+    const std::string_view digits = written.substr(at + 1);
+    if (digits.size() != 2 && digits.size() != 4) return std::nullopt;
+    int value = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    const int minutes = digits.size() == 2 ? value * 60 : (value / 100) * 60 + value % 100;
+    return written[at] == '-' ? -minutes : minutes;
+}
+
+std::optional<Timestamp> revisionOf(std::string_view modified) {
+    const auto parsed = notes::parseDxlDateTime(modified);
+    if (!parsed || !parsed->hasDate) return std::nullopt;
+    Timestamp stamp{parsed->year, parsed->month, parsed->day, parsed->hour, parsed->minute, parsed->second, false};
+    const std::optional<int> zone = parsed->hasTime ? zoneMinutes(modified) : std::nullopt;
+    if (!zone) return stamp;
+
+    using namespace std::chrono;
+    const sys_days day = year_month_day{year{stamp.year}, month{static_cast<unsigned>(stamp.month)},
+                                        std::chrono::day{static_cast<unsigned>(stamp.day)}};
+    const sys_seconds utc = day + hours{stamp.hour} + minutes{stamp.minute} + seconds{stamp.second} - minutes{*zone};
+    const sys_days utcDay = floor<days>(utc);
+    const year_month_day date{utcDay};
+    const hh_mm_ss clock{utc - utcDay};
+    return Timestamp{static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),
+                     static_cast<int>(static_cast<unsigned>(date.day())), static_cast<int>(clock.hours().count()),
+                     static_cast<int>(clock.minutes().count()), static_cast<int>(clock.seconds().count()), true};
+}
+
+void readFormattedName(const Items& items, Contact& contact) {
+    std::string& name = contact.formattedName;
+    name.clear();
+    for (const std::string* part : {&contact.name.given, &contact.name.middle, &contact.name.family}) {
+        if (part->empty()) continue;
+        if (!name.empty()) name += ' ';
+        name += *part;
+    }
+    if (name.empty() && items.has(ContactItem::FullName))
+        name = commonName(items.document().itemText(ContactItem::FullName));
+    if (name.empty()) name = contact.organization;
+    if (name.empty() && !contact.emails.empty()) name = contact.emails.front();
+}
+
+// Addresses compare without regard to the case of ASCII letters (domains never have it,
+// and mail systems ignore it in the local part).
+bool sameAddress(std::string_view a, std::string_view b) {
+    return std::ranges::equal(a, b, [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
+}
+
+void readEmails(const Items& items, std::vector<std::string>& emails) {
+    emails.clear();
+    for (ContactItem item : {ContactItem::MailAddress, ContactItem::MiscPhone1, ContactItem::MiscPhone2,
+                             ContactItem::MiscPhone3}) {
+        items.forEachValue(item, [&](std::string_view value) {
+            const std::string_view address = trimmed(value);
+            bool repeated = false;
+            for (const std::string& earlier : emails) repeated = repeated || sameAddress(earlier, address);
+            if (!repeated) emails.emplace_back(address);
+        });
+    }
+}
+
+void readPhones(const Items& items, std::vector<Phone>& phones) {
+    static constexpr std::pair<ContactItem, PhoneKind> kPhones[] = {
+        {ContactItem::OfficePhoneNumber, PhoneKind::WorkVoice}, {ContactItem::OfficeFaxPhoneNumber, PhoneKind::WorkFax},
+        {ContactItem::CellPhoneNumber, PhoneKind::WorkCell},    {ContactItem::PhoneNumber_6, PhoneKind::WorkPager},
+        {ContactItem::PhoneNumber, PhoneKind::HomeVoice},       {ContactItem::HomeFaxPhoneNumber, PhoneKind::HomeFax},
+        {ContactItem::PersPager, PhoneKind::PersonalCell},
+    };
+    phones.clear();
+    for (const auto& [item, kind] : kPhones)
+        items.forEachValue(item, [&](std::string_view number) { phones.push_back({kind, std::string(number)}); });
+}
+
+void readAddress(const Items& items, std::optional<Address>& address, ContactItem street, ContactItem city,
+                 ContactItem region, ContactItem postalCode, ContactItem country) {
+    if (!items.has(street) && !items.has(city) && !items.has(region) && !items.has(postalCode) && !items.has(country)) {
+        address.reset();
+        return;
+    }
+    if (!address) address.emplace();
+    items.join(street, address->street, kLineBreak);
+    items.join(city, address->city);
+    items.join(region, address->region);
+    items.join(postalCode, address->postalCode);
+    items.join(country, address->country);
+    if (address->street.empty() && address->city.empty() && address->region.empty() && address->postalCode.empty() &&
+        address->country.empty())
+        address.reset();
+}
+
+void readDateOrText(const Items& items, ContactItem item, DateOrText& value) {
+    value.date.reset();
+    value.text.clear();
+    if (!items.has(item)) return;
+    if (const std::optional<notes::Date> date = items.document().itemDate(item)) {
+        value.date = Date{date->year, date->month, date->day};
+        return;
+    }
+    items.join(item, value.text);
+    if (isBlank(value.text)) value.text.clear();
+}
+
+void readRelated(const Items& items, std::vector<Related>& related) {
+    static constexpr std::pair<ContactItem, Relation> kRelated[] = {
+        {ContactItem::Spouse, Relation::Spouse},
+        {ContactItem::Children, Relation::Child},
+        {ContactItem::Manager, Relation::Manager},
+        {ContactItem::Assistant, Relation::Assistant},
+    };
+    related.clear();
+    for (const auto& [item, relation] : kRelated)
+        items.forEachValue(item, [&](std::string_view name) { related.push_back({relation, std::string(name)}); });
+}
+
+void readNote(const Items& items, std::string& note) {
+    items.join(ContactItem::Comment, note, kLineBreak);
+    if (!items.has(ContactItem::Briefcase)) return;
+    const std::string briefcase = items.joined(ContactItem::Briefcase, kLineBreak);
+    if (isBlank(briefcase)) return;
+    note = note.empty() ? briefcase : briefcase + "\r\n\r\n" + note;
+}
+
+void readCategories(const Items& items, std::vector<std::string>& categories) {
+    categories.clear();
+    items.forEachValue(ContactItem::Categories,
+                       [&](std::string_view value) { categories.emplace_back(value); });
+    if (categories.size() != 1 || categories.front().find_first_of(",;") == std::string::npos) return;
+    const std::string lone = std::move(categories.front());
+    categories.clear();
+    std::string_view rest = lone;
+    while (!rest.empty()) {
+        const std::size_t end = std::min(rest.find_first_of(",;"), rest.size());
+        if (const std::string_view category = trimmed(rest.substr(0, end)); !category.empty())
+            categories.emplace_back(category);
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+    }
+}
+
+} // namespace
+
+std::string commonName(std::string_view userName) {
+    std::string_view name = trimmed(userName);
+    name = trimmed(name.substr(0, name.find('/')));
+    if (name.size() >= 3 && (name[0] == 'C' || name[0] == 'c') && (name[1] == 'N' || name[1] == 'n') && name[2] == '=')
+        name = trimmed(name.substr(3));
+    return std::string(name);
+}
+
+void readContact(const ContactDocument& doc, Contact& contact) {
+    const Items items(doc);
+    contact.uid = contactUid(doc);
+    contact.revision = revisionOf(doc.noteInfo().modified);
+
+    items.join(ContactItem::Title, contact.name.prefix);
+    items.join(ContactItem::FirstName, contact.name.given);
+    items.join(ContactItem::MiddleInitial, contact.name.middle);
+    items.join(ContactItem::LastName, contact.name.family);
+    items.join(ContactItem::Suffix, contact.name.suffix);
+    items.join(ContactItem::ShortName, contact.nickname);
+    items.join(ContactItem::CompanyName, contact.organization);
+    items.join(ContactItem::Department, contact.unit);
+    items.join(ContactItem::JobTitle, contact.jobTitle);
+    items.join(ContactItem::Location, contact.office);
+    items.join(ContactItem::WebSite, contact.webPage);
+
+    readEmails(items, contact.emails);
+    readPhones(items, contact.phones);
+    readAddress(items, contact.workAddress, ContactItem::OfficeStreetAddress, ContactItem::OfficeCity,
+                ContactItem::OfficeState, ContactItem::OfficeZip, ContactItem::OfficeCountry);
+    readAddress(items, contact.homeAddress, ContactItem::StreetAddress, ContactItem::City, ContactItem::State,
+                ContactItem::Zip, ContactItem::Country);
+
+    readDateOrText(items, ContactItem::Birthday, contact.birthday);
+    readDateOrText(items, ContactItem::Anniversary, contact.anniversary);
+    readRelated(items, contact.related);
+    readNote(items, contact.note);
+    readCategories(items, contact.categories);
+
+    readFormattedName(items, contact);
+}
+
+Contact contactFromDocument(const ContactDocument& doc) {
+    Contact contact;
+    readContact(doc, contact);
+    return contact;
+}
+
+} // namespace brenmoor::contact

@@ -1,0 +1,51 @@
+// The contact of one address-book document: what each Notes item of the catalogue
+// means to the programs people import into. Every value of a multi-valued item counts.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "contact/contact.h"
+#include "notes/address_book.h"
+
+namespace brenmoor::contact {
+
+// The reading of the items, field by field:
+// - uid from the universal ID, else name-based (contact_uid.h); revision from the
+//   document's last change.
+// - name: prefix "Title", given "FirstName", middle "MiddleInitial", family "LastName",
+//   suffix "Suffix". formattedName: given, middle and family joined by single spaces;
+//   where all three are empty, the common name of "FullName" (commonName below), then
+//   "CompanyName", then the first e-mail address.
+// - nickname "ShortName", organization "CompanyName", unit "Department", jobTitle
+//   "JobTitle", office "Location", webPage "WebSite".
+// - emails: "MailAddress", "MiscPhone1", "MiscPhone2", "MiscPhone3", every value of each,
+//   without surrounding white space; blank ones and repeats (compared without regard to
+//   case) left out.
+// - phones: work voice "OfficePhoneNumber", work fax "OfficeFaxPhoneNumber", work cell
+//   "CellPhoneNumber", work pager "PhoneNumber_6", home voice "PhoneNumber", home fax
+//   "HomeFaxPhoneNumber", personal cell "PersPager".
+// - workAddress from the "Office..." items, homeAddress from "StreetAddress", "City",
+//   "State", "Zip", "Country"; none where every part is empty.
+// - birthday "Birthday", anniversary "Anniversary": a date where the item is a date or a
+//   text that reads as one, else the text.
+// - related: "Spouse", "Children", "Manager", "Assistant", a person per value.
+// - note: "Comment"; where "Briefcase" has text, the Briefcase text, an empty line, then
+//   the comment.
+// - categories: every value of "Categories"; a lone value holding commas or semicolons
+//   is split there.
+// A text item with several values gives them all: lines of a street, a comment or a
+// briefcase joined by line breaks (CR LF), the values of any other item by ", ".
+// "FullName" (beyond the common name), "AltFullNameSort", "MailDomain", "Prev",
+// "NameDisplayPref", "PublicKey" and "Certificate" are not contact data and are not read.
+Contact contactFromDocument(const notes::ContactDocument& doc);
+
+// The same, into contact, whose storage is reused: for reading a whole book one
+// document after another.
+void readContact(const notes::ContactDocument& doc, Contact& contact);
+
+// The common name of a Notes user name: "Ann Lee" for "CN=Ann Lee/O=Acme" and for
+// "Ann Lee/Acme"; a flat name as it is.
+std::string commonName(std::string_view userName);
+
+} // namespace brenmoor::contact

@@ -1,0 +1,64 @@
+// Dates, labels, note lines and phone places of the importer formats.
+#include "export/contact_text.h"
+
+#include <cstdio>
+
+namespace brenmoor::exporting {
+
+std::string isoDate(const contact::Date& date) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+    return text;
+}
+
+std::string_view phoneLabel(contact::PhoneKind kind) {
+    using contact::PhoneKind;
+    switch (kind) {
+    case PhoneKind::WorkVoice: return "Office phone";
+    case PhoneKind::WorkFax: return "Office fax";
+    case PhoneKind::WorkCell: return "Cell phone";
+    case PhoneKind::WorkPager: return "Pager";
+    case PhoneKind::HomeVoice: return "Home phone";
+    case PhoneKind::HomeFax: return "Home fax";
+    case PhoneKind::PersonalCell: return "Personal cell phone";
+    }
+    return "Phone";
+}
+
+std::string_view relationLabel(contact::Relation relation) {
+    using contact::Relation;
+    switch (relation) {
+    case Relation::Spouse: return "Spouse";
+    case Relation::Child: return "Child";
+    case Relation::Manager: return "Manager";
+    case Relation::Assistant: return "Assistant";
+    }
+    return "Related";
+}
+
+void appendNoteLine(std::string& note, std::string_view label, std::string_view value) {
+    if (!note.empty()) note += "\r\n";
+    note += label;
+    note += ": ";
+    note += value;
+}
+
+std::vector<const contact::Phone*> fillPhoneSlots(const std::vector<contact::Phone>& phones,
+                                                  std::span<const PhoneSlot> slots,
+                                                  std::vector<std::string_view>& numbers) {
+    numbers.assign(slots.size(), std::string_view());
+    std::vector<const contact::Phone*> unplaced;
+    for (const contact::Phone& phone : phones) {
+        const std::uint32_t bit = 1u << static_cast<unsigned>(phone.kind);
+        bool placed = false;
+        for (std::size_t i = 0; i < slots.size() && !placed; ++i) {
+            if ((slots[i].kinds & bit) == 0 || !numbers[i].empty()) continue;
+            numbers[i] = phone.number;
+            placed = true;
+        }
+        if (!placed) unplaced.push_back(&phone);
+    }
+    return unplaced;
+}
+
+} // namespace brenmoor::exporting

@@ -1,0 +1,45 @@
+// Pieces of the contact model as the importer formats spell them: dates, the labels of
+// phones and related people, and the labelled note lines that keep a value a format has
+// no place for ("Home fax: +1 555 0100"), so nothing is lost on the way.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "contact/contact.h"
+
+namespace brenmoor::exporting {
+
+// "1978-03-14".
+std::string isoDate(const contact::Date& date);
+
+// "Office phone", "Home fax", ...; "Spouse", "Child", ...
+std::string_view phoneLabel(contact::PhoneKind kind);
+std::string_view relationLabel(contact::Relation relation);
+
+// Appends "label: value" to note as a line of its own (lines joined by CR LF).
+void appendNoteLine(std::string& note, std::string_view label, std::string_view value);
+
+// A fixed place for a phone number (an LDIF attribute, a CSV column) and the kinds of
+// number it takes.
+struct PhoneSlot {
+    std::string_view name;
+    std::uint32_t kinds; // phoneKinds(...)
+};
+
+constexpr std::uint32_t phoneKinds(std::initializer_list<contact::PhoneKind> kinds) {
+    std::uint32_t bits = 0;
+    for (contact::PhoneKind kind : kinds) bits |= 1u << static_cast<unsigned>(kind);
+    return bits;
+}
+
+// Puts each phone, in order, into the first free slot that takes its kind: numbers[i]
+// becomes slot i's number ("" where none). Returns the phones that found no slot.
+std::vector<const contact::Phone*> fillPhoneSlots(const std::vector<contact::Phone>& phones,
+                                                  std::span<const PhoneSlot> slots,
+                                                  std::vector<std::string_view>& numbers);
+
+} // namespace brenmoor::exporting

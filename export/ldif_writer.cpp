@@ -1,0 +1,233 @@
+// The LDIF entries: Thunderbird's attributes where it has one, labelled note lines where
+// it has none.
+#include "export/ldif_writer.h"
+
+#include <QByteArray>
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "export/contact_text.h"
+#include "export/model_file_writer.h"
+
+namespace brenmoor::exporting {
+
+namespace {
+
+using contact::Contact;
+using contact::PhoneKind;
+
+constexpr std::array<PhoneSlot, 5> kPhoneSlots{{
+    {"telephoneNumber", phoneKinds({PhoneKind::WorkVoice})},
+    {"homePhone", phoneKinds({PhoneKind::HomeVoice})},
+    {"facsimiletelephonenumber", phoneKinds({PhoneKind::WorkFax, PhoneKind::HomeFax})},
+    {"pager", phoneKinds({PhoneKind::WorkPager})},
+    {"mobile", phoneKinds({PhoneKind::WorkCell, PhoneKind::PersonalCell})},
+}};
+
+// A street's first line, and the lines after it.
+std::pair<std::string_view, std::string_view> streetLines(std::string_view street) {
+    const std::size_t end = street.find_first_of("\r\n");
+    if (end == std::string_view::npos) return {street, {}};
+    std::size_t next = end + 1;
+    if (street[end] == '\r' && next < street.size() && street[next] == '\n') ++next;
+    return {street.substr(0, end), street.substr(next)};
+}
+
+void appendAddress(std::string& out, const std::optional<contact::Address>& address,
+                   const std::array<std::string_view, 6>& attributes) {
+    if (!address) return;
+    const auto [first, more] = streetLines(address->street);
+    appendLdifLine(out, attributes[0], first);
+    appendLdifLine(out, attributes[1], more);
+    appendLdifLine(out, attributes[2], address->city);
+    appendLdifLine(out, attributes[3], address->region);
+    appendLdifLine(out, attributes[4], address->postalCode);
+    appendLdifLine(out, attributes[5], address->country);
+}
+
+std::string dateOrText(const contact::DateOrText& value) {
+    return value.date ? isoDate(*value.date) : value.text;
+}
+
+// The note with the labelled lines of what has no attribute.
+std::string description(const Contact& contact, const std::vector<const contact::Phone*>& unplacedPhones) {
+    std::string extra;
+    const contact::Name& name = contact.name;
+    if (!name.middle.empty()) appendNoteLine(extra, "Middle name", name.middle);
+    if (!name.prefix.empty()) appendNoteLine(extra, "Name prefix", name.prefix);
+    if (!name.suffix.empty()) appendNoteLine(extra, "Name suffix", name.suffix);
+    if (!contact.office.empty()) appendNoteLine(extra, "Office", contact.office);
+    for (std::size_t i = 2; i < contact.emails.size(); ++i) appendNoteLine(extra, "E-mail", contact.emails[i]);
+    for (const contact::Phone* phone : unplacedPhones) appendNoteLine(extra, phoneLabel(phone->kind), phone->number);
+    if (!contact.birthday.date && !contact.birthday.text.empty())
+        appendNoteLine(extra, "Birthday", contact.birthday.text);
+    if (!contact.anniversary.empty()) appendNoteLine(extra, "Anniversary", dateOrText(contact.anniversary));
+    for (const contact::Related& person : contact.related)
+        appendNoteLine(extra, relationLabel(person.relation), person.name);
+    if (!contact.categories.empty()) {
+        std::string categories;
+        for (const std::string& category : contact.categories) {
+            if (!categories.empty()) categories += ", ";
+            categories += category;
+        }
+        appendNoteLine(extra, "Categories", categories);
+    }
+    if (extra.empty()) return contact.note;
+    if (contact.note.empty()) return extra;
+    return contact.note + "\r\n" + extra;
+}
+
+// The distinguished names written so far, as 64-bit hashes in an open-addressing table:
+// a look-up per entry that stays cheap for a book of any size.
+class WrittenNames {
+public:
+    // Records name; false where it, or a name of the same hash, was recorded before.
+    bool add(std::string_view name) {
+        if ((count_ + 1) * 2 > slots_.size()) grow();
+        return insert(std::hash<std::string_view>{}(name) | 1); // 0 marks a free slot
+    }
+
+private:
+    bool insert(std::uint64_t hash) {
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            if (slots_[i] == hash) return false;
+            if (slots_[i] == 0) {
+                slots_[i] = hash;
+                ++count_;
+                return true;
+            }
+        }
+    }
+    void grow() {
+        std::vector<std::uint64_t> old(std::max<std::size_t>(slots_.size() * 2, 1024), 0);
+        old.swap(slots_);
+        count_ = 0;
+        for (std::uint64_t hash : old)
+            if (hash != 0) insert(hash);
+    }
+
+    std::vector<std::uint64_t> slots_;
+    std::size_t count_ = 0;
+};
+
+class LdifWriter final : public ModelFileWriter {
+public:
+    LdifWriter() : ModelFileWriter(kLdifFileName) {}
+
+private:
+    std::string opening() override { return "version: 1\r\n"; }
+
+    void spell(const Contact& contact, std::int64_t runningNumber, std::string& out) override {
+        std::string dn = thunderbirdDn(contact);
+        if (!isNew(dn)) {
+            // Two contacts of one name and address: the later ones add their uid, and
+            // where even that repeats (identical documents), their running number.
+            const std::string base = dn;
+            const std::size_t rdnEnd = base.find(",mail=");
+            const auto qualified = [&](const std::string& uid) {
+                return rdnEnd == std::string::npos ? base + "+uid=" + uid
+                                                   : base.substr(0, rdnEnd) + "+uid=" + uid + base.substr(rdnEnd);
+            };
+            dn = qualified(contact.uid);
+            if (!isNew(dn)) {
+                dn = qualified(contact.uid + "-" + std::to_string(runningNumber));
+                isNew(dn);
+            }
+        }
+        out += ldifEntry(contact, dn);
+    }
+
+    bool isNew(const std::string& dn) { return written_.add(dn); }
+
+    WrittenNames written_;
+};
+
+} // namespace
+
+bool isSafeLdifValue(std::string_view value) {
+    if (value.empty()) return true;
+    const char first = value.front();
+    if (first == ' ' || first == ':' || first == '<' || value.back() == ' ') return false;
+    for (char c : value) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == 0 || byte == '\r' || byte == '\n' || byte >= 0x80) return false;
+    }
+    return true;
+}
+
+void appendLdifLine(std::string& out, std::string_view attribute, std::string_view value) {
+    if (value.empty()) return;
+    out += attribute;
+    if (isSafeLdifValue(value)) {
+        out += ": ";
+        out += value;
+    } else {
+        out += ":: ";
+        const QByteArray base64 =
+            QByteArray::fromRawData(value.data(), static_cast<qsizetype>(value.size())).toBase64();
+        out.append(base64.constData(), static_cast<std::size_t>(base64.size()));
+    }
+    out += "\r\n";
+}
+
+std::string dnValue(std::string_view value) {
+    std::string escaped;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const char c = value[i];
+        const bool special = c == ',' || c == '+' || c == '"' || c == '\\' || c == '<' || c == '>' || c == ';';
+        const bool edge = (i == 0 && (c == '#' || c == ' ')) || (i + 1 == value.size() && c == ' ');
+        if (special || edge) escaped += '\\';
+        escaped += c;
+    }
+    return escaped;
+}
+
+std::string thunderbirdDn(const Contact& contact) {
+    // A contact without any name, company or address still needs a name of its own.
+    if (contact.formattedName.empty()) return "uid=" + contact.uid;
+    std::string dn = "cn=" + dnValue(contact.formattedName);
+    if (!contact.emails.empty()) dn += ",mail=" + dnValue(contact.emails.front());
+    return dn;
+}
+
+std::string ldifEntry(const Contact& contact, std::string_view dn) {
+    std::string out;
+    appendLdifLine(out, "dn", dn);
+    for (std::string_view objectClass : {"top", "person", "organizationalPerson", "inetOrgPerson", "mozillaAbPersonAlpha"})
+        appendLdifLine(out, "objectclass", objectClass);
+    appendLdifLine(out, "givenName", contact.name.given);
+    appendLdifLine(out, "sn", contact.name.family);
+    appendLdifLine(out, "cn", contact.formattedName);
+    appendLdifLine(out, "mozillaNickname", contact.nickname);
+    if (contact.emails.size() > 0) appendLdifLine(out, "mail", contact.emails[0]);
+    if (contact.emails.size() > 1) appendLdifLine(out, "mozillaSecondEmail", contact.emails[1]);
+
+    std::vector<std::string_view> numbers;
+    const std::vector<const contact::Phone*> unplaced = fillPhoneSlots(contact.phones, kPhoneSlots, numbers);
+    for (std::size_t i = 0; i < kPhoneSlots.size(); ++i) appendLdifLine(out, kPhoneSlots[i].name, numbers[i]);
+
+    appendAddress(out, contact.homeAddress,
+                  {"mozillaHomeStreet", "mozillaHomeStreet2", "mozillaHomeLocalityName", "mozillaHomeState",
+                   "mozillaHomePostalCode", "mozillaHomeCountryName"});
+    appendAddress(out, contact.workAddress, {"street", "mozillaWorkStreet2", "l", "st", "postalCode", "c"});
+    appendLdifLine(out, "title", contact.jobTitle);
+    appendLdifLine(out, "ou", contact.unit);
+    appendLdifLine(out, "o", contact.organization);
+    appendLdifLine(out, "mozillaWorkUrl", contact.webPage);
+    if (const auto& birthday = contact.birthday.date) {
+        appendLdifLine(out, "birthyear", std::to_string(birthday->year));
+        appendLdifLine(out, "birthmonth", std::to_string(birthday->month));
+        appendLdifLine(out, "birthday", std::to_string(birthday->day));
+    }
+    appendLdifLine(out, "description", description(contact, unplaced));
+    out += "\r\n";
+    return out;
+}
+
+std::unique_ptr<FormatWriter> makeLdifWriter() { return std::make_unique<LdifWriter>(); }
+
+} // namespace brenmoor::exporting

@@ -1,0 +1,38 @@
+// The writer of the importer formats (vCard 3.0 and 4.0, LDIF, Outlook CSV): one file
+// for all contacts, each document read into the contact model and spelled by the format.
+// The formats never read a Notes item themselves.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "contact/contact.h"
+#include "export/format_writer.h"
+#include "export/output_file.h"
+
+namespace brenmoor::exporting {
+
+class ModelFileWriter : public FormatWriter {
+public:
+    void open(const std::string& folder) override;
+    void writeContact(const notes::ContactDocument& doc, std::int64_t runningNumber) override;
+    void close() override;
+    void abandon() noexcept override { file_.abandon(); }
+
+protected:
+    explicit ModelFileWriter(std::string_view fileName) : fileName_(fileName) {}
+
+    // What the file starts with, before the first contact.
+    virtual std::string opening() { return {}; }
+    // Appends the contact's text to out.
+    virtual void spell(const contact::Contact& contact, std::int64_t runningNumber, std::string& out) = 0;
+
+private:
+    std::string_view fileName_;
+    OutputFile file_;
+    contact::Contact contact_; // reused from one document to the next
+    std::string text_;
+};
+
+} // namespace brenmoor::exporting

@@ -1,0 +1,220 @@
+// The Outlook CSV records: the model's fields put into Outlook's columns by name.
+#include "export/outlook_csv_writer.h"
+
+#include <array>
+#include <stdexcept>
+
+#include "export/contact_text.h"
+#include "export/model_file_writer.h"
+
+namespace brenmoor::exporting {
+
+namespace {
+
+using contact::Contact;
+using contact::PhoneKind;
+using contact::Relation;
+
+constexpr std::array<std::string_view, 92> kColumns{
+    "Title", "First Name", "Middle Name", "Last Name", "Suffix", "Company", "Department", "Job Title",
+    "Business Street", "Business Street 2", "Business Street 3", "Business City", "Business State",
+    "Business Postal Code", "Business Country/Region", "Home Street", "Home Street 2", "Home Street 3", "Home City",
+    "Home State", "Home Postal Code", "Home Country/Region", "Other Street", "Other Street 2", "Other Street 3",
+    "Other City", "Other State", "Other Postal Code", "Other Country/Region", "Assistant's Phone", "Business Fax",
+    "Business Phone", "Business Phone 2", "Callback", "Car Phone", "Company Main Phone", "Home Fax", "Home Phone",
+    "Home Phone 2", "ISDN", "Mobile Phone", "Other Fax", "Other Phone", "Pager", "Primary Phone", "Radio Phone",
+    "TTY/TDD Phone", "Telex", "Account", "Anniversary", "Assistant's Name", "Billing Information", "Birthday",
+    "Business Address PO Box", "Categories", "Children", "Directory Server", "E-mail Address", "E-mail Type",
+    "E-mail Display Name", "E-mail 2 Address", "E-mail 2 Type", "E-mail 2 Display Name", "E-mail 3 Address",
+    "E-mail 3 Type", "E-mail 3 Display Name", "Gender", "Government ID Number", "Hobby", "Home Address PO Box",
+    "Initials", "Internet Free Busy", "Keywords", "Language", "Location", "Manager's Name", "Mileage", "Notes",
+    "Office Location", "Organizational ID Number", "Other Address PO Box", "Priority", "Private", "Profession",
+    "Referred By", "Sensitivity", "Spouse", "User 1", "User 2", "User 3", "User 4", "Web Page",
+};
+
+constexpr std::size_t findColumn(std::string_view name) {
+    for (std::size_t i = 0; i < kColumns.size(); ++i)
+        if (kColumns[i] == name) return i;
+    throw std::logic_error("no such Outlook column");
+}
+
+// The position of a column, found when the program is compiled.
+consteval std::size_t column(std::string_view name) { return findColumn(name); }
+
+// The phone columns in order of preference: a number goes into the first free one that
+// takes its kind.
+constexpr std::array<PhoneSlot, 10> kPhoneSlots{{
+    {"Business Phone", phoneKinds({PhoneKind::WorkVoice})},
+    {"Business Phone 2", phoneKinds({PhoneKind::WorkVoice})},
+    {"Business Fax", phoneKinds({PhoneKind::WorkFax})},
+    {"Mobile Phone", phoneKinds({PhoneKind::WorkCell, PhoneKind::PersonalCell})},
+    {"Pager", phoneKinds({PhoneKind::WorkPager})},
+    {"Home Phone", phoneKinds({PhoneKind::HomeVoice})},
+    {"Home Phone 2", phoneKinds({PhoneKind::HomeVoice})},
+    {"Home Fax", phoneKinds({PhoneKind::HomeFax})},
+    {"Other Phone", phoneKinds({PhoneKind::WorkCell, PhoneKind::PersonalCell})},
+    {"Other Fax", phoneKinds({PhoneKind::WorkFax, PhoneKind::HomeFax})},
+}};
+
+constexpr std::size_t phoneColumn(std::size_t slot) {
+    constexpr std::array<std::size_t, kPhoneSlots.size()> kPositions = [] {
+        std::array<std::size_t, kPhoneSlots.size()> positions{};
+        for (std::size_t i = 0; i < kPhoneSlots.size(); ++i) positions[i] = findColumn(kPhoneSlots[i].name);
+        return positions;
+    }();
+    return kPositions[slot];
+}
+
+void appendQuoted(std::string& out, std::string_view value) {
+    out += '"';
+    for (char c : value) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
+void appendRecord(std::string& out, const std::array<std::string_view, kColumns.size()>& fields) {
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) out += ',';
+        appendQuoted(out, fields[i]);
+    }
+    out += "\r\n";
+}
+
+using Fields = std::array<std::string_view, kColumns.size()>;
+
+struct AddressColumns {
+    std::size_t street, city, region, postalCode, country;
+};
+constexpr AddressColumns kBusinessAddress{column("Business Street"), column("Business City"),
+                                          column("Business State"), column("Business Postal Code"),
+                                          column("Business Country/Region")};
+constexpr AddressColumns kHomeAddress{column("Home Street"), column("Home City"), column("Home State"),
+                                      column("Home Postal Code"), column("Home Country/Region")};
+
+void putAddress(Fields& fields, const std::optional<contact::Address>& address, const AddressColumns& columns) {
+    if (!address) return;
+    fields[columns.street] = address->street;
+    fields[columns.city] = address->city;
+    fields[columns.region] = address->region;
+    fields[columns.postalCode] = address->postalCode;
+    fields[columns.country] = address->country;
+}
+
+// The first person of a relation goes into its column; the others into the note.
+void putRelated(Fields& fields, const Contact& contact, std::string& notes, std::string& children) {
+    bool spouse = false, manager = false, assistant = false;
+    for (const contact::Related& person : contact.related) {
+        bool* placed = nullptr;
+        std::size_t position = 0;
+        switch (person.relation) {
+        case Relation::Child:
+            if (!children.empty()) children += ", ";
+            children += person.name;
+            continue;
+        case Relation::Spouse: placed = &spouse; position = column("Spouse"); break;
+        case Relation::Manager: placed = &manager; position = column("Manager's Name"); break;
+        case Relation::Assistant: placed = &assistant; position = column("Assistant's Name"); break;
+        }
+        if (*placed) {
+            appendNoteLine(notes, relationLabel(person.relation), person.name);
+        } else {
+            fields[position] = person.name;
+            *placed = true;
+        }
+    }
+    fields[column("Children")] = children;
+}
+
+void putDate(Fields& fields, std::size_t position, const contact::DateOrText& value, std::string& iso,
+             std::string& notes, std::string_view label) {
+    if (value.date) {
+        iso = isoDate(*value.date);
+        fields[position] = iso;
+    } else if (!value.text.empty()) {
+        appendNoteLine(notes, label, value.text);
+    }
+}
+
+class OutlookCsvWriter final : public ModelFileWriter {
+public:
+    OutlookCsvWriter() : ModelFileWriter(kOutlookCsvFileName) {}
+
+private:
+    std::string opening() override { return outlookCsvOpening(); }
+    void spell(const Contact& contact, std::int64_t, std::string& out) override { out += outlookCsvRecord(contact); }
+};
+
+} // namespace
+
+std::string outlookCsvOpening() {
+    std::string out = "\xEF\xBB\xBF";
+    Fields header;
+    for (std::size_t i = 0; i < kColumns.size(); ++i) header[i] = kColumns[i];
+    appendRecord(out, header);
+    return out;
+}
+
+std::string outlookCsvRecord(const Contact& contact) {
+    Fields fields{};
+    const contact::Name& name = contact.name;
+    fields[column("Title")] = name.prefix;
+    fields[column("First Name")] = name.given;
+    fields[column("Middle Name")] = name.middle;
+    fields[column("Last Name")] = name.family;
+    fields[column("Suffix")] = name.suffix;
+    // Outlook has no column for the whole name: a name known only as a whole (from the
+    // full name) goes where Outlook's own name parsing would start it.
+    if (name.given.empty() && name.middle.empty() && name.family.empty() &&
+        contact.formattedName != contact.organization &&
+        (contact.emails.empty() || contact.formattedName != contact.emails.front()))
+        fields[column("First Name")] = contact.formattedName;
+    fields[column("Company")] = contact.organization;
+    fields[column("Department")] = contact.unit;
+    fields[column("Job Title")] = contact.jobTitle;
+    fields[column("Office Location")] = contact.office;
+    fields[column("Web Page")] = contact.webPage;
+    putAddress(fields, contact.workAddress, kBusinessAddress);
+    putAddress(fields, contact.homeAddress, kHomeAddress);
+
+    // The extra note lines, in the order the fields come above.
+    std::string extra;
+    if (!contact.nickname.empty()) appendNoteLine(extra, "Nickname", contact.nickname);
+
+    constexpr std::size_t kEmailColumns[] = {column("E-mail Address"), column("E-mail 2 Address"),
+                                             column("E-mail 3 Address")};
+    for (std::size_t i = 0; i < contact.emails.size(); ++i) {
+        if (i < std::size(kEmailColumns))
+            fields[kEmailColumns[i]] = contact.emails[i];
+        else
+            appendNoteLine(extra, "E-mail", contact.emails[i]);
+    }
+
+    std::vector<std::string_view> numbers;
+    for (const contact::Phone* phone : fillPhoneSlots(contact.phones, kPhoneSlots, numbers))
+        appendNoteLine(extra, phoneLabel(phone->kind), phone->number);
+    for (std::size_t i = 0; i < kPhoneSlots.size(); ++i) fields[phoneColumn(i)] = numbers[i];
+
+    std::string birthday, anniversary, children, categories;
+    putDate(fields, column("Birthday"), contact.birthday, birthday, extra, "Birthday");
+    putDate(fields, column("Anniversary"), contact.anniversary, anniversary, extra, "Anniversary");
+    putRelated(fields, contact, extra, children);
+    for (const std::string& category : contact.categories) {
+        if (!categories.empty()) categories += ';';
+        categories += category;
+    }
+    fields[column("Categories")] = categories;
+
+    std::string notes = contact.note;
+    if (!extra.empty()) notes = notes.empty() ? extra : notes + "\r\n" + extra;
+    fields[column("Notes")] = notes;
+
+    std::string out;
+    appendRecord(out, fields);
+    return out;
+}
+
+std::unique_ptr<FormatWriter> makeOutlookCsvWriter() { return std::make_unique<OutlookCsvWriter>(); }
+
+} // namespace brenmoor::exporting

@@ -1,0 +1,246 @@
+// The vCard 3.0 and 4.0 cards: one list of properties, spelled by version where the
+// versions differ.
+#include "export/standard_vcard_writer.h"
+
+#include <cstdio>
+#include <initializer_list>
+
+#include "export/contact_text.h"
+#include "export/model_file_writer.h"
+#include "export/vcard_text.h"
+
+namespace brenmoor::exporting {
+
+namespace {
+
+using contact::Contact;
+using contact::PhoneKind;
+using contact::Relation;
+
+// A property name with its parameters, as each version spells it.
+struct Spelling {
+    std::string_view v3;
+    std::string_view v4;
+};
+
+Spelling telephone(PhoneKind kind) {
+    switch (kind) {
+    case PhoneKind::WorkVoice: return {"TEL;TYPE=WORK,VOICE", "TEL;TYPE=work,voice"};
+    case PhoneKind::WorkFax: return {"TEL;TYPE=WORK,FAX", "TEL;TYPE=work,fax"};
+    case PhoneKind::WorkCell: return {"TEL;TYPE=WORK,CELL", "TEL;TYPE=work,cell"};
+    case PhoneKind::WorkPager: return {"TEL;TYPE=WORK,PAGER", "TEL;TYPE=work,pager"};
+    case PhoneKind::HomeVoice: return {"TEL;TYPE=HOME,VOICE", "TEL;TYPE=home,voice"};
+    case PhoneKind::HomeFax: return {"TEL;TYPE=HOME,FAX", "TEL;TYPE=home,fax"};
+    case PhoneKind::PersonalCell: return {"TEL;TYPE=HOME,CELL", "TEL;TYPE=home,cell"};
+    }
+    return {"TEL", "TEL"};
+}
+
+Spelling relatedPerson(Relation relation) {
+    switch (relation) {
+    case Relation::Spouse: return {"X-MS-SPOUSE", "RELATED;TYPE=spouse;VALUE=text"};
+    case Relation::Child: return {"X-MS-CHILD", "RELATED;TYPE=child;VALUE=text"};
+    case Relation::Manager: return {"X-MS-MANAGER", "RELATED;TYPE=x-manager;VALUE=text"};
+    case Relation::Assistant: return {"X-MS-ASSISTANT", "RELATED;TYPE=agent;VALUE=text"};
+    }
+    return {"X-RELATED", "RELATED;VALUE=text"};
+}
+
+// The content lines of one card, each folded as it is finished.
+class Card {
+public:
+    Card(std::string& out, VcardVersion version)
+        : out_(out), v4_(version == VcardVersion::V4), textSemicolons_(v4_ ? Semicolons::Kept : Semicolons::Escaped) {}
+
+    bool v4() const { return v4_; }
+    std::string_view name(const Spelling& spelling) const { return v4_ ? spelling.v4 : spelling.v3; }
+
+    // A property whose value goes in as it is (dates, identifiers).
+    void plain(std::string_view name, std::string_view value) {
+        start(name);
+        out_ += value;
+        finish();
+    }
+    void text(std::string_view name, std::string_view value) {
+        start(name);
+        appendVcardEscaped(out_, value, textSemicolons_);
+        finish();
+    }
+    void textIfAny(std::string_view name, std::string_view value) {
+        if (!value.empty()) text(name, value);
+    }
+    // A compound value: the components joined by ";".
+    void components(std::string_view name, std::initializer_list<std::string_view> parts) {
+        start(name);
+        bool first = true;
+        for (std::string_view part : parts) {
+            if (!first) out_ += ';';
+            first = false;
+            appendVcardEscaped(out_, part, Semicolons::Escaped);
+        }
+        finish();
+    }
+    // A list value: the values joined by ",".
+    void list(std::string_view name, const std::vector<std::string>& values) {
+        start(name);
+        bool first = true;
+        for (const std::string& value : values) {
+            if (!first) out_ += ',';
+            first = false;
+            appendVcardEscaped(out_, value, textSemicolons_);
+        }
+        finish();
+    }
+
+private:
+    // The line is built in place; the rare one longer than a line may be is folded then.
+    void start(std::string_view name) {
+        lineStart_ = out_.size();
+        out_ += name;
+        out_ += ':';
+    }
+    void finish() {
+        if (out_.size() - lineStart_ <= kVcardLineOctets) {
+            out_ += "\r\n";
+            return;
+        }
+        const std::string line = out_.substr(lineStart_);
+        out_.resize(lineStart_);
+        appendFoldedLine(out_, line);
+    }
+
+    std::string& out_;
+    bool v4_;
+    Semicolons textSemicolons_;
+    std::size_t lineStart_ = 0;
+};
+
+std::string dateValue(const contact::Date& date, bool v4) {
+    if (!v4) return isoDate(date);
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d%02d%02d", date.year, date.month, date.day);
+    return text;
+}
+
+std::string timestampValue(const contact::Timestamp& stamp, bool v4) {
+    char text[32];
+    std::snprintf(text, sizeof text, v4 ? "%04d%02d%02dT%02d%02d%02d%s" : "%04d-%02d-%02dT%02d:%02d:%02d%s",
+                  stamp.year, stamp.month, stamp.day, stamp.hour, stamp.minute, stamp.second, stamp.utc ? "Z" : "");
+    return text;
+}
+
+void writeIdentity(Card& card, const Contact& contact) {
+    card.plain("BEGIN", "VCARD");
+    card.plain("VERSION", card.v4() ? "4.0" : "3.0");
+    card.plain("PRODID", "-//Brenmoor//Brenmoor//EN");
+    if (card.v4()) card.plain("KIND", "individual");
+    card.plain("UID", card.v4() ? "urn:uuid:" + contact.uid : contact.uid);
+    if (contact.revision) card.plain("REV", timestampValue(*contact.revision, card.v4()));
+}
+
+void writeNames(Card& card, const Contact& contact) {
+    card.text("FN", contact.formattedName);
+    const contact::Name& name = contact.name;
+    const bool named = !(name.family.empty() && name.given.empty() && name.middle.empty() && name.prefix.empty() &&
+                         name.suffix.empty());
+    if (named || !card.v4()) card.components("N", {name.family, name.given, name.middle, name.prefix, name.suffix});
+    card.textIfAny("NICKNAME", contact.nickname);
+    if (!contact.organization.empty() || !contact.unit.empty()) {
+        if (contact.unit.empty())
+            card.text("ORG", contact.organization);
+        else
+            card.components("ORG", {contact.organization, contact.unit});
+    }
+    card.textIfAny("TITLE", contact.jobTitle);
+}
+
+void writeReaching(Card& card, const Contact& contact) {
+    bool preferred = true;
+    for (const std::string& email : contact.emails) {
+        if (preferred)
+            card.text(card.name({"EMAIL;TYPE=INTERNET,PREF", "EMAIL;PREF=1"}), email);
+        else
+            card.text(card.name({"EMAIL;TYPE=INTERNET", "EMAIL"}), email);
+        preferred = false;
+    }
+    for (const contact::Phone& phone : contact.phones) card.text(card.name(telephone(phone.kind)), phone.number);
+
+    if (contact.workAddress || !contact.office.empty()) {
+        const contact::Address work = contact.workAddress.value_or(contact::Address{});
+        card.components(card.name({"ADR;TYPE=WORK", "ADR;TYPE=work"}),
+                        {"", contact.office, work.street, work.city, work.region, work.postalCode, work.country});
+    }
+    if (const auto& home = contact.homeAddress)
+        card.components(card.name({"ADR;TYPE=HOME", "ADR;TYPE=home"}),
+                        {"", "", home->street, home->city, home->region, home->postalCode, home->country});
+    card.textIfAny(card.name({"URL;TYPE=WORK", "URL;TYPE=work"}), contact.webPage);
+}
+
+// Birthday and anniversary; in 3.0 a date that is only text goes into the note.
+void writeDates(Card& card, const Contact& contact, std::string& noteLines) {
+    const struct {
+        const contact::DateOrText& value;
+        std::string_view v3Name;
+        std::string_view v4Name;
+        std::string_view label;
+    } dates[] = {
+        {contact.birthday, "BDAY", "BDAY", "Birthday"},
+        {contact.anniversary, "X-ANNIVERSARY", "ANNIVERSARY", "Anniversary"},
+    };
+    for (const auto& date : dates) {
+        if (date.value.date)
+            card.plain(card.v4() ? date.v4Name : date.v3Name, dateValue(*date.value.date, card.v4()));
+        else if (date.value.text.empty())
+            continue;
+        else if (card.v4())
+            card.text(std::string(date.v4Name) + ";VALUE=text", date.value.text);
+        else
+            appendNoteLine(noteLines, date.label, date.value.text);
+    }
+}
+
+void writeCard(std::string& out, const Contact& contact, VcardVersion version) {
+    Card card(out, version);
+    writeIdentity(card, contact);
+    writeNames(card, contact);
+    writeReaching(card, contact);
+    std::string noteLines;
+    writeDates(card, contact, noteLines);
+    for (const contact::Related& person : contact.related) card.text(card.name(relatedPerson(person.relation)), person.name);
+
+    if (noteLines.empty())
+        card.textIfAny("NOTE", contact.note);
+    else
+        card.text("NOTE", contact.note.empty() ? noteLines : contact.note + "\r\n" + noteLines);
+    if (!contact.categories.empty()) card.list("CATEGORIES", contact.categories);
+    card.plain("END", "VCARD");
+}
+
+class StandardVcardWriter final : public ModelFileWriter {
+public:
+    StandardVcardWriter(std::string_view fileName, VcardVersion version)
+        : ModelFileWriter(fileName), version_(version) {}
+
+private:
+    void spell(const Contact& contact, std::int64_t, std::string& out) override { writeCard(out, contact, version_); }
+
+    VcardVersion version_;
+};
+
+} // namespace
+
+std::string standardVcard(const Contact& contact, VcardVersion version) {
+    std::string card;
+    writeCard(card, contact, version);
+    return card;
+}
+
+std::unique_ptr<FormatWriter> makeVcard3Writer() {
+    return std::make_unique<StandardVcardWriter>(kVcard3FileName, VcardVersion::V3);
+}
+
+std::unique_ptr<FormatWriter> makeVcard4Writer() {
+    return std::make_unique<StandardVcardWriter>(kVcard4FileName, VcardVersion::V4);
+}
+
+} // namespace brenmoor::exporting

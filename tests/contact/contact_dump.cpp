@@ -1,0 +1,110 @@
+// contact_dump BOOK: the contact model of every contact of BOOK as one JSON array, for
+// the tests that read the exports back with other programs and compare them field by
+// field with the model. Independent of every writer.
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QString>
+#include <cstdio>
+#include <exception>
+
+#include "contact/contact_from_document.h"
+
+using namespace brenmoor;
+
+namespace {
+
+QString text(const std::string& value) { return QString::fromStdString(value); }
+
+QString dateText(const contact::Date& date) {
+    return QString::asprintf("%04d-%02d-%02d", date.year, date.month, date.day);
+}
+
+QJsonValue dateOrText(const contact::DateOrText& value) {
+    if (value.date) return QJsonObject{{"date", dateText(*value.date)}};
+    if (!value.text.empty()) return QJsonObject{{"text", text(value.text)}};
+    return QJsonValue::Null;
+}
+
+QJsonValue address(const std::optional<contact::Address>& address) {
+    if (!address) return QJsonValue::Null;
+    return QJsonObject{{"street", text(address->street)},         {"city", text(address->city)},
+                       {"region", text(address->region)},         {"postalCode", text(address->postalCode)},
+                       {"country", text(address->country)}};
+}
+
+QString phoneKind(contact::PhoneKind kind) {
+    static const char* const kNames[] = {"WorkVoice", "WorkFax", "WorkCell", "WorkPager",
+                                         "HomeVoice", "HomeFax", "PersonalCell"};
+    return kNames[static_cast<int>(kind)];
+}
+
+QString relation(contact::Relation relation) {
+    static const char* const kNames[] = {"Spouse", "Child", "Manager", "Assistant"};
+    return kNames[static_cast<int>(relation)];
+}
+
+QJsonArray texts(const std::vector<std::string>& values) {
+    QJsonArray array;
+    for (const std::string& value : values) array.append(text(value));
+    return array;
+}
+
+QJsonObject dump(const contact::Contact& c) {
+    QJsonObject object;
+    object["uid"] = text(c.uid);
+    if (c.revision) {
+        const contact::Timestamp& r = *c.revision;
+        object["revision"] = QString::asprintf("%04d-%02d-%02dT%02d:%02d:%02d%s", r.year, r.month, r.day, r.hour,
+                                               r.minute, r.second, r.utc ? "Z" : "");
+    } else {
+        object["revision"] = QJsonValue::Null;
+    }
+    object["name"] = QJsonObject{{"prefix", text(c.name.prefix)}, {"given", text(c.name.given)},
+                                 {"middle", text(c.name.middle)}, {"family", text(c.name.family)},
+                                 {"suffix", text(c.name.suffix)}};
+    object["formattedName"] = text(c.formattedName);
+    object["nickname"] = text(c.nickname);
+    object["organization"] = text(c.organization);
+    object["unit"] = text(c.unit);
+    object["jobTitle"] = text(c.jobTitle);
+    object["office"] = text(c.office);
+    object["webPage"] = text(c.webPage);
+    object["emails"] = texts(c.emails);
+    QJsonArray phones;
+    for (const contact::Phone& phone : c.phones)
+        phones.append(QJsonObject{{"kind", phoneKind(phone.kind)}, {"number", text(phone.number)}});
+    object["phones"] = phones;
+    object["workAddress"] = address(c.workAddress);
+    object["homeAddress"] = address(c.homeAddress);
+    object["birthday"] = dateOrText(c.birthday);
+    object["anniversary"] = dateOrText(c.anniversary);
+    QJsonArray related;
+    for (const contact::Related& person : c.related)
+        related.append(QJsonObject{{"relation", relation(person.relation)}, {"name", text(person.name)}});
+    object["related"] = related;
+    object["note"] = text(c.note);
+    object["categories"] = texts(c.categories);
+    return object;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: contact_dump BOOK\n");
+        return 2;
+    }
+    try {
+        notes::AddressBook book(argv[1]);
+        QJsonArray contacts;
+        for (auto doc = book.firstDocument(); doc; doc = book.nextDocument())
+            contacts.append(dump(contact::contactFromDocument(*doc)));
+        const QByteArray json = QJsonDocument(contacts).toJson(QJsonDocument::Indented);
+        std::fwrite(json.data(), 1, static_cast<std::size_t>(json.size()), stdout);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "contact_dump: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,256 @@
+// The contact model read from documents: which item fills which field, the fallbacks of
+// the formatted name, the order and clean-up of e-mail addresses, categories, dates,
+// identities and revisions.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "contact/contact_from_document.h"
+#include "contact/contact_uid.h"
+
+namespace brenmoor::contact {
+namespace {
+
+using notes::ItemValue;
+using Items = std::vector<std::pair<std::string, ItemValue>>;
+
+ItemValue text(std::string value) { return {ItemValue::Kind::Text, std::move(value), {}}; }
+ItemValue list(std::vector<std::string> values) {
+    ItemValue value{ItemValue::Kind::Text, values.front(), {}};
+    value.more.assign(values.begin() + 1, values.end());
+    return value;
+}
+ItemValue dateTime(std::string written) { return {ItemValue::Kind::DateTime, std::move(written), {}}; }
+
+Contact read(Items items, notes::NoteInfo info = {}) {
+    return contactFromDocument(notes::ContactDocument(std::move(items), std::move(info)));
+}
+
+// Every catalogue item holding its own name, so a field filled from the wrong item shows.
+Items everyItemNamed() {
+    Items items;
+    for (const auto& info : notes::kContactItems) items.emplace_back(std::string(info.notesName), text(std::string(info.notesName)));
+    return items;
+}
+
+TEST(ContactModel, EveryFieldFromItsItem) {
+    const Contact c = read(everyItemNamed());
+    EXPECT_EQ(c.name.prefix, "Title");
+    EXPECT_EQ(c.name.given, "FirstName");
+    EXPECT_EQ(c.name.middle, "MiddleInitial");
+    EXPECT_EQ(c.name.family, "LastName");
+    EXPECT_EQ(c.name.suffix, "Suffix");
+    EXPECT_EQ(c.formattedName, "FirstName MiddleInitial LastName");
+    EXPECT_EQ(c.nickname, "ShortName");
+    EXPECT_EQ(c.organization, "CompanyName");
+    EXPECT_EQ(c.unit, "Department");
+    EXPECT_EQ(c.jobTitle, "JobTitle");
+    EXPECT_EQ(c.office, "Location");
+    EXPECT_EQ(c.webPage, "WebSite");
+    EXPECT_EQ(c.emails, (std::vector<std::string>{"MailAddress", "MiscPhone1", "MiscPhone2", "MiscPhone3"}));
+
+    const std::vector<std::pair<PhoneKind, std::string>> phones{
+        {PhoneKind::WorkVoice, "OfficePhoneNumber"}, {PhoneKind::WorkFax, "OfficeFaxPhoneNumber"},
+        {PhoneKind::WorkCell, "CellPhoneNumber"},    {PhoneKind::WorkPager, "PhoneNumber_6"},
+        {PhoneKind::HomeVoice, "PhoneNumber"},       {PhoneKind::HomeFax, "HomeFaxPhoneNumber"},
+        {PhoneKind::PersonalCell, "PersPager"},
+    };
+    ASSERT_EQ(c.phones.size(), phones.size());
+    for (std::size_t i = 0; i < phones.size(); ++i) {
+        EXPECT_EQ(c.phones[i].kind, phones[i].first) << i;
+        EXPECT_EQ(c.phones[i].number, phones[i].second) << i;
+    }
+
+    ASSERT_TRUE(c.workAddress && c.homeAddress);
+    EXPECT_EQ(c.workAddress->street, "OfficeStreetAddress");
+    EXPECT_EQ(c.workAddress->city, "OfficeCity");
+    EXPECT_EQ(c.workAddress->region, "OfficeState");
+    EXPECT_EQ(c.workAddress->postalCode, "OfficeZip");
+    EXPECT_EQ(c.workAddress->country, "OfficeCountry");
+    EXPECT_EQ(c.homeAddress->street, "StreetAddress");
+    EXPECT_EQ(c.homeAddress->city, "City");
+    EXPECT_EQ(c.homeAddress->region, "State");
+    EXPECT_EQ(c.homeAddress->postalCode, "Zip");
+    EXPECT_EQ(c.homeAddress->country, "Country");
+
+    // Names of items are no dates: both stay text.
+    EXPECT_EQ(c.birthday.text, "Birthday");
+    EXPECT_EQ(c.anniversary.text, "Anniversary");
+    ASSERT_EQ(c.related.size(), 4u);
+    EXPECT_EQ(c.related[0].relation, Relation::Spouse);
+    EXPECT_EQ(c.related[0].name, "Spouse");
+    EXPECT_EQ(c.related[1].relation, Relation::Child);
+    EXPECT_EQ(c.related[1].name, "Children");
+    EXPECT_EQ(c.related[2].relation, Relation::Manager);
+    EXPECT_EQ(c.related[2].name, "Manager");
+    EXPECT_EQ(c.related[3].relation, Relation::Assistant);
+    EXPECT_EQ(c.related[3].name, "Assistant");
+    EXPECT_EQ(c.note, "Briefcase\r\n\r\nComment");
+    EXPECT_EQ(c.categories, std::vector<std::string>{"Categories"});
+}
+
+TEST(ContactModel, AContactWithoutItemsIsEmptyButHasAnIdentity) {
+    const Contact c = read({});
+    EXPECT_TRUE(c.formattedName.empty());
+    EXPECT_TRUE(c.emails.empty() && c.phones.empty() && c.related.empty() && c.categories.empty());
+    EXPECT_FALSE(c.workAddress || c.homeAddress || c.revision);
+    EXPECT_TRUE(c.birthday.empty() && c.anniversary.empty());
+    EXPECT_EQ(c.uid.size(), 36u);
+}
+
+TEST(ContactModel, FormattedNameFallsBackToFullNameCompanyThenEmail) {
+    struct Case {
+        Items items;
+        std::string name;
+    } cases[] = {
+        {{{"FirstName", text("Ann")}, {"LastName", text("Lee")}}, "Ann Lee"},
+        {{{"MiddleInitial", text("J")}, {"FullName", text("Ignored")}}, "J"},
+        {{{"FullName", text("CN=Ann Lee/O=Acme")}}, "Ann Lee"},
+        {{{"FullName", text("Ann Lee/Acme")}}, "Ann Lee"},
+        {{{"FullName", text("cn=Bo Ek/ou=Sales/o=Acme/c=SE")}}, "Bo Ek"},
+        {{{"FullName", list({"Priya Raman/Coastline", "Priya Raman"})}}, "Priya Raman"},
+        {{{"FullName", text("Okafor")}, {"CompanyName", text("Acme")}}, "Okafor"},
+        {{{"CompanyName", text("Acme Ltd.")}, {"MailAddress", text("a@example.com")}}, "Acme Ltd."},
+        {{{"MiscPhone2", text("only@example.com")}}, "only@example.com"},
+        {{{"Title", text("Dr.")}, {"Suffix", text("Jr.")}}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(read(c.items).formattedName, c.name);
+    }
+}
+
+TEST(ContactModel, EmailsInOrderWithoutBlanksOrRepeats) {
+    const Contact c = read({
+        {"MiscPhone3", text("third@example.com")},
+        {"MailAddress", list({" first@example.com ", "FIRST@example.com", ""})},
+        {"MiscPhone1", text("   ")},
+        {"MiscPhone2", text("Third@Example.com")},
+    });
+    // MailAddress first whatever the document's order; repeats compared without case.
+    EXPECT_EQ(c.emails, (std::vector<std::string>{"first@example.com", "Third@Example.com"}));
+}
+
+TEST(ContactModel, CategoriesEveryValueAndALoneTextSplit) {
+    struct Case {
+        ItemValue value;
+        std::vector<std::string> categories;
+    } cases[] = {
+        {list({"Work", "Friends, close", "Golf"}), {"Work", "Friends, close", "Golf"}},
+        {text("Work, Family; Golf ;  ; Chess"), {"Work", "Family", "Golf", "Chess"}},
+        {text("Single"), {"Single"}},
+        {text(" , ;"), {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value.text);
+        EXPECT_EQ(read({{"Categories", c.value}}).categories, c.categories);
+    }
+}
+
+TEST(ContactModel, BirthdayAndAnniversaryAreDatesWhereTheyReadAsDates) {
+    const Contact dated = read({{"Birthday", dateTime("19780314")}, {"Anniversary", text("1996-06-21")}});
+    ASSERT_TRUE(dated.birthday.date && dated.anniversary.date);
+    EXPECT_EQ(*dated.birthday.date, (Date{1978, 3, 14}));
+    EXPECT_EQ(*dated.anniversary.date, (Date{1996, 6, 21}));
+    EXPECT_TRUE(dated.birthday.text.empty());
+
+    const Contact undated = read({{"Birthday", text("sometime in May")}, {"Anniversary", text("  ")}});
+    EXPECT_FALSE(undated.birthday.date);
+    EXPECT_EQ(undated.birthday.text, "sometime in May");
+    EXPECT_TRUE(undated.anniversary.empty());
+}
+
+TEST(ContactModel, MultiValuedItemsGiveEveryValue) {
+    const Contact c = read({
+        {"OfficePhoneNumber", list({"1", "", "2"})},
+        {"Children", list({"Kid One", "Kid, Two"})},
+        {"StreetAddress", list({"Line one", "Line two"})},
+        {"Comment", list({"first", "second"})},
+        {"Briefcase", text(" \r\n")},
+        {"JobTitle", list({"Chair", "Treasurer"})},
+    });
+    ASSERT_EQ(c.phones.size(), 2u);
+    EXPECT_EQ(c.phones[1].number, "2");
+    ASSERT_EQ(c.related.size(), 2u);
+    EXPECT_EQ(c.related[1].name, "Kid, Two");
+    ASSERT_TRUE(c.homeAddress);
+    EXPECT_EQ(c.homeAddress->street, "Line one\r\nLine two");
+    EXPECT_FALSE(c.workAddress);
+    EXPECT_EQ(c.note, "first\r\nsecond"); // a blank briefcase adds nothing
+    EXPECT_EQ(c.jobTitle, "Chair, Treasurer");
+}
+
+TEST(ContactModel, AnAddressExistsWhereAnyPartIsFilled) {
+    EXPECT_FALSE(read({{"OfficeStreetAddress", text("")}, {"Location", text("Tower 2")}}).workAddress);
+    const Contact c = read({{"Country", text("Norway")}});
+    ASSERT_TRUE(c.homeAddress);
+    EXPECT_EQ(c.homeAddress->country, "Norway");
+    EXPECT_EQ(read({{"Briefcase", text("case")}}).note, "case");
+}
+
+TEST(ContactModel, ReadingIntoAUsedContactLeavesNothingOfTheLastOne) {
+    const Items full = everyItemNamed();
+    const Items dated{{"Birthday", dateTime("19780314")}, {"Categories", text("a; b")}, {"OfficeCity", text("X")}};
+    const std::vector<Items> documents{full, dated, {}, {{"Location", text("Tower 2")}, {"Country", text("N")}}, full};
+    Contact reused;
+    for (const Items& items : documents) {
+        readContact(notes::ContactDocument(items, {"", "20140301T101530,12-04"}), reused);
+        EXPECT_EQ(reused, read(items, {"", "20140301T101530,12-04"}));
+    }
+}
+
+TEST(ContactUid, FromTheUniversalIdElseFromTheItemValues) {
+    EXPECT_EQ(uuidFromUnid("CFCD208495D565EF66E7DFF9F98764DA"), "cfcd2084-95d5-65ef-66e7-dff9f98764da");
+    for (const char* bad : {"", "CFCD208495D565EF66E7DFF9F98764D", "CFCD208495D565EF66E7DFF9F98764DG",
+                            "CFCD2084-95D5-65EF-66E7-DFF9F98764DA"})
+        EXPECT_EQ(uuidFromUnid(bad), "") << bad;
+
+    const Items items{{"FirstName", text("Ann")}, {"LastName", text("Lee")}};
+    EXPECT_EQ(read(items, {"C4CA4238A0B923820DCC509A6F75849B", ""}).uid, "c4ca4238-a0b9-2382-0dcc-509a6f75849b");
+
+    // Without one: the same values give the same version 5 UUID, other values another.
+    const std::string uid = read(items).uid;
+    EXPECT_EQ(read(items, {"not-a-unid", ""}).uid, uid);
+    ASSERT_EQ(uid.size(), 36u);
+    EXPECT_EQ(uid[14], '5');
+    EXPECT_NE(std::string("89ab").find(uid[19]), std::string::npos);
+    EXPECT_NE(read({{"FirstName", text("Ann")}, {"LastName", text("Lea")}}).uid, uid);
+    // Items outside the catalogue do not count.
+    Items more = items;
+    more.emplace_back("$Revisions", text("x"));
+    EXPECT_EQ(read(more).uid, uid);
+}
+
+TEST(ContactRevision, TheLastChangeInUtcWhereTheZoneIsKnown) {
+    struct Case {
+        const char* modified;
+        bool present;
+        Timestamp stamp;
+    } cases[] = {
+        {"20140301T101530,12-04", true, {2014, 3, 1, 14, 15, 30, true}},
+        {"20200630T235959,00+0530", true, {2020, 6, 30, 18, 29, 59, true}},
+        {"20141231T230000,00-02", true, {2015, 1, 1, 1, 0, 0, true}},
+        {"20100101T000000,00Z", true, {2010, 1, 1, 0, 0, 0, true}},
+        {"20140301T101530", true, {2014, 3, 1, 10, 15, 30, false}},
+        {"20140301", true, {2014, 3, 1, 0, 0, 0, false}},
+        {"T101530,00+01", false, {}},
+        {"garbage", false, {}},
+        {"", false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.modified);
+        const Contact contact = read({}, {"", c.modified});
+        ASSERT_EQ(contact.revision.has_value(), c.present);
+        if (!c.present) continue;
+        const Timestamp& r = *contact.revision;
+        EXPECT_EQ(std::vector<int>({r.year, r.month, r.day, r.hour, r.minute, r.second}),
+                  std::vector<int>({c.stamp.year, c.stamp.month, c.stamp.day, c.stamp.hour, c.stamp.minute,
+                                    c.stamp.second}));
+        EXPECT_EQ(r.utc, c.stamp.utc);
+    }
+}
+
+} // namespace
+} // namespace brenmoor::contact

@@ -1,0 +1,566 @@
+#!/usr/bin/python3
+"""Reads the importer exports (vCard 3.0 and 4.0, LDIF, Outlook CSV) with independent
+readers and checks every card, entry or record field by field against the contact model,
+as contact_dump prints it for the same book. Each book is the sample book and a book of
+edge cases that importer_book.py writes.
+
+    check_importers.py READER CONVERT DUMP SAMPLE_BOOK [NODE_DIR]
+
+READER: vobject3, eds3, eds4, icaljs3, icaljs4, ldif, outlook-csv. Exits 77 (skipped)
+only where the reader itself is not installed.
+"""
+import base64
+import csv
+import io
+import json
+import os
+import re
+import subprocess
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import importer_book  # noqa: E402
+
+SKIP = 77
+FILES = {"vcard3": "Qalder_Notes_Contact_v3.vcf", "vcard4": "Qalder_Notes_Contact_v4.vcf",
+         "ldif": "Qalder_Notes_Contact.ldif", "outlook-csv": "Qalder_Notes_Contact_Outlook.csv"}
+READERS = {"vobject3": "vcard3", "eds3": "vcard3", "eds4": "vcard4", "icaljs3": "vcard3",
+           "icaljs4": "vcard4", "ldif": "ldif", "outlook-csv": "outlook-csv"}
+
+PHONE_TYPES = {"WorkVoice": ("work", "voice"), "WorkFax": ("work", "fax"), "WorkCell": ("work", "cell"),
+               "WorkPager": ("work", "pager"), "HomeVoice": ("home", "voice"), "HomeFax": ("home", "fax"),
+               "PersonalCell": ("home", "cell")}
+PHONE_LABELS = {"WorkVoice": "Office phone", "WorkFax": "Office fax", "WorkCell": "Cell phone",
+                "WorkPager": "Pager", "HomeVoice": "Home phone", "HomeFax": "Home fax",
+                "PersonalCell": "Personal cell phone"}
+RELATED_V4 = {"Spouse": "spouse", "Child": "child", "Manager": "x-manager", "Assistant": "agent"}
+RELATED_V3 = {"Spouse": "X-MS-SPOUSE", "Child": "X-MS-CHILD", "Manager": "X-MS-MANAGER",
+              "Assistant": "X-MS-ASSISTANT"}
+
+
+def skip(why):
+    print("SKIP:", why)
+    sys.exit(SKIP)
+
+
+def lf(text):
+    """A text's line breaks as vCard carries them: every CR LF, CR or LF one LF."""
+    return text.replace("\r\n", "\n").replace("\r", "\n")
+
+
+def note_line(note, label, value):
+    return (note + "\r\n" if note else "") + f"{label}: {value}"
+
+
+def date_or_text(value):
+    return value.get("date") if value and "date" in value else (value or {}).get("text")
+
+
+# ---------------------------------------------------------------- vCard
+
+def expected_card(c, version):
+    """The fields of a card as the rules of the vCard exports derive them from the model."""
+    v4 = version == 4
+    card = {"uid": ("urn:uuid:" if v4 else "") + c["uid"],
+            "rev": c["revision"],
+            "fn": c["formattedName"],
+            "n": [c["name"][k] for k in ("family", "given", "middle", "prefix", "suffix")]
+                 if not v4 or any(c["name"].values()) else None,
+            "nickname": c["nickname"] or None,
+            "org": [c["organization"], c["unit"]] if c["unit"] else ([c["organization"]] if c["organization"] else None),
+            "title": c["jobTitle"] or None,
+            "emails": c["emails"],
+            "phones": [(PHONE_TYPES[p["kind"]], p["number"]) for p in c["phones"]],
+            "url": c["webPage"] or None,
+            "categories": c["categories"]}
+    work, home = c["workAddress"], c["homeAddress"]
+    card["adr_work"] = None if not work and not c["office"] else \
+        ["", c["office"]] + [lf((work or {}).get(k, "")) for k in ("street", "city", "region", "postalCode", "country")]
+    card["adr_home"] = None if not home else \
+        ["", ""] + [lf(home[k]) for k in ("street", "city", "region", "postalCode", "country")]
+    note = c["note"]
+    for key, label in (("birthday", "Birthday"), ("anniversary", "Anniversary")):
+        value = c[key]
+        if value and "date" in value:
+            card[key] = ("date", value["date"])
+        elif value and not v4:
+            card[key] = None
+            note = note_line(note, label, value["text"])
+        elif value:
+            card[key] = ("text", value["text"])
+        else:
+            card[key] = None
+    card["note"] = lf(note) or None
+    card["related"] = [(RELATED_V4[r["relation"]] if v4 else RELATED_V3[r["relation"]], r["name"])
+                       for r in c["related"]]
+    return card
+
+
+def compact_date(text):
+    return text.replace("-", "").replace(":", "") if text else text
+
+
+def compare(where, got, want):
+    problems = []
+    for key in want:
+        g, w = got.get(key), want[key]
+        if key == "rev":
+            g, w = compact_date(g), compact_date(w)
+        if key in ("birthday", "anniversary") and g and w:
+            g, w = (g[0], compact_date(g[1]) if g[0] == "date" else g[1]), \
+                   (w[0], compact_date(w[1]) if w[0] == "date" else w[1])
+        if g != w:
+            problems.append(f"{where}: {key}: read {g!r}, the model says {w!r}")
+    return problems
+
+
+def read_vobject(path):
+    try:
+        import vobject
+    except ImportError:
+        skip("python3-vobject is not installed")
+    with open(path, encoding="utf-8", newline="") as f:
+        components = list(vobject.readComponents(f.read()))
+    cards = []
+    for comp in components:
+        props = [(name.upper(), line) for name, lines in comp.contents.items() for line in lines]
+
+        def values(name):
+            return [line for n, line in props if n == name]
+
+        def one(name):
+            found = values(name)
+            return found[0].value if found else None
+
+        def types(line):
+            return tuple(t.lower() for t in line.params.get("TYPE", []))
+
+        n = one("N")
+        card = {"uid": one("UID"), "rev": one("REV"), "fn": one("FN"),
+                "n": [n.family, n.given, n.additional, n.prefix, n.suffix] if n else None,
+                "nickname": one("NICKNAME"), "title": one("TITLE"), "url": one("URL"),
+                "emails": [line.value for line in values("EMAIL")],
+                "phones": [(types(line), line.value) for line in values("TEL")],
+                "note": one("NOTE"),
+                "categories": [v for line in values("CATEGORIES") for v in line.value]}
+        card["n"] = [",".join(x) if isinstance(x, list) else x for x in card["n"]]
+        org = one("ORG")
+        card["org"] = org
+        for line in values("ADR"):
+            a = line.value
+            parts = [a.box, a.extended, a.street, a.city, a.region, a.code, a.country]
+            card["adr_" + types(line)[0]] = [",".join(p) if isinstance(p, list) else p for p in parts]
+        bday, anniversary = one("BDAY"), one("X-ANNIVERSARY")
+        card["birthday"] = ("date", bday) if bday else None
+        card["anniversary"] = ("date", anniversary) if anniversary else None
+        card["related"] = [(n, line.value) for n, line in props if n.startswith("X-MS-")]
+        cards.append(card)
+    return cards
+
+
+def read_eds(path, version):
+    try:
+        import gi
+        gi.require_version("EBookContacts", "1.2")
+        from gi.repository import EBookContacts
+    except (ImportError, ValueError):
+        skip("evolution-data-server's EBookContacts (gir1.2-ebookcontacts-1.2, python3-gi) is not installed")
+    with open(path, encoding="utf-8", newline="") as f:
+        text = f.read()
+    cards = []
+    for chunk in text.split("END:VCARD\r\n")[:-1]:
+        contact = EBookContacts.Contact.new_from_vcard(chunk + "END:VCARD\r\n")
+        attributes = [(a.get_name().upper(), a.get_values(),
+                       {p.get_name().upper(): [v.lower() for v in p.get_values()] for p in a.get_params()})
+                      for a in EBookContacts.VCard.get_attributes(contact)]
+
+        # EDS splits every value at an unescaped ";", which vCard 4.0 uses only between
+        # the components of N, ADR and ORG: elsewhere the parts are one text again.
+        def text(values):
+            return ";".join(values) if version == 4 else values[0]
+
+        def one(name):
+            found = [text(v) for n, v, _ in attributes if n == name]
+            return found[0] if found else None
+
+        name = contact.get_property("name")
+        card = {"uid": contact.get_property("id"), "rev": contact.get_property("Rev"),
+                "fn": contact.get_property("full-name"),
+                "n": [name.family, name.given, name.additional, name.prefixes, name.suffixes] if name else None,
+                "nickname": one("NICKNAME"), "title": one("TITLE"), "url": one("URL"),
+                "emails": [text(v) for n, v, _ in attributes if n == "EMAIL"],
+                "phones": [(tuple(p.get("TYPE", [])), text(v)) for n, v, p in attributes if n == "TEL"],
+                "note": one("NOTE"),
+                "categories": [c for n, v, _ in attributes if n == "CATEGORIES" for c in v]}
+        org = [v for n, v, _ in attributes if n == "ORG"]
+        card["org"] = org[0] if org else None
+        for kind in ("work", "home"):
+            address = contact.get_property("address-" + kind)
+            if address:
+                card["adr_" + kind] = [address.po, address.ext, address.street, address.locality, address.region,
+                                       address.code, address.country]
+        birth = contact.get_property("birth-date")
+        for key, prop in (("birthday", "BDAY"), ("anniversary", "ANNIVERSARY" if version == 4 else "X-ANNIVERSARY")):
+            found = [(p.get("VALUE", [""])[0], text(v)) for n, v, p in attributes if n == prop]
+            card[key] = ("text" if found[0][0] == "text" else "date", found[0][1]) if found else None
+        if card["birthday"] and card["birthday"][0] == "date":
+            # The typed reading of the date must agree with its text.
+            card["birthday"] = ("date", f"{birth.year:04d}-{birth.month:02d}-{birth.day:02d}") if birth else None
+        if version == 4:
+            card["related"] = [(p.get("TYPE", [""])[0], text(v)) for n, v, p in attributes if n == "RELATED"]
+        else:
+            card["related"] = [(n, text(v)) for n, v, _ in attributes if n.startswith("X-MS-")]
+        cards.append(card)
+    return cards
+
+
+def unescape_vcard(text):
+    return re.sub(r"\\([\\,;nN])", lambda m: "\n" if m.group(1) in "nN" else m.group(1), text)
+
+
+def read_icaljs(path, version, node_dir):
+    if not node_dir or not os.path.isdir(os.path.join(node_dir, "node_modules", "ical.js")):
+        skip("ical.js is not installed (npm ci in tests/export/node)")
+    done = subprocess.run(["node", os.path.join(node_dir, "read_vcards.mjs"), path], capture_output=True, text=True)
+    assert done.returncode == 0, done.stderr
+    cards = []
+    for props in json.loads(done.stdout):
+        def plain(p):
+            # ical.js leaves the values it has no type for (X- properties) and URIs as
+            # written, and reads 3.0 text with 4.0's rules, which know no "\;".
+            values = p["values"]
+            if p["type"] in ("unknown", "uri") or version == 3:
+                values = [unescape_vcard(v) if isinstance(v, str) else
+                          [unescape_vcard(x) for x in v] for v in values]
+            return values
+
+        def values(name):
+            return [plain(p) for p in props if p["name"] == name]
+
+        def one(name):
+            found = values(name)
+            return found[0][0] if found else None
+
+        def types(p):
+            t = p["params"].get("type", [])
+            return tuple(x.lower() for x in ([t] if isinstance(t, str) else t))
+
+        n = one("n")
+        card = {"uid": one("uid"), "rev": one("rev"), "fn": one("fn"), "n": n, "nickname": one("nickname"),
+                "title": one("title"), "url": one("url"),
+                "emails": [plain(p)[0] for p in props if p["name"] == "email"],
+                "phones": [(types(p), plain(p)[0]) for p in props if p["name"] == "tel"],
+                "note": one("note"),
+                "categories": [v for p in props if p["name"] == "categories" for v in plain(p)]}
+        org = one("org")
+        card["org"] = org if isinstance(org, list) else ([org] if org is not None else None)
+        for p in props:
+            if p["name"] == "adr":
+                card["adr_" + types(p)[0]] = plain(p)[0]
+        for key, prop in (("birthday", "bday"), ("anniversary", "anniversary" if version == 4 else "x-anniversary")):
+            found = [p for p in props if p["name"] == prop]
+            card[key] = (("text" if found[0]["type"] == "text" else "date"), plain(found[0])[0]) if found else None
+        if version == 4:
+            card["related"] = [(types(p)[0], plain(p)[0]) for p in props if p["name"] == "related"]
+        else:
+            card["related"] = [(p["name"].upper(), plain(p)[0]) for p in props if p["name"].startswith("x-ms-")]
+        cards.append(card)
+    return cards
+
+
+def check_vcards(reader, path, model, node_dir):
+    version = 3 if reader.endswith("3") else 4
+    if reader == "vobject3":
+        cards = read_vobject(path)
+    elif reader.startswith("eds"):
+        cards = read_eds(path, version)
+    else:
+        cards = read_icaljs(path, version, node_dir)
+    if len(cards) != len(model):
+        return [f"{len(cards)} cards read, the model has {len(model)} contacts"]
+    problems = []
+    for i, (card, contact) in enumerate(zip(cards, model), 1):
+        want = expected_card(contact, version)
+        problems += compare(f"card {i}", card, want)
+    return problems
+
+
+# ---------------------------------------------------------------- LDIF
+
+LDIF_PHONES = [("telephoneNumber", {"WorkVoice"}), ("homePhone", {"HomeVoice"}),
+               ("facsimiletelephonenumber", {"WorkFax", "HomeFax"}), ("pager", {"WorkPager"}),
+               ("mobile", {"WorkCell", "PersonalCell"})]
+
+
+def place_phones(phones, slots):
+    """Each phone into the first free slot taking its kind; returns the slots' numbers and
+    the phones left over."""
+    placed, left = {}, []
+    for phone in phones:
+        for name, kinds in slots:
+            if phone["kind"] in kinds and name not in placed:
+                placed[name] = phone["number"]
+                break
+        else:
+            left.append(phone)
+    return placed, left
+
+
+def split_street(street):
+    m = re.search(r"\r\n|\r|\n", street)
+    return (street, "") if not m else (street[:m.start()], street[m.end():])
+
+
+def expected_entry(c):
+    entry = {"objectclass": ["top", "person", "organizationalPerson", "inetOrgPerson", "mozillaAbPersonAlpha"]}
+
+    def put(attribute, value):
+        if value:
+            entry[attribute] = [value]
+
+    put("givenName", c["name"]["given"])
+    put("sn", c["name"]["family"])
+    put("cn", c["formattedName"])
+    put("mozillaNickname", c["nickname"])
+    emails = c["emails"]
+    put("mail", emails[0] if emails else "")
+    put("mozillaSecondEmail", emails[1] if len(emails) > 1 else "")
+    placed, left = place_phones(c["phones"], LDIF_PHONES)
+    for name, number in placed.items():
+        put(name, number)
+    for address, names in ((c["homeAddress"], ["mozillaHomeStreet", "mozillaHomeStreet2", "mozillaHomeLocalityName",
+                                               "mozillaHomeState", "mozillaHomePostalCode", "mozillaHomeCountryName"]),
+                           (c["workAddress"], ["street", "mozillaWorkStreet2", "l", "st", "postalCode", "c"])):
+        if address:
+            first, more = split_street(address["street"])
+            for name, value in zip(names, [first, more, address["city"], address["region"], address["postalCode"],
+                                           address["country"]]):
+                put(name, value)
+    put("title", c["jobTitle"])
+    put("ou", c["unit"])
+    put("o", c["organization"])
+    put("mozillaWorkUrl", c["webPage"])
+    birthday = c["birthday"]
+    if birthday and "date" in birthday:
+        year, month, day = (int(x) for x in birthday["date"].split("-"))
+        put("birthyear", str(year))
+        put("birthmonth", str(month))
+        put("birthday", str(day))
+
+    extra = ""
+    for key, label in (("middle", "Middle name"), ("prefix", "Name prefix"), ("suffix", "Name suffix")):
+        if c["name"][key]:
+            extra = note_line(extra, label, c["name"][key])
+    if c["office"]:
+        extra = note_line(extra, "Office", c["office"])
+    for email in emails[2:]:
+        extra = note_line(extra, "E-mail", email)
+    for phone in left:
+        extra = note_line(extra, PHONE_LABELS[phone["kind"]], phone["number"])
+    if birthday and "text" in birthday:
+        extra = note_line(extra, "Birthday", birthday["text"])
+    if c["anniversary"]:
+        extra = note_line(extra, "Anniversary", date_or_text(c["anniversary"]))
+    for person in c["related"]:
+        extra = note_line(extra, person["relation"], person["name"])
+    if c["categories"]:
+        extra = note_line(extra, "Categories", ", ".join(c["categories"]))
+    put("description", c["note"] + "\r\n" + extra if c["note"] and extra else c["note"] or extra)
+    return entry
+
+
+def check_ldif(path, model):
+    try:
+        import ldif
+    except ImportError:
+        skip("python3-ldap is not installed")
+    with open(path, "rb") as f:
+        raw = f.read()
+    assert raw.startswith(b"version: 1\r\n"), raw[:20]
+    assert b"\n" not in raw.replace(b"\r\n", b""), "a line ends in a bare LF or CR"
+    records = ldif.LDIFRecordList(io.BytesIO(raw))
+    records.parse()
+    entries = records.all_records
+    if len(entries) != len(model):
+        return [f"{len(entries)} entries read, the model has {len(model)} contacts"]
+    problems = []
+    dns = [dn for dn, _ in entries]
+    if len(set(dns)) != len(dns):
+        problems.append(f"distinguished names repeat: {dns}")
+    for i, ((dn, entry), contact) in enumerate(zip(entries, model), 1):
+        if not dn.startswith("cn=" if contact["formattedName"] else "uid="):
+            problems.append(f"entry {i}: dn {dn!r} is not Thunderbird's cn=...,mail=...")
+        got = {name: [v.decode("utf-8") for v in values] for name, values in entry.items()}
+        want = expected_entry(contact)
+        for name in sorted(set(got) | set(want)):
+            if got.get(name) != want.get(name):
+                problems.append(f"entry {i}: {name}: read {got.get(name)!r}, the model says {want.get(name)!r}")
+        fields = [v for values in got.values() for v in values]
+        if "birthyear" in got:  # the birthday in its three attributes
+            fields.append("-".join(f"{int(got[k][0]):0{w}d}" for k, w in
+                                   (("birthyear", 4), ("birthmonth", 2), ("birthday", 2))))
+        problems += lost_values(f"entry {i}", contact, fields)
+    return problems
+
+
+# ---------------------------------------------------------------- Outlook CSV
+
+OUTLOOK_COLUMNS = [
+    "Title", "First Name", "Middle Name", "Last Name", "Suffix", "Company", "Department", "Job Title",
+    "Business Street", "Business Street 2", "Business Street 3", "Business City", "Business State",
+    "Business Postal Code", "Business Country/Region", "Home Street", "Home Street 2", "Home Street 3", "Home City",
+    "Home State", "Home Postal Code", "Home Country/Region", "Other Street", "Other Street 2", "Other Street 3",
+    "Other City", "Other State", "Other Postal Code", "Other Country/Region", "Assistant's Phone", "Business Fax",
+    "Business Phone", "Business Phone 2", "Callback", "Car Phone", "Company Main Phone", "Home Fax", "Home Phone",
+    "Home Phone 2", "ISDN", "Mobile Phone", "Other Fax", "Other Phone", "Pager", "Primary Phone", "Radio Phone",
+    "TTY/TDD Phone", "Telex", "Account", "Anniversary", "Assistant's Name", "Billing Information", "Birthday",
+    "Business Address PO Box", "Categories", "Children", "Directory Server", "E-mail Address", "E-mail Type",
+    "E-mail Display Name", "E-mail 2 Address", "E-mail 2 Type", "E-mail 2 Display Name", "E-mail 3 Address",
+    "E-mail 3 Type", "E-mail 3 Display Name", "Gender", "Government ID Number", "Hobby", "Home Address PO Box",
+    "Initials", "Internet Free Busy", "Keywords", "Language", "Location", "Manager's Name", "Mileage", "Notes",
+    "Office Location", "Organizational ID Number", "Other Address PO Box", "Priority", "Private", "Profession",
+    "Referred By", "Sensitivity", "Spouse", "User 1", "User 2", "User 3", "User 4", "Web Page"]
+
+OUTLOOK_PHONES = [("Business Phone", {"WorkVoice"}), ("Business Phone 2", {"WorkVoice"}),
+                  ("Business Fax", {"WorkFax"}), ("Mobile Phone", {"WorkCell", "PersonalCell"}),
+                  ("Pager", {"WorkPager"}), ("Home Phone", {"HomeVoice"}), ("Home Phone 2", {"HomeVoice"}),
+                  ("Home Fax", {"HomeFax"}), ("Other Phone", {"WorkCell", "PersonalCell"}),
+                  ("Other Fax", {"WorkFax", "HomeFax"})]
+
+
+def expected_record(c):
+    row = dict.fromkeys(OUTLOOK_COLUMNS, "")
+    for column, key in (("Title", "prefix"), ("First Name", "given"), ("Middle Name", "middle"),
+                        ("Last Name", "family"), ("Suffix", "suffix")):
+        row[column] = c["name"][key]
+    parts = [c["name"][k] for k in ("given", "middle", "family") if c["name"][k]]
+    if not parts and c["formattedName"] not in (c["organization"], (c["emails"] or [""])[0]):
+        row["First Name"] = c["formattedName"]
+    row.update({"Company": c["organization"], "Department": c["unit"], "Job Title": c["jobTitle"],
+                "Office Location": c["office"], "Web Page": c["webPage"]})
+    for prefix, address in (("Business", c["workAddress"]), ("Home", c["homeAddress"])):
+        if address:
+            row.update({f"{prefix} Street": address["street"], f"{prefix} City": address["city"],
+                        f"{prefix} State": address["region"], f"{prefix} Postal Code": address["postalCode"],
+                        f"{prefix} Country/Region": address["country"]})
+    extra = note_line("", "Nickname", c["nickname"]) if c["nickname"] else ""
+    for i, email in enumerate(c["emails"]):
+        if i < 3:
+            row[["E-mail Address", "E-mail 2 Address", "E-mail 3 Address"][i]] = email
+        else:
+            extra = note_line(extra, "E-mail", email)
+    placed, left = place_phones(c["phones"], OUTLOOK_PHONES)
+    row.update(placed)
+    for phone in left:
+        extra = note_line(extra, PHONE_LABELS[phone["kind"]], phone["number"])
+    for key, column in (("birthday", "Birthday"), ("anniversary", "Anniversary")):
+        value = c[key]
+        if value and "date" in value:
+            row[column] = value["date"]
+        elif value:
+            extra = note_line(extra, column, value["text"])
+    columns = {"Spouse": "Spouse", "Manager": "Manager's Name", "Assistant": "Assistant's Name"}
+    children = []
+    for person in c["related"]:
+        if person["relation"] == "Child":
+            children.append(person["name"])
+        elif not row[columns[person["relation"]]]:
+            row[columns[person["relation"]]] = person["name"]
+        else:
+            extra = note_line(extra, person["relation"], person["name"])
+    row["Children"] = ", ".join(children)
+    row["Categories"] = ";".join(c["categories"])
+    row["Notes"] = c["note"] + "\r\n" + extra if c["note"] and extra else c["note"] or extra
+    return row
+
+
+def model_values(c):
+    """Every value of the model that a format must carry somewhere, line by line (a
+    format may give a street's lines places of their own). The formatted name counts
+    only where it is more than the name parts, the company or the e-mail address."""
+    parts = " ".join(c["name"][k] for k in ("given", "middle", "family") if c["name"][k])
+    derived = c["formattedName"] in (parts, c["organization"], (c["emails"] or [""])[0])
+    values = [] if derived else [c["formattedName"]]
+    values += [c["nickname"], c["organization"], c["unit"], c["jobTitle"], c["office"],
+              c["webPage"], c["note"]] + list(c["name"].values()) + c["emails"] + c["categories"]
+    values += [p["number"] for p in c["phones"]] + [r["name"] for r in c["related"]]
+    for address in (c["workAddress"], c["homeAddress"]):
+        values += list((address or {}).values())
+    values += [v for v in (date_or_text(c["birthday"]), date_or_text(c["anniversary"])) if v]
+    return [line for v in values if v for line in re.split(r"\r\n|\r|\n", v) if line]
+
+
+def lost_values(where, contact, fields):
+    lost = [v for v in model_values(contact) if not any(v in field for field in fields)]
+    return [f"{where}: lost {v!r}" for v in lost]
+
+
+def check_outlook_csv(path, model):
+    with open(path, "rb") as f:
+        raw = f.read()
+    assert raw.startswith(b"\xef\xbb\xbf"), "no UTF-8 byte order mark"
+    text = raw.decode("utf-8-sig")
+    rows = list(csv.reader(io.StringIO(text, newline="")))
+    problems = []
+    if rows[0] != OUTLOOK_COLUMNS:
+        problems.append(f"header {rows[0]!r} is not Outlook's")
+    records = rows[1:]
+    if len(records) != len(model):
+        return problems + [f"{len(records)} records read, the model has {len(model)} contacts"]
+    for i, (record, contact) in enumerate(zip(records, model), 1):
+        if len(record) != len(OUTLOOK_COLUMNS):
+            problems.append(f"record {i}: {len(record)} fields")
+            continue
+        got = dict(zip(OUTLOOK_COLUMNS, record))
+        want = expected_record(contact)
+        for column in OUTLOOK_COLUMNS:
+            if got[column] != want[column]:
+                problems.append(f"record {i}: {column}: read {got[column]!r}, the model says {want[column]!r}")
+        problems += lost_values(f"record {i}", contact, record)
+    # Every field quoted, every record ended by CR LF.
+    if not text.startswith('"Title","First Name"') or not text.endswith('"\r\n'):
+        problems.append("fields are not all quoted or the file does not end in CR LF")
+    return problems
+
+
+# ---------------------------------------------------------------- main
+
+def main():
+    reader, convert, dump, sample = sys.argv[1:5]
+    node_dir = sys.argv[5] if len(sys.argv) > 5 else None
+    fmt = READERS[reader]
+    problems = []
+    with tempfile.TemporaryDirectory() as tmp:
+        edge = os.path.join(tmp, "edge.dxl")
+        importer_book.write_book(edge)
+        for book in (sample, edge):
+            out = os.path.join(tmp, "out-" + os.path.basename(book))
+            done = subprocess.run([convert, "export", fmt, book, out], capture_output=True, text=True)
+            assert done.returncode == 0, done.stderr
+            assert done.stdout.splitlines()[-1] == "Conversion Process Completed", done.stdout
+            model = json.loads(subprocess.run([dump, book], capture_output=True, text=True, check=True).stdout)
+            path = os.path.join(out, FILES[fmt])
+            with open(path, "rb") as f:
+                raw = f.read()
+            if fmt != "outlook-csv":  # a CSV field keeps the line breaks of its value
+                assert b"\n" not in raw.replace(b"\r\n", b""), f"{path}: a line ends in a bare LF or CR"
+            if fmt.startswith("vcard"):
+                found = check_vcards(reader, path, model, node_dir)
+                lines = raw.split(b"\r\n")
+                found += [f"line of {len(line)} octets: {line[:40]!r}" for line in lines if len(line) > 75]
+                found += [f"fold inside a UTF-8 sequence: {line[:20]!r}" for line in lines
+                          if line[:2].startswith(b" ") and len(line) > 1 and (line[1] & 0xC0) == 0x80]
+            elif fmt == "ldif":
+                found = check_ldif(path, model)
+            else:
+                found = check_outlook_csv(path, model)
+            problems += [f"{os.path.basename(book)}: {p}" for p in found]
+            print(f"{os.path.basename(book)}: {len(model)} contacts read by {reader}, {len(found)} problems")
+    for p in problems:
+        print(p)
+    sys.exit(1 if problems else 0)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,103 @@
+"""A DXL address book whose values break careless writers: non-ASCII text (accents, CJK,
+characters beyond U+FFFF), values with line breaks of every kind, commas, semicolons,
+colons, backslashes and quotes, leading and trailing spaces, values long enough to be
+folded, list items, dates that are only text, a hierarchical full name, documents
+without a universal ID, and two identical documents.
+
+    write_book(path)
+"""
+from xml.sax.saxutils import escape
+
+LONG = "Überlänge " + "日本語テキスト" * 12 + " 🎉 end"
+
+CONTACTS = [
+    # (noteinfo or None, [(item, value)]) where value is a str, a list (textlist),
+    # ("date", "yyyymmdd"), ("number", "..."), or ("rich", [paragraphs]).
+    ({"unid": "0123456789ABCDEF0123456789ABCDEF", "modified": "20140301T101530,12-04"}, [
+        ("Title", "Dr."), ("FirstName", "Zoë"), ("MiddleInitial", "Q"), ("LastName", "Ångström, Jr."),
+        ("Suffix", "III"), ("MailAddress", ["zoe@example.se", "ZOE@example.se", "z.a@example.org"]),
+        ("MiscPhone1", "  extra1@example.com  "), ("MiscPhone2", ""), ("MiscPhone3", "z.a@EXAMPLE.org"),
+        ("CompanyName", "Müller; Söhne, GmbH"), ("Department", "R&D; Labs"), ("JobTitle", "Chief \\ Scientist"),
+        ("OfficeStreetAddress", "Königstraße 17\r\nHinterhaus, 2. OG"), ("OfficeCity", "Stuttgart"),
+        ("OfficeState", "BW"), ("OfficeZip", "70173"), ("OfficeCountry", "Deutschland"),
+        ("OfficePhoneNumber", ["+49 711 1", "+49 711 2", "+49 711 3"]), ("OfficeFaxPhoneNumber", "+49 711 9"),
+        ("CellPhoneNumber", "+49 170 1"), ("PhoneNumber_6", "+49 711 8"),
+        ("Location", "Bau 4; Raum 2, links"), ("WebSite", "https://example.de/a,b;c"),
+        ("Manager", ["CN=Boss One/O=Acme", "Boss Two"]), ("Assistant", "Asa Assist"),
+        ("StreetAddress", ["Line one", "Line two; with, marks"]), ("City", "Zürich"), ("State", ""),
+        ("Zip", "8001"), ("Country", "Schweiz"),
+        ("Spouse", "Sam \"Sunny\" Ångström"), ("Children", ["Kid One", "Kid, Two"]),
+        ("PhoneNumber", "+41 44 1"), ("HomeFaxPhoneNumber", "+41 44 2"), ("PersPager", "+41 79 3"),
+        ("Birthday", ("date", "19700102")), ("Anniversary", ("date", "19990909")),
+        ("Briefcase", ("rich", ["Case line 1", "Case; line, 2"])),
+        ("Comment", ("rich", ["Comment: first", "back\\slash and \"quotes\"", LONG])),
+        ("FullName", ["CN=Zoë Ångström/O=Acme", "Zoë"]), ("ShortName", "Zo, Z"),
+        ("Categories", ["Work", "Friends, close", "Golf"]), ("MailDomain", "ACME"),
+    ]),
+    ({"unid": "fedcba9876543210FEDCBA9876543210", "modified": "20200630T235959,00+0530"}, [
+        ("FullName", "CN=Ann Lee/OU=Sales/O=Acme"), ("Comment", "one\nLF two\rCR three\r\nCRLF four"),
+        ("Birthday", "sometime in May"), ("Anniversary", "spring, 1990; maybe"),
+        ("Categories", "Work, Family; Golf ;  ; Chess"),
+        ("OfficeCity", " leading space"), ("City", "trailing space "), ("Zip", "<angle"),
+        ("Country", ":colon first"), ("JobTitle", LONG),
+    ]),
+    (None, [
+        ("CompanyName", "Only A Company Ltd."), ("Birthday", "1980-05-17"),
+        ("PersPager", "+1 555 0101"), ("CellPhoneNumber", ""), ("Location", "Tower 2"),
+    ]),
+    (None, [("MiscPhone2", "only.mail@example.com"), ("Spouse", ["First", "Second"]),
+            ("Manager", "M1"), ("Assistant", ["A1", "A2"])]),
+    ({"unid": "not-a-unid", "modified": "garbage"}, []),
+    (None, [("FirstName", "Twin"), ("LastName", "Same"), ("MailAddress", "twin@example.com")]),
+    (None, [("FirstName", "Twin"), ("LastName", "Same"), ("MailAddress", "twin@example.com")]),
+    ({"unid": "AAAABBBBCCCCDDDDEEEEFFFF00001111", "modified": "20100101T000000,00Z"}, [
+        ("FirstName", "Грета"), ("LastName", "Δοκιμή"), ("MailAddress", "greta@example.gr"),
+        ("MiscPhone1", "a@example.gr"), ("MiscPhone2", "b@example.gr"), ("MiscPhone3", "c@example.gr"),
+        ("OfficeStreetAddress", "Only street"), ("HomeFaxPhoneNumber", ["+30 1", "+30 2", "+30 3"]),
+        ("PersPager", ["+30 69 1", "+30 69 2"]), ("CellPhoneNumber", "+30 69 0"),
+        ("Comment", "x" * 74 + "é" + "y" * 73 + "田" + "z" * 72 + "🎉"),
+    ]),
+]
+
+
+def item_xml(name, value):
+    if isinstance(value, list):
+        body = "<textlist>" + "".join(f"<text>{text_xml(v)}</text>" for v in value) + "</textlist>"
+    elif isinstance(value, tuple) and value[0] == "date":
+        body = f"<datetime>{value[1]}</datetime>"
+    elif isinstance(value, tuple) and value[0] == "number":
+        body = f"<number>{value[1]}</number>"
+    elif isinstance(value, tuple) and value[0] == "rich":
+        body = "<richtext>" + "".join(f"<par>{text_xml(p)}</par>" for p in value[1]) + "</richtext>"
+    else:
+        body = f"<text>{text_xml(value)}</text>"
+    return f"<item name={quote(name)}>{body}</item>"
+
+
+def text_xml(text):
+    # A CR would become an LF when the XML is read; the character reference keeps it.
+    return escape(text).replace("\r", "&#13;")
+
+
+def quote(value):
+    return "'" + escape(value, {"'": "&apos;"}) + "'"
+
+
+def write_book(path):
+    parts = ["<?xml version='1.0' encoding='utf-8'?>\n",
+             "<database xmlns='http://www.lotus.com/dxl' version='9.0' title='Edge book'>\n"]
+    for info, items in CONTACTS:
+        parts.append("<document form='Person'>")
+        if info is not None:
+            parts.append(f"<noteinfo noteid='1' unid={quote(info['unid'])}>"
+                         f"<modified><datetime>{info['modified']}</datetime></modified></noteinfo>")
+        parts.extend(item_xml(name, value) for name, value in items)
+        parts.append("</document>\n")
+    parts.append("</database>\n")
+    with open(path, "w", encoding="utf-8", newline="") as f:
+        f.write("".join(parts))
+
+
+if __name__ == "__main__":
+    import sys
+    write_book(sys.argv[1])

@@ -1,0 +1,321 @@
+// The importer formats byte for byte: vCard escaping and folding, a whole card of each
+// version, LDIF's safe values, base64 and distinguished names, Outlook's quoting, and
+// where numbers go when a format has fixed places for them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+#include "contact/contact.h"
+#include "export/contact_text.h"
+#include "export/export_run.h"
+#include "export/ldif_writer.h"
+#include "export/outlook_csv_writer.h"
+#include "export/standard_vcard_writer.h"
+#include "export/vcard_text.h"
+
+namespace brenmoor::exporting {
+namespace {
+
+using contact::Contact;
+using contact::PhoneKind;
+
+TEST(VcardText, EscapingAsEachVersionRequires) {
+    struct Case {
+        std::string value;
+        std::string text3;  // any text of 3.0, and the components of 4.0
+        std::string text4;  // a plain text of 4.0
+    } cases[] = {
+        {"plain: text", "plain: text", "plain: text"},
+        {"Smith, Jr.", "Smith\\, Jr.", "Smith\\, Jr."},
+        {"a;b", "a\\;b", "a;b"},
+        {"C:\\dir\\", "C:\\\\dir\\\\", "C:\\\\dir\\\\"},
+        {"1\r\n2\n3\r4", "1\\n2\\n3\\n4", "1\\n2\\n3\\n4"},
+        {"\\n is no break", "\\\\n is no break", "\\\\n is no break"},
+        {"Zoë \"Z\" 🎉", "Zoë \"Z\" 🎉", "Zoë \"Z\" 🎉"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        std::string escaped;
+        appendVcardEscaped(escaped, c.value, Semicolons::Escaped);
+        EXPECT_EQ(escaped, c.text3);
+        escaped.clear();
+        appendVcardEscaped(escaped, c.value, Semicolons::Kept);
+        EXPECT_EQ(escaped, c.text4);
+    }
+}
+
+TEST(VcardText, FoldingAt75OctetsNeverInsideAUtf8Sequence) {
+    const std::string a75(75, 'a');
+    struct Case {
+        std::string line;
+        std::string folded;
+    } cases[] = {
+        {a75, a75 + "\r\n"},
+        {a75 + "b", a75 + "\r\n b\r\n"},
+        // Continuations hold 74 octets after their space.
+        {a75 + std::string(74, 'b') + "c", a75 + "\r\n " + std::string(74, 'b') + "\r\n c\r\n"},
+        // A two-octet "é" that would straddle octet 75 moves whole to the next line.
+        {std::string(74, 'a') + "\xC3\xA9", std::string(74, 'a') + "\r\n \xC3\xA9\r\n"},
+        {std::string(73, 'a') + "\xE7\x94\xB0x", std::string(73, 'a') + "\r\n \xE7\x94\xB0x\r\n"},
+        {std::string(72, 'a') + "\xF0\x9F\x8E\x89", std::string(72, 'a') + "\r\n \xF0\x9F\x8E\x89\r\n"},
+        {std::string(71, 'a') + "\xF0\x9F\x8E\x89", std::string(71, 'a') + "\xF0\x9F\x8E\x89\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line.size());
+        std::string out;
+        appendFoldedLine(out, c.line);
+        EXPECT_EQ(out, c.folded);
+    }
+}
+
+Contact fullContact() {
+    Contact c;
+    c.uid = "cfcd2084-95d5-65ef-66e7-dff9f98764da";
+    c.revision = contact::Timestamp{2014, 3, 1, 14, 15, 30, true};
+    c.name = {"Dr.", "Ann", "J", "Lee, Jr.", "III"};
+    c.formattedName = "Ann J Lee, Jr.";
+    c.nickname = "Annie";
+    c.organization = "Harbour; Freight";
+    c.unit = "Dispatch";
+    c.jobTitle = "Head";
+    c.office = "Room 4";
+    c.webPage = "https://example.com/ann";
+    c.emails = {"ann@example.com", "a.lee@example.org", "third@example.net"};
+    c.phones = {{PhoneKind::WorkVoice, "+1 503 555 0142"}, {PhoneKind::HomeFax, "+1 503 555 0199"},
+                {PhoneKind::PersonalCell, "+1 503 555 0100"}};
+    c.workAddress = contact::Address{"1 Pier Road\r\nUnit 2", "Portland", "OR", "97201", "USA"};
+    c.birthday.date = contact::Date{1978, 3, 14};
+    c.anniversary.text = "spring; 1990";
+    c.related = {{contact::Relation::Spouse, "Bo Lee"}, {contact::Relation::Manager, "S. Iyer"}};
+    c.note = "Line 1\r\nLine 2";
+    c.categories = {"Work", "Friends, close"};
+    return c;
+}
+
+TEST(StandardVcard, VersionFourCard) {
+    EXPECT_EQ(standardVcard(fullContact(), VcardVersion::V4),
+              "BEGIN:VCARD\r\n"
+              "VERSION:4.0\r\n"
+              "PRODID:-//Brenmoor//Brenmoor//EN\r\n"
+              "KIND:individual\r\n"
+              "UID:urn:uuid:cfcd2084-95d5-65ef-66e7-dff9f98764da\r\n"
+              "REV:20140301T141530Z\r\n"
+              "FN:Ann J Lee\\, Jr.\r\n"
+              "N:Lee\\, Jr.;Ann;J;Dr.;III\r\n"
+              "NICKNAME:Annie\r\n"
+              "ORG:Harbour\\; Freight;Dispatch\r\n"
+              "TITLE:Head\r\n"
+              "EMAIL;PREF=1:ann@example.com\r\n"
+              "EMAIL:a.lee@example.org\r\n"
+              "EMAIL:third@example.net\r\n"
+              "TEL;TYPE=work,voice:+1 503 555 0142\r\n"
+              "TEL;TYPE=home,fax:+1 503 555 0199\r\n"
+              "TEL;TYPE=home,cell:+1 503 555 0100\r\n"
+              "ADR;TYPE=work:;Room 4;1 Pier Road\\nUnit 2;Portland;OR;97201;USA\r\n"
+              "URL;TYPE=work:https://example.com/ann\r\n"
+              "BDAY:19780314\r\n"
+              "ANNIVERSARY;VALUE=text:spring; 1990\r\n"
+              "RELATED;TYPE=spouse;VALUE=text:Bo Lee\r\n"
+              "RELATED;TYPE=x-manager;VALUE=text:S. Iyer\r\n"
+              "NOTE:Line 1\\nLine 2\r\n"
+              "CATEGORIES:Work,Friends\\, close\r\n"
+              "END:VCARD\r\n");
+}
+
+TEST(StandardVcard, VersionThreeCard) {
+    EXPECT_EQ(standardVcard(fullContact(), VcardVersion::V3),
+              "BEGIN:VCARD\r\n"
+              "VERSION:3.0\r\n"
+              "PRODID:-//Brenmoor//Brenmoor//EN\r\n"
+              "UID:cfcd2084-95d5-65ef-66e7-dff9f98764da\r\n"
+              "REV:2014-03-01T14:15:30Z\r\n"
+              "FN:Ann J Lee\\, Jr.\r\n"
+              "N:Lee\\, Jr.;Ann;J;Dr.;III\r\n"
+              "NICKNAME:Annie\r\n"
+              "ORG:Harbour\\; Freight;Dispatch\r\n"
+              "TITLE:Head\r\n"
+              "EMAIL;TYPE=INTERNET,PREF:ann@example.com\r\n"
+              "EMAIL;TYPE=INTERNET:a.lee@example.org\r\n"
+              "EMAIL;TYPE=INTERNET:third@example.net\r\n"
+              "TEL;TYPE=WORK,VOICE:+1 503 555 0142\r\n"
+              "TEL;TYPE=HOME,FAX:+1 503 555 0199\r\n"
+              "TEL;TYPE=HOME,CELL:+1 503 555 0100\r\n"
+              "ADR;TYPE=WORK:;Room 4;1 Pier Road\\nUnit 2;Portland;OR;97201;USA\r\n"
+              "URL;TYPE=WORK:https://example.com/ann\r\n"
+              "BDAY:1978-03-14\r\n"
+              "X-MS-SPOUSE:Bo Lee\r\n"
+              "X-MS-MANAGER:S. Iyer\r\n"
+              "NOTE:Line 1\\nLine 2\\nAnniversary: spring\\; 1990\r\n"
+              "CATEGORIES:Work,Friends\\, close\r\n"
+              "END:VCARD\r\n");
+}
+
+TEST(StandardVcard, AnEmptyContactKeepsTheRequiredProperties) {
+    Contact c;
+    c.uid = "f16c8c1a-79d4-5569-9ba3-4809de4c31f9";
+    EXPECT_EQ(standardVcard(c, VcardVersion::V3),
+              "BEGIN:VCARD\r\nVERSION:3.0\r\nPRODID:-//Brenmoor//Brenmoor//EN\r\n"
+              "UID:f16c8c1a-79d4-5569-9ba3-4809de4c31f9\r\nFN:\r\nN:;;;;\r\nEND:VCARD\r\n");
+    EXPECT_EQ(standardVcard(c, VcardVersion::V4),
+              "BEGIN:VCARD\r\nVERSION:4.0\r\nPRODID:-//Brenmoor//Brenmoor//EN\r\nKIND:individual\r\n"
+              "UID:urn:uuid:f16c8c1a-79d4-5569-9ba3-4809de4c31f9\r\nFN:\r\nEND:VCARD\r\n");
+}
+
+TEST(Ldif, ValuesThatAreNotSafeGoInBase64) {
+    struct Case {
+        std::string value;
+        std::string line;
+    } cases[] = {
+        {"Ann Lee", "cn: Ann Lee\r\n"},
+        {"a: b <c>", "cn: a: b <c>\r\n"},
+        {"", ""},
+        {" leading space", "cn:: IGxlYWRpbmcgc3BhY2U=\r\n"},
+        {"trailing ", "cn:: dHJhaWxpbmcg\r\n"},
+        {":colon", "cn:: OmNvbG9u\r\n"},
+        {"<angle", "cn:: PGFuZ2xl\r\n"},
+        {"two\r\nlines", "cn:: dHdvDQpsaW5lcw==\r\n"},
+        {"Zo\xC3\xAB", "cn:: Wm/Dqw==\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        std::string out;
+        appendLdifLine(out, "cn", c.value);
+        EXPECT_EQ(out, c.line);
+    }
+}
+
+TEST(Ldif, DistinguishedNamesEscapeTheirSpecialCharacters) {
+    EXPECT_EQ(dnValue("Lee, Jr. + Co; \"x\" <y> \\z"), "Lee\\, Jr. \\+ Co\\; \\\"x\\\" \\<y\\> \\\\z");
+    EXPECT_EQ(dnValue("#1 "), "\\#1\\ ");
+    EXPECT_EQ(dnValue(" a"), "\\ a");
+
+    Contact c;
+    c.uid = "f16c8c1a-79d4-5569-9ba3-4809de4c31f9";
+    EXPECT_EQ(thunderbirdDn(c), "uid=f16c8c1a-79d4-5569-9ba3-4809de4c31f9");
+    c.formattedName = "Lee, Ann";
+    EXPECT_EQ(thunderbirdDn(c), "cn=Lee\\, Ann");
+    c.emails = {"ann@example.com"};
+    EXPECT_EQ(thunderbirdDn(c), "cn=Lee\\, Ann,mail=ann@example.com");
+}
+
+TEST(Ldif, AnEntryInThunderbirdsNamesWithTheRestInTheNote) {
+    const Contact c = fullContact();
+    EXPECT_EQ(ldifEntry(c, thunderbirdDn(c)),
+              "dn: cn=Ann J Lee\\, Jr.,mail=ann@example.com\r\n"
+              "objectclass: top\r\n"
+              "objectclass: person\r\n"
+              "objectclass: organizationalPerson\r\n"
+              "objectclass: inetOrgPerson\r\n"
+              "objectclass: mozillaAbPersonAlpha\r\n"
+              "givenName: Ann\r\n"
+              "sn: Lee, Jr.\r\n"
+              "cn: Ann J Lee, Jr.\r\n"
+              "mozillaNickname: Annie\r\n"
+              "mail: ann@example.com\r\n"
+              "mozillaSecondEmail: a.lee@example.org\r\n"
+              "telephoneNumber: +1 503 555 0142\r\n"
+              "facsimiletelephonenumber: +1 503 555 0199\r\n"
+              "mobile: +1 503 555 0100\r\n"
+              "street: 1 Pier Road\r\n"
+              "mozillaWorkStreet2: Unit 2\r\n"
+              "l: Portland\r\n"
+              "st: OR\r\n"
+              "postalCode: 97201\r\n"
+              "c: USA\r\n"
+              "title: Head\r\n"
+              "ou: Dispatch\r\n"
+              "o: Harbour; Freight\r\n"
+              "mozillaWorkUrl: https://example.com/ann\r\n"
+              "birthyear: 1978\r\n"
+              "birthmonth: 3\r\n"
+              "birthday: 14\r\n"
+              // "Line 1\r\nLine 2\r\nMiddle name: J\r\nName prefix: Dr.\r\nName suffix: III\r\n
+              // Office: Room 4\r\nE-mail: third@example.net\r\nAnniversary: spring; 1990\r\n
+              // Spouse: Bo Lee\r\nManager: S. Iyer\r\nCategories: Work, Friends, close"
+              "description:: TGluZSAxDQpMaW5lIDINCk1pZGRsZSBuYW1lOiBKDQpOYW1lIHByZWZpeDogRHIuDQpOYW1lIHN1ZmZpeDog"
+              "SUlJDQpPZmZpY2U6IFJvb20gNA0KRS1tYWlsOiB0aGlyZEBleGFtcGxlLm5ldA0KQW5uaXZlcnNhcnk6IHNwcmluZzsgMTk5"
+              "MA0KU3BvdXNlOiBCbyBMZWUNCk1hbmFnZXI6IFMuIEl5ZXINCkNhdGVnb3JpZXM6IFdvcmssIEZyaWVuZHMsIGNsb3Nl\r\n"
+              "\r\n");
+}
+
+TEST(OutlookCsv, OutlooksHeaderAndEveryFieldQuoted) {
+    const std::string opening = outlookCsvOpening();
+    EXPECT_EQ(opening.substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_TRUE(opening.substr(3).starts_with("\"Title\",\"First Name\",\"Middle Name\",\"Last Name\","));
+    EXPECT_TRUE(opening.ends_with(",\"Web Page\"\r\n"));
+    EXPECT_EQ(std::count(opening.begin(), opening.end(), ','), 91);
+
+    Contact c;
+    c.name.family = "O\"Brien, \"Jr.\"";
+    c.note = "two\r\nlines";
+    const std::string record = outlookCsvRecord(c);
+    EXPECT_TRUE(record.starts_with("\"\",\"\",\"\",\"O\"\"Brien, \"\"Jr.\"\"\",\"\","));
+    EXPECT_NE(record.find(",\"two\r\nlines\","), std::string::npos);
+    EXPECT_TRUE(record.ends_with(",\"\"\r\n"));
+    EXPECT_EQ(std::count(record.begin(), record.end(), '"'), 2 * 92 + 2 * 3); // three quotes doubled
+}
+
+TEST(PhoneSlots, EachNumberTakesTheFirstFreeSlotOfItsKind) {
+    const PhoneSlot slots[] = {
+        {"mobile", phoneKinds({PhoneKind::WorkCell, PhoneKind::PersonalCell})},
+        {"other", phoneKinds({PhoneKind::WorkCell, PhoneKind::PersonalCell})},
+        {"fax", phoneKinds({PhoneKind::WorkFax})},
+    };
+    const std::vector<contact::Phone> phones{{PhoneKind::PersonalCell, "1"},
+                                             {PhoneKind::WorkVoice, "2"},
+                                             {PhoneKind::WorkCell, "3"},
+                                             {PhoneKind::PersonalCell, "4"}};
+    std::vector<std::string_view> numbers;
+    const auto left = fillPhoneSlots(phones, slots, numbers);
+    EXPECT_EQ(numbers, (std::vector<std::string_view>{"1", "3", ""}));
+    ASSERT_EQ(left.size(), 2u);
+    EXPECT_EQ(left[0]->number, "2");
+    EXPECT_EQ(left[1]->number, "4");
+}
+
+// Answers the folder picker with one folder and keeps the messages.
+class FolderUi final : public ExportUi {
+public:
+    explicit FolderUi(std::string folder) : folder_(std::move(folder)) {}
+    std::string browseForFolder(const std::string&) override { return folder_; }
+    void showMessage(const std::string& text) override { messages.push_back(text); }
+    void setProgressRange(std::int64_t, std::int64_t) override {}
+    void setProgressValue(std::int64_t) override {}
+    std::vector<std::string> messages;
+
+private:
+    std::string folder_;
+};
+
+TEST(ImporterExports, ABookWithoutContactsGivesEachFileItsOpeningAlone) {
+    namespace fs = std::filesystem;
+    const fs::path root = fs::temp_directory_path() / ("brenmoor-importers-" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    fs::create_directories(root);
+    const std::string book = (root / "empty.dxl").string();
+    std::ofstream(book) << "<?xml version='1.0'?><database xmlns='http://www.lotus.com/dxl'/>";
+
+    const auto contentOf = [&](const char* name) {
+        std::ifstream in(root / name, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    };
+    FolderUi ui(root.string());
+    for (Format format : {Format::Vcard3, Format::Vcard4, Format::Ldif, Format::OutlookCsv})
+        EXPECT_EQ(ExportRun(ui).run(format, book), ExportRun::Outcome::Completed);
+    EXPECT_EQ(ui.messages, std::vector<std::string>(4, "Conversion Process Completed"));
+    EXPECT_EQ(contentOf("Qalder_Notes_Contact_v3.vcf"), "");
+    EXPECT_EQ(contentOf("Qalder_Notes_Contact_v4.vcf"), "");
+    EXPECT_EQ(contentOf("Qalder_Notes_Contact.ldif"), "version: 1\r\n");
+    EXPECT_EQ(contentOf("Qalder_Notes_Contact_Outlook.csv"), outlookCsvOpening());
+    fs::remove_all(root);
+}
+
+} // namespace
+} // namespace brenmoor::exporting
