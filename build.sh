@@ -7,7 +7,7 @@ cd "$(dirname "$0")"
 mode=${1:-run}
 
 runtime_pkgs=(cmake g++ make qt6-base-dev libexpat1-dev xdg-utils)
-test_pkgs=(libgtest-dev python3 python3-vobject chromium pff-tools pst-utils libxml2-utils)
+test_pkgs=(libgtest-dev python3 python3-vobject chromium pff-tools pst-utils libxml2-utils time)
 
 pkgs=("${runtime_pkgs[@]}")
 [ "$mode" = test ] && pkgs+=("${test_pkgs[@]}")

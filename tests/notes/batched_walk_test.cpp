@@ -24,7 +24,7 @@ template <typename Walk>
 Outcome run(Walk& walk) {
     Outcome outcome;
     try {
-        while (auto doc = walk.next()) outcome.documents.push_back(std::move(*doc));
+        while (auto doc = walk.next()) outcome.documents.push_back(std::move(doc->document));
     } catch (const NotesError& error) {
         outcome.fault = error.what();
     }
@@ -44,11 +44,12 @@ protected:
         } catch (const NotesError&) {
             return; // damage before the root: nothing to walk
         }
-        DocumentStream stream(*file);
+        const ItemNames every;
+        DocumentStream stream(*file, every);
         Outcome reference = run(stream);
         for (std::uint64_t batchBytes : {std::uint64_t{1}, std::uint64_t{300}, std::uint64_t{1} << 20}) {
             for (std::size_t inFlight : {1u, 3u}) {
-                BatchedWalk walk(*file, *opening, batchBytes, inFlight);
+                BatchedWalk walk(*file, *opening, every, batchBytes, inFlight);
                 Outcome outcome = run(walk);
                 ASSERT_EQ(outcome.documents.size(), reference.documents.size()) << bytes;
                 for (std::size_t i = 0; i < outcome.documents.size(); ++i)
