@@ -81,12 +81,15 @@ std::int64_t AddressBook::entryCount() {
 void AddressBook::keepOnlyItems(std::vector<std::string> names) { impl_->keep = std::move(names); }
 
 // Books whose markup the scan can cut are walked in batches on worker threads;
-// the others, and books without content, in one expat pass.
+// the others, books without content, and books whose prolog is too long to parse
+// again for every batch, in one expat pass.
 std::optional<ContactDocument> AddressBook::firstDocument() {
+    constexpr std::uint64_t kLongestPrologForBatches = 64 << 10;
     impl_->batchedWalk.reset();
     impl_->walk.reset();
     impl_->lastOffset.reset();
-    if (impl_->opening.plainMarkup && !impl_->opening.rootIsEmpty) {
+    const BookOpening& opening = impl_->opening;
+    if (opening.plainMarkup && !opening.rootIsEmpty && opening.rootTagEnd <= kLongestPrologForBatches) {
         impl_->batchedWalk = std::make_unique<BatchedWalk>(impl_->file, impl_->opening, impl_->keep);
         return impl_->take(impl_->batchedWalk->next());
     }

@@ -22,8 +22,6 @@ BatchedWalk::BatchedWalk(const BookFile& file, const BookOpening& opening, const
       inFlight_(inFlight == 0 ? 1 : inFlight), cut_(opening.rootTagEnd) {
     std::size_t colon = opening.rootQName.find(':');
     endTag_ = "</" + (colon == std::string::npos ? std::string() : opening.rootQName.substr(0, colon + 1)) + "document>";
-    // Each run parses the prolog again: a book with a long one is parsed as one run.
-    if (opening.rootTagEnd > batchBytes_ || !opening.plainMarkup) batchBytes_ = UINT64_MAX;
 }
 
 BatchedWalk::~BatchedWalk() {
@@ -46,11 +44,29 @@ std::optional<std::uint64_t> BatchedWalk::guessCut(std::uint64_t from) const {
     return std::nullopt;
 }
 
-std::uint64_t BatchedWalk::scannedCut(std::uint64_t start) const {
+std::optional<std::uint64_t> BatchedWalk::scannedCut(std::uint64_t start) const {
     DocumentScanner scanner(file_, start, opening_.rootQName);
-    while (scanner.next(false) == DocumentScanner::Step::Found)
-        if (scanner.found().end - start >= batchBytes_) return scanner.found().end;
-    return file_.size(); // the rest goes into the last run
+    while (true) {
+        switch (scanner.next(false)) {
+        case DocumentScanner::Step::Found:
+            if (scanner.found().end - start >= batchBytes_) return scanner.found().end;
+            continue;
+        case DocumentScanner::Step::Uncertain: return std::nullopt;
+        // The rest goes into the last run: it holds less than a run of documents, or
+        // the parse fails within what the scan passed.
+        case DocumentScanner::Step::End:
+        case DocumentScanner::Step::Malformed: return file_.size();
+        }
+    }
+}
+
+void BatchedWalk::launchScanned(std::uint64_t start) {
+    if (auto end = scannedCut(start)) {
+        launch(start, *end, false);
+    } else {
+        rest_ = std::make_unique<DocumentStream>(file_, keep_, opening_, start);
+        cut_ = file_.size();
+    }
 }
 
 void BatchedWalk::launch(std::uint64_t start, std::uint64_t end, bool endGuessed) {
@@ -79,7 +95,7 @@ bool BatchedWalk::launchNext() {
         launch(start, *guess, true);
         return true;
     }
-    launch(start, scannedCut(start), false);
+    launchScanned(start);
     return true;
 }
 
@@ -92,7 +108,7 @@ std::optional<WalkedDocument> BatchedWalk::next() {
     while (index_ >= current_.documents.size()) {
         if (current_.fault) std::rethrow_exception(current_.fault);
         fillPipeline();
-        if (pending_.empty()) return std::nullopt;
+        if (pending_.empty()) return rest_ ? rest_->next() : std::nullopt;
         current_ = pending_.front().get();
         pending_.pop_front();
         index_ = 0;
@@ -103,7 +119,7 @@ std::optional<WalkedDocument> BatchedWalk::next() {
             pending_.clear();
             std::uint64_t start = current_.start;
             current_ = Batch{};
-            launch(start, scannedCut(start), false);
+            launchScanned(start);
             continue;
         }
         fillPipeline();

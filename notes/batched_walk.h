@@ -10,13 +10,16 @@
 // it: a run that starts between two children of the root and parses as the root's
 // content ends between two children too. Runs are handed out in order, so each one
 // starts where a proven run ended. When a run with a guessed end fails, it is cut
-// again by the position scan, and the runs after it are parsed again.
+// again by the position scan, and the runs after it are parsed again. Where the scan
+// cannot cut either (a document it cannot judge by its bytes), the rest of the book
+// is walked in one stream, so memory never holds more than a run's documents.
 #pragma once
 
 #include <cstdint>
 #include <deque>
 #include <exception>
 #include <future>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +33,8 @@ class BatchedWalk {
 public:
     // Runs hold at least batchBytes of the book (the last one whatever is left);
     // up to inFlight runs are parsed ahead. keep: the items kept of each document.
+    // Each run parses the book's prolog again, so a book with a long one is better
+    // walked in one stream.
     BatchedWalk(const BookFile& file, const BookOpening& opening, const ItemNames& keep,
                 std::uint64_t batchBytes = 2u << 20, std::size_t inFlight = 2);
     ~BatchedWalk();
@@ -53,8 +58,11 @@ private:
     // than a little past it; nothing where none stands there.
     std::optional<std::uint64_t> guessCut(std::uint64_t from) const;
     // Just after the first Person document that ends batchBytes or more after start,
-    // as the position scan finds it; the end of the book where there is none.
-    std::uint64_t scannedCut(std::uint64_t start) const;
+    // as the position scan finds it; the end of the book where there is none; nothing
+    // where the scan cannot tell.
+    std::optional<std::uint64_t> scannedCut(std::uint64_t start) const;
+    // Cuts a run from start by the scan, or streams the rest of the book from there.
+    void launchScanned(std::uint64_t start);
 
     const BookFile& file_;
     const BookOpening& opening_;
@@ -66,6 +74,7 @@ private:
     std::deque<std::future<Batch>> pending_;
     Batch current_;
     std::size_t index_ = 0;
+    std::unique_ptr<DocumentStream> rest_; // after the runs, where the scan could not cut
 };
 
 } // namespace brenmoor::notes

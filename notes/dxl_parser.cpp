@@ -542,6 +542,18 @@ struct DocumentStream::State {
 
 DocumentStream::DocumentStream(const BookFile& file, const ItemNames& keep)
     : state_(std::make_unique<State>(file, keep)) {}
+
+DocumentStream::DocumentStream(const BookFile& file, const ItemNames& keep, const BookOpening& opening,
+                               std::uint64_t contentStart)
+    : DocumentStream(file, keep) {
+    try {
+        state_->reader.feedFile(0, opening.rootTagEnd, false);
+    } catch (const NotesError&) {
+        state_->fault = std::current_exception();
+    }
+    state_->fed = contentStart;
+}
+
 DocumentStream::~DocumentStream() = default;
 
 std::optional<WalkedDocument> DocumentStream::next() {

@@ -51,6 +51,11 @@ struct WalkedDocument {
 class DocumentStream {
 public:
     DocumentStream(const BookFile& file, const ItemNames& keep);
+    // The walk from contentStart, a place between two children of the root, on: the
+    // book's prolog and root start tag are parsed first so the bytes mean what they
+    // mean in the whole book.
+    DocumentStream(const BookFile& file, const ItemNames& keep, const BookOpening& opening,
+                   std::uint64_t contentStart);
     ~DocumentStream();
     std::optional<WalkedDocument> next();
 
