@@ -12,7 +12,7 @@ const QString kRootText = QStringLiteral("Notes Address Book");
 const QString kContactKeyPrefix = QStringLiteral("T_");
 
 // Room reserved per name: untouched room costs address space, not memory.
-constexpr std::size_t kNameRoom = 64;
+constexpr std::size_t kNameRoom = 32;
 
 } // namespace
 

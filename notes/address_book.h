@@ -117,9 +117,10 @@ public:
     std::optional<ContactDocument> firstDocument();
     std::optional<ContactDocument> nextDocument();
 
-    // The walk keeps only these items of each document from the next firstDocument
-    // on (names without regard to case); every item where the list is empty, as at
-    // the start. Reading the three names of every contact is quicker than reading all.
+    // The walk keeps only these items of each document, and no note info, from the
+    // next firstDocument on (names without regard to case); every item and the note
+    // info where the list is empty, as at the start. Reading the three names of every
+    // contact is quicker than reading all.
     void keepOnlyItems(std::vector<std::string> names);
 
     // Where the document the walk handed out last lies in the book; nothing before

@@ -294,7 +294,7 @@ private:
             return;
         }
         if (level == 3) {
-            if (local == "noteinfo") {
+            if (local == "noteinfo" && keep_.empty()) {
                 inNoteInfo_ = true;
                 inModified_ = false;
                 if (const XML_Char* unid = attribute(attrs, "unid"); unid && info_.unid.empty()) info_.unid = unid;

@@ -34,8 +34,9 @@ struct BookOpening {
 // XML, is malformed before its root element, or its root is no DXL <database>.
 BookOpening probeBook(const BookFile& file);
 
-// Which items the walk keeps of each document: every item where empty, otherwise
-// those named (without regard to case). The rest are parsed but not kept.
+// Which items the walk keeps of each document: every item and the note info where
+// empty, otherwise only the items named (without regard to case). The rest is parsed
+// but not kept.
 using ItemNames = std::vector<std::string>;
 
 // A document as the walk hands it out, with the offset of its start tag in the book
