@@ -143,6 +143,7 @@ public:
 
 private:
     bool parsed(XML_Status status) {
+        if (callbackFault_) std::rethrow_exception(callbackFault_);
         if (status == XML_STATUS_OK) return true;
         if (probeDone_) return false;
         std::uint64_t offset = bookOffset(XML_GetCurrentByteIndex(parser_));
@@ -261,7 +262,14 @@ private:
                 opening_.rootStart = bookOffset(index);
                 opening_.rootTagEnd = opening_.rootStart + static_cast<std::uint64_t>(XML_GetCurrentByteCount(parser_));
                 std::string tag(opening_.rootTagEnd - opening_.rootStart, '\0');
-                file_.read(opening_.rootStart, tag.data(), tag.size());
+                try {
+                    file_.read(opening_.rootStart, tag.data(), tag.size());
+                } catch (const NotesError&) {
+                    // Not thrown through expat: raised once XML_Parse has returned.
+                    callbackFault_ = std::current_exception();
+                    XML_StopParser(parser_, XML_FALSE);
+                    return;
+                }
                 opening_.rootIsEmpty = tag.size() >= 2 && tag[tag.size() - 2] == '/';
                 std::size_t nameEnd = tag.find_first_of(" \t\r\n/>", 1);
                 opening_.rootQName = std::string(tag.substr(1, nameEnd - 1));
@@ -449,6 +457,7 @@ private:
     std::vector<Segment> segments_;
     std::uint64_t streamLength_ = 0;
     std::string refusal_;
+    std::exception_ptr callbackFault_;
     std::unordered_map<std::string, std::uint64_t> generalEntities_, parameterEntities_;
 
     BookOpening opening_;
