@@ -7,7 +7,7 @@ cd "$(dirname "$0")"
 mode=${1:-run}
 
 runtime_pkgs=(cmake g++ make qt6-base-dev libexpat1-dev xdg-utils)
-test_pkgs=(libgtest-dev python3 python3-vobject chromium pff-tools pst-utils libxml2-utils
+test_pkgs=(libgtest-dev python3 python3-vobject chromium pff-tools pst-utils libxml2-utils time
            python3-ldap python3-gi gir1.2-ebookcontacts-1.2)
 
 pkgs=("${runtime_pkgs[@]}")

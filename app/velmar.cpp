@@ -13,8 +13,8 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QMouseEvent>
 #include <QStatusBar>
-#include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <array>
@@ -22,6 +22,7 @@
 
 #include "app/about_box.h"
 #include "app/artwork.h"
+#include "app/contact_tree_view.h"
 #include "app/prompts.h"
 #include "app/save_dialog.h"
 #include "app/window_export_ui.h"
@@ -33,9 +34,6 @@ namespace brenmoor::app {
 namespace {
 
 const QString kTitle = QStringLiteral("Brenmoor");
-const QString kRootKey = QStringLiteral("TQalder");
-const QString kRootText = QStringLiteral("Notes Address Book");
-const QString kContactKeyPrefix = QStringLiteral("T_");
 const QString kFileNotSelected =
     QStringLiteral("File Not Selected!\r\n\r\nFirst Select Names.nsf file using Browse button..");
 const QString kScanCompleted = QStringLiteral("Scanning process completed");
@@ -118,12 +116,11 @@ void Velmar::buildControls() {
     frame2->setObjectName(QStringLiteral("Frame2"));
     auto* listRow = new QHBoxLayout(frame2);
     listRow->setContentsMargins(6, 4, 6, 6);
-    tree_ = new QTreeWidget(frame2);
+    tree_ = new ContactTreeView(frame2);
     tree_->setObjectName(QStringLiteral("TreeView1"));
-    tree_->setHeaderHidden(true);
-    tree_->setColumnCount(1);
-    tree_->setUniformRowHeights(true);
-    tree_->setIconSize(QSize(16, 16));
+    contacts_ = new ContactTreeModel(tree_);
+    tree_->setModel(contacts_);
+    tree_->viewport()->installEventFilter(this);
     detail_ = new viewer::ContactDetailView(frame2);
     listRow->addWidget(tree_, 1);
     listRow->addWidget(detail_, 3);
@@ -157,11 +154,13 @@ void Velmar::buildControls() {
     connect(scanButton_, &QPushButton::clicked, this, &Velmar::Command3_Click);
     connect(saveButton_, &QPushButton::clicked, this, &Velmar::SaveC_Click);
     connect(exitButton_, &QPushButton::clicked, this, &Velmar::Command4_Click);
-    connect(tree_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* node) { TreeView1_NodeClick(node); });
-    // Moving through the list with the keys shows each contact as a click does; a mouse
-    // press also moves the current node, but its click follows and shows the contact.
-    connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* node) {
-        if (node && tree_->hasFocus() && QGuiApplication::mouseButtons() == Qt::NoButton) TreeView1_NodeClick(node);
+    // The boxes always show the highlighted contact, however it came to be highlighted:
+    // a click, a drag from one contact to another, a right-click, the keys.
+    connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& node) { showNode(node); });
+    // A click on the contact already highlighted reads it again.
+    connect(tree_, &QAbstractItemView::clicked, this, [this](const QModelIndex& node) {
+        if (node == currentAtPress_) showNode(node);
     });
 }
 
@@ -216,17 +215,13 @@ void Velmar::Form_Load() {
     for (QAction* action : saveActions()) action->setEnabled(false);
     scanButton_->setEnabled(false);
     saveButton_->setEnabled(false);
-    addRootNode();
+    tree_->setExpanded(contacts_->rootIndex(), true);
 }
 
-QTreeWidgetItem* Velmar::addRootNode() {
-    auto* root = new QTreeWidgetItem(QStringList{kRootText});
-    root->setData(0, kNodeKeyRole, kRootKey);
-    root->setData(0, kNodePictureRole, 1);
-    root->setIcon(0, QIcon(addressBookPicture()));
-    tree_->addTopLevelItem(root);
-    root->setExpanded(true);
-    return root;
+bool Velmar::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == tree_->viewport() && event->type() == QEvent::MouseButtonPress)
+        currentAtPress_ = tree_->currentIndex();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 // Every Save As item, in the order start-up disables and a scan enables them.
@@ -281,66 +276,58 @@ void Velmar::Command3_Click() {
         return;
     }
 
-    tree_->setUpdatesEnabled(false);
-    tree_->clear();
-    QTreeWidgetItem* root = addRootNode();
-    tree_->setUpdatesEnabled(true);
+    // The tree starts again from its root alone, expanded.
+    contacts_->setContacts({});
+    tree_->setExpanded(contacts_->rootIndex(), true);
 
-    std::int64_t runningNumber = 0;
-    QList<QTreeWidgetItem*> contacts;
-    const QIcon card(contactCardPicture());
-    auto listContacts = [&] {
-        tree_->setUpdatesEnabled(false);
-        root->addChildren(contacts);
-        tree_->setUpdatesEnabled(true);
-    };
-
+    ScannedContacts contacts;
     try {
         notes::AddressBook book(path.toStdString());
-        if (book.entryCount() > 0) enableSaveCommands();
+        const std::int64_t count = book.entryCount();
+        if (count > 0) enableSaveCommands();
+        contacts.reserve(static_cast<std::size_t>(count));
+        book.keepOnlyItems(notes::displayNameItems());
         try {
-            for (auto contact = book.firstDocument(); contact; contact = book.nextDocument()) {
-                ++runningNumber;
-                auto* node = new QTreeWidgetItem(QStringList{fromUtf8(notes::displayName(*contact))});
-                node->setData(0, kNodeKeyRole, kContactKeyPrefix + QString::number(runningNumber));
-                node->setData(0, kNodePictureRole, 2);
-                node->setIcon(0, card);
-                contacts.append(node);
-            }
+            for (auto contact = book.firstDocument(); contact; contact = book.nextDocument())
+                contacts.add(notes::displayName(*contact), book.place());
         } catch (const std::exception& failure) {
             // The contacts read so far are sound and keep their positions: list them.
-            listContacts();
-            showFailure(runningNumber == 0
+            const std::size_t listed = contacts.size();
+            contacts_->setContacts(std::move(contacts));
+            showFailure(listed == 0
                             ? QStringLiteral("The address book could not be scanned.")
                             : QStringLiteral("Scanning stopped after %1 contacts; the list shows only those.")
-                                  .arg(runningNumber),
+                                  .arg(listed),
                         failure);
             return;
         }
     } catch (const std::exception& failure) {
-        qDeleteAll(contacts);
         showFailure(QStringLiteral("The address book could not be scanned."), failure);
         return;
     }
-    listContacts();
+    contacts_->setContacts(std::move(contacts));
     prompts_.message(this, kTitle, kScanCompleted);
 }
 
 void Velmar::scan_Click() { Command3_Click(); }
 
-// A click on a contact shows the document at the node's position in the book named in
-// Files; a click on the root leaves the boxes as they are.
-void Velmar::TreeView1_NodeClick(QTreeWidgetItem* node) {
-    if (!node) return;
-    QString key = node->data(0, kNodeKeyRole).toString();
-    if (key == kRootKey) return;
-    bool isNumber = false;
-    const std::int64_t position = key.remove(kContactKeyPrefix).toLongLong(&isNumber);
-    if (!isNumber) return;
+void Velmar::TreeView1_NodeClick(const QModelIndex& node) {
+    if (!node.isValid()) return;
+    if (tree_->currentIndex() != node) tree_->setCurrentIndex(node); // shows it, through currentChanged
+    else showNode(node);
+}
 
+// A contact shows the document at its position in the book named in Files. Where the
+// scan read that very file, unchanged since, it goes straight to the place the scan
+// found the contact at; otherwise it finds the position afresh.
+void Velmar::showNode(const QModelIndex& node) {
+    if (!contacts_->isContact(node)) return;
     try {
         notes::AddressBook book(files_->text().toStdString());
-        const std::optional<notes::ContactDocument> contact = book.documentAt(position);
+        const std::int64_t position = contacts_->runningNumber(node);
+        const auto place = contacts_->place(node);
+        const std::optional<notes::ContactDocument> contact =
+            place ? book.documentAt(position, *place) : book.documentAt(position);
         if (!contact) {
             detail_->clear();
             prompts_.message(this, kTitle, kContactGone);

@@ -9,14 +9,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/contact_tree_model.h"
 #include "export/export_run.h"
 
 class QAction;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
-class QTreeWidget;
-class QTreeWidgetItem;
 
 namespace brenmoor::viewer {
 class ContactDetailView;
@@ -27,11 +26,7 @@ namespace brenmoor::app {
 class Prompts;
 class Dialog;
 class frmAbout;
-
-// Data roles of a tree node: its key ("TQalder" or "T_<running number>") and the number
-// of its picture (1 the address book, 2 a contact card).
-inline constexpr int kNodeKeyRole = Qt::UserRole;
-inline constexpr int kNodePictureRole = Qt::UserRole + 1;
+class ContactTreeView;
 
 class Velmar : public QMainWindow {
     Q_OBJECT
@@ -72,10 +67,12 @@ public slots:
     void exit_Click();
     void content_Click();
     void about_Click();
-    void TreeView1_NodeClick(QTreeWidgetItem* node);
+    // A click on a node of the contact tree: highlights it and, for a contact, shows it.
+    void TreeView1_NodeClick(const QModelIndex& node);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
@@ -83,9 +80,10 @@ private:
     void Form_Load();
     bool Form_Unload();
 
-    QTreeWidgetItem* addRootNode();
     std::vector<QAction*> saveActions() const;
     void enableSaveCommands();
+    // Fills the detail boxes from the contact at node; the root leaves them as they are.
+    void showNode(const QModelIndex& node);
     void runExport(exporting::Format format);
     void setCommandsEnabledForRun(bool enabled);
     void showFailure(const QString& what, const std::exception& failure);
@@ -102,7 +100,9 @@ private:
     QPushButton* scanButton_ = nullptr;
     QPushButton* saveButton_ = nullptr;
     QPushButton* exitButton_ = nullptr;
-    QTreeWidget* tree_ = nullptr;
+    ContactTreeView* tree_ = nullptr;
+    ContactTreeModel* contacts_ = nullptr;
+    QPersistentModelIndex currentAtPress_; // the highlighted node when a mouse button went down
     viewer::ContactDetailView* detail_ = nullptr;
     QProgressBar* progress_ = nullptr;
 

@@ -1,8 +1,10 @@
 // brenmoor-convert list BOOK: the contacts as the window's tree shows them, one
-// line each: T_ and the running number, a TAB, the display name.
+// line each: T_ and the running number, a TAB, the display name (escaped as show
+// escapes values, so that a name cannot break its line).
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/escaped_text.h"
 #include "notes/address_book.h"
 
 namespace brenmoor::cli {
@@ -14,6 +16,7 @@ int runList(const Arguments& args, std::ostream& out, std::ostream& err) {
     }
     try {
         notes::AddressBook book(args[0]);
+        book.keepOnlyItems(notes::displayNameItems());
         std::string line;
         std::int64_t number = 0;
         for (auto doc = book.firstDocument(); doc; doc = book.nextDocument()) {
@@ -21,7 +24,7 @@ int runList(const Arguments& args, std::ostream& out, std::ostream& err) {
             line.assign("T_");
             line += std::to_string(number);
             line += '\t';
-            line += notes::displayName(*doc);
+            appendEscaped(line, notes::displayName(*doc));
             line += '\n';
             out.write(line.data(), static_cast<std::streamsize>(line.size()));
         }

@@ -5,28 +5,10 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/escaped_text.h"
 #include "notes/address_book.h"
 
 namespace brenmoor::cli {
-
-namespace {
-
-std::string escaped(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '\r': out += "\\r"; break;
-        case '\n': out += "\\n"; break;
-        case '\t': out += "\\t"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
-
-} // namespace
 
 int runShow(const Arguments& args, std::ostream& out, std::ostream& err) {
     if (args.size() != 2) {
@@ -56,7 +38,7 @@ int runShow(const Arguments& args, std::ostream& out, std::ostream& err) {
         for (const auto& item : notes::kContactItems) {
             text += item.notesName;
             text += '\t';
-            text += escaped(doc->itemText(item.item));
+            appendEscaped(text, doc->itemText(item.item));
             text += '\n';
         }
         out << text;

@@ -1,6 +1,7 @@
-// The opened address book: the mapped file, its probed opening, the walk by one
-// expat pass, and counting and position lookup by the byte-level scan (with the
-// full parse as the fallback where the scan cannot be sure).
+// The opened address book: the file read in pieces, its probed opening, the walk by
+// expat (in batches where the markup allows), and counting and position lookup by
+// the byte-level scan (with the full parse as the fallback where the scan cannot be
+// sure).
 #include "notes/address_book.h"
 
 #include "notes/batched_walk.h"
@@ -13,29 +14,55 @@ namespace brenmoor::notes {
 struct AddressBook::Impl {
     explicit Impl(const std::string& path) : file(path), opening(probeBook(file)) {}
 
-    DocumentScanner scanner() const { return DocumentScanner(file.bytes(), opening.rootTagEnd, opening.rootQName); }
+    // A scan from offset from; a small window where only one document is looked at.
+    DocumentScanner scanner(std::uint64_t from, std::size_t window = 256 << 10) const {
+        return DocumentScanner(file, from, opening.rootQName, window);
+    }
 
     // The full parse's answer to documentAt, for books the scan cannot be sure of.
     std::optional<ContactDocument> walkTo(std::int64_t n) const {
-        DocumentStream stream(file);
+        DocumentStream stream(file, {});
         for (std::int64_t i = 1;; ++i) {
             auto doc = stream.next();
-            if (!doc || i == n) return doc;
+            if (!doc) return std::nullopt;
+            if (i == n) return std::move(doc->document);
         }
     }
 
     std::int64_t walkCount() const {
-        DocumentStream stream(file);
+        DocumentStream stream(file, {});
         std::int64_t count = 0;
         while (stream.next()) ++count;
         return count;
     }
 
+    std::int64_t scanCount() const {
+        DocumentScanner scanner = this->scanner(opening.rootTagEnd);
+        std::int64_t count = 0;
+        while (true) {
+            switch (scanner.next(true)) {
+            case DocumentScanner::Step::Found: ++count; continue;
+            case DocumentScanner::Step::End: file.checkUnchanged(); return count;
+            case DocumentScanner::Step::Uncertain: return walkCount();
+            case DocumentScanner::Step::Malformed: throw file.malformed(scanner.errorOffset(), scanner.errorText());
+            }
+        }
+    }
+
+    // Hands out the next document of the walk and remembers where it stood.
+    std::optional<ContactDocument> take(std::optional<WalkedDocument> walked) {
+        if (!walked) return std::nullopt;
+        lastOffset = walked->offset;
+        return std::move(walked->document);
+    }
+
     BookFile file;
     BookOpening opening;
+    ItemNames keep;
     std::unique_ptr<DocumentStream> walk;
     std::unique_ptr<BatchedWalk> batchedWalk;
     std::optional<std::int64_t> count;
+    std::optional<std::uint64_t> lastOffset;
 };
 
 AddressBook::AddressBook(const std::string& path) : impl_(std::make_unique<Impl>(path)) {}
@@ -44,53 +71,47 @@ AddressBook::~AddressBook() = default;
 const std::string& AddressBook::path() const { return impl_->file.path(); }
 
 std::int64_t AddressBook::entryCount() {
-    if (impl_->count) return *impl_->count;
-    std::int64_t count = 0;
-    if (!impl_->opening.rootIsEmpty) {
-        if (!impl_->opening.plainMarkup) {
-            count = impl_->walkCount();
-        } else {
-            DocumentScanner scanner = impl_->scanner();
-            while (true) {
-                auto step = scanner.next(true);
-                if (step == DocumentScanner::Step::Found) {
-                    ++count;
-                    continue;
-                }
-                if (step == DocumentScanner::Step::Malformed)
-                    throw impl_->file.malformed(scanner.errorOffset(), scanner.errorText());
-                if (step == DocumentScanner::Step::Uncertain) count = impl_->walkCount();
-                break;
-            }
-        }
+    if (!impl_->count) {
+        if (impl_->opening.rootIsEmpty) impl_->count = 0;
+        else impl_->count = impl_->opening.plainMarkup ? impl_->scanCount() : impl_->walkCount();
     }
-    impl_->count = count;
-    return count;
+    return *impl_->count;
 }
 
+void AddressBook::keepOnlyItems(std::vector<std::string> names) { impl_->keep = std::move(names); }
+
 // Books whose markup the scan can cut are walked in batches on worker threads;
-// the others, and books without content, in one expat pass.
+// the others, books without content, and books whose prolog is too long to parse
+// again for every batch, in one expat pass.
 std::optional<ContactDocument> AddressBook::firstDocument() {
+    constexpr std::uint64_t kLongestPrologForBatches = 64 << 10;
     impl_->batchedWalk.reset();
     impl_->walk.reset();
-    if (impl_->opening.plainMarkup && !impl_->opening.rootIsEmpty) {
-        impl_->batchedWalk = std::make_unique<BatchedWalk>(impl_->file, impl_->opening);
-        return impl_->batchedWalk->next();
+    impl_->lastOffset.reset();
+    const BookOpening& opening = impl_->opening;
+    if (opening.plainMarkup && !opening.rootIsEmpty && opening.rootTagEnd <= kLongestPrologForBatches) {
+        impl_->batchedWalk = std::make_unique<BatchedWalk>(impl_->file, impl_->opening, impl_->keep);
+        return impl_->take(impl_->batchedWalk->next());
     }
-    impl_->walk = std::make_unique<DocumentStream>(impl_->file);
-    return impl_->walk->next();
+    impl_->walk = std::make_unique<DocumentStream>(impl_->file, impl_->keep);
+    return impl_->take(impl_->walk->next());
 }
 
 std::optional<ContactDocument> AddressBook::nextDocument() {
-    if (impl_->batchedWalk) return impl_->batchedWalk->next();
-    if (impl_->walk) return impl_->walk->next();
+    if (impl_->batchedWalk) return impl_->take(impl_->batchedWalk->next());
+    if (impl_->walk) return impl_->take(impl_->walk->next());
     return firstDocument();
+}
+
+std::optional<DocumentPlace> AddressBook::place() const {
+    if (!impl_->lastOffset || !impl_->opening.plainMarkup) return std::nullopt;
+    return DocumentPlace{impl_->file.identity(), *impl_->lastOffset};
 }
 
 std::optional<ContactDocument> AddressBook::documentAt(std::int64_t n) {
     if (n < 1 || impl_->opening.rootIsEmpty) return std::nullopt;
     if (!impl_->opening.plainMarkup) return impl_->walkTo(n);
-    DocumentScanner scanner = impl_->scanner();
+    DocumentScanner scanner = impl_->scanner(impl_->opening.rootTagEnd);
     for (std::int64_t i = 1;; ++i) {
         auto step = scanner.next(false);
         if (step == DocumentScanner::Step::End) return std::nullopt;
@@ -100,9 +121,30 @@ std::optional<ContactDocument> AddressBook::documentAt(std::int64_t n) {
         if (i == n) {
             auto doc = parseDocumentAt(impl_->file, impl_->opening, scanner.found().start, scanner.found().end);
             if (!doc) return impl_->walkTo(n);
+            impl_->file.checkUnchanged();
             return doc;
         }
     }
+}
+
+std::optional<ContactDocument> AddressBook::documentAt(std::int64_t n, const DocumentPlace& place) {
+    const BookOpening& opening = impl_->opening;
+    if (n >= 1 && opening.plainMarkup && !opening.rootIsEmpty && place.book == impl_->file.identity() &&
+        place.offset >= opening.rootTagEnd && place.offset < impl_->file.size()) {
+        try {
+            DocumentScanner scanner = impl_->scanner(place.offset, 16 << 10);
+            if (scanner.documentHere() == DocumentScanner::Step::Found) {
+                auto doc = parseDocumentAt(impl_->file, opening, scanner.found().start, scanner.found().end);
+                if (doc) {
+                    impl_->file.checkUnchanged();
+                    return doc;
+                }
+            }
+        } catch (const NotesError&) {
+            // The position lookup below says what is wrong, if anything is.
+        }
+    }
+    return documentAt(n);
 }
 
 } // namespace brenmoor::notes

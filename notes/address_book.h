@@ -77,8 +77,27 @@ private:
     NoteInfo info_;
 };
 
+// Which file a book was read from, and its state then: the same file changed or
+// replaced since has another identity.
+struct BookIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t modified = 0; // the time of its last change, in nanoseconds since 1970
+    friend bool operator==(const BookIdentity&, const BookIdentity&) = default;
+};
+
+// Where the walk found a document: the book as it was then, and the offset of the
+// document's start tag in it. Lets a later reader of the same book go straight there.
+struct DocumentPlace {
+    BookIdentity book;
+    std::uint64_t offset = 0;
+};
+
 // One opened address book. Every operation of the program opens its own and drops
-// it when done; opening is cheap (no full parse).
+// it when done; opening is cheap (no full parse). The book is read in pieces, never
+// held whole in memory; when the file changes while it is read, the operation that
+// notices throws NotesError saying so.
 class AddressBook {
 public:
     // Opens the file; throws NotesError when it is missing, unreadable, a Notes
@@ -98,9 +117,22 @@ public:
     std::optional<ContactDocument> firstDocument();
     std::optional<ContactDocument> nextDocument();
 
+    // The walk keeps only these items of each document, and no note info, from the
+    // next firstDocument on (names without regard to case); every item and the note
+    // info where the list is empty, as at the start. Reading the three names of every
+    // contact is quicker than reading all.
+    void keepOnlyItems(std::vector<std::string> names);
+
+    // Where the document the walk handed out last lies in the book; nothing before
+    // the walk, and for books that can only be read from the start.
+    std::optional<DocumentPlace> place() const;
+
     // The document at 1-based position n of the view, or nothing where the view
     // has no such position. Does not parse the whole book.
     std::optional<ContactDocument> documentAt(std::int64_t n);
+    // The same, going straight to the place an earlier walk found it at where the book
+    // is still as it was then and a document starts there; otherwise as above.
+    std::optional<ContactDocument> documentAt(std::int64_t n, const DocumentPlace& place);
 
 private:
     struct Impl;
@@ -110,5 +142,7 @@ private:
 // The display name of a contact in the tree: first name, a space, middle initial,
 // a space, last name, with leading and trailing spaces removed.
 std::string displayName(const ContactDocument& doc);
+// The items displayName reads, for a walk that needs nothing else (keepOnlyItems).
+std::vector<std::string> displayNameItems();
 
 } // namespace brenmoor::notes

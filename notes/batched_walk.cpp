@@ -1,15 +1,27 @@
-// The batched walk: runs of whole documents cut by the position scan, parsed ahead
-// on worker threads, handed out in file order.
+// The batched walk: runs of whole documents, cut by a guess that the parse proves
+// (or by the position scan), parsed ahead on worker threads, handed out in file order.
 #include "notes/batched_walk.h"
+
+#include <cstring>
+#include <string>
+
+#include "notes/document_scanner.h"
 
 namespace brenmoor::notes {
 
-BatchedWalk::BatchedWalk(const BookFile& file, const BookOpening& opening, std::uint64_t batchBytes,
-                         std::size_t inFlight)
-    : file_(file), opening_(opening), batchBytes_(batchBytes), inFlight_(inFlight == 0 ? 1 : inFlight),
-      scanner_(file.bytes(), opening.rootTagEnd, opening.rootQName), cut_(opening.rootTagEnd) {
-    // Each run parses the prolog again: a book with a long one is parsed as one run.
-    if (opening.rootTagEnd > batchBytes_ || !opening.plainMarkup) batchBytes_ = UINT64_MAX;
+namespace {
+
+// How far past a run's planned end a guessed cut is looked for.
+constexpr std::size_t kGuessReach = 64 << 10;
+
+} // namespace
+
+BatchedWalk::BatchedWalk(const BookFile& file, const BookOpening& opening, const ItemNames& keep,
+                         std::uint64_t batchBytes, std::size_t inFlight)
+    : file_(file), opening_(opening), keep_(keep), batchBytes_(batchBytes == 0 ? 1 : batchBytes),
+      inFlight_(inFlight == 0 ? 1 : inFlight), cut_(opening.rootTagEnd) {
+    std::size_t colon = opening.rootQName.find(':');
+    endTag_ = "</" + (colon == std::string::npos ? std::string() : opening.rootQName.substr(0, colon + 1)) + "document>";
 }
 
 BatchedWalk::~BatchedWalk() {
@@ -17,43 +29,100 @@ BatchedWalk::~BatchedWalk() {
         if (batch.valid()) batch.wait();
 }
 
-bool BatchedWalk::launchNext() {
-    if (allCut_) return false;
-    std::uint64_t start = cut_;
-    std::uint64_t end = file_.size();
-    while (batchBytes_ != UINT64_MAX) {
-        if (scanner_.next(false) != DocumentScanner::Step::Found) break; // the rest goes into the last run
-        if (scanner_.found().end - start >= batchBytes_) {
-            end = scanner_.found().end;
-            break;
+std::optional<std::uint64_t> BatchedWalk::guessCut(std::uint64_t from) const {
+    // A document's end usually stands within a few kilobytes; look that far first.
+    std::string bytes(kGuessReach, '\0');
+    std::size_t looked = 0;
+    for (std::size_t reach : {kGuessReach / 8, kGuessReach}) {
+        std::size_t overlap = looked >= endTag_.size() ? endTag_.size() - 1 : looked;
+        std::size_t start = looked - overlap;
+        looked = start + file_.read(from + start, bytes.data() + start, reach - start);
+        const void* at = memmem(bytes.data() + start, looked - start, endTag_.data(), endTag_.size());
+        if (at) return from + static_cast<std::uint64_t>(static_cast<const char*>(at) - bytes.data()) + endTag_.size();
+        if (looked < reach) break; // the end of the book
+    }
+    return std::nullopt;
+}
+
+std::optional<std::uint64_t> BatchedWalk::scannedCut(std::uint64_t start) const {
+    DocumentScanner scanner(file_, start, opening_.rootQName);
+    while (true) {
+        switch (scanner.next(false)) {
+        case DocumentScanner::Step::Found:
+            if (scanner.found().end - start >= batchBytes_) return scanner.found().end;
+            continue;
+        case DocumentScanner::Step::Uncertain: return std::nullopt;
+        // The rest goes into the last run: it holds less than a run of documents, or
+        // the parse fails within what the scan passed.
+        case DocumentScanner::Step::End:
+        case DocumentScanner::Step::Malformed: return file_.size();
         }
     }
-    if (end == file_.size()) allCut_ = true;
+}
+
+void BatchedWalk::launchScanned(std::uint64_t start) {
+    if (auto end = scannedCut(start)) {
+        launch(start, *end, false);
+    } else {
+        rest_ = std::make_unique<DocumentStream>(file_, keep_, opening_, start);
+        cut_ = file_.size();
+    }
+}
+
+void BatchedWalk::launch(std::uint64_t start, std::uint64_t end, bool endGuessed) {
     cut_ = end;
-    pending_.push_back(std::async(std::launch::async, [this, start, end] {
+    pending_.push_back(std::async(std::launch::async, [this, start, end, endGuessed] {
         Batch batch;
+        batch.start = start;
+        batch.endGuessed = endGuessed;
         try {
-            parseContent(file_, opening_, start, end, batch.documents);
+            parseContent(file_, opening_, start, end, keep_, batch.documents);
         } catch (...) {
             batch.fault = std::current_exception();
         }
-        file_.release(start, end);
         return batch;
     }));
+}
+
+bool BatchedWalk::launchNext() {
+    std::uint64_t start = cut_;
+    if (start >= file_.size()) return false;
+    if (batchBytes_ >= file_.size() - start) {
+        launch(start, file_.size(), false);
+        return true;
+    }
+    if (auto guess = guessCut(start + batchBytes_)) {
+        launch(start, *guess, true);
+        return true;
+    }
+    launchScanned(start);
     return true;
 }
 
-std::optional<ContactDocument> BatchedWalk::next() {
+void BatchedWalk::fillPipeline() {
+    while (pending_.size() < inFlight_ && launchNext()) {
+    }
+}
+
+std::optional<WalkedDocument> BatchedWalk::next() {
     while (index_ >= current_.documents.size()) {
         if (current_.fault) std::rethrow_exception(current_.fault);
-        while (pending_.size() < inFlight_ && launchNext()) {
-        }
-        if (pending_.empty()) return std::nullopt;
+        fillPipeline();
+        if (pending_.empty()) return rest_ ? rest_->next() : std::nullopt;
         current_ = pending_.front().get();
         pending_.pop_front();
         index_ = 0;
-        while (pending_.size() < inFlight_ && launchNext()) {
+        if (current_.fault && current_.endGuessed) {
+            // The guess may have cut through markup: the runs after it started at that
+            // guess and are dropped; this run is cut again where the scan says.
+            for (auto& batch : pending_) batch.wait();
+            pending_.clear();
+            std::uint64_t start = current_.start;
+            current_ = Batch{};
+            launchScanned(start);
+            continue;
         }
+        fillPipeline();
     }
     return std::move(current_.documents[index_++]);
 }

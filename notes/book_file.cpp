@@ -1,13 +1,14 @@
-// The address-book file as bytes, mapped read-only, and the messages about it.
+// The address-book file read with pread, checked against what it was at opening,
+// and the messages about it.
 #include "notes/book_file.h"
 
 #include <cerrno>
-#include <algorithm>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <vector>
 
 namespace brenmoor::notes {
 
@@ -20,79 +21,118 @@ NotesError cannotOpen(const std::string& path, int err) {
                       ". Check the path and that you may read the file.");
 }
 
+BookIdentity identityOf(const struct stat& st) {
+    BookIdentity identity;
+    identity.device = static_cast<std::uint64_t>(st.st_dev);
+    identity.inode = static_cast<std::uint64_t>(st.st_ino);
+    identity.size = static_cast<std::uint64_t>(st.st_size);
+    identity.modified = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+    return identity;
+}
+
 } // namespace
 
 BookFile::BookFile(const std::string& path) : path_(path) {
     if (path.empty())
         throw NotesError("No address book was named. Choose the DXL file exported from Notes.");
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw cannotOpen(path, errno);
-    struct stat st{};
-    if (::fstat(fd, &st) != 0) {
-        int err = errno;
-        ::close(fd);
-        throw cannotOpen(path, err);
-    }
-    if (S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        throw NotesError("The address book " + quoted(path) +
-                         " is a folder, not a file. Choose the DXL file exported from Notes.");
-    }
-    if (!S_ISREG(st.st_mode)) {
-        ::close(fd);
-        throw NotesError("The address book " + quoted(path) +
-                         " is not a regular file. Choose the DXL file exported from Notes.");
-    }
-    size_ = static_cast<std::size_t>(st.st_size);
-    if (size_ == 0) {
-        ::close(fd);
-        throw NotesError("The address book " + quoted(path) +
-                         " is empty. Choose the DXL file exported from Notes.");
-    }
-    void* mapped = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
-    int err = errno;
-    ::close(fd);
-    if (mapped == MAP_FAILED) throw cannotOpen(path, err);
-    data_ = static_cast<const char*>(mapped);
-
-    if (size_ >= 2 && data_[0] == '\x1A' && data_[1] == '\0') {
-        ::munmap(mapped, size_);
-        data_ = nullptr;
-        throw NotesError(
-            "The file " + quoted(path) +
-            " is a Notes database (.nsf), which Brenmoor cannot read directly. Brenmoor reads "
-            "address books exported from Notes as DXL (Domino XML). Export the address book as DXL "
-            "first with Notes' DXL exporter (for example a LotusScript agent that runs "
-            "NotesSession.CreateDXLExporter on the database), then choose the .xml file it writes.");
+    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer. Reads
+    // of a regular file are not affected by it.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd_ < 0) throw cannotOpen(path, errno);
+    try {
+        struct stat st{};
+        if (::fstat(fd_, &st) != 0) throw cannotOpen(path, errno);
+        if (S_ISDIR(st.st_mode))
+            throw NotesError("The address book " + quoted(path) +
+                             " is a folder, not a file. Choose the DXL file exported from Notes.");
+        if (!S_ISREG(st.st_mode))
+            throw NotesError("The address book " + quoted(path) +
+                             " is not a regular file (it is a pipe, a device or a socket). Choose the DXL file "
+                             "exported from Notes.");
+        identity_ = identityOf(st);
+        if (identity_.size == 0)
+            throw NotesError("The address book " + quoted(path) +
+                             " is empty. Choose the DXL file exported from Notes.");
+        if (head(2) == std::string_view("\x1A\0", 2))
+            throw NotesError(
+                "The file " + quoted(path) +
+                " is a Notes database (.nsf), which Brenmoor cannot read directly. Brenmoor reads "
+                "address books exported from Notes as DXL (Domino XML). Export the address book as DXL "
+                "first with Notes' DXL exporter (for example a LotusScript agent that runs "
+                "NotesSession.CreateDXLExporter on the database), then choose the .xml file it writes.");
+    } catch (...) {
+        ::close(fd_);
+        throw;
     }
 }
 
 BookFile::~BookFile() {
-    if (data_) ::munmap(const_cast<char*>(data_), size_);
+    if (fd_ >= 0) ::close(fd_);
 }
 
-void BookFile::release(std::uint64_t start, std::uint64_t end) const {
-    static const std::uint64_t page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
-    std::uint64_t first = (start + page - 1) / page * page;
-    std::uint64_t last = std::min<std::uint64_t>(end, size_) / page * page;
-    if (first < last) ::madvise(const_cast<char*>(data_) + first, last - first, MADV_DONTNEED);
+std::size_t BookFile::read(std::uint64_t offset, char* out, std::size_t length) const {
+    if (offset >= size()) return 0;
+    if (length > size() - offset) length = static_cast<std::size_t>(size() - offset);
+    std::size_t done = 0;
+    while (done < length) {
+        ssize_t got = ::pread(fd_, out + done, length - done, static_cast<off_t>(offset + done));
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            throw NotesError("The address book " + quoted(path_) + " could not be read: " + std::strerror(errno) +
+                             ". Check the disk or the network share it is on, then try again.");
+        }
+        if (got == 0) throw changed(); // shorter than at opening
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+std::string BookFile::head(std::size_t length) const {
+    std::string bytes(static_cast<std::size_t>(std::min<std::uint64_t>(length, size())), '\0');
+    read(0, bytes.data(), bytes.size());
+    return bytes;
+}
+
+bool BookFile::hasChanged() const {
+    struct stat st{};
+    if (::fstat(fd_, &st) != 0) return true;
+    BookIdentity now = identityOf(st);
+    return now.size != identity_.size || now.modified != identity_.modified;
+}
+
+void BookFile::checkUnchanged() const {
+    if (hasChanged()) throw changed();
+}
+
+NotesError BookFile::changed() const {
+    return NotesError("The address book " + quoted(path_) +
+                      " changed while it was read. Wait until nothing writes to it any more (for example until "
+                      "the export from Notes has finished), then try again.");
 }
 
 NotesError BookFile::malformed(std::uint64_t offset, std::string_view what) const {
-    if (offset > size_) offset = size_;
+    if (hasChanged()) return changed();
+    if (offset > size()) offset = size();
     std::uint64_t line = 1;
-    const char* lineStart = data_;
-    const char* end = data_ + offset;
-    for (const char* p = data_; p < end;) {
-        const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
-        if (!nl) break;
-        ++line;
-        p = static_cast<const char*>(nl) + 1;
-        lineStart = p;
-    }
     std::uint64_t column = 1;
-    for (const char* p = lineStart; p < end; ++p)
-        if ((static_cast<unsigned char>(*p) & 0xC0) != 0x80) ++column;
+    std::vector<char> chunk(1 << 16);
+    try {
+        for (std::uint64_t at = 0; at < offset;) {
+            std::size_t length = read(at, chunk.data(), static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size(), offset - at)));
+            for (std::size_t i = 0; i < length; ++i) {
+                char c = chunk[i];
+                if (c == '\n') {
+                    ++line;
+                    column = 1;
+                } else if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) {
+                    ++column;
+                }
+            }
+            at += length;
+        }
+    } catch (const NotesError& error) {
+        return error;
+    }
     return NotesError("The address book " + quoted(path_) + " is not well-formed XML: line " +
                       std::to_string(line) + ", column " + std::to_string(column) + ": " +
                       std::string(what) + ". Export the address book from Notes again.");

@@ -117,4 +117,9 @@ std::string displayName(const ContactDocument& doc) {
     return name.substr(first, last - first + 1);
 }
 
+std::vector<std::string> displayNameItems() {
+    return {std::string(notesName(ContactItem::FirstName)), std::string(notesName(ContactItem::MiddleInitial)),
+            std::string(notesName(ContactItem::LastName))};
+}
+
 } // namespace brenmoor::notes

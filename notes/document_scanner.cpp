@@ -28,55 +28,110 @@ const char* find(const char* from, const char* end, std::string_view needle) {
     return static_cast<const char*>(memmem(from, static_cast<std::size_t>(end - from), needle.data(), needle.size()));
 }
 
+// Whether the '<' at p may start markup that skipContent looks at: a comment, CDATA
+// section or processing instruction, or a start or end tag whose name begins with
+// first. A '<' too near the end to tell counts as one.
+bool isCandidate(const char* p, const char* end, char first) {
+    if (end - p < 3) return true;
+    char next = p[1];
+    return next == '!' || next == '?' || next == first || (next == '/' && p[2] == first);
+}
+
+// The first candidate '<' at or after p, or end. Sixteen bytes at a time where the
+// compiler has vectors: nearly every tag inside a document is passed over unread.
+const char* nextCandidate(const char* p, const char* end, char first) {
+#if (defined(__GNUC__) || defined(__clang__)) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    using Bytes = char __attribute__((vector_size(16)));
+    while (end - p >= 18) {
+        Bytes at, next, after;
+        std::memcpy(&at, p, 16);
+        std::memcpy(&next, p + 1, 16);
+        std::memcpy(&after, p + 2, 16);
+        auto hits = (at == '<') & ((next == '!') | (next == '?') | (next == first) | ((next == '/') & (after == first)));
+        std::uint64_t low, high;
+        std::memcpy(&low, &hits, 8);
+        std::memcpy(&high, reinterpret_cast<const char*>(&hits) + 8, 8);
+        if (low) return p + __builtin_ctzll(low) / 8;
+        if (high) return p + 8 + __builtin_ctzll(high) / 8;
+        p += 16;
+    }
+#endif
+    while (true) {
+        p = static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(end - p)));
+        if (!p) return end;
+        if (isCandidate(p, end, first)) return p;
+        ++p;
+    }
+}
+
 } // namespace
 
-DocumentScanner::DocumentScanner(std::string_view book, std::uint64_t contentStart, std::string rootQName)
-    : begin_(book.data()), end_(book.data() + book.size()), pos_(book.data() + contentStart),
-      rootQName_(std::move(rootQName)) {
+DocumentScanner::DocumentScanner(const BookFile& file, std::uint64_t contentStart, std::string rootQName,
+                                 std::size_t windowBytes)
+    : window_(file, windowBytes), pos_(contentStart), rootQName_(std::move(rootQName)) {
     std::size_t colon = rootQName_.find(':');
     if (colon != std::string::npos) rootPrefix_ = std::string_view(rootQName_).substr(0, colon);
 }
 
-DocumentScanner::Step DocumentScanner::fail(const char* at, std::string text) {
-    errorOffset_ = static_cast<std::uint64_t>(at - begin_);
-    errorText_ = std::move(text);
-    return Step::Malformed;
+void DocumentScanner::view() {
+    begin_ = window_.data();
+    end_ = begin_ + window_.size();
+    viewStart_ = window_.start();
+    viewReachesEnd_ = window_.reachesEndOfBook();
 }
 
-bool DocumentScanner::skipSpecial(const char*& p) {
-    const char* after = nullptr;
-    std::size_t left = static_cast<std::size_t>(end_ - p);
-    if (p[1] == '?') {
-        const char* close = find(p + 2, end_, "?>");
-        if (close) after = close + 2;
-    } else if (left >= 4 && std::memcmp(p, "<!--", 4) == 0) {
-        const char* close = find(p + 4, end_, "-->");
-        if (close) after = close + 3;
-    } else if (left >= 9 && std::memcmp(p, "<![CDATA[", 9) == 0) {
-        const char* close = find(p + 9, end_, "]]>");
-        if (close) after = close + 3;
+bool DocumentScanner::has(const char* p, std::size_t n) {
+    if (static_cast<std::size_t>(end_ - p) >= n) return true;
+    if (!viewReachesEnd_) needMore_ = true;
+    return false;
+}
+
+bool DocumentScanner::startsWith(const char* p, std::string_view text) {
+    return has(p, text.size()) && std::memcmp(p, text.data(), text.size()) == 0;
+}
+
+DocumentScanner::Unit DocumentScanner::fail(const char* at, std::string text) {
+    if (needMore_) return Unit::NeedMore;
+    errorOffset_ = offsetOf(at);
+    errorText_ = std::move(text);
+    return Unit::Malformed;
+}
+
+DocumentScanner::Unit DocumentScanner::ranOut(const char* at, std::string text) {
+    if (!viewReachesEnd_) {
+        needMore_ = true;
+        return Unit::NeedMore;
+    }
+    return fail(at, std::move(text));
+}
+
+const char* DocumentScanner::skipSpecial(const char* p) {
+    const char* close = nullptr;
+    std::size_t closeLength = 0;
+    if (has(p, 2) && p[1] == '?') {
+        close = find(p + 2, end_, "?>");
+        closeLength = 2;
+    } else if (startsWith(p, "<!--")) {
+        close = find(p + 4, end_, "-->");
+        closeLength = 3;
+    } else if (startsWith(p, "<![CDATA[")) {
+        close = find(p + 9, end_, "]]>");
+        closeLength = 3;
     } else {
         fail(p, "not well-formed (invalid token)");
-        return false;
+        return nullptr;
     }
-    if (!after) {
-        fail(p, "unclosed token");
-        return false;
+    if (!close) {
+        ranOut(p, "unclosed token");
+        return nullptr;
     }
-    p = after;
-    return true;
+    return close + closeLength;
 }
 
-DocumentScanner::Step DocumentScanner::trailer() {
-    const char* p = pos_;
-    while (true) {
-        while (p < end_ && isSpace(*p)) ++p;
-        if (p == end_) return Step::End;
-        if (*p != '<' || p + 1 >= end_ || (p[1] != '?' && p[1] != '!')) return fail(p, "junk after document element");
-        if (p[1] == '!' && (end_ - p < 4 || std::memcmp(p, "<!--", 4) != 0))
-            return fail(p, "junk after document element");
-        if (!skipSpecial(p)) return Step::Malformed;
-    }
+int DocumentScanner::namedAt(const char* p, std::string_view name) {
+    if (p < end_ && *p != name[0]) return 0;
+    if (!has(p, name.size() + 1)) return needMore_ ? -1 : 0;
+    return std::memcmp(p, name.data(), name.size()) == 0 && isNameEnd(p[name.size()]) ? 1 : 0;
 }
 
 const char* DocumentScanner::tagEnd(const char* p) {
@@ -84,7 +139,10 @@ const char* DocumentScanner::tagEnd(const char* p) {
     while (q < end_ && *q != '>') {
         if (*q == '"' || *q == '\'') {
             const void* close = std::memchr(q + 1, *q, static_cast<std::size_t>(end_ - q - 1));
-            if (!close) break;
+            if (!close) {
+                q = end_;
+                break;
+            }
             q = static_cast<const char*>(close);
         } else if (*q == '<') {
             fail(q, "not well-formed (invalid token)");
@@ -93,7 +151,7 @@ const char* DocumentScanner::tagEnd(const char* p) {
         ++q;
     }
     if (q >= end_) {
-        fail(p, "unclosed token");
+        ranOut(p, "unclosed token");
         return nullptr;
     }
     return q;
@@ -102,128 +160,217 @@ const char* DocumentScanner::tagEnd(const char* p) {
 const char* DocumentScanner::skipContent(std::string_view name, const char* from, const char* elementStart) {
     std::size_t depth = 1;
     const char* p = from;
-    auto namedHere = [&](const char* at) {
-        return static_cast<std::size_t>(end_ - at) > name.size() && at[0] == name[0] &&
-               std::memcmp(at, name.data(), name.size()) == 0 && isNameEnd(at[name.size()]);
-    };
     while (true) {
-        p = static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(end_ - p)));
-        if (!p || p + 1 >= end_) {
-            fail(elementStart, "unclosed token: <" + std::string(name) + "> has no end tag");
+        p = nextCandidate(p, end_, name[0]);
+        if (p == end_ || !has(p, 2)) {
+            ranOut(elementStart, "unclosed token: <" + std::string(name) + "> has no end tag");
             return nullptr;
         }
         char kind = p[1];
         if (kind == '!' || kind == '?') {
-            if (!skipSpecial(p)) return nullptr;
+            p = skipSpecial(p);
+            if (!p) return nullptr;
         } else if (kind == '/') {
-            if (!namedHere(p + 2)) {
+            int named = namedAt(p + 2, name);
+            if (named < 0) return nullptr;
+            if (named == 0) {
                 p += 2;
                 continue;
             }
             const char* q = p + 2 + name.size();
             while (q < end_ && isSpace(*q)) ++q;
-            if (q == end_ || *q != '>') {
+            if (q == end_) {
+                ranOut(p, "not well-formed (invalid token)");
+                return nullptr;
+            }
+            if (*q != '>') {
                 fail(p, "not well-formed (invalid token)");
                 return nullptr;
             }
             p = q + 1;
             if (--depth == 0) return p;
-        } else if (namedHere(p + 1)) {
+        } else {
+            int named = namedAt(p + 1, name);
+            if (named < 0) return nullptr;
+            if (named == 0) {
+                ++p;
+                continue;
+            }
             const char* q = tagEnd(p);
             if (!q) return nullptr;
             if (q[-1] != '/') ++depth;
             p = q + 1;
-        } else {
-            ++p;
         }
     }
 }
 
-DocumentScanner::Step DocumentScanner::next(bool checkTrailer) {
-    if (rootEnded_) return checkTrailer ? trailer() : Step::End;
-    const char* p = pos_;
-    while (true) {
+DocumentScanner::Unit DocumentScanner::rootEndTag(const char* p) {
+    const char* nameStart = p + 2;
+    const char* q = nameStart;
+    while (q < end_ && !isSpace(*q) && *q != '>') ++q;
+    std::string_view name(nameStart, static_cast<std::size_t>(q - nameStart));
+    while (q < end_ && isSpace(*q)) ++q;
+    if (q == end_) return ranOut(p, "unclosed token");
+    if (*q != '>') return fail(q, "not well-formed (invalid token)");
+    if (name != rootQName_) return fail(p, "mismatched tag");
+    pos_ = offsetOf(q + 1);
+    return Unit::RootEnd;
+}
+
+DocumentScanner::Unit DocumentScanner::childElement(const char* p) {
+    const char* nameStart = p + 1;
+    const char* q = nameStart;
+    while (q < end_ && !isNameEnd(*q)) ++q;
+    if (q == end_ && !viewReachesEnd_) return ranOut(p, "unclosed token");
+    if (q == nameStart) return fail(p, "not well-formed (invalid token)");
+    std::string_view name(nameStart, static_cast<std::size_t>(q - nameStart));
+    const char* attributesStart = q;
+    q = tagEnd(p);
+    if (!q) return needMore_ ? Unit::NeedMore : Unit::Malformed;
+    bool selfClosing = q[-1] == '/' && q - 1 >= attributesStart;
+
+    bool person = false;
+    std::string_view prefix, local = name;
+    std::size_t colon = name.find(':');
+    if (colon != std::string_view::npos) {
+        prefix = name.substr(0, colon);
+        local = name.substr(colon + 1);
+    }
+    if (local == "document") {
+        if (prefix != rootPrefix_) return Unit::Uncertain;
+        // Read the attributes for form, and for namespace declarations.
+        std::string_view form;
+        bool hasForm = false;
+        const char* a = attributesStart;
+        const char* attributesEnd = selfClosing ? q - 1 : q;
+        while (true) {
+            while (a < attributesEnd && isSpace(*a)) ++a;
+            if (a >= attributesEnd) break;
+            const char* attrName = a;
+            while (a < attributesEnd && *a != '=' && !isSpace(*a)) ++a;
+            std::string_view attr(attrName, static_cast<std::size_t>(a - attrName));
+            while (a < attributesEnd && isSpace(*a)) ++a;
+            if (a >= attributesEnd || *a != '=') return fail(a, "not well-formed (invalid token)");
+            ++a;
+            while (a < attributesEnd && isSpace(*a)) ++a;
+            if (a >= attributesEnd || (*a != '"' && *a != '\'')) return fail(a, "not well-formed (invalid token)");
+            char quote = *a++;
+            const char* valueStart = a;
+            while (a < attributesEnd && *a != quote) ++a;
+            if (a >= attributesEnd) return fail(valueStart, "not well-formed (invalid token)");
+            std::string_view value(valueStart, static_cast<std::size_t>(a - valueStart));
+            ++a;
+            if (attr == "xmlns" || attr.substr(0, 6) == "xmlns:") return Unit::Uncertain;
+            if (attr == "form" && !hasForm) {
+                if (value.find('&') != std::string_view::npos) return Unit::Uncertain;
+                form = value;
+                hasForm = true;
+            }
+            if (a < attributesEnd && !isSpace(*a)) return fail(a, "not well-formed (invalid token)");
+        }
+        person = hasForm && isPerson(form);
+    }
+    const char* after = selfClosing ? q + 1 : skipContent(name, q + 1, p);
+    if (!after) return needMore_ ? Unit::NeedMore : Unit::Malformed;
+    if (person) found_ = {offsetOf(p), offsetOf(after)};
+    pos_ = offsetOf(after);
+    return person ? Unit::Person : Unit::Skipped;
+}
+
+DocumentScanner::Unit DocumentScanner::unit(bool onlyHere) {
+    const char* p = begin_ + (pos_ - viewStart_);
+    if (*p != '<') {
+        if (onlyHere) return Unit::Skipped;
         p = static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(end_ - p)));
-        if (!p || p + 1 >= end_) return fail(end_, "no element found: the file ends inside <" + rootQName_ + ">");
-        char kind = p[1];
-        if (kind == '!' || kind == '?') {
-            if (!skipSpecial(p)) return Step::Malformed;
+        if (!p) {
+            if (viewReachesEnd_) return fail(end_, "no element found: the file ends inside <" + rootQName_ + ">");
+            pos_ = offsetOf(end_); // the text so far is passed; read on
+            return Unit::Skipped;
+        }
+        pos_ = offsetOf(p);
+    }
+    if (!has(p, 2)) return ranOut(end_, "no element found: the file ends inside <" + rootQName_ + ">");
+    char kind = p[1];
+    if (kind == '!' || kind == '?') {
+        const char* after = skipSpecial(p);
+        if (!after) return needMore_ ? Unit::NeedMore : Unit::Malformed;
+        pos_ = offsetOf(after);
+        return Unit::Skipped;
+    }
+    if (kind == '/') return rootEndTag(p);
+    return childElement(p);
+}
+
+DocumentScanner::Step DocumentScanner::scan(bool checkTrailer, bool onlyHere) {
+    if (rootEnded_) return checkTrailer ? trailer() : Step::End;
+    window_.moveTo(pos_);
+    view();
+    while (true) {
+        if (pos_ == window_.end()) {
+            if (viewReachesEnd_) {
+                fail(end_, "no element found: the file ends inside <" + rootQName_ + ">");
+                return Step::Malformed;
+            }
+            window_.extend(pos_);
+            view();
+        }
+        needMore_ = false;
+        switch (unit(onlyHere)) {
+        case Unit::Skipped:
+            if (onlyHere) return Step::End;
+            continue;
+        case Unit::Person: return Step::Found;
+        case Unit::RootEnd:
+            rootEnded_ = true;
+            if (onlyHere) return Step::End;
+            return checkTrailer ? trailer() : Step::End;
+        case Unit::NeedMore: // pos_ is still where that unit starts
+            window_.extend(pos_);
+            view();
+            continue;
+        case Unit::Uncertain: return Step::Uncertain;
+        case Unit::Malformed: return Step::Malformed;
+        }
+    }
+}
+
+DocumentScanner::Step DocumentScanner::next(bool checkTrailer) { return scan(checkTrailer, false); }
+
+DocumentScanner::Step DocumentScanner::documentHere() {
+    Step step = scan(false, true);
+    return step == Step::Found ? step : Step::End;
+}
+
+DocumentScanner::Step DocumentScanner::trailer() {
+    window_.moveTo(pos_);
+    view();
+    while (true) {
+        needMore_ = false;
+        const char* p = begin_ + (pos_ - viewStart_);
+        while (p < end_ && isSpace(*p)) ++p;
+        pos_ = offsetOf(p);
+        if (p == end_) {
+            if (viewReachesEnd_) return Step::End;
+            window_.extend(pos_);
+            view();
             continue;
         }
-        if (kind == '/') {
-            const char* nameStart = p + 2;
-            const char* q = nameStart;
-            while (q < end_ && !isSpace(*q) && *q != '>') ++q;
-            std::string_view name(nameStart, static_cast<std::size_t>(q - nameStart));
-            while (q < end_ && isSpace(*q)) ++q;
-            if (q == end_) return fail(p, "unclosed token");
-            if (*q != '>') return fail(q, "not well-formed (invalid token)");
-            if (name != rootQName_) return fail(p, "mismatched tag");
-            rootEnded_ = true;
-            pos_ = q + 1;
-            return checkTrailer ? trailer() : Step::End;
-        }
-
-        // A child element of the root.
-        const char* nameStart = p + 1;
-        const char* q = nameStart;
-        while (q < end_ && !isNameEnd(*q)) ++q;
-        if (q == nameStart) return fail(p, "not well-formed (invalid token)");
-        std::string_view name(nameStart, static_cast<std::size_t>(q - nameStart));
-        const char* attributesStart = q;
-        q = tagEnd(p);
-        if (!q) return Step::Malformed;
-        bool selfClosing = q[-1] == '/' && q - 1 >= attributesStart;
-
-        bool person = false;
-        std::string_view prefix, local = name;
-        std::size_t colon = name.find(':');
-        if (colon != std::string_view::npos) {
-            prefix = name.substr(0, colon);
-            local = name.substr(colon + 1);
-        }
-        if (local == "document") {
-            if (prefix != rootPrefix_) return Step::Uncertain;
-            // Read the attributes for form, and for namespace declarations.
-            std::string_view form;
-            bool hasForm = false;
-            const char* a = attributesStart;
-            const char* attributesEnd = selfClosing ? q - 1 : q;
-            while (true) {
-                while (a < attributesEnd && isSpace(*a)) ++a;
-                if (a >= attributesEnd) break;
-                const char* attrName = a;
-                while (a < attributesEnd && *a != '=' && !isSpace(*a)) ++a;
-                std::string_view attr(attrName, static_cast<std::size_t>(a - attrName));
-                while (a < attributesEnd && isSpace(*a)) ++a;
-                if (a >= attributesEnd || *a != '=') return fail(a, "not well-formed (invalid token)");
-                ++a;
-                while (a < attributesEnd && isSpace(*a)) ++a;
-                if (a >= attributesEnd || (*a != '"' && *a != '\'')) return fail(a, "not well-formed (invalid token)");
-                char quote = *a++;
-                const char* valueStart = a;
-                while (a < attributesEnd && *a != quote) ++a;
-                if (a >= attributesEnd) return fail(valueStart, "not well-formed (invalid token)");
-                std::string_view value(valueStart, static_cast<std::size_t>(a - valueStart));
-                ++a;
-                if (attr == "xmlns" || attr.substr(0, 6) == "xmlns:") return Step::Uncertain;
-                if (attr == "form" && !hasForm) {
-                    if (value.find('&') != std::string_view::npos) return Step::Uncertain;
-                    form = value;
-                    hasForm = true;
-                }
-                if (a < attributesEnd && !isSpace(*a)) return fail(a, "not well-formed (invalid token)");
+        const char* after = nullptr;
+        if (*p != '<' || !has(p, 2) || (p[1] != '?' && p[1] != '!') || (p[1] == '!' && !startsWith(p, "<!--"))) {
+            if (!needMore_) {
+                fail(p, "junk after document element");
+                return Step::Malformed;
             }
-            person = hasForm && isPerson(form);
+        } else {
+            after = skipSpecial(p);
+            if (!after && !needMore_) return Step::Malformed;
         }
-        const char* after = selfClosing ? q + 1 : skipContent(name, q + 1, p);
-        if (!after) return Step::Malformed;
-        if (person) {
-            found_ = {static_cast<std::uint64_t>(p - begin_), static_cast<std::uint64_t>(after - begin_)};
-            pos_ = after;
-            return Step::Found;
+        if (needMore_) {
+            window_.extend(pos_);
+            view();
+            continue;
         }
-        p = after;
+        pos_ = offsetOf(after);
     }
 }
 

@@ -26,11 +26,19 @@
 // "Person" in any case. Where that cannot be told from the bytes (the element
 // declares a namespace, has another prefix, or its form value holds an entity or
 // character reference) the scan reports Uncertain and the caller takes the full parse.
+//
+// The scan reads the book through a window (BookWindow) that starts at the root
+// child being looked at. Each child is scanned from its start without any state
+// carried in, so when a child runs past the window's end the window is refilled or
+// grown and that child is scanned again.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "notes/book_file.h"
+#include "notes/book_window.h"
 
 namespace brenmoor::notes {
 
@@ -43,39 +51,70 @@ class DocumentScanner {
 public:
     enum class Step { Found, End, Uncertain, Malformed };
 
-    // Scans the root element's content, which starts at contentStart; rootQName is
-    // the root's name as written.
-    DocumentScanner(std::string_view book, std::uint64_t contentStart, std::string rootQName);
+    // Scans the root element's content from contentStart on; rootQName is the root's
+    // name as written. The window starts at windowBytes and grows as a child needs.
+    DocumentScanner(const BookFile& file, std::uint64_t contentStart, std::string rootQName,
+                    std::size_t windowBytes = 256 << 10);
 
     // Moves on to the next Person document. Found: found() holds it. End: the root
     // ended (and, where checkTrailer, only white space, comments and processing
     // instructions follow). Malformed: errorOffset() and errorText() say where and what.
+    // Throws NotesError when the file changed while it was read.
     Step next(bool checkTrailer = true);
+
+    // Looks only at what starts where the scan stands (a remembered offset): Found
+    // when a Person document starts there, End when anything else does.
+    Step documentHere();
 
     const DocumentSpan& found() const { return found_; }
     std::uint64_t errorOffset() const { return errorOffset_; }
     const std::string& errorText() const { return errorText_; }
 
 private:
-    Step fail(const char* at, std::string text);
+    enum class Unit { Skipped, Person, RootEnd, NeedMore, Uncertain, Malformed };
+
+    Step scan(bool checkTrailer, bool onlyHere);
     Step trailer();
-    // Handles the markup starting at p ('<' not followed by a name); sets p past it.
-    bool skipSpecial(const char*& p);
+    // Steps over the root child, comment, text or other markup at pos_.
+    Unit unit(bool onlyHere);
+    Unit rootEndTag(const char* p);
+    Unit childElement(const char* p);
+
+    // The window's bytes as the functions below see them.
+    void view();
+    std::uint64_t offsetOf(const char* p) const { return viewStart_ + static_cast<std::uint64_t>(p - begin_); }
+    // Whether n bytes from p lie in view; where they do not and the book goes on,
+    // the scan needs more of it (needMore_).
+    bool has(const char* p, std::size_t n);
+    bool startsWith(const char* p, std::string_view text);
+    // Records a fault, unless the view ran out first.
+    Unit fail(const char* at, std::string text);
+    Unit ranOut(const char* at, std::string text);
+
+    // Handles the markup starting at p ('<' not followed by a name); past it, or nothing.
+    const char* skipSpecial(const char* p);
     // Steps from just after the start tag of an element named name to just after
     // its end tag; nothing where that end is not found (the error is set).
     const char* skipContent(std::string_view name, const char* from, const char* elementStart);
+    // 1 when the bytes at p spell name and end there, 0 when not, -1 when more are needed.
+    int namedAt(const char* p, std::string_view name);
     // The first '>' of the start tag at p that is not inside a quoted value.
     const char* tagEnd(const char* p);
 
-    const char* begin_;
-    const char* end_;
-    const char* pos_;
+    BookWindow window_;
+    std::uint64_t pos_;
     std::string rootQName_;
     std::string_view rootPrefix_;
     DocumentSpan found_;
     std::uint64_t errorOffset_ = 0;
     std::string errorText_;
     bool rootEnded_ = false;
+
+    const char* begin_ = nullptr;
+    const char* end_ = nullptr;
+    std::uint64_t viewStart_ = 0;
+    bool viewReachesEnd_ = false;
+    bool needMore_ = false;
 };
 
 } // namespace brenmoor::notes

@@ -23,7 +23,8 @@ namespace {
 
 constexpr std::string_view kDxlNamespace = "http://www.lotus.com/dxl";
 constexpr char kNamespaceSeparator = ' ';
-constexpr std::size_t kChunk = 1 << 20;
+// The bytes read and handed to expat at a time.
+constexpr std::size_t kChunk = 256 << 10;
 // No entity of an address book needs more text than this.
 constexpr std::uint64_t kEntityLimit = 1 << 20;
 
@@ -96,7 +97,7 @@ enum class Mode { Probe, Documents };
 // One expat parser with the handlers that build contacts.
 class Reader {
 public:
-    Reader(const BookFile& file, Mode mode) : file_(file), mode_(mode) {
+    Reader(const BookFile& file, Mode mode, const ItemNames& keep) : file_(file), mode_(mode), keep_(keep) {
         parser_ = XML_ParserCreateNS(nullptr, kNamespaceSeparator);
         if (!parser_) throw NotesError("Out of memory while reading the address book \"" + file.path() + "\".");
         XML_SetUserData(parser_, this);
@@ -114,37 +115,55 @@ public:
     Reader(const Reader&) = delete;
     Reader& operator=(const Reader&) = delete;
 
-    // Feeds the book's bytes [start, end) or text of our own; throws on malformed XML.
-    // Returns false once the probe has what it needs.
+    // Feeds the book's bytes [start, end), read piece by piece into expat's own buffer,
+    // or text of our own; throws on malformed XML and when the file changed. Returns
+    // false once the probe has what it needs.
     bool feedFile(std::uint64_t start, std::uint64_t end, bool final) {
         while (true) {
-            std::uint64_t length = std::min<std::uint64_t>(end - start, kChunk);
+            auto length = static_cast<std::size_t>(std::min<std::uint64_t>(end - start, kChunk));
             bool last = final && start + length == end;
-            segments_.push_back({streamLength_, start, length, true});
-            streamLength_ += length;
-            if (!parse(file_.data() + start, length, last)) return false;
+            if (length == 0) return parsed(XML_Parse(parser_, nullptr, 0, last ? XML_TRUE : XML_FALSE));
+            void* buffer = XML_GetBuffer(parser_, static_cast<int>(length));
+            if (!buffer) throw NotesError("Out of memory while reading the address book \"" + file_.path() + "\".");
+            file_.read(start, static_cast<char*>(buffer), length);
+            noteSegment({streamLength_, start, length, true});
+            if (!parsed(XML_ParseBuffer(parser_, static_cast<int>(length), last ? XML_TRUE : XML_FALSE))) return false;
             start += length;
             if (start == end) return true;
         }
     }
     bool feedOwn(std::string_view text, std::uint64_t fileOffset, bool final) {
-        segments_.push_back({streamLength_, fileOffset, text.size(), false});
-        streamLength_ += text.size();
-        return parse(text.data(), text.size(), final);
+        noteSegment({streamLength_, fileOffset, text.size(), false});
+        return parsed(XML_Parse(parser_, text.data(), static_cast<int>(text.size()), final ? XML_TRUE : XML_FALSE));
     }
 
-    std::deque<ContactDocument>& ready() { return ready_; }
+    std::deque<WalkedDocument>& ready() { return ready_; }
     const BookOpening& opening() const { return opening_; }
     bool rootSeen() const { return rootSeen_; }
 
 private:
-    bool parse(const char* data, std::uint64_t length, bool final) {
-        if (XML_Parse(parser_, data, static_cast<int>(length), final ? XML_TRUE : XML_FALSE) == XML_STATUS_OK)
-            return true;
+    bool parsed(XML_Status status) {
+        if (callbackFault_) std::rethrow_exception(callbackFault_);
+        if (status == XML_STATUS_OK) return true;
         if (probeDone_) return false;
         std::uint64_t offset = bookOffset(XML_GetCurrentByteIndex(parser_));
         if (!refusal_.empty()) throw file_.malformed(offset, refusal_);
         throw file_.malformed(offset, XML_ErrorString(XML_GetErrorCode(parser_)));
+    }
+
+    // Remembers where the stream's bytes come from; a run of the book that goes on
+    // where the last one ended extends it, so a long walk keeps one entry.
+    void noteSegment(Segment segment) {
+        streamLength_ += segment.length;
+        if (!segments_.empty()) {
+            Segment& last = segments_.back();
+            if (last.fromFile && segment.fromFile && last.fileStart + last.length == segment.fileStart &&
+                last.streamStart + last.length == segment.streamStart) {
+                last.length += segment.length;
+                return;
+            }
+        }
+        segments_.push_back(segment);
     }
 
     std::uint64_t bookOffset(XML_Index index) const {
@@ -201,8 +220,12 @@ private:
         sizes.emplace(name, size);
     }
 
-    static void onAttlist(void* self, const XML_Char*, const XML_Char*, const XML_Char*, const XML_Char* dflt, int) {
-        if (dflt) static_cast<Reader*>(self)->opening_.plainMarkup = false;
+    // A declared default adds attributes the bytes do not show, and a type other than
+    // CDATA lets expat normalise a value's spaces (form=' Person ' reads "Person"):
+    // either way the bytes no longer say what an attribute means.
+    static void onAttlist(void* self, const XML_Char*, const XML_Char*, const XML_Char* type, const XML_Char* dflt,
+                          int) {
+        if (dflt || std::strcmp(type, "CDATA") != 0) static_cast<Reader*>(self)->opening_.plainMarkup = false;
     }
 
     static void onStart(void* self, const XML_Char* name, const XML_Char** attrs) {
@@ -238,7 +261,15 @@ private:
                 auto index = XML_GetCurrentByteIndex(parser_);
                 opening_.rootStart = bookOffset(index);
                 opening_.rootTagEnd = opening_.rootStart + static_cast<std::uint64_t>(XML_GetCurrentByteCount(parser_));
-                std::string_view tag = file_.bytes().substr(opening_.rootStart, opening_.rootTagEnd - opening_.rootStart);
+                std::string tag(opening_.rootTagEnd - opening_.rootStart, '\0');
+                try {
+                    file_.read(opening_.rootStart, tag.data(), tag.size());
+                } catch (const NotesError&) {
+                    // Not thrown through expat: raised once XML_Parse has returned.
+                    callbackFault_ = std::current_exception();
+                    XML_StopParser(parser_, XML_FALSE);
+                    return;
+                }
                 opening_.rootIsEmpty = tag.size() >= 2 && tag[tag.size() - 2] == '/';
                 std::size_t nameEnd = tag.find_first_of(" \t\r\n/>", 1);
                 opening_.rootQName = std::string(tag.substr(1, nameEnd - 1));
@@ -252,8 +283,8 @@ private:
                 const XML_Char* form = attribute(attrs, "form");
                 if (form && equalsIgnoringCase(form, "person")) {
                     inPerson_ = true;
+                    documentStart_ = bookOffset(XML_GetCurrentByteIndex(parser_));
                     items_.clear();
-                    items_.reserve(64);
                     info_ = NoteInfo{};
                 }
             }
@@ -271,13 +302,14 @@ private:
             return;
         }
         if (level == 3) {
-            if (local == "noteinfo") {
+            if (local == "noteinfo" && keep_.empty()) {
                 inNoteInfo_ = true;
                 inModified_ = false;
                 if (const XML_Char* unid = attribute(attrs, "unid"); unid && info_.unid.empty()) info_.unid = unid;
             } else if (local == "item") {
-                inItem_ = true;
                 const XML_Char* itemName = attribute(attrs, "name");
+                if (!keeps(itemName)) return;
+                inItem_ = true;
                 itemName_ = itemName ? itemName : "";
                 value_ = ItemValue{};
                 firstChildSeen_ = false;
@@ -334,6 +366,14 @@ private:
         }
     }
 
+    bool keeps(const XML_Char* itemName) const {
+        if (keep_.empty()) return true;
+        std::string_view name(itemName ? itemName : "");
+        for (const std::string& kept : keep_)
+            if (equalsIgnoringCase(kept, name)) return true;
+        return false;
+    }
+
     // Character data is only asked of expat while a value is being read.
     void capture(ItemValue::Kind kind, int level) {
         XML_SetCharacterDataHandler(parser_, &Reader::onText);
@@ -358,7 +398,7 @@ private:
         if (inNoteInfo_) {
             if (level == captureLevel_) {
                 XML_SetCharacterDataHandler(parser_, nullptr);
-                info_.modified = std::move(buffer_);
+                info_.modified = buffer_;
                 buffer_.clear();
                 captureLevel_ = 0;
             } else if (level == 3) {
@@ -369,8 +409,10 @@ private:
         if (captureLevel_ != 0) {
             if (level == captureLevel_) {
                 XML_SetCharacterDataHandler(parser_, nullptr);
-                if (!listValueSeen_) value_.text = std::move(buffer_);
-                else value_.more.push_back(std::move(buffer_));
+                // Copied, not moved: the value gets a buffer of its own size and buffer_
+                // keeps its room for the next value.
+                if (!listValueSeen_) value_.text = buffer_;
+                else value_.more.push_back(buffer_);
                 if (awaitSingle_) awaitLevel_ = 0; // a pair is one value: its first date-time
                 else if (awaitLevel_ != 0) listValueSeen_ = true;
                 buffer_.clear();
@@ -389,7 +431,10 @@ private:
             value_ = ItemValue{};
         } else if (level == 2) {
             inPerson_ = false;
-            ready_.emplace_back(std::move(items_), std::move(info_));
+            // The document gets a vector of its own size; items_ keeps its room for the next.
+            std::vector<std::pair<std::string, ItemValue>> items(std::make_move_iterator(items_.begin()),
+                                                                 std::make_move_iterator(items_.end()));
+            ready_.push_back({ContactDocument(std::move(items), std::move(info_)), documentStart_});
             items_.clear();
             info_ = NoteInfo{};
         }
@@ -407,10 +452,12 @@ private:
 
     const BookFile& file_;
     Mode mode_;
+    const ItemNames& keep_;
     XML_Parser parser_ = nullptr;
     std::vector<Segment> segments_;
     std::uint64_t streamLength_ = 0;
     std::string refusal_;
+    std::exception_ptr callbackFault_;
     std::unordered_map<std::string, std::uint64_t> generalEntities_, parameterEntities_;
 
     BookOpening opening_;
@@ -441,18 +488,25 @@ private:
     int openParagraphs_ = 0;
     int hiddenLevel_ = 0;
 
-    std::deque<ContactDocument> ready_;
+    std::uint64_t documentStart_ = 0;
+    std::deque<WalkedDocument> ready_;
 };
 
-// Where the first markup of the file would be: after a UTF-8 byte-order mark and white space.
-bool looksLikeMarkup(std::string_view bytes) {
+// Whether the first markup of the file would be '<': after a UTF-8 byte-order mark and white space.
+bool looksLikeMarkup(const BookFile& file) {
+    std::string bytes = file.head(4);
     if (bytes.size() >= 2 && ((bytes[0] == '\xFE' && bytes[1] == '\xFF') || (bytes[0] == '\xFF' && bytes[1] == '\xFE')))
         return true; // UTF-16 with a byte-order mark
     if (bytes.size() >= 2 && ((bytes[0] == '\0' && bytes[1] == '<') || (bytes[0] == '<' && bytes[1] == '\0')))
         return true; // UTF-16 without one
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-    std::size_t first = bytes.find_first_not_of(" \t\r\n");
-    return first != std::string_view::npos && bytes[first] == '<';
+    std::uint64_t at = bytes.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+    std::string chunk(4096, '\0');
+    while (std::size_t length = file.read(at, chunk.data(), chunk.size())) {
+        std::size_t first = std::string_view(chunk.data(), length).find_first_not_of(" \t\r\n");
+        if (first != std::string_view::npos) return chunk[first] == '<';
+        at += length;
+    }
+    return false;
 }
 
 bool isAsciiCompatible(std::string_view bytes) {
@@ -469,11 +523,12 @@ void throwIfNotDxl(const Reader& reader) {
 } // namespace
 
 BookOpening probeBook(const BookFile& file) {
-    if (!looksLikeMarkup(file.bytes()))
+    if (!looksLikeMarkup(file))
         throw NotesError("The file \"" + file.path() +
                          "\" is not XML, so it is no address book exported from Notes as DXL. Choose the DXL "
                          "(.xml or .dxl) file exported from Notes.");
-    Reader reader(file, Mode::Probe);
+    static const ItemNames every;
+    Reader reader(file, Mode::Probe, every);
     try {
         reader.feedFile(0, file.size(), true);
     } catch (const NotesError&) {
@@ -482,27 +537,42 @@ BookOpening probeBook(const BookFile& file) {
     }
     throwIfNotDxl(reader);
     BookOpening opening = reader.opening();
-    if (!isAsciiCompatible(file.bytes())) opening.plainMarkup = false;
+    if (!isAsciiCompatible(file.head(2))) opening.plainMarkup = false;
     return opening;
 }
 
 struct DocumentStream::State {
-    explicit State(const BookFile& f) : file(f), reader(f, Mode::Documents) {}
+    State(const BookFile& f, const ItemNames& keep) : file(f), reader(f, Mode::Documents, keep) {}
     const BookFile& file;
     Reader reader;
     std::uint64_t fed = 0;
     std::exception_ptr fault;
 };
 
-DocumentStream::DocumentStream(const BookFile& file) : state_(std::make_unique<State>(file)) {}
+DocumentStream::DocumentStream(const BookFile& file, const ItemNames& keep)
+    : state_(std::make_unique<State>(file, keep)) {}
+
+DocumentStream::DocumentStream(const BookFile& file, const ItemNames& keep, const BookOpening& opening,
+                               std::uint64_t contentStart)
+    : DocumentStream(file, keep) {
+    try {
+        state_->reader.feedFile(0, opening.rootTagEnd, false);
+    } catch (const NotesError&) {
+        state_->fault = std::current_exception();
+    }
+    state_->fed = contentStart;
+}
+
 DocumentStream::~DocumentStream() = default;
 
-std::optional<ContactDocument> DocumentStream::next() {
+std::optional<WalkedDocument> DocumentStream::next() {
     auto& ready = state_->reader.ready();
     while (ready.empty() && !state_->fault && state_->fed < state_->file.size()) {
         std::uint64_t end = std::min<std::uint64_t>(state_->fed + kChunk, state_->file.size());
         try {
-            state_->reader.feedFile(state_->fed, end, end == state_->file.size());
+            bool final = end == state_->file.size();
+            state_->reader.feedFile(state_->fed, end, final);
+            if (final) state_->file.checkUnchanged();
         } catch (const NotesError&) {
             // The documents completed before the fault are handed out first.
             state_->fault = std::current_exception();
@@ -515,25 +585,26 @@ std::optional<ContactDocument> DocumentStream::next() {
         if (state_->fault) std::rethrow_exception(state_->fault);
         return std::nullopt;
     }
-    ContactDocument doc = std::move(ready.front());
+    WalkedDocument doc = std::move(ready.front());
     ready.pop_front();
     return doc;
 }
 
 std::optional<ContactDocument> parseDocumentAt(const BookFile& file, const BookOpening& opening,
                                                std::uint64_t start, std::uint64_t end) {
-    Reader reader(file, Mode::Documents);
+    static const ItemNames every;
+    Reader reader(file, Mode::Documents, every);
     reader.feedFile(0, opening.rootTagEnd, false);
     reader.feedFile(start, end, false);
     reader.feedOwn("</" + opening.rootQName + ">", end, true);
     throwIfNotDxl(reader);
     if (reader.ready().size() != 1) return std::nullopt;
-    return std::move(reader.ready().front());
+    return std::move(reader.ready().front().document);
 }
 
 void parseContent(const BookFile& file, const BookOpening& opening, std::uint64_t start, std::uint64_t end,
-                  std::vector<ContactDocument>& documents) {
-    Reader reader(file, Mode::Documents);
+                  const ItemNames& keep, std::vector<WalkedDocument>& documents) {
+    Reader reader(file, Mode::Documents, keep);
     auto collect = [&] {
         for (auto& doc : reader.ready()) documents.push_back(std::move(doc));
         reader.ready().clear();
@@ -542,6 +613,7 @@ void parseContent(const BookFile& file, const BookOpening& opening, std::uint64_
         reader.feedFile(0, opening.rootTagEnd, false);
         if (end == file.size()) {
             reader.feedFile(start, end, true);
+            file.checkUnchanged();
         } else {
             reader.feedFile(start, end, false);
             reader.feedOwn("</" + opening.rootQName + ">", end, true);

@@ -1,4 +1,4 @@
-// The DXL reader: expat, driven over the mapped book, turning <document form='Person'>
+// The DXL reader: expat, fed the book piece by piece, turning <document form='Person'>
 // children of the <database> root into ContactDocuments. It also probes a book's
 // opening (the prolog and the root element) and parses single documents that the
 // position scan has located. It never reads anything outside the file: the DTD
@@ -20,8 +20,8 @@ namespace brenmoor::notes {
 
 // What the opening of a book tells: where its root element's start tag lies, and
 // whether its markup is plain enough for the byte-level position scan (an
-// ASCII-compatible encoding, no entity that carries markup, no attribute default
-// declared in the DOCTYPE).
+// ASCII-compatible encoding, no entity that carries markup, no attribute default and
+// no attribute type other than CDATA declared in the DOCTYPE).
 struct BookOpening {
     std::uint64_t rootStart = 0;   // offset of the '<' of <database ...>
     std::uint64_t rootTagEnd = 0;  // offset just after its '>'
@@ -34,14 +34,31 @@ struct BookOpening {
 // XML, is malformed before its root element, or its root is no DXL <database>.
 BookOpening probeBook(const BookFile& file);
 
+// Which items the walk keeps of each document: every item and the note info where
+// empty, otherwise only the items named (without regard to case). The rest is parsed
+// but not kept.
+using ItemNames = std::vector<std::string>;
+
+// A document as the walk hands it out, with the offset of its start tag in the book
+// (for a document that comes out of an entity, the offset of the reference).
+struct WalkedDocument {
+    ContactDocument document;
+    std::uint64_t offset = 0;
+};
+
 // The walk: one expat pass over the whole book, handing out the Person documents
 // in file order. Throws NotesError on malformed XML, once the documents completed
-// before the fault have been handed out.
+// before the fault have been handed out, and when the file changed while it was read.
 class DocumentStream {
 public:
-    explicit DocumentStream(const BookFile& file);
+    DocumentStream(const BookFile& file, const ItemNames& keep);
+    // The walk from contentStart, a place between two children of the root, on: the
+    // book's prolog and root start tag are parsed first so the bytes mean what they
+    // mean in the whole book.
+    DocumentStream(const BookFile& file, const ItemNames& keep, const BookOpening& opening,
+                   std::uint64_t contentStart);
     ~DocumentStream();
-    std::optional<ContactDocument> next();
+    std::optional<WalkedDocument> next();
 
 private:
     struct State;
@@ -60,6 +77,6 @@ std::optional<ContactDocument> parseDocumentAt(const BookFile& file, const BookO
 // appends its Person documents. Throws NotesError on malformed XML, after
 // appending the documents that came before the fault.
 void parseContent(const BookFile& file, const BookOpening& opening, std::uint64_t start, std::uint64_t end,
-                  std::vector<ContactDocument>& documents);
+                  const ItemNames& keep, std::vector<WalkedDocument>& documents);
 
 } // namespace brenmoor::notes

@@ -14,10 +14,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
 #include <functional>
 #include <memory>
 
+#include "app/contact_tree_view.h"
 #include "app/save_dialog.h"
 #include "app/velmar.h"
 #include "notes/contact_items.h"
@@ -61,8 +61,15 @@ private:
     QAction* action(const char* name) { return control<QAction>(name); }
     QPushButton* button(const char* name) { return control<QPushButton>(name); }
     QLineEdit* files() { return control<QLineEdit>("Files"); }
-    QTreeWidget* tree() { return control<QTreeWidget>("TreeView1"); }
-    QTreeWidgetItem* root() { return tree()->topLevelItem(0); }
+    ContactTreeView* tree() { return control<ContactTreeView>("TreeView1"); }
+    QModelIndex root() { return tree()->model()->index(0, 0); }
+    // The contact node at 0-based row i under the root.
+    QModelIndex node(int i) { return tree()->model()->index(i, 0, root()); }
+    int contactCount() { return tree()->model()->rowCount(root()); }
+    QPoint pointOf(const QModelIndex& index) {
+        tree()->scrollTo(index);
+        return tree()->visualRect(index).center();
+    }
 
     QString boxText(std::string_view name) {
         QWidget* box = window->findChild<QWidget*>(qs(name));
@@ -84,7 +91,7 @@ private:
 
     QStringList childKeys() {
         QStringList keys;
-        for (int i = 0; i < root()->childCount(); ++i) keys.append(root()->child(i)->data(0, kNodeKeyRole).toString());
+        for (int i = 0; i < contactCount(); ++i) keys.append(node(i).data(kNodeKeyRole).toString());
         return keys;
     }
 
@@ -121,11 +128,11 @@ private slots:
         QCOMPARE(action("scan")->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
         QVERIFY(files()->text().isEmpty());
 
-        QCOMPARE(tree()->topLevelItemCount(), 1);
-        QCOMPARE(root()->data(0, kNodeKeyRole).toString(), QStringLiteral("TQalder"));
-        QCOMPARE(root()->text(0), QStringLiteral("Notes Address Book"));
-        QCOMPARE(root()->data(0, kNodePictureRole).toInt(), 1);
-        QVERIFY(root()->isExpanded());
+        QCOMPARE(tree()->model()->rowCount(), 1);
+        QCOMPARE(root().data(kNodeKeyRole).toString(), QStringLiteral("TQalder"));
+        QCOMPARE(root().data().toString(), QStringLiteral("Notes Address Book"));
+        QCOMPARE(root().data(kNodePictureRole).toInt(), 1);
+        QVERIFY(tree()->isExpanded(root()));
         QCOMPARE(control<QProgressBar>("ProgressBar1")->value(), 0);
     }
 
@@ -164,14 +171,15 @@ private slots:
                                                 {{"Comment", "no names"}}});
         for (int pass = 0; pass < 2; ++pass) {
             scan(path);
-            QCOMPARE(tree()->topLevelItemCount(), 1);
-            QCOMPARE(root()->data(0, kNodeKeyRole).toString(), QStringLiteral("TQalder"));
-            QVERIFY(root()->isExpanded());
+            QCOMPARE(tree()->model()->rowCount(), 1);
+            QCOMPARE(root().data(kNodeKeyRole).toString(), QStringLiteral("TQalder"));
+            QVERIFY(tree()->isExpanded(root()));
             QCOMPARE(childKeys(), (QStringList{"T_1", "T_2", "T_3"}));
-            QCOMPARE(root()->child(0)->text(0), QStringLiteral("Ann  Lee"));
-            QCOMPARE(root()->child(1)->text(0), QStringLiteral("Lee"));
-            QCOMPARE(root()->child(2)->text(0), QString());
-            for (int i = 0; i < 3; ++i) QCOMPARE(root()->child(i)->data(0, kNodePictureRole).toInt(), 2);
+            QCOMPARE(node(0).data().toString(), QStringLiteral("Ann  Lee"));
+            QCOMPARE(node(1).data().toString(), QStringLiteral("Lee"));
+            QCOMPARE(node(2).data().toString(), QString());
+            for (int i = 0; i < 3; ++i) QCOMPARE(node(i).data(kNodePictureRole).toInt(), 2);
+            tree()->setExpanded(root(), false); // the next scan expands it again
         }
         QCOMPARE(prompts->messageTexts(), (QStringList{kScanCompleted, kScanCompleted}));
         for (const ShownMessage& m : prompts->messages) QCOMPARE(m.title, QStringLiteral("Brenmoor"));
@@ -204,13 +212,13 @@ private slots:
     void emptyBookLeavesSaveCommandsAsTheyWere() {
         const QString empty = book("empty.dxl", {});
         scan(empty);
-        QCOMPARE(root()->childCount(), 0);
+        QCOMPARE(contactCount(), 0);
         QCOMPARE(prompts->messageTexts(), QStringList{kScanCompleted});
         checkSaveCommandsEnabled(false);
 
         scan(book("one.dxl", {{{"FirstName", "Ann"}}}));
         scan(empty);
-        QCOMPARE(root()->childCount(), 0);
+        QCOMPARE(contactCount(), 0);
         checkSaveCommandsEnabled(true);
     }
 
@@ -218,16 +226,18 @@ private slots:
         QList<Contact> contacts(33000, Contact{{"FirstName", "Same"}});
         contacts.last() = Contact{{"FirstName", "Last"}, {"LastName", "One"}};
         scan(book("many.dxl", contacts));
-        QCOMPARE(root()->childCount(), 33000);
-        QTreeWidgetItem* last = root()->child(32999);
-        QCOMPARE(last->data(0, kNodeKeyRole).toString(), QStringLiteral("T_33000"));
-        QCOMPARE(last->text(0), QStringLiteral("Last  One"));
-        QCOMPARE(root()->child(32767)->data(0, kNodeKeyRole).toString(), QStringLiteral("T_32768"));
+        QCOMPARE(contactCount(), 33000);
+        QCOMPARE(node(32999).data(kNodeKeyRole).toString(), QStringLiteral("T_33000"));
+        QCOMPARE(node(32999).data().toString(), QStringLiteral("Last  One"));
+        QCOMPARE(node(32767).data(kNodeKeyRole).toString(), QStringLiteral("T_32768"));
+        // The last one is reached and shown like any other.
+        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, pointOf(node(32999)));
+        QCOMPARE(boxText("First"), QStringLiteral("Last"));
     }
 
     void nodeClickFillsEveryBoxFromItsItem() {
         scan(book("full.dxl", {{{"FirstName", "Ann"}}, everyItem()}));
-        window->TreeView1_NodeClick(root()->child(1));
+        window->TreeView1_NodeClick(node(1));
         for (const auto& info : kContactItems)
             QVERIFY2(boxText(info.box) == qs(info.notesName) + " value", info.box.data());
         // The Personal "Cell phone" is the personal pager item; the two internet
@@ -240,7 +250,7 @@ private slots:
         // The root keeps what is shown; a sparser contact empties the other boxes.
         window->TreeView1_NodeClick(root());
         QCOMPARE(boxText("Certificate"), QStringLiteral("Certificate value"));
-        window->TreeView1_NodeClick(root()->child(0));
+        window->TreeView1_NodeClick(node(0));
         for (const auto& info : kContactItems)
             QVERIFY2(boxText(info.box) == (info.box == "First" ? QStringLiteral("Ann") : QString()), info.box.data());
         QVERIFY(prompts->messageTexts() == QStringList{kScanCompleted});
@@ -248,9 +258,8 @@ private slots:
 
     void mouseClickAndArrowKeysShowTheContact() {
         scan(book("two.dxl", {{{"FirstName", "Ann"}}, {{"FirstName", "Bea"}, {"Comment", "line one\nline two"}}}));
-        QTreeWidgetItem* second = root()->child(1);
-        const QPoint at = tree()->visualItemRect(second).center();
-        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, pointOf(node(1)));
+        QCOMPARE(tree()->currentIndex(), node(1));
         QCOMPARE(boxText("First"), QStringLiteral("Bea"));
         QCOMPARE(boxText("Comment"), QStringLiteral("line one\nline two"));
 
@@ -259,28 +268,79 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
         tree()->setFocus();
         QTest::keyClick(tree()->viewport(), Qt::Key_Up);
-        QCOMPARE(tree()->currentItem(), root()->child(0));
+        QCOMPARE(tree()->currentIndex(), node(0));
         QCOMPARE(boxText("First"), QStringLiteral("Ann"));
         QCOMPARE(boxText("Comment"), QString());
+    }
+
+    // Whatever highlights a contact shows it: a press on one and a release on another,
+    // a right-click, the keys. A click on the highlighted contact reads it again.
+    void theBoxesShowTheHighlightedContact() {
+        const QString path = book("three.dxl", {{{"FirstName", "Ann"}}, {{"FirstName", "Bea"}}, {{"FirstName", "Cy"}}});
+        scan(path);
+        QTest::mousePress(tree()->viewport(), Qt::LeftButton, {}, pointOf(node(0)));
+        QTest::mouseMove(tree()->viewport(), pointOf(node(2)));
+        QTest::mouseRelease(tree()->viewport(), Qt::LeftButton, {}, pointOf(node(2)));
+        QCOMPARE(tree()->currentIndex(), node(2));
+        QCOMPARE(boxText("First"), QStringLiteral("Cy"));
+
+        QTest::mouseClick(tree()->viewport(), Qt::RightButton, {}, pointOf(node(1)));
+        QCOMPARE(tree()->currentIndex(), node(1));
+        QCOMPARE(boxText("First"), QStringLiteral("Bea"));
+
+        // The same positions, other names: the click on the highlighted node shows the file as it is now.
+        book("three.dxl", {{{"FirstName", "Ann"}}, {{"FirstName", "Bob"}}, {{"FirstName", "Cy"}}});
+        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, pointOf(node(1)));
+        QCOMPARE(boxText("First"), QStringLiteral("Bob"));
+
+        // The root is highlighted like a contact, and leaves the boxes as they are.
+        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, pointOf(root()));
+        QCOMPARE(tree()->currentIndex(), root());
+        QCOMPARE(boxText("First"), QStringLiteral("Bob"));
+        QVERIFY(prompts->messageTexts() == QStringList{kScanCompleted});
+    }
+
+    void theRootFoldsAndUnfoldsItsContacts() {
+        scan(book("two.dxl", {{{"FirstName", "Ann"}}, {{"FirstName", "Bea"}}}));
+        tree()->setFocus();
+        tree()->setCurrentIndex(node(1));
+        QTest::keyClick(tree()->viewport(), Qt::Key_Left); // up to the root
+        QTest::keyClick(tree()->viewport(), Qt::Key_Left); // folded
+        QCOMPARE(tree()->currentIndex(), root());
+        QVERIFY(!tree()->isExpanded(root()));
+        QVERIFY(!tree()->indexAt(pointOf(root()) + QPoint(0, 30)).isValid());
+        QTest::keyClick(tree()->viewport(), Qt::Key_Right);
+        QVERIFY(tree()->isExpanded(root()));
+        QCOMPARE(tree()->indexAt(pointOf(node(0))), node(0));
+        QTest::mouseDClick(tree()->viewport(), Qt::LeftButton, {}, pointOf(root()));
+        QVERIFY(!tree()->isExpanded(root()));
+        scan(book("two.dxl", {{{"FirstName", "Ann"}}}));
+        QVERIFY(tree()->isExpanded(root()));
     }
 
     void nodeWhosePositionIsGoneEmptiesTheBoxes() {
         const QString path = book("shrinks.dxl", {{{"FirstName", "Ann"}}, {{"FirstName", "Bea"}}, {{"FirstName", "Cy"}}});
         scan(path);
-        window->TreeView1_NodeClick(root()->child(2));
+        window->TreeView1_NodeClick(node(2));
         QCOMPARE(boxText("First"), QStringLiteral("Cy"));
 
         book("shrinks.dxl", {{{"FirstName", "Ann"}}});
         prompts->messages.clear();
-        window->TreeView1_NodeClick(root()->child(2));
+        window->TreeView1_NodeClick(node(2));
         QCOMPARE(boxText("First"), QString());
         QCOMPARE(prompts->messages.size(), 1);
         QVERIFY(prompts->messages[0].text.contains("no longer in the address book"));
         QVERIFY(prompts->messages[0].text.contains("Scan the address book again"));
 
         // The position the file still has reads from the file as it is now.
-        window->TreeView1_NodeClick(root()->child(0));
+        window->TreeView1_NodeClick(node(0));
         QCOMPARE(boxText("First"), QStringLiteral("Ann"));
+
+        // Files naming another book: the position in that book, not the place the scan remembered.
+        files()->setText(book("other.dxl", {{{"FirstName", "Other"}}}));
+        window->TreeView1_NodeClick(root());
+        window->TreeView1_NodeClick(node(0));
+        QCOMPARE(boxText("First"), QStringLiteral("Other"));
     }
 
     void unreadableBookIsReportedAndTheProgramCarriesOn() {
@@ -319,10 +379,10 @@ private slots:
 
     void nodeClickOnAnUnreadableFileEmptiesTheBoxesAndSaysWhy() {
         scan(book("one.dxl", {{{"FirstName", "Ann"}}}));
-        window->TreeView1_NodeClick(root()->child(0));
+        window->TreeView1_NodeClick(node(0));
         files()->setText(dir->filePath("gone.dxl"));
         prompts->messages.clear();
-        window->TreeView1_NodeClick(root()->child(0));
+        window->TreeView1_NodeClick(node(0));
         QCOMPARE(boxText("First"), QString());
         QCOMPARE(prompts->messages.size(), 1);
         QVERIFY(prompts->messages[0].text.contains("gone.dxl"));
@@ -331,7 +391,7 @@ private slots:
     void closingAsksAndOnlyYesCloses() {
         const QString path = book("one.dxl", {{{"FirstName", "Ann"}}});
         scan(path);
-        window->TreeView1_NodeClick(root()->child(0));
+        window->TreeView1_NodeClick(node(0));
 
         prompts->yesNoAnswers.enqueue(false);
         QTest::mouseClick(button("Command4"), Qt::LeftButton);

@@ -35,6 +35,30 @@ grep -qxF $'Comment\tMet at the trade fair in Utrecht.\\r\\nPrefers e-mail to ph
 "$convert" show "$book" 10 | grep -qxF $'Categories\tSuppliers' || fail "show 10 lacks the first category"
 "$convert" show "$book" 13 | grep -qxF $'FirstName\tSam' || fail "show 13 is not the contact after the group"
 
+# A name holding line breaks or a TAB stays on its line in list, escaped as show escapes.
+printf '%s\n' "<?xml version='1.0'?>" "<database xmlns='http://www.lotus.com/dxl'>" \
+  "<document form='Person'><item name='FirstName'><text>Ann&#13;&#10;T_2&#9;Forged\\</text></item></document>" \
+  "<document form='Person'><item name='FirstName'><text>Bea</text></item></document></database>" >"$tmp/forged.dxl"
+"$convert" list "$tmp/forged.dxl" >"$tmp/list" 2>"$tmp/err" || fail "list of names with line breaks: $(cat "$tmp/err")"
+printf '%s\n' $'T_1\tAnn\\r\\nT_2\\tForged\\\\' $'T_2\tBea' >"$tmp/expected"
+cmp -s "$tmp/list" "$tmp/expected" || fail "list lets a name break its line: $(diff "$tmp/expected" "$tmp/list")"
+"$convert" show "$tmp/forged.dxl" 1 | grep -qxF $'FirstName\tAnn\\r\\nT_2\\tForged\\\\' || fail "show escapes otherwise than list"
+
+# A declared attribute type that trims the form's spaces: list, show and export agree.
+printf '%s\n' "<?xml version='1.0'?>" "<!DOCTYPE database [<!ATTLIST document form NMTOKEN #IMPLIED>]>" \
+  "<database xmlns='http://www.lotus.com/dxl'>" \
+  "<document form=' Person '><item name='FirstName'><text>Spaced</text></item></document>" \
+  "<document form='Person'><item name='FirstName'><text>Plain</text></item></document></database>" >"$tmp/nmtoken.dxl"
+[ "$("$convert" list "$tmp/nmtoken.dxl" | wc -l)" -eq 2 ] || fail "list of the NMTOKEN book: $("$convert" list "$tmp/nmtoken.dxl")"
+"$convert" show "$tmp/nmtoken.dxl" 1 | grep -qxF $'FirstName\tSpaced' || fail "show 1 of the NMTOKEN book is not the first contact"
+"$convert" show "$tmp/nmtoken.dxl" 2 | grep -qxF $'FirstName\tPlain' || fail "show 2 of the NMTOKEN book is not the second contact"
+
+# A FIFO is refused at once (opening it must not wait for a writer that never comes).
+mkfifo "$tmp/fifo.dxl"
+timeout 10 "$convert" list "$tmp/fifo.dxl" >"$tmp/out" 2>"$tmp/err"; status=$?
+[ $status -eq 1 ] || fail "list of a FIFO exits $status (124: it hung)"
+grep -q "not a regular file" "$tmp/err" || fail "list of a FIFO says: $(cat "$tmp/err")"
+
 # errors: status 1 with the file named; wrong usage: status 2; --help: status 0.
 expect_status() {
   local want=$1; shift

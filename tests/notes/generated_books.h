@@ -48,12 +48,56 @@ inline std::string randomChild(std::mt19937& random, int& serial) {
     }
 }
 
-inline std::string randomBook(std::mt19937& random) {
+// Prologs that change what the bytes of the root's content mean: internal DTD
+// subsets with entities and attribute declarations, comments and processing
+// instructions. Children that use the entities are only written where declared.
+struct Prolog {
+    const char* text;
+    bool declaresCompany; // &co;
+    bool declaresDocument; // &doc;, a whole Person document
+};
+
+inline const Prolog kPrologs[] = {
+    {"<!DOCTYPE database SYSTEM 'xmlschemas/domino_9_0_1.dtd'>\n", false, false},
+    {"<!DOCTYPE database SYSTEM 'xmlschemas/domino_9_0_1.dtd'>\n<?pi before the root?><!-- c -->\n", false, false},
+    {"<!DOCTYPE database [\n<!ENTITY co 'Harbour &amp; Sons'>\n]>\n", true, false},
+    {"<!DOCTYPE database [\n<!ATTLIST document form NMTOKEN #IMPLIED>\n]>\n", false, false},
+    {"<!DOCTYPE database [\n<!ATTLIST document form (Person|Group) #IMPLIED>\n<!ENTITY co 'Co'>\n]>\n", true, false},
+    {"<!DOCTYPE database [\n<!ATTLIST document form CDATA #IMPLIED note CDATA #IMPLIED>\n]>\n", false, false},
+    {"<!DOCTYPE database [\n<!ATTLIST item name ID #IMPLIED>\n]>\n", false, false},
+    {"<!DOCTYPE database [\n<!ATTLIST document form CDATA 'Person'>\n]>\n", false, false},
+    {"<!DOCTYPE database [\n<!ENTITY doc \"<document form='Person'><item name='FirstName'><text>from an "
+     "entity</text></item></document>\">\n<!ENTITY co 'Co'>\n]>\n",
+     true, true},
+    // Declarations after an unread parameter entity are not read by expat, so this
+    // attribute type changes nothing, for the walk and the scan alike.
+    {"<!DOCTYPE database [\n<!ENTITY % p ''>\n%p;\n<!ATTLIST document form NMTOKEN #IMPLIED>\n]>\n", false, false},
+};
+
+// Root children that only mean something under some prologs.
+inline std::string prologChild(std::mt19937& random, int& serial, const Prolog& prolog) {
+    std::string name = "P" + std::to_string(++serial);
+    switch (random() % 4) {
+    case 0: return "<document form=' Person '>" + textItem("FirstName", "spaced " + name) + "</document>\n";
+    case 1: return "<document form='\tPerson\n'>" + textItem("FirstName", "tabbed " + name) + "</document>\n";
+    case 2:
+        if (prolog.declaresCompany)
+            return person(textItem("FirstName", name) + textItem("CompanyName", "&co; &amp; more"));
+        return "<document>" + textItem("FirstName", "formless " + name) + "</document>\n";
+    default:
+        if (prolog.declaresDocument) return "&doc;\n";
+        return "<document form='Person' note='x'>" + textItem("FirstName", name) + "</document>\n";
+    }
+}
+
+inline std::string randomBook(std::mt19937& random, bool withPrologs = false) {
+    const Prolog& prolog = withPrologs ? kPrologs[random() % std::size(kPrologs)] : kPrologs[0];
     int serial = 0;
     std::string content;
     int children = static_cast<int>(random() % 30);
-    for (int i = 0; i < children; ++i) content += randomChild(random, serial);
-    return dxl(content);
+    for (int i = 0; i < children; ++i)
+        content += withPrologs && random() % 3 == 0 ? prologChild(random, serial, prolog) : randomChild(random, serial);
+    return std::string("<?xml version='1.0' encoding='utf-8'?>\n") + prolog.text + kRootStart + content + "</database>\n";
 }
 
 // The book with one to three random bytes changed or cut out after its root start tag.

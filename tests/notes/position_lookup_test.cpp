@@ -1,11 +1,15 @@
 // The fast position lookup and count against the walk (one full expat pass): the
 // same documents at the same positions on generated books full of markup that
-// looks like documents, and no different answer on damaged ones.
+// looks like documents or declarations that change what the bytes mean, the same
+// through the places the walk remembers, and no different answer on damaged books.
 #include <random>
 
 #include "book_fixture.h"
 #include "generated_books.h"
 #include "notes/address_book.h"
+#include "notes/book_file.h"
+#include "notes/document_scanner.h"
+#include "notes/dxl_parser.h"
 
 namespace brenmoor::notes {
 namespace {
@@ -19,6 +23,7 @@ using testing::textItem;
 
 struct Walk {
     std::vector<ContactDocument> documents;
+    std::vector<std::optional<DocumentPlace>> places;
     bool failed = false;
 };
 
@@ -26,7 +31,10 @@ Walk walk(const std::string& path) {
     Walk result;
     try {
         AddressBook book(path);
-        for (auto doc = book.firstDocument(); doc; doc = book.nextDocument()) result.documents.push_back(*doc);
+        for (auto doc = book.firstDocument(); doc; doc = book.nextDocument()) {
+            result.documents.push_back(*doc);
+            result.places.push_back(book.place());
+        }
     } catch (const NotesError&) {
         result.failed = true;
     }
@@ -46,6 +54,11 @@ protected:
             auto doc = AddressBook(path).documentAt(static_cast<std::int64_t>(n));
             ASSERT_TRUE(doc) << "position " << n << " of\n" << bytes;
             EXPECT_TRUE(same(*doc, reference.documents[n - 1])) << "position " << n << " of\n" << bytes;
+            if (auto place = reference.places[n - 1]) {
+                auto placed = AddressBook(path).documentAt(static_cast<std::int64_t>(n), *place);
+                ASSERT_TRUE(placed) << "place of " << n << " of\n" << bytes;
+                EXPECT_TRUE(same(*placed, reference.documents[n - 1])) << "place of " << n << " of\n" << bytes;
+            }
         }
         EXPECT_EQ(book.documentAt(static_cast<std::int64_t>(reference.documents.size()) + 1), std::nullopt);
         EXPECT_EQ(book.documentAt(0), std::nullopt);
@@ -56,6 +69,11 @@ protected:
 TEST_F(PositionLookup, EqualsTheWalkOnGeneratedBooks) {
     std::mt19937 random(11);
     for (int round = 0; round < 150; ++round) expectSameAsWalk(randomBook(random));
+}
+
+TEST_F(PositionLookup, EqualsTheWalkOnBooksWithDeclarations) {
+    std::mt19937 random(31);
+    for (int round = 0; round < 200; ++round) expectSameAsWalk(randomBook(random, true));
 }
 
 TEST_F(PositionLookup, EqualsTheWalkWhereTheScanCannotDecide) {
@@ -71,6 +89,13 @@ TEST_F(PositionLookup, EqualsTheWalkWhereTheScanCannotDecide) {
             person(textItem("FirstName", "After")) + "</database>\n",
         "<?xml version='1.0'?>\n<!DOCTYPE database [\n<!ATTLIST document form CDATA 'Person'>\n]>\n"
         "<database xmlns='http://www.lotus.com/dxl'><document>" + textItem("FirstName", "Defaulted") + "</document></database>\n",
+        // An attribute type that has expat trim the form's spaces, and an enumeration.
+        "<?xml version='1.0'?>\n<!DOCTYPE database [\n<!ATTLIST document form NMTOKEN #IMPLIED>\n]>\n"
+        "<database xmlns='http://www.lotus.com/dxl'><document form=' Person '>" + textItem("FirstName", "Spaced") +
+            "</document>" + person(textItem("FirstName", "Plain")) + "</database>\n",
+        "<?xml version='1.0'?>\n<!DOCTYPE database [\n<!ATTLIST document form (Person|Group) #IMPLIED>\n]>\n"
+        "<database xmlns='http://www.lotus.com/dxl'>" + person(textItem("FirstName", "Plain")) +
+            "<document form='\nPerson '>" + textItem("FirstName", "Spaced") + "</document></database>\n",
         // A prefixed root with prefixed documents.
         "<dxl:database xmlns:dxl='http://www.lotus.com/dxl'><dxl:document form='Person'><dxl:item name='FirstName'>"
         "<dxl:text>Prefixed</dxl:text></dxl:item></dxl:document><document form='Person'/></dxl:database>",
@@ -78,6 +103,48 @@ TEST_F(PositionLookup, EqualsTheWalkWhereTheScanCannotDecide) {
     for (const auto& bytes : uncertain) expectSameAsWalk(bytes);
     AddressBook entity(write(uncertain[2]));
     EXPECT_EQ(entity.documentAt(1)->itemText("FirstName"), "From entity");
+    AddressBook spaced(write(uncertain[4]));
+    EXPECT_EQ(spaced.entryCount(), 2);
+    EXPECT_EQ(spaced.documentAt(1)->itemText("FirstName"), "Spaced");
+    EXPECT_EQ(spaced.documentAt(2)->itemText("FirstName"), "Plain");
+}
+
+// The scan reads the book through a window that slides and grows: whatever size it
+// starts at, it finds the same documents and the same faults at the same places.
+TEST_F(PositionLookup, TheScanFindsTheSameWhateverItsWindow) {
+    struct Trace {
+        std::vector<std::uint64_t> spans;
+        DocumentScanner::Step last{};
+        std::uint64_t errorOffset = 0;
+        std::string errorText;
+        bool operator==(const Trace&) const = default;
+    };
+    auto trace = [](const BookFile& file, const BookOpening& opening, std::size_t window) {
+        DocumentScanner scanner(file, opening.rootTagEnd, opening.rootQName, window);
+        Trace result;
+        while ((result.last = scanner.next(true)) == DocumentScanner::Step::Found) {
+            result.spans.push_back(scanner.found().start);
+            result.spans.push_back(scanner.found().end);
+        }
+        result.errorOffset = scanner.errorOffset();
+        result.errorText = scanner.errorText();
+        return result;
+    };
+    std::mt19937 random(41);
+    for (int round = 0; round < 200; ++round) {
+        std::string bytes = randomBook(random, round % 2 == 0);
+        if (round % 3 == 0) bytes = damaged(bytes, random);
+        BookFile file(write(bytes));
+        BookOpening opening;
+        try {
+            opening = probeBook(file);
+        } catch (const NotesError&) {
+            continue; // damaged before the root's content
+        }
+        Trace whole = trace(file, opening, bytes.size());
+        for (std::size_t window : {1, 2, 3, 7, 64})
+            EXPECT_TRUE(trace(file, opening, window) == whole) << "window " << window << " on\n" << bytes;
+    }
 }
 
 // Damage never makes the lookup give another document than the walk gives at that

@@ -1,0 +1,74 @@
+// The contact tree's model: the root "Notes Address Book" (key "TQalder", picture 1)
+// and under it one node per contact of the last scan (key "T_" and its running
+// number, picture 2, its display name), with where the scan found each contact in
+// the book. Names sit in one buffer and rows are made when the view asks for them,
+// so a million contacts cost a few bytes each beyond their names.
+#pragma once
+
+#include <QAbstractItemModel>
+#include <QIcon>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "notes/address_book.h"
+
+namespace brenmoor::app {
+
+// Data roles of a tree node: its key ("TQalder" or "T_<running number>") and the number
+// of its picture (1 the address book, 2 a contact card).
+inline constexpr int kNodeKeyRole = Qt::UserRole;
+inline constexpr int kNodePictureRole = Qt::UserRole + 1;
+
+// The contacts a scan found, in walk order: display names and places in the book.
+class ScannedContacts {
+public:
+    // Room for count contacts (the book's entry count); more may still be added.
+    void reserve(std::size_t count);
+    void add(std::string_view name, const std::optional<notes::DocumentPlace>& place);
+
+    std::size_t size() const { return nameEnds_.size(); }
+    std::string_view name(std::size_t i) const;
+    std::optional<notes::DocumentPlace> place(std::size_t i) const;
+
+private:
+    static constexpr std::uint64_t kNoPlace = UINT64_MAX;
+    std::string names_;
+    std::vector<std::uint32_t> nameEnds_;
+    std::vector<std::uint64_t> offsets_; // kNoPlace where the walk gave none
+    std::optional<notes::BookIdentity> book_;
+};
+
+class ContactTreeModel : public QAbstractItemModel {
+    Q_OBJECT
+public:
+    explicit ContactTreeModel(QObject* parent = nullptr);
+
+    // Replaces the contacts under the root; the root stays.
+    void setContacts(ScannedContacts contacts);
+    const ScannedContacts& contacts() const { return contacts_; }
+
+    QModelIndex rootIndex() const { return createIndex(0, 0, kRootId); }
+    bool isContact(const QModelIndex& index) const { return index.isValid() && index.internalId() == kContactId; }
+    // A contact node's running number (1 for the first), and where it was found.
+    std::int64_t runningNumber(const QModelIndex& contact) const { return contact.row() + 1; }
+    std::optional<notes::DocumentPlace> place(const QModelIndex& contact) const;
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+private:
+    static constexpr quintptr kRootId = 0;
+    static constexpr quintptr kContactId = 1;
+
+    ScannedContacts contacts_;
+    QIcon bookPicture_;
+    QIcon cardPicture_;
+};
+
+} // namespace brenmoor::app
