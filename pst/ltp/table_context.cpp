@@ -1,6 +1,7 @@
 // Builds a table context node: TCINFO as the heap's user root, the row index
 // (BTree-on-heap of row ID -> row position) and the row matrix, in one heap
-// allocation when small, otherwise in a subnode whose blocks each hold whole rows.
+// allocation when small, otherwise in a subnode whose blocks each hold whole rows,
+// padded to the full block size but the last.
 // Rows are kept compactly until then: the fixed cells in place, referenced values in
 // a pool of their own.
 #include "pst/ltp/table_context.h"
@@ -235,8 +236,13 @@ ndb::NodeContent TableContextBuilder::build() const
         });
         if (matrixNid != 0) {
             pending.insert(pending.end(), row.begin(), row.end());
-            if ((r + 1) % rowsPerBlock == 0 || r + 1 == rows)
+            if ((r + 1) % rowsPerBlock == 0 || r + 1 == rows) {
+                // Every block but the last is padded to the full block size: readers
+                // step through the matrix in blocks of that size.
+                if (r + 1 != rows)
+                    pending.resize(ndb::kMaxBlockData, 0);
                 matrixNode.blocks.push_back(std::exchange(pending, Bytes{}));
+            }
         } else {
             std::span<std::uint8_t> target = heap.bytesAt(hnidRows);
             std::copy(row.begin(), row.end(), target.begin() + r * rowSize_);
