@@ -2,9 +2,11 @@
 // from the documents' items.
 #include "export/pst_writer.h"
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "export/export_error.h"
 #include "notes/locale_text.h"
@@ -52,6 +54,20 @@ void setDate(pst::messaging::ContactItem& item, ContactDate which, const notes::
         item.setDate(which, {date->year, date->month, date->day});
     } catch (const pst::messaging::StoreError&) {
     }
+}
+
+// The contact's e-mail addresses in the order of the store's slots: the non-empty
+// distinct values of "MailAddress", "MiscPhone1", "MiscPhone2" and "MiscPhone3". The
+// store has three slots; a fourth address is kept in the body.
+std::vector<std::string> emailAddressesInSlotOrder(const notes::ContactDocument& doc) {
+    std::vector<std::string> addresses;
+    for (ContactItem source : {ContactItem::MailAddress, ContactItem::MiscPhone1, ContactItem::MiscPhone2,
+                               ContactItem::MiscPhone3}) {
+        std::string address = doc.itemText(source);
+        if (!address.empty() && std::find(addresses.begin(), addresses.end(), address) == addresses.end())
+            addresses.push_back(std::move(address));
+    }
+    return addresses;
 }
 
 } // namespace
@@ -110,7 +126,12 @@ void PstWriter::writeContact(const notes::ContactDocument& doc, std::int64_t) {
     text(ContactField::Surname, ContactItem::LastName);
     text(ContactField::DisplayNamePrefix, ContactItem::Title);
     text(ContactField::Generation, ContactItem::Suffix);
-    text(ContactField::Email1Address, ContactItem::MailAddress);
+    // E-mail 1 to 3 in slot order; a fourth address goes into the body below.
+    const std::vector<std::string> addresses = emailAddressesInSlotOrder(doc);
+    static constexpr ContactField kSlots[] = {ContactField::Email1Address, ContactField::Email2Address,
+                                              ContactField::Email3Address};
+    for (std::size_t slot = 0; slot < std::size(kSlots) && slot < addresses.size(); ++slot)
+        item.setText(kSlots[slot], addresses[slot]);
     text(ContactField::CompanyName, ContactItem::CompanyName);
     text(ContactField::JobTitle, ContactItem::JobTitle);
     text(ContactField::WorkAddressStreet, ContactItem::OfficeStreetAddress);
@@ -123,10 +144,12 @@ void PstWriter::writeContact(const notes::ContactDocument& doc, std::int64_t) {
     text(ContactField::BusinessPhone, ContactItem::OfficePhoneNumber);
     text(ContactField::BusinessFax, ContactItem::OfficeFaxPhoneNumber);
     text(ContactField::MobilePhone, ContactItem::CellPhoneNumber);
-    text(ContactField::Pager, ContactItem::PhoneNumber_6);
-    text(ContactField::Email1Address, ContactItem::MiscPhone1);
-    text(ContactField::Email2Address, ContactItem::MiscPhone2);
-    text(ContactField::Email3Address, ContactItem::MiscPhone3);
+    // "PhoneNumber_6" is the pager; "PersPager" is the pager where that is empty, and the
+    // other telephone number where both are filled and differ.
+    const std::string pager = doc.itemText(ContactItem::PhoneNumber_6);
+    const std::string personalPager = doc.itemText(ContactItem::PersPager);
+    item.setText(ContactField::Pager, pager.empty() ? personalPager : pager);
+    if (!pager.empty() && personalPager != pager) item.setText(ContactField::OtherPhone, personalPager);
     text(ContactField::OfficeLocation, ContactItem::Location);
     text(ContactField::BusinessHomePage, ContactItem::WebSite);
     text(ContactField::Department, ContactItem::Department);
@@ -141,10 +164,12 @@ void PstWriter::writeContact(const notes::ContactDocument& doc, std::int64_t) {
     text(ContactField::Children, ContactItem::Children);
     text(ContactField::HomePhone, ContactItem::PhoneNumber);
     text(ContactField::HomeFax, ContactItem::HomeFaxPhoneNumber);
-    text(ContactField::Pager, ContactItem::PersPager);
     setDate(item, ContactDate::Birthday, doc, ContactItem::Birthday);
     setDate(item, ContactDate::Anniversary, doc, ContactItem::Anniversary);
-    item.setBody(doc.itemText(ContactItem::Briefcase) + " Comments: " + doc.itemText(ContactItem::Comment));
+    std::string body = doc.itemText(ContactItem::Briefcase) + " Comments: " + doc.itemText(ContactItem::Comment);
+    if (addresses.size() > std::size(kSlots))
+        body += (body.ends_with('\n') ? "" : "\r\n") + std::string("E-mail 4: ") + addresses[std::size(kSlots)];
+    item.setBody(body);
     text(ContactField::FullName, ContactItem::FullName);
     text(ContactField::Nickname, ContactItem::ShortName);
     text(ContactField::PersonalHomePage, ContactItem::MailDomain);

@@ -66,6 +66,7 @@ private:
     std::string messageClass_;
     std::uint64_t created_;
     ltp::Bytes searchKey_;
+    ltp::Bytes conversationIndex_;
     std::map<ContactField, std::string> texts_;
     std::optional<CalendarDate> birthday_, anniversary_;
     std::optional<std::string> body_;

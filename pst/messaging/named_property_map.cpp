@@ -43,11 +43,19 @@ std::uint32_t formatCrc32(const std::uint8_t* data, std::size_t size) {
 }
 
 std::uint16_t NamedPropertyMap::idOf(const PropertyName& name) {
-    for (std::size_t i = 0; i < names_.size(); ++i)
-        if (names_[i].set == name.set && names_[i].id == name.id) return static_cast<std::uint16_t>(0x8000 + i);
+    const auto* numeric = std::get_if<std::uint32_t>(&name.id);
+    if (numeric) {
+        auto it = numericIds_.find({name.set, *numeric});
+        if (it != numericIds_.end()) return it->second;
+    } else {
+        for (std::size_t i = 0; i < names_.size(); ++i)
+            if (names_[i].set == name.set && names_[i].id == name.id) return static_cast<std::uint16_t>(0x8000 + i);
+    }
     if (names_.size() >= 0x7FFF) throw std::length_error("too many named properties");
     names_.push_back(name);
-    return static_cast<std::uint16_t>(0x8000 + names_.size() - 1);
+    const auto id = static_cast<std::uint16_t>(0x8000 + names_.size() - 1);
+    if (numeric) numericIds_.emplace(std::make_pair(name.set, *numeric), id);
+    return id;
 }
 
 std::vector<std::pair<ltp::PropTag, ltp::PropValue>> NamedPropertyMap::properties() const {

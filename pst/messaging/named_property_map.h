@@ -6,7 +6,9 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -52,6 +54,8 @@ public:
 
 private:
     std::vector<PropertyName> names_;
+    // The IDs of the numeric names, looked up once per property of every saved item.
+    std::map<std::pair<Guid, std::uint32_t>, std::uint16_t> numericIds_;
 };
 
 } // namespace brenmoor::pst::messaging
