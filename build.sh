@@ -7,7 +7,7 @@ cd "$(dirname "$0")"
 mode=${1:-run}
 
 runtime_pkgs=(cmake g++ make qt6-base-dev libexpat1-dev xdg-utils)
-test_pkgs=(libgtest-dev python3 python3-vobject chromium pff-tools pst-utils libxml2-utils)
+test_pkgs=(libgtest-dev python3 python3-vobject chromium pff-tools pst-utils libxml2-utils nodejs)
 
 pkgs=("${runtime_pkgs[@]}")
 [ "$mode" = test ] && pkgs+=("${test_pkgs[@]}")
@@ -22,6 +22,10 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo_cmd apt-get update
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y --no-install-recommends "${missing[@]}"
 fi
+# Debian's nodejs comes without npm; other builds of nodejs bring their own (and conflict with Debian's).
+if [ "$mode" = test ] && ! command -v npm >/dev/null; then
+  DEBIAN_FRONTEND=noninteractive ${sudo_cmd:-$([ "$(id -u)" -ne 0 ] && echo sudo)} apt-get install -y --no-install-recommends npm
+fi
 
 jobs=${JOBS:-2}
 case "$mode" in
@@ -33,6 +37,8 @@ case "$mode" in
   test)
     cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRENMOOR_TESTS=ON
     cmake --build build -j"$jobs"
+    # The Node reader of the PST tests, pinned by its package-lock.
+    (cd tests/pst/node && npm ci --no-audit --no-fund)
     export QT_QPA_PLATFORM=offscreen
     cd build && ctest --output-on-failure -j"$jobs"
     ;;
