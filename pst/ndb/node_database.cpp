@@ -378,6 +378,12 @@ struct NodeDatabaseWriter::Impl {
                     runs[i] = space.longestFreeRun(region + i);
                 const Page fmap = makeMapPage(PTYPE_FMAP, runs.data(), at);
                 file.write(at, fmap.data(), fmap.size());
+                at += kPageSize;
+            }
+            if (regionHasFPMap(region)) {
+                // A set bit: the PMap has no free page, as every PMap says.
+                const Page fpmap = makeMapPage(PTYPE_FPMAP, full.data(), at);
+                file.write(at, fpmap.data(), fpmap.size());
             }
         }
     }

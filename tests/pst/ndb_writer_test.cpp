@@ -264,6 +264,11 @@ struct StoreReader {
                 take(at, kPageSize);
                 checkPageTrailer(at, PTYPE_FMAP, at);
                 fmaps.push_back(at);
+                at += kPageSize;
+            }
+            if (r >= 8192 && (r - 8192) % 31744 == 0) {
+                take(at, kPageSize);
+                checkPageTrailer(at, PTYPE_FPMAP, at);
             }
         }
         for (std::uint64_t ib : btreePages) take(ib, kPageSize);
