@@ -3,6 +3,7 @@
 // in the record itself; the others are referenced.
 #include "pst/ltp/property_context.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "pst/ltp/btree_on_heap.h"
@@ -16,14 +17,19 @@ namespace {
 constexpr std::uint8_t kKeySize = 2;  // wPropId
 constexpr std::uint8_t kDataSize = 6; // wPropType, dwValueHnid
 
-} // namespace
-
-void PropertyContextBuilder::set(PropTag tag, PropValue value)
+void checkValue(PropTag tag, const PropValue& value)
 {
     if (value.type != tagType(tag))
         throw std::invalid_argument("property value type does not match its tag");
     if (!isWellFormed(value))
         throw std::invalid_argument("property value bytes do not fit its type");
+}
+
+} // namespace
+
+void PropertyContextBuilder::set(PropTag tag, PropValue value)
+{
+    checkValue(tag, value);
     // One value per property id: a new type replaces the old value.
     erase(tag);
     props_[tag] = std::move(value);
@@ -38,17 +44,41 @@ void PropertyContextBuilder::erase(PropTag tag)
 
 ndb::NodeContent PropertyContextBuilder::build() const
 {
+    return layOut(props_);
+}
+
+ndb::NodeContent PropertyContextBuilder::build(std::vector<std::pair<PropTag, PropValue>> properties)
+{
+    for (const auto& [tag, value] : properties)
+        checkValue(tag, value);
+    // By id, the last given of each id kept.
+    std::stable_sort(properties.begin(), properties.end(),
+                     [](const auto& a, const auto& b) { return tagId(a.first) < tagId(b.first); });
+    std::vector<std::pair<PropTag, PropValue>> unique;
+    unique.reserve(properties.size());
+    for (auto& property : properties) {
+        if (!unique.empty() && tagId(unique.back().first) == tagId(property.first))
+            unique.back() = std::move(property);
+        else
+            unique.push_back(std::move(property));
+    }
+    return layOut(unique);
+}
+
+template <typename Range>
+ndb::NodeContent PropertyContextBuilder::layOut(const Range& properties)
+{
     ndb::NodeContent content;
     HeapOnNodeBuilder heap(kClientPropertyContext);
     ReferencedValues values(heap, content.subnodes);
 
     // The tree first (its header is the heap's first allocation), then the values.
-    const BTreeOnHeapLayout tree = reserveBTreeOnHeap(heap, kKeySize, kDataSize, props_.size());
+    const BTreeOnHeapLayout tree = reserveBTreeOnHeap(heap, kKeySize, kDataSize, std::size(properties));
     heap.setUserRoot(tree.header);
 
     Bytes records;
-    records.reserve(props_.size() * (kKeySize + kDataSize));
-    for (const auto& [tag, value] : props_) {
+    records.reserve(std::size(properties) * (kKeySize + kDataSize));
+    for (const auto& [tag, value] : properties) {
         std::uint32_t cell = 0;
         const std::size_t size = fixedSize(value.type);
         if (size != 0 && size <= 4) {

@@ -23,6 +23,7 @@ enum class ContactField {
     HomeAddressCountry, HomePhone, HomeFax,
     Spouse, Children, FullName, Nickname, PersonalHomePage,
 };
+inline constexpr std::size_t kContactFieldCount = std::size_t(ContactField::PersonalHomePage) + 1;
 
 enum class ContactDate { Birthday, Anniversary };
 

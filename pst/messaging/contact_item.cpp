@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <ctime>
+#include <unordered_map>
 
 #include "pst/ltp/property_context.h"
 #include "pst/messaging/entry_id.h"
@@ -69,6 +71,7 @@ constexpr std::int32_t kFileUnderCompany = 0x3A16;
 constexpr std::int32_t kFileUnderDisplayName = 0x3001;
 constexpr std::int32_t kFileUnderOwnText = -1; // 0xFFFFFFFF: no rule; the text as stored
 constexpr const char* kUntitled = "Untitled";
+const std::string kNoText;
 // The file-as choices Outlook offers and stores on a contact.
 constexpr std::int32_t kFileUnderChoices[] = {0x8017, 0x8037, 0x3A16, 0x8019, 0x8018};
 // The address book provider's numbering: e-mail slots 0-2, then business, home and
@@ -108,14 +111,27 @@ std::uint64_t utcMidnight(const CalendarDate& date) {
 }
 
 std::uint64_t localMidnight(const CalendarDate& date) {
+    // mktime reads the time zone anew on every call; a book holds the same days many
+    // times over, so each day's answer is kept.
+    thread_local std::unordered_map<std::int64_t, std::uint64_t> known;
+    thread_local std::string knownZone;
+    const char* zone = std::getenv("TZ");
+    if (knownZone != (zone ? zone : "")) {
+        known.clear();
+        knownZone = zone ? zone : "";
+    }
+    const std::int64_t day = daysFromCivil(date.year, date.month, date.day);
+    if (auto it = known.find(day); it != known.end()) return it->second;
+    if (known.size() > 100000) known.clear();
+    std::uint64_t& answer = known[day];
     std::tm local{};
     local.tm_year = date.year - 1900;
     local.tm_mon = date.month - 1;
     local.tm_mday = date.day;
     local.tm_isdst = -1;
     const std::time_t t = std::mktime(&local);
-    if (t == static_cast<std::time_t>(-1)) return utcMidnight(date);
-    return fileTimeFromUnix(static_cast<std::int64_t>(t));
+    answer = t == static_cast<std::time_t>(-1) ? utcMidnight(date) : fileTimeFromUnix(static_cast<std::int64_t>(t));
+    return answer;
 }
 
 std::uint64_t fileTimeNow() {
@@ -130,13 +146,10 @@ ContactItem::ContactItem(Folder& folder, ndb::Nid nid, std::string messageClass)
 
 void ContactItem::setText(ContactField field, std::string_view text) {
     if (text.empty()) return;
-    texts_[field] = std::string(text);
+    texts_[std::size_t(field)] = std::string(text);
 }
 
-std::string ContactItem::text(ContactField field) const {
-    auto it = texts_.find(field);
-    return it == texts_.end() ? std::string() : it->second;
-}
+const std::string& ContactItem::text(ContactField field) const { return texts_[std::size_t(field)]; }
 
 void ContactItem::setDate(ContactDate which, const CalendarDate& date) {
     if (!isCalendarDay(date))
@@ -161,6 +174,7 @@ void ContactItem::setCategories(std::string_view text) {
 
 std::vector<std::pair<PropTag, PropValue>> ContactItem::properties(NamedPropertyMap& names) const {
     std::vector<std::pair<PropTag, PropValue>> props;
+    props.reserve(128);
     auto put = [&](std::uint16_t id, ltp::PropType type, PropValue value) {
         props.emplace_back(makeTag(id, type), std::move(value));
     };
@@ -172,8 +186,8 @@ std::vector<std::pair<PropTag, PropValue>> ContactItem::properties(NamedProperty
     };
 
     // The name the item goes by: the full name, else the name parts, else the company.
-    const std::string first = text(ContactField::GivenName), middle = text(ContactField::MiddleName),
-                      last = text(ContactField::Surname), company = text(ContactField::CompanyName);
+    const std::string &first = text(ContactField::GivenName), &middle = text(ContactField::MiddleName),
+                      &last = text(ContactField::Surname), &company = text(ContactField::CompanyName);
     std::string displayName = text(ContactField::FullName);
     if (displayName.empty()) {
         for (const std::string* part : {&first, &middle, &last}) {
@@ -257,7 +271,10 @@ std::vector<std::pair<PropTag, PropValue>> ContactItem::properties(NamedProperty
     for (std::uint32_t l : {lid::kReferredBy, lid::kDepartment, lid::kInstantMessagingAddress})
         putNamed(l, ltp::PT_UNICODE, PropValue::unicode(""));
 
-    for (const auto& [field, value] : texts_) {
+    for (std::size_t index = 0; index < texts_.size(); ++index) {
+        const ContactField field = static_cast<ContactField>(index);
+        const std::string& value = texts_[index];
+        if (value.empty()) continue;
         if (field == ContactField::FullName || field == ContactField::Email1DisplayName) continue;
         if (field == ContactField::Email1Address || field == ContactField::Email2Address ||
             field == ContactField::Email3Address)
@@ -275,7 +292,7 @@ std::vector<std::pair<PropTag, PropValue>> ContactItem::properties(NamedProperty
     static constexpr ContactField kAddresses[] = {ContactField::Email1Address, ContactField::Email2Address,
                                                   ContactField::Email3Address};
     for (int slot = 0; slot < 3; ++slot) {
-        const std::string address = text(kAddresses[slot]);
+        const std::string& address = text(kAddresses[slot]);
         if (address.empty()) continue;
         // The name shown with the address: e-mail 1's own where given, else the
         // contact's, as Outlook fills it in.
@@ -297,7 +314,7 @@ std::vector<std::pair<PropTag, PropValue>> ContactItem::properties(NamedProperty
                         std::int32_t(lid::emailDisplayName(2))}));
     static constexpr ContactField kFaxes[] = {ContactField::BusinessFax, ContactField::HomeFax};
     for (int fax = 0; fax < 3; ++fax) {
-        const std::string number = fax < 2 ? text(kFaxes[fax]) : std::string();
+        const std::string& number = fax < 2 ? text(kFaxes[fax]) : kNoText;
         // "Name@number", as Outlook addresses a fax; the entry's name is the item's.
         const std::string address = number.empty() ? "" : displayName.empty() ? number : displayName + "@" + number;
         putNamed(lid::faxAddressType(fax), ltp::PT_UNICODE, PropValue::unicode("FAX"));
@@ -381,11 +398,9 @@ std::vector<std::pair<PropTag, PropValue>> ContactItem::properties(NamedProperty
 
 void ContactItem::save() {
     MessageStore& store = folder_->store();
-    const auto props = properties(store.names());
-    ltp::PropertyContextBuilder pc;
+    auto props = properties(store.names());
     std::map<PropTag, PropValue> row;
     for (const auto& [tag, value] : props) {
-        pc.set(tag, value);
         switch (ltp::tagId(tag)) {
         case 0x0017: case 0x001A: case 0x0036: case 0x0037: case 0x0070:
         case 0x0E07: case 0x0E08: case 0x3008:
@@ -395,7 +410,7 @@ void ContactItem::save() {
             break;
         }
     }
-    store.putNode(nid_, folder_->nid(), pc.build());
+    store.putNode(nid_, folder_->nid(), ltp::PropertyContextBuilder::build(std::move(props)));
     folder_->recordItem(nid_, row, !saved_);
     saved_ = true;
 }
