@@ -73,16 +73,17 @@ void StreamedTableContext::setRow(std::uint32_t rowId, const std::map<PropTag, P
         return;
     }
     if (!rowIds_.empty() && rowId < rowIds_.back()) idsAscending_ = false;
-    rowIds_.push_back(rowId);
-    pendingRows_.insert(pendingRows_.end(), row.begin(), row.end());
     if (pendingRows_.size() == rowsPerBlock() * layout_.rowSize()) {
-        // A full block of rows, padded to the full block size: readers step through
-        // the matrix in blocks of that size.
+        // A full block of rows with a row after it, padded to the full block size:
+        // readers step through the matrix in blocks of that size. (The last block
+        // holds its rows alone.)
         if (matrixNid_ == 0) matrixNid_ = ndb::makeNid(ndb::NID_TYPE_LTP, nextSubnodeIndex_++);
         pendingRows_.resize(ndb::kMaxBlockData, 0);
         matrixBlocks_.push_back(store_.writeDataBlock(pendingRows_.data(), pendingRows_.size()));
         pendingRows_.clear();
     }
+    rowIds_.push_back(rowId);
+    pendingRows_.insert(pendingRows_.end(), row.begin(), row.end());
 }
 
 // Overwrites the row at position: in a block written out (read back, written anew) or
@@ -131,7 +132,8 @@ ndb::NodeContent StreamedTableContext::build() const
     if (matrixBlocks_.empty() && pendingRows_.size() <= kMaxHeapAllocation) {
         if (rows > 0) hnidRows = heap.allocate(pendingRows_);
     } else {
-        hnidRows = matrixNid_;
+        const ndb::Nid matrixNid = matrixNid_ != 0 ? matrixNid_ : ndb::makeNid(ndb::NID_TYPE_LTP, nextSubnodeIndex_);
+        hnidRows = matrixNid;
         ndb::NodeContent matrix;
         matrix.blocks.resize(matrixBlocks_.size());
         matrix.writtenBlocks = matrixBlocks_;
@@ -139,7 +141,7 @@ ndb::NodeContent StreamedTableContext::build() const
             matrix.blocks.push_back(pendingRows_);
             matrix.writtenBlocks.push_back(0);
         }
-        content.subnodes.emplace_back(matrixNid_, std::move(matrix));
+        content.subnodes.emplace_back(matrixNid, std::move(matrix));
     }
     for (const auto& [nid, bids] : largeValues_) {
         ndb::NodeContent value;

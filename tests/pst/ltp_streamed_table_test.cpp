@@ -107,6 +107,34 @@ TEST(StreamedTable, RowsWrittenAsTheyComeReadBackWholeAfterReplacementsAndFlushe
     std::filesystem::remove(path);
 }
 
+TEST(StreamedTable, MatricesOfEverySizeReadBack)
+{
+    // Rows of 17 bytes (ID, version, two 4-byte cells, the existence bits): 210 fit one
+    // heap allocation, 480 one block. Tables at and around those sizes, a whole number
+    // of blocks among them (the last block holds its rows alone, unpadded).
+    for (std::uint32_t count : {0u, 1u, 210u, 211u, 479u, 480u, 481u, 960u, 961u}) {
+        const std::string path = (std::filesystem::temp_directory_path() /
+                                  ("brenmoor-streamed-sizes-" + std::to_string(::getpid()) + ".pst")).string();
+        std::filesystem::remove(path);
+        {
+            ndb::NodeDatabaseWriter store(path);
+            StreamedTableContext table({kName, kSize}, store);
+            for (std::uint32_t r = 0; r < count; ++r)
+                table.setRow(0x200004 + 32 * r, {{kSize, PropValue::int32(std::int32_t(r))}});
+            const ndb::NodeContent node = table.build();
+            EXPECT_EQ(node.subnodes.empty(), count <= 210) << count << " rows: matrix in the heap or a subnode";
+            store.putNode(kTable, 0, node);
+            store.commit();
+        }
+        EXPECT_EQ(storeProblems(path), std::vector<std::string>{}) << count << " rows";
+        const auto rows = readBack(path);
+        ASSERT_EQ(rows.size(), count);
+        for (std::uint32_t r = 0; r < count; ++r)
+            EXPECT_EQ(check::le32(rows.at(0x200004 + 32 * r).at(kSize)), r) << count << " rows";
+        std::filesystem::remove(path);
+    }
+}
+
 TEST(StreamedTable, ASmallTableKeepsItsMatrixInTheHeap)
 {
     const std::string path =
