@@ -38,6 +38,7 @@ std::uint32_t StreamedTableContext::storeValue(std::span<const std::uint8_t> byt
 // (where it records them) are all known.
 void StreamedTableContext::writeFinishedPages()
 {
+    if (heap_.pageCount() == heapBlocks_.size()) return; // no page was finished since
     heap_.closePagesBefore(heap_.pageCount() - 1);
     heapBlocks_.resize(heap_.pageCount(), 0);
     for (std::size_t page = firstUnwrittenPage_; page + 1 < heap_.pageCount(); ++page) {
