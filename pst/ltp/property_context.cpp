@@ -49,20 +49,32 @@ ndb::NodeContent PropertyContextBuilder::build() const
 
 ndb::NodeContent PropertyContextBuilder::build(std::vector<std::pair<PropTag, PropValue>> properties)
 {
-    for (const auto& [tag, value] : properties)
-        checkValue(tag, value);
-    // By id, the last given of each id kept.
-    std::stable_sort(properties.begin(), properties.end(),
-                     [](const auto& a, const auto& b) { return tagId(a.first) < tagId(b.first); });
-    std::vector<std::pair<PropTag, PropValue>> unique;
-    unique.reserve(properties.size());
-    for (auto& property : properties) {
-        if (!unique.empty() && tagId(unique.back().first) == tagId(property.first))
-            unique.back() = std::move(property);
-        else
-            unique.push_back(std::move(property));
+    // By id, the last given of each id kept: the positions are sorted, not the values.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> order; // (id, position)
+    order.reserve(properties.size());
+    for (std::size_t i = 0; i < properties.size(); ++i) {
+        checkValue(properties[i].first, properties[i].second);
+        order.emplace_back(tagId(properties[i].first), std::uint32_t(i));
     }
-    return layOut(unique);
+    std::sort(order.begin(), order.end());
+    std::vector<const std::pair<PropTag, PropValue>*> unique;
+    unique.reserve(order.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        if (i + 1 == order.size() || order[i + 1].first != order[i].first)
+            unique.push_back(&properties[order[i].second]);
+    struct Deref { // iterates the pointers as the pairs themselves
+        const std::vector<const std::pair<PropTag, PropValue>*>& items;
+        struct Iterator {
+            std::vector<const std::pair<PropTag, PropValue>*>::const_iterator at;
+            const std::pair<PropTag, PropValue>& operator*() const { return **at; }
+            Iterator& operator++() { ++at; return *this; }
+            bool operator!=(const Iterator& other) const { return at != other.at; }
+        };
+        Iterator begin() const { return {items.begin()}; }
+        Iterator end() const { return {items.end()}; }
+        std::size_t size() const { return items.size(); }
+    };
+    return layOut(Deref{unique});
 }
 
 template <typename Range>
@@ -73,11 +85,11 @@ ndb::NodeContent PropertyContextBuilder::layOut(const Range& properties)
     ReferencedValues values(heap, content.subnodes);
 
     // The tree first (its header is the heap's first allocation), then the values.
-    const BTreeOnHeapLayout tree = reserveBTreeOnHeap(heap, kKeySize, kDataSize, std::size(properties));
+    const BTreeOnHeapLayout tree = reserveBTreeOnHeap(heap, kKeySize, kDataSize, properties.size());
     heap.setUserRoot(tree.header);
 
     Bytes records;
-    records.reserve(std::size(properties) * (kKeySize + kDataSize));
+    records.reserve(properties.size() * (kKeySize + kDataSize));
     for (const auto& [tag, value] : properties) {
         std::uint32_t cell = 0;
         const std::size_t size = fixedSize(value.type);

@@ -44,8 +44,12 @@ std::uint32_t formatCrc32(const std::uint8_t* data, std::size_t size) {
 
 std::uint16_t NamedPropertyMap::idOf(const PropertyName& name) {
     const auto* numeric = std::get_if<std::uint32_t>(&name.id);
+    std::uint64_t key = 0;
     if (numeric) {
-        auto it = numericIds_.find({name.set, *numeric});
+        auto set = std::find(sets_.begin(), sets_.end(), name.set);
+        if (set == sets_.end()) set = sets_.insert(sets_.end(), name.set);
+        key = std::uint64_t(set - sets_.begin()) << 32 | *numeric;
+        auto it = numericIds_.find(key);
         if (it != numericIds_.end()) return it->second;
     } else {
         for (std::size_t i = 0; i < names_.size(); ++i)
@@ -54,7 +58,7 @@ std::uint16_t NamedPropertyMap::idOf(const PropertyName& name) {
     if (names_.size() >= 0x7FFF) throw std::length_error("too many named properties");
     names_.push_back(name);
     const auto id = static_cast<std::uint16_t>(0x8000 + names_.size() - 1);
-    if (numeric) numericIds_.emplace(std::make_pair(name.set, *numeric), id);
+    if (numeric) numericIds_.emplace(key, id);
     return id;
 }
 

@@ -160,15 +160,14 @@ struct NodeDatabaseWriter::Impl {
         nextBid += 4;
         const std::uint64_t size = blockDiskSize(cb);
         const std::uint64_t ib = space.allocateBlock(size);
-        std::vector<std::uint8_t> disk(size, 0);
-        std::memcpy(disk.data(), data, cb);
-        if (!internal) permuteEncode(disk.data(), cb);
-        std::uint8_t* trailer = disk.data() + size - kBlockTrailerSize;
+        std::uint8_t* disk = file.writeInPlace(ib, size);
+        std::memcpy(disk, data, cb);
+        if (!internal) permuteEncode(disk, cb);
+        std::uint8_t* trailer = disk + size - kBlockTrailerSize;
         putU16(trailer, std::uint16_t(cb));
         putU16(trailer + 2, computeSig(ib, bid));
-        putU32(trailer + 4, computeCrc(disk.data(), cb));
+        putU32(trailer + 4, computeCrc(disk, cb));
         putU64(trailer + 8, bid);
-        file.write(ib, disk.data(), disk.size());
         blocks.push_back({bid, ib, std::uint16_t(cb), kBlockRefCount, callerOwned});
         return bid;
     }
