@@ -8,21 +8,29 @@ mode=${1:-run}
 
 runtime_pkgs=(cmake g++ make qt6-base-dev libexpat1-dev xdg-utils)
 test_pkgs=(libgtest-dev python3 python3-vobject chromium pff-tools pst-utils libxml2-utils time
-           python3-ldap python3-gi gir1.2-ebookcontacts-1.2)
+           python3-ldap python3-gi gir1.2-ebookcontacts-1.2 nodejs)
 
 pkgs=("${runtime_pkgs[@]}")
 [ "$mode" = test ] && pkgs+=("${test_pkgs[@]}")
 
-missing=()
-for p in "${pkgs[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo_cmd=""
-  [ "$(id -u)" -ne 0 ] && sudo_cmd=sudo
-  $sudo_cmd apt-get update
+sudo_cmd=""
+[ "$(id -u)" -ne 0 ] && sudo_cmd=sudo
+updated=0
+# Installs those of the given packages that are not installed yet.
+install_missing() {
+  local missing=() p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return
+  [ "$updated" = 1 ] || $sudo_cmd apt-get update
+  updated=1
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+}
+install_missing "${pkgs[@]}"
+# Debian's nodejs comes without npm; other builds of nodejs bring their own (and conflict
+# with Debian's npm package), so npm is installed only where node came without it.
+if [ "$mode" = test ] && ! command -v npm >/dev/null; then install_missing npm; fi
 
 jobs=${JOBS:-2}
 case "$mode" in
@@ -32,12 +40,10 @@ case "$mode" in
     exec ./build/brenmoor
     ;;
   test)
-    # The test-only npm readers (ical.js), pinned by tests/export/node/package-lock.json.
-    if command -v npm >/dev/null; then
-      (cd tests/export/node && npm ci --no-audit --no-fund)
-    else
-      echo "npm is missing: the ical.js checks will be skipped" >&2
-    fi
+    # The test-only Node readers (ical.js; pst-extractor), pinned by their package-locks.
+    for folder in tests/export/node tests/pst/node; do
+      (cd "$folder" && npm ci --no-audit --no-fund)
+    done
     cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRENMOOR_TESTS=ON
     cmake --build build -j"$jobs"
     export QT_QPA_PLATFORM=offscreen

@@ -315,6 +315,12 @@ void readContact(const ContactDocument& doc, Contact& contact) {
     readFormattedName(items, contact);
 }
 
+std::vector<std::string> emailAddresses(const ContactDocument& doc) {
+    std::vector<std::string> emails;
+    readEmails(Items(doc), emails);
+    return emails;
+}
+
 Contact contactFromDocument(const ContactDocument& doc) {
     Contact contact;
     readContact(doc, contact);

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "contact/contact.h"
 #include "notes/address_book.h"
@@ -43,6 +44,10 @@ Contact contactFromDocument(const notes::ContactDocument& doc);
 // The same, into contact, whose storage is reused: for reading a whole book one
 // document after another.
 void readContact(const notes::ContactDocument& doc, Contact& contact);
+
+// The document's e-mail addresses in order of preference, exactly as Contact::emails
+// gives them, without reading the rest of the contact.
+std::vector<std::string> emailAddresses(const notes::ContactDocument& doc);
 
 // The common name of a Notes user name: "Ann Lee" for "CN=Ann Lee/O=Acme" and for
 // "Ann Lee/Acme"; a flat name as it is.

@@ -4,7 +4,9 @@
 
 #include <ctime>
 #include <unistd.h>
+#include <vector>
 
+#include "contact/contact_from_document.h"
 #include "export/export_error.h"
 #include "export/output_file.h"
 #include "notes/locale_text.h"
@@ -110,7 +112,13 @@ void PstWriter::writeContact(const notes::ContactDocument& doc, std::int64_t) {
     text(ContactField::Surname, ContactItem::LastName);
     text(ContactField::DisplayNamePrefix, ContactItem::Title);
     text(ContactField::Generation, ContactItem::Suffix);
-    text(ContactField::Email1Address, ContactItem::MailAddress);
+    // E-mail 1 to 3 take the addresses in the contact's order of preference; the store
+    // has no slot for a fourth, which goes into the body below.
+    const std::vector<std::string> addresses = contact::emailAddresses(doc);
+    static constexpr ContactField kSlots[] = {ContactField::Email1Address, ContactField::Email2Address,
+                                              ContactField::Email3Address};
+    for (std::size_t slot = 0; slot < std::size(kSlots) && slot < addresses.size(); ++slot)
+        item.setText(kSlots[slot], addresses[slot]);
     text(ContactField::CompanyName, ContactItem::CompanyName);
     text(ContactField::JobTitle, ContactItem::JobTitle);
     text(ContactField::WorkAddressStreet, ContactItem::OfficeStreetAddress);
@@ -123,10 +131,12 @@ void PstWriter::writeContact(const notes::ContactDocument& doc, std::int64_t) {
     text(ContactField::BusinessPhone, ContactItem::OfficePhoneNumber);
     text(ContactField::BusinessFax, ContactItem::OfficeFaxPhoneNumber);
     text(ContactField::MobilePhone, ContactItem::CellPhoneNumber);
-    text(ContactField::Pager, ContactItem::PhoneNumber_6);
-    text(ContactField::Email1Address, ContactItem::MiscPhone1);
-    text(ContactField::Email2Address, ContactItem::MiscPhone2);
-    text(ContactField::Email3Address, ContactItem::MiscPhone3);
+    // "PhoneNumber_6" is the pager; "PersPager" is the pager where that is empty, and the
+    // other telephone number where both are filled and differ.
+    const std::string pager = doc.itemText(ContactItem::PhoneNumber_6);
+    const std::string personalPager = doc.itemText(ContactItem::PersPager);
+    item.setText(ContactField::Pager, pager.empty() ? personalPager : pager);
+    if (!pager.empty() && personalPager != pager) item.setText(ContactField::OtherPhone, personalPager);
     text(ContactField::OfficeLocation, ContactItem::Location);
     text(ContactField::BusinessHomePage, ContactItem::WebSite);
     text(ContactField::Department, ContactItem::Department);
@@ -141,10 +151,13 @@ void PstWriter::writeContact(const notes::ContactDocument& doc, std::int64_t) {
     text(ContactField::Children, ContactItem::Children);
     text(ContactField::HomePhone, ContactItem::PhoneNumber);
     text(ContactField::HomeFax, ContactItem::HomeFaxPhoneNumber);
-    text(ContactField::Pager, ContactItem::PersPager);
     setDate(item, ContactDate::Birthday, doc, ContactItem::Birthday);
     setDate(item, ContactDate::Anniversary, doc, ContactItem::Anniversary);
-    item.setBody(doc.itemText(ContactItem::Briefcase) + " Comments: " + doc.itemText(ContactItem::Comment));
+    std::string body = doc.itemText(ContactItem::Briefcase) + " Comments: " + doc.itemText(ContactItem::Comment);
+    for (std::size_t extra = std::size(kSlots); extra < addresses.size(); ++extra)
+        body += (body.ends_with('\n') ? "" : "\r\n") + std::string("E-mail ") + std::to_string(extra + 1) + ": " +
+                addresses[extra];
+    item.setBody(body);
     text(ContactField::FullName, ContactItem::FullName);
     text(ContactField::Nickname, ContactItem::ShortName);
     text(ContactField::PersonalHomePage, ContactItem::MailDomain);

@@ -3,6 +3,7 @@
 // last allocation of every page.
 #include "pst/ltp/heap_on_node.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "pst/ltp/little_endian.h"
@@ -69,7 +70,8 @@ Hid HeapOnNodeBuilder::reserve(std::size_t size)
     // The last pages first, newest to oldest, so that a large allocation that opened
     // a page does not leave the room before it unused; then a new page.
     std::size_t target = pages_.size();
-    const std::size_t oldest = pages_.size() > kPagesTried ? pages_.size() - kPagesTried : 0;
+    const std::size_t oldest =
+        std::max(closedBefore_, pages_.size() > kPagesTried ? pages_.size() - kPagesTried : 0);
     for (std::size_t i = pages_.size(); i-- > oldest;) {
         if (fits(pages_[i])) {
             target = i;
@@ -110,55 +112,91 @@ std::span<std::uint8_t> HeapOnNodeBuilder::bytesAt(Hid hid)
     return std::span<std::uint8_t>(page.data.data() + begin, end - begin);
 }
 
+std::uint8_t HeapOnNodeBuilder::levelOf(const Page& page) const
+{
+    return page.taken ? page.level : fillLevel(ndb::kMaxBlockData - pageSize(page.data.size(), page.starts.size()));
+}
+
+Bytes HeapOnNodeBuilder::finish(Page& page)
+{
+    const std::size_t used = page.data.size();
+    Bytes block = std::move(page.data);
+    block.resize(pageSize(used, page.starts.size()), 0);
+    const std::size_t map = used + (used & 1);
+    put16(block.data(), std::uint32_t(map));
+    put16(block.data() + map, std::uint32_t(page.starts.size()));
+    put16(block.data() + map + 2, 0);
+    std::size_t at = map + 4;
+    for (std::uint16_t start : page.starts) {
+        put16(block.data() + at, start);
+        at += 2;
+    }
+    put16(block.data() + at, std::uint32_t(used));
+    page.starts = {};
+    return block;
+}
+
+// Fill levels: the first header covers pages 0-7, each bitmap header the 128 pages
+// from its own; two pages a byte, the lower-numbered page in the low nibble.
+void HeapOnNodeBuilder::writeLevels(Bytes& block, std::size_t page) const
+{
+    const std::size_t at = page == 0 ? 8 : 2;
+    const std::size_t count = page == 0 ? 8 : 128;
+    for (std::size_t k = 0; k < count && page + k < pages_.size(); ++k)
+        block[at + k / 2] |= std::uint8_t(levelOf(pages_[page + k]) << (4 * (k % 2)));
+}
+
 std::vector<Bytes> HeapOnNodeBuilder::takeBlocks()
 {
-    std::vector<Page> pages = std::move(pages_);
-    pages_.clear();
-    if (pages.empty()) {
+    if (pages_.empty()) {
         Page page;
         page.data.resize(kFirstHeaderSize);
-        pages.push_back(std::move(page));
+        pages_.push_back(std::move(page));
     }
-
-    std::vector<std::uint8_t> levels(pages.size());
+    for (Page& page : pages_)
+        if (!page.taken) page.level = levelOf(page);
     std::vector<Bytes> blocks;
-    blocks.reserve(pages.size());
-    for (std::size_t i = 0; i < pages.size(); ++i) {
-        Page& page = pages[i];
-        const std::size_t used = page.data.size();
-        const std::size_t size = pageSize(used, page.starts.size());
-        levels[i] = fillLevel(ndb::kMaxBlockData - size);
-
-        Bytes block = std::move(page.data);
-        block.resize(size, 0);
-        const std::size_t map = used + (used & 1);
-        put16(block.data(), std::uint32_t(map));
-        put16(block.data() + map, std::uint32_t(page.starts.size()));
-        put16(block.data() + map + 2, 0);
-        std::size_t at = map + 4;
-        for (std::uint16_t start : page.starts) {
-            put16(block.data() + at, start);
-            at += 2;
+    blocks.reserve(pages_.size());
+    for (std::size_t i = 0; i < pages_.size(); ++i) {
+        if (pages_[i].taken) {
+            blocks.emplace_back();
+            continue;
         }
-        put16(block.data() + at, std::uint32_t(used));
-        blocks.push_back(std::move(block));
-        page.starts = {};
+        blocks.push_back(finish(pages_[i]));
+        pages_[i].taken = true;
+        if (i == 0 || isBitmapPage(i)) writeLevels(blocks.back(), i);
     }
-
-    // Fill levels: the first header covers pages 0-7, each bitmap header the 128 pages
-    // from its own; two pages a byte, the lower-numbered page in the low nibble.
-    auto writeLevels = [&](Bytes& block, std::size_t at, std::size_t first, std::size_t count) {
-        for (std::size_t k = 0; k < count && first + k < levels.size(); ++k)
-            block[at + k / 2] |= std::uint8_t(levels[first + k] << (4 * (k % 2)));
-    };
     Bytes& head = blocks[0];
     head[2] = kHeapSignature;
     head[3] = clientSignature_;
     put32(head.data() + 4, userRoot_);
-    writeLevels(head, 8, 0, 8);
-    for (std::size_t i = 8; i < blocks.size(); i += 128)
-        writeLevels(blocks[i], 2, i, 128);
+    pages_.clear();
+    closedBefore_ = 0;
     return blocks;
+}
+
+void HeapOnNodeBuilder::closePagesBefore(std::size_t page)
+{
+    closedBefore_ = std::max(closedBefore_, std::min(page, pages_.size()));
+}
+
+bool HeapOnNodeBuilder::canTakePage(std::size_t page) const
+{
+    if (page == 0 || page >= closedBefore_ || pages_[page].taken) return false;
+    return !isBitmapPage(page) || page + 128 <= closedBefore_;
+}
+
+Bytes HeapOnNodeBuilder::takePage(std::size_t page)
+{
+    if (!canTakePage(page)) throw std::logic_error("heap page " + std::to_string(page) + " cannot be taken yet");
+    Page& p = pages_[page];
+    const std::uint8_t level = levelOf(p);
+    Bytes block = finish(p);
+    p.data = {};
+    p.taken = true;
+    p.level = level;
+    if (isBitmapPage(page)) writeLevels(block, page);
+    return block;
 }
 
 } // namespace brenmoor::pst::ltp

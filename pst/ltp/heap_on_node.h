@@ -47,21 +47,41 @@ public:
 
     void setUserRoot(Hid hid) { userRoot_ = hid; }
 
-    // The heap's pages, each a complete block: header, allocations, page map. Hands
-    // the pages over: the builder is empty afterwards.
+    // The heap's pages, each a complete block: header, allocations, page map; an
+    // empty block in place of each page taken with takePage(). Hands the pages over:
+    // the builder is empty afterwards.
     std::vector<Bytes> takeBlocks();
+
+    // For a heap whose pages are written out as they fill: pages from the second up to
+    // (not including) `page` take no more allocations.
+    void closePagesBefore(std::size_t page);
+    std::size_t pageCount() const { return pages_.size(); }
+    // Whether takePage(page) may be called: the page is closed, not yet taken, and
+    // where it records fill levels (every 128th page from the ninth), so are the pages
+    // whose levels it records.
+    bool canTakePage(std::size_t page) const;
+    // The complete block of such a page. Its bytes are dropped; its fill level is kept
+    // for the pages that record it.
+    Bytes takePage(std::size_t page);
 
 private:
     struct Page {
         Bytes data;                        // header space, then the allocations
         std::vector<std::uint16_t> starts; // offset of each allocation, in order
+        bool taken = false;
+        std::uint8_t level = 0; // the fill level, once taken
     };
     static std::size_t headerSize(std::size_t pageIndex);
     static std::size_t pageSize(std::size_t used, std::size_t allocations);
+    std::uint8_t levelOf(const Page& page) const;
+    // The page's block without the fill levels it may record.
+    static Bytes finish(Page& page);
+    void writeLevels(Bytes& block, std::size_t page) const;
 
     std::uint8_t clientSignature_;
     Hid userRoot_ = 0;
     std::vector<Page> pages_;
+    std::size_t closedBefore_ = 0;
 };
 
 } // namespace brenmoor::pst::ltp

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <map>
+#include <utility>
+#include <vector>
 
 #include "pst/ltp/property_value.h"
 #include "pst/ndb/node_database.h"
@@ -25,7 +27,16 @@ public:
     // values that live outside the heap.
     ndb::NodeContent build() const;
 
+    // The node of the given properties at once, as set() on each in turn and build()
+    // would make it (a later property replaces an earlier one of the same id), without
+    // keeping them apart first.
+    static ndb::NodeContent build(std::vector<std::pair<PropTag, PropValue>> properties);
+
 private:
+    // The node of properties sorted by tag, one per id.
+    template <typename Range>
+    static ndb::NodeContent layOut(const Range& properties);
+
     std::map<PropTag, PropValue> props_;
 };
 

@@ -15,12 +15,6 @@ void putLittleEndian(Bytes& out, std::uint64_t v, int size)
         out.push_back(std::uint8_t(v >> (8 * i)));
 }
 
-void putUtf16(Bytes& out, std::uint32_t unit)
-{
-    out.push_back(std::uint8_t(unit));
-    out.push_back(std::uint8_t(unit >> 8));
-}
-
 // Appends the UTF-16LE form of a UTF-8 text. Malformed sequences (stray continuation
 // bytes, truncated or overlong forms, surrogates) become U+FFFD each, so a broken
 // byte in a Notes item never swallows the characters after it.
@@ -28,23 +22,32 @@ void appendUtf16(Bytes& out, std::string_view utf8)
 {
     const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
     const std::size_t n = utf8.size();
+    // UTF-16 takes at most two bytes for each UTF-8 byte; the rest is cut off below.
+    const std::size_t start = out.size();
+    out.resize(start + 2 * n);
+    std::uint8_t* w = out.data() + start;
+    auto unit = [&](std::uint32_t u) {
+        *w++ = std::uint8_t(u);
+        *w++ = std::uint8_t(u >> 8);
+    };
     std::size_t i = 0;
     while (i < n) {
         const unsigned char c = s[i];
+        if (c < 0x80) { // the common case: ASCII
+            unit(c);
+            ++i;
+            continue;
+        }
         std::uint32_t cp = 0xFFFD;
         std::size_t len = 1;
         std::size_t need = 0;
         std::uint32_t min = 0;
-        if (c < 0x80) {
-            cp = c;
-        } else if ((c & 0xE0) == 0xC0) {
+        if ((c & 0xE0) == 0xC0) {
             need = 1, cp = c & 0x1F, min = 0x80;
         } else if ((c & 0xF0) == 0xE0) {
             need = 2, cp = c & 0x0F, min = 0x800;
         } else if ((c & 0xF8) == 0xF0) {
             need = 3, cp = c & 0x07, min = 0x10000;
-        } else {
-            cp = 0xFFFD;
         }
         if (need > 0) {
             std::size_t k = 1;
@@ -61,13 +64,14 @@ void appendUtf16(Bytes& out, std::string_view utf8)
         }
         if (cp >= 0x10000) {
             cp -= 0x10000;
-            putUtf16(out, 0xD800 | (cp >> 10));
-            putUtf16(out, 0xDC00 | (cp & 0x3FF));
+            unit(0xD800 | (cp >> 10));
+            unit(0xDC00 | (cp & 0x3FF));
         } else {
-            putUtf16(out, cp);
+            unit(cp);
         }
         i += len;
     }
+    out.resize(std::size_t(w - out.data()));
 }
 
 // The layout of variable-size multi-valued properties: the value count, one 32-bit

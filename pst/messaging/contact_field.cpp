@@ -34,6 +34,7 @@ FieldStorage storageOf(ContactField field) {
     case ContactField::BusinessFax: return tag(0x3A24);
     case ContactField::MobilePhone: return tag(0x3A1C);
     case ContactField::Pager: return tag(0x3A21);
+    case ContactField::OtherPhone: return tag(0x3A1F);
     case ContactField::BusinessHomePage: return tag(0x3A51);
     case ContactField::HomeAddressStreet: return tag(0x3A5D);
     case ContactField::HomeAddressCity: return tag(0x3A59);
@@ -51,17 +52,35 @@ FieldStorage storageOf(ContactField field) {
     return {};
 }
 
-std::vector<std::uint32_t> contactLids() {
-    std::vector<std::uint32_t> lids{lid::kFileUnder, lid::kFileUnderId, lid::kPostalAddressId, lid::kHomeAddress,
-                                    lid::kWorkAddress, 0x8045, 0x8046, 0x8047, 0x8048, 0x8049,
-                                    lid::kAddressBookProviderEmailList, lid::kAddressBookProviderArrayType};
+std::vector<PropertyName> contactPropertyNames() {
+    std::vector<PropertyName> names;
+    auto address = [&](std::uint32_t l) { names.push_back(PropertyName{kPsetidAddress, l}); };
+    auto common = [&](std::uint32_t l) { names.push_back(PropertyName{kPsetidCommon, l}); };
+    names.push_back(PropertyName{kPsPublicStrings, std::string("Keywords")});
+    for (std::uint32_t l : {lid::kFileUnder, lid::kFileUnderId, lid::kReferredBy, lid::kDepartment, lid::kHomeAddress,
+                            lid::kWorkAddress, lid::kPostalAddressId, lid::kContactCharacterSet, lid::kAutoLog,
+                            lid::kFileUnderList, lid::kEmailDisplayNameList, lid::kAddressBookProviderEmailList,
+                            lid::kAddressBookProviderArrayType, std::uint32_t(0x8045), std::uint32_t(0x8046),
+                            std::uint32_t(0x8047), std::uint32_t(0x8048), std::uint32_t(0x8049),
+                            lid::kInstantMessagingAddress})
+        address(l);
     for (int slot = 0; slot < 3; ++slot)
         for (std::uint32_t l : {lid::emailDisplayName(slot), lid::emailAddressType(slot), lid::emailAddress(slot),
                                 lid::emailOriginalDisplayName(slot), lid::emailOriginalEntryId(slot)})
-            lids.push_back(l);
-    lids.push_back(lid::kBirthdayLocal);
-    lids.push_back(lid::kWeddingAnniversaryLocal);
-    return lids;
+            address(l);
+    for (int fax = 0; fax < 3; ++fax)
+        for (std::uint32_t l : {lid::faxAddressType(fax), lid::faxAddress(fax), lid::faxOriginalDisplayName(fax),
+                                lid::faxOriginalEntryId(fax)})
+            address(l);
+    address(lid::kBirthdayLocal);
+    address(lid::kWeddingAnniversaryLocal);
+    // Some readers (pst-extractor) skip the map's last entry: it names a property that no
+    // reader shows.
+    for (std::uint32_t l : {common::kReminderDelta, common::kReminderSet, common::kPrivate, common::kAgingDontAgeMe,
+                            common::kSideEffects, common::kReferenceEntryId, common::kCurrentVersion,
+                            common::kCurrentVersionName})
+        common(l);
+    return names;
 }
 
 } // namespace brenmoor::pst::messaging

@@ -4,6 +4,7 @@
 // writes the message into its folder.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -50,7 +51,7 @@ public:
     // The categories text: names separated by commas or semicolons.
     void setCategories(std::string_view text);
 
-    std::string text(ContactField field) const;
+    const std::string& text(ContactField field) const;
 
     // The item's properties as they are stored; named properties get their IDs
     // from names.
@@ -66,7 +67,8 @@ private:
     std::string messageClass_;
     std::uint64_t created_;
     ltp::Bytes searchKey_;
-    std::map<ContactField, std::string> texts_;
+    ltp::Bytes conversationIndex_;
+    std::array<std::string, kContactFieldCount> texts_; // by field; empty where unset
     std::optional<CalendarDate> birthday_, anniversary_;
     std::optional<std::string> body_;
     std::vector<std::string> categories_;

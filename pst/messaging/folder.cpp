@@ -60,7 +60,8 @@ ContactItem Folder::ItemCollection::Add(std::string_view messageClass) {
 std::int64_t Folder::ItemCollection::count() const { return folder_->itemCount(); }
 
 void Folder::recordItem(ndb::Nid item, const std::map<ltp::PropTag, ltp::PropValue>& row, bool isNew) {
-    if (!contents_) contents_ = std::make_unique<ltp::TableContextBuilder>(layout::contentsColumns());
+    if (!contents_)
+        contents_ = std::make_unique<ltp::StreamedTableContext>(layout::contentsColumns(), store_->nodeDatabase());
     std::map<ltp::PropTag, ltp::PropValue> values = row;
     values[makeTag(0x67F2, ltp::PT_LONG)] = PropValue::int32(static_cast<std::int32_t>(item));
     values[makeTag(0x67F3, ltp::PT_LONG)] = PropValue::int32(static_cast<std::int32_t>(++rowVersion_));

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "pst/ltp/streamed_table.h"
 #include "pst/ltp/table_context.h"
 #include "pst/messaging/contact_item.h"
 #include "pst/ndb/node_database.h"
@@ -81,7 +82,8 @@ private:
     std::string name_;
     std::string containerClass_;
     std::vector<Folder*> subfolders_;
-    std::unique_ptr<ltp::TableContextBuilder> contents_;
+    // The contents table, written out as items are saved into the folder.
+    std::unique_ptr<ltp::StreamedTableContext> contents_;
     std::int64_t itemCount_ = 0;
     std::uint32_t rowVersion_ = 0;
 };

@@ -51,8 +51,7 @@ std::unique_ptr<MessageStore> MessageStore::create(const std::string& path, cons
     store->root_->subfolders_ = {store->spamSearch_, store->ipmSubtree_, store->searchRoot_};
     store->ipmSubtree_->subfolders_ = {store->deletedItems_};
     store->defaults_[kDeletedItemsFolder] = store->deletedItems_;
-    for (std::uint32_t lid : contactLids()) store->names_.idOf(PropertyName{kPsetidAddress, lid});
-    store->names_.idOf(PropertyName{kPsPublicStrings, std::string("Keywords")});
+    for (const PropertyName& name : contactPropertyNames()) store->names_.idOf(name);
     try {
         store->flush();
     } catch (...) {

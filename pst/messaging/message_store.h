@@ -47,6 +47,7 @@ public:
     void setDefaultFolder(int kind, Folder& folder);
     ndb::Nid newMessageNid();
     NamedPropertyMap& names() { return names_; }
+    ndb::NodeDatabaseWriter& nodeDatabase() { return *nodes_; }
     void putNode(ndb::Nid nid, ndb::Nid parent, const ndb::NodeContent& content);
 
 private:

@@ -43,11 +43,23 @@ std::uint32_t formatCrc32(const std::uint8_t* data, std::size_t size) {
 }
 
 std::uint16_t NamedPropertyMap::idOf(const PropertyName& name) {
-    for (std::size_t i = 0; i < names_.size(); ++i)
-        if (names_[i].set == name.set && names_[i].id == name.id) return static_cast<std::uint16_t>(0x8000 + i);
+    const auto* numeric = std::get_if<std::uint32_t>(&name.id);
+    std::uint64_t key = 0;
+    if (numeric) {
+        auto set = std::find(sets_.begin(), sets_.end(), name.set);
+        if (set == sets_.end()) set = sets_.insert(sets_.end(), name.set);
+        key = std::uint64_t(set - sets_.begin()) << 32 | *numeric;
+        auto it = numericIds_.find(key);
+        if (it != numericIds_.end()) return it->second;
+    } else {
+        for (std::size_t i = 0; i < names_.size(); ++i)
+            if (names_[i].set == name.set && names_[i].id == name.id) return static_cast<std::uint16_t>(0x8000 + i);
+    }
     if (names_.size() >= 0x7FFF) throw std::length_error("too many named properties");
     names_.push_back(name);
-    return static_cast<std::uint16_t>(0x8000 + names_.size() - 1);
+    const auto id = static_cast<std::uint16_t>(0x8000 + names_.size() - 1);
+    if (numeric) numericIds_.emplace(key, id);
+    return id;
 }
 
 std::vector<std::pair<ltp::PropTag, ltp::PropValue>> NamedPropertyMap::properties() const {

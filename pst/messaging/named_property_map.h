@@ -7,6 +7,8 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -52,6 +54,10 @@ public:
 
 private:
     std::vector<PropertyName> names_;
+    // The IDs of the numeric names, looked up once per property of every saved item:
+    // by (the set's place in sets_) << 32 | LID.
+    std::vector<Guid> sets_;
+    std::unordered_map<std::uint64_t, std::uint16_t> numericIds_;
 };
 
 } // namespace brenmoor::pst::messaging

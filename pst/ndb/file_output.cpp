@@ -47,6 +47,15 @@ void FileOutput::write(std::uint64_t offset, const std::uint8_t* data, std::size
     if (buffer_.size() >= kBufferLimit) flush();
 }
 
+std::uint8_t* FileOutput::writeInPlace(std::uint64_t offset, std::size_t size)
+{
+    if (!buffer_.empty() && (offset != bufferStart_ + buffer_.size() || buffer_.size() + size > kBufferLimit)) flush();
+    if (buffer_.empty()) bufferStart_ = offset;
+    const std::size_t at = buffer_.size();
+    buffer_.resize(at + size, 0);
+    return buffer_.data() + at;
+}
+
 void FileOutput::read(std::uint64_t offset, std::uint8_t* data, std::size_t size)
 {
     if (!buffer_.empty() && offset < bufferStart_ + buffer_.size() && bufferStart_ < offset + size) flush();

@@ -18,6 +18,9 @@ public:
     FileOutput& operator=(const FileOutput&) = delete;
 
     void write(std::uint64_t offset, const std::uint8_t* data, std::size_t size);
+    // Room for size bytes at offset, to be filled in place before the next call on the
+    // file (the bytes start zeroed).
+    std::uint8_t* writeInPlace(std::uint64_t offset, std::size_t size);
     void read(std::uint64_t offset, std::uint8_t* data, std::size_t size);
     void flush();
     void resize(std::uint64_t size);

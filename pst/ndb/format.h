@@ -17,11 +17,17 @@ inline constexpr std::uint64_t kSlotSize = 64;               // one allocation-m
 inline constexpr std::uint64_t kSlotsPerRegion = kPageDataSize * 8;
 inline constexpr std::uint64_t kRegionSize = kSlotsPerRegion * kSlotSize; // 253,952
 inline constexpr std::uint64_t kRegionsPerPMap = 8;
+// The header's free map covers the first 128 regions; from there an FMap page (a byte
+// per region) starts every 496 regions.
 inline constexpr std::uint64_t kFirstFMapRegion = 128;
 inline constexpr std::uint64_t kRegionsPerFMap = 496;
-// The first free-page map would sit in region 8192 (about 2 GB into the file); we
-// stop short of it rather than guess its exact place.
-inline constexpr std::uint64_t kMaxRegions = 8192;
+// The header's free page map covers the first 1,024 PMaps (8,192 regions, about 2 GB);
+// from there an FPMap page (a bit per PMap) starts every 3,968 PMaps (31,744 regions).
+inline constexpr std::uint64_t kFirstFPMapRegion = 8192;
+inline constexpr std::uint64_t kRegionsPerFPMap = kPageDataSize * 8 * kRegionsPerPMap;
+// A store grows to 50 GiB at most, Outlook's own limit for a Unicode store.
+inline constexpr std::uint64_t kMaxStoreSize = std::uint64_t(50) << 30;
+inline constexpr std::uint64_t kMaxRegions = (kMaxStoreSize - kFirstAMapOffset) / kRegionSize;
 
 inline constexpr std::uint64_t kBlockTrailerSize = 16;
 inline constexpr std::uint64_t kMaxBlockSize = 8192;
@@ -52,10 +58,17 @@ inline constexpr bool regionHasFMap(std::uint64_t region)
 {
     return region >= kFirstFMapRegion && (region - kFirstFMapRegion) % kRegionsPerFMap == 0;
 }
-// Bytes at the start of a region taken by its map pages (AMap, then PMap, then FMap).
+inline constexpr bool regionHasFPMap(std::uint64_t region)
+{
+    return region >= kFirstFPMapRegion && (region - kFirstFPMapRegion) % kRegionsPerFPMap == 0;
+}
+// The map pages sit one after another at the start of their region: the AMap, then
+// the PMap, the FMap and the FPMap where the region has one. (FMap and FPMap never
+// share a region: their regions are 128 and 256 apart modulo 496.)
 inline constexpr std::uint64_t regionMapBytes(std::uint64_t region)
 {
-    return kPageSize * (1 + (regionHasPMap(region) ? 1 : 0) + (regionHasFMap(region) ? 1 : 0));
+    return kPageSize * (1 + (regionHasPMap(region) ? 1 : 0) + (regionHasFMap(region) ? 1 : 0) +
+                        (regionHasFPMap(region) ? 1 : 0));
 }
 
 // Size a block of cb payload bytes takes on disk: payload, padding, trailer, 64-aligned.

@@ -7,7 +7,7 @@
 #include <array>
 #include <cstring>
 #include <functional>
-#include <map>
+#include <set>
 #include <stdexcept>
 
 #include "pst/ndb/crc.h"
@@ -28,9 +28,10 @@ constexpr std::size_t kSiBlockCapacity = (kMaxBlockData - 8) / 16; // entries pe
 constexpr std::uint16_t kBlockRefCount = 2;
 
 struct NodeEntry {
+    Nid nid = 0;
+    Nid parent = 0;
     std::uint64_t bidData = 0;
     std::uint64_t bidSub = 0;
-    Nid parent = 0;
 };
 
 struct BlockEntry {
@@ -38,6 +39,34 @@ struct BlockEntry {
     std::uint64_t ib = 0;
     std::uint16_t cb = 0;
     std::uint16_t refs = 0; // 0: freed, dropped at the next commit
+    bool callerOwned = false; // written ahead of its node, freed by the caller alone
+};
+
+// The nodes by NID, kept in one sorted vector (24 bytes a node): items are put in
+// ascending NID order, so nearly every new node goes at the end.
+class NodeTable {
+public:
+    NodeEntry* find(Nid nid)
+    {
+        auto it = lowerBound(nid);
+        return it != nodes_.end() && it->nid == nid ? &*it : nullptr;
+    }
+    const NodeEntry* find(Nid nid) const { return const_cast<NodeTable*>(this)->find(nid); }
+    void insert(const NodeEntry& entry)
+    {
+        if (nodes_.empty() || nodes_.back().nid < entry.nid) nodes_.push_back(entry);
+        else nodes_.insert(lowerBound(entry.nid), entry);
+    }
+    std::size_t size() const { return nodes_.size(); }
+    const NodeEntry& operator[](std::size_t i) const { return nodes_[i]; }
+
+private:
+    std::vector<NodeEntry>::iterator lowerBound(Nid nid)
+    {
+        return std::lower_bound(nodes_.begin(), nodes_.end(), nid,
+                                [](const NodeEntry& e, Nid n) { return e.nid < n; });
+    }
+    std::vector<NodeEntry> nodes_;
 };
 
 // The counter a NID type draws from: tables share their folder's.
@@ -58,10 +87,23 @@ std::size_t counterOf(std::uint32_t type)
 }
 
 // Checks a node before any of it is written, so a refused node leaves no trace.
-void validate(const NodeContent& content)
+// written(bid) gives the size of a block written ahead, or 0 where there is none.
+template <typename Written>
+void validate(const NodeContent& content, const Written& written)
 {
+    if (!content.writtenBlocks.empty() && content.writtenBlocks.size() != content.blocks.size())
+        throw std::invalid_argument("PST node with written blocks not matching its leaves");
     std::uint64_t total = 0;
-    for (const Bytes& block : content.blocks) {
+    for (std::size_t i = 0; i < content.blocks.size(); ++i) {
+        const Bytes& block = content.blocks[i];
+        const std::uint64_t bid = content.writtenBlocks.empty() ? 0 : content.writtenBlocks[i];
+        if (bid != 0) {
+            const std::size_t size = written(bid);
+            if (size == 0 || !block.empty())
+                throw std::invalid_argument("PST node names block " + std::to_string(bid) + ", not written ahead");
+            total += size;
+            continue;
+        }
         if (block.empty() || block.size() > kMaxBlockData)
             throw std::invalid_argument("PST node block of " + std::to_string(block.size()) + " bytes");
         total += block.size();
@@ -73,7 +115,7 @@ void validate(const NodeContent& content)
     std::vector<Nid> nids;
     for (const auto& [nid, sub] : content.subnodes) {
         nids.push_back(nid);
-        validate(sub);
+        validate(sub, written);
     }
     std::sort(nids.begin(), nids.end());
     if (std::adjacent_find(nids.begin(), nids.end()) != nids.end())
@@ -98,8 +140,9 @@ struct NodeDatabaseWriter::Impl {
     std::uint64_t firstUncommittedBid = 4; // blocks from here on no commit points at
     std::uint32_t unique = 1;
     std::array<std::uint32_t, 32> nextNid{};
-    std::map<Nid, NodeEntry> nodes;
+    NodeTable nodes;
     std::vector<BlockEntry> blocks; // by BID, as BIDs only grow
+    std::set<std::uint64_t> releasedAhead; // blocks written ahead and freed by the caller
     std::vector<std::uint64_t> committedPages;
     HeaderFields committed; // the header on disk
     bool everCommitted = false;
@@ -111,23 +154,29 @@ struct NodeDatabaseWriter::Impl {
             throw std::runtime_error("PST file " + file.path() + ": an earlier write failed; the store cannot be completed");
     }
 
-    std::uint64_t writeBlock(const std::uint8_t* data, std::size_t cb, bool internal)
+    std::uint64_t writeBlock(const std::uint8_t* data, std::size_t cb, bool internal, bool callerOwned = false)
     {
         const std::uint64_t bid = nextBid | (internal ? kInternalBidBit : 0);
         nextBid += 4;
         const std::uint64_t size = blockDiskSize(cb);
         const std::uint64_t ib = space.allocateBlock(size);
-        std::vector<std::uint8_t> disk(size, 0);
-        std::memcpy(disk.data(), data, cb);
-        if (!internal) permuteEncode(disk.data(), cb);
-        std::uint8_t* trailer = disk.data() + size - kBlockTrailerSize;
+        std::uint8_t* disk = file.writeInPlace(ib, size);
+        std::memcpy(disk, data, cb);
+        if (!internal) permuteEncode(disk, cb);
+        std::uint8_t* trailer = disk + size - kBlockTrailerSize;
         putU16(trailer, std::uint16_t(cb));
         putU16(trailer + 2, computeSig(ib, bid));
-        putU32(trailer + 4, computeCrc(disk.data(), cb));
+        putU32(trailer + 4, computeCrc(disk, cb));
         putU64(trailer + 8, bid);
-        file.write(ib, disk.data(), disk.size());
-        blocks.push_back({bid, ib, std::uint16_t(cb), kBlockRefCount});
+        blocks.push_back({bid, ib, std::uint16_t(cb), kBlockRefCount, callerOwned});
         return bid;
+    }
+
+    // The size of a block the caller wrote ahead, or 0 where bid names none.
+    std::size_t writtenSize(std::uint64_t bid)
+    {
+        auto it = findBlock(bid);
+        return it != blocks.end() && it->refs != 0 && it->callerOwned ? it->cb : 0;
     }
 
     // An XBLOCK (level 1) or XXBLOCK (level 2) over the given BIDs.
@@ -142,17 +191,22 @@ struct NodeDatabaseWriter::Impl {
         return writeBlock(data.data(), data.size(), true);
     }
 
-    std::uint64_t writeDataTree(const std::vector<Bytes>& leaves)
+    std::uint64_t writeDataTree(const NodeContent& content)
     {
+        const std::vector<Bytes>& leaves = content.blocks;
+        auto written = [&](std::size_t i) { return content.writtenBlocks.empty() ? 0 : content.writtenBlocks[i]; };
+        auto leaf = [&](std::size_t i) {
+            return written(i) ? written(i) : writeBlock(leaves[i].data(), leaves[i].size(), false);
+        };
         if (leaves.empty()) return 0;
-        if (leaves.size() == 1) return writeBlock(leaves[0].data(), leaves[0].size(), false);
+        if (leaves.size() == 1) return leaf(0);
         std::vector<std::uint64_t> bids;
         std::vector<std::uint64_t> sizes;
         std::uint64_t total = 0;
-        for (const Bytes& leaf : leaves) {
-            bids.push_back(writeBlock(leaf.data(), leaf.size(), false));
-            sizes.push_back(leaf.size());
-            total += leaf.size();
+        for (std::size_t i = 0; i < leaves.size(); ++i) {
+            bids.push_back(leaf(i));
+            sizes.push_back(written(i) ? writtenSize(written(i)) : leaves[i].size());
+            total += sizes.back();
         }
         if (bids.size() <= kXBlockCapacity) return writeXBlock(1, bids.data(), bids.size(), total);
         std::vector<std::uint64_t> xblocks;
@@ -176,7 +230,7 @@ struct NodeDatabaseWriter::Impl {
         for (const auto* sub : order) {
             std::uint8_t entry[24];
             putU64(entry, sub->first);
-            putU64(entry + 8, writeDataTree(sub->second.blocks));
+            putU64(entry + 8, writeDataTree(sub->second));
             putU64(entry + 16, writeSubnodeTree(sub->second.subnodes));
             entries.insert(entries.end(), entry, entry + 24);
         }
@@ -204,20 +258,31 @@ struct NodeDatabaseWriter::Impl {
         return writeBlock(index.data(), index.size(), true);
     }
 
-    BlockEntry& blockOf(std::uint64_t bid)
+    std::vector<BlockEntry>::iterator findBlock(std::uint64_t bid)
     {
         auto it = std::lower_bound(blocks.begin(), blocks.end(), bid,
                                    [](const BlockEntry& e, std::uint64_t b) { return e.bid < b; });
-        if (it == blocks.end() || it->bid != bid || it->refs == 0)
+        return it != blocks.end() && it->bid == bid ? it : blocks.end();
+    }
+
+    BlockEntry& blockOf(std::uint64_t bid)
+    {
+        auto it = findBlock(bid);
+        if (it == blocks.end() || it->refs == 0)
             throw std::logic_error("PST block " + std::to_string(bid) + " is not in use");
         return *it;
     }
 
     // Frees a block and everything below it (the blocks of XBLOCKs, the subnodes of
-    // SLBLOCKs), reading internal blocks back from the file.
+    // SLBLOCKs), reading internal blocks back from the file. Blocks the caller wrote
+    // ahead stay: the caller frees them.
     void releaseTree(std::uint64_t bid)
     {
         if (bid == 0) return;
+        // A block the caller wrote ahead is the caller's to free, and may be freed
+        // already: the tree that named it is being replaced.
+        auto found = findBlock(bid);
+        if (found != blocks.end() ? found->callerOwned : releasedAhead.count(bid) != 0) return;
         BlockEntry& entry = blockOf(bid);
         const std::uint64_t ib = entry.ib;
         const std::uint16_t cb = entry.cb;
@@ -300,14 +365,14 @@ struct NodeDatabaseWriter::Impl {
         committedPages.clear();
         std::erase_if(blocks, [](const BlockEntry& e) { return e.refs == 0; });
 
-        auto node = nodes.begin();
-        const BlockRef nbt = writeBTree(PTYPE_NBT, kNbtEntrySize, nodes.size(), [&](std::size_t, std::uint8_t* e) {
+        const BlockRef nbt = writeBTree(PTYPE_NBT, kNbtEntrySize, nodes.size(), [&](std::size_t i, std::uint8_t* e) {
+            const NodeEntry& node = nodes[i];
             std::memset(e, 0, kNbtEntrySize);
-            putU64(e, node->first);
-            putU64(e + 8, node->second.bidData);
-            putU64(e + 16, node->second.bidSub);
-            putU32(e + 24, node->second.parent);
-            return std::uint64_t((node++)->first);
+            putU64(e, node.nid);
+            putU64(e + 8, node.bidData);
+            putU64(e + 16, node.bidSub);
+            putU32(e + 24, node.parent);
+            return std::uint64_t(node.nid);
         });
         const BlockRef bbt = writeBTree(PTYPE_BBT, kBbtEntrySize, blocks.size(), [&](std::size_t i, std::uint8_t* e) {
             std::memset(e, 0, kBbtEntrySize);
@@ -378,6 +443,12 @@ struct NodeDatabaseWriter::Impl {
                     runs[i] = space.longestFreeRun(region + i);
                 const Page fmap = makeMapPage(PTYPE_FMAP, runs.data(), at);
                 file.write(at, fmap.data(), fmap.size());
+                at += kPageSize;
+            }
+            if (regionHasFPMap(region)) {
+                // A set bit: the PMap has no free page, as every PMap says.
+                const Page fpmap = makeMapPage(PTYPE_FPMAP, full.data(), at);
+                file.write(at, fpmap.data(), fpmap.size());
             }
         }
     }
@@ -390,19 +461,19 @@ NodeDatabaseWriter::~NodeDatabaseWriter() = default;
 void NodeDatabaseWriter::putNode(Nid nid, Nid parentNid, const NodeContent& content)
 {
     impl_->checkUsable();
-    validate(content);
+    validate(content, [&](std::uint64_t bid) { return impl_->writtenSize(bid); });
     try {
         NodeEntry entry;
-        entry.bidData = impl_->writeDataTree(content.blocks);
+        entry.nid = nid;
+        entry.bidData = impl_->writeDataTree(content);
         entry.bidSub = impl_->writeSubnodeTree(content.subnodes);
         entry.parent = parentNid;
-        auto it = impl_->nodes.find(nid);
-        if (it != impl_->nodes.end()) {
-            impl_->releaseTree(it->second.bidData);
-            impl_->releaseTree(it->second.bidSub);
-            it->second = entry;
+        if (NodeEntry* existing = impl_->nodes.find(nid)) {
+            impl_->releaseTree(existing->bidData);
+            impl_->releaseTree(existing->bidSub);
+            *impl_->nodes.find(nid) = entry;
         } else {
-            impl_->nodes.emplace(nid, entry);
+            impl_->nodes.insert(entry);
         }
         impl_->noteNid(nid);
     } catch (const std::runtime_error&) {
@@ -413,13 +484,47 @@ void NodeDatabaseWriter::putNode(Nid nid, Nid parentNid, const NodeContent& cont
 
 bool NodeDatabaseWriter::hasNode(Nid nid) const
 {
-    return impl_->nodes.count(nid) != 0;
+    return impl_->nodes.find(nid) != nullptr;
 }
 
 Nid NodeDatabaseWriter::allocateNid(NidType type)
 {
     std::uint32_t& next = impl_->nextNid[counterOf(type)];
     return makeNid(type, next++);
+}
+
+std::uint64_t NodeDatabaseWriter::writeDataBlock(const std::uint8_t* data, std::size_t size)
+{
+    impl_->checkUsable();
+    if (size == 0 || size > kMaxBlockData)
+        throw std::invalid_argument("PST data block of " + std::to_string(size) + " bytes");
+    try {
+        return impl_->writeBlock(data, size, false, true);
+    } catch (const std::runtime_error&) {
+        impl_->broken = true;
+        throw;
+    }
+}
+
+Bytes NodeDatabaseWriter::readDataBlock(std::uint64_t bid)
+{
+    impl_->checkUsable();
+    const std::size_t size = impl_->writtenSize(bid);
+    if (size == 0) throw std::invalid_argument("PST block " + std::to_string(bid) + " was not written ahead");
+    Bytes data(size);
+    impl_->file.read(impl_->blockOf(bid).ib, data.data(), size);
+    permuteDecode(data.data(), size);
+    return data;
+}
+
+void NodeDatabaseWriter::releaseDataBlock(std::uint64_t bid)
+{
+    if (impl_->writtenSize(bid) == 0)
+        throw std::invalid_argument("PST block " + std::to_string(bid) + " was not written ahead");
+    BlockEntry& entry = impl_->blockOf(bid);
+    entry.refs = 0;
+    impl_->space.releaseBlock(entry.ib, blockDiskSize(entry.cb), bid >= impl_->firstUncommittedBid);
+    impl_->releasedAhead.insert(bid);
 }
 
 void NodeDatabaseWriter::commit()

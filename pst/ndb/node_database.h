@@ -56,6 +56,10 @@ struct NodeContent {
     std::vector<Bytes> blocks;
     // The node's subnodes (each may have subnodes of its own), any order.
     std::vector<std::pair<Nid, NodeContent>> subnodes;
+    // Leaves written before with NodeDatabaseWriter::writeDataBlock: empty, or one
+    // entry per leaf, where a BID other than 0 stands for the leaf (its bytes in
+    // blocks are left empty).
+    std::vector<std::uint64_t> writtenBlocks = {};
 };
 
 // Writes a new PST file. Nodes are laid out as they are put; commit() writes the
@@ -86,6 +90,16 @@ public:
     // the header, and flushes. The writer may take more nodes afterwards and commit
     // again.
     void commit();
+
+    // Data blocks that the caller writes ahead of their node (a table whose rows go
+    // out as they come) and keeps until it releases them: a node put later names them
+    // in NodeContent::writtenBlocks, and replacing that node leaves them alone. Every
+    // such block must be part of a node when the writer commits.
+    std::uint64_t writeDataBlock(const std::uint8_t* data, std::size_t size);
+    // The bytes of such a block, as given.
+    Bytes readDataBlock(std::uint64_t bid);
+    // Frees such a block; no node put afterwards may name it.
+    void releaseDataBlock(std::uint64_t bid);
 
 private:
     struct Impl;

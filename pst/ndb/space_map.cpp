@@ -20,7 +20,7 @@ void SpaceMap::openRegion()
 {
     const std::uint64_t region = bits_.size();
     if (region >= kMaxRegions)
-        throw std::runtime_error("The PST store would grow past 2 GB, more than this writer supports.");
+        throw std::runtime_error("The PST store would grow past 50 GB, the most a Unicode store may hold.");
     bits_.emplace_back();
     bits_.back().fill(0);
     mark(regionStart(region), regionMapBytes(region), true);

@@ -117,6 +117,22 @@ TEST(PropertyContext, OneValuePerPropertyIdAndValuesMustFitTheirType)
                  std::invalid_argument);
     EXPECT_EQ(pc.properties().size(), 1u);
 
+    // Given all at once, the properties make the same node as set one by one: a later
+    // property replaces an earlier one of its id; a misfit is refused.
+    const std::vector<std::pair<PropTag, PropValue>> all{
+        {makeTag(0x3002, PT_LONG), PropValue::int32(1)},
+        {makeTag(0x3001, PT_BINARY), PropValue::binary({1, 2})},
+        {makeTag(0x0E08, PT_LONG), PropValue::int32(9)},
+        {makeTag(0x3001, PT_UNICODE), PropValue::unicode("x")},
+        {makeTag(0x1000, PT_UNICODE), PropValue::unicode(std::string(5000, 'b'))}};
+    PropertyContextBuilder oneByOne;
+    for (const auto& [tag, value] : all) oneByOne.set(tag, value);
+    const ndb::NodeContent atOnce = PropertyContextBuilder::build(all);
+    EXPECT_EQ(atOnce.blocks, oneByOne.build().blocks);
+    EXPECT_EQ(ltp_test::readPropertyContext(atOnce).size(), 4u);
+    EXPECT_THROW(PropertyContextBuilder::build({{makeTag(0x3003, PT_LONG), PropValue::boolean(true)}}),
+                 std::invalid_argument);
+
     // An empty context is a heap with an empty tree.
     PropertyContextBuilder none;
     EXPECT_EQ(none.build().blocks.at(0),

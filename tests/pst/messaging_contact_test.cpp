@@ -31,6 +31,7 @@ std::string utf16(const std::string& ascii) {
     return out;
 }
 std::string asString(const Bytes& b) { return std::string(b.begin(), b.end()); }
+std::string text16(const std::string& utf8) { return asString(PropValue::unicode(utf8).data); }
 using brenmoor::pstcheck::le32;
 using brenmoor::pstcheck::le64;
 
@@ -153,15 +154,26 @@ TEST(OneOffEntryId, LaidOutAsOutlookKeepsIt) {
                      'b',  0x00, 0x00, 0x00}));
 }
 
-TEST_F(ContactItemTest, NamesSubjectAndFileAsFollowOutlook) {
+TEST_F(ContactItemTest, NamesSubjectFileAsAndInitialsFollowOutlook) {
+    // File-as follows the rule its ID declares: 0x8017 "Last, First Middle"; without a
+    // name the company (0x3A16) or the display name (0x3001); a contact with nothing
+    // to go by is filed as "Untitled" (0xFFFFFFFF: a text of its own).
     struct Case {
-        std::string first, middle, last, full, display, fileAs;
+        std::string first, middle, last, full, company, display, fileAs;
+        std::uint32_t fileAsId;
+        std::string initials;
     };
     const Case cases[] = {
-        {"Ann", "J", "Lee", "Dr. Ann Lee", "Dr. Ann Lee", "Lee, Ann"},
-        {"Ann", "J", "Lee", "", "Ann J Lee", "Lee, Ann"},
-        {"", "", "Lee", "", "Lee", "Lee"},
-        {"Ann", "", "", "", "Ann", "Ann"},
+        {"Ann", "J", "Lee", "Dr. Ann Lee", "", "Dr. Ann Lee", "Lee, Ann J", 0x8017, "A.J.L."},
+        {"Ann", "J", "Lee", "", "", "Ann J Lee", "Lee, Ann J", 0x8017, "A.J.L."},
+        {"", "", "Lee", "", "Acme", "Lee", "Lee", 0x8017, "L."},
+        {"Ann", "", "", "", "", "Ann", "Ann", 0x8017, "A."},
+        {"", "J", "", "", "", "J", "J", 0x8017, "J."},
+        {"\xC3\x85sa", "", "\xC3\x98st", "", "", "\xC3\x85sa \xC3\x98st", "\xC3\x98st, \xC3\x85sa", 0x8017,
+         "\xC3\x85.\xC3\x98."},
+        {"", "", "", "", "Acme", "Acme", "Acme", 0x3A16, ""},
+        {"", "", "", "Dr. No", "", "Dr. No", "Dr. No", 0x3001, ""},
+        {"", "", "", "", "", "", "Untitled", 0xFFFFFFFF, ""},
     };
     for (const Case& c : cases) {
         ContactItem item = newItem();
@@ -169,11 +181,18 @@ TEST_F(ContactItemTest, NamesSubjectAndFileAsFollowOutlook) {
         item.setText(ContactField::MiddleName, c.middle);
         item.setText(ContactField::Surname, c.last);
         item.setText(ContactField::FullName, c.full);
+        item.setText(ContactField::CompanyName, c.company);
         Laid laid(item);
-        EXPECT_EQ(asString(laid.id(0x001A)->data), utf16("IPM.Contact"));
-        EXPECT_EQ(asString(laid.id(0x3001)->data), utf16(c.display));
-        EXPECT_EQ(asString(laid.id(0x0037)->data), utf16("\x01\x01" + c.display));
-        EXPECT_EQ(asString(laid.lid(0x8005)->data), utf16(c.fileAs));
+        EXPECT_EQ(asString(laid.id(0x001A)->data), text16("IPM.Contact"));
+        if (c.display.empty()) {
+            EXPECT_EQ(laid.id(0x3001), nullptr);
+        } else {
+            EXPECT_EQ(asString(laid.id(0x3001)->data), text16(c.display));
+            EXPECT_EQ(asString(laid.id(0x0037)->data), text16("\x01\x01" + c.display));
+        }
+        EXPECT_EQ(asString(laid.lid(0x8005)->data), text16(c.fileAs)) << c.fileAs;
+        EXPECT_EQ(le32(laid.lid(0x8006)->data), c.fileAsId) << c.fileAs;
+        EXPECT_EQ(asString(laid.id(0x3A0A)->data), text16(c.initials)) << c.fileAs;
         EXPECT_EQ(le32(laid.id(0x0E07)->data), 1u); // read
         EXPECT_EQ(laid.id(0x300B)->data.size(), 16u);
     }

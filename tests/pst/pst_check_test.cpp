@@ -1,7 +1,9 @@
 // The checker's own tests: Outlook's stores pass, and each kind of damage a writer can do
 // to a store (bad CRCs, wrong root fields, allocation maps out of step, reference counts,
-// B-tree order, folder bookkeeping) is reported. Damage is applied to copies of
-// Outlook-written stores, with every checksum around it repaired, so only the fault shows.
+// B-tree order, folder bookkeeping) is reported. Damage is applied to copies of stores
+// this project writes and, where they are on the machine, of Outlook-written stores,
+// with every checksum around it repaired, so only the fault shows.
+#include "pst/messaging/message_store.h"
 #include "pst_checker.h"
 #include "pst_dump.h"
 #include "pst_reader.h"
@@ -31,7 +33,7 @@ bool haveReferences() { return std::filesystem::exists(referencePath("outlook-co
 // A store's bytes, damaged on purpose and written to a temporary file.
 class DamagedStore {
 public:
-    explicit DamagedStore(const std::string& name) : source_(referencePath(name))
+    explicit DamagedStore(const std::string& source) : source_(source)
     {
         std::ifstream in(source_, std::ios::binary);
         bytes_.assign(std::istreambuf_iterator<char>(in), {});
@@ -143,78 +145,134 @@ TEST(PstCheck, AMissingOrTinyFileIsOneClearProblem)
     EXPECT_NE(problems[0].find("too short"), std::string::npos);
 }
 
+// The nodes and blocks of a store that the damage is done to.
+struct Subject {
+    std::string path;
+    std::uint64_t dataBlock = 0;     // a data block of a message
+    std::uint32_t message = 0;       // a message, and a folder other than its own
+    std::uint32_t otherFolder = 0;
+    std::uint32_t folder = 0;        // the message's folder (its PC holds the content count)
+    std::uint64_t folderBlock = 0;   // that PC's block
+    std::uint32_t folderToMove = 0;  // a user folder, and a folder it is not under
+    std::uint32_t newParent = 0;
+};
+
+// The subject nodes of a store: its first message and folder found by walking the
+// node B-tree.
+Subject subjectOf(const std::string& path)
+{
+    Findings f;
+    PstFile file(path, f);
+    Subject s;
+    s.path = path;
+    for (const auto& [nid, n] : file.nodes())
+        if (nidType(nid) == 0x04 && !s.message) {
+            s.message = std::uint32_t(nid);
+            s.folder = n.parent;
+            s.dataBlock = n.bidData;
+        }
+    s.folderBlock = file.node(s.folder)->bidData;
+    for (const auto& [nid, n] : file.nodes())
+        if (nidType(nid) == 0x02 && nid != s.folder && (nid >> 5) >= 0x404 && !s.otherFolder) // a user folder
+            s.otherFolder = std::uint32_t(nid);
+    s.folderToMove = s.folder;
+    s.newParent = 0x8042; // the search root
+    return s;
+}
+
+// A store of our own writing: two user folders, contacts in one of them.
+std::string writeOwnStore()
+{
+    using namespace brenmoor::pst::messaging;
+    const auto path = (std::filesystem::temp_directory_path() /
+                       ("pst_check_test_own_" + std::to_string(::getpid()) + ".pst")).string();
+    std::filesystem::remove(path);
+    auto store = MessageStore::create(path, "Damage Tests");
+    Folder& contacts = store->rootFolder().addSubfolder("Contacts");
+    store->rootFolder().addSubfolder("Other");
+    for (const char* name : {"Ann", "Bo"}) {
+        ContactItem item = contacts.Items().Add("IPM.Contact");
+        item.setText(ContactField::GivenName, name);
+        item.save();
+    }
+    store->flush();
+    return path;
+}
+
 struct Damage {
     const char* what;
-    std::function<void(DamagedStore&)> apply;
+    std::function<void(DamagedStore&, const Subject&)> apply;
     const char* expected; // a phrase of the problem the checker must report
 };
 
-TEST(PstCheck, ReportsEachKindOfDamage)
+// Each kind of damage, applied to a copy of the store at path, must be reported.
+void expectEachDamageReported(const Subject& subject)
 {
-    REQUIRE_REFERENCES();
     const std::vector<Damage> cases = {
-        {"header byte changed, CRCs left", [](DamagedStore& s) { s.bytes()[40] ^= 1; }, "dwCRCPartial"},
-        {"header version", [](DamagedStore& s) { s.put16(10, 14); s.fixHeader(); }, "wVer is 14"},
-        {"ibFileEof", [](DamagedStore& s) { s.put64(184, s.bytes().size() + 512); s.fixHeader(); }, "ibFileEof"},
-        {"fAMapValid cleared", [](DamagedStore& s) { s.bytes()[248] = 0; s.fixHeader(); }, "fAMapValid"},
-        {"cbAMapFree", [](DamagedStore& s) { s.put64(200, 64); s.fixHeader(); }, "cbAMapFree"},
-        {"bidNextB too low", [](DamagedStore& s) { s.put64(516, 8); s.fixHeader(); }, "bidNextB"},
-        {"rgnid behind the folders", [](DamagedStore& s) { s.put32(44 + 4 * 2, 0x400); s.fixHeader(); }, "rgnid[2]"},
-        {"data block byte changed", [](DamagedStore& s) {
+        {"header byte changed, CRCs left", [](DamagedStore& s, const Subject&) { s.bytes()[40] ^= 1; }, "dwCRCPartial"},
+        {"header version", [](DamagedStore& s, const Subject&) { s.put16(10, 14); s.fixHeader(); }, "wVer is 14"},
+        {"ibFileEof", [](DamagedStore& s, const Subject&) { s.put64(184, s.bytes().size() + 512); s.fixHeader(); }, "ibFileEof"},
+        {"fAMapValid cleared", [](DamagedStore& s, const Subject&) { s.bytes()[248] = 0; s.fixHeader(); }, "fAMapValid"},
+        {"cbAMapFree", [](DamagedStore& s, const Subject&) { s.put64(200, 64); s.fixHeader(); }, "cbAMapFree"},
+        {"bidNextB too low", [](DamagedStore& s, const Subject&) { s.put64(516, 8); s.fixHeader(); }, "bidNextB"},
+        {"rgnid behind the folders", [](DamagedStore& s, const Subject&) { s.put32(44 + 4 * 2, 0x400); s.fixHeader(); }, "rgnid[2]"},
+        {"data block byte changed", [](DamagedStore& s, const Subject& subject) {
              Findings f;
-             PstFile file(referencePath("outlook-contacts.pst"), f);
-             s.bytes()[file.blocks().at(0x1A4).ib + 3] ^= 0x40;
+             PstFile file(subject.path, f);
+             s.bytes()[file.blocks().at(subject.dataBlock).ib + 3] ^= 0x40;
          }, "trailer dwCRC"},
-        {"block reference count", [](DamagedStore& s) {
-             const auto at = s.leafEntry(0x80, 0x1A4);
+        {"block reference count", [](DamagedStore& s, const Subject& subject) {
+             const auto at = s.leafEntry(0x80, subject.dataBlock);
              s.put16(at + 18, 3);
              s.fixPage(at / kPageSize * kPageSize);
          }, "cRef 3"},
-        {"AMap loses a used block", [](DamagedStore& s) {
+        {"AMap loses a used block", [](DamagedStore& s, const Subject& subject) {
              Findings f;
-             PstFile file(referencePath("outlook-contacts.pst"), f);
-             const std::uint64_t unit = (file.blocks().at(0x1A4).ib - kFirstAMap) / 64;
-             s.bytes()[kFirstAMap + unit / 8] &= std::uint8_t(~(0x80 >> (unit % 8)));
-             s.fixPage(kFirstAMap);
+             PstFile file(subject.path, f);
+             const std::uint64_t unit = (file.blocks().at(subject.dataBlock).ib - kFirstAMap) / 64;
+             const std::uint64_t amap = kFirstAMap + unit / 3968 * kAMapCoverage;
+             s.bytes()[amap + unit % 3968 / 8] &= std::uint8_t(~(0x80 >> (unit % 8)));
+             s.fixPage(amap);
          }, "in use but free in the AMap"},
-        {"AMap page CRC", [](DamagedStore& s) { s.bytes()[kFirstAMap + 400] ^= 1; }, "AMap page at 0x4400: dwCRC"},
-        {"NBT keys out of order", [](DamagedStore& s) {
-             const auto at = s.leafEntry(0x81, 0x8142);
-             s.put64(at, 0x8102);
+        {"AMap page CRC", [](DamagedStore& s, const Subject&) { s.bytes()[kFirstAMap + 400] ^= 1; }, "AMap page at 0x4400: dwCRC"},
+        {"NBT keys out of order", [](DamagedStore& s, const Subject& subject) {
+             // A leaf entry after the first of its page gets a key below all others.
+             auto at = s.leafEntry(0x81, subject.message);
+             if (at % kPageSize == 0) at += 32;
+             s.put64(at, 0x1);
              s.fixPage(at / kPageSize * kPageSize);
          }, "is not above the previous key"},
-        {"message moved to another folder", [](DamagedStore& s) {
-             const auto at = s.leafEntry(0x81, 0x2000C4);
-             s.put32(at + 24, 0x8142);
+        {"message moved to another folder", [](DamagedStore& s, const Subject& subject) {
+             const auto at = s.leafEntry(0x81, subject.message);
+             s.put32(at + 24, subject.otherFolder);
              s.fixPage(at / kPageSize * kPageSize);
          }, "contents table lists"},
-        {"folder moved under another folder", [](DamagedStore& s) {
-             const auto at = s.leafEntry(0x81, 0x8122);
-             s.put32(at + 24, 0x8042);
+        {"folder moved under another folder", [](DamagedStore& s, const Subject& subject) {
+             const auto at = s.leafEntry(0x81, subject.folderToMove);
+             s.put32(at + 24, subject.newParent);
              s.fixPage(at / kPageSize * kPageSize);
          }, "hierarchy table lists"},
-        {"node parent missing", [](DamagedStore& s) {
-             const auto at = s.leafEntry(0x81, 0x8122);
+        {"node parent missing", [](DamagedStore& s, const Subject& subject) {
+             const auto at = s.leafEntry(0x81, subject.folderToMove);
              s.put32(at + 24, 0x7FE2);
              s.fixPage(at / kPageSize * kPageSize);
          }, "parent NID 0x7FE2 does not exist"},
-        {"folder content count", [](DamagedStore& s) {
-             // Calendar (NID 0x8122) holds one appointment; its PC says 1 at the
-             // PidTagContentCount record (key 0x3602, type 3).
-             s.editBlock(0xEFC, [](Bytes& pc) {
+        {"folder content count", [](DamagedStore& s, const Subject& subject) {
+             // The folder's PC record of PidTagContentCount (key 0x3602, type 3).
+             s.editBlock(subject.folderBlock, [](Bytes& pc) {
                  for (std::size_t i = 0; i + 8 <= pc.size(); ++i)
-                     if (le16(pc.data() + i) == 0x3602 && le16(pc.data() + i + 2) == 3) pc[i + 4] = 2;
+                     if (le16(pc.data() + i) == 0x3602 && le16(pc.data() + i + 2) == 3) pc[i + 4] = 7;
              });
-         }, "PidTagContentCount is 2"},
-        {"heap page map decreasing", [](DamagedStore& s) {
-             s.editBlock(0xEFC, [](Bytes& heap) {
+         }, "PidTagContentCount is 7"},
+        {"heap page map decreasing", [](DamagedStore& s, const Subject& subject) {
+             s.editBlock(subject.folderBlock, [](Bytes& heap) {
                  const std::size_t map = le16(heap.data());
                  heap[map + 4 + 2 * 2] = 0xFF; // rgibAlloc[2] past rgibAlloc[3]
              });
          }, "rgibAlloc decreases"},
-        {"name-to-ID map bucket count", [](DamagedStore& s) {
+        {"name-to-ID map bucket count", [](DamagedStore& s, const Subject& subject) {
              Findings f;
-             PstFile file(referencePath("outlook-contacts.pst"), f);
+             PstFile file(subject.path, f);
              s.editBlock(file.node(0x61)->bidData, [](Bytes& pc) {
                  // The PC record of PidTagNameidBucketCount: key 0x0001, type 0x0003, 251 inline.
                  for (std::size_t i = 0; i + 8 <= pc.size(); ++i)
@@ -224,15 +282,39 @@ TEST(PstCheck, ReportsEachKindOfDamage)
                      }
              });
          }, "hash bucket"},
-        {"file truncated", [](DamagedStore& s) { s.bytes().resize(s.bytes().size() - 512); }, "ibFileEof"},
+        {"file truncated", [](DamagedStore& s, const Subject&) { s.bytes().resize(s.bytes().size() - 512); }, "ibFileEof"},
     };
+    ASSERT_TRUE(subject.message && subject.otherFolder && subject.dataBlock) << subject.path;
+    EXPECT_EQ(joined(checkPstFile(subject.path)), "") << "the undamaged store " << subject.path;
     for (const Damage& d : cases) {
-        DamagedStore store("outlook-contacts.pst");
-        d.apply(store);
+        DamagedStore store(subject.path);
+        d.apply(store, subject);
         const auto problems = store.check();
-        EXPECT_TRUE(mentions(problems, d.expected)) << d.what << ": expected a problem mentioning \"" << d.expected
+        EXPECT_TRUE(mentions(problems, d.expected)) << subject.path << ", " << d.what
+                                                    << ": expected a problem mentioning \"" << d.expected
                                                     << "\", got:\n" << joined(problems);
     }
+}
+
+TEST(PstCheck, ReportsEachKindOfDamageToOurStores)
+{
+    const std::string path = writeOwnStore();
+    expectEachDamageReported(subjectOf(path));
+    std::filesystem::remove(path);
+}
+
+TEST(PstCheck, ReportsEachKindOfDamageToOutlooksStores)
+{
+    REQUIRE_REFERENCES();
+    Subject outlook = subjectOf(referencePath("outlook-contacts.pst"));
+    // Its Calendar holds one appointment; the contacts folder is another folder.
+    outlook.message = 0x2000C4;
+    outlook.folder = 0x8122;
+    outlook.otherFolder = 0x8142;
+    outlook.dataBlock = 0x1A4;
+    outlook.folderBlock = 0xEFC;
+    outlook.folderToMove = 0x8122;
+    expectEachDamageReported(outlook);
 }
 
 TEST(PstCheck, DumpShowsHeaderNodesPropertiesAndRows)

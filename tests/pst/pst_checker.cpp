@@ -176,10 +176,20 @@ private:
         std::vector<const std::uint8_t*> amap(amaps_), pmap(amaps_);
         for (std::uint64_t k = 0; k < amaps_; ++k) {
             const std::uint64_t base = kFirstAMap + k * kAMapCoverage;
+            // The map pages of a range follow each other: AMap; a PMap every 8 ranges; an FMap
+            // every 496 ranges from range 128 and an FPMap every 31,744 from range 8,192 (the
+            // header's own maps cover the ranges before), never both in one range.
             amap[k] = mapPage(base, 0x84, "AMap");
-            if (k % 8 == 0) pmap[k] = mapPage(base + kPageSize, 0x83, "PMap");
-            if (k >= 128 && (k - 128) % 496 == 0) mapPage(base + 2 * kPageSize, 0x82, "FMap");
-            if (k >= 8192 && (k - 8192) % 31744 == 0) mapPage(base + 3 * kPageSize, 0x85, "FPMap");
+            std::uint64_t at = base + kPageSize;
+            if (k % 8 == 0) {
+                pmap[k] = mapPage(at, 0x83, "PMap");
+                at += kPageSize;
+            }
+            if (k >= 128 && (k - 128) % 496 == 0) {
+                mapPage(at, 0x82, "FMap");
+                at += kPageSize;
+            }
+            if (k >= 8192 && (k - 8192) % 31744 == 0) mapPage(at, 0x85, "FPMap");
         }
         // Allocation against use, unit by unit.
         std::uint64_t freeUnits = 0, freePages = 0, unusedAllocated = 0, usedFree = 0;

@@ -1,6 +1,7 @@
 // A readable dump of a PST file.
 #include "pst_dump.h"
 
+#include "pst_names.h"
 #include "pst_tables.h"
 
 #include <stdexcept>
@@ -16,8 +17,19 @@ std::string clip(std::string text)
     return text;
 }
 
+using Names = std::map<std::uint16_t, PropertyName>;
+
+// A property tag, with the name behind a named property's id.
+std::string tagWithName(std::uint32_t tag, const Names& names)
+{
+    std::string text = hexNumber(tag, 8);
+    auto it = names.find(std::uint16_t(tag >> 16));
+    if (it != names.end()) text += " (" + propertyNameText(it->second) + ")";
+    return text;
+}
+
 void dumpHeap(const PstFile& file, const NodeFrame& frame, const std::string& context, std::ostream& out,
-              Findings& findings, const std::string& indent)
+              Findings& findings, const std::string& indent, const Names& names)
 {
     Heap heap(frame, context, findings);
     for (const auto& line : heap.describe()) out << indent << line << "\n";
@@ -27,7 +39,7 @@ void dumpHeap(const PstFile& file, const NodeFrame& frame, const std::string& co
         if (!props) return;
         out << indent << "PC: " << props->size() << " properties\n";
         for (const auto& [id, p] : *props)
-            out << indent << "  " << hexNumber((std::uint32_t(id) << 16) | p.type, 8) << " [" << p.storage << (p.storage == "inline" ? "" : " " + hexNumber(p.hnid, 8)) << "] "
+            out << indent << "  " << tagWithName((std::uint32_t(id) << 16) | p.type, names) << " [" << p.storage << (p.storage == "inline" ? "" : " " + hexNumber(p.hnid, 8)) << "] "
                 << clip(valueText(p.type, p.value)) << "\n";
     } else if (heap.clientSig() == 0x7C) {
         auto table = readTableContext(file, frame, context, findings);
@@ -36,7 +48,7 @@ void dumpHeap(const PstFile& file, const NodeFrame& frame, const std::string& co
             << "/" << table->rgib[2] << "/" << table->rgib[3] << ", hnidRows " << hexNumber(table->hnidRows, 8) << ", "
             << table->rows.size() << " rows\n";
         for (const auto& c : table->columns)
-            out << indent << "  column " << hexNumber(c.tag, 8) << " ib " << c.ib << " cb " << int(c.cb) << " iBit "
+            out << indent << "  column " << tagWithName(c.tag, names) << " ib " << c.ib << " cb " << int(c.cb) << " iBit "
                 << int(c.iBit) << "\n";
         for (std::size_t r = 0; r < table->rows.size(); ++r) {
             out << indent << "  row " << r << ":\n";
@@ -58,11 +70,11 @@ void dumpHeap(const PstFile& file, const NodeFrame& frame, const std::string& co
 }
 
 void dumpNodeContent(const PstFile& file, std::uint64_t bidData, std::uint64_t bidSub, const std::string& context,
-                     std::ostream& out, Findings& findings, const std::string& indent, int depth)
+                     std::ostream& out, Findings& findings, const std::string& indent, int depth, const Names& names)
 {
     NodeFrame frame = readFrame(file, bidData, bidSub, context);
     if (isHeap(frame)) {
-        dumpHeap(file, frame, context, out, findings, indent);
+        dumpHeap(file, frame, context, out, findings, indent, names);
     } else if (!frame.pages.empty()) {
         std::size_t total = 0;
         for (const auto& p : frame.pages) total += p.size();
@@ -74,7 +86,7 @@ void dumpNodeContent(const PstFile& file, std::uint64_t bidData, std::uint64_t b
         out << indent << "subnode " << hexNumber(nid) << ": data " << hexNumber(sub.bidData) << ", sub "
             << hexNumber(sub.bidSub) << "\n";
         dumpNodeContent(file, sub.bidData, sub.bidSub, context + " subnode " + hexNumber(nid), out, findings,
-                        indent + "  ", depth + 1);
+                        indent + "  ", depth + 1, names);
     }
 }
 
@@ -111,9 +123,10 @@ bool dumpPstFile(const std::string& path, std::ostream& out)
         for (const auto& [nid, n] : file.nodes())
             out << "  node " << hexNumber(nid) << " type " << hexNumber(nidType(nid), 2) << " data "
                 << hexNumber(n.bidData) << " sub " << hexNumber(n.bidSub) << " parent " << hexNumber(n.parent) << "\n";
+        const Names names = readPropertyNames(file);
         for (const auto& [nid, n] : file.nodes()) {
             out << "node " << hexNumber(nid) << ":\n";
-            dumpNodeContent(file, n.bidData, n.bidSub, nidText(nid), out, findings, "  ", 0);
+            dumpNodeContent(file, n.bidData, n.bidSub, nidText(nid), out, findings, "  ", 0, names);
         }
     } catch (const std::exception& e) {
         out << "error: " << e.what() << "\n";

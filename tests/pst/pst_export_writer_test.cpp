@@ -232,7 +232,8 @@ TEST_F(PstExportWriter, EachDocumentBecomesAContactWithItsItems) {
     EXPECT_EQ(check::le64(ann.at(0x3A42).value), brenmoor::pst::messaging::localMidnight({1978, 3, 14}));
 
     EXPECT_EQ(named(bo, 0x8083), "bo@x.org");
-    EXPECT_EQ(text(bo, 0x3A21), "222");
+    EXPECT_EQ(text(bo, 0x3A21), "111"); // the business pager is the pager,
+    EXPECT_EQ(text(bo, 0x3A1F), "222"); // the personal one the other telephone number
     EXPECT_EQ(text(bo, 0x1000), "case Comments: ");
     EXPECT_EQ(text(bo, 0x3001), "Bo Berg");
     EXPECT_FALSE(bo.count(0x3A42)); // a text that is no date leaves the birthday unset
@@ -243,6 +244,45 @@ TEST_F(PstExportWriter, EachDocumentBecomesAContactWithItsItems) {
     EXPECT_EQ(text(old, 0x1000), " Comments: ");
     EXPECT_EQ(text(old, 0x001A), "IPM.Contact");
     EXPECT_EQ(text(old, 0x3A06), "<unset>");
+}
+
+TEST_F(PstExportWriter, EveryAddressAndPagerNumberIsKept) {
+    // The e-mail items fill the emails in order, each address once; a fourth goes into
+    // the body. The personal pager is the pager only where the business one is empty.
+    struct Case {
+        std::vector<std::pair<std::string, std::string>> texts;
+        std::vector<std::string> emails; // e-mail 1, 2, 3 ("<unset>" where empty)
+        std::string bodyEnd, pager, other;
+    };
+    const Case cases[] = {
+        {{{"MailAddress", "m@x"}, {"MiscPhone1", "1@x"}, {"MiscPhone2", "2@x"}, {"MiscPhone3", "3@x"},
+          {"PhoneNumber_6", "555 1"}, {"PersPager", "555 2"}},
+         {"m@x", "1@x", "2@x"}, " Comments: \r\nE-mail 4: 3@x", "555 1", "555 2"},
+        {{{"MailAddress", "m@x"}, {"MiscPhone1", "m@x"}, {"MiscPhone3", "3@x"}, {"PersPager", "555 2"}},
+         {"m@x", "3@x", "<unset>"}, " Comments: ", "555 2", "<unset>"},
+        {{{"MiscPhone2", "2@x"}, {"PhoneNumber_6", "555 1"}, {"PersPager", "555 1"}},
+         {"2@x", "<unset>", "<unset>"}, " Comments: ", "555 1", "<unset>"},
+        {{{"MailAddress", "m@x"}, {"MiscPhone1", "1@x"}, {"MiscPhone2", "2@x"}, {"MiscPhone3", "3@x"},
+          {"Comment", "two\r\nlines\r\n"}},
+         {"m@x", "1@x", "2@x"}, " Comments: two\r\nlines\r\nE-mail 4: 3@x", "<unset>", "<unset>"},
+    };
+    PstWriter writer([] { return std::string("1:02:03"); });
+    writer.prepare(dir_.string());
+    std::int64_t n = 0;
+    for (const Case& c : cases) writer.writeContact(document(c.texts), ++n);
+    writer.close();
+    ASSERT_EQ(check::checkPstFile(writer.resultPath()), std::vector<std::string>{});
+    const auto all = items(writer.resultPath());
+    ASSERT_EQ(all.size(), std::size(cases));
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const Case& c = cases[i];
+        for (int slot = 0; slot < 3; ++slot)
+            EXPECT_EQ(named(all[i], 0x8083 + 0x10 * slot), c.emails[slot]) << "case " << i << ", e-mail " << slot + 1;
+        const std::string body = text(all[i], 0x1000);
+        EXPECT_TRUE(body.ends_with(c.bodyEnd)) << "case " << i << ": " << body;
+        EXPECT_EQ(text(all[i], 0x3A21), c.pager) << "case " << i;
+        EXPECT_EQ(text(all[i], 0x3A1F), c.other) << "case " << i;
+    }
 }
 
 TEST_F(PstExportWriter, MoreContactsThanASixteenBitCounterAreAllWritten) {

@@ -442,13 +442,21 @@ std::optional<Table> readTableContext(const PstFile& file, const NodeFrame& fram
     const std::size_t perBlock = kMaxBlockData / rowSize;
     for (std::size_t b = 0; b < chunks.size(); ++b) {
         const Bytes& chunk = chunks[b];
-        if (chunk.size() % rowSize != 0)
+        // Every block but the last holds as many whole rows as fit and is padded to the
+        // full block size: readers step through the matrix in blocks of that size.
+        const bool last = b + 1 == chunks.size();
+        std::size_t rowBytes = chunk.size();
+        if (!last) {
+            rowBytes = std::min(chunk.size(), perBlock * rowSize);
+            if (chunk.size() != kMaxBlockData)
+                findings.problem(context + ": row matrix block " + std::to_string(b) + " of " +
+                                 std::to_string(chunk.size()) + " bytes is not padded to " +
+                                 std::to_string(kMaxBlockData) + "; readers that step through full blocks misplace rows");
+        } else if (chunk.size() % rowSize != 0) {
             findings.problem(context + ": row matrix block " + std::to_string(b) + " of " + std::to_string(chunk.size()) +
                              " bytes is not a whole number of " + std::to_string(rowSize) + "-byte rows");
-        if (chunks.size() > 1 && b + 1 < chunks.size() && chunk.size() / rowSize != perBlock)
-            findings.problem(context + ": row matrix block " + std::to_string(b) + " holds " +
-                             std::to_string(chunk.size() / rowSize) + " rows, expected " + std::to_string(perBlock));
-        for (std::size_t at = 0; at + rowSize <= chunk.size(); at += rowSize) {
+        }
+        for (std::size_t at = 0; at + rowSize <= rowBytes; at += rowSize) {
             const std::uint8_t* row = chunk.data() + at;
             const std::uint8_t* ceb = row + end1;
             std::vector<std::optional<Bytes>> cells(table.columns.size());
