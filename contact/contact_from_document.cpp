@@ -2,7 +2,6 @@
 #include "contact/contact_from_document.h"
 
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <initializer_list>
 #include <vector>
@@ -32,23 +31,10 @@ bool isBlank(std::string_view text) { return trimmed(text).empty(); }
 
 char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-std::string lowerCase(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower) c = lowerAscii(c);
-    return lower;
-}
-
-// The document's catalogue items, each looked up once: the first item of each name,
-// names compared without regard to case as the document compares them.
+// The document's catalogue items, with the readings the fields need.
 class Items {
 public:
-    explicit Items(const ContactDocument& doc) : doc_(doc) {
-        for (const auto& [name, value] : doc.items()) {
-            const std::optional<ContactItem> item = catalogueItem(name);
-            if (item && !values_[static_cast<std::size_t>(*item)])
-                values_[static_cast<std::size_t>(*item)] = &value;
-        }
-    }
+    explicit Items(const ContactDocument& doc) : doc_(doc) {}
 
     bool has(ContactItem item) const { return value(item) != nullptr; }
 
@@ -96,31 +82,9 @@ private:
     static bool isText(const notes::ItemValue& value) {
         return value.kind == notes::ItemValue::Kind::Text || value.kind == notes::ItemValue::Kind::RichText;
     }
-    const notes::ItemValue* value(ContactItem item) const { return values_[static_cast<std::size_t>(item)]; }
-
-    // The catalogue entry of an item name: among the catalogue names of its length, the
-    // one it spells without regard to case.
-    static std::optional<ContactItem> catalogueItem(std::string_view name) {
-        constexpr std::size_t kLongest = 32;
-        struct Entry {
-            std::string lowerName;
-            ContactItem item;
-        };
-        static const std::array<std::vector<Entry>, kLongest + 1> kByLength = [] {
-            std::array<std::vector<Entry>, kLongest + 1> byLength;
-            for (const notes::ContactItemInfo& info : notes::kContactItems)
-                byLength[info.notesName.size()].push_back({lowerCase(info.notesName), info.item});
-            return byLength;
-        }();
-        if (name.size() > kLongest) return std::nullopt;
-        for (const Entry& entry : kByLength[name.size()])
-            if (std::ranges::equal(name, entry.lowerName, [](char x, char y) { return lowerAscii(x) == y; }))
-                return entry.item;
-        return std::nullopt;
-    }
+    const notes::ItemValue* value(ContactItem item) const { return doc_.find(item); }
 
     const ContactDocument& doc_;
-    std::array<const notes::ItemValue*, notes::kContactItemCount> values_{};
 };
 
 // The zone of a DXL date-time in minutes east of UTC ("-04" is -240, "+0530" 330, "Z" 0);

@@ -19,7 +19,7 @@ struct LabelledItem {
 // Valid until scratch or doc changes.
 inline std::string_view itemView(const notes::ContactDocument& doc, notes::ContactItem item,
                                  std::string& scratch) {
-    const notes::ItemValue* value = doc.find(notes::notesName(item));
+    const notes::ItemValue* value = doc.find(item);
     if (!value) return {};
     if (value->kind == notes::ItemValue::Kind::Text || value->kind == notes::ItemValue::Kind::RichText)
         return value->text;

@@ -4,8 +4,10 @@
 // every value back whole.
 #include "export/vcard_writer.h"
 
+#include <array>
 #include <vector>
 
+#include "export/item_view.h"
 #include "export/line_breaks.h"
 #include "export/output_file.h"
 
@@ -108,17 +110,24 @@ private:
 } // namespace
 
 std::string vcardCard(const notes::ContactDocument& doc) {
-    std::string card = "BEGIN:VCARD\r\nVERSION:2.1\r\n";
-    std::vector<std::string> values;
+    std::string card;
+    card.reserve(1024);
+    card += "BEGIN:VCARD\r\nVERSION:2.1\r\n";
+    // A line has at most kMostItems values; each is read once, as a view of the item's
+    // text where it is text, else of its formatted text in scratch.
+    constexpr std::size_t kMostItems = 8;
+    std::array<std::string, kMostItems> scratch;
+    std::array<std::string_view, kMostItems> values;
     for (const CardLine& line : cardLines()) {
-        values.clear();
         bool quoted = line.quotedPrintable;
         bool utf8 = false;
+        std::size_t count = 0;
         for (const Piece& piece : line.pieces) {
             if (!piece.isItem) continue;
-            values.push_back(doc.itemText(piece.item));
-            quoted = quoted || holdsLineBreak(values.back());
-            utf8 = utf8 || holdsNonAscii(values.back());
+            const std::string_view value = itemView(doc, piece.item, scratch.at(count));
+            values.at(count++) = value;
+            quoted = quoted || holdsLineBreak(value);
+            utf8 = utf8 || holdsNonAscii(value);
         }
 
         card += line.property;

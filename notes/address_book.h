@@ -3,6 +3,7 @@
 // <database> root, in file order; each one is a ContactDocument read by item name.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -47,34 +48,44 @@ struct NoteInfo {
 };
 
 // One contact: its items by name. Names compare without regard to case; where a
-// document has two items of one name, the first counts.
+// document has two items of one name, the first counts. The catalogue items are
+// found once, when the document is made, so reading them by ContactItem is cheap.
 class ContactDocument {
 public:
-    ContactDocument() = default;
+    ContactDocument();
     explicit ContactDocument(std::vector<std::pair<std::string, ItemValue>> items, NoteInfo info = {});
 
     // The item's first value as text (UTF-8), formatted for the current locale;
     // the empty text where the document lacks the item.
     std::string itemText(std::string_view name) const;
-    std::string itemText(ContactItem item) const { return itemText(notesName(item)); }
+    std::string itemText(ContactItem item) const;
 
     // Every value of the item as text, formatted as itemText formats the first;
     // empty where the document lacks the item or the item is empty.
     std::vector<std::string> itemTexts(std::string_view name) const;
-    std::vector<std::string> itemTexts(ContactItem item) const { return itemTexts(notesName(item)); }
+    std::vector<std::string> itemTexts(ContactItem item) const;
 
     // The item's first value as a calendar date: a date-time, or a text that reads
     // as a date (ISO yyyy-mm-dd or the locale's short date). Nothing otherwise.
     std::optional<Date> itemDate(std::string_view name) const;
-    std::optional<Date> itemDate(ContactItem item) const { return itemDate(notesName(item)); }
+    std::optional<Date> itemDate(ContactItem item) const;
 
+    // The item's value as recorded; nothing where the document lacks the item.
     const ItemValue* find(std::string_view name) const;
+    const ItemValue* find(ContactItem item) const {
+        const std::uint16_t at = catalogue_[static_cast<std::size_t>(item)];
+        return at == kAbsent ? nullptr : &items_[at].second;
+    }
     const std::vector<std::pair<std::string, ItemValue>>& items() const { return items_; }
     const NoteInfo& noteInfo() const { return info_; }
 
 private:
+    static constexpr std::uint16_t kAbsent = 0xFFFF;
+
     std::vector<std::pair<std::string, ItemValue>> items_;
     NoteInfo info_;
+    // Where each catalogue item stands in items_, or kAbsent.
+    std::array<std::uint16_t, kContactItemCount> catalogue_;
 };
 
 // Which file a book was read from, and its state then: the same file changed or

@@ -36,7 +36,7 @@ public:
     // Each run parses the book's prolog again, so a book with a long one is better
     // walked in one stream.
     BatchedWalk(const BookFile& file, const BookOpening& opening, const ItemNames& keep,
-                std::uint64_t batchBytes = 2u << 20, std::size_t inFlight = 2);
+                std::uint64_t batchBytes = 2u << 20, std::size_t inFlight = 4);
     ~BatchedWalk();
     BatchedWalk(const BatchedWalk&) = delete;
     BatchedWalk& operator=(const BatchedWalk&) = delete;

@@ -55,8 +55,20 @@ std::optional<Date> dateFromText(const std::string& text) {
 
 } // namespace
 
+ContactDocument::ContactDocument() { catalogue_.fill(kAbsent); }
+
 ContactDocument::ContactDocument(std::vector<std::pair<std::string, ItemValue>> items, NoteInfo info)
-    : items_(std::move(items)), info_(std::move(info)) {}
+    : items_(std::move(items)), info_(std::move(info)) {
+    catalogue_.fill(kAbsent);
+    // Past kAbsent items, the rest is found by name (no address book has that many).
+    const std::size_t indexed = std::min<std::size_t>(items_.size(), kAbsent);
+    for (std::size_t i = 0; i < indexed; ++i) {
+        const std::optional<ContactItem> item = catalogueItem(items_[i].first);
+        if (!item) continue;
+        std::uint16_t& at = catalogue_[static_cast<std::size_t>(*item)];
+        if (at == kAbsent) at = static_cast<std::uint16_t>(i);
+    }
+}
 
 const ItemValue* ContactDocument::find(std::string_view name) const {
     for (const auto& [itemName, value] : items_)
@@ -79,14 +91,11 @@ std::string valueText(ItemValue::Kind kind, const std::string& written) {
 
 } // namespace
 
-std::string ContactDocument::itemText(std::string_view name) const {
-    const ItemValue* value = find(name);
-    if (!value) return {};
-    return valueText(value->kind, value->text);
-}
+namespace {
 
-std::vector<std::string> ContactDocument::itemTexts(std::string_view name) const {
-    const ItemValue* value = find(name);
+std::string textOf(const ItemValue* value) { return value ? valueText(value->kind, value->text) : std::string(); }
+
+std::vector<std::string> textsOf(const ItemValue* value) {
     if (!value || value->kind == ItemValue::Kind::Empty) return {};
     std::vector<std::string> texts;
     texts.reserve(1 + value->more.size());
@@ -95,8 +104,7 @@ std::vector<std::string> ContactDocument::itemTexts(std::string_view name) const
     return texts;
 }
 
-std::optional<Date> ContactDocument::itemDate(std::string_view name) const {
-    const ItemValue* value = find(name);
+std::optional<Date> dateOf(const ItemValue* value) {
     if (!value) return std::nullopt;
     if (value->kind == ItemValue::Kind::DateTime) {
         auto parsed = parseDxlDateTime(value->text);
@@ -106,6 +114,15 @@ std::optional<Date> ContactDocument::itemDate(std::string_view name) const {
     if (value->kind == ItemValue::Kind::Text) return dateFromText(value->text);
     return std::nullopt;
 }
+
+} // namespace
+
+std::string ContactDocument::itemText(std::string_view name) const { return textOf(find(name)); }
+std::string ContactDocument::itemText(ContactItem item) const { return textOf(find(item)); }
+std::vector<std::string> ContactDocument::itemTexts(std::string_view name) const { return textsOf(find(name)); }
+std::vector<std::string> ContactDocument::itemTexts(ContactItem item) const { return textsOf(find(item)); }
+std::optional<Date> ContactDocument::itemDate(std::string_view name) const { return dateOf(find(name)); }
+std::optional<Date> ContactDocument::itemDate(ContactItem item) const { return dateOf(find(item)); }
 
 std::string displayName(const ContactDocument& doc) {
     std::string name = doc.itemText(ContactItem::FirstName) + " " +

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string_view>
 
 namespace brenmoor::notes {
@@ -88,6 +89,10 @@ constexpr const ContactItemInfo& info(ContactItem item) {
     return kContactItems[static_cast<std::size_t>(item)];
 }
 constexpr std::string_view notesName(ContactItem item) { return info(item).notesName; }
+
+// The catalogue item a Notes item name spells, without regard to case; nothing for the
+// names the catalogue does not hold.
+std::optional<ContactItem> catalogueItem(std::string_view name);
 
 // The catalogue lists the items in enum order.
 static_assert([] {
