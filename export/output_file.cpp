@@ -1,9 +1,12 @@
-// Output files written beside their final names and renamed into place, through POSIX
-// calls so that every failure is seen with the system's reason. The rename is what makes
-// a file whole or absent: a run killed half-way leaves a hidden temporary file at most,
-// never a short file under the final name. (No fsync: the rename orders the data before
-// the name on the usual Linux file systems, and a sync per contact file would make the
-// text and HTML exports many times slower.)
+// Output files written without a name and given one only when complete, through POSIX
+// calls so that every failure is seen with the system's reason. Where the file system
+// can (O_TMPFILE), the file has no name at all until it is linked in, so a run killed
+// half-way leaves nothing; elsewhere, and where something already has the final name,
+// it is written under a hidden temporary name and renamed into place, so a killed run
+// leaves a hidden temporary file at most. Either way no short file ever stands under
+// the final name. (No fsync: the link or rename orders the data before the name on the
+// usual Linux file systems, and a sync per contact file would make the text and HTML
+// exports many times slower.)
 #include "export/output_file.h"
 
 #include <cerrno>
@@ -50,6 +53,30 @@ std::string randomPart() {
         bits >>= 4;
     }
     return text;
+}
+
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A file without a name in the folder of path, or -1 where the file system (or a missing
+// /proc, through which it is linked in) does not allow one.
+int openUnnamed(const std::string& path) {
+    static const bool procMounted = ::access("/proc/self/fd", X_OK) == 0;
+    if (!procMounted) return -1;
+    int fd;
+    do {
+        fd = ::open(folderOf(path).c_str(), O_WRONLY | O_TMPFILE | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+// Gives the unnamed file fd the name path; fails with EEXIST where anything has it.
+int linkUnnamed(int fd, const std::string& path) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW);
 }
 
 int openNew(const std::string& path) {
@@ -149,6 +176,8 @@ void OutputFile::create(const std::string& path) {
     abandon();
     path_ = path;
     if (OutputRecord* record = OutputRecord::current()) record->begun(path);
+    fd_ = openUnnamed(path);
+    if (fd_ >= 0) return;
     for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
         temporaryPath_ = temporaryPathFor(path);
         fd_ = openNew(temporaryPath_);
@@ -178,14 +207,27 @@ void OutputFile::close() {
         abandon();
         throw;
     }
-    const int fd = fd_;
-    fd_ = -1;
-    // close() may report a deferred write error (network file systems, quotas).
-    if (::close(fd) != 0 && errno != EINTR) {
-        const int error = errno;
-        abandon();
-        fail("Could not write the file", path_, error);
+    if (temporaryPath_.empty()) {
+        // The unnamed file: linked in under its final name where that is free, else under
+        // a temporary name, to be renamed over what has the final name.
+        if (linkUnnamed(fd_, path_) == 0) {
+            closeWritten();
+            if (OutputRecord* record = OutputRecord::current()) record->finished(path_, path_);
+            return;
+        }
+        int error = errno;
+        for (int attempt = 0; error == EEXIST && attempt < kCreateAttempts; ++attempt) {
+            temporaryPath_ = temporaryPathFor(path_);
+            if (linkUnnamed(fd_, temporaryPath_) == 0) break;
+            error = errno;
+            temporaryPath_.clear();
+        }
+        if (temporaryPath_.empty()) {
+            abandon();
+            fail("Could not save the file", path_, error);
+        }
     }
+    closeWritten();
     // rename() replaces a file or a link at the name, never writing through the link.
     // Anything else there (a folder, a device, a pipe) is not ours to replace.
     struct stat there;
@@ -202,6 +244,17 @@ void OutputFile::close() {
     }
     temporaryPath_.clear();
     if (OutputRecord* record = OutputRecord::current()) record->finished(path_, path_);
+}
+
+void OutputFile::closeWritten() {
+    const int fd = fd_;
+    fd_ = -1;
+    // close() may report a deferred write error (network file systems, quotas).
+    if (::close(fd) != 0 && errno != EINTR) {
+        const int error = errno;
+        abandon();
+        fail("Could not write the file", path_, error);
+    }
 }
 
 void OutputFile::abandon() noexcept {

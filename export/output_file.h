@@ -1,7 +1,7 @@
 // Output files of the exports: where a file goes in the chosen folder, and a file that
-// is written whole or not at all. It is written under a temporary name beside its final
-// one and renamed over the final name only once complete and closed, so a failed or
-// killed run never leaves a short file and never damages the file that was there.
+// is written whole or not at all. It is written without a name (or under a temporary
+// name beside its final one) and given the final name only once complete, so a failed
+// or killed run never leaves a short file and never damages the file that was there.
 // Every write, flush and close is checked; a failure ends in an ExportError.
 #pragma once
 
@@ -83,10 +83,12 @@ public:
 
 private:
     void flush();
+    // Closes the written file; throws where the system reports that data was lost.
+    void closeWritten();
 
     int fd_ = -1;
     std::string path_;
-    std::string temporaryPath_;
+    std::string temporaryPath_; // empty while the file has no name
     std::string buffer_;
 };
 
