@@ -296,6 +296,8 @@ void Velmar::Command3_Click() {
             contacts_->setContacts(std::move(contacts));
             showFailure(listed == 0
                             ? QStringLiteral("The address book could not be scanned.")
+                            : listed == 1
+                            ? QStringLiteral("Scanning stopped after the first contact; the list shows only it.")
                             : QStringLiteral("Scanning stopped after %1 contacts; the list shows only those.")
                                   .arg(listed),
                         failure);
