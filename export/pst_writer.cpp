@@ -2,7 +2,9 @@
 // from the documents' items.
 #include "export/pst_writer.h"
 
+#include <cctype>
 #include <ctime>
+#include <stdexcept>
 #include <unistd.h>
 #include <vector>
 
@@ -102,6 +104,23 @@ void PstWriter::prepare(const std::string& folder) {
 
 void PstWriter::writeContact(const notes::ContactDocument& doc, std::int64_t) {
     if (!store_) throw ExportError("The PST store was not created.");
+    try {
+        addContact(doc);
+    } catch (const std::length_error&) {
+        // The folder's contents table has used every page its heap can address.
+        throw ExportError("The Contacts folder of the PST store is full: one folder holds about 3.5 million "
+                          "contacts at the most.");
+    } catch (const ExportError&) {
+        throw;
+    } catch (const std::exception& e) {
+        // The library names the store's temporary path; the user knows only the final one.
+        std::string reason = reasonOf(e);
+        if (!reason.empty()) reason[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(reason[0])));
+        throw ExportError("The contact could not be saved in the PST store: " + reason + ".");
+    }
+}
+
+void PstWriter::addContact(const notes::ContactDocument& doc) {
     // A fresh item per document: a failed add leaves nothing of this document in
     // any other item.
     pst::messaging::ContactItem item = store_->defaultFolder(kContactsKind).Items().Add("IPM.Contact");

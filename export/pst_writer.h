@@ -41,6 +41,9 @@ public:
     std::string resultPath() const override { return path_; }
 
 private:
+    // Fills one contact item from the document and saves it.
+    void addContact(const notes::ContactDocument& doc);
+
     std::function<std::string()> timeText_;
     std::unique_ptr<pst::messaging::MessageStore> store_;
     std::string folder_;

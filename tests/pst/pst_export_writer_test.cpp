@@ -5,8 +5,11 @@
 #include <QLocale>
 #include <filesystem>
 #include <fstream>
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include "export/export_error.h"
 #include "export/pst_writer.h"
 #include "notes/address_book.h"
 #include "notes/locale_text.h"
@@ -141,6 +144,34 @@ TEST_F(PstExportWriter, AnAbandonedStoreLeavesNoFile) {
         writer.prepare(dir_.string());
     }
     EXPECT_TRUE(fs::is_empty(dir_));
+}
+
+TEST_F(PstExportWriter, AContactThatCannotBeSavedSaysWhyWithoutTheTemporaryName) {
+    PstWriter writer([] { return std::string("15:04:05"); });
+    writer.prepare(dir_.string());
+    std::uintmax_t written = 0;
+    for (const auto& entry : fs::directory_iterator(dir_)) written += entry.file_size();
+    // A file size limit a little past the new store stands in for a full disk.
+    struct sigaction ignore {}, saved {};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGXFSZ, &ignore, &saved);
+    rlimit before{};
+    ::getrlimit(RLIMIT_FSIZE, &before);
+    rlimit limit = before;
+    limit.rlim_cur = written + (256 << 10);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::string failure;
+    for (int n = 1; n <= 2000 && failure.empty(); ++n) {
+        try {
+            writer.writeContact(document({{"LastName", "P" + std::to_string(n)}, {"Comment", std::string(4000, 'c')}}), n);
+        } catch (const brenmoor::exporting::ExportError& e) {
+            failure = e.what();
+        }
+    }
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    ::sigaction(SIGXFSZ, &saved, nullptr);
+    writer.abandon();
+    EXPECT_EQ(failure, "The contact could not be saved in the PST store: File too large.");
 }
 
 TEST_F(PstExportWriter, StorePathIsTheFolderASlashAndTheName) {
