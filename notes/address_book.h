@@ -73,19 +73,21 @@ public:
     // The item's value as recorded; nothing where the document lacks the item.
     const ItemValue* find(std::string_view name) const;
     const ItemValue* find(ContactItem item) const {
-        const std::uint16_t at = catalogue_[static_cast<std::size_t>(item)];
-        return at == kAbsent ? nullptr : &items_[at].second;
+        const std::uint8_t at = catalogue_[static_cast<std::size_t>(item)];
+        if (at != kAbsent) return &items_[at].second;
+        return items_.size() < kAbsent ? nullptr : find(notesName(item));
     }
     const std::vector<std::pair<std::string, ItemValue>>& items() const { return items_; }
     const NoteInfo& noteInfo() const { return info_; }
 
 private:
-    static constexpr std::uint16_t kAbsent = 0xFFFF;
+    static constexpr std::uint8_t kAbsent = 0xFF;
 
     std::vector<std::pair<std::string, ItemValue>> items_;
     NoteInfo info_;
-    // Where each catalogue item stands in items_, or kAbsent.
-    std::array<std::uint16_t, kContactItemCount> catalogue_;
+    // Where each catalogue item stands among the first kAbsent items, or kAbsent (in a
+    // document of more items, one further on is then found by name).
+    std::array<std::uint8_t, kContactItemCount> catalogue_;
 };
 
 // Which file a book was read from, and its state then: the same file changed or

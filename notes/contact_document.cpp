@@ -60,13 +60,12 @@ ContactDocument::ContactDocument() { catalogue_.fill(kAbsent); }
 ContactDocument::ContactDocument(std::vector<std::pair<std::string, ItemValue>> items, NoteInfo info)
     : items_(std::move(items)), info_(std::move(info)) {
     catalogue_.fill(kAbsent);
-    // Past kAbsent items, the rest is found by name (no address book has that many).
     const std::size_t indexed = std::min<std::size_t>(items_.size(), kAbsent);
     for (std::size_t i = 0; i < indexed; ++i) {
         const std::optional<ContactItem> item = catalogueItem(items_[i].first);
         if (!item) continue;
-        std::uint16_t& at = catalogue_[static_cast<std::size_t>(*item)];
-        if (at == kAbsent) at = static_cast<std::uint16_t>(i);
+        std::uint8_t& at = catalogue_[static_cast<std::size_t>(*item)];
+        if (at == kAbsent) at = static_cast<std::uint8_t>(i);
     }
 }
 

@@ -144,6 +144,15 @@ TEST_F(ItemValues, NamesMatchWithoutCaseAndTheFirstOfRepeatedItemsCounts) {
     EXPECT_EQ(doc.itemText("FirstName"), "Ann");
     EXPECT_EQ(doc.itemText("LASTNAME"), "Lee");
     EXPECT_EQ(doc.items().size(), 4u);
+
+    // Catalogue items far down a document of many items are found as near the top.
+    std::string many;
+    for (int i = 0; i < 300; ++i) many += textItem("Other" + std::to_string(i), "x");
+    ContactDocument crowded = contact(textItem("FirstName", "Ann") + many + textItem("lastname", "Lee") +
+                                      textItem("LastName", "Later"));
+    EXPECT_EQ(crowded.itemText(ContactItem::FirstName), "Ann");
+    EXPECT_EQ(crowded.itemText(ContactItem::LastName), "Lee");
+    EXPECT_EQ(crowded.itemText(ContactItem::Title), "");
 }
 
 TEST_F(ItemValues, ADocumentWithoutItemsGivesEmptyTextsForTheWholeCatalogue) {
