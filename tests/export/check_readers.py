@@ -92,7 +92,11 @@ class Cells(html.parser.HTMLParser):
 
 
 def check_html(folder, contacts):
-    profile = tempfile.mkdtemp(prefix="brenmoor-chromium-")
+    with tempfile.TemporaryDirectory(prefix="brenmoor-chromium-", ignore_cleanup_errors=True) as profile:
+        check_pages(folder, contacts, profile)
+
+
+def check_pages(folder, contacts, profile):
     rows = {"FirstName": "First Name", "LastName": "Last Name", "Title": "Title",
             "MailAddress": "Email Address", "CompanyName": "Company Name", "City": "Home Address City ",
             "Comment": "Comment", "FullName": "Full Name"}
