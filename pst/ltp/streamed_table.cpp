@@ -62,15 +62,16 @@ std::size_t StreamedTableContext::findRow(std::uint32_t rowId) const
 void StreamedTableContext::setRow(std::uint32_t rowId, const std::map<PropTag, PropValue>& values)
 {
     layout_.check(values);
-    const bool isNew = rowIds_.empty() || (idsAscending_ && rowId > rowIds_.back()) || findRow(rowId) == rowIds_.size();
+    const bool appended = rowIds_.empty() || (idsAscending_ && rowId > rowIds_.back());
+    const std::size_t position = appended ? rowIds_.size() : findRow(rowId);
     Bytes& row = scratch_;
     row.resize(layout_.rowSize());
     layout_.encode(row.data(), rowId, nextVersion_, values, 0,
                    [&](std::span<const std::uint8_t> bytes) { return storeValue(bytes); });
     if (values.find(kLtpRowVer) == values.end())
         ++nextVersion_;
-    if (!isNew) {
-        replaceRow(findRow(rowId), row.data());
+    if (position < rowIds_.size()) {
+        replaceRow(position, row.data());
         return;
     }
     if (!rowIds_.empty() && rowId < rowIds_.back()) idsAscending_ = false;

@@ -73,7 +73,7 @@ constexpr std::int32_t kFileUnderOwnText = -1; // 0xFFFFFFFF: no rule; the text 
 constexpr const char* kUntitled = "Untitled";
 const std::string kNoText;
 // The file-as choices Outlook offers and stores on a contact.
-constexpr std::int32_t kFileUnderChoices[] = {0x8017, 0x8037, 0x3A16, 0x8019, 0x8018};
+constexpr std::int32_t kFileUnderChoices[] = {kFileUnderLastFirstMiddle, 0x8037, kFileUnderCompany, 0x8019, 0x8018};
 // The address book provider's numbering: e-mail slots 0-2, then business, home and
 // primary fax.
 constexpr int kFirstFaxEntry = 3;
