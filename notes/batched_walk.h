@@ -66,7 +66,7 @@ private:
 
     const BookFile& file_;
     const BookOpening& opening_;
-    const ItemNames& keep_;
+    const ItemNames keep_; // a copy, read by the worker threads: the caller may change its own
     std::uint64_t batchBytes_;
     std::size_t inFlight_;
     std::string endTag_; // a document's end tag, with the root's prefix

@@ -452,7 +452,7 @@ private:
 
     const BookFile& file_;
     Mode mode_;
-    const ItemNames& keep_;
+    const ItemNames keep_; // a copy: callers may pass a temporary list
     XML_Parser parser_ = nullptr;
     std::vector<Segment> segments_;
     std::uint64_t streamLength_ = 0;
