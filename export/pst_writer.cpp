@@ -13,6 +13,7 @@
 #include "export/output_file.h"
 #include "notes/locale_text.h"
 #include "pst/messaging/message_store.h"
+#include "pst/messaging/store_clock.h"
 #include "pst/messaging/store_error.h"
 
 namespace brenmoor::exporting {
@@ -34,7 +35,7 @@ void removeAll(std::string& text, const std::string& what) {
 }
 
 std::string currentTimeText() {
-    const std::time_t now = std::time(nullptr);
+    const std::time_t now = static_cast<std::time_t>(pst::messaging::unixTimeNow());
     std::tm local{};
     localtime_r(&now, &local);
     return notes::localeTimeText(local.tm_hour, local.tm_min, local.tm_sec);

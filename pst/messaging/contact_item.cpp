@@ -2,7 +2,6 @@
 #include "pst/messaging/contact_item.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <unordered_map>
@@ -12,6 +11,7 @@
 #include "pst/messaging/folder.h"
 #include "pst/messaging/message_store.h"
 #include "pst/messaging/named_property_map.h"
+#include "pst/messaging/store_clock.h"
 #include "pst/messaging/store_error.h"
 
 namespace brenmoor::pst::messaging {
@@ -21,9 +21,6 @@ namespace {
 using ltp::PropTag;
 using ltp::PropValue;
 using ltp::makeTag;
-
-constexpr std::int64_t kTicksPerSecond = 10'000'000;
-constexpr std::int64_t kSecondsFrom1601To1970 = 11'644'473'600;
 
 // Days from 1970-01-01 to the date (proleptic Gregorian calendar).
 std::int64_t daysFromCivil(int y, int m, int d) {
@@ -44,10 +41,6 @@ bool isCalendarDay(const CalendarDate& date) {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     const bool leap = (date.year % 4 == 0 && date.year % 100 != 0) || date.year % 400 == 0;
     return date.day <= kDays[date.month - 1] + (date.month == 2 && leap ? 1 : 0);
-}
-
-std::uint64_t fileTimeFromUnix(std::int64_t seconds) {
-    return static_cast<std::uint64_t>((seconds + kSecondsFrom1601To1970) * kTicksPerSecond);
 }
 
 std::string trimmed(std::string_view text) {
@@ -132,12 +125,6 @@ std::uint64_t localMidnight(const CalendarDate& date) {
     const std::time_t t = std::mktime(&local);
     answer = t == static_cast<std::time_t>(-1) ? utcMidnight(date) : fileTimeFromUnix(static_cast<std::int64_t>(t));
     return answer;
-}
-
-std::uint64_t fileTimeNow() {
-    const auto now = std::chrono::system_clock::now().time_since_epoch();
-    const auto ticks = std::chrono::duration_cast<std::chrono::nanoseconds>(now).count() / 100;
-    return static_cast<std::uint64_t>(ticks + kSecondsFrom1601To1970 * kTicksPerSecond);
 }
 
 ContactItem::ContactItem(Folder& folder, ndb::Nid nid, std::string messageClass)

@@ -33,8 +33,6 @@ std::uint64_t utcMidnight(const CalendarDate& date);
 // FILETIME of 00:00 on the date in this machine's time zone, as Outlook stores a
 // birthday so that it shows the same day.
 std::uint64_t localMidnight(const CalendarDate& date);
-// The current time as a FILETIME.
-std::uint64_t fileTimeNow();
 
 class ContactItem {
 public:

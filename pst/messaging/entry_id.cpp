@@ -3,21 +3,14 @@
 
 #include <random>
 
+#include "pst/messaging/store_clock.h"
+
 namespace brenmoor::pst::messaging {
-
-namespace {
-
-std::mt19937_64& generator() {
-    static std::mt19937_64 engine{std::random_device{}()};
-    return engine;
-}
-
-} // namespace
 
 ltp::Bytes randomGuidBytes() {
     ltp::Bytes bytes(16);
     std::uniform_int_distribution<int> byte(0, 255);
-    for (auto& b : bytes) b = static_cast<std::uint8_t>(byte(generator()));
+    for (auto& b : bytes) b = static_cast<std::uint8_t>(byte(guidGenerator()));
     bytes[7] = static_cast<std::uint8_t>((bytes[7] & 0x0F) | 0x40); // version 4 (Data3 high nibble)
     bytes[8] = static_cast<std::uint8_t>((bytes[8] & 0x3F) | 0x80); // RFC 4122 variant
     return bytes;
