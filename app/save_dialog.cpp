@@ -4,6 +4,7 @@
 
 #include "app/artwork.h"
 #include "app/prompts.h"
+#include "export/output_formats.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -17,6 +18,7 @@
 #include <QRadioButton>
 
 #include <algorithm>
+#include <vector>
 
 namespace brenmoor::app {
 namespace {
@@ -26,18 +28,14 @@ constexpr QRect fromTwips(int left, int top, int width, int height)
     return {left / 15, top / 15, width / 15, height / 15};
 }
 
-struct FormRow {
-    const char* label;
-    int top;   // twips
-};
+// The forms' rows: the first at 3240 twips from the top, each 480 twips below the last.
+constexpr int kFirstRowTop = 3240;
+constexpr int kRowStep = 480;
 
-const std::array<FormRow, 5> kFormRows{{
-    {"Save as PST (Outlook 2010,2007,2003,2002,2000,97)", 3240},
-    {"Save as CSV", 3720},
-    {"Save as vCard (.vcf)", 4200},
-    {"Save as HTML", 4680},
-    {"Save as TXT format", 5160},
-}};
+QString captionOf(const exporting::OutputFormat& format)
+{
+    return QString::fromUtf8(format.dialogCaption.data(), qsizetype(format.dialogCaption.size()));
+}
 
 // The dialog's font, made smaller where needed so that every row's text fits its label.
 QFont fittingFont(QFont font, int width)
@@ -45,8 +43,8 @@ QFont fittingFont(QFont font, int width)
     auto widest = [](const QFont& f) {
         const QFontMetrics metrics(f);
         int result = 0;
-        for (const FormRow& row : kFormRows)
-            result = std::max(result, metrics.horizontalAdvance(QString::fromLatin1(row.label)));
+        for (const exporting::OutputFormat* format : exporting::dialogFormats())
+            result = std::max(result, metrics.horizontalAdvance(captionOf(*format)));
         return result;
     };
     for (int step = 0; step < 20 && widest(font) > width; ++step) {
@@ -60,8 +58,8 @@ QFont fittingFont(QFont font, int width)
 
 } // namespace
 
-Dialog::Dialog(Prompts& prompts, std::array<std::function<void()>, 5> commands, QWidget* parent)
-    : QDialog(parent), prompts_(prompts), commands_(std::move(commands)),
+Dialog::Dialog(Prompts& prompts, std::function<void(int form)> command, QWidget* parent)
+    : QDialog(parent), prompts_(prompts), command_(std::move(command)),
       background_(saveDialogPicture()), options_(new QButtonGroup(this))
 {
     setObjectName(QStringLiteral("Dialog"));
@@ -94,21 +92,24 @@ Dialog::Dialog(Prompts& prompts, std::array<std::function<void()>, 5> commands, 
     const QFont labelFont = fittingFont(font(), labelArea.width() - 2);
     QWidget* previous = cancel;
     setTabOrder(convert, cancel);
-    for (int i = 0; i < int(kFormRows.size()); ++i) {
+    const std::vector<const exporting::OutputFormat*> forms = exporting::dialogFormats();
+    for (int i = 0; i < int(forms.size()); ++i) {
+        const int top = kFirstRowTop + kRowStep * i;
+        const QString caption = captionOf(*forms[i]);
         auto* option = new QRadioButton(this);
         option->setObjectName(QStringLiteral("Option1_%1").arg(i));
-        option->setGeometry(fromTwips(480, kFormRows[i].top, 255, 255));
+        option->setGeometry(fromTwips(480, top, 255, 255));
         option->setAutoFillBackground(true);
         option->setBackgroundRole(QPalette::Base);
         option->setPalette(onPanel);
-        option->setAccessibleName(QString::fromLatin1(kFormRows[i].label));
+        option->setAccessibleName(caption);
         options_->addButton(option, i);
         setTabOrder(previous, option);
         previous = option;
 
-        auto* label = new QLabel(QString::fromLatin1(kFormRows[i].label), this);
+        auto* label = new QLabel(caption, this);
         label->setObjectName(QStringLiteral("Label1_%1").arg(i));
-        label->setGeometry(fromTwips(840, kFormRows[i].top, 4575, 375));
+        label->setGeometry(fromTwips(840, top, 4575, 375));
         label->setTextFormat(Qt::PlainText);
         label->setFont(labelFont);
         label->setPalette(onPanel);
@@ -134,8 +135,8 @@ void Dialog::OKButton_Click()
     // The export runs with the dialog still up; it is hidden once the command returns,
     // however the command ended.
     QPointer<Dialog> self(this);
-    if (commands_[chosen])
-        commands_[chosen]();
+    if (command_)
+        command_(chosen);
     if (!self || unloading_)
         return;
     setResult(QDialog::Accepted);

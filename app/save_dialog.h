@@ -1,9 +1,10 @@
-// The save format dialog: the user picks one of the five output forms and Convert runs
-// that form's export command of the main window. The dialog exports nothing itself.
+// The save format dialog: the user picks one of the output forms the table of output
+// formats offers here (five) and Convert runs that form's export command of the main
+// window. The dialog exports nothing itself.
 //
 // Lifetime, as the main window relies on it:
 // - Create it on the first Save and show it modally (exec()). It starts with no form chosen.
-// - Convert with a form chosen runs commands[i] while the dialog is still up, then hides it
+// - Convert with a form chosen runs command(i) while the dialog is still up, then hides it
 //   (exec() returns QDialog::Accepted). It stays alive and shows the same choice next time,
 //   where it was when hidden, so keep the pointer and exec() the same dialog again.
 // - Convert with no form chosen says "Please choose contact saving type" and stays open.
@@ -15,7 +16,6 @@
 #include <QDialog>
 #include <QPixmap>
 
-#include <array>
 #include <functional>
 #include <optional>
 
@@ -28,8 +28,8 @@ class Prompts;
 class Dialog : public QDialog {
     Q_OBJECT
 public:
-    // commands[i] is the export command of form i: PST, CSV, vCard, HTML, TXT.
-    Dialog(Prompts& prompts, std::array<std::function<void()>, 5> commands, QWidget* parent = nullptr);
+    // command(i) runs the export of form i, the dialog's i-th format (0 the first).
+    Dialog(Prompts& prompts, std::function<void(int form)> command, QWidget* parent = nullptr);
 
     // The chosen form's index, or -1 while none is chosen.
     int chosenForm() const;
@@ -56,7 +56,7 @@ private:
     void unload();
 
     Prompts& prompts_;
-    std::array<std::function<void()>, 5> commands_;
+    std::function<void(int form)> command_;
     QPixmap background_;
     QButtonGroup* options_;
     bool unloading_ = false;

@@ -18,7 +18,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <array>
-#include <functional>
+#include <iterator>
+#include <string_view>
 
 #include "app/about_box.h"
 #include "app/artwork.h"
@@ -26,6 +27,8 @@
 #include "app/prompts.h"
 #include "app/save_dialog.h"
 #include "app/window_export_ui.h"
+#include "export/export_run.h"
+#include "export/output_formats.h"
 #include "notes/address_book.h"
 #include "viewer/contact_detail_view.h"
 
@@ -54,7 +57,7 @@ QAction* makeAction(const QString& name, const QString& caption, QMenu* menu) {
     return action;
 }
 
-QString fromUtf8(const std::string& text) {
+QString fromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
@@ -178,16 +181,17 @@ void Velmar::buildMenus() {
 
     QMenu* saveAs = bar->addMenu(QStringLiteral("&Save As"));
     saveAs->setObjectName(QStringLiteral("saveas"));
-    savePstAction_ = makeAction(QStringLiteral("savepst"), QStringLiteral("Save As PST"), saveAs);
-    saveCsvAction_ = makeAction(QStringLiteral("savecsv"), QStringLiteral("Save As CSV"), saveAs);
-    saveVcardAction_ = makeAction(QStringLiteral("savevcard"), QStringLiteral("Save As vCard"), saveAs);
-    saveHtmlAction_ = makeAction(QStringLiteral("savehtml"), QStringLiteral("Save As HTML"), saveAs);
-    saveTxtAction_ = makeAction(QStringLiteral("savetxt"), QStringLiteral("Save As TXT"), saveAs);
-    saveAs->addSeparator();
-    saveVcard3Action_ = makeAction(QStringLiteral("savevcard3"), QStringLiteral("vCard 3.0"), saveAs);
-    saveVcard4Action_ = makeAction(QStringLiteral("savevcard4"), QStringLiteral("vCard 4.0"), saveAs);
-    saveLdifAction_ = makeAction(QStringLiteral("saveldif"), QStringLiteral("LDIF (Thunderbird)"), saveAs);
-    saveOutlookCsvAction_ = makeAction(QStringLiteral("saveoutlookcsv"), QStringLiteral("Outlook CSV"), saveAs);
+    // The formats the save format dialog offers, a line, then the formats for importers.
+    bool aboveTheLine = true;
+    for (const exporting::OutputFormat& format : exporting::outputFormats()) {
+        if (aboveTheLine && !format.offeredByDialog()) {
+            saveAs->addSeparator();
+            aboveTheLine = false;
+        }
+        QAction* action = makeAction(fromUtf8(format.menuItem), fromUtf8(format.menuCaption), saveAs);
+        connect(action, &QAction::triggered, this, [this, &format] { runExport(format); });
+        saveActions_.push_back(action);
+    }
 
     QMenu* help = bar->addMenu(QStringLiteral("Help"));
     help->setObjectName(QStringLiteral("help"));
@@ -197,22 +201,13 @@ void Velmar::buildMenus() {
     connect(openAction_, &QAction::triggered, this, &Velmar::Open_Click);
     connect(scanAction_, &QAction::triggered, this, &Velmar::scan_Click);
     connect(exitAction_, &QAction::triggered, this, &Velmar::exit_Click);
-    connect(savePstAction_, &QAction::triggered, this, &Velmar::savepst_Click);
-    connect(saveCsvAction_, &QAction::triggered, this, &Velmar::savecsv_Click);
-    connect(saveVcardAction_, &QAction::triggered, this, &Velmar::savevcard_Click);
-    connect(saveHtmlAction_, &QAction::triggered, this, &Velmar::savehtml_Click);
-    connect(saveTxtAction_, &QAction::triggered, this, &Velmar::savetxt_Click);
-    connect(saveVcard3Action_, &QAction::triggered, this, &Velmar::savevcard3_Click);
-    connect(saveVcard4Action_, &QAction::triggered, this, &Velmar::savevcard4_Click);
-    connect(saveLdifAction_, &QAction::triggered, this, &Velmar::saveldif_Click);
-    connect(saveOutlookCsvAction_, &QAction::triggered, this, &Velmar::saveoutlookcsv_Click);
     connect(contentAction_, &QAction::triggered, this, &Velmar::content_Click);
     connect(aboutAction_, &QAction::triggered, this, &Velmar::about_Click);
 }
 
 // Start-up: the save commands wait for a scan with contacts; the tree shows its root.
 void Velmar::Form_Load() {
-    for (QAction* action : saveActions()) action->setEnabled(false);
+    for (QAction* action : saveActions_) action->setEnabled(false);
     scanButton_->setEnabled(false);
     saveButton_->setEnabled(false);
     tree_->setExpanded(contacts_->rootIndex(), true);
@@ -224,15 +219,9 @@ bool Velmar::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-// Every Save As item, in the order start-up disables and a scan enables them.
-std::vector<QAction*> Velmar::saveActions() const {
-    return {savePstAction_,     saveHtmlAction_,   saveTxtAction_,   saveVcardAction_,     saveCsvAction_,
-            saveVcard3Action_, saveVcard4Action_, saveLdifAction_, saveOutlookCsvAction_};
-}
-
 void Velmar::enableSaveCommands() {
     saveButton_->setEnabled(true);
-    for (QAction* action : saveActions()) action->setEnabled(true);
+    for (QAction* action : saveActions_) action->setEnabled(true);
 }
 
 void Velmar::showFailure(const QString& what, const std::exception& failure) {
@@ -349,7 +338,7 @@ void Velmar::setCommandsEnabledForRun(bool enabled) {
 }
 
 // One export from start to end; the window takes no other command meanwhile.
-void Velmar::runExport(exporting::Format format) {
+void Velmar::runExport(const exporting::OutputFormat& format) {
     if (exporting_) return;
     exporting_ = true;
     bool disabled = false;
@@ -370,30 +359,28 @@ void Velmar::runExport(exporting::Format format) {
     exporting_ = false;
 }
 
-void Velmar::savepst_Click() { runExport(exporting::Format::Pst); }
-void Velmar::savecsv_Click() { runExport(exporting::Format::Csv); }
-void Velmar::savevcard_Click() { runExport(exporting::Format::Vcard); }
-void Velmar::savehtml_Click() { runExport(exporting::Format::Html); }
-void Velmar::savetxt_Click() { runExport(exporting::Format::Txt); }
-void Velmar::savevcard3_Click() { runExport(exporting::Format::Vcard3); }
-void Velmar::savevcard4_Click() { runExport(exporting::Format::Vcard4); }
-void Velmar::saveldif_Click() { runExport(exporting::Format::Ldif); }
-void Velmar::saveoutlookcsv_Click() { runExport(exporting::Format::OutlookCsv); }
+void Velmar::savepst_Click() { runExport(exporting::outputFormat("pst")); }
+void Velmar::savecsv_Click() { runExport(exporting::outputFormat("csv")); }
+void Velmar::savevcard_Click() { runExport(exporting::outputFormat("vcard")); }
+void Velmar::savehtml_Click() { runExport(exporting::outputFormat("html")); }
+void Velmar::savetxt_Click() { runExport(exporting::outputFormat("txt")); }
 
-void Velmar::cal_1() { savepst_Click(); }
-void Velmar::cal_2() { savecsv_Click(); }
-void Velmar::cal_3() { savevcard_Click(); }
-void Velmar::cal_4() { savehtml_Click(); }
-void Velmar::cal_5() { savetxt_Click(); }
+void Velmar::cal_1() { runExport(*exporting::dialogFormats().at(0)); }
+void Velmar::cal_2() { runExport(*exporting::dialogFormats().at(1)); }
+void Velmar::cal_3() { runExport(*exporting::dialogFormats().at(2)); }
+void Velmar::cal_4() { runExport(*exporting::dialogFormats().at(3)); }
+void Velmar::cal_5() { runExport(*exporting::dialogFormats().at(4)); }
+
+void Velmar::runDialogForm(int form) {
+    using Command = void (Velmar::*)();
+    static constexpr Command kCommands[] = {&Velmar::cal_1, &Velmar::cal_2, &Velmar::cal_3, &Velmar::cal_4,
+                                            &Velmar::cal_5};
+    if (form >= 0 && form < int(std::size(kCommands))) (this->*kCommands[form])();
+}
 
 // Save: the save format dialog, created on first use and kept while it is only hidden.
 void Velmar::SaveC_Click() {
-    if (!dialog_) {
-        std::array<std::function<void()>, 5> commands{
-            [this] { cal_1(); }, [this] { cal_2(); }, [this] { cal_3(); }, [this] { cal_4(); }, [this] { cal_5(); },
-        };
-        dialog_ = new Dialog(prompts_, std::move(commands), this);
-    }
+    if (!dialog_) dialog_ = new Dialog(prompts_, [this](int form) { runDialogForm(form); }, this);
     dialog_->exec();
 }
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/contact_tree_model.h"
-#include "export/export_run.h"
+#include "export/output_format.h"
 
 class QAction;
 class QLineEdit;
@@ -52,12 +52,8 @@ public slots:
     void savevcard_Click();
     void savehtml_Click();
     void savetxt_Click();
-    // The formats for importers, below the five of the save dialog.
-    void savevcard3_Click();
-    void savevcard4_Click();
-    void saveldif_Click();
-    void saveoutlookcsv_Click();
-    // The save dialog's five choices, in its order: PST, CSV, vCard, HTML, TXT.
+    // The save dialog's five choices, in its order (the table of output formats gives it):
+    // PST, CSV, vCard, HTML, TXT.
     void cal_1();
     void cal_2();
     void cal_3();
@@ -80,11 +76,12 @@ private:
     void Form_Load();
     bool Form_Unload();
 
-    std::vector<QAction*> saveActions() const;
     void enableSaveCommands();
     // Fills the detail boxes from the contact at node; the root leaves them as they are.
     void showNode(const QModelIndex& node);
-    void runExport(exporting::Format format);
+    void runExport(const exporting::OutputFormat& format);
+    // Runs the save format dialog's choice form (0 the first) through cal_1 to cal_5.
+    void runDialogForm(int form);
     void setCommandsEnabledForRun(bool enabled);
     void showFailure(const QString& what, const std::exception& failure);
 
@@ -109,15 +106,7 @@ private:
     QAction* openAction_ = nullptr;
     QAction* scanAction_ = nullptr;
     QAction* exitAction_ = nullptr;
-    QAction* savePstAction_ = nullptr;
-    QAction* saveCsvAction_ = nullptr;
-    QAction* saveVcardAction_ = nullptr;
-    QAction* saveHtmlAction_ = nullptr;
-    QAction* saveTxtAction_ = nullptr;
-    QAction* saveVcard3Action_ = nullptr;
-    QAction* saveVcard4Action_ = nullptr;
-    QAction* saveLdifAction_ = nullptr;
-    QAction* saveOutlookCsvAction_ = nullptr;
+    std::vector<QAction*> saveActions_; // the Save As items, one per output format
     QAction* contentAction_ = nullptr;
     QAction* aboutAction_ = nullptr;
 

@@ -15,6 +15,9 @@ using Arguments = std::vector<std::string>;
 // The usage text, one line per subcommand, for --help and for wrong usage.
 std::string usageText();
 
+// The export line of the usage text, with the word of every output format.
+std::string exportUsageLine();
+
 int runList(const Arguments& args, std::ostream& out, std::ostream& err);
 int runShow(const Arguments& args, std::ostream& out, std::ostream& err);
 int runExport(const Arguments& args, std::ostream& out, std::ostream& err);

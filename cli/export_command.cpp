@@ -2,6 +2,7 @@
 // line. The folder is made where missing and stands in for the folder picker; progress
 // goes to stderr as a bar when stderr is a terminal; the completion goes to stdout. A PST
 // store written without some contacts ends with status 3, so scripts see the loss.
+#include <algorithm>
 #include <filesystem>
 #include <ostream>
 #include <string>
@@ -11,40 +12,33 @@
 
 #include "cli/commands.h"
 #include "export/export_run.h"
+#include "export/output_formats.h"
 
 namespace brenmoor::cli {
 
 namespace {
 
 using exporting::ExportRun;
-using exporting::Format;
+using exporting::OutputFormat;
 
 constexpr int kSomeContactsSkipped = 3;
 
-constexpr const char* kUsage =
-    "usage: brenmoor-convert export FORMAT BOOK FOLDER\n"
-    "  FORMAT  csv, txt, html, vcard or pst; for importers: vcard3, vcard4, ldif or outlook-csv\n"
-    "  BOOK    the address book exported as DXL\n"
-    "  FOLDER  where the files go (made if missing)\n"
-    "exit status:\n"
-    "  0  every contact was written\n"
-    "  1  the export failed; no file was half-written or damaged\n"
-    "  2  wrong usage\n"
-    "  3  pst only: the store was written, but some contacts could not be\n";
-
-bool parseFormat(const std::string& name, Format& format) {
-    static const std::pair<const char*, Format> kFormats[] = {
-        {"csv", Format::Csv},   {"txt", Format::Txt}, {"html", Format::Html},
-        {"vcard", Format::Vcard}, {"pst", Format::Pst},
-        {"vcard3", Format::Vcard3}, {"vcard4", Format::Vcard4}, {"ldif", Format::Ldif},
-        {"outlook-csv", Format::OutlookCsv},
-    };
-    for (const auto& [text, value] : kFormats)
-        if (name == text) {
-            format = value;
-            return true;
-        }
-    return false;
+// The usage text, its formats read from the table of output formats.
+std::string usage() {
+    std::string text = "usage: brenmoor-convert export FORMAT BOOK FOLDER\n"
+                       "  FORMAT  one of these, with the files it writes:\n";
+    for (const OutputFormat& format : exporting::outputFormats()) {
+        std::string word(format.word);
+        word.resize(std::max<std::size_t>(word.size(), 12), ' ');
+        text += "            " + word + " " + std::string(format.name) + ": " + std::string(format.files) + "\n";
+    }
+    return text + "  BOOK    the address book exported as DXL\n"
+                  "  FOLDER  where the files go (made if missing)\n"
+                  "exit status:\n"
+                  "  0  every contact was written\n"
+                  "  1  the export failed; no file was half-written or damaged\n"
+                  "  2  wrong usage\n"
+                  "  3  pst only: the store was written, but some contacts could not be\n";
 }
 
 // Message boxes of the window become lines; CR LF becomes the terminal's line end.
@@ -105,18 +99,31 @@ private:
 
 } // namespace
 
+std::string exportUsageLine() {
+    constexpr std::size_t kIndent = 29; // where the subcommands' descriptions start
+    std::string text = "export FORMAT BOOK FOLDER   FORMAT:";
+    std::size_t lineStart = 0;
+    const auto formats = exporting::outputFormats();
+    for (std::size_t i = 0; i < formats.size(); ++i) {
+        const std::string word = std::string(formats[i].word) + (i + 1 < formats.size() ? "," : "");
+        if (text.size() - lineStart + 1 + word.size() > 76) {
+            text += "\n";
+            lineStart = text.size();
+            text.append(kIndent - 1, ' ');
+        }
+        text += " " + word;
+    }
+    return text;
+}
+
 int runExport(const Arguments& args, std::ostream& out, std::ostream& err) {
-    Format format{};
-    if (args.size() != 3 || !parseFormat(args[0], format)) {
-        err << kUsage;
+    const OutputFormat* format = args.size() == 3 ? exporting::findOutputFormat(args[0]) : nullptr;
+    if (!format || args[1].empty() || args[2].empty()) {
+        err << usage();
         return 2;
     }
     const std::string& book = args[1];
     const std::string& folder = args[2];
-    if (book.empty() || folder.empty()) {
-        err << kUsage;
-        return 2;
-    }
 
     std::error_code error;
     std::filesystem::create_directories(folder, error);
@@ -129,7 +136,7 @@ int runExport(const Arguments& args, std::ostream& out, std::ostream& err) {
 
     ConsoleExportUi ui(folder, err);
     ExportRun run(ui);
-    const ExportRun::Outcome outcome = run.run(format, book);
+    const ExportRun::Outcome outcome = run.run(*format, book);
     const auto& messages = ui.messages();
 
     if (outcome == ExportRun::Outcome::Completed || outcome == ExportRun::Outcome::CompletedWithSkips) {

@@ -2,6 +2,7 @@
 // subcommand named by the first argument in the table below and runs it.
 #include <cstring>
 #include <iostream>
+#include <string>
 #include <string_view>
 
 #include "cli/commands.h"
@@ -12,16 +13,15 @@ namespace {
 
 struct Subcommand {
     std::string_view name;
-    std::string_view usage; // "NAME ARGS   what it does", as the usage text shows it
+    std::string usage; // "NAME ARGS   what it does", as the usage text shows it
     int (*run)(const Arguments&, std::ostream&, std::ostream&);
 };
 
 // The subcommands. A new one is a function declared in commands.h and one row here.
-constexpr Subcommand kSubcommands[] = {
+const Subcommand kSubcommands[] = {
     {"list", "list BOOK                  one line per contact: T_n, a TAB, the display name", &runList},
     {"show", "show BOOK N                the 48 items of contact N, one per line", &runShow},
-    {"export", "export FORMAT BOOK FOLDER   FORMAT: csv, txt, html, vcard, pst,\n"
-               "                             vcard3, vcard4, ldif, outlook-csv", &runExport},
+    {"export", exportUsageLine(), &runExport},
 };
 
 } // namespace
@@ -30,7 +30,7 @@ std::string usageText() {
     std::string text = "usage: brenmoor-convert COMMAND ARGS...\n"
                        "Reads a Notes address book exported as DXL (BOOK).\n"
                        "commands:\n";
-    for (const auto& subcommand : kSubcommands) text += "  " + std::string(subcommand.usage) + "\n";
+    for (const auto& subcommand : kSubcommands) text += "  " + subcommand.usage + "\n";
     text += "  --help                     this text\n"
             "exit status: 0 done, 1 failed, 2 wrong usage, 3 export pst wrote the store\n"
             "but some contacts could not be written\n";

@@ -10,15 +10,7 @@
 #include <exception>
 #include <optional>
 
-#include "export/csv_writer.h"
-#include "export/html_writer.h"
-#include "export/ldif_writer.h"
-#include "export/outlook_csv_writer.h"
 #include "export/output_file.h"
-#include "export/pst_writer.h"
-#include "export/standard_vcard_writer.h"
-#include "export/text_writer.h"
-#include "export/vcard_writer.h"
 #include "notes/address_book.h"
 
 namespace brenmoor::exporting {
@@ -145,25 +137,10 @@ std::string outputAccount(const OutputRecord& record, const std::string& folder)
 
 } // namespace
 
-std::unique_ptr<FormatWriter> makeWriter(Format format) {
-    switch (format) {
-    case Format::Pst: return makePstWriter();
-    case Format::Csv: return makeCsvWriter();
-    case Format::Vcard: return makeVcardWriter();
-    case Format::Html: return makeHtmlWriter();
-    case Format::Txt: return makeTextWriter();
-    case Format::Vcard3: return makeVcard3Writer();
-    case Format::Vcard4: return makeVcard4Writer();
-    case Format::Ldif: return makeLdifWriter();
-    case Format::OutlookCsv: return makeOutlookCsvWriter();
-    }
-    return nullptr;
-}
-
 ExportRun::ExportRun(ExportUi& ui) : ui_(ui) {}
 
-ExportRun::Outcome ExportRun::run(Format format, const std::string& bookPath) {
-    return run([format] { return makeWriter(format); }, bookPath);
+ExportRun::Outcome ExportRun::run(const OutputFormat& format, const std::string& bookPath) {
+    return run(format.makeWriter, bookPath);
 }
 
 ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWriter>()>& makeWriter,

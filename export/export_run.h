@@ -10,17 +10,9 @@
 
 #include "export/export_ui.h"
 #include "export/format_writer.h"
+#include "export/output_format.h"
 
 namespace brenmoor::exporting {
-
-enum class Format {
-    Pst, Csv, Vcard, Html, Txt,
-    // The formats for importers, written from the contact model.
-    Vcard3, Vcard4, Ldif, OutlookCsv,
-};
-
-// The writer of a format.
-std::unique_ptr<FormatWriter> makeWriter(Format format);
 
 class ExportRun {
 public:
@@ -31,7 +23,7 @@ public:
 
     // Runs one export of the book named by bookPath (the text of the path box).
     // Every message reaches the user through the ExportUi; returns when done.
-    Outcome run(Format format, const std::string& bookPath);
+    Outcome run(const OutputFormat& format, const std::string& bookPath);
     // The same run with a writer of the caller's making; makeWriter is called once the
     // folder is chosen, and what it throws is reported like any failure.
     Outcome run(const std::function<std::unique_ptr<FormatWriter>()>& makeWriter,

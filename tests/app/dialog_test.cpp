@@ -37,13 +37,10 @@ class DialogTest : public QObject {
 
     Dialog* makeDialog()
     {
-        std::array<std::function<void()>, 5> commands;
-        for (int i = 0; i < 5; ++i)
-            commands[i] = [this, i] {
-                ran_ << i;
-                ranWhileShown_ << (dialog_ && dialog_->isVisible());
-            };
-        dialog_ = new Dialog(prompts_, commands);
+        dialog_ = new Dialog(prompts_, [this](int form) {
+            ran_ << form;
+            ranWhileShown_ << (dialog_ && dialog_->isVisible());
+        });
         return dialog_;
     }
     QRadioButton* option(int i) { return dialog_->findChild<QRadioButton*>(QStringLiteral("Option1_%1").arg(i)); }

@@ -13,6 +13,7 @@
 #include "contact/contact.h"
 #include "export/contact_text.h"
 #include "export/export_run.h"
+#include "export/output_formats.h"
 #include "export/ldif_writer.h"
 #include "export/outlook_csv_writer.h"
 #include "export/standard_vcard_writer.h"
@@ -307,8 +308,8 @@ TEST(ImporterExports, ABookWithoutContactsGivesEachFileItsOpeningAlone) {
         return text.str();
     };
     FolderUi ui(root.string());
-    for (Format format : {Format::Vcard3, Format::Vcard4, Format::Ldif, Format::OutlookCsv})
-        EXPECT_EQ(ExportRun(ui).run(format, book), ExportRun::Outcome::Completed);
+    for (const char* format : {"vcard3", "vcard4", "ldif", "outlook-csv"})
+        EXPECT_EQ(ExportRun(ui).run(outputFormat(format), book), ExportRun::Outcome::Completed);
     EXPECT_EQ(ui.messages, std::vector<std::string>(4, "Conversion Process Completed"));
     EXPECT_EQ(contentOf("Qalder_Notes_Contact_v3.vcf"), "");
     EXPECT_EQ(contentOf("Qalder_Notes_Contact_v4.vcf"), "");

@@ -13,6 +13,7 @@
 
 #include "export/export_error.h"
 #include "export/export_run.h"
+#include "export/output_formats.h"
 #include "export/output_file.h"
 
 namespace brenmoor::exporting {
@@ -89,7 +90,7 @@ const std::string kDone = "message Conversion Process Completed";
 
 TEST_F(ExportRunTest, NoBookAsksNothingElse) {
     ExportRun run(ui);
-    EXPECT_EQ(run.run(Format::Csv, ""), ExportRun::Outcome::NoBook);
+    EXPECT_EQ(run.run(outputFormat("csv"), ""), ExportRun::Outcome::NoBook);
     EXPECT_EQ(ui.events, std::vector<std::string>{"message File Not Selected!\r\n\r\nFirst Select "
                                                   "Names.nsf file using Browse button.."});
     EXPECT_TRUE(files().empty());
@@ -98,16 +99,16 @@ TEST_F(ExportRunTest, NoBookAsksNothingElse) {
 TEST_F(ExportRunTest, CancelledFolderChoiceDoesNothing) {
     ui.folder.clear();
     ExportRun run(ui);
-    EXPECT_EQ(run.run(Format::Vcard, book({person("A", "B")})), ExportRun::Outcome::Cancelled);
+    EXPECT_EQ(run.run(outputFormat("vcard"), book({person("A", "B")})), ExportRun::Outcome::Cancelled);
     EXPECT_EQ(ui.events, std::vector<std::string>{kBrowse});
     EXPECT_TRUE(files().empty());
 }
 
 TEST_F(ExportRunTest, EmptyViewWritesOnlyTheSingleFiles) {
     const std::string path = book({}, "<document form='Group'><item name='FirstName'><text>x</text></item></document>");
-    for (Format format : {Format::Csv, Format::Vcard, Format::Txt, Format::Html}) {
+    for (const char* format : {"csv", "vcard", "txt", "html"}) {
         ui.events.clear();
-        EXPECT_EQ(ExportRun(ui).run(format, path), ExportRun::Outcome::Completed);
+        EXPECT_EQ(ExportRun(ui).run(outputFormat(format), path), ExportRun::Outcome::Completed);
         EXPECT_EQ(ui.events, (std::vector<std::string>{kBrowse, "range 0 0", kDone, "value 0"}));
     }
     EXPECT_EQ(files(), (std::vector<std::string>{"Qalder_Notes_Contact.csv", "Qalder_Notes_Contact.vcf"}));
@@ -121,7 +122,7 @@ TEST_F(ExportRunTest, ProgressFollowsTheWalkAndFilesReplaceOldOnes) {
     const std::string path = book({person("Ann", "Lee"), person("Mary Ann", "van Dyke"), person("Ann", "Lee")});
     fs::create_directories(root / "out");
     std::ofstream(root / "out" / "AnnLee_1.txt") << "old content that is longer than the new one";
-    EXPECT_EQ(ExportRun(ui).run(Format::Txt, path), ExportRun::Outcome::Completed);
+    EXPECT_EQ(ExportRun(ui).run(outputFormat("txt"), path), ExportRun::Outcome::Completed);
     EXPECT_EQ(ui.events, (std::vector<std::string>{kBrowse, "range 0 3", "value 1", "value 2",
                                                    "value 3", kDone, "value 0"}));
     EXPECT_EQ(files(), (std::vector<std::string>{"AnnLee_1.txt", "AnnLee_3.txt", "Mary_Annvan_Dyke_2.txt"}));
@@ -135,10 +136,10 @@ TEST_F(ExportRunTest, UnwritableFolderIsReportedWithFileAndReason) {
     ui.folder = (root / "blocker").string();
     const std::string path = book({person("A", "B")});
     // The CSV file is made before the count, an HTML page in the first contact's step.
-    for (auto [format, before] : {std::pair{Format::Csv, std::vector<std::string>{kBrowse}},
-                                  std::pair{Format::Html, std::vector<std::string>{kBrowse, "range 0 1", "value 1"}}}) {
+    for (auto [format, before] : {std::pair{"csv", std::vector<std::string>{kBrowse}},
+                                  std::pair{"html", std::vector<std::string>{kBrowse, "range 0 1", "value 1"}}}) {
         ui.events.clear();
-        EXPECT_EQ(ExportRun(ui).run(format, path), ExportRun::Outcome::Failed);
+        EXPECT_EQ(ExportRun(ui).run(outputFormat(format), path), ExportRun::Outcome::Failed);
         ASSERT_EQ(ui.events.size(), before.size() + 2);
         EXPECT_EQ(std::vector<std::string>(ui.events.begin(), ui.events.begin() + before.size()), before);
         const std::string& message = ui.events[before.size()];
@@ -150,7 +151,7 @@ TEST_F(ExportRunTest, UnwritableFolderIsReportedWithFileAndReason) {
 
 TEST_F(ExportRunTest, UnreadableBookFailsWithItsReason) {
     const std::string path = (root / "missing.dxl").string();
-    EXPECT_EQ(ExportRun(ui).run(Format::Vcard, path), ExportRun::Outcome::Failed);
+    EXPECT_EQ(ExportRun(ui).run(outputFormat("vcard"), path), ExportRun::Outcome::Failed);
     ASSERT_EQ(ui.events.size(), 3u);
     EXPECT_NE(ui.events[1].find("missing.dxl"), std::string::npos) << ui.events[1];
     EXPECT_EQ(ui.events[2], "value 0");
@@ -160,7 +161,7 @@ TEST_F(ExportRunTest, UnreadableBookFailsWithItsReason) {
 TEST_F(ExportRunTest, HundredThousandContactsAllExported) {
     std::vector<std::string> documents(100000, person("A", "B"));
     const std::string path = book(documents);
-    EXPECT_EQ(ExportRun(ui).run(Format::Csv, path), ExportRun::Outcome::Completed);
+    EXPECT_EQ(ExportRun(ui).run(outputFormat("csv"), path), ExportRun::Outcome::Completed);
     const std::string csv = read("Qalder_Notes_Contact.csv");
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 100001);
     ASSERT_GE(ui.events.size(), 3u);
@@ -181,22 +182,22 @@ TEST_F(ExportRunTest, AFailedRunLeavesEveryEarlierFileAsItWas) {
     for (const std::string& name : earlier) std::ofstream(root / "out" / name) << "earlier";
     const std::string stopped = "message The export stopped at contact 3 of 4.\r\n\r\nThe address book \"" + path;
     const struct {
-        Format format;
+        const char* format;
         std::vector<std::string> written;
         std::string account;
     } cases[] = {
-        {Format::Csv, {}, "Qalder_Notes_Contact.csv was not written; every file in \"" + ui.folder + "\" is kept as it was."},
-        {Format::Vcard, {}, "Qalder_Notes_Contact.vcf was not written; every file in \"" + ui.folder + "\" is kept as it was."},
-        {Format::Txt, {"AnnLee_1.txt", "BobRay_2.txt"},
+        {"csv", {}, "Qalder_Notes_Contact.csv was not written; every file in \"" + ui.folder + "\" is kept as it was."},
+        {"vcard", {}, "Qalder_Notes_Contact.vcf was not written; every file in \"" + ui.folder + "\" is kept as it was."},
+        {"txt", {"AnnLee_1.txt", "BobRay_2.txt"},
          "2 files were written to \"" + ui.folder + "\" (AnnLee_1.txt to BobRay_2.txt); every other file in the "
          "folder is kept as it was."},
-        {Format::Html, {"AnnLee_1.html", "BobRay_2.html"},
+        {"html", {"AnnLee_1.html", "BobRay_2.html"},
          "2 files were written to \"" + ui.folder + "\" (AnnLee_1.html to BobRay_2.html); every other file in the "
          "folder is kept as it was."},
     };
     for (const auto& c : cases) {
         ui.events.clear();
-        EXPECT_EQ(ExportRun(ui).run(c.format, path), ExportRun::Outcome::Failed);
+        EXPECT_EQ(ExportRun(ui).run(outputFormat(c.format), path), ExportRun::Outcome::Failed);
         const std::string& message = ui.events[ui.events.size() - 2];
         EXPECT_EQ(message.rfind(stopped, 0), 0u) << message;
         EXPECT_EQ(message.substr(message.rfind("\r\n") + 2), c.account);
@@ -216,8 +217,8 @@ TEST_F(ExportRunTest, ALinkAtAnOutputNameIsReplacedAndItsTargetKept) {
     fs::create_symlink(root / "precious", root / "out" / "AnnLee_1.txt");
     fs::create_symlink(root / "nowhere", root / "out" / "Qalder_Notes_Contact.vcf");
     const std::string path = book({person("Ann", "Lee")});
-    for (Format format : {Format::Csv, Format::Txt, Format::Vcard})
-        EXPECT_EQ(ExportRun(ui).run(format, path), ExportRun::Outcome::Completed);
+    for (const char* format : {"csv", "txt", "vcard"})
+        EXPECT_EQ(ExportRun(ui).run(outputFormat(format), path), ExportRun::Outcome::Completed);
     std::ifstream in(root / "precious");
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "precious");
     EXPECT_FALSE(fs::exists(root / "nowhere"));
@@ -230,9 +231,9 @@ TEST_F(ExportRunTest, WhatIsNotAFileAtAnOutputNameIsNeverReplaced) {
     ASSERT_EQ(::mkfifo((root / "out" / "Qalder_Notes_Contact.csv").c_str(), 0600), 0);
     fs::create_directory(root / "out" / "AnnLee_1.txt");
     const std::string path = book({person("Ann", "Lee")});
-    for (Format format : {Format::Csv, Format::Txt}) {
+    for (const char* format : {"csv", "txt"}) {
         ui.events.clear();
-        EXPECT_EQ(ExportRun(ui).run(format, path), ExportRun::Outcome::Failed);
+        EXPECT_EQ(ExportRun(ui).run(outputFormat(format), path), ExportRun::Outcome::Failed);
         EXPECT_NE(ui.events[ui.events.size() - 2].find("something that is not a file has that name"),
                   std::string::npos) << ui.events[ui.events.size() - 2];
     }
@@ -252,7 +253,7 @@ TEST_F(ExportRunTest, ContactsBeyondTheCountAreNeverDropped) {
                            "<document form='Person'>" + person("Ann", "Lee") + "</document>\n"
                            "<document form=' Person '>" + person("Bob", "Ray") + "</document>\n"
                            "</database>\n";
-    const ExportRun::Outcome outcome = ExportRun(ui).run(Format::Csv, path);
+    const ExportRun::Outcome outcome = ExportRun(ui).run(outputFormat("csv"), path);
     if (outcome == ExportRun::Outcome::Completed) {
         const std::string csv = read("Qalder_Notes_Contact.csv");
         EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 3) << csv;
@@ -340,7 +341,7 @@ TEST_F(ExportRunTest, UnreadableBookFailsEveryFormat) {
     }
     // The PST store is created before the book is read, and removed again.
     ui.events.clear();
-    EXPECT_EQ(ExportRun(ui).run(Format::Pst, malformed), ExportRun::Outcome::Failed);
+    EXPECT_EQ(ExportRun(ui).run(outputFormat("pst"), malformed), ExportRun::Outcome::Failed);
     EXPECT_TRUE(files().empty());
     const std::string& message = ui.events[ui.events.size() - 2];
     EXPECT_NE(message.find(".pst was not written; every file in \"" + ui.folder + "\" is kept as it was."),

@@ -79,7 +79,7 @@ expect_status 2 list
 expect_status 2
 expect_status 2 frobnicate "$book"
 expect_status 0 --help
-grep -qF "export FORMAT BOOK FOLDER   FORMAT: csv, txt, html, vcard, pst" "$tmp/out" || fail "--help lacks export"
+grep -qF "export FORMAT BOOK FOLDER   FORMAT: pst, csv, vcard, html, txt," "$tmp/out" || fail "--help lacks export"
 
 [ $failures -eq 0 ] && echo "all passed"
 exit $((failures > 0))
