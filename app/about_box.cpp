@@ -4,6 +4,7 @@
 
 #include "app/artwork.h"
 #include "app/prompts.h"
+#include "app/twips.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -13,11 +14,6 @@
 
 namespace brenmoor::app {
 namespace {
-
-constexpr QRect fromTwips(int left, int top, int width, int height)
-{
-    return {left / 15, top / 15, width / 15, height / 15};
-}
 
 // A label without text that reports a click: pressed and released inside it.
 class ClickArea : public QLabel {

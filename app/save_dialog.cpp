@@ -4,6 +4,7 @@
 
 #include "app/artwork.h"
 #include "app/prompts.h"
+#include "app/twips.h"
 #include "export/output_formats.h"
 
 #include <QButtonGroup>
@@ -22,11 +23,6 @@
 
 namespace brenmoor::app {
 namespace {
-
-constexpr QRect fromTwips(int left, int top, int width, int height)
-{
-    return {left / 15, top / 15, width / 15, height / 15};
-}
 
 // The forms' rows: the first at 3240 twips from the top, each 480 twips below the last.
 constexpr int kFirstRowTop = 3240;

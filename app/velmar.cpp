@@ -37,8 +37,6 @@ namespace brenmoor::app {
 namespace {
 
 const QString kTitle = QStringLiteral("Brenmoor");
-const QString kFileNotSelected =
-    QStringLiteral("File Not Selected!\r\n\r\nFirst Select Names.nsf file using Browse button..");
 const QString kScanCompleted = QStringLiteral("Scanning process completed");
 const QString kExitQuestion = QStringLiteral("Are you sure you want to exit?");
 const QString kContactGone = QStringLiteral(
@@ -261,7 +259,7 @@ void Velmar::Command3_Click() {
     scanAction_->setEnabled(true);
     const QString path = files_->text();
     if (path.isEmpty()) {
-        prompts_.message(this, kTitle, kFileNotSelected);
+        prompts_.message(this, kTitle, QString::fromUtf8(exporting::kNoBookMessage));
         return;
     }
 
@@ -275,10 +273,10 @@ void Velmar::Command3_Click() {
         const std::int64_t count = book.entryCount();
         if (count > 0) enableSaveCommands();
         contacts.reserve(static_cast<std::size_t>(count));
-        book.keepOnlyItems(notes::displayNameItems());
         try {
-            for (auto contact = book.firstDocument(); contact; contact = book.nextDocument())
-                contacts.add(notes::displayName(*contact), book.place());
+            notes::listContacts(book, [&](const std::string& name, const std::optional<notes::DocumentPlace>& place) {
+                contacts.add(name, place);
+            });
         } catch (const std::exception& failure) {
             // The contacts read so far are sound and keep their positions: list them.
             const std::size_t listed = contacts.size();

@@ -16,18 +16,16 @@ int runList(const Arguments& args, std::ostream& out, std::ostream& err) {
     }
     try {
         notes::AddressBook book(args[0]);
-        book.keepOnlyItems(notes::displayNameItems());
         std::string line;
         std::int64_t number = 0;
-        for (auto doc = book.firstDocument(); doc; doc = book.nextDocument()) {
-            ++number;
+        notes::listContacts(book, [&](const std::string& name, const auto&) {
             line.assign("T_");
-            line += std::to_string(number);
+            line += std::to_string(++number);
             line += '\t';
-            appendEscaped(line, notes::displayName(*doc));
+            appendEscaped(line, name);
             line += '\n';
             out.write(line.data(), static_cast<std::streamsize>(line.size()));
-        }
+        });
     } catch (const notes::NotesError& error) {
         out.flush();
         err << "brenmoor-convert: " << error.what() << "\n";

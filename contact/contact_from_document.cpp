@@ -9,6 +9,7 @@
 
 #include "contact/contact_uid.h"
 #include "notes/dxl_datetime.h"
+#include "text/text_bytes.h"
 
 namespace brenmoor::contact {
 
@@ -17,19 +18,12 @@ namespace {
 using notes::ContactDocument;
 using notes::ContactItem;
 
-constexpr std::string_view kWhiteSpace = " \t\r\n";
 constexpr std::string_view kLineBreak = "\r\n";
 constexpr std::string_view kValueSeparator = ", ";
 
-std::string_view trimmed(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(kWhiteSpace);
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(kWhiteSpace) - first + 1);
-}
+using text::trimmed;
 
 bool isBlank(std::string_view text) { return trimmed(text).empty(); }
-
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // The document's catalogue items, with the readings the fields need.
 class Items {
@@ -143,7 +137,7 @@ void readFormattedName(const Items& items, Contact& contact) {
 // Addresses compare without regard to the case of ASCII letters (domains never have it,
 // and mail systems ignore it in the local part).
 bool sameAddress(std::string_view a, std::string_view b) {
-    return std::ranges::equal(a, b, [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
+    return text::equalsIgnoringCase(a, b);
 }
 
 void readEmails(const Items& items, std::vector<std::string>& emails) {

@@ -6,6 +6,8 @@
 #include <QLatin1String>
 #include <QUuid>
 
+#include "text/text_bytes.h"
+
 namespace brenmoor::contact {
 
 namespace {
@@ -14,7 +16,6 @@ bool isHexDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // The recorded values of one item: a NUL between values, the item's kind first so that a
 // number and a text of the same digits differ.
@@ -40,7 +41,7 @@ std::string uuidFromUnid(std::string_view unid) {
     for (std::size_t i = 0; i < unid.size(); ++i) {
         if (!isHexDigit(unid[i])) return {};
         if (i == 8 || i == 12 || i == 16 || i == 20) uuid += '-';
-        uuid += lower(unid[i]);
+        uuid += text::lowerAscii(unid[i]);
     }
     return uuid;
 }

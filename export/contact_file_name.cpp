@@ -1,6 +1,8 @@
 // The name of a contact's own file, built from its names and its running number.
 #include "export/contact_file_name.h"
 
+#include "text/text_bytes.h"
+
 namespace brenmoor::exporting {
 
 namespace {
@@ -15,7 +17,6 @@ bool refusedInFileName(unsigned char c) {
     }
 }
 
-bool continuationByte(unsigned char c) { return (c & 0xC0) == 0x80; }
 
 } // namespace
 
@@ -34,7 +35,7 @@ std::string contactFileName(std::string_view firstName, std::string_view lastNam
     const std::size_t room = kMaxFileNameBytes > tail.size() ? kMaxFileNameBytes - tail.size() : 0;
     if (name.size() > room) {
         std::size_t cut = room;
-        while (cut > 0 && continuationByte(static_cast<unsigned char>(name[cut]))) --cut;
+        while (cut > 0 && text::continuesCharacter(name[cut])) --cut;
         name.resize(cut);
     }
     std::string fileName = name + tail;

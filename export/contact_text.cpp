@@ -43,6 +43,21 @@ void appendNoteLine(std::string& note, std::string_view label, std::string_view 
     note += value;
 }
 
+std::string noteWithLines(const std::string& note, const std::string& lines) {
+    if (lines.empty()) return note;
+    if (note.empty()) return lines;
+    return note + "\r\n" + lines;
+}
+
+std::string joinedCategories(const std::vector<std::string>& categories, std::string_view separator) {
+    std::string joined;
+    for (const std::string& category : categories) {
+        if (!joined.empty()) joined += separator;
+        joined += category;
+    }
+    return joined;
+}
+
 std::vector<const contact::Phone*> fillPhoneSlots(const std::vector<contact::Phone>& phones,
                                                   std::span<const PhoneSlot> slots,
                                                   std::vector<std::string_view>& numbers) {

@@ -23,6 +23,12 @@ std::string_view relationLabel(contact::Relation relation);
 // Appends "label: value" to note as a line of its own (lines joined by CR LF).
 void appendNoteLine(std::string& note, std::string_view label, std::string_view value);
 
+// The contact's note with the labelled lines after it, on a line of their own.
+std::string noteWithLines(const std::string& note, const std::string& lines);
+
+// The categories in their order, separator between each two.
+std::string joinedCategories(const std::vector<std::string>& categories, std::string_view separator);
+
 // A fixed place for a phone number (an LDIF attribute, a CSV column) and the kinds of
 // number it takes.
 struct PhoneSlot {

@@ -17,8 +17,6 @@ namespace brenmoor::exporting {
 
 namespace {
 
-constexpr const char* kNoBookMessage =
-    "File Not Selected!\r\n\r\nFirst Select Names.nsf file using Browse button..";
 constexpr const char* kFolderPrompt = "Please select a Server folder.";
 constexpr const char* kCompletedMessage = "Conversion Process Completed";
 

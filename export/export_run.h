@@ -14,6 +14,10 @@
 
 namespace brenmoor::exporting {
 
+// What a command that needs the address book says while none is chosen.
+inline constexpr const char* kNoBookMessage =
+    "File Not Selected!\r\n\r\nFirst Select Names.nsf file using Browse button..";
+
 class ExportRun {
 public:
     // CompletedWithSkips: a tolerant writer completed its output without some contacts.

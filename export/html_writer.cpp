@@ -2,10 +2,8 @@
 // cannot break the page; the page declares UTF-8 so browsers read the names right.
 #include "export/html_writer.h"
 
-#include <array>
-
 #include "export/contact_file_writer.h"
-#include "export/item_view.h"
+#include "export/contact_page_rows.h"
 
 namespace brenmoor::exporting {
 
@@ -13,53 +11,6 @@ namespace {
 
 using notes::ContactItem;
 
-// Labels with a trailing space keep it: it is in the page.
-constexpr std::array<LabelledItem, 44> kRows{{
-    {"First Name", ContactItem::FirstName},
-    {"Last Name", ContactItem::LastName},
-    {"Middle Name", ContactItem::MiddleInitial},
-    {"Title", ContactItem::Title},
-    {"Suffix", ContactItem::Suffix},
-    {"Email Address", ContactItem::MailAddress},
-    {"Company Name", ContactItem::CompanyName},
-    {"Job Title", ContactItem::JobTitle},
-    {"Business Street Address", ContactItem::OfficeStreetAddress},
-    {"Business Address City", ContactItem::OfficeCity},
-    {"Business Address State", ContactItem::OfficeState},
-    {"Business Address Country", ContactItem::OfficeCountry},
-    {"Business Address Postal Code", ContactItem::OfficeZip},
-    {"Business Telephone Number", ContactItem::OfficePhoneNumber},
-    {"Business Fax Number", ContactItem::OfficeFaxPhoneNumber},
-    {"Mobile Telephone Number", ContactItem::CellPhoneNumber},
-    {"Pager Number", ContactItem::PhoneNumber_6},
-    {"Email 1 Address ", ContactItem::MiscPhone1},
-    {"Email 2 Address ", ContactItem::MiscPhone2},
-    {"Email 3 Address ", ContactItem::MiscPhone3},
-    {"Office Location", ContactItem::Location},
-    {"Web Page ", ContactItem::WebSite},
-    {"Department", ContactItem::Department},
-    {"Manager", ContactItem::Manager},
-    {"Assistant", ContactItem::Assistant},
-    {"Home Address Street", ContactItem::StreetAddress},
-    {"Home Address City ", ContactItem::City},
-    {"Home Address State ", ContactItem::State},
-    {"Home Address Postal Code ", ContactItem::Zip},
-    {"Home Address Country", ContactItem::Country},
-    {"Spouse", ContactItem::Spouse},
-    {"Children", ContactItem::Children},
-    {"Home Telephone Number", ContactItem::PhoneNumber},
-    {"Home Fax Number", ContactItem::HomeFaxPhoneNumber},
-    {"Pers Pager", ContactItem::PersPager},
-    {"Birthday", ContactItem::Birthday},
-    {"Anniversary", ContactItem::Anniversary},
-    {"Briefcase", ContactItem::Briefcase},
-    {"Comment", ContactItem::Comment},
-    {"Full Name", ContactItem::FullName},
-    {"Nick Name", ContactItem::ShortName},
-    {"Personal Home Page", ContactItem::MailDomain},
-    {"Categories", ContactItem::Categories},
-    {"Email 1 Display Name", ContactItem::NameDisplayPref},
-}};
 
 constexpr std::string_view kStyleLine =
     "<style type='text/css'>body,td,th {  font-size: 12px; color: #333333;}body {    background-repeat: no-repeat;    margin-left: 0px;    margin-top: 0px;    margin-right: 0px;    margin-bottom: 0px;}h6 {    font-size: 14px;    color: #993300;}h5 {    font-size: 12px; color: #6633CC;}</style></head>";
@@ -102,7 +53,7 @@ std::string htmlPage(const notes::ContactDocument& doc) {
     page += " </h6><hr></td>\r\n"
             "</tr>\r\n";
 
-    for (const LabelledItem& row : kRows) {
+    for (const LabelledItem& row : kContactPageRows) {
         page += "<tr>\r\n<td width='50%'><h5>";
         page += row.label;
         page += "</h5></td>\r\n<td width='50%'>";

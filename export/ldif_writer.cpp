@@ -67,17 +67,8 @@ std::string description(const Contact& contact, const std::vector<const contact:
     if (!contact.anniversary.empty()) appendNoteLine(extra, "Anniversary", dateOrText(contact.anniversary));
     for (const contact::Related& person : contact.related)
         appendNoteLine(extra, relationLabel(person.relation), person.name);
-    if (!contact.categories.empty()) {
-        std::string categories;
-        for (const std::string& category : contact.categories) {
-            if (!categories.empty()) categories += ", ";
-            categories += category;
-        }
-        appendNoteLine(extra, "Categories", categories);
-    }
-    if (extra.empty()) return contact.note;
-    if (contact.note.empty()) return extra;
-    return contact.note + "\r\n" + extra;
+    if (!contact.categories.empty()) appendNoteLine(extra, "Categories", joinedCategories(contact.categories, ", "));
+    return noteWithLines(contact.note, extra);
 }
 
 // The distinguished names written so far, as 64-bit hashes in an open-addressing table:

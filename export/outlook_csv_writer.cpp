@@ -196,18 +196,13 @@ std::string outlookCsvRecord(const Contact& contact) {
         appendNoteLine(extra, phoneLabel(phone->kind), phone->number);
     for (std::size_t i = 0; i < kPhoneSlots.size(); ++i) fields[phoneColumn(i)] = numbers[i];
 
-    std::string birthday, anniversary, children, categories;
+    std::string birthday, anniversary, children;
     putDate(fields, column("Birthday"), contact.birthday, birthday, extra, "Birthday");
     putDate(fields, column("Anniversary"), contact.anniversary, anniversary, extra, "Anniversary");
     putRelated(fields, contact, extra, children);
-    for (const std::string& category : contact.categories) {
-        if (!categories.empty()) categories += ';';
-        categories += category;
-    }
+    const std::string categories = joinedCategories(contact.categories, ";");
     fields[column("Categories")] = categories;
-
-    std::string notes = contact.note;
-    if (!extra.empty()) notes = notes.empty() ? extra : notes + "\r\n" + extra;
+    const std::string notes = noteWithLines(contact.note, extra);
     fields[column("Notes")] = notes;
 
     std::string out;

@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "export/export_error.h"
+#include "text/text_bytes.h"
 
 namespace brenmoor::exporting {
 
@@ -132,7 +133,7 @@ std::string temporaryPathFor(const std::string& finalPath) {
     std::string name = finalPath.substr(nameStart);
     if (name.size() > kKeptNameBytes) {
         std::size_t cut = kKeptNameBytes;
-        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+        while (cut > 0 && text::continuesCharacter(name[cut])) --cut;
         name.resize(cut);
     }
     return finalPath.substr(0, nameStart) + "." + name + "." + randomPart() + ".tmp";

@@ -208,10 +208,7 @@ void writeCard(std::string& out, const Contact& contact, VcardVersion version) {
     writeDates(card, contact, noteLines);
     for (const contact::Related& person : contact.related) card.text(card.name(relatedPerson(person.relation)), person.name);
 
-    if (noteLines.empty())
-        card.textIfAny("NOTE", contact.note);
-    else
-        card.text("NOTE", contact.note.empty() ? noteLines : contact.note + "\r\n" + noteLines);
+    card.textIfAny("NOTE", noteWithLines(contact.note, noteLines));
     if (!contact.categories.empty()) card.list("CATEGORIES", contact.categories);
     card.plain("END", "VCARD");
 }

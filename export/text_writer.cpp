@@ -2,9 +2,10 @@
 #include "export/text_writer.h"
 
 #include <array>
+#include <string_view>
 
 #include "export/contact_file_writer.h"
-#include "export/item_view.h"
+#include "export/contact_page_rows.h"
 #include "export/line_breaks.h"
 
 namespace brenmoor::exporting {
@@ -13,62 +14,36 @@ namespace {
 
 using notes::ContactItem;
 
-// Business entries give the country before the postal code, home entries after it;
-// the full name stands first and again at line 41.
-constexpr std::array<LabelledItem, 45> kEntries{{
-    {"Full Name :         ", ContactItem::FullName},
-    {"First Name :         ", ContactItem::FirstName},
-    {"Last Name :         ", ContactItem::LastName},
-    {"Middle Name :         ", ContactItem::MiddleInitial},
-    {"Title :         ", ContactItem::Title},
-    {"Suffix :         ", ContactItem::Suffix},
-    {"Email Address :         ", ContactItem::MailAddress},
-    {"Company Name :         ", ContactItem::CompanyName},
-    {"Job Title :         ", ContactItem::JobTitle},
-    {"Business Street Address :         ", ContactItem::OfficeStreetAddress},
-    {"Business Address City :         ", ContactItem::OfficeCity},
-    {"Business Address State :         ", ContactItem::OfficeState},
-    {"Business Address Country :         ", ContactItem::OfficeCountry},
-    {"Business Address Postal Code :         ", ContactItem::OfficeZip},
-    {"Business Telephone Number :         ", ContactItem::OfficePhoneNumber},
-    {"Business Fax Number :         ", ContactItem::OfficeFaxPhoneNumber},
-    {"Mobile Telephone Number :         ", ContactItem::CellPhoneNumber},
-    {"Pager Number :         ", ContactItem::PhoneNumber_6},
-    {"Email 1 Address :         ", ContactItem::MiscPhone1},
-    {"Email 2 Address :         ", ContactItem::MiscPhone2},
-    {"Email 3 Address :         ", ContactItem::MiscPhone3},
-    {"Office Location :         ", ContactItem::Location},
-    {"Web Page :         ", ContactItem::WebSite},
-    {"Department :         ", ContactItem::Department},
-    {"Manager :         ", ContactItem::Manager},
-    {"Assistant :         ", ContactItem::Assistant},
-    {"Home Address Street :         ", ContactItem::StreetAddress},
-    {"Home Address City :         ", ContactItem::City},
-    {"Home Address State :         ", ContactItem::State},
-    {"Home Address Postal Code :         ", ContactItem::Zip},
-    {"Home Address Country :         ", ContactItem::Country},
-    {"Spouse :         ", ContactItem::Spouse},
-    {"Children :         ", ContactItem::Children},
-    {"Home Telephone Number :         ", ContactItem::PhoneNumber},
-    {"Home Fax Number :         ", ContactItem::HomeFaxPhoneNumber},
-    {"Pers Pager :         ", ContactItem::PersPager},
-    {"Birthday :         ", ContactItem::Birthday},
-    {"Anniversary :         ", ContactItem::Anniversary},
-    {"Briefcase :         ", ContactItem::Briefcase},
-    {"Comment :         ", ContactItem::Comment},
-    {"Full Name :         ", ContactItem::FullName},
-    {"Nick Name :         ", ContactItem::ShortName},
-    {"Personal Home Page :         ", ContactItem::MailDomain},
-    {"Categories :         ", ContactItem::Categories},
-    {"Email 1 Display Name :         ", ContactItem::NameDisplayPref},
-}};
+// "Label :" and nine spaces: a page row's label without its trailing space.
+std::string textLabel(std::string_view label) {
+    while (!label.empty() && label.back() == ' ') label.remove_suffix(1);
+    return std::string(label) + " :         ";
+}
+
+// The full name first, then the page rows (business entries give the country before
+// the postal code, home entries after it; the full name comes again at line 41).
+struct TextEntry {
+    std::string label;
+    notes::ContactItem item;
+};
+
+const std::array<TextEntry, 45>& textEntries() {
+    static const std::array<TextEntry, 45> entries = [] {
+        std::array<TextEntry, 45> made;
+        made[0] = {textLabel("Full Name"), ContactItem::FullName};
+        for (std::size_t i = 0; i < kContactPageRows.size(); ++i)
+            made[i + 1] = {textLabel(kContactPageRows[i].label), kContactPageRows[i].item};
+        return made;
+    }();
+    return entries;
+}
 
 } // namespace
 
 std::string textPage(const notes::ContactDocument& doc) {
     std::string page;
     page.reserve(2048);
-    for (const LabelledItem& entry : kEntries) {
+    for (const TextEntry& entry : textEntries()) {
         page += entry.label;
         appendWithCrLf(page, doc.itemText(entry.item));
         page += " \r\n";

@@ -1,11 +1,12 @@
 // Escaping and folding of vCard content lines.
 #include "export/vcard_text.h"
 
+#include "text/text_bytes.h"
+
 namespace brenmoor::exporting {
 
 namespace {
 
-bool continuesSequence(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 } // namespace
 
@@ -33,7 +34,7 @@ void appendFoldedLine(std::string& out, std::string_view line) {
     std::size_t room = kVcardLineOctets;
     while (line.size() > room) {
         std::size_t cut = room;
-        while (cut > 0 && continuesSequence(line[cut])) --cut;
+        while (cut > 0 && text::continuesCharacter(line[cut])) --cut;
         if (cut == 0) cut = room; // not UTF-8: cut where the room ends
         out.append(line.substr(0, cut));
         out += "\r\n ";

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -157,5 +158,11 @@ private:
 std::string displayName(const ContactDocument& doc);
 // The items displayName reads, for a walk that needs nothing else (keepOnlyItems).
 std::vector<std::string> displayNameItems();
+
+// The walk of the contact list (the window's Scan, the command line's list): hands
+// listed each contact's display name and place, in view order, reading no other item.
+// Throws NotesError where the book cannot be read on; what was listed before stays so.
+using ListedContact = std::function<void(const std::string& name, const std::optional<DocumentPlace>& place)>;
+void listContacts(AddressBook& book, const ListedContact& listed);
 
 } // namespace brenmoor::notes

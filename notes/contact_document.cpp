@@ -8,22 +8,11 @@
 
 #include "notes/dxl_datetime.h"
 #include "notes/locale_text.h"
+#include "text/text_bytes.h"
 
 namespace brenmoor::notes {
 
 namespace {
-
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
 
 std::string dateTimeText(const std::string& written) {
     auto parsed = parseDxlDateTime(written);
@@ -71,7 +60,7 @@ ContactDocument::ContactDocument(std::vector<std::pair<std::string, ItemValue>> 
 
 const ItemValue* ContactDocument::find(std::string_view name) const {
     for (const auto& [itemName, value] : items_)
-        if (sameName(itemName, name)) return &value;
+        if (text::equalsIgnoringCase(itemName, name)) return &value;
     return nullptr;
 }
 
@@ -136,6 +125,11 @@ std::string displayName(const ContactDocument& doc) {
 std::vector<std::string> displayNameItems() {
     return {std::string(notesName(ContactItem::FirstName)), std::string(notesName(ContactItem::MiddleInitial)),
             std::string(notesName(ContactItem::LastName))};
+}
+
+void listContacts(AddressBook& book, const ListedContact& listed) {
+    book.keepOnlyItems(displayNameItems());
+    for (auto doc = book.firstDocument(); doc; doc = book.nextDocument()) listed(displayName(*doc), book.place());
 }
 
 } // namespace brenmoor::notes

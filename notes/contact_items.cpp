@@ -6,13 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "text/text_bytes.h"
+
 namespace brenmoor::notes {
 
-namespace {
-
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-} // namespace
+using text::lowerAscii;
 
 std::optional<ContactItem> catalogueItem(std::string_view name) {
     constexpr std::size_t kLongest = 32;

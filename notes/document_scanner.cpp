@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "text/text_bytes.h"
+
 namespace brenmoor::notes {
 
 namespace {
@@ -12,16 +14,7 @@ bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 bool isNameEnd(char c) { return isSpace(c) || c == '>' || c == '/'; }
 
-bool isPerson(std::string_view value) {
-    static constexpr std::string_view person = "person";
-    if (value.size() != person.size()) return false;
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        char c = value[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != person[i]) return false;
-    }
-    return true;
-}
+bool isPerson(std::string_view value) { return text::equalsIgnoringCase(value, "person"); }
 
 const char* find(const char* from, const char* end, std::string_view needle) {
     if (from >= end) return nullptr;

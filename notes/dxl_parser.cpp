@@ -17,6 +17,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "text/text_bytes.h"
+
 namespace brenmoor::notes {
 
 namespace {
@@ -38,16 +40,7 @@ std::string_view dxlLocalName(const XML_Char* name) {
     return std::string_view(name + kDxlPrefixLength);
 }
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
+using text::equalsIgnoringCase;
 
 const XML_Char* attribute(const XML_Char** attrs, std::string_view name) {
     for (; attrs && attrs[0]; attrs += 2)
