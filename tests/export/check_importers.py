@@ -12,6 +12,7 @@ only where the reader itself is not installed.
 import base64
 import csv
 import io
+import collections
 import json
 import os
 import re
@@ -386,8 +387,9 @@ def check_ldif(path, model):
         return [f"{len(entries)} entries read, the model has {len(model)} contacts"]
     problems = []
     dns = [dn for dn, _ in entries]
-    if len(set(dns)) != len(dns):
-        problems.append(f"distinguished names repeat: {dns}")
+    repeated = sorted(dn for dn, times in collections.Counter(dns).items() if times > 1)
+    if repeated:
+        problems.append(f"distinguished names repeat: {repeated}")
     for i, ((dn, entry), contact) in enumerate(zip(entries, model), 1):
         if not dn.startswith("cn=" if contact["formattedName"] else "uid="):
             problems.append(f"entry {i}: dn {dn!r} is not Thunderbird's cn=...,mail=...")

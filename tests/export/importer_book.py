@@ -2,13 +2,15 @@
 characters beyond U+FFFF), values with line breaks of every kind, commas, semicolons,
 colons, backslashes and quotes, leading and trailing spaces, values long enough to be
 folded, list items, dates that are only text, a hierarchical full name, documents
-without a universal ID, and two identical documents.
+without a universal ID, and identical documents (two, and 530 more at the end).
 
     write_book(path)
 """
 from xml.sax.saxutils import escape
 
 LONG = "Überlänge " + "日本語テキスト" * 12 + " 🎉 end"
+
+TWIN = (None, [("FirstName", "Twin"), ("LastName", "Same"), ("MailAddress", "twin@example.com")])
 
 CONTACTS = [
     # (noteinfo or None, [(item, value)]) where value is a str, a list (textlist),
@@ -48,8 +50,8 @@ CONTACTS = [
     (None, [("MiscPhone2", "only.mail@example.com"), ("Spouse", ["First", "Second"]),
             ("Manager", "M1"), ("Assistant", ["A1", "A2"])]),
     ({"unid": "not-a-unid", "modified": "garbage"}, []),
-    (None, [("FirstName", "Twin"), ("LastName", "Same"), ("MailAddress", "twin@example.com")]),
-    (None, [("FirstName", "Twin"), ("LastName", "Same"), ("MailAddress", "twin@example.com")]),
+    TWIN,
+    TWIN,
     ({"unid": "AAAABBBBCCCCDDDDEEEEFFFF00001111", "modified": "20100101T000000,00Z"}, [
         ("FirstName", "Грета"), ("LastName", "Δοκιμή"), ("MailAddress", "greta@example.gr"),
         ("MiscPhone1", "a@example.gr"), ("MiscPhone2", "b@example.gr"), ("MiscPhone3", "c@example.gr"),
@@ -58,6 +60,10 @@ CONTACTS = [
         ("Comment", "x" * 74 + "é" + "y" * 73 + "田" + "z" * 72 + "🎉"),
     ]),
 ]
+# The twin again and again, last in the book: more distinguished names than the LDIF
+# writer's table of names first holds (512), so a table that forgot names as it grew
+# would give a late twin a name an earlier one has.
+CONTACTS += [TWIN] * 530
 
 
 def item_xml(name, value):
