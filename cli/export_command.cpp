@@ -2,14 +2,17 @@
 // line. The folder is made where missing and stands in for the folder picker; progress
 // goes to stderr as a bar when stderr is a terminal; the completion goes to stdout. A PST
 // store written without some contacts ends with status 3, so scripts see the loss.
+// Several books (or --from) make a batch (batch_export.h); FORMAT may name several formats.
 #include <algorithm>
 #include <filesystem>
 #include <ostream>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
+#include "cli/batch_export.h"
 #include "cli/commands.h"
 #include "export/export_run.h"
 #include "export/output_formats.h"
@@ -21,24 +24,27 @@ namespace {
 using exporting::ExportRun;
 using exporting::OutputFormat;
 
-constexpr int kSomeContactsSkipped = 3;
+constexpr Option kOptions[] = {
+    {"--jobs", "-j", "N", "convert N books at once (default: the number of cores)"},
+    {"--from", "", "LIST", "the books are the lines of the file LIST (- for standard input)"},
+    {"--report-json", "", "FILE", "write the batch report as JSON to FILE too"},
+    {"--skip-done", "", "", "leave out each book and format the report in FOLDER says is done"},
+    kHelpOption,
+};
 
-// The usage text, its formats read from the table of output formats.
-std::string usage() {
-    std::string text = "usage: brenmoor-convert export FORMAT BOOK FOLDER\n"
-                       "  FORMAT  one of these, with the files it writes:\n";
-    for (const OutputFormat& format : exporting::outputFormats()) {
-        std::string word(format.word);
-        word.resize(std::max<std::size_t>(word.size(), 12), ' ');
-        text += "            " + word + " " + std::string(format.name) + ": " + std::string(format.files) + "\n";
+// The formats named by a comma-separated list of their words, each once.
+std::vector<const OutputFormat*> formatsNamed(const std::string& list) {
+    std::vector<const OutputFormat*> formats;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = std::min(list.find(',', start), list.size());
+        const std::string word = list.substr(start, comma - start);
+        const OutputFormat* format = exporting::findOutputFormat(word);
+        if (!format) throw UsageError("unknown format: " + word + " (the formats: " + formatWords() + ")");
+        if (std::find(formats.begin(), formats.end(), format) == formats.end()) formats.push_back(format);
+        if (comma == list.size()) return formats;
+        start = comma + 1;
     }
-    return text + "  BOOK    the address book exported as DXL\n"
-                  "  FOLDER  where the files go (made if missing)\n"
-                  "exit status:\n"
-                  "  0  every contact was written\n"
-                  "  1  the export failed; no file was half-written or damaged\n"
-                  "  2  wrong usage\n"
-                  "  3  pst only: the store was written, but some contacts could not be\n";
 }
 
 // Message boxes of the window become lines; CR LF becomes the terminal's line end.
@@ -99,44 +105,46 @@ private:
 
 } // namespace
 
-std::string exportUsageLine() {
-    constexpr std::size_t kIndent = 29; // where the subcommands' descriptions start
-    std::string text = "export FORMAT BOOK FOLDER   FORMAT:";
-    std::size_t lineStart = 0;
-    const auto formats = exporting::outputFormats();
-    for (std::size_t i = 0; i < formats.size(); ++i) {
-        const std::string word = std::string(formats[i].word) + (i + 1 < formats.size() ? "," : "");
-        if (text.size() - lineStart + 1 + word.size() > 76) {
-            text += "\n";
-            lineStart = text.size();
-            text.append(kIndent - 1, ' ');
-        }
-        text += " " + word;
+std::span<const Option> exportOptions() { return kOptions; }
+
+std::string exportDetails() {
+    std::string text = "FORMAT, with the files it writes:\n";
+    std::size_t width = 0;
+    for (const OutputFormat& format : exporting::outputFormats()) width = std::max(width, format.word.size());
+    for (const OutputFormat& format : exporting::outputFormats()) {
+        std::string word(format.word);
+        word.resize(width, ' ');
+        text += "  " + word + "  " + std::string(format.name) + ": " + std::string(format.files) + "\n";
     }
-    return text;
+    return text + "  several formats at once: a comma-separated list (pst,vcard3)\n"
+                  "BOOK    the address book exported as DXL; with one BOOK the files go into FOLDER itself\n"
+                  "FOLDER  where the files go (made if missing); with several books (or --from) each\n"
+                  "        book gets a subfolder named after its file, and FOLDER/brenmoor-report.csv\n"
+                  "        gets a row per book and format\n";
 }
 
-int runExport(const Arguments& args, std::ostream& out, std::ostream& err) {
-    const OutputFormat* format = args.size() == 3 ? exporting::findOutputFormat(args[0]) : nullptr;
-    if (!format || args[1].empty() || args[2].empty()) {
-        err << usage();
-        return 2;
-    }
-    const std::string& book = args[1];
-    const std::string& folder = args[2];
+int worstStatus(int a, int b) {
+    auto rank = [](int status) { return status == kFailed ? 2 : status == kSomeContactsSkipped ? 1 : 0; };
+    return rank(a) >= rank(b) ? a : b;
+}
 
+bool makeFolder(const std::string& folder, std::ostream& err) {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
-    if (error || !std::filesystem::is_directory(folder)) {
-        err << "Could not make the folder \"" << folder << "\": "
-                  << (error ? error.message() : std::string("a file of that name is in the way"))
-                  << ".\n";
-        return 1;
-    }
+    if (!error && std::filesystem::is_directory(folder)) return true;
+    err << "Could not make the folder \"" << folder << "\": "
+        << (error ? error.message() : std::string("a file of that name is in the way")) << ".\n";
+    return false;
+}
 
+namespace {
+
+// One book in one format into folder, as the window's export run does it.
+int exportBook(const OutputFormat& format, const std::string& book, const std::string& folder, std::ostream& out,
+               std::ostream& err) {
     ConsoleExportUi ui(folder, err);
     ExportRun run(ui);
-    const ExportRun::Outcome outcome = run.run(*format, book);
+    const ExportRun::Outcome outcome = run.run(format, book);
     const auto& messages = ui.messages();
 
     if (outcome == ExportRun::Outcome::Completed || outcome == ExportRun::Outcome::CompletedWithSkips) {
@@ -150,10 +158,61 @@ int runExport(const Arguments& args, std::ostream& out, std::ostream& err) {
         }
         if (!run.resultPath().empty()) out << run.resultPath() << '\n';
         out << completion << '\n';
-        return outcome == ExportRun::Outcome::Completed ? 0 : kSomeContactsSkipped;
+        return outcome == ExportRun::Outcome::Completed ? kDone : kSomeContactsSkipped;
     }
     for (const std::string& message : messages) err << message << '\n';
-    return 1;
+    return kFailed;
+}
+
+} // namespace
+
+int runExport(const ParsedArguments& args, std::ostream& out, std::ostream& err) {
+    const Arguments& operands = args.operands;
+    if (operands.empty()) throw UsageError("export needs a FORMAT, a BOOK and a FOLDER");
+    const std::vector<const OutputFormat*> formats = formatsNamed(operands[0]);
+    const bool fromList = args.has("--from");
+    if (operands.size() < (fromList ? 2u : 3u))
+        throw UsageError(fromList ? "export --from LIST needs a FORMAT and a FOLDER"
+                                  : "export needs a FORMAT, a BOOK and a FOLDER");
+    if (fromList && operands.size() > 2) throw UsageError("export --from LIST takes no BOOK");
+    const std::string& folder = operands.back();
+    if (folder.empty()) throw UsageError("the FOLDER may not be empty");
+
+    BatchRequest batch{.formats = formats, .books = {}, .folder = folder, .jobs = 1,
+                       .reportJson = args.value("--report-json"),
+                       .skipDone = args.has("--skip-done")};
+    const std::string jobs = args.value("--jobs", std::to_string(std::max(1u, std::thread::hardware_concurrency())));
+    std::size_t used = 0;
+    try {
+        batch.jobs = static_cast<unsigned>(std::stoul(jobs, &used));
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used != jobs.size() || batch.jobs < 1 || batch.jobs > 1024)
+        throw UsageError("-j takes a whole number from 1 to 1024, not \"" + jobs + "\"");
+
+    if (fromList) {
+        try {
+            batch.books = readBookList(args.value("--from"));
+        } catch (const std::exception& e) {
+            err << "brenmoor-convert: " << e.what() << "\n";
+            return kFailed;
+        }
+    } else {
+        batch.books.assign(operands.begin() + 1, operands.end() - 1);
+    }
+    for (const std::string& book : batch.books)
+        if (book.empty()) throw UsageError("a BOOK may not be empty");
+
+    // One book without the batch's options: its files go into FOLDER itself.
+    const bool single = !fromList && batch.books.size() == 1 && !batch.skipDone && batch.reportJson.empty();
+    if (!single) return runBatch(batch, out, err);
+
+    if (!makeFolder(folder, err)) return kFailed;
+    int status = kDone;
+    for (const OutputFormat* format : formats)
+        status = worstStatus(status, exportBook(*format, batch.books.front(), folder, out, err));
+    return status;
 }
 
 } // namespace brenmoor::cli

@@ -9,13 +9,10 @@
 
 namespace brenmoor::cli {
 
-int runList(const Arguments& args, std::ostream& out, std::ostream& err) {
-    if (args.size() != 1) {
-        err << usageText();
-        return 2;
-    }
+int runList(const ParsedArguments& args, std::ostream& out, std::ostream& err) {
+    if (args.operands.size() != 1) throw UsageError("list takes one BOOK");
     try {
-        notes::AddressBook book(args[0]);
+        notes::AddressBook book(args.operands[0]);
         std::string line;
         std::int64_t number = 0;
         notes::listContacts(book, [&](const std::string& name, const auto&) {
@@ -29,9 +26,9 @@ int runList(const Arguments& args, std::ostream& out, std::ostream& err) {
     } catch (const notes::NotesError& error) {
         out.flush();
         err << "brenmoor-convert: " << error.what() << "\n";
-        return 1;
+        return kFailed;
     }
-    return 0;
+    return kDone;
 }
 
 } // namespace brenmoor::cli

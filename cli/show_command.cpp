@@ -1,6 +1,7 @@
 // brenmoor-convert show BOOK N: the 48 catalogue items of contact N, one line each:
 // the item name, a TAB, its text with backslash, CR, LF and TAB written as \\, \r,
 // \n and \t so that every value stays on its line.
+#include <algorithm>
 #include <charconv>
 #include <string>
 
@@ -10,29 +11,25 @@
 
 namespace brenmoor::cli {
 
-int runShow(const Arguments& args, std::ostream& out, std::ostream& err) {
-    if (args.size() != 2) {
-        err << usageText();
-        return 2;
-    }
-    const std::string& book = args[0];
-    const std::string& position = args[1];
+int runShow(const ParsedArguments& args, std::ostream& out, std::ostream& err) {
+    if (args.operands.size() != 2) throw UsageError("show takes a BOOK and a contact number N");
+    const std::string& book = args.operands[0];
+    const std::string& position = args.operands[1];
+    const bool digits = !position.empty() && std::all_of(position.begin(), position.end(),
+                                                         [](char c) { return c >= '0' && c <= '9'; });
+    if (!digits || position.find_first_not_of('0') == std::string::npos)
+        throw UsageError("the contact number \"" + position + "\" is not a whole number from 1 up; list shows the "
+                         "numbers of the contacts of \"" + book + "\"");
     std::int64_t n = 0;
-    auto [end, ec] = std::from_chars(position.data(), position.data() + position.size(), n);
-    if (ec != std::errc() || end != position.data() + position.size() || n < 1) {
-        err << "brenmoor-convert: the contact number \"" << position
-            << "\" is not a whole number from 1 up; list shows the numbers of the contacts of \"" << book
-            << "\".\n"
-            << usageText();
-        return 2;
-    }
+    const bool fits = std::from_chars(position.data(), position.data() + position.size(), n).ec == std::errc();
     try {
         notes::AddressBook addressBook(book);
-        auto doc = addressBook.documentAt(n);
+        auto doc = fits ? addressBook.documentAt(n) : std::nullopt;
         if (!doc) {
-            err << "brenmoor-convert: the address book \"" << book << "\" has no contact " << n
-                << "; list shows its contacts.\n";
-            return 1;
+            const std::int64_t count = addressBook.entryCount();
+            err << "brenmoor-convert: contact number out of range: " << position << " (the book has " << count
+                << (count == 1 ? " contact" : " contacts") << "); list shows the contacts of \"" << book << "\".\n";
+            return kFailed;
         }
         std::string text;
         for (const auto& item : notes::kContactItems) {
@@ -44,9 +41,9 @@ int runShow(const Arguments& args, std::ostream& out, std::ostream& err) {
         out << text;
     } catch (const notes::NotesError& error) {
         err << "brenmoor-convert: " << error.what() << "\n";
-        return 1;
+        return kFailed;
     }
-    return 0;
+    return kDone;
 }
 
 } // namespace brenmoor::cli

@@ -60,19 +60,6 @@ constexpr std::array<LabelledItem, 41> kColumns{{
     {"Categories", ContactItem::Categories},
 }};
 
-void appendField(std::string& line, std::string_view value) {
-    if (value.find_first_of(",\"\r\n") == std::string_view::npos) {
-        line += value;
-        return;
-    }
-    line += '"';
-    for (char c : value) {
-        if (c == '"') line += '"';
-        line += c;
-    }
-    line += '"';
-}
-
 class CsvWriter final : public FormatWriter {
 public:
     void open(const std::string& folder) override {
@@ -91,6 +78,19 @@ private:
 
 } // namespace
 
+void appendCsvField(std::string& line, std::string_view value) {
+    if (value.find_first_of(",\"\r\n") == std::string_view::npos) {
+        line += value;
+        return;
+    }
+    line += '"';
+    for (char c : value) {
+        if (c == '"') line += '"';
+        line += c;
+    }
+    line += '"';
+}
+
 std::string csvHeaderLine() {
     std::string line;
     for (const LabelledItem& column : kColumns) {
@@ -108,7 +108,7 @@ std::string csvContactLine(const notes::ContactDocument& doc) {
     for (const LabelledItem& column : kColumns) {
         if (!first) line += ',';
         first = false;
-        appendField(line, itemView(doc, column.item, scratch));
+        appendCsvField(line, itemView(doc, column.item, scratch));
     }
     return line + "\r\n";
 }

@@ -12,6 +12,10 @@ namespace brenmoor::exporting {
 
 inline constexpr std::string_view kCsvFileName = "Qalder_Notes_Contact.csv";
 
+// Appends value to line as one CSV field: as it is, or in double quotes (each quote
+// doubled) where it holds a comma, a quote or a line break.
+void appendCsvField(std::string& line, std::string_view value);
+
 // The header line, CR LF included.
 std::string csvHeaderLine();
 // The line of one contact, CR LF included.

@@ -21,7 +21,7 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-install-") as prefix:
 
     convert = os.path.join(prefix, "bin", "brenmoor-convert")
     done = subprocess.run([convert, "--help"], capture_output=True, text=True)
-    assert done.returncode == 0 and "export FORMAT BOOK FOLDER" in done.stdout, done
+    assert done.returncode == 0 and "export [OPTIONS] FORMAT BOOK... FOLDER" in done.stdout, done
 
     page = os.path.join(prefix, "share", "man", "man1", "brenmoor-convert.1")
     with open(page, encoding="utf-8") as f:

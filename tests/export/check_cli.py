@@ -3,10 +3,15 @@
 completion on stdout with status 0, failures on stderr with status 1, a PST store without
 some contacts with status 3, the PST store's path before the completion; and the files in
 the folder always whole and from one run, also when a run fails, is killed, or runs
-beside another.
+beside another. Batches of books: the report's rows, the worst status, --skip-done after
+a killed batch.
 
     check_cli.py CONVERT BOOK
 """
+import csv
+import hashlib
+import io
+import json
 import os
 import signal
 import subprocess
@@ -59,11 +64,9 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
     status, out, err = convert("txt", BOOK, blocker)
     assert status == 1 and out == "" and blocker in err, (status, out, err)
 
-    status, out, err = convert("docx", BOOK, tmp)
-    assert status == 2 and all(f"\n            {word} " in err for word in
-                               ("pst", "csv", "vcard", "html", "txt", "vcard3", "vcard4", "ldif", "outlook-csv")), \
-        (status, out, err)
-    assert "3  pst only: the store was written, but some contacts could not be" in err, err
+    status, out, err = convert("csv,xls", BOOK, tmp)
+    assert status == 2 and "unknown format: xls (the formats: pst, csv, vcard, html, txt, vcard3, vcard4, " \
+        "ldif, outlook-csv)" in err, (status, out, err)
 
     store_folder = os.path.join(tmp, "pst")
     status, out, err = convert("pst", BOOK, store_folder)
@@ -135,4 +138,98 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
     assert content == b"earlier" or content.count(b"\r\n") == 200001, content[:80]
     for name in names(folder):
         assert name == "Qalder_Notes_Contact.csv" or name.startswith(".Qalder_Notes_Contact.csv."), name
+
+# Batches: a row per book and format, each book in its own subfolder, the worst status.
+with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
+    broken_tail = "<document form='Person'><item name='FirstName'><text>x</txt></item></document>\n"
+    conflict = ("<document form='Person'><item name='$Conflict'><text/></item>"
+                "<item name='FirstName'><text>Ann</text></item><item name='LastName'><text>Lee</text></item></document>\n")
+    books = {
+        "good": write_book(os.path.join(tmp, "good.dxl"), [person("Ann", "Lee"), person("Bob", "Ray"), person("Cy", "Oh")]),
+        "empty": write_book(os.path.join(tmp, "empty.dxl"), []),
+        "broken": write_book(os.path.join(tmp, "broken.dxl"), [person("Ann", "Lee"), person("Bob", "Ray"), broken_tail]),
+        "conflict": write_book(os.path.join(tmp, "conflict.dxl"), [person("Ann", "Lee"), conflict]),
+        "missing": os.path.join(tmp, "missing.dxl"),
+    }
+    os.mkdir(os.path.join(tmp, "again"))
+    books["good_2"] = write_book(os.path.join(tmp, "again", "good.dxl"), [person("Dee", "Ng")])
+
+    # (book, format): status, contacts found, contacts written, files in the book's subfolder
+    expected = {
+        ("good", "pst"): ("done", 3, 3), ("good", "csv"): ("done", 3, 3),
+        ("empty", "pst"): ("done", 0, 0), ("empty", "csv"): ("done", 0, 0),
+        ("broken", "pst"): ("skipped-contacts", 3, None), ("broken", "csv"): ("failed", 3, 0),
+        ("conflict", "pst"): ("done", 2, 2), ("conflict", "csv"): ("done", 2, 2),
+        ("missing", "pst"): ("failed", None, None), ("missing", "csv"): ("failed", None, None),
+        ("good_2", "pst"): ("done", 1, 1), ("good_2", "csv"): ("done", 1, 1),
+    }
+    folder = os.path.join(tmp, "out")
+    report_json = os.path.join(tmp, "report.json")
+    order = ["good", "empty", "broken", "conflict", "missing", "good_2"]
+    # Options anywhere after the command word.
+    status, out, err = convert("-j", "2", "pst,csv", *[books[b] for b in order[:3]], "--report-json", report_json,
+                               *[books[b] for b in order[3:]], folder)
+    assert status == 1, (status, out, err)
+    assert out.startswith("6 books, 12 exports: 8 done, 1 skipped-contacts, 3 failed;"), out
+    assert books["missing"] in err and books["broken"] in err, err
+    with open(os.path.join(folder, "brenmoor-report.csv"), newline="", encoding="utf-8") as f:
+        rows = list(csv.DictReader(f))
+    with open(report_json, encoding="utf-8") as f:
+        from_json = json.load(f)
+    assert [{k: "" if v is None else str(v) for k, v in r.items() if k != "seconds"} for r in from_json] == \
+        [{k: v for k, v in r.items() if k != "seconds"} for r in rows], (from_json, rows)
+    assert [(r["book"], r["format"]) for r in rows] == [(books[b], f) for b in order for f in ("pst", "csv")]
+    for row in rows:
+        tag = row["folder"]
+        state, found, written = expected[(tag, row["format"])]
+        assert (row["status"], row["contacts_found"], row["contacts_written"]) == \
+            (state, "" if found is None else str(found), "" if written is None else str(written)), row
+        if tag == "missing":
+            assert row["size"] == row["sha256"] == "" and not os.path.exists(os.path.join(folder, tag)), row
+            continue
+        assert row["sha256"] == hashlib.sha256(read(books[tag])).hexdigest(), row
+        assert row["size"] == str(os.path.getsize(books[tag])), row
+        for output in filter(None, row["outputs"].split("; ")):
+            name, size = output[:-len(" bytes)")].split(" (")
+            assert os.path.getsize(os.path.join(folder, tag, name)) == int(size), (row, output)
+    assert "Qalder_Notes_Contact.csv" not in names(os.path.join(folder, "broken"))
+
+    # The exit status is the worst of all books: 1, then 3, then 0.
+    for tags, formats, want in [(["good", "empty"], "pst,csv", 0), (["good", "broken"], "pst", 3),
+                                (["broken", "good"], "pst,csv", 1), (["conflict"], "csv", 0)]:
+        lst = os.path.join(tmp, "list")
+        with open(lst, "w") as f:
+            f.write("".join(books[t] + "\n" for t in tags) + "\n")
+        got = convert(formats, "--from", lst, os.path.join(tmp, "status-%d" % want))
+        assert got[0] == want, (tags, formats, got)
+    # --from - reads the list from standard input.
+    done = subprocess.run([CONVERT, "export", "csv", "--from", "-", os.path.join(tmp, "stdin")],
+                          input=books["good"] + "\n", capture_output=True, text=True)
+    assert done.returncode == 0 and os.listdir(os.path.join(tmp, "stdin", "good")) == ["Qalder_Notes_Contact.csv"]
+
+# A batch killed half-way and run again with --skip-done converts only what was not
+# done; every output is whole, and the report has one row per book and format.
+with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
+    books = [write_book(os.path.join(tmp, "b%d.dxl" % n), [person("A%d" % i, "Lee", "x" * 200) for i in range(40000)])
+             for n in range(6)]
+    folder = os.path.join(tmp, "out")
+    report = os.path.join(folder, "brenmoor-report.csv")
+    run = subprocess.Popen([CONVERT, "export", "-j", "1", "csv", *books, folder], stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
+    deadline = time.time() + 60
+    while time.time() < deadline and (not os.path.exists(report) or read(report).count(b"\n") < 2):
+        time.sleep(0.01)
+    run.send_signal(signal.SIGKILL)
+    run.wait()
+    with open(report, newline="") as f:
+        first = list(csv.DictReader(f))
+    assert 1 <= len(first) < len(books), first
+    status, out, err = convert("csv", "--skip-done", *books, folder)
+    assert status == 0 and ("%d done before" % len(first)) in out, (status, out, err)
+    with open(report, newline="") as f:
+        rows = list(csv.DictReader(f))
+    assert [r["book"] for r in rows] == books and all(r["status"] == "done" for r in rows), rows
+    assert rows[:len(first)] == first, "a done book was converted again"
+    for n in range(len(books)):
+        assert read(os.path.join(folder, "b%d" % n, "Qalder_Notes_Contact.csv")).count(b"\r\n") == 40001
 print("brenmoor-convert export: statuses, streams, folders and whole files as expected")

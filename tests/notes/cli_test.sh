@@ -65,9 +65,12 @@ expect_status() {
   "$convert" "$@" >"$tmp/out" 2>"$tmp/err"; local got=$?
   [ $got -eq "$want" ] || fail "'$*' exits $got, not $want"
 }
-expect_status 1 show "$book" 26
-grep -q "no contact 26" "$tmp/err" && grep -qF "$book" "$tmp/err" || fail "show 26 says: $(cat "$tmp/err")"
-[ -s "$tmp/out" ] && fail "show 26 printed: $(cat "$tmp/out")"
+for n in 26 99999999999999999999; do
+  expect_status 1 show "$book" $n
+  grep -qF "contact number out of range: $n (the book has 25 contacts)" "$tmp/err" && grep -qF "$book" "$tmp/err" ||
+    fail "show $n says: $(cat "$tmp/err")"
+  [ -s "$tmp/out" ] && fail "show $n printed: $(cat "$tmp/out")"
+done
 expect_status 1 list "$tmp/missing.dxl"
 grep -qF "$tmp/missing.dxl" "$tmp/err" || fail "list of a missing book says: $(cat "$tmp/err")"
 printf '\x1a\x00rest' >"$tmp/names.nsf"
@@ -78,8 +81,17 @@ expect_status 2 show "$book"
 expect_status 2 list
 expect_status 2
 expect_status 2 frobnicate "$book"
+expect_status 2 show "$book" 1 --frobnicate
+grep -q "unknown option: --frobnicate" "$tmp/err" || fail "an unknown option says: $(cat "$tmp/err")"
+expect_status 0 show 1 "$book" -h
+grep -q "^usage: brenmoor-convert show BOOK N" "$tmp/out" || fail "show -h says: $(cat "$tmp/out")"
+expect_status 0 --version
+grep -q "^brenmoor-convert [0-9]" "$tmp/out" || fail "--version says: $(cat "$tmp/out")"
 expect_status 0 --help
-grep -qF "export FORMAT BOOK FOLDER   FORMAT: pst, csv, vcard, html, txt," "$tmp/out" || fail "--help lacks export"
+grep -q "^formats: pst, csv, vcard, html, txt, vcard3, vcard4, ldif, outlook-csv$" "$tmp/out" || fail "--help lacks the formats"
+# Every command's description starts in one column.
+columns=$(sed -n '/^commands:/,/^formats:/p' "$tmp/out" | grep '^  ' | awk '{ match(substr($0, 3), / {2,}[^ ]/); print RSTART + RLENGTH }' | sort -u)
+[ "$(echo "$columns" | wc -l)" -eq 1 ] || fail "--help columns: $columns"
 
 [ $failures -eq 0 ] && echo "all passed"
 exit $((failures > 0))

@@ -1,0 +1,13 @@
+// SHA-256 (FIPS 180-4) of a file, for the batch report: the fingerprint by which a later
+// run knows a book it has converted before.
+#pragma once
+
+#include <string>
+
+namespace brenmoor::cli {
+
+// The lower-case hex SHA-256 of the file at path; throws std::runtime_error naming the
+// file where it cannot be read.
+std::string fileSha256(const std::string& path);
+
+} // namespace brenmoor::cli
