@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "text/text_bytes.h"
+
 namespace brenmoor::pst::ltp {
 
 namespace {
@@ -51,7 +53,7 @@ void appendUtf16(Bytes& out, std::string_view utf8)
         }
         if (need > 0) {
             std::size_t k = 1;
-            for (; k <= need && i + k < n && (s[i + k] & 0xC0) == 0x80; ++k)
+            for (; k <= need && i + k < n && text::continuesCharacter(static_cast<char>(s[i + k])); ++k)
                 cp = (cp << 6) | (s[i + k] & 0x3F);
             if (k <= need) {
                 cp = 0xFFFD;

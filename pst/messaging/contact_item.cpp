@@ -13,6 +13,7 @@
 #include "pst/messaging/named_property_map.h"
 #include "pst/messaging/store_clock.h"
 #include "pst/messaging/store_error.h"
+#include "text/text_bytes.h"
 
 namespace brenmoor::pst::messaging {
 
@@ -43,12 +44,7 @@ bool isCalendarDay(const CalendarDate& date) {
     return date.day <= kDays[date.month - 1] + (date.month == 2 && leap ? 1 : 0);
 }
 
-std::string trimmed(std::string_view text) {
-    const auto begin = text.find_first_not_of(" \t\r\n");
-    if (begin == std::string_view::npos) return {};
-    const auto end = text.find_last_not_of(" \t\r\n");
-    return std::string(text.substr(begin, end - begin + 1));
-}
+std::string trimmed(std::string_view value) { return std::string(text::trimmed(value)); }
 
 } // namespace
 
@@ -72,11 +68,11 @@ constexpr std::int32_t kFileUnderChoices[] = {kFileUnderLastFirstMiddle, 0x8037,
 constexpr int kFirstFaxEntry = 3;
 
 // The first character of a UTF-8 text, whole.
-std::string firstCharacter(const std::string& text) {
-    if (text.empty()) return {};
+std::string firstCharacter(const std::string& value) {
+    if (value.empty()) return {};
     std::size_t n = 1;
-    while (n < text.size() && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) ++n;
-    return text.substr(0, n);
+    while (n < value.size() && text::continuesCharacter(value[n])) ++n;
+    return value.substr(0, n);
 }
 
 PropValue multiLong(const std::vector<std::int32_t>& values) {

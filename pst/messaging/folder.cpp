@@ -7,6 +7,7 @@
 #include "pst/messaging/message_store.h"
 #include "pst/messaging/store_error.h"
 #include "pst/messaging/store_layout.h"
+#include "text/text_bytes.h"
 
 namespace brenmoor::pst::messaging {
 
@@ -15,12 +16,7 @@ namespace {
 using ltp::PropValue;
 using ltp::makeTag;
 
-bool sameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-               return lower(x) == lower(y);
-           });
-}
+using text::equalsIgnoringCase;
 
 bool isUserFolder(ndb::Nid nid) {
     return ndb::nidIndex(nid) >= layout::kFirstUserFolderIndex;
@@ -33,7 +29,7 @@ Folder::Folder(MessageStore& store, ndb::Nid nid, Folder* parent, std::string na
 
 Folder* Folder::subfolder(std::string_view name) const {
     for (Folder* f : subfolders_)
-        if (sameName(f->name(), name)) return f;
+        if (equalsIgnoringCase(f->name(), name)) return f;
     return nullptr;
 }
 
