@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """Reads the importer exports (vCard 3.0 and 4.0, LDIF, Outlook CSV) with independent
-readers and checks every card, entry or record field by field against the contact model,
-as contact_dump prints it for the same book. Each book is the sample book and a book of
-edge cases that importer_book.py writes.
+readers and checks every card, entry or record field by field against what the format's
+rules make of the contact model (as contact_dump prints it for the same book); what it is
+compared with must itself keep every value of the contact. Each book is the sample book
+and a book of edge cases that importer_book.py writes.
 
     check_importers.py READER CONVERT DUMP SAMPLE_BOOK [NODE_DIR]
 
@@ -284,6 +285,7 @@ def check_vcards(reader, path, model, node_dir):
     for i, (card, contact) in enumerate(zip(cards, model), 1):
         want = expected_card(contact, version)
         problems += compare(f"card {i}", card, want)
+        problems += lost_values(f"card {i}", contact, texts(want))
     return problems
 
 
@@ -398,9 +400,9 @@ def check_ldif(path, model):
         for name in sorted(set(got) | set(want)):
             if got.get(name) != want.get(name):
                 problems.append(f"entry {i}: {name}: read {got.get(name)!r}, the model says {want.get(name)!r}")
-        fields = [v for values in got.values() for v in values]
-        if "birthyear" in got:  # the birthday in its three attributes
-            fields.append("-".join(f"{int(got[k][0]):0{w}d}" for k, w in
+        fields = texts(want)
+        if "birthyear" in want:  # the birthday in its three attributes
+            fields.append("-".join(f"{int(want[k][0]):0{w}d}" for k, w in
                                    (("birthyear", 4), ("birthmonth", 2), ("birthday", 2))))
         problems += lost_values(f"entry {i}", contact, fields)
     return problems
@@ -493,7 +495,18 @@ def model_values(c):
     return [line for v in values if v for line in re.split(r"\r\n|\r|\n", v) if line]
 
 
+def texts(value):
+    """Every text in an expected card, entry or record."""
+    if isinstance(value, str):
+        return [value]
+    if isinstance(value, dict):
+        value = value.values()
+    return [t for v in value or () for t in texts(v)] if isinstance(value, (list, tuple, type({}.values()))) else []
+
+
 def lost_values(where, contact, fields):
+    """The model's values that the fields of a format's expected card, entry or record do
+    not carry: what the file is compared with must itself keep every value of the book."""
     lost = [v for v in model_values(contact) if not any(v in field for field in fields)]
     return [f"{where}: lost {v!r}" for v in lost]
 
@@ -519,7 +532,7 @@ def check_outlook_csv(path, model):
         for column in OUTLOOK_COLUMNS:
             if got[column] != want[column]:
                 problems.append(f"record {i}: {column}: read {got[column]!r}, the model says {want[column]!r}")
-        problems += lost_values(f"record {i}", contact, record)
+        problems += lost_values(f"record {i}", contact, texts(want))
     # Every field quoted, every record ended by CR LF.
     if not text.startswith('"Title","First Name"') or not text.endswith('"\r\n'):
         problems.append("fields are not all quoted or the file does not end in CR LF")
