@@ -20,6 +20,7 @@
 #include "app/contact_tree_view.h"
 #include "app/save_dialog.h"
 #include "app/velmar.h"
+#include "export/output_formats.h"
 #include "notes/contact_items.h"
 #include "tests/app/dxl_book.h"
 #include "tests/app/prompts_double.h"
@@ -27,6 +28,7 @@
 using namespace brenmoor::app;
 using namespace brenmoor::app::testing;
 using brenmoor::notes::kContactItems;
+namespace exporting = brenmoor::exporting;
 
 namespace {
 
@@ -97,9 +99,10 @@ private:
 
     void checkSaveCommandsEnabled(bool enabled) {
         QCOMPARE(button("SaveC")->isEnabled(), enabled);
-        for (const char* name : {"savepst", "savecsv", "savevcard", "savehtml", "savetxt", "savevcard3",
-                                 "savevcard4", "saveldif", "saveoutlookcsv"})
-            QVERIFY2(action(name)->isEnabled() == enabled, name);
+        for (const exporting::OutputFormat& format : exporting::outputFormats()) {
+            const QString name = QString::fromUtf8(format.menuItem.data(), qsizetype(format.menuItem.size()));
+            QVERIFY2(action(name.toUtf8().constData())->isEnabled() == enabled, qPrintable(name));
+        }
     }
 
 private slots:
@@ -495,28 +498,31 @@ private slots:
         QStringList items;
         for (QAction* item : control<QMenu>("saveas")->actions())
             items.append(item->isSeparator() ? QStringLiteral("-") : item->objectName() + "=" + item->text());
-        QCOMPARE(items, (QStringList{"savepst=Save As PST", "savecsv=Save As CSV", "savevcard=Save As vCard",
-                                     "savehtml=Save As HTML", "savetxt=Save As TXT", "-", "savevcard3=vCard 3.0",
-                                     "savevcard4=vCard 4.0", "saveldif=LDIF (Thunderbird)",
-                                     "saveoutlookcsv=Outlook CSV"}));
+        // The five of the save format dialog, then a line and every other format of the table.
+        QStringList expected{"savepst=Save As PST", "savecsv=Save As CSV", "savevcard=Save As vCard",
+                             "savehtml=Save As HTML", "savetxt=Save As TXT", "-"};
+        struct Importer {
+            QByteArray action;
+            QString file;
+        };
+        QList<Importer> formats;
+        const auto text = [](std::string_view view) { return QString::fromUtf8(view.data(), qsizetype(view.size())); };
+        for (const exporting::OutputFormat& format : exporting::outputFormats()) {
+            if (format.offeredByDialog()) continue;
+            expected.append(text(format.menuItem) + "=" + text(format.menuCaption));
+            formats.append({text(format.menuItem).toUtf8(), text(format.files)});
+        }
+        QCOMPARE(items, expected);
+        QVERIFY(formats.size() >= 4); // vCard 3.0 and 4.0, LDIF, Outlook CSV, and any added since
 
         scan(book("one.dxl", {{{"FirstName", "Ann"}, {"MailAddress", "ann@example.com"}}}));
-        const struct {
-            const char* action;
-            const char* file;
-        } formats[] = {
-            {"savevcard3", "Qalder_Notes_Contact_v3.vcf"},
-            {"savevcard4", "Qalder_Notes_Contact_v4.vcf"},
-            {"saveldif", "Qalder_Notes_Contact.ldif"},
-            {"saveoutlookcsv", "Qalder_Notes_Contact_Outlook.csv"},
-        };
-        for (const auto& format : formats) {
-            const QString out = dir->filePath(format.action);
+        for (const Importer& format : formats) {
+            const QString out = dir->filePath(QString::fromUtf8(format.action));
             QVERIFY(QDir().mkpath(out));
             prompts->messages.clear();
             prompts->folderPrompts.clear();
             prompts->folderAnswers.enqueue(out);
-            action(format.action)->trigger();
+            action(format.action.constData())->trigger();
             QCOMPARE(prompts->folderPrompts, QStringList{"Please select a Server folder."});
             QCOMPARE(prompts->messageTexts(), QStringList{"Conversion Process Completed"});
             QCOMPARE(QDir(out).entryList(QDir::Files), QStringList{format.file});
