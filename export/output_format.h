@@ -1,6 +1,6 @@
 // An output format as the program offers it: the words the window and the command line
 // name it by, the files it writes, and its writer. Every format is one row of the table
-// in output_formats.h; the Save As menu, the save format dialog and the command line
+// in output_formats.cpp; the Save As menu, the save format dialog and the command line
 // are all made from that table.
 #pragma once
 
