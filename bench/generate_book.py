@@ -2,9 +2,13 @@
 """Synthetic address books for the benchmarks: DXL as Notes exports it, with every
 catalogue item of every contact filled, deterministic for a given size and seed.
 
-    generate_book.py CONTACTS OUTPUT [--seed N]
+    generate_book.py CONTACTS OUTPUT [--seed N] [--books N]
+
+With --books N, OUTPUT is a folder that gets N books (book-0001.dxl, ...) which hold,
+between them and in order, the very contacts of the one book of CONTACTS.
 """
 import argparse
+import os
 import random
 
 FIRST = ["Ann", "Mary Ann", "John", "Zoë", "José", "Jürgen", "Łucja", "Priya", "Tom", "Élodie",
@@ -105,20 +109,36 @@ def main():
     parser.add_argument("contacts", type=int)
     parser.add_argument("output")
     parser.add_argument("--seed", type=int, default=1)
+    parser.add_argument("--books", type=int, default=0)
     args = parser.parse_args()
     rng = random.Random(args.seed)
-    with open(args.output, "w", encoding="utf-8", newline="\n") as out:
-        out.write("<?xml version='1.0' encoding='utf-8'?>\n"
-                  "<!DOCTYPE database SYSTEM 'xmlschemas/domino_9_0_1.dtd'>\n"
-                  "<database xmlns='http://www.lotus.com/dxl' version='9.0' maintenanceversion='1.0'"
-                  " replicaid='85257C3A004F2B11' path='names.nsf' title='Synthetic Address Book'>\n"
-                  "<databaseinfo dbid='85257C3A004F2B11' odsversion='51' numberofdocuments='0'/>\n")
-        for n in range(1, args.contacts + 1):
-            if n % 1000 == 500:
-                out.write("<!-- a group among the contacts: <document form='Person'> -->\n"
-                          "<document form='Group'><item name='ListName'><text>Group</text></item></document>\n")
-            out.write(contact(rng, n))
-        out.write("</database>\n")
+    head = ("<?xml version='1.0' encoding='utf-8'?>\n"
+            "<!DOCTYPE database SYSTEM 'xmlschemas/domino_9_0_1.dtd'>\n"
+            "<database xmlns='http://www.lotus.com/dxl' version='9.0' maintenanceversion='1.0'"
+            " replicaid='85257C3A004F2B11' path='names.nsf' title='Synthetic Address Book'>\n"
+            "<databaseinfo dbid='85257C3A004F2B11' odsversion='51' numberofdocuments='0'/>\n")
+    books = max(args.books, 1)
+    per_book = -(-args.contacts // books)
+    if args.books:
+        os.makedirs(args.output, exist_ok=True)
+    out = None
+    for n in range(1, args.contacts + 1):
+        if (n - 1) % per_book == 0:
+            if out:
+                out.write("</database>\n")
+                out.close()
+            path = os.path.join(args.output, "book-%04d.dxl" % ((n - 1) // per_book + 1)) if args.books else args.output
+            out = open(path, "w", encoding="utf-8", newline="\n")
+            out.write(head)
+        if n % 1000 == 500:
+            out.write("<!-- a group among the contacts: <document form='Person'> -->\n"
+                      "<document form='Group'><item name='ListName'><text>Group</text></item></document>\n")
+        out.write(contact(rng, n))
+    if out is None:  # no contacts: an empty book
+        out = open(args.output, "w", encoding="utf-8", newline="\n")
+        out.write(head)
+    out.write("</database>\n")
+    out.close()
 
 
 if __name__ == "__main__":

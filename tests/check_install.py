@@ -1,10 +1,12 @@
 #!/usr/bin/python3
 """cmake --install as a packager runs it: the window and brenmoor-convert side by side, the
 manual page of brenmoor-convert with its commands, formats and exit statuses, and the
-installed command line working.
+installed command line working. The manual page and the manual name every format and
+every export option that brenmoor-convert --help names.
 
     check_install.py CMAKE BUILD_DIR
 """
+import glob
 import os
 import re
 import shutil
@@ -35,6 +37,18 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-install-") as prefix:
     assert "csv" in formats and "pst" in formats, usage
     for word in ["list", "show", "export"] + formats:
         assert "\n.B " + word + "\n" in text or "\n.BI " + word in text, word
+    # ... and every option and format has its place in the manual page and the manual.
+    options = re.findall(r"^  (?:-\w, )?\s*(--[a-z-]+)", usage.split("options:\n")[1], re.M)
+    assert "--jobs" in options and "--skip-done" in options, options
+    manuals = glob.glob(os.path.join(prefix, "share", "**", "orvelline.html"), recursive=True)
+    assert manuals, "the manual is not installed"
+    with open(manuals[0], encoding="utf-8") as f:
+        manual = f.read()
+    for option in options:
+        assert option.replace("-", "\\-") in text, option
+        assert "<code>" + option in manual, option
+    for word in formats:
+        assert "<code>" + word + "</code>" in manual, word
     statuses = text.split(".SH EXIT STATUS\n")[1].split(".SH ")[0]
     assert [line for line in statuses.splitlines() if line.startswith(".B ")] == [
         ".B 0", ".B 1", ".B 2", ".B 3"], statuses

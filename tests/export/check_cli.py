@@ -13,6 +13,7 @@ import hashlib
 import io
 import json
 import os
+import resource
 import signal
 import subprocess
 import sys
@@ -206,6 +207,40 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
     done = subprocess.run([CONVERT, "export", "csv", "--from", "-", os.path.join(tmp, "stdin")],
                           input=books["good"] + "\n", capture_output=True, text=True)
     assert done.returncode == 0 and os.listdir(os.path.join(tmp, "stdin", "good")) == ["Qalder_Notes_Contact.csv"]
+
+# A full disk during a one-file-per-contact export (a file size limit stands in for it:
+# the third contact's page is larger than the limit): the pages before it are whole,
+# the earlier page at its name is kept as it was, and no page is half-written.
+def full_disk():
+    signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+    resource.setrlimit(resource.RLIMIT_FSIZE, (32768, resource.RLIM_INFINITY))
+
+
+with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
+    book = write_book(os.path.join(tmp, "big.dxl"), [person("Ann", "Lee"), person("Bob", "Ray"),
+                                                     person("Cy", "Doe", "x" * 65536), person("Di", "Ng")])
+    folder = os.path.join(tmp, "out")
+    for extension in ("txt", "html"):
+        os.makedirs(os.path.join(folder, "big"), exist_ok=True)
+        with open(os.path.join(folder, "big", "CyDoe_3." + extension), "w") as f:
+            f.write("earlier")
+    done = subprocess.run([CONVERT, "export", "txt,html", "--report-json", os.path.join(tmp, "r.json"), book, folder],
+                          capture_output=True, text=True, preexec_fn=full_disk)
+    assert done.returncode == 1, done
+    with open(os.path.join(tmp, "r.json")) as f:
+        rows = json.load(f)
+    assert [(r["format"], r["status"]) for r in rows] == [("txt", "failed"), ("html", "failed")], rows
+    assert all("File too large" in r["message"] and "CyDoe_3." + r["format"] in r["message"] for r in rows), rows
+    assert names(os.path.join(folder, "big")) == ["AnnLee_1.html", "AnnLee_1.txt", "BobRay_2.html", "BobRay_2.txt",
+                                                  "CyDoe_3.html", "CyDoe_3.txt"], names(os.path.join(folder, "big"))
+    for name in names(os.path.join(folder, "big")):
+        page = read(os.path.join(folder, "big", name))
+        if name.startswith("CyDoe"):
+            assert page == b"earlier", name
+        elif name.endswith(".html"):
+            assert page.endswith(b"</body></html>\r\n"), name
+        else:
+            assert page.count(b" \r\n") == 45, name
 
 # A batch killed half-way and run again with --skip-done converts only what was not
 # done; every output is whole, and the report has one row per book and format.
