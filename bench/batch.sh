@@ -3,7 +3,8 @@
 # CONTACTS contacts each, converted with `export -j JOBS FORMAT --from LIST`, against
 # the one book that holds all of their contacts in the same order, converted alone.
 # Prints the time ratio (limit 1.2) and the peak memory ratio (limit 2), each the median
-# of REPS runs.
+# of REPS runs, and the ratio of CPU seconds (user + system), which a busy machine
+# disturbs less than the wall-clock time.
 #   bench/batch.sh [BOOKS [CONTACTS]]   default 1000 books of 100 contacts; JOBS=n (default 2),
 #                                       FORMAT=word (default pst), REPS=n (default 3),
 #                                       BUILD=dir (default build), BOOKS_DIR=dir (default bench/out)
@@ -35,11 +36,11 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 ls "$many"/*.dxl >"$work/list"
 
-# "seconds peak-KiB" of one run of a command; its outputs go to a fresh folder.
+# "seconds peak-KiB cpu-seconds" of one run of a command; its outputs go to a fresh folder.
 measure() {
   rm -rf "$work/out"
-  /usr/bin/time -o "$work/time" -f '%e %M' "$@" >/dev/null 2>"$work/err" || { cat "$work/err" >&2; exit 1; }
-  tail -1 "$work/time"
+  /usr/bin/time -o "$work/time" -f '%e %M %U %S' "$@" >/dev/null 2>"$work/err" || { cat "$work/err" >&2; exit 1; }
+  tail -1 "$work/time" | awk '{ print $1, $2, $3 + $4 }'
 }
 median() { sort -g | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
 
@@ -53,9 +54,12 @@ single_s=$(cut -d' ' -f1 "$work/single" | median)
 single_kib=$(cut -d' ' -f2 "$work/single" | median)
 batch_s=$(cut -d' ' -f1 "$work/batch" | median)
 batch_kib=$(cut -d' ' -f2 "$work/batch" | median)
+single_cpu=$(cut -d' ' -f3 "$work/single" | median)
+batch_cpu=$(cut -d' ' -f3 "$work/batch" | median)
 awk -v c="$count" -v n="$contacts" -v j="$jobs" -v f="$format" -v ss="$single_s" -v bs="$batch_s" \
-    -v sk="$single_kib" -v bk="$batch_kib" 'BEGIN {
+    -v sk="$single_kib" -v bk="$batch_kib" -v sc="$single_cpu" -v bc="$batch_cpu" 'BEGIN {
   printf "%d books of %d contacts, %s, -j %d, against one book of %d contacts:\n", c, n, f, j, c * n
   printf "  time   %.2f (limit 1.2): %.2f s against %.2f s\n", bs / ss, bs, ss
   printf "  memory %.2f (limit 2): %.0f MiB against %.0f MiB peak resident\n", bk / sk, bk / 1024, sk / 1024
+  printf "  cpu    %.2f: %.2f s against %.2f s of user and system time\n", bc / sc, bc, sc
 }'
