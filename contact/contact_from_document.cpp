@@ -162,7 +162,7 @@ void readPhones(const Items& items, std::vector<Phone>& phones) {
     };
     phones.clear();
     for (const auto& [item, kind] : kPhones)
-        items.forEachValue(item, [&](std::string_view number) { phones.push_back({kind, std::string(number)}); });
+        items.forEachValue(item, [&, kind = kind](std::string_view number) { phones.push_back({kind, std::string(number)}); });
 }
 
 void readAddress(const Items& items, std::optional<Address>& address, ContactItem street, ContactItem city,
@@ -203,7 +203,9 @@ void readRelated(const Items& items, std::vector<Related>& related) {
     };
     related.clear();
     for (const auto& [item, relation] : kRelated)
-        items.forEachValue(item, [&](std::string_view name) { related.push_back({relation, std::string(name)}); });
+        items.forEachValue(item, [&, relation = relation](std::string_view name) {
+            related.push_back({relation, std::string(name)});
+        });
 }
 
 void readNote(const Items& items, std::string& note) {

@@ -13,7 +13,7 @@
 
 namespace brenmoor::pst::ltp {
 
-using Subnodes = std::vector<std::pair<ndb::Nid, ndb::NodeContent>>;
+using Subnodes = std::vector<ndb::Subnode>;
 
 // A node's data split into blocks of at most ndb::kMaxBlockData bytes.
 ndb::NodeContent dataNode(std::span<const std::uint8_t> bytes);

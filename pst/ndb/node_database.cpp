@@ -219,19 +219,19 @@ struct NodeDatabaseWriter::Impl {
         return writeXBlock(2, xblocks.data(), xblocks.size(), total);
     }
 
-    std::uint64_t writeSubnodeTree(const std::vector<std::pair<Nid, NodeContent>>& subnodes)
+    std::uint64_t writeSubnodeTree(const std::vector<Subnode>& subnodes)
     {
         if (subnodes.empty()) return 0;
-        std::vector<const std::pair<Nid, NodeContent>*> order;
+        std::vector<const Subnode*> order;
         for (const auto& sub : subnodes) order.push_back(&sub);
-        std::sort(order.begin(), order.end(), [](auto* a, auto* b) { return a->first < b->first; });
+        std::sort(order.begin(), order.end(), [](auto* a, auto* b) { return a->nid < b->nid; });
 
         std::vector<std::uint8_t> entries; // SLENTRYs, in NID order
         for (const auto* sub : order) {
             std::uint8_t entry[24];
-            putU64(entry, sub->first);
-            putU64(entry + 8, writeDataTree(sub->second));
-            putU64(entry + 16, writeSubnodeTree(sub->second.subnodes));
+            putU64(entry, sub->nid);
+            putU64(entry + 8, writeDataTree(sub->content));
+            putU64(entry + 16, writeSubnodeTree(sub->content.subnodes));
             entries.insert(entries.end(), entry, entry + 24);
         }
         auto writeLeaf = [&](std::size_t from, std::size_t count) {
@@ -250,7 +250,7 @@ struct NodeDatabaseWriter::Impl {
         std::size_t count = 0;
         for (std::size_t at = 0; at < n; at += kSlBlockCapacity, ++count) {
             std::uint8_t entry[16];
-            putU64(entry, order[at]->first);
+            putU64(entry, order[at]->nid);
             putU64(entry + 8, writeLeaf(at, std::min(kSlBlockCapacity, n - at)));
             index.insert(index.end(), entry, entry + 16);
         }

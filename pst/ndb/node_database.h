@@ -48,6 +48,8 @@ constexpr Nid makeNid(NidType type, std::uint32_t index) { return (index << 5) |
 constexpr NidType nidType(Nid nid) { return static_cast<NidType>(nid & 0x1F); }
 constexpr std::uint32_t nidIndex(Nid nid) { return nid >> 5; }
 
+struct Subnode;
+
 // A node as the layers above lay it out.
 struct NodeContent {
     // The leaves of the node's data tree, in order, each 1..kMaxBlockData bytes. A
@@ -55,11 +57,20 @@ struct NodeContent {
     // No blocks: the node has no data.
     std::vector<Bytes> blocks;
     // The node's subnodes (each may have subnodes of its own), any order.
-    std::vector<std::pair<Nid, NodeContent>> subnodes;
+    std::vector<Subnode> subnodes;
     // Leaves written before with NodeDatabaseWriter::writeDataBlock: empty, or one
     // entry per leaf, where a BID other than 0 stands for the leaf (its bytes in
     // blocks are left empty).
     std::vector<std::uint64_t> writtenBlocks = {};
+};
+
+// A subnode: a node of its own inside a node, known by a NID local to that node. A
+// named pair rather than std::pair, which a node's list of subnodes could not hold
+// while the node's type is still being declared.
+struct Subnode {
+    Subnode(Nid nid, NodeContent content) : nid(nid), content(std::move(content)) {}
+    Nid nid;
+    NodeContent content;
 };
 
 // Writes a new PST file. Nodes are laid out as they are put; commit() writes the

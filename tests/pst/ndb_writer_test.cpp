@@ -418,8 +418,8 @@ TEST_F(NodeDatabaseTest, SubnodeTreesThroughSLBlockAndSIBlock)
     const auto nested = store.subnodes(subBid, &levels);
     EXPECT_EQ(levels, 1);
     ASSERT_EQ(nested.size(), 1u);
-    Bytes expected = attachment.subnodes[0].second.blocks[0];
-    expected.insert(expected.end(), attachment.subnodes[0].second.blocks[1].begin(), attachment.subnodes[0].second.blocks[1].end());
+    Bytes expected = attachment.subnodes[0].content.blocks[0];
+    expected.insert(expected.end(), attachment.subnodes[0].content.blocks[1].begin(), attachment.subnodes[0].content.blocks[1].end());
     EXPECT_EQ(store.data(std::get<1>(nested[0])), expected);
     store.checkAllocation();
 }
