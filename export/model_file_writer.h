@@ -29,7 +29,7 @@ protected:
     virtual void spell(const contact::Contact& contact, std::int64_t runningNumber, std::string& out) = 0;
 
 private:
-    std::string_view fileName_;
+    std::string fileName_;
     OutputFile file_;
     contact::Contact contact_; // reused from one document to the next
     std::string text_;

@@ -63,7 +63,7 @@ DocumentScanner::DocumentScanner(const BookFile& file, std::uint64_t contentStar
                                  std::size_t windowBytes)
     : window_(file, windowBytes), pos_(contentStart), rootQName_(std::move(rootQName)) {
     std::size_t colon = rootQName_.find(':');
-    if (colon != std::string::npos) rootPrefix_ = std::string_view(rootQName_).substr(0, colon);
+    if (colon != std::string::npos) rootPrefix_ = rootQName_.substr(0, colon);
 }
 
 void DocumentScanner::view() {

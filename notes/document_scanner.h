@@ -104,7 +104,7 @@ private:
     BookWindow window_;
     std::uint64_t pos_;
     std::string rootQName_;
-    std::string_view rootPrefix_;
+    std::string rootPrefix_; // its own copy: a view into rootQName_ would not survive a move
     DocumentSpan found_;
     std::uint64_t errorOffset_ = 0;
     std::string errorText_;
