@@ -146,8 +146,9 @@ void writeNames(Card& card, const Contact& contact) {
     if (named || !card.v4()) card.components("N", {name.family, name.given, name.middle, name.prefix, name.suffix});
     card.textIfAny("NICKNAME", contact.nickname);
     if (!contact.organization.empty() || !contact.unit.empty()) {
+        // A compound value in both versions: a ";" in the name is escaped even in 4.0.
         if (contact.unit.empty())
-            card.text("ORG", contact.organization);
+            card.components("ORG", {contact.organization});
         else
             card.components("ORG", {contact.organization, contact.unit});
     }
