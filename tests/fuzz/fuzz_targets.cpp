@@ -29,6 +29,8 @@ std::string& currentInput() {
     return name;
 }
 
+} // namespace
+
 void check(bool ok, const std::string& what) {
     if (ok) return;
     std::fprintf(stderr, "fuzz check failed%s%s: %s\n", currentInput().empty() ? "" : " on ",
@@ -36,8 +38,7 @@ void check(bool ok, const std::string& what) {
     std::abort();
 }
 
-// The input in a file of this process's own, as the reader takes a path.
-std::string asFile(const std::uint8_t* data, std::size_t size) {
+std::string inputAsFile(const std::uint8_t* data, std::size_t size) {
     static const std::string path = [] {
         const char* dir = std::getenv("TMPDIR");
         return std::string(dir && *dir ? dir : "/tmp") + "/brenmoor-fuzz-" + std::to_string(::getpid()) + ".dxl";
@@ -52,6 +53,8 @@ std::string asFile(const std::uint8_t* data, std::size_t size) {
     ::close(fd);
     return path;
 }
+
+namespace {
 
 bool sameDocument(const ContactDocument& a, const ContactDocument& b) {
     if (a.items().size() != b.items().size()) return false;
@@ -145,7 +148,7 @@ std::optional<std::vector<ContactDocument>> walk(const std::string& path) {
 void setCurrentInput(std::string name) { currentInput() = std::move(name); }
 
 int bookTarget(const std::uint8_t* data, std::size_t size) {
-    const std::string path = asFile(data, size);
+    const std::string path = inputAsFile(data, size);
     const auto docs = walk(path);
     if (!docs) {
         // A book the walk rejects: counting and lookups may answer or refuse, never crash.

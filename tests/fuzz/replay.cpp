@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
         for (const Target& t : kTargets)
             if (t.name == argv[1]) target = &t;
     if (!target) {
-        std::fprintf(stderr, "usage: brenmoor-fuzz-replay book|csv_line FOLDER...\n");
+        std::fprintf(stderr, "usage: brenmoor-fuzz-replay book|csv_line|importers|walk FOLDER...\n");
         return 2;
     }
     std::vector<std::filesystem::path> inputs;
