@@ -2,10 +2,15 @@
 """Synthetic address books for the benchmarks: DXL as Notes exports it, with every
 catalogue item of every contact filled, deterministic for a given size and seed.
 
-    generate_book.py CONTACTS OUTPUT [--seed N] [--books N]
+    generate_book.py CONTACTS OUTPUT [--seed N] [--books N] [--markup]
 
 With --books N, OUTPUT is a folder that gets N books (book-0001.dxl, ...) which hold,
 between them and in order, the very contacts of the one book of CONTACTS.
+
+--markup adds what a real export may hold around and inside the documents: comments,
+processing instructions and CDATA sections, <folder> elements wrapping other notes (a
+Person document inside one is no contact of the book), and one contact that declares a
+namespace prefix of its own, which the byte-level position scan cannot judge.
 """
 import argparse
 import os
@@ -46,7 +51,7 @@ def text_item(name, value, attrs=""):
     return f"<item name='{name}'{attrs}><text>{esc(value)}</text></item>\n"
 
 
-def contact(rng, n):
+def contact(rng, n, markup=False):
     first, last = rng.choice(FIRST), rng.choice(LAST)
     middle = rng.choice(["", "", "A", "J", "M", "R", "T"])
     company = rng.choice(COMPANY)
@@ -56,7 +61,8 @@ def contact(rng, n):
     phone = lambda: f"+{rng.randint(1, 99)} {rng.randint(10, 999)} {rng.randint(100, 999)} {rng.randint(1000, 9999)}"
     day = lambda y0, y1: f"{rng.randint(y0, y1)}{rng.randint(1, 12):02d}{rng.randint(1, 28):02d}"
     unid = f"{rng.getrandbits(128):032X}"
-    out = [f"<document form='Person'>\n<noteinfo noteid='{0x8f2 + 4 * n:x}' unid='{unid}' sequence='{rng.randint(1, 9)}'>\n"
+    declares = " xmlns:x='urn:example:brenmoor'" if markup == "namespace" else ""
+    out = [f"<document form='Person'{declares}>\n<noteinfo noteid='{0x8f2 + 4 * n:x}' unid='{unid}' sequence='{rng.randint(1, 9)}'>\n"
            f"<created><datetime dst='true'>{day(2005, 2013)}T{rng.randint(0, 23):02d}3012,45-04</datetime></created>\n"
            f"<modified><datetime dst='true'>{day(2014, 2016)}T101530,12-04</datetime></modified>\n"
            f"<revised><datetime dst='true'>{day(2014, 2016)}T101530,11-04</datetime></revised>\n"
@@ -81,6 +87,11 @@ def contact(rng, n):
         ("HomeFaxPhoneNumber", phone()), ("PersPager", phone()),
     ]
     out += [text_item(name, value) for name, value in values]
+    if markup:
+        # The job title in CDATA sections (the second one holds the "]]>" the first cannot).
+        out[out.index(text_item("JobTitle", values[7][1]))] = (
+            f"<item name='JobTitle'><text><![CDATA[{values[7][1]} <R&D> ]]]]><![CDATA[>]]></text></item>\n")
+        out.append(f"<!-- contact {n} --><?brenmoor step='{n}'?>\n")
     out.append(f"<item name='Birthday'><datetime>{day(1940, 2000)}</datetime></item>\n")
     out.append(f"<item name='Anniversary'><datetime>{day(1965, 2015)}</datetime></item>\n")
     out.append("<item name='Briefcase'><richtext>\n<pardef id='1'/>\n"
@@ -110,6 +121,7 @@ def main():
     parser.add_argument("output")
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--books", type=int, default=0)
+    parser.add_argument("--markup", action="store_true")
     args = parser.parse_args()
     rng = random.Random(args.seed)
     head = ("<?xml version='1.0' encoding='utf-8'?>\n"
@@ -133,7 +145,13 @@ def main():
         if n % 1000 == 500:
             out.write("<!-- a group among the contacts: <document form='Person'> -->\n"
                       "<document form='Group'><item name='ListName'><text>Group</text></item></document>\n")
-        out.write(contact(rng, n))
+        if args.markup and n % 20 == 10:
+            out.write(f"<?brenmoor folder='{n}'?>\n<folder name='Folder {n}'><!-- wraps a note -->\n"
+                      f"<![CDATA[<document form='Person'>]]>{contact(rng, 0)}</folder>\n")
+        if args.markup and n % 25 == 0:
+            out.write("<![CDATA[ </document> between the documents ]]>\n")
+        namespace = args.markup and n == (args.contacts + 1) // 2
+        out.write(contact(rng, n, "namespace" if namespace else args.markup))
     if out is None:  # no contacts: an empty book
         out = open(args.output, "w", encoding="utf-8", newline="\n")
         out.write(head)

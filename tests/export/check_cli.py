@@ -4,11 +4,14 @@ completion on stdout with status 0, failures on stderr with status 1, a PST stor
 some contacts with status 3, the PST store's path before the completion; and the files in
 the folder always whole and from one run, also when a run fails, is killed, or runs
 beside another. Batches of books: the report's rows, the worst status, --skip-done after
-a killed batch.
+a killed batch. A book of every kind of markup around its documents (comments,
+processing instructions, CDATA, <folder> notes, a document that declares a namespace)
+exported whole in every format, and shown.
 
-    check_cli.py CONVERT BOOK
+    check_cli.py CONVERT BOOK GENERATOR
 """
 import csv
+import glob
 import hashlib
 import io
 import json
@@ -49,7 +52,51 @@ def names(folder):
     return sorted(os.listdir(folder))
 
 
-CONVERT, BOOK = sys.argv[1:]
+def csv_records(path, encoding):
+    with open(path, newline="", encoding=encoding) as f:
+        return len(list(csv.reader(f))) - 1  # the header
+
+
+def count_lines(path, prefix):
+    with open(path, "rb") as f:
+        return sum(1 for line in f if line.startswith(prefix))
+
+
+# How many contacts each format wrote into the folder.
+CONTACTS_WRITTEN = {
+    "csv": lambda folder: csv_records(os.path.join(folder, "Qalder_Notes_Contact.csv"), "utf-8"),
+    "txt": lambda folder: len(glob.glob(os.path.join(folder, "*.txt"))),
+    "html": lambda folder: len(glob.glob(os.path.join(folder, "*.html"))),
+    "vcard": lambda folder: count_lines(os.path.join(folder, "Qalder_Notes_Contact.vcf"), b"BEGIN:VCARD"),
+    "vcard3": lambda folder: count_lines(os.path.join(folder, "Qalder_Notes_Contact_v3.vcf"), b"BEGIN:VCARD"),
+    "vcard4": lambda folder: count_lines(os.path.join(folder, "Qalder_Notes_Contact_v4.vcf"), b"BEGIN:VCARD"),
+    "ldif": lambda folder: count_lines(os.path.join(folder, "Qalder_Notes_Contact.ldif"), b"dn:"),
+    "outlook-csv": lambda folder: csv_records(os.path.join(folder, "Qalder_Notes_Contact_Outlook.csv"), "utf-8-sig"),
+    # Status 0 says the store holds every contact (3 would say some are missing).
+    "pst": lambda folder: CONTACTS if len(glob.glob(os.path.join(folder, "*.pst"))) == 1 else 0,
+}
+
+CONVERT, BOOK, GENERATOR = sys.argv[1:]
+
+# A book of 700 KB with markup of every kind between and inside its documents, one of
+# them declaring a namespace, so that counting and show take the full parse.
+CONTACTS = 170
+with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
+    book = os.path.join(tmp, "markup.dxl")
+    subprocess.run([sys.executable, GENERATOR, str(CONTACTS), book, "--markup"], check=True)
+    for fmt, written in CONTACTS_WRITTEN.items():
+        folder = os.path.join(tmp, fmt)
+        status, out, err = convert(fmt, book, folder)
+        assert status == 0 and out.endswith("Conversion Process Completed\n") and err == "", (fmt, status, out, err)
+        assert written(folder) == CONTACTS, (fmt, written(folder))
+    listed = subprocess.run([CONVERT, "list", book], capture_output=True, text=True)
+    assert listed.returncode == 0 and len(listed.stdout.splitlines()) == CONTACTS, (listed.returncode, listed.stderr)
+    for n in (1, (CONTACTS + 1) // 2, CONTACTS):
+        shown = subprocess.run([CONVERT, "show", book, str(n)], capture_output=True, text=True)
+        assert shown.returncode == 0 and len(shown.stdout.splitlines()) == 48, (n, shown.returncode, shown.stderr)
+        assert "<R&D> ]]>" in shown.stdout, (n, shown.stdout)
+    shown = subprocess.run([CONVERT, "show", book, str(CONTACTS + 1)], capture_output=True, text=True)
+    assert shown.returncode == 1, (shown.returncode, shown.stdout, shown.stderr)
 with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
     nested = os.path.join(tmp, "a", "b")
     status, out, err = convert("csv", BOOK, nested)
