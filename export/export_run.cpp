@@ -44,6 +44,9 @@ struct Progress {
     std::optional<std::int64_t> total;   // the book's count, where it could be read
 };
 
+// Thrown out of the walk when the user asks it to stop.
+struct StopRequested {};
+
 // What the walk did: the contacts it read and wrote, and what a tolerant run could not
 // write (contacts whose step failed, and the rest of a book that broke off).
 struct Walked {
@@ -61,19 +64,26 @@ struct Walked {
 // writer. Failures of single contacts in a tolerant run, and a book that breaks off
 // after some contacts were written, are counted; every other failure throws.
 Walked walk(notes::AddressBook& book, std::optional<notes::ContactDocument> current, FormatWriter& writer,
-            ExportUi& ui, Progress& progress) {
+            ExportUi& ui, Progress& progress, const std::vector<std::int64_t>& selection) {
     const bool tolerant = writer.errorTolerant();
     Walked walked;
+    std::size_t chosen = 0; // selected contacts reached so far
     while (current) {
+        if (ui.stopRequested()) throw StopRequested{};
         progress.reached = ++walked.contacts;
-        ui.setProgressValue(walked.contacts);
-        try {
-            writer.writeContact(*current, walked.contacts);
-            ++walked.written;
-        } catch (...) {
-            if (!tolerant) throw;
-            if (walked.failed++ == 0) walked.firstFailure = reasonOf(std::current_exception());
+        const bool wanted = selection.empty() || selection[chosen] == walked.contacts;
+        if (wanted) {
+            ui.setProgressValue(selection.empty() ? walked.contacts : std::int64_t(++chosen));
+            try {
+                writer.writeContact(*current, walked.contacts);
+                ++walked.written;
+            } catch (...) {
+                if (!tolerant) throw;
+                if (walked.failed++ == 0) walked.firstFailure = reasonOf(std::current_exception());
+            }
         }
+        // A selection ends with its last contact.
+        if (!selection.empty() && chosen == selection.size()) break;
         progress.reached = walked.contacts + 1;
         try {
             current = book.nextDocument();
@@ -88,8 +98,8 @@ Walked walk(notes::AddressBook& book, std::optional<notes::ContactDocument> curr
     return walked;
 }
 
-std::string completionMessage(const Walked& walked, const Progress& progress) {
-    if (!walked.any()) return kCompletedMessage;
+// Sentences on the contacts a tolerant run could not write; empty when there were none.
+std::string skipAccount(const Walked& walked, const Progress& progress) {
     std::string account;
     auto sentence = [&](const std::string& text) { account += (account.empty() ? "" : " ") + text; };
     if (progress.total)
@@ -101,7 +111,21 @@ std::string completionMessage(const Walked& walked, const Progress& progress) {
     if (!walked.unreadReason.empty())
         sentence("The address book could not be read after contact " + std::to_string(walked.contacts) + ": " +
                  walked.unreadReason);
-    return std::string(kCompletedMessage) + "\r\n\r\n" + account;
+    return account;
+}
+
+std::string completionMessage(const Walked& walked, const Progress& progress) {
+    if (!walked.any()) return kCompletedMessage;
+    return std::string(kCompletedMessage) + "\r\n\r\n" + skipAccount(walked, progress);
+}
+
+RunSummary summaryOf(const OutputRecord& record, const std::string& folder, std::int64_t contactsWritten) {
+    RunSummary summary;
+    summary.folder = folder;
+    summary.contactsWritten = contactsWritten;
+    summary.fileCount = record.finishedCount();
+    summary.firstFiles = record.firstFinishedNames();
+    return summary;
 }
 
 std::string stoppedAt(const Progress& progress) {
@@ -137,6 +161,13 @@ std::string outputAccount(const OutputRecord& record, const std::string& folder)
 
 ExportRun::ExportRun(ExportUi& ui) : ui_(ui) {}
 
+void ExportRun::setSelection(std::vector<std::int64_t> positions) {
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    positions.erase(positions.begin(), std::lower_bound(positions.begin(), positions.end(), 1));
+    selection_ = std::move(positions);
+}
+
 ExportRun::Outcome ExportRun::run(const OutputFormat& format, const std::string& bookPath) {
     return run(format.makeWriter, bookPath);
 }
@@ -145,7 +176,7 @@ ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWrit
                                   const std::string& bookPath) {
     resultPath_.clear();
     if (bookPath.empty()) {
-        ui_.showMessage(kNoBookMessage);
+        ui_.showFailure(kNoBookMessage);
         return Outcome::NoBook;
     }
     const std::string folder = ui_.browseForFolder(kFolderPrompt);
@@ -168,13 +199,17 @@ ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWrit
             // A tolerant run saves what the walk can read, without a count.
             if (!writer->errorTolerant()) throw;
         }
-        ui_.setProgressRange(0, progress.total.value_or(0));
+        ui_.setProgressRange(0, selection_.empty() ? progress.total.value_or(0) : std::int64_t(selection_.size()));
 
         progress.stage = Progress::Stage::Walking;
-        const Walked walked = walk(book, std::move(current), *writer, ui_, progress);
+        const Walked walked = walk(book, std::move(current), *writer, ui_, progress, selection_);
 
         progress.stage = Progress::Stage::Checking;
-        if (walked.unreadReason.empty() && progress.total && walked.contacts != *progress.total)
+        if (!selection_.empty() && walked.unreadReason.empty() && walked.contacts < selection_.back())
+            throw notes::NotesError("The address book \"" + bookPath + "\" has " +
+                                    counted(walked.contacts, "contact") + ", fewer than the selection reaches (" +
+                                    std::to_string(selection_.back()) + "). Scan it again and select anew.");
+        if (selection_.empty() && walked.unreadReason.empty() && progress.total && walked.contacts != *progress.total)
             throw notes::NotesError("Reading the address book \"" + bookPath + "\" gave " +
                                     counted(walked.contacts, "contact") + " where its count said " +
                                     std::to_string(*progress.total) +
@@ -184,14 +219,27 @@ ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWrit
         progress.stage = Progress::Stage::Closing;
         writer->close();
         resultPath_ = writer->resultPath();
-        ui_.showMessage(completionMessage(walked, progress));
+        RunSummary summary = summaryOf(record, folder, walked.written);
+        summary.contactsSkipped = walked.failed + walked.unread;
+        if (walked.any()) summary.account = skipAccount(walked, progress);
+        ui_.showCompletion(completionMessage(walked, progress), summary);
         ui_.setProgressValue(0);
         return walked.any() ? Outcome::CompletedWithSkips : Outcome::Completed;
+    } catch (const StopRequested&) {
+        // Files complete before the stop stay; the one being written goes.
+        writer->abandon();
+        writer.reset();
+        // A file per contact holds a contact each; one file for all holds none until complete.
+        const std::int64_t written = record.unfinished().empty() ? record.finishedCount() : 0;
+        ui_.showFailure("Export cancelled: " + counted(written, "contact") + (written == 1 ? " was" : " were") +
+                        " written. " + outputAccount(record, folder));
+        ui_.setProgressValue(0);
+        return Outcome::Stopped;
     } catch (...) {
         const std::string reason = reasonOf(std::current_exception());
         if (writer) writer->abandon();
         writer.reset();
-        ui_.showMessage(stoppedAt(progress) + "\r\n\r\n" + reason + "\r\n\r\n" + outputAccount(record, folder));
+        ui_.showFailure(stoppedAt(progress) + "\r\n\r\n" + reason + "\r\n\r\n" + outputAccount(record, folder));
         ui_.setProgressValue(0);
         return Outcome::Failed;
     }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "export/export_ui.h"
 #include "export/format_writer.h"
@@ -20,8 +21,9 @@ inline constexpr const char* kNoBookMessage =
 
 class ExportRun {
 public:
-    // CompletedWithSkips: a tolerant writer completed its output without some contacts.
-    enum class Outcome { NoBook, Cancelled, Completed, CompletedWithSkips, Failed };
+    // Cancelled: no folder was chosen. CompletedWithSkips: a tolerant writer completed
+    // its output without some contacts. Stopped: the user stopped the walk.
+    enum class Outcome { NoBook, Cancelled, Completed, CompletedWithSkips, Failed, Stopped };
 
     explicit ExportRun(ExportUi& ui);
 
@@ -33,12 +35,17 @@ public:
     Outcome run(const std::function<std::unique_ptr<FormatWriter>()>& makeWriter,
                 const std::string& bookPath);
 
+    // Later runs export only the contacts at these 1-based positions of the book (in
+    // any order; repeats count once); every contact where empty, as at the start.
+    void setSelection(std::vector<std::int64_t> positions);
+
     // The writer's result path (the PST store) of the last completed run, else "".
     const std::string& resultPath() const { return resultPath_; }
 
 private:
     ExportUi& ui_;
     std::string resultPath_;
+    std::vector<std::int64_t> selection_; // ascending, without repeats
 };
 
 } // namespace brenmoor::exporting

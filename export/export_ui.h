@@ -5,8 +5,19 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace brenmoor::exporting {
+
+// What a run that reached its end, or was stopped by the user, did.
+struct RunSummary {
+    std::string folder;
+    std::int64_t contactsWritten = 0; // contacts whose output is in place
+    std::int64_t contactsSkipped = 0; // contacts that could not be written or read
+    std::int64_t fileCount = 0;       // files put in place
+    std::vector<std::string> firstFiles; // names of the first few of them
+    std::string account;              // why contacts were skipped; empty when none were
+};
 
 class ExportUi {
 public:
@@ -17,6 +28,17 @@ public:
     virtual void showMessage(const std::string& text) = 0;
     virtual void setProgressRange(std::int64_t minimum, std::int64_t maximum) = 0;
     virtual void setProgressValue(std::int64_t value) = 0;
+
+    // The completion message (text) of a run that reached the end, with what it did.
+    virtual void showCompletion(const std::string& text, const RunSummary& summary) {
+        (void)summary;
+        showMessage(text);
+    }
+    // The message of a run that failed or was stopped.
+    virtual void showFailure(const std::string& text) { showMessage(text); }
+    // Asked before each contact; true stops the run there, as a failure would, but
+    // keeping every file already complete.
+    virtual bool stopRequested() { return false; }
 };
 
 } // namespace brenmoor::exporting

@@ -169,6 +169,7 @@ void OutputRecord::finished(const std::string& begunPath, const std::string& fin
     const std::string name = fileNameOf(finalPath);
     if (finishedCount_++ == 0) firstFinished_ = name;
     lastFinished_ = name;
+    if (firstNames_.size() < kFirstNamesKept) firstNames_.push_back(name);
 }
 
 OutputFile::~OutputFile() { abandon(); }

@@ -48,6 +48,9 @@ public:
     // File names (without the folder) of the first and the last file put in place.
     const std::string& firstFinished() const { return firstFinished_; }
     const std::string& lastFinished() const { return lastFinished_; }
+    // File names of the first few files put in place, at most kFirstNamesKept.
+    static constexpr std::size_t kFirstNamesKept = 3;
+    const std::vector<std::string>& firstFinishedNames() const { return firstNames_; }
     // File names of the files begun and never put in place.
     const std::vector<std::string>& unfinished() const { return unfinished_; }
 
@@ -56,6 +59,7 @@ private:
     std::int64_t finishedCount_ = 0;
     std::string firstFinished_;
     std::string lastFinished_;
+    std::vector<std::string> firstNames_;
     std::vector<std::string> unfinished_;
 };
 

@@ -38,7 +38,12 @@ public:
     }
     void setProgressValue(std::int64_t value) override {
         events.push_back("value " + std::to_string(value));
+        lastValue = value;
     }
+    bool stopRequested() override { return stopAfter > 0 && lastValue >= stopAfter; }
+
+    std::int64_t stopAfter = 0; // asks the run to stop once this contact is written
+    std::int64_t lastValue = 0;
 };
 
 class ExportRunTest : public ::testing::Test {
@@ -117,6 +122,24 @@ TEST_F(ExportRunTest, EmptyViewWritesOnlyTheSingleFiles) {
     const std::string csv = read("Qalder_Notes_Contact.csv");
     EXPECT_EQ(csv.substr(0, 11), "First Name,");
     EXPECT_EQ(csv.find("\r\n"), csv.size() - 2);
+}
+
+// A stop keeps every file complete before it, drops the one in progress, and leaves
+// what was in the folder as it was.
+TEST_F(ExportRunTest, StopKeepsCompleteFilesAndDropsTheUnfinishedOne) {
+    const std::string path = book({person("Ann", "Lee"), person("Bea", "Ray"), person("Cy", "Orr")});
+    std::ofstream(root / "out" / "Qalder_Notes_Contact.csv") << "earlier";
+    ui.stopAfter = 2;
+    EXPECT_EQ(ExportRun(ui).run(outputFormat("txt"), path), ExportRun::Outcome::Stopped);
+    EXPECT_EQ(ui.events.at(4), "message Export cancelled: 2 contacts were written. 2 files were written to \"" +
+                                   ui.folder + "\" (AnnLee_1.txt to BeaRay_2.txt); every other file in the folder "
+                                               "is kept as it was.");
+    ui.events.clear();
+    EXPECT_EQ(ExportRun(ui).run(outputFormat("csv"), path), ExportRun::Outcome::Stopped);
+    EXPECT_EQ(ui.events.at(4), "message Export cancelled: 0 contacts were written. Qalder_Notes_Contact.csv was not "
+                               "written; every file in \"" + ui.folder + "\" is kept as it was.");
+    EXPECT_EQ(files(), (std::vector<std::string>{"AnnLee_1.txt", "BeaRay_2.txt", "Qalder_Notes_Contact.csv"}));
+    EXPECT_EQ(read("Qalder_Notes_Contact.csv"), "earlier");
 }
 
 TEST_F(ExportRunTest, ProgressFollowsTheWalkAndFilesReplaceOldOnes) {
