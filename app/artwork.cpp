@@ -3,6 +3,8 @@
 // icon. Pictures follow the screen's pixel ratio so they stay sharp on dense screens.
 #include "app/artwork.h"
 
+#include <algorithm>
+
 #include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
@@ -228,21 +230,23 @@ QString productName() { return QString::fromLatin1(kProductName); }
 
 } // namespace
 
-QPixmap bannerPicture()
+QPixmap bannerPicture(int width)
 {
-    QPixmap pixmap = canvas(904, 79);
+    width = std::max(width, 904);
+    QPixmap pixmap = canvas(width, 79);
     QPainter painter(&pixmap);
     prepare(painter);
-    paintBrandStrip(painter, QRectF(0, 0, 904, 79));
+    paintBrandStrip(painter, QRectF(0, 0, width, 79));
     paintLogo(painter, QRectF(18, 10, 56, 56));
     drawText(painter, QRectF(88, 8, 400, 38), productName(), uiFont(30, QFont::Bold), Qt::white,
              Qt::AlignLeft | Qt::AlignBottom);
     drawText(painter, QRectF(90, 46, 500, 20), QStringLiteral("Lotus Notes address book converter"),
              uiFont(13), kMist);
 
-    drawText(painter, QRectF(528, 12, 354, 16), QStringLiteral("SAVES EVERY CONTACT AS"),
+    const int right = width - 904;
+    drawText(painter, QRectF(right + 528, 12, 354, 16), QStringLiteral("SAVES EVERY CONTACT AS"),
              uiFont(10, QFont::DemiBold), QColor(255, 255, 255, 170), Qt::AlignRight | Qt::AlignVCenter);
-    paintBadgeRow(painter, QPointF(534, 34), QSizeF(62, 22), 11, 11);
+    paintBadgeRow(painter, QPointF(right + 534, 34), QSizeF(62, 22), 11, 11);
     return pixmap;
 }
 

@@ -18,8 +18,9 @@ inline constexpr const char* kMakerName = "Qalder Software";
 inline constexpr const char* kSupportEmail = "support@qalder.example";
 inline constexpr const char* kMakerWebsite = "https://www.qalder.example/";
 
-// 904 x 79: the strip across the top of the main window.
-QPixmap bannerPicture();
+// width x 79 (904 at least): the strip across the top of the main window; the format
+// badges keep to its right end.
+QPixmap bannerPicture(int width = 904);
 // 16 x 16: the address book at the root of the contact tree.
 QPixmap addressBookPicture();
 // 16 x 16: a contact card, for every contact in the tree.

@@ -3,6 +3,8 @@
 
 #include "app/artwork.h"
 
+#include <algorithm>
+
 namespace brenmoor::app {
 
 namespace {
@@ -19,13 +21,17 @@ constexpr std::size_t kNameRoom = 32;
 void ScannedContacts::reserve(std::size_t count) {
     names_.reserve(count * kNameRoom);
     nameEnds_.reserve(count);
+    alsoEnds_.reserve(count);
     offsets_.reserve(count);
 }
 
-void ScannedContacts::add(std::string_view name, const std::optional<notes::DocumentPlace>& place) {
+void ScannedContacts::add(std::string_view name, const std::optional<notes::DocumentPlace>& place,
+                          std::string_view also) {
     // Names past 4 GiB in all would not be addressed; such a contact is listed unnamed.
     if (names_.size() + name.size() <= UINT32_MAX) names_.append(name);
     nameEnds_.push_back(static_cast<std::uint32_t>(names_.size()));
+    if (also_.size() + also.size() <= UINT32_MAX) also_.append(also);
+    alsoEnds_.push_back(static_cast<std::uint32_t>(also_.size()));
     if (place && (!book_ || *book_ == place->book)) {
         book_ = place->book;
         offsets_.push_back(place->offset);
@@ -39,6 +45,11 @@ std::string_view ScannedContacts::name(std::size_t i) const {
     return std::string_view(names_).substr(start, nameEnds_[i] - start);
 }
 
+std::string_view ScannedContacts::also(std::size_t i) const {
+    std::size_t start = i == 0 ? 0 : alsoEnds_[i - 1];
+    return std::string_view(also_).substr(start, alsoEnds_[i] - start);
+}
+
 std::optional<notes::DocumentPlace> ScannedContacts::place(std::size_t i) const {
     if (!book_ || offsets_[i] == kNoPlace) return std::nullopt;
     return notes::DocumentPlace{*book_, offsets_[i]};
@@ -50,18 +61,68 @@ ContactTreeModel::ContactTreeModel(QObject* parent)
 void ContactTreeModel::setContacts(ScannedContacts contacts) {
     beginResetModel();
     contacts_ = std::move(contacts);
+    filtered_ = false;
+    shown_ = {};
     endResetModel();
+}
+
+namespace {
+
+// Whether text holds needle, ASCII letters compared without regard to case; needle is
+// folded already. Other letters compare as they are, unless the caller folded both.
+bool holdsFolded(std::string_view text, std::string_view needle) {
+    if (needle.size() > text.size()) return false;
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c; };
+    const char first = needle.front();
+    const std::size_t last = text.size() - needle.size();
+    for (std::size_t i = 0; i <= last; ++i) {
+        if (lower(text[i]) != first) continue;
+        std::size_t k = 1;
+        while (k < needle.size() && lower(text[i + k]) == needle[k]) ++k;
+        if (k == needle.size()) return true;
+    }
+    return false;
+}
+
+QString utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+} // namespace
+
+// An ASCII filter compares bytes, folding only ASCII letters, which is all it takes for
+// ASCII text to match without regard to case; other text is folded as Unicode first.
+void ContactTreeModel::setFilter(const QString& text) {
+    beginResetModel();
+    shown_ = {};
+    filtered_ = !text.isEmpty();
+    if (filtered_) {
+        const QString folded = text.toCaseFolded();
+        const std::string needle = folded.toStdString();
+        const bool ascii = std::all_of(needle.begin(), needle.end(), [](char c) { return (unsigned char)c < 0x80; });
+        for (std::size_t i = 0; i < contacts_.size() && i <= UINT32_MAX; ++i) {
+            const bool match =
+                ascii ? holdsFolded(contacts_.name(i), needle) || holdsFolded(contacts_.also(i), needle)
+                      : utf8(contacts_.name(i)).toCaseFolded().contains(folded) ||
+                            utf8(contacts_.also(i)).toCaseFolded().contains(folded);
+            if (match) shown_.push_back(static_cast<std::uint32_t>(i));
+        }
+    }
+    endResetModel();
+}
+
+void ContactTreeModel::appendRunningNumbers(int first, int last, std::vector<std::int64_t>& numbers) const {
+    for (int row = std::max(first, 0); row <= last && std::size_t(row) < shownCount(); ++row)
+        numbers.push_back(std::int64_t(contactAt(row)) + 1);
 }
 
 std::optional<notes::DocumentPlace> ContactTreeModel::place(const QModelIndex& contact) const {
     if (!isContact(contact)) return std::nullopt;
-    return contacts_.place(static_cast<std::size_t>(contact.row()));
+    return contacts_.place(contactAt(contact.row()));
 }
 
 QModelIndex ContactTreeModel::index(int row, int column, const QModelIndex& parent) const {
     if (column != 0 || row < 0) return {};
     if (!parent.isValid()) return row == 0 ? rootIndex() : QModelIndex();
-    if (parent.internalId() != kRootId || static_cast<std::size_t>(row) >= contacts_.size()) return {};
+    if (parent.internalId() != kRootId || static_cast<std::size_t>(row) >= shownCount()) return {};
     return createIndex(row, 0, kContactId);
 }
 
@@ -71,7 +132,7 @@ QModelIndex ContactTreeModel::parent(const QModelIndex& child) const {
 
 int ContactTreeModel::rowCount(const QModelIndex& parent) const {
     if (!parent.isValid()) return 1;
-    if (parent.internalId() == kRootId) return static_cast<int>(std::min<std::size_t>(contacts_.size(), INT_MAX));
+    if (parent.internalId() == kRootId) return static_cast<int>(std::min<std::size_t>(shownCount(), INT_MAX));
     return 0;
 }
 
@@ -84,8 +145,7 @@ QVariant ContactTreeModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
     case Qt::ToolTipRole: {
         if (!contact) return kRootText;
-        std::string_view name = contacts_.name(static_cast<std::size_t>(index.row()));
-        return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+        return utf8(contacts_.name(contactAt(index.row())));
     }
     case Qt::DecorationRole: return contact ? cardPicture_ : bookPicture_;
     case kNodeKeyRole: return contact ? kContactKeyPrefix + QString::number(runningNumber(index)) : kRootKey;

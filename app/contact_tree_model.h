@@ -22,21 +22,25 @@ namespace brenmoor::app {
 inline constexpr int kNodeKeyRole = Qt::UserRole;
 inline constexpr int kNodePictureRole = Qt::UserRole + 1;
 
-// The contacts a scan found, in walk order: display names and places in the book.
+// The contacts a scan found, in walk order: display names, what else the filter looks
+// at (company and e-mail), and places in the book.
 class ScannedContacts {
 public:
     // Room for count contacts (the book's entry count); more may still be added.
     void reserve(std::size_t count);
-    void add(std::string_view name, const std::optional<notes::DocumentPlace>& place);
+    void add(std::string_view name, const std::optional<notes::DocumentPlace>& place, std::string_view also = {});
 
     std::size_t size() const { return nameEnds_.size(); }
     std::string_view name(std::size_t i) const;
+    std::string_view also(std::size_t i) const;
     std::optional<notes::DocumentPlace> place(std::size_t i) const;
 
 private:
     static constexpr std::uint64_t kNoPlace = UINT64_MAX;
     std::string names_;
     std::vector<std::uint32_t> nameEnds_;
+    std::string also_;
+    std::vector<std::uint32_t> alsoEnds_;
     std::vector<std::uint64_t> offsets_; // kNoPlace where the walk gave none
     std::optional<notes::BookIdentity> book_;
 };
@@ -46,14 +50,21 @@ class ContactTreeModel : public QAbstractItemModel {
 public:
     explicit ContactTreeModel(QObject* parent = nullptr);
 
-    // Replaces the contacts under the root; the root stays.
+    // Replaces the contacts under the root, all shown; the root stays.
     void setContacts(ScannedContacts contacts);
     const ScannedContacts& contacts() const { return contacts_; }
 
+    // Shows only the contacts whose name, company or e-mail holds text, without regard
+    // to case; all of them for the empty text. Keys and running numbers stay.
+    void setFilter(const QString& text);
+    bool isFiltered() const { return filtered_; }
+
     QModelIndex rootIndex() const { return createIndex(0, 0, kRootId); }
     bool isContact(const QModelIndex& index) const { return index.isValid() && index.internalId() == kContactId; }
-    // A contact node's running number (1 for the first), and where it was found.
-    std::int64_t runningNumber(const QModelIndex& contact) const { return contact.row() + 1; }
+    // A contact node's running number (1 for the first): its position in the book.
+    std::int64_t runningNumber(const QModelIndex& contact) const { return std::int64_t(contactAt(contact.row())) + 1; }
+    // The running numbers of the contacts on rows first to last, in row order.
+    void appendRunningNumbers(int first, int last, std::vector<std::int64_t>& numbers) const;
     std::optional<notes::DocumentPlace> place(const QModelIndex& contact) const;
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
@@ -66,7 +77,12 @@ private:
     static constexpr quintptr kRootId = 0;
     static constexpr quintptr kContactId = 1;
 
+    std::size_t contactAt(int row) const { return filtered_ ? shown_[std::size_t(row)] : std::size_t(row); }
+    std::size_t shownCount() const { return filtered_ ? shown_.size() : contacts_.size(); }
+
     ScannedContacts contacts_;
+    bool filtered_ = false;
+    std::vector<std::uint32_t> shown_; // the contacts the filter lets through, in book order
     QIcon bookPicture_;
     QIcon cardPicture_;
 };

@@ -2,6 +2,9 @@
 // sign toggling its contacts, the item delegate painting each row.
 #include "app/contact_tree_view.h"
 
+#include "app/contact_tree_accessible.h"
+
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -18,7 +21,9 @@ constexpr int kIndentation = 20;
 } // namespace
 
 ContactTreeView::ContactTreeView(QWidget* parent) : QAbstractItemView(parent) {
-    setSelectionMode(SingleSelection);
+    installContactTreeAccessibility();
+    // Ctrl and Shift with a click or the keys pick several contacts.
+    setSelectionMode(ExtendedSelection);
     setSelectionBehavior(SelectRows);
     setIconSize(QSize(16, 16));
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -92,6 +97,20 @@ void ContactTreeView::scrollTo(const QModelIndex& index, ScrollHint hint) {
 QModelIndex ContactTreeView::indexAt(const QPoint& point) const {
     if (point.y() < 0) return {};
     return indexOfRow(firstRow() + point.y() / rowHeight());
+}
+
+void ContactTreeView::reset() {
+    QAbstractItemView::reset();
+    updateGeometries();
+}
+
+void ContactTreeView::selectAll() {
+    const QModelIndex top = root();
+    if (!top.isValid() || !selectionModel()) return;
+    const int contacts = model()->rowCount(top);
+    if (contacts == 0) return;
+    selectionModel()->select(QItemSelection(model()->index(0, 0, top), model()->index(contacts - 1, 0, top)),
+                             QItemSelectionModel::ClearAndSelect);
 }
 
 QModelIndex ContactTreeView::moveCursor(CursorAction action, Qt::KeyboardModifiers) {
@@ -195,6 +214,15 @@ void ContactTreeView::paintEvent(QPaintEvent* event) {
         }
         itemDelegateForIndex(index)->paint(&painter, option, index);
     }
+}
+
+void ContactTreeView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QAbstractItemView::currentChanged(current, previous);
+    const int row = rowOf(current);
+    if (!QAccessible::isActive() || row < 0 || !hasFocus()) return;
+    QAccessibleEvent focus(this, QAccessible::Focus);
+    focus.setChild(row);
+    QAccessible::updateAccessibility(&focus);
 }
 
 void ContactTreeView::mousePressEvent(QMouseEvent* event) {

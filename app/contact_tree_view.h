@@ -21,6 +21,10 @@ public:
     QRect visualRect(const QModelIndex& index) const override;
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
     QModelIndex indexAt(const QPoint& point) const override;
+    // A new list (a scan, a filter) gets its scroll range at once, not at the next layout.
+    void reset() override;
+    // Ctrl+A: every contact shown (the root is no contact to select with them).
+    void selectAll() override;
 
 protected:
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
@@ -36,6 +40,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // Tells a screen reader which row has the focus now.
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
     QModelIndex root() const;

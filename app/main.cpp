@@ -1,5 +1,7 @@
 // The brenmoor program: the application object and the main window.
 #include <QApplication>
+#include <QSettings>
+#include <QTimer>
 
 #include "app/artwork.h"
 #include "app/program_files.h"
@@ -11,10 +13,19 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Brenmoor"));
     QApplication::setWindowIcon(brenmoor::app::programIcon());
     QApplication::setDesktopFileName(QStringLiteral("brenmoor"));
+    QApplication::setOrganizationName(QString::fromLatin1(brenmoor::app::kMakerName));
 
+    QSettings settings;
     brenmoor::app::Velmar window(brenmoor::app::qtPrompts());
     window.setHelpFile(brenmoor::app::helpFilePath());
     window.setSamplesFolder(brenmoor::app::samplesFolder());
+    window.setSettings(&settings);
     window.show();
+    // brenmoor BOOK: the book is opened and scanned once the window is up.
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1) {
+        const QString book = arguments.at(1);
+        QTimer::singleShot(0, &window, [&window, book] { window.openBook(book); });
+    }
     return QApplication::exec();
 }

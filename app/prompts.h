@@ -12,9 +12,29 @@ class QWidget;
 
 namespace brenmoor::app {
 
+enum class MessageIcon { None, Information, Warning };
+
+// A message box beyond the plain one: an icon, a text below the main one, details
+// behind a button, and one button of its own beside OK ("Open Folder").
+struct Notice {
+    QString title;
+    QString text;
+    QString informative;
+    QString details;
+    MessageIcon icon = MessageIcon::None;
+    QString actionButton; // none where empty
+};
+
 class Prompts {
 public:
     virtual ~Prompts() = default;
+    // Shows the notice; true when the user pressed its action button.
+    virtual bool notify(QWidget* parent, const Notice& notice) {
+        QString text = notice.text;
+        if (!notice.informative.isEmpty()) text += QStringLiteral("\r\n\r\n") + notice.informative;
+        message(parent, notice.title, text);
+        return false;
+    }
     // A message box with an OK button only and no icon.
     virtual void message(QWidget* parent, const QString& title, const QString& text) = 0;
     // A message box with Yes and No and no icon; true for Yes.
@@ -23,8 +43,9 @@ public:
     // caption with its patterns in parentheses ("All files (*.*)"); "*.*" stands for
     // every file, names without a dot included.
     virtual QString openFile(QWidget* parent, const QString& startDir, const QStringList& filters) = 0;
-    // The folder picker; the chosen folder, or the empty text on cancel.
-    virtual QString chooseFolder(QWidget* parent, const QString& prompt) = 0;
+    // The folder picker, opened at startDir where given; the chosen folder, or the
+    // empty text on cancel.
+    virtual QString chooseFolder(QWidget* parent, const QString& prompt, const QString& startDir) = 0;
     // Hands a file or web address to the desktop's default handler.
     virtual void openUrl(const QUrl& url) = 0;
 };

@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 
 namespace brenmoor::app {
@@ -23,6 +24,20 @@ public:
         box.exec();
     }
 
+    bool notify(QWidget* parent, const Notice& notice) override {
+        const QMessageBox::Icon icon = notice.icon == MessageIcon::Warning       ? QMessageBox::Warning
+                                       : notice.icon == MessageIcon::Information ? QMessageBox::Information
+                                                                                 : QMessageBox::NoIcon;
+        QMessageBox box(icon, notice.title, forDisplay(notice.text), QMessageBox::Ok, parent);
+        if (!notice.informative.isEmpty()) box.setInformativeText(forDisplay(notice.informative));
+        if (!notice.details.isEmpty()) box.setDetailedText(forDisplay(notice.details));
+        QPushButton* action = nullptr;
+        if (!notice.actionButton.isEmpty()) action = box.addButton(notice.actionButton, QMessageBox::ActionRole);
+        box.setDefaultButton(QMessageBox::Ok);
+        box.exec();
+        return action && box.clickedButton() == action;
+    }
+
     bool askYesNo(QWidget* parent, const QString& title, const QString& text) override {
         QMessageBox box(QMessageBox::NoIcon, title, forDisplay(text), QMessageBox::Yes | QMessageBox::No, parent);
         box.setDefaultButton(QMessageBox::Yes);
@@ -38,8 +53,8 @@ public:
         return dialog.selectedFiles().value(0);
     }
 
-    QString chooseFolder(QWidget* parent, const QString& prompt) override {
-        return QFileDialog::getExistingDirectory(parent, prompt);
+    QString chooseFolder(QWidget* parent, const QString& prompt, const QString& startDir) override {
+        return QFileDialog::getExistingDirectory(parent, prompt, startDir);
     }
 
     void openUrl(const QUrl& url) override { QDesktopServices::openUrl(url); }

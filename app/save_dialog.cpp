@@ -13,6 +13,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
@@ -74,8 +75,8 @@ Dialog::Dialog(Prompts& prompts, std::function<void(int form)> command, QWidget*
     cancel->setGeometry(fromTwips(3000, 6000, 1215, 375));
     connect(cancel, &QPushButton::clicked, this, &Dialog::CancelButton_Click);
 
-    // One exclusive group that starts with nothing chosen: a click on a row's text does
-    // not choose it, only a click on the option itself does.
+    // One exclusive group that starts with nothing chosen; a click on a row's text
+    // chooses it as a click on the option does.
     options_->setExclusive(true);
     // The choices sit on the picture's white panel, so they take its colours rather than
     // the desktop's, which might be dark.
@@ -111,6 +112,8 @@ Dialog::Dialog(Prompts& prompts, std::function<void(int form)> command, QWidget*
         label->setPalette(onPanel);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->setContentsMargins(0, 1, 0, 0);  // its first line level with the option's circle
+        label->setBuddy(option);
+        label->installEventFilter(this);
     }
     convert->setFocus();
 }
@@ -139,18 +142,48 @@ void Dialog::OKButton_Click()
     hide();
 }
 
+void Dialog::setExportRunning(bool running, std::function<void()> stop)
+{
+    stopExport_ = running ? std::move(stop) : std::function<void()>();
+    for (QAbstractButton* option : options_->buttons())
+        option->setEnabled(!running);
+    findChild<QPushButton*>(QStringLiteral("OKButton"))->setEnabled(!running);
+}
+
+bool Dialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonRelease) {
+        auto* label = qobject_cast<QLabel*>(watched);
+        auto* option = label ? qobject_cast<QAbstractButton*>(label->buddy()) : nullptr;
+        if (option && option->isEnabled() && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            option->setChecked(true);
+            option->setFocus(Qt::MouseFocusReason);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void Dialog::CancelButton_Click()
 {
+    if (stopExport_)
+        return stopExport_();
     unload();
 }
 
 void Dialog::reject()
 {
+    if (stopExport_)
+        return stopExport_();
     unload();
 }
 
 void Dialog::closeEvent(QCloseEvent* event)
 {
+    if (stopExport_) {
+        event->ignore();
+        return stopExport_();
+    }
     event->accept();
     unload();
 }

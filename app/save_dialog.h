@@ -8,6 +8,7 @@
 //   (exec() returns QDialog::Accepted). It stays alive and shows the same choice next time,
 //   where it was when hidden, so keep the pointer and exec() the same dialog again.
 // - Convert with no form chosen says "Please choose contact saving type" and stays open.
+// - While that export runs, Cancel, Escape and the frame's close stop the export instead.
 // - Cancel, Escape or the window frame's close unload it: it emits unloaded(), hides
 //   (exec() returns QDialog::Rejected) and deletes itself with deleteLater(). Hold it in a
 //   QPointer and create a new one, with no form chosen, at the next Save.
@@ -40,6 +41,10 @@ public:
     void CancelButton_Click();
     // Escape ends up here too: it unloads the dialog like Cancel.
     void reject() override;
+    // While an export it started runs, Cancel, Escape and the frame's close stop that
+    // export (stop) instead of unloading the dialog, and the choices are locked.
+    void setExportRunning(bool running, std::function<void()> stop = {});
+
     // Shown again, it opens where it was when it was hidden.
     void setVisible(bool visible) override;
 
@@ -50,6 +55,8 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // A click on a form's text chooses the form.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
@@ -60,6 +67,7 @@ private:
     QPixmap background_;
     QButtonGroup* options_;
     bool unloading_ = false;
+    std::function<void()> stopExport_; // set while an export runs
     std::optional<QPoint> placement_; // the frame's position when last hidden
 };
 

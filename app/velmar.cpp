@@ -3,7 +3,17 @@
 #include "app/velmar.h"
 
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
+#include <QPainter>
+#include <QScreen>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QSettings>
+#include <QSplitter>
+#include <QShortcut>
+#include <QTimer>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -27,9 +37,11 @@
 #include "app/prompts.h"
 #include "app/save_dialog.h"
 #include "app/window_export_ui.h"
+#include "contact/contact_from_document.h"
 #include "export/export_run.h"
 #include "export/output_formats.h"
 #include "notes/address_book.h"
+#include "notes/contact_items.h"
 #include "viewer/contact_detail_view.h"
 
 namespace brenmoor::app {
@@ -37,6 +49,9 @@ namespace brenmoor::app {
 namespace {
 
 const QString kTitle = QStringLiteral("Brenmoor");
+// What the window remembers between runs, under these settings keys.
+constexpr const char* kLastBookKey = "lastBook";
+constexpr const char* kLastFolderKey = "lastOutputFolder";
 const QString kScanCompleted = QStringLiteral("Scanning process completed");
 const QString kExitQuestion = QStringLiteral("Are you sure you want to exit?");
 const QString kContactGone = QStringLiteral(
@@ -59,16 +74,92 @@ QString fromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// The smallest the window's client area may be made: every command and a few rows of
+// the list and the details stay usable.
+constexpr QSize kMinimumClient(640, 440);
+
+// The banner across the top: the picture drawn as wide as the window, its badges kept
+// at the right end; narrower than the picture, its left part.
+class Banner : public QWidget {
+public:
+    explicit Banner(QWidget* parent) : QWidget(parent) {
+        setFixedHeight(79);
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        if (picture_.width() != std::max(width(), 904)) picture_ = bannerPicture(width());
+        QPainter(this).drawPixmap(0, 0, picture_);
+    }
+
+private:
+    QPixmap picture_;
+};
+
+// The items the list shows and filters by beyond the names: for a contact without any,
+// the items the contact model names it from; company and e-mail addresses.
+std::vector<std::string> listedItems() {
+    std::vector<std::string> items;
+    for (notes::ContactItem item : {notes::ContactItem::FullName, notes::ContactItem::CompanyName,
+                                    notes::ContactItem::MailAddress, notes::ContactItem::MiscPhone1,
+                                    notes::ContactItem::MiscPhone2, notes::ContactItem::MiscPhone3})
+        items.emplace_back(notes::notesName(item));
+    return items;
+}
+
+// A contact without name items is listed by the name the contact model gives it (its
+// company or e-mail address), in brackets.
+void addListed(const notes::ContactDocument& doc, std::string name,
+               const std::optional<notes::DocumentPlace>& place, ScannedContacts& contacts) {
+    if (name.empty()) {
+        const std::string formatted = contact::contactFromDocument(doc).formattedName;
+        if (!formatted.empty()) name = "(" + formatted + ")";
+    }
+    std::string also = doc.itemText(notes::ContactItem::CompanyName);
+    for (const std::string& address : contact::emailAddresses(doc)) also += "\n" + address;
+    contacts.add(name, place, also);
+}
+
 } // namespace
+
+// The wait cursor and a note in the status bar while a command works without returning
+// to the event loop; both go when it ends or when end() is called.
+class Velmar::BusyNote {
+public:
+    BusyNote(Velmar& window, const QString& note) : window_(window) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        window_.statusBar()->showMessage(note);
+        window_.statusBar()->repaint();
+    }
+    ~BusyNote() { end(); }
+    void end() const {
+        if (ended_) return;
+        ended_ = true;
+        window_.statusBar()->clearMessage();
+        QGuiApplication::restoreOverrideCursor();
+    }
+
+private:
+    Velmar& window_;
+    mutable bool ended_ = false;
+};
 
 Velmar::Velmar(Prompts& prompts, QWidget* parent) : QMainWindow(parent), prompts_(prompts) {
     setObjectName(QStringLiteral("Velmar"));
     setWindowTitle(kTitle);
     setWindowIcon(programIcon());
+    setAcceptDrops(true);
     buildControls();
     buildMenus();
-    // The client area below the menu bar is 904 x 609.
-    resize(904, 609 + menuBar()->sizeHint().height());
+    // The client area below the menu bar is 904 x 609, where the screen has room for it.
+    setMinimumSize(kMinimumClient.width(), kMinimumClient.height() + menuBar()->sizeHint().height());
+    QSize size(904, 609 + menuBar()->sizeHint().height());
+    if (const QScreen* screen = this->screen()) {
+        const QSize room = screen->availableSize() - QSize(16, 48); // the window manager's frame
+        size = size.boundedTo(room).expandedTo(minimumSize());
+    }
+    resize(size);
     Form_Load();
 }
 
@@ -81,11 +172,8 @@ void Velmar::buildControls() {
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(4);
 
-    auto* banner = new QLabel(central);
+    auto* banner = new Banner(central);
     banner->setObjectName(QStringLiteral("Banner"));
-    banner->setPixmap(bannerPicture());
-    banner->setFixedHeight(79);
-    banner->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     column->addWidget(banner);
 
     auto* frame1 = new QGroupBox(QStringLiteral("Select Lotus Notes Addressbook Names.nsf File"), central);
@@ -117,14 +205,36 @@ void Velmar::buildControls() {
     frame2->setObjectName(QStringLiteral("Frame2"));
     auto* listRow = new QHBoxLayout(frame2);
     listRow->setContentsMargins(6, 4, 6, 6);
-    tree_ = new ContactTreeView(frame2);
+    // The user moves the line between the list and the details.
+    auto* split = new QSplitter(Qt::Horizontal, frame2);
+    split->setObjectName(QStringLiteral("ContactSplitter"));
+    split->setChildrenCollapsible(false);
+    // Above the tree, a field that narrows it to the contacts whose name, company or
+    // e-mail holds what is typed.
+    auto* listColumn = new QWidget(split);
+    auto* listLayout = new QVBoxLayout(listColumn);
+    listLayout->setContentsMargins(0, 0, 0, 0);
+    listLayout->setSpacing(3);
+    filter_ = new QLineEdit(listColumn);
+    filter_->setObjectName(QStringLiteral("Filter"));
+    filter_->setPlaceholderText(tr("Filter by name, company or e-mail"));
+    filter_->setAccessibleName(tr("Filter"));
+    filter_->setClearButtonEnabled(true);
+    listLayout->addWidget(filter_);
+    tree_ = new ContactTreeView(listColumn);
     tree_->setObjectName(QStringLiteral("TreeView1"));
+    tree_->setAccessibleName(tr("Contact List"));
+    listLayout->addWidget(tree_, 1);
     contacts_ = new ContactTreeModel(tree_);
     tree_->setModel(contacts_);
     tree_->viewport()->installEventFilter(this);
-    detail_ = new viewer::ContactDetailView(frame2);
-    listRow->addWidget(tree_, 1);
-    listRow->addWidget(detail_, 3);
+    detail_ = new viewer::ContactDetailView(split);
+    split->addWidget(listColumn);
+    split->addWidget(detail_);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 3);
+    split->setSizes({220, 660});
+    listRow->addWidget(split);
     body->addWidget(frame2, 1);
 
     progress_ = new QProgressBar(margins);
@@ -132,7 +242,16 @@ void Velmar::buildControls() {
     progress_->setTextVisible(false);
     progress_->setRange(0, 100);
     progress_->setValue(0);
-    body->addWidget(progress_);
+    // Cancel, live only while an export runs, stops it at the next contact (so does Esc).
+    cancelButton_ = makeButton(QStringLiteral("CancelExport"), tr("Cancel"), margins);
+    cancelButton_->setEnabled(false);
+    cancelButton_->setToolTip(tr("Stop the export at the next contact (Esc)"));
+    auto* progressRow = new QHBoxLayout;
+    progressRow->addWidget(progress_, 1);
+    progressRow->addWidget(cancelButton_);
+    body->addLayout(progressRow);
+    stopShortcut_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    stopShortcut_->setEnabled(false);
     setCentralWidget(central);
 
     auto* status = new QStatusBar(this);
@@ -149,12 +268,24 @@ void Velmar::buildControls() {
         status->addPermanentWidget(panel, panelStretch[i]);
     }
     status->findChild<QLabel*>(QStringLiteral("Panel3"))->setToolTip(QStringLiteral("Visit Website"));
+    // Left of the three fixed panels: which book the tree shows and how many contacts.
+    scanStatus_ = new QLabel(status);
+    scanStatus_->setObjectName(QStringLiteral("ScanStatus"));
+    status->insertWidget(0, scanStatus_, 3);
     setStatusBar(status);
 
     connect(browseButton_, &QPushButton::clicked, this, &Velmar::Command2_Click);
+    connect(files_, &QLineEdit::textChanged, this, &Velmar::filesEdited);
+    connect(filter_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        contacts_->setFilter(text);
+        tree_->setExpanded(contacts_->rootIndex(), true);
+        tree_->verticalScrollBar()->setValue(0);
+    });
     connect(scanButton_, &QPushButton::clicked, this, &Velmar::Command3_Click);
     connect(saveButton_, &QPushButton::clicked, this, &Velmar::SaveC_Click);
     connect(exitButton_, &QPushButton::clicked, this, &Velmar::Command4_Click);
+    connect(cancelButton_, &QPushButton::clicked, this, &Velmar::stopExport);
+    connect(stopShortcut_, &QShortcut::activated, this, &Velmar::stopExport);
     // The boxes always show the highlighted contact, however it came to be highlighted:
     // a click, a drag from one contact to another, a right-click, the keys.
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -194,6 +325,7 @@ void Velmar::buildMenus() {
     QMenu* help = bar->addMenu(QStringLiteral("Help"));
     help->setObjectName(QStringLiteral("help"));
     contentAction_ = makeAction(QStringLiteral("content"), QStringLiteral("Content"), help);
+    contentAction_->setShortcut(QKeySequence::HelpContents);
     aboutAction_ = makeAction(QStringLiteral("about"), QStringLiteral("About..."), help);
 
     connect(openAction_, &QAction::triggered, this, &Velmar::Open_Click);
@@ -223,7 +355,15 @@ void Velmar::enableSaveCommands() {
 }
 
 void Velmar::showFailure(const QString& what, const std::exception& failure) {
-    prompts_.message(this, kTitle, what + QStringLiteral("\r\n\r\n") + fromUtf8(failure.what()));
+    warn(what + QStringLiteral("\r\n\r\n") + fromUtf8(failure.what()));
+}
+
+void Velmar::warn(const QString& text) {
+    Notice notice;
+    notice.title = kTitle;
+    notice.text = text;
+    notice.icon = MessageIcon::Warning;
+    prompts_.notify(this, notice);
 }
 
 // Browse: the chosen file goes into Files; a cancel puts back the file chosen last.
@@ -233,16 +373,22 @@ void Velmar::Command2_Click() {
         QStringLiteral("Select Lotus Notes(names.nsf) (*.nsf)"),
         QStringLiteral("All files (*.*)"),
     };
+    // The folder of the book chosen last, in this run or the one before; the samples
+    // the very first time.
+    const QString lastBook = !rememberedFile_.isEmpty() ? rememberedFile_ : remembered(kLastBookKey);
     QString startDir;
-    if (!browsedOnce_)
+    if (!lastBook.isEmpty())
+        startDir = QFileInfo(lastBook).absolutePath();
+    else if (!browsedOnce_)
         startDir = samplesFolder_;
-    else if (!rememberedFile_.isEmpty())
-        startDir = QFileInfo(rememberedFile_).absolutePath();
     browsedOnce_ = true;
 
+    // A cancel leaves Files as it was, typed text included.
     const QString chosen = prompts_.openFile(this, startDir, filters);
-    if (!chosen.isEmpty()) rememberedFile_ = chosen;
-    files_->setText(rememberedFile_);
+    if (!chosen.isEmpty()) {
+        rememberedFile_ = chosen;
+        files_->setText(chosen);
+    }
 
     if (!files_->text().isEmpty()) {
         scanButton_->setEnabled(true);
@@ -252,20 +398,79 @@ void Velmar::Command2_Click() {
     }
 }
 
+// A book named on the command line or dropped on the window: as if browsed, then scanned.
+void Velmar::openBook(const QString& path) {
+    if (exporting_) return;
+    rememberedFile_ = path;
+    browsedOnce_ = true;
+    files_->setText(path);
+    scanButton_->setEnabled(true);
+    scanAction_->setEnabled(true);
+    Command3_Click();
+}
+
+// Scan is offered whenever Files names a file that exists, typed, pasted or browsed.
+void Velmar::filesEdited(const QString& text) {
+    if (!text.isEmpty() && QFileInfo(text).isFile()) {
+        scanButton_->setEnabled(true);
+        scanAction_->setEnabled(true);
+    }
+}
+
+void Velmar::setSettings(QSettings* settings) {
+    settings_ = settings;
+    const QString lastBook = remembered(kLastBookKey);
+    if (files_->text().isEmpty() && QFileInfo(lastBook).isFile()) files_->setText(lastBook);
+}
+
+QString Velmar::remembered(const char* key) const {
+    return settings_ ? settings_->value(QString::fromLatin1(key)).toString() : QString();
+}
+
+void Velmar::remember(const char* key, const QString& value) {
+    if (settings_) settings_->setValue(QString::fromLatin1(key), value);
+}
+
+static QString droppedBook(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls()[0].isLocalFile()) return {};
+    const QString path = data->urls()[0].toLocalFile();
+    return QFileInfo(path).isFile() ? path : QString();
+}
+
+void Velmar::dragEnterEvent(QDragEnterEvent* event) {
+    if (!exporting_ && !droppedBook(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void Velmar::dropEvent(QDropEvent* event) {
+    const QString path = droppedBook(event->mimeData());
+    if (exporting_ || path.isEmpty()) return;
+    event->acceptProposedAction();
+    // The drop's source waits for it to end: the scan and its message come after.
+    QTimer::singleShot(0, this, [this, path] { openBook(path); });
+}
+
 void Velmar::Open_Click() { Command2_Click(); }
 
 // Scan: lists every contact of the book under the root, keyed T_1, T_2, ... in view order.
+// The tree then belongs to that book: a click reads it, whatever Files says later.
 void Velmar::Command3_Click() {
     scanAction_->setEnabled(true);
     const QString path = files_->text();
     if (path.isEmpty()) {
-        prompts_.message(this, kTitle, QString::fromUtf8(exporting::kNoBookMessage));
+        warn(QString::fromUtf8(exporting::kNoBookMessage));
         return;
     }
 
-    // The tree starts again from its root alone, expanded.
+    // The tree starts again from its root alone, expanded and at the top; the boxes
+    // showed a contact of the list that is gone.
     contacts_->setContacts({});
+    filter_->clear();
+    scannedBook_.clear();
     tree_->setExpanded(contacts_->rootIndex(), true);
+    tree_->verticalScrollBar()->setValue(0);
+    detail_->clear();
+    const QString bookName = QFileInfo(path).fileName();
+    const BusyNote busy(*this, tr("Scanning %1 ...").arg(bookName));
 
     ScannedContacts contacts;
     try {
@@ -274,28 +479,57 @@ void Velmar::Command3_Click() {
         if (count > 0) enableSaveCommands();
         contacts.reserve(static_cast<std::size_t>(count));
         try {
-            notes::listContacts(book, [&](const std::string& name, const std::optional<notes::DocumentPlace>& place) {
-                contacts.add(name, place);
-            });
+            notes::listContacts(book, listedItems(),
+                                [&](const notes::ContactDocument& doc, const std::string& name,
+                                    const std::optional<notes::DocumentPlace>& place) {
+                                    addListed(doc, name, place, contacts);
+                                });
         } catch (const std::exception& failure) {
             // The contacts read so far are sound and keep their positions: list them.
             const std::size_t listed = contacts.size();
-            contacts_->setContacts(std::move(contacts));
+            listScanned(path, std::move(contacts), tr("scan stopped"));
+            busy.end();
             showFailure(listed == 0
-                            ? QStringLiteral("The address book could not be scanned.")
+                            ? tr("The address book could not be scanned.")
                             : listed == 1
-                            ? QStringLiteral("Scanning stopped after the first contact; the list shows only it.")
-                            : QStringLiteral("Scanning stopped after %1 contacts; the list shows only those.")
+                            ? tr("Scanning stopped after the first contact; the list shows only it.")
+                            : tr("Scanning stopped after %1 contacts; the list shows only those.")
                                   .arg(listed),
                         failure);
             return;
         }
     } catch (const std::exception& failure) {
-        showFailure(QStringLiteral("The address book could not be scanned."), failure);
+        scanStatus_->setText(tr("%1 could not be scanned").arg(bookName));
+        busy.end();
+        showFailure(tr("The address book could not be scanned."), failure);
         return;
     }
+    const bool none = contacts.size() == 0;
+    listScanned(path, std::move(contacts));
+    busy.end();
+    prompts_.message(this, kTitle,
+                     none ? kScanCompleted + QStringLiteral("\r\n\r\n") +
+                                tr("%1 holds no contacts: no document of the form \"Person\".").arg(bookName)
+                          : kScanCompleted);
+}
+
+// Puts the contacts of the book at path into the tree and names book and count below.
+void Velmar::listScanned(const QString& path, ScannedContacts contacts, const QString& remark) {
+    const std::size_t count = contacts.size();
     contacts_->setContacts(std::move(contacts));
-    prompts_.message(this, kTitle, kScanCompleted);
+    tree_->verticalScrollBar()->setValue(0);
+    scannedBook_ = path;
+    remember(kLastBookKey, QFileInfo(path).absoluteFilePath());
+    QString text = QFileInfo(path).fileName() + QStringLiteral(": ") + contactCountText(count);
+    if (!remark.isEmpty()) text += QStringLiteral(" (") + remark + QStringLiteral(")");
+    scanStatus_->setText(text);
+    scanStatus_->setToolTip(path);
+}
+
+QString Velmar::contactCountText(std::int64_t count) const {
+    if (count == 0) return tr("no contacts");
+    if (count == 1) return tr("1 contact");
+    return tr("%1 contacts").arg(count);
 }
 
 void Velmar::scan_Click() { Command3_Click(); }
@@ -306,20 +540,20 @@ void Velmar::TreeView1_NodeClick(const QModelIndex& node) {
     else showNode(node);
 }
 
-// A contact shows the document at its position in the book named in Files. Where the
-// scan read that very file, unchanged since, it goes straight to the place the scan
-// found the contact at; otherwise it finds the position afresh.
+// A contact shows the document at its position in the book the tree was scanned from.
+// Where that file is unchanged since, it goes straight to the place the scan found the
+// contact at; otherwise it finds the position afresh.
 void Velmar::showNode(const QModelIndex& node) {
     if (!contacts_->isContact(node)) return;
     try {
-        notes::AddressBook book(files_->text().toStdString());
+        notes::AddressBook book(scannedBook_.toStdString());
         const std::int64_t position = contacts_->runningNumber(node);
         const auto place = contacts_->place(node);
         const std::optional<notes::ContactDocument> contact =
             place ? book.documentAt(position, *place) : book.documentAt(position);
         if (!contact) {
             detail_->clear();
-            prompts_.message(this, kTitle, kContactGone);
+            warn(kContactGone);
             return;
         }
         detail_->showContact(*contact);
@@ -330,9 +564,39 @@ void Velmar::showNode(const QModelIndex& node) {
     }
 }
 
+// While an export runs the window takes input for Cancel, Esc and a close request only.
 void Velmar::setCommandsEnabledForRun(bool enabled) {
-    centralWidget()->setEnabled(enabled);
+    findChild<QWidget*>(QStringLiteral("Frame1"))->setEnabled(enabled);
+    findChild<QWidget*>(QStringLiteral("Frame2"))->setEnabled(enabled);
     menuBar()->setEnabled(enabled);
+    if (!enabled) {
+        actionsBeforeRun_.clear();
+        for (QAction* action : findChildren<QAction*>())
+            if (action->isEnabled() && !action->shortcut().isEmpty()) {
+                actionsBeforeRun_.append(action);
+                action->setEnabled(false);
+            }
+    } else {
+        for (QAction* action : std::as_const(actionsBeforeRun_))
+            if (action) action->setEnabled(true);
+        actionsBeforeRun_.clear();
+    }
+    cancelButton_->setEnabled(!enabled);
+    stopShortcut_->setEnabled(!enabled);
+    if (dialog_) dialog_->setExportRunning(!enabled, [this] { stopExport(); });
+}
+
+// The running numbers of the selected contacts.
+std::vector<std::int64_t> Velmar::selectedPositions() const {
+    std::vector<std::int64_t> positions;
+    for (const QItemSelectionRange& range : tree_->selectionModel()->selection())
+        if (range.parent() == contacts_->rootIndex())
+            contacts_->appendRunningNumbers(range.top(), range.bottom(), positions);
+    return positions;
+}
+
+void Velmar::stopExport() {
+    if (run_) run_->requestStop();
 }
 
 // One export from start to end; the window takes no other command meanwhile.
@@ -344,17 +608,27 @@ void Velmar::runExport(const exporting::OutputFormat& format) {
         setCommandsEnabledForRun(false);
         disabled = true;
     });
+    run_ = &ui;
+    ui.setStartFolder(remembered(kLastFolderKey));
+    // Several contacts selected: those, from the book they were listed from.
+    const std::vector<std::int64_t> chosen = selectedPositions();
     try {
-        exporting::ExportRun(ui).run(format, files_->text().toStdString());
+        exporting::ExportRun run(ui);
+        if (chosen.size() > 1) run.setSelection(chosen);
+        run.run(format, (chosen.size() > 1 ? scannedBook_ : files_->text()).toStdString());
     } catch (const std::exception& failure) {
         progress_->setValue(progress_->minimum());
         // The run reports its own failures; this is the last resort for one it could not.
-        showFailure(QStringLiteral("The export stopped before it was complete. The file it was writing was "
-                                   "not written; every other file in the folder is kept as it was."),
+        showFailure(tr("The export stopped before it was complete. The file it was writing was "
+                       "not written; every other file in the folder is kept as it was."),
                     failure);
     }
+    run_ = nullptr;
+    if (!ui.chosenFolder().isEmpty()) remember(kLastFolderKey, ui.chosenFolder());
     if (disabled) setCommandsEnabledForRun(true);
     exporting_ = false;
+    // The user asked to cancel and exit while it ran.
+    if (exitAfterRun_) QTimer::singleShot(0, this, [this] { close(); });
 }
 
 void Velmar::savepst_Click() { runExport(exporting::outputFormat("pst")); }
@@ -400,15 +674,24 @@ void Velmar::exit_Click() { close(); }
 
 // The exit confirmation; true when the window may close.
 bool Velmar::Form_Unload() {
-    if (!prompts_.askYesNo(this, kTitle, kExitQuestion)) return false;
+    if (!exitAfterRun_ && !prompts_.askYesNo(this, kTitle, kExitQuestion)) return false;
     delete dialog_.data();
     delete about_.data();
     return true;
 }
 
 void Velmar::closeEvent(QCloseEvent* event) {
-    // An export in progress finishes first; closing under it would lose its files.
-    if (exporting_ || !Form_Unload()) {
+    // An export in progress is stopped first, at its next contact, so that it keeps
+    // the files it completed; the window closes once it has.
+    if (exporting_) {
+        event->ignore();
+        if (!exitAfterRun_ && prompts_.askYesNo(this, kTitle, tr("An export is running. Cancel it and exit?"))) {
+            exitAfterRun_ = true;
+            stopExport();
+        }
+        return;
+    }
+    if (!Form_Unload()) {
         event->ignore();
         return;
     }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QList>
 #include <QPointer>
 #include <QString>
 #include <cstdint>
@@ -13,9 +14,12 @@
 #include "export/output_format.h"
 
 class QAction;
+class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QSettings;
+class QShortcut;
 
 namespace brenmoor::viewer {
 class ContactDetailView;
@@ -27,6 +31,7 @@ class Prompts;
 class Dialog;
 class frmAbout;
 class ContactTreeView;
+class WindowExportUi;
 
 class Velmar : public QMainWindow {
     Q_OBJECT
@@ -40,6 +45,12 @@ public:
     void setHelpFile(const QString& path) { helpFile_ = path; }
 
     bool isExporting() const { return exporting_; }
+
+    // Where the last book and the last output folder are kept between runs; nothing is
+    // kept without. Files starts with that book where it still exists.
+    void setSettings(QSettings* settings);
+    // Takes the book as if browsed, and scans it.
+    void openBook(const QString& path);
 
 public slots:
     void Command2_Click();
@@ -65,10 +76,14 @@ public slots:
     void about_Click();
     // A click on a node of the contact tree: highlights it and, for a contact, shows it.
     void TreeView1_NodeClick(const QModelIndex& node);
+    // Cancel, Esc: stops the export in progress before its next contact.
+    void stopExport();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildControls();
@@ -84,15 +99,30 @@ private:
     void runDialogForm(int form);
     void setCommandsEnabledForRun(bool enabled);
     void showFailure(const QString& what, const std::exception& failure);
+    void warn(const QString& text);
+    void filesEdited(const QString& text);
+    std::vector<std::int64_t> selectedPositions() const;
+    QString remembered(const char* key) const;
+    void remember(const char* key, const QString& value);
+    void listScanned(const QString& path, ScannedContacts contacts, const QString& remark = {});
+    QString contactCountText(std::int64_t count) const;
+
+    class BusyNote;
 
     Prompts& prompts_;
     QString rememberedFile_;
     QString samplesFolder_;
     QString helpFile_;
+    QSettings* settings_ = nullptr;
+    QString scannedBook_; // the book the tree's contacts were read from
     bool browsedOnce_ = false;
     bool exporting_ = false;
+    bool exitAfterRun_ = false;          // a close request during the export was answered Yes
+    WindowExportUi* run_ = nullptr; // the export in progress
+    QList<QPointer<QAction>> actionsBeforeRun_;
 
     QLineEdit* files_ = nullptr;
+    QLineEdit* filter_ = nullptr;
     QPushButton* browseButton_ = nullptr;
     QPushButton* scanButton_ = nullptr;
     QPushButton* saveButton_ = nullptr;
@@ -102,6 +132,9 @@ private:
     QPersistentModelIndex currentAtPress_; // the highlighted node when a mouse button went down
     viewer::ContactDetailView* detail_ = nullptr;
     QProgressBar* progress_ = nullptr;
+    QLabel* scanStatus_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
+    QShortcut* stopShortcut_ = nullptr;
 
     QAction* openAction_ = nullptr;
     QAction* scanAction_ = nullptr;

@@ -2,7 +2,9 @@
 #include "app/window_export_ui.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QProgressBar>
+#include <QUrl>
 #include <limits>
 
 #include "app/prompts.h"
@@ -18,11 +20,59 @@ WindowExportUi::WindowExportUi(Prompts& prompts, QWidget* owner, QProgressBar& b
     : prompts_(prompts), owner_(owner), bar_(bar), walkStarts_(std::move(walkStarts)) {}
 
 std::string WindowExportUi::browseForFolder(const std::string& prompt) {
-    return prompts_.chooseFolder(owner_, QString::fromStdString(prompt)).toStdString();
+    chosenFolder_ = prompts_.chooseFolder(owner_, QString::fromStdString(prompt), startFolder_);
+    return chosenFolder_.toStdString();
 }
 
 void WindowExportUi::showMessage(const std::string& text) {
     prompts_.message(owner_, QStringLiteral("Brenmoor"), QString::fromStdString(text));
+}
+
+namespace {
+
+QString fromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+
+} // namespace
+
+void WindowExportUi::showCompletion(const std::string& text, const exporting::RunSummary& summary) {
+    const QString folder = QDir::toNativeSeparators(fromUtf8(summary.folder));
+    QString written = summary.contactsWritten == 1
+                          ? tr("1 contact was written to \"%1\"").arg(folder)
+                          : tr("%1 contacts were written to \"%2\"").arg(summary.contactsWritten).arg(folder);
+    QStringList names;
+    for (const std::string& name : summary.firstFiles) names << fromUtf8(name);
+    QString files;
+    if (summary.fileCount == 0)
+        files = tr("No file was written.");
+    else if (summary.fileCount <= std::int64_t(names.size()))
+        files = (summary.fileCount == 1 ? tr("File: %1") : tr("Files: %1")).arg(names.join(QStringLiteral(", ")));
+    else
+        files = tr("%1 files: %2 and %3 more.")
+                    .arg(summary.fileCount)
+                    .arg(names.join(QStringLiteral(", ")))
+                    .arg(summary.fileCount - names.size());
+
+    QString details = tr("Contacts written: %1").arg(summary.contactsWritten) + QStringLiteral("\n") +
+                      tr("Contacts skipped: %1").arg(summary.contactsSkipped);
+    if (!summary.account.empty()) details += QStringLiteral("\n\n") + fromUtf8(summary.account);
+
+    Notice notice;
+    notice.title = QStringLiteral("Brenmoor");
+    // The run's text: "Conversion Process Completed", and what was skipped, if anything.
+    notice.text = fromUtf8(text);
+    notice.informative = written + QStringLiteral(".\r\n") + files;
+    notice.details = details;
+    notice.icon = summary.contactsSkipped > 0 ? MessageIcon::Warning : MessageIcon::Information;
+    notice.actionButton = tr("Open Folder");
+    if (prompts_.notify(owner_, notice)) prompts_.openUrl(QUrl::fromLocalFile(fromUtf8(summary.folder)));
+}
+
+void WindowExportUi::showFailure(const std::string& text) {
+    Notice notice;
+    notice.title = QStringLiteral("Brenmoor");
+    notice.text = fromUtf8(text);
+    notice.icon = MessageIcon::Warning;
+    prompts_.notify(owner_, notice);
 }
 
 int WindowExportUi::onBar(std::int64_t value) const {
@@ -50,9 +100,9 @@ void WindowExportUi::setProgressRange(std::int64_t minimum, std::int64_t maximum
 void WindowExportUi::setProgressValue(std::int64_t value) {
     bar_.setValue(onBar(value));
     if (!sinceRepaint_.isValid() || sinceRepaint_.elapsed() >= kRepaintIntervalMs) {
-        // Paint the bar and anything else that waits, but take no input: the run
-        // accepts no other command until it ends.
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        // Paint the bar and take the user's input: every command but Cancel is
+        // locked while the run lasts, and a close request asks whether to cancel.
+        QCoreApplication::processEvents();
         sinceRepaint_.start();
     }
 }

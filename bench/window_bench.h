@@ -18,7 +18,7 @@ public:
     }
     bool askYesNo(QWidget*, const QString&, const QString&) override { return true; }
     QString openFile(QWidget*, const QString&, const QStringList&) override { return {}; }
-    QString chooseFolder(QWidget*, const QString&) override { return {}; }
+    QString chooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
     void openUrl(const QUrl&) override {}
 
     QString lastMessage;

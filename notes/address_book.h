@@ -164,5 +164,10 @@ std::vector<std::string> displayNameItems();
 // Throws NotesError where the book cannot be read on; what was listed before stays so.
 using ListedContact = std::function<void(const std::string& name, const std::optional<DocumentPlace>& place)>;
 void listContacts(AddressBook& book, const ListedContact& listed);
+// The same walk reading also the items named in alsoItems, and handing out each
+// document with its display name (the window lists and filters by more than the name).
+using ListedDocument = std::function<void(const ContactDocument& doc, const std::string& name,
+                                          const std::optional<DocumentPlace>& place)>;
+void listContacts(AddressBook& book, const std::vector<std::string>& alsoItems, const ListedDocument& listed);
 
 } // namespace brenmoor::notes

@@ -128,8 +128,15 @@ std::vector<std::string> displayNameItems() {
 }
 
 void listContacts(AddressBook& book, const ListedContact& listed) {
-    book.keepOnlyItems(displayNameItems());
-    for (auto doc = book.firstDocument(); doc; doc = book.nextDocument()) listed(displayName(*doc), book.place());
+    listContacts(book, {}, [&](const ContactDocument&, const std::string& name,
+                               const std::optional<DocumentPlace>& place) { listed(name, place); });
+}
+
+void listContacts(AddressBook& book, const std::vector<std::string>& alsoItems, const ListedDocument& listed) {
+    std::vector<std::string> items = displayNameItems();
+    items.insert(items.end(), alsoItems.begin(), alsoItems.end());
+    book.keepOnlyItems(std::move(items));
+    for (auto doc = book.firstDocument(); doc; doc = book.nextDocument()) listed(*doc, displayName(*doc), book.place());
 }
 
 } // namespace brenmoor::notes

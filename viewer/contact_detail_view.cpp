@@ -7,10 +7,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace brenmoor::viewer {
@@ -65,9 +67,13 @@ const std::vector<TabPage>& tabPages() {
     return pages;
 }
 
-QLineEdit* makeLine(const QString& objectName, QWidget* parent) {
+// A box shows its item and lets it be selected and copied, not edited; a screen reader
+// names it after its label.
+QLineEdit* makeLine(const QString& objectName, const QString& label, QWidget* parent) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(objectName);
+    edit->setReadOnly(true);
+    edit->setAccessibleName(label);
     return edit;
 }
 
@@ -98,7 +104,7 @@ ContactDetailView::ContactDetailView(QWidget* parent) : QGroupBox(QStringLiteral
         const int row = nameSlot / 3;
         const int column = (nameSlot % 3) * 2;
         nameRows->addWidget(makeLabel(qs(info.label), names, this), row, column);
-        lines_[i] = makeLine(qs(info.box), this);
+        lines_[i] = makeLine(qs(info.box), qs(info.label), this);
         nameRows->addWidget(lines_[i], row, column + 1);
         ++nameSlot;
     }
@@ -129,6 +135,8 @@ ContactDetailView::ContactDetailView(QWidget* parent) : QGroupBox(QStringLiteral
                     if (info.tab != page.tab || info.frame != place.caption) continue;
                     auto* edit = new QPlainTextEdit(frame);
                     edit->setObjectName(qs(info.box));
+                    edit->setReadOnly(true);
+                    edit->setAccessibleName(QString::fromUtf8(place.caption));
                     pages_[i] = edit;
                     layout->addWidget(edit);
                 }
@@ -141,21 +149,27 @@ ContactDetailView::ContactDetailView(QWidget* parent) : QGroupBox(QStringLiteral
             form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
             if (page.tab == DetailTab::Advanced && std::string_view(place.caption) == "Internet Certificate") {
                 // Two boxes the address book has no items for; they stay empty.
-                form->addRow(makeLabel(QStringLiteral("Internet certificate"), names, frame),
-                             makeLine(QStringLiteral("Text39"), frame));
-                form->addRow(makeLabel(QStringLiteral("Internet certificate issuers"), names, frame),
-                             makeLine(QStringLiteral("Text40"), frame));
+                for (const auto& [box, label] : {std::pair{"Text39", "Internet certificate"},
+                                                 std::pair{"Text40", "Internet certificate issuers"}})
+                    form->addRow(makeLabel(QString::fromUtf8(label), names, frame),
+                                 makeLine(QString::fromUtf8(box), QString::fromUtf8(label), frame));
                 continue;
             }
             for (std::size_t i = 0; i < kContactItems.size(); ++i) {
                 const ContactItemInfo& info = kContactItems[i];
                 if (info.tab != page.tab || info.frame != place.caption) continue;
-                lines_[i] = makeLine(qs(info.box), frame);
+                lines_[i] = makeLine(qs(info.box), qs(info.label), frame);
                 form->addRow(makeLabel(qs(info.label), names, frame), lines_[i]);
             }
         }
         for (int column = 0; column < grid->columnCount(); ++column) grid->setColumnStretch(column, 1);
-        tabs_->addTab(pageWidget, QString::fromUtf8(page.caption));
+        // A page taller or wider than the room the window gives it scrolls.
+        auto* scroller = new QScrollArea(tabs_);
+        scroller->setObjectName(QStringLiteral("SSTab1_%1_Scroll").arg(qs(page.caption)));
+        scroller->setFrameShape(QFrame::NoFrame);
+        scroller->setWidgetResizable(true);
+        scroller->setWidget(pageWidget);
+        tabs_->addTab(scroller, QString::fromUtf8(page.caption));
     }
 }
 

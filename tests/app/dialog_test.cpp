@@ -192,14 +192,14 @@ private slots:
         QCOMPARE(shownAt.mid(1), (QList<QPoint>{QPoint(37, 45), QPoint(37, 45)}));
     }
 
-    void clickingAFormsTextDoesNotChooseIt()
+    // As in any dialog of the desktop, a click on a form's text chooses it.
+    void clickingAFormsTextChoosesIt()
     {
-        for (int i = 0; i < 5; ++i) {
+        for (int i : {3, 0, 4}) {
             auto* label = dialog_->findChild<QLabel*>(QStringLiteral("Label1_%1").arg(i));
-            clickAt(*dialog_, label->geometry().center());
             clickAt(*dialog_, label->geometry().topLeft() + QPoint(2, 2));
+            QCOMPARE(checkedOptions(), QList<int>{i});
         }
-        QCOMPARE(checkedOptions(), QList<int>());
     }
 
     void controlsSitWhereTheFormPlacesThem()

@@ -29,6 +29,12 @@ public:
         messages.append({title, text});
         if (onMessage) onMessage(text);
     }
+    bool notify(QWidget*, const Notice& notice) override {
+        notices.append(notice);
+        messages.append({notice.title, notice.text});
+        if (onMessage) onMessage(notice.text);
+        return !actionAnswers.isEmpty() && actionAnswers.dequeue();
+    }
     bool askYesNo(QWidget*, const QString& title, const QString& text) override {
         questions.append({title, text});
         return yesNoAnswers.isEmpty() ? false : yesNoAnswers.dequeue();
@@ -37,8 +43,9 @@ public:
         openFileRequests.append({startDir, filters});
         return openFileAnswers.isEmpty() ? QString() : openFileAnswers.dequeue();
     }
-    QString chooseFolder(QWidget*, const QString& prompt) override {
+    QString chooseFolder(QWidget*, const QString& prompt, const QString& startDir) override {
         folderPrompts.append(prompt);
+        folderStarts.append(startDir);
         return folderAnswers.isEmpty() ? QString() : folderAnswers.dequeue();
     }
     void openUrl(const QUrl& url) override { openedUrls.append(url); }
@@ -49,13 +56,16 @@ public:
         return texts;
     }
 
-    QList<ShownMessage> messages;
+    QList<ShownMessage> messages; // plain messages and the main texts of notices
+    QList<Notice> notices;
     QList<ShownMessage> questions;
     QList<OpenFileRequest> openFileRequests;
     QStringList folderPrompts;
+    QStringList folderStarts;
     QList<QUrl> openedUrls;
 
     QQueue<bool> yesNoAnswers;
+    QQueue<bool> actionAnswers; // for notices with an action button; false when empty
     QQueue<QString> openFileAnswers;
     QQueue<QString> folderAnswers;
     std::function<void(const QString&)> onMessage;

@@ -2,7 +2,12 @@
 // contact detail view, failures that must leave the program running, and exit.
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QSettings>
+#include <QStatusBar>
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
@@ -86,6 +91,8 @@ private:
         return path;
     }
 
+    QString statusText() { return control<QLabel>("ScanStatus")->text(); }
+
     void scan(const QString& path) {
         files()->setText(path);
         window->Command3_Click();
@@ -160,12 +167,131 @@ private slots:
         QVERIFY(action("scan")->isEnabled());
         QVERIFY(button("Command3")->isEnabled());
 
-        // Cancelled after a choice: the remembered file replaces whatever was typed.
+        // Cancelled after a choice: what was typed stays.
         files()->setText(QStringLiteral("typed over"));
         window->Command2_Click();
-        QCOMPARE(files()->text(), first);
+        QCOMPARE(files()->text(), QStringLiteral("typed over"));
         QCOMPARE(prompts->openFileRequests.last().startDir, dir->path());
         QVERIFY(prompts->messages.isEmpty());
+    }
+
+    // Scan is offered once Files names a file, however it got there; a book named on the
+    // command line or dropped on the window is scanned at once.
+    void aBookTypedDroppedOrGivenIsOfferedOrScanned() {
+        const QString path = book("one.dxl", {{{"FirstName", "Ann"}}});
+        files()->setText(dir->filePath("not-there.dxl"));
+        QVERIFY(!button("Command3")->isEnabled() && !action("scan")->isEnabled());
+        files()->setText(path);
+        QVERIFY(button("Command3")->isEnabled() && action("scan")->isEnabled());
+
+        for (const char* how : {"argument", "drop"}) {
+            window = std::make_unique<Velmar>(*prompts);
+            window->show();
+            prompts->messages.clear();
+            if (QByteArray(how) == "argument") {
+                window->openBook(path);
+            } else {
+                QMimeData data;
+                data.setUrls({QUrl::fromLocalFile(path)});
+                QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+                QCoreApplication::sendEvent(window.get(), &enter);
+                QVERIFY(enter.isAccepted());
+                QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+                QCoreApplication::sendEvent(window.get(), &drop);
+                QVERIFY(drop.isAccepted());
+            }
+            QTRY_COMPARE(childKeys(), QStringList{"T_1"});
+            QCOMPARE(files()->text(), path);
+            QCOMPARE(prompts->messageTexts(), QStringList{kScanCompleted});
+        }
+    }
+
+    // The last book and the last output folder are offered again by the next window.
+    void theLastBookAndFolderAreRemembered() {
+        QSettings settings(dir->filePath("settings.ini"), QSettings::IniFormat);
+        window->setSettings(&settings);
+        const QString path = book("one.dxl", {{{"FirstName", "Ann"}}});
+        const QString out = dir->filePath("out");
+        QVERIFY(QDir().mkpath(out));
+        scan(path);
+        prompts->folderAnswers.enqueue(out);
+        window->savecsv_Click();
+        QCOMPARE(prompts->folderStarts, QStringList{QString()});
+
+        window = std::make_unique<Velmar>(*prompts);
+        window->setSamplesFolder(QStringLiteral("/opt/samples"));
+        window->setSettings(&settings);
+        QCOMPARE(files()->text(), path);
+        window->Command2_Click();
+        QCOMPARE(prompts->openFileRequests.last().startDir, dir->path());
+        window->savecsv_Click();
+        QCOMPARE(prompts->folderStarts.last(), out);
+    }
+
+    // The filter narrows the list by name, company or e-mail, keys unchanged; a contact
+    // without names is listed by its company or e-mail in brackets.
+    void filterNarrowsTheListByNameCompanyOrEmail() {
+        scan(book("five.dxl", {{{"FirstName", "Ann"}, {"LastName", "Lee"}, {"CompanyName", "Acme"}},
+                               {{"FirstName", "Bob"}, {"LastName", "Ray"}, {"MailAddress", "bob@beta.example"}},
+                               {{"FirstName", QString::fromUtf8("José")}, {"LastName", "Silva"}},
+                               {{"CompanyName", "Delta Corp"}},
+                               {{"MiscPhone2", "cy@acme.example"}}}));
+        QCOMPARE(node(3).data().toString(), QStringLiteral("(Delta Corp)"));
+        QCOMPARE(node(4).data().toString(), QStringLiteral("(cy@acme.example)"));
+        const struct {
+            const char* filter;
+            QStringList keys;
+        } cases[] = {
+            {"acme", {"T_1", "T_5"}},       {"RAY", {"T_2"}},  {"BETA.EX", {"T_2"}},
+            {"JOSÉ", {"T_3"}},              {"delta", {"T_4"}}, {"zzz", {}},
+            {"", {"T_1", "T_2", "T_3", "T_4", "T_5"}},
+        };
+        for (const auto& c : cases) {
+            control<QLineEdit>("Filter")->setText(QString::fromUtf8(c.filter));
+            QCOMPARE(childKeys(), c.keys);
+            QVERIFY(tree()->isExpanded(root()));
+        }
+        control<QLineEdit>("Filter")->setText(QStringLiteral("acme"));
+        window->TreeView1_NodeClick(node(1));
+        QCOMPARE(boxText("OfficeOtheremail2"), QStringLiteral("cy@acme.example"));
+    }
+
+    // Several contacts selected (Ctrl, Shift, Ctrl+A): Save As exports those alone,
+    // keeping their running numbers; one selected, or none: every contact.
+    void severalSelectedContactsAreExportedAlone() {
+        QList<Contact> contacts;
+        for (const char* name : {"Ann", "Bea", "Cy", "Dee", "Eve"}) contacts.append(Contact{{"FirstName", name}});
+        scan(book("five.dxl", contacts));
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        const struct {
+            const char* how;
+            const char* filter;
+            QStringList files;
+        } cases[] = {
+            {"ctrl", "", {"Bea_2.txt", "Dee_4.txt"}},
+            {"shift", "", {"Bea_2.txt", "Cy_3.txt", "Dee_4.txt"}},
+            {"ctrl+a", "e", {"Bea_2.txt", "Dee_4.txt", "Eve_5.txt"}},
+            {"one", "", {"Ann_1.txt", "Bea_2.txt", "Cy_3.txt", "Dee_4.txt", "Eve_5.txt"}},
+        };
+        for (const auto& c : cases) {
+            const QByteArray how(c.how);
+            control<QLineEdit>("Filter")->setText(QString::fromLatin1(c.filter));
+            QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, pointOf(node(how == "one" ? 0 : 1)));
+            if (how == "ctrl") QTest::mouseClick(tree()->viewport(), Qt::LeftButton, Qt::ControlModifier, pointOf(node(3)));
+            if (how == "shift") QTest::mouseClick(tree()->viewport(), Qt::LeftButton, Qt::ShiftModifier, pointOf(node(3)));
+            if (how == "ctrl+a") QTest::keyClick(tree()->viewport(), Qt::Key_A, Qt::ControlModifier);
+
+            const QString out = dir->filePath(how);
+            QVERIFY(QDir().mkpath(out));
+            prompts->notices.clear();
+            prompts->folderAnswers.enqueue(out);
+            action("savetxt")->trigger();
+            QCOMPARE(QDir(out).entryList(QDir::Files), c.files);
+            QCOMPARE(prompts->notices.size(), 1);
+            QVERIFY2(prompts->notices[0].informative.startsWith(QString::number(c.files.size()) + " contacts were written"),
+                     qPrintable(prompts->notices[0].informative));
+        }
     }
 
     void scanListsContactsInViewOrderAndRescanRestartsNumbering() {
@@ -216,7 +342,8 @@ private slots:
         const QString empty = book("empty.dxl", {});
         scan(empty);
         QCOMPARE(contactCount(), 0);
-        QCOMPARE(prompts->messageTexts(), QStringList{kScanCompleted});
+        QCOMPARE(prompts->messages.size(), 1);
+        QVERIFY(prompts->messages[0].text.startsWith(kScanCompleted));
         checkSaveCommandsEnabled(false);
 
         scan(book("one.dxl", {{{"FirstName", "Ann"}}}));
@@ -339,11 +466,53 @@ private slots:
         window->TreeView1_NodeClick(node(0));
         QCOMPARE(boxText("First"), QStringLiteral("Ann"));
 
-        // Files naming another book: the position in that book, not the place the scan remembered.
+        // Files naming another book, typed or browsed: the tree still belongs to the book it was scanned from.
         files()->setText(book("other.dxl", {{{"FirstName", "Other"}}}));
         window->TreeView1_NodeClick(root());
         window->TreeView1_NodeClick(node(0));
-        QCOMPARE(boxText("First"), QStringLiteral("Other"));
+        QCOMPARE(boxText("First"), QStringLiteral("Ann"));
+        prompts->openFileAnswers.enqueue(dir->filePath("other.dxl"));
+        window->Command2_Click();
+        window->TreeView1_NodeClick(node(1));
+        QCOMPARE(boxText("First"), QString());
+        QVERIFY(prompts->messages.last().text.contains("no longer in the address book"));
+        QCOMPARE(statusText(), QStringLiteral("shrinks.dxl: 3 contacts"));
+    }
+
+    // The status bar names the scanned book and its count; a new Scan, good or failed,
+    // empties the boxes and starts the list at its top.
+    void scanNamesTheBookAndCountAndStartsAfresh() {
+        const struct {
+            const char* file;
+            int contacts;  // -1: not a book
+            const char* status;
+            const char* message;
+        } cases[] = {
+            {"many.dxl", 300, "many.dxl: 300 contacts", "Scanning process completed"},
+            {"one.dxl", 1, "one.dxl: 1 contact", "Scanning process completed"},
+            {"empty.dxl", 0, "empty.dxl: no contacts",
+             "Scanning process completed\r\n\r\nempty.dxl holds no contacts: no document of the form \"Person\"."},
+            {"missing.dxl", -1, "missing.dxl could not be scanned", "The address book could not be scanned."},
+        };
+        const QString first = book("first.dxl", QList<Contact>(200, Contact{{"FirstName", "Zed"}}));
+        for (const auto& c : cases) {
+            scan(first);
+            window->TreeView1_NodeClick(node(199));
+            tree()->scrollTo(node(199));
+            QVERIFY(tree()->verticalScrollBar()->value() > 0);
+            QCOMPARE(boxText("First"), QStringLiteral("Zed"));
+            const QString path = c.contacts < 0 ? dir->filePath(c.file)
+                                                : book(c.file, QList<Contact>(c.contacts, Contact{{"FirstName", "Al"}}));
+            prompts->messages.clear();
+            scan(path);
+            QCOMPARE(statusText(), QString::fromUtf8(c.status));
+            QCOMPARE(prompts->messages.size(), 1);
+            QVERIFY2(prompts->messages[0].text.startsWith(QString::fromUtf8(c.message)), qPrintable(prompts->messages[0].text));
+            QCOMPARE(contactCount(), std::max(c.contacts, 0));
+            QCOMPARE(boxText("First"), QString());
+            QCOMPARE(tree()->verticalScrollBar()->value(), 0);
+            QVERIFY(window->statusBar()->currentMessage().isEmpty());
+        }
     }
 
     void unreadableBookIsReportedAndTheProgramCarriesOn() {
@@ -384,9 +553,10 @@ private slots:
     }
 
     void nodeClickOnAnUnreadableFileEmptiesTheBoxesAndSaysWhy() {
-        scan(book("one.dxl", {{{"FirstName", "Ann"}}}));
+        const QString path = book("gone.dxl", {{{"FirstName", "Ann"}}});
+        scan(path);
         window->TreeView1_NodeClick(node(0));
-        files()->setText(dir->filePath("gone.dxl"));
+        QVERIFY(QFile::remove(path));
         prompts->messages.clear();
         window->TreeView1_NodeClick(node(0));
         QCOMPARE(boxText("First"), QString());
@@ -429,7 +599,9 @@ private slots:
         bool lockedAtCompletion = false;
         int progressAtCompletion = -1;
         prompts->onMessage = [&](const QString&) {
-            lockedAtCompletion = !window->centralWidget()->isEnabled() && !window->menuBar()->isEnabled();
+            lockedAtCompletion = !control<QWidget>("Frame1")->isEnabled() && !control<QWidget>("Frame2")->isEnabled() &&
+                                 !window->menuBar()->isEnabled() && !action("scan")->isEnabled() &&
+                                 button("CancelExport")->isEnabled();
             progressAtCompletion = control<QProgressBar>("ProgressBar1")->value();
         };
         prompts->folderAnswers.enqueue(out);
@@ -441,9 +613,100 @@ private slots:
         QCOMPARE(progressAtCompletion, 2);
         QVERIFY(QFileInfo::exists(QDir(out).filePath("Qalder_Notes_Contact.csv")));
         QCOMPARE(control<QProgressBar>("ProgressBar1")->value(), 0);
-        QVERIFY(window->centralWidget()->isEnabled());
-        QVERIFY(window->menuBar()->isEnabled());
+        QVERIFY(control<QWidget>("Frame1")->isEnabled() && control<QWidget>("Frame2")->isEnabled());
+        QVERIFY(window->menuBar()->isEnabled() && action("scan")->isEnabled());
+        QVERIFY(!button("CancelExport")->isEnabled());
         QVERIFY(!window->isExporting());
+    }
+
+    // The completion says how many contacts went where, names the files, gives the
+    // run's summary as details, and offers to open the folder.
+    void completionSaysWhatWasWrittenWhereAndOpensTheFolder() {
+        QList<Contact> contacts;
+        for (const char* name : {"Ann", "Bea", "Cy", "Dee", "Eve"}) contacts.append(Contact{{"FirstName", name}});
+        scan(book("five.dxl", contacts));
+        const struct {
+            const char* action;
+            bool openFolder;
+            const char* files;
+        } cases[] = {
+            {"savecsv", true, "File: Qalder_Notes_Contact.csv"},
+            {"savetxt", false, "5 files: Ann_1.txt, Bea_2.txt, Cy_3.txt and 2 more."},
+        };
+        for (const auto& c : cases) {
+            const QString out = dir->filePath(c.action);
+            QVERIFY(QDir().mkpath(out));
+            prompts->notices.clear();
+            prompts->openedUrls.clear();
+            prompts->folderAnswers.enqueue(out);
+            prompts->actionAnswers.enqueue(c.openFolder);
+            action(c.action)->trigger();
+            QCOMPARE(prompts->notices.size(), 1);
+            const Notice& done = prompts->notices[0];
+            QCOMPARE(done.text, QStringLiteral("Conversion Process Completed"));
+            QCOMPARE(done.icon, MessageIcon::Information);
+            QCOMPARE(done.informative, "5 contacts were written to \"" + out + "\".\r\n" + c.files);
+            QCOMPARE(done.details, QStringLiteral("Contacts written: 5\nContacts skipped: 0"));
+            QCOMPARE(done.actionButton, QStringLiteral("Open Folder"));
+            QCOMPARE(prompts->openedUrls, c.openFolder ? QList<QUrl>{QUrl::fromLocalFile(out)} : QList<QUrl>{});
+        }
+    }
+
+    // Cancel (the button, Esc, the dialog's Cancel) stops at the next contact: the files
+    // complete by then stay, the one in progress goes, earlier files are untouched.
+    void cancelStopsTheExportAndKeepsEarlierFiles() {
+        QList<Contact> contacts;
+        for (const char* name : {"Ann", "Bea", "Cy", "Dee"}) contacts.append(Contact{{"FirstName", name}});
+        scan(book("four.dxl", contacts));
+        const struct {
+            const char* format;
+            const char* how;
+            QStringList files;
+            const char* message;
+        } cases[] = {
+            {"savetxt", "button", {"Ann_1.txt", "Bea_2.txt", "Qalder_Notes_Contact.csv"},
+             "Export cancelled: 2 contacts were written."},
+            {"savecsv", "escape", {"Qalder_Notes_Contact.csv"}, "Export cancelled: 0 contacts were written."},
+            {"cal_5", "dialog", {"Ann_1.txt", "Bea_2.txt", "Qalder_Notes_Contact.csv"},
+             "Export cancelled: 2 contacts were written."},
+        };
+        for (const auto& c : cases) {
+            const QString out = dir->filePath(c.how);
+            QVERIFY(QDir().mkpath(out));
+            QFile earlier(QDir(out).filePath("Qalder_Notes_Contact.csv"));
+            QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier") == 7);
+            earlier.close();
+            prompts->messages.clear();
+            prompts->folderAnswers.enqueue(out);
+            auto* bar = control<QProgressBar>("ProgressBar1");
+            const QString how = QString::fromLatin1(c.how);
+            auto stop = connect(bar, &QProgressBar::valueChanged, window.get(), [&, how](int value) {
+                if (value != 2) return;
+                if (how == "button") QTest::mouseClick(button("CancelExport"), Qt::LeftButton);
+                else if (how == "escape") QTest::keyClick(window.get(), Qt::Key_Escape);
+                else QTest::mouseClick(control<QPushButton>("CancelButton"), Qt::LeftButton);
+            });
+            if (how == "dialog") {
+                QTimer::singleShot(0, [&] {
+                    auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+                    dialog->findChild<QRadioButton*>(QStringLiteral("Option1_4"))->setChecked(true);
+                    dialog->OKButton_Click();
+                });
+                window->SaveC_Click();
+            } else {
+                action(c.format)->trigger();
+            }
+            disconnect(stop);
+            QCOMPARE(prompts->messages.size(), 1);
+            QVERIFY2(prompts->messages[0].text.startsWith(QString::fromLatin1(c.message)),
+                     qPrintable(prompts->messages[0].text));
+            QCOMPARE(prompts->notices.last().icon, MessageIcon::Warning);
+            QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden), c.files);
+            QVERIFY(earlier.open(QIODevice::ReadOnly));
+            QCOMPARE(earlier.readAll(), QByteArray("earlier"));
+            earlier.close();
+            QVERIFY(!window->isExporting() && !button("CancelExport")->isEnabled());
+        }
     }
 
     // A failed export says where it stopped, why, and what became of the files; a PST
@@ -544,17 +807,33 @@ private slots:
         QVERIFY(window->centralWidget()->isEnabled());
     }
 
-    void closingDuringAnExportIsRefused() {
-        scan(book("one.dxl", {{{"FirstName", "Ann"}}}));
-        prompts->folderAnswers.enqueue(dir->path());
-        bool closed = true;
-        prompts->onMessage = [&](const QString&) {
-            prompts->yesNoAnswers.enqueue(true);
-            closed = window->close();
-        };
-        window->cal_5();
-        QVERIFY(!closed);
-        QVERIFY(window->isVisible());
+    // A close request during an export asks whether to cancel it: No lets it finish and
+    // the window stays; Yes stops it at the next contact and then closes the window.
+    void closingDuringAnExportAsksWhetherToCancelIt() {
+        QList<Contact> contacts(4, Contact{{"FirstName", "Ann"}});
+        scan(book("four.dxl", contacts));
+        for (const bool yes : {false, true}) {
+            const QString out = dir->filePath(yes ? "yes" : "no");
+            QVERIFY(QDir().mkpath(out));
+            prompts->messages.clear();
+            prompts->questions.clear();
+            prompts->folderAnswers.enqueue(out);
+            auto ask = connect(control<QProgressBar>("ProgressBar1"), &QProgressBar::valueChanged, window.get(),
+                               [&](int value) {
+                                   if (value != 1) return;
+                                   prompts->yesNoAnswers.enqueue(yes);
+                                   QVERIFY(!window->close());
+                               });
+            window->cal_5();
+            disconnect(ask);
+            QCOMPARE(prompts->questions.size(), 1);
+            QCOMPARE(prompts->questions[0].text, QStringLiteral("An export is running. Cancel it and exit?"));
+            QCOMPARE(prompts->messages.size(), 1);
+            QCOMPARE(prompts->messages[0].text.startsWith("Export cancelled: 1 contact was written."), yes);
+            QCOMPARE(QDir(out).entryList(QDir::Files).size(), yes ? 1 : 4);
+        }
+        QTRY_VERIFY(!window->isVisible());
+        QCOMPARE(prompts->questions.size(), 1); // no second exit question
     }
 
     void saveDialogIsKeptAfterConvertAndMadeAfreshAfterCancel() {
@@ -633,6 +912,11 @@ private slots:
         manual.close();
         action("content")->trigger();
         QCOMPARE(prompts->openedUrls, QList<QUrl>{QUrl::fromLocalFile(dir->filePath("orvelline.html"))});
+        // F1 does the same.
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QTest::keyClick(window.get(), Qt::Key_F1);
+        QCOMPARE(prompts->openedUrls.size(), 2);
     }
 };
 

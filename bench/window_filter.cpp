@@ -1,0 +1,75 @@
+// The filter benchmark: brenmoor-bench-filter BOOK scans BOOK in the main window as the
+// Scan button does, then types into the filter field as a user would, one key at a
+// time ("a", "an", "ann", ...), clears it, and selects every contact shown (Ctrl+A),
+// offscreen. Each step is timed from the key until the window has handled and painted
+// what it queued. Prints the median and the slowest step of each kind, in seconds.
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+#include "app/contact_tree_view.h"
+#include "bench/window_bench.h"
+
+namespace {
+
+double timed(const std::function<void()>& step) {
+    const auto start = std::chrono::steady_clock::now();
+    step();
+    QCoreApplication::processEvents();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void report(const char* what, std::vector<double> seconds) {
+    std::sort(seconds.begin(), seconds.end());
+    std::printf("%s %zu median %.6f slowest %.6f\n", what, seconds.size(), seconds[seconds.size() / 2],
+                seconds.back());
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: brenmoor-bench-filter BOOK\n");
+        return 2;
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+
+    AnsweringPrompts prompts;
+    brenmoor::app::Velmar window(prompts);
+    window.show();
+    if (!scanInWindow(window, prompts, argv[1])) {
+        std::fprintf(stderr, "the scan failed: %s\n", qPrintable(prompts.lastMessage));
+        return 1;
+    }
+    auto* filter = window.findChild<QLineEdit*>(QStringLiteral("Filter"));
+    auto* tree = window.findChild<brenmoor::app::ContactTreeView*>(QStringLiteral("TreeView1"));
+    const QModelIndex root = tree->model()->index(0, 0);
+    const int contacts = tree->model()->rowCount(root);
+
+    // Typed key by key, as the field sees it; then the whole text away at once. The
+    // last word matches nothing, and "é" makes the filter fold Unicode.
+    std::vector<double> typing;
+    std::vector<double> clearing;
+    for (const char* word : {"ann", "lee", "example", "é", "zzzz"}) {
+        for (const QChar key : QString::fromUtf8(word))
+            typing.push_back(timed([&] { QTest::keyClicks(filter, QString(key)); }));
+        clearing.push_back(timed([&] { filter->clear(); }));
+    }
+    report("typing", typing);
+    report("clearing", clearing);
+
+    std::vector<double> selecting;
+    for (int i = 0; i < 5; ++i) {
+        tree->setCurrentIndex(tree->model()->index(0, 0, root));
+        selecting.push_back(timed([&] { QTest::keyClick(tree->viewport(), Qt::Key_A, Qt::ControlModifier); }));
+    }
+    report("select-all", selecting);
+    std::printf("contacts %d\n", contacts);
+    return 0;
+}
