@@ -86,6 +86,16 @@ bool holdsFolded(std::string_view text, std::string_view needle) {
 
 QString utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
+bool isAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Whether text holds the folded needle, which has a letter beyond ASCII: text of ASCII
+// alone folds to ASCII alone and cannot, and is not decoded.
+bool holdsUnicode(std::string_view text, const QString& needle) {
+    return !isAscii(text) && utf8(text).contains(needle, Qt::CaseInsensitive);
+}
+
 } // namespace
 
 // An ASCII filter compares bytes, folding only ASCII letters, which is all it takes for
@@ -97,12 +107,10 @@ void ContactTreeModel::setFilter(const QString& text) {
     if (filtered_) {
         const QString folded = text.toCaseFolded();
         const std::string needle = folded.toStdString();
-        const bool ascii = std::all_of(needle.begin(), needle.end(), [](char c) { return (unsigned char)c < 0x80; });
+        const bool ascii = isAscii(needle);
         for (std::size_t i = 0; i < contacts_.size() && i <= UINT32_MAX; ++i) {
-            const bool match =
-                ascii ? holdsFolded(contacts_.name(i), needle) || holdsFolded(contacts_.also(i), needle)
-                      : utf8(contacts_.name(i)).toCaseFolded().contains(folded) ||
-                            utf8(contacts_.also(i)).toCaseFolded().contains(folded);
+            const bool match = ascii ? holdsFolded(contacts_.name(i), needle) || holdsFolded(contacts_.also(i), needle)
+                                     : holdsUnicode(contacts_.name(i), folded) || holdsUnicode(contacts_.also(i), folded);
             if (match) shown_.push_back(static_cast<std::uint32_t>(i));
         }
     }
