@@ -232,7 +232,9 @@ QString productName() { return QString::fromLatin1(kProductName); }
 
 QPixmap bannerPicture(int width)
 {
-    width = std::max(width, 904);
+    // Narrower than the full picture, the strip keeps the name and leaves out the badges.
+    const bool badges = width >= 904;
+    width = std::max(width, 480);
     QPixmap pixmap = canvas(width, 79);
     QPainter painter(&pixmap);
     prepare(painter);
@@ -243,6 +245,8 @@ QPixmap bannerPicture(int width)
     drawText(painter, QRectF(90, 46, 500, 20), QStringLiteral("Lotus Notes address book converter"),
              uiFont(13), kMist);
 
+    if (!badges)
+        return pixmap;
     const int right = width - 904;
     drawText(painter, QRectF(right + 528, 12, 354, 16), QStringLiteral("SAVES EVERY CONTACT AS"),
              uiFont(10, QFont::DemiBold), QColor(255, 255, 255, 170), Qt::AlignRight | Qt::AlignVCenter);

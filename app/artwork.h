@@ -18,8 +18,8 @@ inline constexpr const char* kMakerName = "Qalder Software";
 inline constexpr const char* kSupportEmail = "support@qalder.example";
 inline constexpr const char* kMakerWebsite = "https://www.qalder.example/";
 
-// width x 79 (904 at least): the strip across the top of the main window; the format
-// badges keep to its right end.
+// width x 79: the strip across the top of the main window; the format badges keep to
+// its right end, where it is 904 wide or more, and are left out where it is narrower.
 QPixmap bannerPicture(int width = 904);
 // 16 x 16: the address book at the root of the contact tree.
 QPixmap addressBookPicture();
