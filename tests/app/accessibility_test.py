@@ -1,0 +1,130 @@
+#!/usr/bin/python3
+"""What a screen reader finds in the main window, read through AT-SPI as Orca reads it.
+
+    accessibility_test.py BRENMOOR BOOK
+
+Starts brenmoor BOOK on a virtual X screen with its own session bus, waits for the scan,
+and checks in the accessibility tree: the contact tree's rows (the root and every
+contact, by name), the detail boxes named after their labels, and the filter field.
+Exits 77 (skipped) only where Xvfb, a session bus or AT-SPI is not installed.
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+SKIP = 77
+
+
+def missing_tools():
+    missing = [tool for tool in ("xvfb-run", "dbus-run-session") if not shutil.which(tool)]
+    try:
+        import pyatspi  # noqa: F401
+    except ImportError:
+        missing.append("python3-pyatspi")
+    if not any(os.path.exists(p) for p in ("/usr/libexec/at-spi-bus-launcher",
+                                             "/usr/lib/at-spi2-core/at-spi-bus-launcher")):
+        missing.append("at-spi2-core")
+    return missing
+
+
+def find_all(node, predicate, depth=0, found=None):
+    found = [] if found is None else found
+    if depth > 40:
+        return found
+    try:
+        if predicate(node):
+            found.append(node)
+        count = node.childCount
+    except Exception:
+        return found
+    # The tree's rows are checked through the tree itself; not every row is walked.
+    if node.getRoleName() == "tree":
+        return found
+    for i in range(count):
+        child = node.getChildAtIndex(i)
+        if child is not None:
+            find_all(child, predicate, depth + 1, found)
+    return found
+
+
+def inner(brenmoor, book, expected_contacts, result):
+    import pyatspi
+    # Settings go to the check's own folder, not the user's.
+    env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1",
+               XDG_CONFIG_HOME=os.path.dirname(result))
+    env.pop("QT_QPA_PLATFORM", None)
+    program = subprocess.Popen([brenmoor, book], env=env)
+    try:
+        app = None
+        tree = None
+        deadline = time.time() + 60
+        while time.time() < deadline and tree is None:
+            time.sleep(0.5)
+            desktop = pyatspi.Registry.getDesktop(0)
+            apps = [desktop.getChildAtIndex(i) for i in range(desktop.childCount)]
+            app = next((a for a in apps if a is not None and a.name.lower() == "brenmoor"), None)
+            if app is None:
+                continue
+            trees = find_all(app, lambda n: n.getRoleName() == "tree")
+            if trees and trees[0].childCount == expected_contacts + 1:
+                tree = trees[0]
+        if tree is None:
+            print("no contact tree with %d rows in the accessibility tree of %s" % (expected_contacts + 1, app))
+            return 1
+        rows = [tree.getChildAtIndex(i) for i in range(tree.childCount)]
+        failures = []
+        if rows[0].name != "Notes Address Book":
+            failures.append("first row is %r" % rows[0].name)
+        # Qt gives a tree's items the table cell role of AT-SPI, as in its own tree view.
+        if rows[1].name != "Ann  Lee" or rows[1].getRoleName() not in ("table cell", "tree item"):
+            failures.append("second row is %r (%s)" % (rows[1].name, rows[1].getRoleName()))
+        if not rows[-1].name:
+            failures.append("the last row has no name")
+
+        def named(role, name):
+            return find_all(app, lambda n: n.getRoleName() == role and n.name == name)
+        for label in ("First", "Last", "Email", "Company", "Office phone"):
+            if not named("text", label):
+                failures.append("no text box named %r" % label)
+        if not named("text", "Filter"):
+            failures.append("no filter field")
+        for failure in failures:
+            print(failure)
+        with open(result, "w") as f:
+            f.write("failed" if failures else "passed")
+        return 1 if failures else 0
+    finally:
+        program.kill()
+        program.wait()
+
+
+def main():
+    if len(sys.argv) == 6 and sys.argv[1] == "--inner":
+        return inner(sys.argv[2], sys.argv[3], int(sys.argv[4]), sys.argv[5])
+    if len(sys.argv) != 3:
+        print(__doc__)
+        return 2
+    missing = missing_tools()
+    if missing:
+        print("skipped: not installed: " + ", ".join(missing))
+        return SKIP
+    brenmoor, book = sys.argv[1], sys.argv[2]
+    with open(book, encoding="utf-8") as f:
+        contacts = f.read().count("form='Person'")
+    # xvfb-run's own exit status also counts its clean-up; the verdict comes in a file.
+    with tempfile.TemporaryDirectory(prefix="brenmoor-a11y-") as folder:
+        result = os.path.join(folder, "result")
+        subprocess.call(["dbus-run-session", "--", "xvfb-run", "-a", "-s", "-screen 0 1280x1024x24",
+                         sys.executable, os.path.abspath(__file__), "--inner", brenmoor, book, str(contacts), result])
+        if not os.path.exists(result):
+            print("the check inside the virtual screen did not finish")
+            return 1
+        with open(result) as f:
+            return 0 if f.read() == "passed" else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
