@@ -45,11 +45,11 @@ frmAbout::frmAbout(Prompts& prompts, QWidget* parent)
     : QDialog(parent), prompts_(prompts), background_(aboutPicture())
 {
     setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("About ") + QString::fromLatin1(kProductName));
+    setWindowTitle(tr("About %1").arg(QString::fromLatin1(kProductName)));
     setWindowIcon(programIcon());
     setFixedSize(fromTwips(0, 0, 6060, 4710).size());
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* ok = new QPushButton(tr("OK"), this);
     ok->setObjectName(QStringLiteral("cmdOK"));
     ok->setGeometry(fromTwips(1800, 4200, 1260, 345));
     ok->setDefault(true);
@@ -59,7 +59,7 @@ frmAbout::frmAbout(Prompts& prompts, QWidget* parent)
     link->setObjectName(QStringLiteral("Label1"));
     link->setGeometry(fromTwips(1080, 3840, 3015, 135));
     link->setCursor(Qt::PointingHandCursor);
-    link->setToolTip(QStringLiteral("Visit Website"));
+    link->setToolTip(tr("Visit Website"));
     link->setAccessibleName(QString::fromLatin1(kMakerWebsite));
     ok->setFocus();
 }

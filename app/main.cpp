@@ -1,11 +1,14 @@
 // The brenmoor program: the application object and the main window.
 #include <QApplication>
+#include <QFileInfo>
+#include <QLibraryInfo>
 #include <QSettings>
 #include <QTimer>
 
 #include "app/artwork.h"
 #include "app/program_files.h"
 #include "app/prompts.h"
+#include "app/translation.h"
 #include "app/velmar.h"
 
 int main(int argc, char* argv[]) {
@@ -14,6 +17,14 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(brenmoor::app::programIcon());
     QApplication::setDesktopFileName(QStringLiteral("brenmoor"));
     QApplication::setOrganizationName(QString::fromLatin1(brenmoor::app::kMakerName));
+    // The texts in the language of the system's locale, where the program has it; the
+    // standard buttons of Qt's dialogs too.
+    const std::unique_ptr<QTranslator> translation = brenmoor::app::programTranslation(QLocale());
+    if (translation) QApplication::installTranslator(translation.get());
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
 
     QSettings settings;
     brenmoor::app::Velmar window(brenmoor::app::qtPrompts());
@@ -24,7 +35,7 @@ int main(int argc, char* argv[]) {
     // brenmoor BOOK: the book is opened and scanned once the window is up.
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() > 1) {
-        const QString book = arguments.at(1);
+        const QString book = QFileInfo(arguments.at(1)).absoluteFilePath();
         QTimer::singleShot(0, &window, [&window, book] { window.openBook(book); });
     }
     return QApplication::exec();

@@ -31,7 +31,7 @@ constexpr int kRowStep = 480;
 
 QString captionOf(const exporting::OutputFormat& format)
 {
-    return QString::fromUtf8(format.dialogCaption.data(), qsizetype(format.dialogCaption.size()));
+    return QCoreApplication::translate("brenmoor::exporting", std::string(format.dialogCaption).c_str());
 }
 
 // The dialog's font, made smaller where needed so that every row's text fits its label.
@@ -60,17 +60,17 @@ Dialog::Dialog(Prompts& prompts, std::function<void(int form)> command, QWidget*
       background_(saveDialogPicture()), options_(new QButtonGroup(this))
 {
     setObjectName(QStringLiteral("Dialog"));
-    setWindowTitle(QStringLiteral("Save NSF Contacts As"));
+    setWindowTitle(tr("Save NSF Contacts As"));
     setWindowIcon(programIcon());
     setFixedSize(fromTwips(0, 0, 6030, 6630).size());
 
-    auto* convert = new QPushButton(QStringLiteral("Convert"), this);
+    auto* convert = new QPushButton(tr("Convert"), this);
     convert->setObjectName(QStringLiteral("OKButton"));
     convert->setGeometry(fromTwips(1080, 6000, 1335, 375));
     convert->setDefault(true);
     connect(convert, &QPushButton::clicked, this, &Dialog::OKButton_Click);
 
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    auto* cancel = new QPushButton(tr("Cancel"), this);
     cancel->setObjectName(QStringLiteral("CancelButton"));
     cancel->setGeometry(fromTwips(3000, 6000, 1215, 375));
     connect(cancel, &QPushButton::clicked, this, &Dialog::CancelButton_Click);
@@ -128,7 +128,7 @@ void Dialog::OKButton_Click()
     const int chosen = chosenForm();
     if (chosen < 0) {
         prompts_.message(this, QGuiApplication::applicationDisplayName(),
-                         QStringLiteral("Please choose contact saving type"));
+                         tr("Please choose contact saving type"));
         return;
     }
     // The export runs with the dialog still up; it is hidden once the command returns,

@@ -52,9 +52,11 @@ const QString kTitle = QStringLiteral("Brenmoor");
 // What the window remembers between runs, under these settings keys.
 constexpr const char* kLastBookKey = "lastBook";
 constexpr const char* kLastFolderKey = "lastOutputFolder";
-const QString kScanCompleted = QStringLiteral("Scanning process completed");
-const QString kExitQuestion = QStringLiteral("Are you sure you want to exit?");
-const QString kContactGone = QStringLiteral(
+// The messages, in English; the window shows them translated (tr()).
+const char* const kScanCompleted = QT_TRANSLATE_NOOP("brenmoor::app::Velmar", "Scanning process completed");
+const char* const kExitQuestion = QT_TRANSLATE_NOOP("brenmoor::app::Velmar", "Are you sure you want to exit?");
+const char* const kContactGone = QT_TRANSLATE_NOOP(
+    "brenmoor::app::Velmar",
     "This contact is no longer in the address book.\r\n\r\n"
     "The file has changed since the list was made. Scan the address book again to refresh the list.");
 
@@ -70,6 +72,12 @@ QAction* makeAction(const QString& name, const QString& caption, QMenu* menu) {
     return action;
 }
 
+// A fixed text of the export library (a message, a format's caption), in the user's
+// language where translated.
+QString exportText(std::string_view text) {
+    return QCoreApplication::translate("brenmoor::exporting", std::string(text).c_str());
+}
+
 QString fromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -78,8 +86,7 @@ QString fromUtf8(std::string_view text) {
 // the list and the details stay usable.
 constexpr QSize kMinimumClient(640, 440);
 
-// The banner across the top: the picture drawn as wide as the window, its badges kept
-// at the right end; narrower than the picture, its left part.
+// The banner across the top: the picture drawn as wide as the window.
 class Banner : public QWidget {
 public:
     explicit Banner(QWidget* parent) : QWidget(parent) {
@@ -89,7 +96,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override {
-        if (picture_.width() != std::max(width(), 904)) picture_ = bannerPicture(width());
+        if (picture_.width() != width()) picture_ = bannerPicture(width());
         QPainter(this).drawPixmap(0, 0, picture_);
     }
 
@@ -176,18 +183,18 @@ void Velmar::buildControls() {
     banner->setObjectName(QStringLiteral("Banner"));
     column->addWidget(banner);
 
-    auto* frame1 = new QGroupBox(QStringLiteral("Select Lotus Notes Addressbook Names.nsf File"), central);
+    auto* frame1 = new QGroupBox(tr("Select Lotus Notes Addressbook Names.nsf File"), central);
     frame1->setObjectName(QStringLiteral("Frame1"));
     auto* band = new QHBoxLayout(frame1);
     band->setContentsMargins(8, 4, 8, 6);
-    auto* label1 = new QLabel(QStringLiteral("Select Lotus Notes File"), frame1);
+    auto* label1 = new QLabel(tr("Select Lotus Notes File"), frame1);
     label1->setObjectName(QStringLiteral("Label1"));
     files_ = new QLineEdit(frame1);
     files_->setObjectName(QStringLiteral("Files"));
-    browseButton_ = makeButton(QStringLiteral("Command2"), QStringLiteral("Browse"), frame1);
-    scanButton_ = makeButton(QStringLiteral("Command3"), QStringLiteral("Scan Lotus Notes Contact"), frame1);
-    saveButton_ = makeButton(QStringLiteral("SaveC"), QStringLiteral("Save"), frame1);
-    exitButton_ = makeButton(QStringLiteral("Command4"), QStringLiteral("Exit"), frame1);
+    browseButton_ = makeButton(QStringLiteral("Command2"), tr("Browse"), frame1);
+    scanButton_ = makeButton(QStringLiteral("Command3"), tr("Scan Lotus Notes Contact"), frame1);
+    saveButton_ = makeButton(QStringLiteral("SaveC"), tr("Save"), frame1);
+    exitButton_ = makeButton(QStringLiteral("Command4"), tr("Exit"), frame1);
     band->addWidget(label1);
     band->addWidget(files_, 1);
     band->addWidget(browseButton_);
@@ -201,7 +208,7 @@ void Velmar::buildControls() {
     body->setSpacing(4);
     column->addWidget(margins, 1);
 
-    auto* frame2 = new QGroupBox(QStringLiteral("Contact List"), margins);
+    auto* frame2 = new QGroupBox(tr("Contact List"), margins);
     frame2->setObjectName(QStringLiteral("Frame2"));
     auto* listRow = new QHBoxLayout(frame2);
     listRow->setContentsMargins(6, 4, 6, 6);
@@ -267,7 +274,7 @@ void Velmar::buildControls() {
         panel->setFrameShadow(QFrame::Sunken);
         status->addPermanentWidget(panel, panelStretch[i]);
     }
-    status->findChild<QLabel*>(QStringLiteral("Panel3"))->setToolTip(QStringLiteral("Visit Website"));
+    status->findChild<QLabel*>(QStringLiteral("Panel3"))->setToolTip(tr("Visit Website"));
     // Left of the three fixed panels: which book the tree shows and how many contacts.
     scanStatus_ = new QLabel(status);
     scanStatus_->setObjectName(QStringLiteral("ScanStatus"));
@@ -298,17 +305,17 @@ void Velmar::buildControls() {
 
 void Velmar::buildMenus() {
     QMenuBar* bar = menuBar();
-    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    QMenu* file = bar->addMenu(tr("&File"));
     file->setObjectName(QStringLiteral("File"));
-    openAction_ = makeAction(QStringLiteral("Open"), QStringLiteral("&Open NSF Contact File"), file);
+    openAction_ = makeAction(QStringLiteral("Open"), tr("&Open NSF Contact File"), file);
     openAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    scanAction_ = makeAction(QStringLiteral("scan"), QStringLiteral("Scan Lotus Notes Contacts"), file);
+    scanAction_ = makeAction(QStringLiteral("scan"), tr("Scan Lotus Notes Contacts"), file);
     scanAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     scanAction_->setEnabled(false);
     file->addSeparator();
-    exitAction_ = makeAction(QStringLiteral("exit"), QStringLiteral("Exit"), file);
+    exitAction_ = makeAction(QStringLiteral("exit"), tr("Exit"), file);
 
-    QMenu* saveAs = bar->addMenu(QStringLiteral("&Save As"));
+    QMenu* saveAs = bar->addMenu(tr("&Save As"));
     saveAs->setObjectName(QStringLiteral("saveas"));
     // The formats the save format dialog offers, a line, then the formats for importers.
     bool aboveTheLine = true;
@@ -317,16 +324,16 @@ void Velmar::buildMenus() {
             saveAs->addSeparator();
             aboveTheLine = false;
         }
-        QAction* action = makeAction(fromUtf8(format.menuItem), fromUtf8(format.menuCaption), saveAs);
+        QAction* action = makeAction(fromUtf8(format.menuItem), exportText(format.menuCaption), saveAs);
         connect(action, &QAction::triggered, this, [this, &format] { runExport(format); });
         saveActions_.push_back(action);
     }
 
-    QMenu* help = bar->addMenu(QStringLiteral("Help"));
+    QMenu* help = bar->addMenu(tr("Help"));
     help->setObjectName(QStringLiteral("help"));
-    contentAction_ = makeAction(QStringLiteral("content"), QStringLiteral("Content"), help);
+    contentAction_ = makeAction(QStringLiteral("content"), tr("Content"), help);
     contentAction_->setShortcut(QKeySequence::HelpContents);
-    aboutAction_ = makeAction(QStringLiteral("about"), QStringLiteral("About..."), help);
+    aboutAction_ = makeAction(QStringLiteral("about"), tr("About..."), help);
 
     connect(openAction_, &QAction::triggered, this, &Velmar::Open_Click);
     connect(scanAction_, &QAction::triggered, this, &Velmar::scan_Click);
@@ -369,9 +376,9 @@ void Velmar::warn(const QString& text) {
 // Browse: the chosen file goes into Files; a cancel puts back the file chosen last.
 void Velmar::Command2_Click() {
     const QStringList filters{
-        QStringLiteral("Notes address book export (*.dxl *.xml)"),
-        QStringLiteral("Select Lotus Notes(names.nsf) (*.nsf)"),
-        QStringLiteral("All files (*.*)"),
+        tr("Notes address book export (*.dxl *.xml)"),
+        tr("Select Lotus Notes(names.nsf) (*.nsf)"),
+        tr("All files (*.*)"),
     };
     // The folder of the book chosen last, in this run or the one before; the samples
     // the very first time.
@@ -457,7 +464,7 @@ void Velmar::Command3_Click() {
     scanAction_->setEnabled(true);
     const QString path = files_->text();
     if (path.isEmpty()) {
-        warn(QString::fromUtf8(exporting::kNoBookMessage));
+        warn(exportText(exporting::kNoBookMessage));
         return;
     }
 
@@ -508,9 +515,9 @@ void Velmar::Command3_Click() {
     listScanned(path, std::move(contacts));
     busy.end();
     prompts_.message(this, kTitle,
-                     none ? kScanCompleted + QStringLiteral("\r\n\r\n") +
+                     none ? tr(kScanCompleted) + QStringLiteral("\r\n\r\n") +
                                 tr("%1 holds no contacts: no document of the form \"Person\".").arg(bookName)
-                          : kScanCompleted);
+                          : tr(kScanCompleted));
 }
 
 // Puts the contacts of the book at path into the tree and names book and count below.
@@ -553,14 +560,14 @@ void Velmar::showNode(const QModelIndex& node) {
             place ? book.documentAt(position, *place) : book.documentAt(position);
         if (!contact) {
             detail_->clear();
-            warn(kContactGone);
+            warn(tr(kContactGone));
             return;
         }
         detail_->showContact(*contact);
     } catch (const std::exception& failure) {
         // The boxes would otherwise show another contact under this node.
         detail_->clear();
-        showFailure(QStringLiteral("The contact could not be read."), failure);
+        showFailure(tr("The contact could not be read."), failure);
     }
 }
 
@@ -674,7 +681,7 @@ void Velmar::exit_Click() { close(); }
 
 // The exit confirmation; true when the window may close.
 bool Velmar::Form_Unload() {
-    if (!exitAfterRun_ && !prompts_.askYesNo(this, kTitle, kExitQuestion)) return false;
+    if (!exitAfterRun_ && !prompts_.askYesNo(this, kTitle, tr(kExitQuestion))) return false;
     delete dialog_.data();
     delete about_.data();
     return true;

@@ -20,12 +20,12 @@ WindowExportUi::WindowExportUi(Prompts& prompts, QWidget* owner, QProgressBar& b
     : prompts_(prompts), owner_(owner), bar_(bar), walkStarts_(std::move(walkStarts)) {}
 
 std::string WindowExportUi::browseForFolder(const std::string& prompt) {
-    chosenFolder_ = prompts_.chooseFolder(owner_, QString::fromStdString(prompt), startFolder_);
+    chosenFolder_ = prompts_.chooseFolder(owner_, translated(prompt), startFolder_);
     return chosenFolder_.toStdString();
 }
 
 void WindowExportUi::showMessage(const std::string& text) {
-    prompts_.message(owner_, QStringLiteral("Brenmoor"), QString::fromStdString(text));
+    prompts_.message(owner_, QStringLiteral("Brenmoor"), translated(text));
 }
 
 namespace {
@@ -33,6 +33,12 @@ namespace {
 QString fromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
 
 } // namespace
+
+// The export library's fixed texts are translated whole; a text it composed (with counts,
+// names, reasons) has no translation and shows as it is.
+QString WindowExportUi::translated(const std::string& text) {
+    return QCoreApplication::translate("brenmoor::exporting", text.c_str());
+}
 
 void WindowExportUi::showCompletion(const std::string& text, const exporting::RunSummary& summary) {
     const QString folder = QDir::toNativeSeparators(fromUtf8(summary.folder));
@@ -59,7 +65,7 @@ void WindowExportUi::showCompletion(const std::string& text, const exporting::Ru
     Notice notice;
     notice.title = QStringLiteral("Brenmoor");
     // The run's text: "Conversion Process Completed", and what was skipped, if anything.
-    notice.text = fromUtf8(text);
+    notice.text = translated(text);
     notice.informative = written + QStringLiteral(".\r\n") + files;
     notice.details = details;
     notice.icon = summary.contactsSkipped > 0 ? MessageIcon::Warning : MessageIcon::Information;
@@ -70,7 +76,7 @@ void WindowExportUi::showCompletion(const std::string& text, const exporting::Ru
 void WindowExportUi::showFailure(const std::string& text) {
     Notice notice;
     notice.title = QStringLiteral("Brenmoor");
-    notice.text = fromUtf8(text);
+    notice.text = translated(text);
     notice.icon = MessageIcon::Warning;
     prompts_.notify(owner_, notice);
 }

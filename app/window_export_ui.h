@@ -44,6 +44,7 @@ public:
 
 private:
     int onBar(std::int64_t value) const;
+    static QString translated(const std::string& text);
 
     Prompts& prompts_;
     QWidget* owner_;

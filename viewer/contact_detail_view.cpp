@@ -2,6 +2,7 @@
 // catalogue, so each box stands in its catalogued tab and frame under its own name.
 #include "viewer/contact_detail_view.h"
 
+#include <QCoreApplication>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QLabel>
@@ -11,6 +12,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -25,6 +27,11 @@ using notes::kContactItems;
 
 QString qs(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A caption or label as the user reads it, in the user's language where translated.
+QString shown(std::string_view text) {
+    return QCoreApplication::translate("brenmoor::viewer::ContactDetailView", std::string(text).c_str());
 }
 
 // Frames and labels beyond those the window names itself are numbered in creation order,
@@ -85,7 +92,7 @@ QLabel* makeLabel(const QString& caption, ControlNames& names, QWidget* parent) 
 
 } // namespace
 
-ContactDetailView::ContactDetailView(QWidget* parent) : QGroupBox(QStringLiteral("Contact Informations"), parent) {
+ContactDetailView::ContactDetailView(QWidget* parent) : QGroupBox(tr("Contact Informations"), parent) {
     setObjectName(QStringLiteral("Frame3"));
     ControlNames names;
 
@@ -103,8 +110,8 @@ ContactDetailView::ContactDetailView(QWidget* parent) : QGroupBox(QStringLiteral
         if (info.tab != DetailTab::NameRows) continue;
         const int row = nameSlot / 3;
         const int column = (nameSlot % 3) * 2;
-        nameRows->addWidget(makeLabel(qs(info.label), names, this), row, column);
-        lines_[i] = makeLine(qs(info.box), qs(info.label), this);
+        nameRows->addWidget(makeLabel(shown(info.label), names, this), row, column);
+        lines_[i] = makeLine(qs(info.box), shown(info.label), this);
         nameRows->addWidget(lines_[i], row, column + 1);
         ++nameSlot;
     }
@@ -122,7 +129,7 @@ ContactDetailView::ContactDetailView(QWidget* parent) : QGroupBox(QStringLiteral
         grid->setSpacing(4);
 
         for (const FramePlace& place : page.frames) {
-            auto* frame = new QGroupBox(QString::fromUtf8(place.caption), pageWidget);
+            auto* frame = new QGroupBox(shown(place.caption), pageWidget);
             frame->setObjectName(names.nextFrame());
             grid->addWidget(frame, place.row, place.column, place.rowSpan, 1);
 
@@ -136,7 +143,7 @@ ContactDetailView::ContactDetailView(QWidget* parent) : QGroupBox(QStringLiteral
                     auto* edit = new QPlainTextEdit(frame);
                     edit->setObjectName(qs(info.box));
                     edit->setReadOnly(true);
-                    edit->setAccessibleName(QString::fromUtf8(place.caption));
+                    edit->setAccessibleName(shown(place.caption));
                     pages_[i] = edit;
                     layout->addWidget(edit);
                 }
@@ -151,15 +158,15 @@ ContactDetailView::ContactDetailView(QWidget* parent) : QGroupBox(QStringLiteral
                 // Two boxes the address book has no items for; they stay empty.
                 for (const auto& [box, label] : {std::pair{"Text39", "Internet certificate"},
                                                  std::pair{"Text40", "Internet certificate issuers"}})
-                    form->addRow(makeLabel(QString::fromUtf8(label), names, frame),
-                                 makeLine(QString::fromUtf8(box), QString::fromUtf8(label), frame));
+                    form->addRow(makeLabel(shown(label), names, frame),
+                                 makeLine(QString::fromUtf8(box), shown(label), frame));
                 continue;
             }
             for (std::size_t i = 0; i < kContactItems.size(); ++i) {
                 const ContactItemInfo& info = kContactItems[i];
                 if (info.tab != page.tab || info.frame != place.caption) continue;
-                lines_[i] = makeLine(qs(info.box), qs(info.label), frame);
-                form->addRow(makeLabel(qs(info.label), names, frame), lines_[i]);
+                lines_[i] = makeLine(qs(info.box), shown(info.label), frame);
+                form->addRow(makeLabel(shown(info.label), names, frame), lines_[i]);
             }
         }
         for (int column = 0; column < grid->columnCount(); ++column) grid->setColumnStretch(column, 1);
@@ -169,7 +176,7 @@ ContactDetailView::ContactDetailView(QWidget* parent) : QGroupBox(QStringLiteral
         scroller->setFrameShape(QFrame::NoFrame);
         scroller->setWidgetResizable(true);
         scroller->setWidget(pageWidget);
-        tabs_->addTab(scroller, QString::fromUtf8(page.caption));
+        tabs_->addTab(scroller, shown(page.caption));
     }
 }
 

@@ -2,28 +2,32 @@
 // contact detail view, failures that must leave the program running, and exit.
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMimeData>
-#include <QScrollBar>
-#include <QSettings>
-#include <QStatusBar>
-#include <QDir>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 #include <functional>
 #include <memory>
 
 #include "app/contact_tree_view.h"
 #include "app/save_dialog.h"
+#include "app/translation.h"
 #include "app/velmar.h"
 #include "export/output_formats.h"
 #include "notes/contact_items.h"
@@ -898,6 +902,23 @@ private slots:
         QCOMPARE(shown.size(), 2);
         QVERIFY(shown[0].isNull() && shown[1].isNull());
         QVERIFY(prompts->messages.isEmpty());
+    }
+
+    // Under a German locale the window shows the German translation; English is the
+    // language of the program's own texts and needs none.
+    void germanLocaleShowsGermanCaptions() {
+        QVERIFY(!programTranslation(QLocale(QLocale::English, QLocale::UnitedStates)));
+        const std::unique_ptr<QTranslator> german = programTranslation(QLocale(QLocale::German, QLocale::Austria));
+        QVERIFY(german);
+        QVERIFY(QCoreApplication::installTranslator(german.get()));
+        window = std::make_unique<Velmar>(*prompts);
+        QCoreApplication::removeTranslator(german.get());
+        QCOMPARE(button("Command2")->text(), QStringLiteral("Durchsuchen"));
+        QCOMPARE(button("CancelExport")->text(), QStringLiteral("Abbrechen"));
+        QCOMPARE(control<QGroupBox>("Frame2")->title(), QStringLiteral("Kontaktliste"));
+        QCOMPARE(action("savecsv")->text(), QStringLiteral("Als CSV speichern"));
+        QCOMPARE(control<QTabWidget>("SSTab1")->tabText(0), QString::fromUtf8("Geschäftlich"));
+        QCOMPARE(control<QLineEdit>("First")->accessibleName(), QStringLiteral("Vorname"));
     }
 
     void helpOpensTheManualOnlyWhereItExists() {

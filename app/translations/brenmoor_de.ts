@@ -1,0 +1,534 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE" sourcelanguage="en">
+<context>
+    <name>brenmoor::viewer::ContactDetailView</name>
+    <message>
+        <source>Contact Informations</source>
+        <translation>Kontaktinformationen</translation>
+    </message>
+    <message>
+        <source>Business</source>
+        <translation>Geschäftlich</translation>
+    </message>
+    <message>
+        <source>Personal</source>
+        <translation>Privat</translation>
+    </message>
+    <message>
+        <source>Briefcase</source>
+        <translation>Aktentasche</translation>
+    </message>
+    <message>
+        <source>Advanced</source>
+        <translation>Erweitert</translation>
+    </message>
+    <message>
+        <source>Contact Information</source>
+        <translation>Kontaktinformationen</translation>
+    </message>
+    <message>
+        <source>Business Address</source>
+        <translation>Geschäftsadresse</translation>
+    </message>
+    <message>
+        <source>Persional</source>
+        <translation>Privatadresse</translation>
+    </message>
+    <message>
+        <source>Family</source>
+        <translation>Familie</translation>
+    </message>
+    <message>
+        <source>Contact Brifcase</source>
+        <translation>Kontakt-Aktentasche</translation>
+    </message>
+    <message>
+        <source>Comments</source>
+        <translation>Kommentare</translation>
+    </message>
+    <message>
+        <source>Notes Certificate</source>
+        <translation>Notes-Zertifikat</translation>
+    </message>
+    <message>
+        <source>Organize</source>
+        <translation>Organisieren</translation>
+    </message>
+    <message>
+        <source>Internet Certificate</source>
+        <translation>Internet-Zertifikat</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Anniversary</source>
+        <translation>Jahrestag</translation>
+    </message>
+    <message>
+        <source>Assistant</source>
+        <translation>Assistent</translation>
+    </message>
+    <message>
+        <source>Birthday</source>
+        <translation>Geburtstag</translation>
+    </message>
+    <message>
+        <source>Categories</source>
+        <translation>Kategorien</translation>
+    </message>
+    <message>
+        <source>Cell phone</source>
+        <translation>Mobiltelefon</translation>
+    </message>
+    <message>
+        <source>Certified public key</source>
+        <translation>Zertifizierter öffentlicher Schlüssel</translation>
+    </message>
+    <message>
+        <source>Children</source>
+        <translation>Kinder</translation>
+    </message>
+    <message>
+        <source>City</source>
+        <translation>Ort</translation>
+    </message>
+    <message>
+        <source>Company</source>
+        <translation>Firma</translation>
+    </message>
+    <message>
+        <source>Country/Region</source>
+        <translation>Land/Region</translation>
+    </message>
+    <message>
+        <source>Country</source>
+        <translation>Land</translation>
+    </message>
+    <message>
+        <source>Dept</source>
+        <translation>Abteilung</translation>
+    </message>
+    <message>
+        <source>Display name format</source>
+        <translation>Format des Anzeigenamens</translation>
+    </message>
+    <message>
+        <source>Email</source>
+        <translation>E-Mail</translation>
+    </message>
+    <message>
+        <source>First</source>
+        <translation>Vorname</translation>
+    </message>
+    <message>
+        <source>Flat name key</source>
+        <translation>Schlüssel (flacher Name)</translation>
+    </message>
+    <message>
+        <source>Full name</source>
+        <translation>Vollständiger Name</translation>
+    </message>
+    <message>
+        <source>Home fax</source>
+        <translation>Fax privat</translation>
+    </message>
+    <message>
+        <source>Home phone</source>
+        <translation>Telefon privat</translation>
+    </message>
+    <message>
+        <source>Job Title</source>
+        <translation>Position</translation>
+    </message>
+    <message>
+        <source>Last</source>
+        <translation>Nachname</translation>
+    </message>
+    <message>
+        <source>Location</source>
+        <translation>Standort</translation>
+    </message>
+    <message>
+        <source>Mail domain</source>
+        <translation>Mail-Domäne</translation>
+    </message>
+    <message>
+        <source>Manager</source>
+        <translation>Vorgesetzter</translation>
+    </message>
+    <message>
+        <source>Middle</source>
+        <translation>Zweiter Vorname</translation>
+    </message>
+    <message>
+        <source>Office fax</source>
+        <translation>Fax geschäftlich</translation>
+    </message>
+    <message>
+        <source>Office phone</source>
+        <translation>Telefon geschäftlich</translation>
+    </message>
+    <message>
+        <source>Other email 1</source>
+        <translation>Weitere E-Mail 1</translation>
+    </message>
+    <message>
+        <source>Other email 2</source>
+        <translation>Weitere E-Mail 2</translation>
+    </message>
+    <message>
+        <source>Other email 3</source>
+        <translation>Weitere E-Mail 3</translation>
+    </message>
+    <message>
+        <source>Pager</source>
+        <translation>Pager</translation>
+    </message>
+    <message>
+        <source>Phonetic name</source>
+        <translation>Phonetischer Name</translation>
+    </message>
+    <message>
+        <source>Short name</source>
+        <translation>Kurzname</translation>
+    </message>
+    <message>
+        <source>Show in preview pane</source>
+        <translation>In Vorschau anzeigen</translation>
+    </message>
+    <message>
+        <source>Spouse</source>
+        <translation>Ehepartner</translation>
+    </message>
+    <message>
+        <source>State/Province</source>
+        <translation>Bundesland/Kanton</translation>
+    </message>
+    <message>
+        <source>Street</source>
+        <translation>Straße</translation>
+    </message>
+    <message>
+        <source>Suffix</source>
+        <translation>Namenszusatz</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>Anrede</translation>
+    </message>
+    <message>
+        <source>Web page</source>
+        <translation>Webseite</translation>
+    </message>
+    <message>
+        <source>Zip/Postal</source>
+        <translation>PLZ</translation>
+    </message>
+    <message>
+        <source>Zip/postal</source>
+        <translation>PLZ</translation>
+    </message>
+    <message>
+        <source>Internet certificate</source>
+        <translation>Internet-Zertifikat</translation>
+    </message>
+    <message>
+        <source>Internet certificate issuers</source>
+        <translation>Aussteller des Internet-Zertifikats</translation>
+    </message>
+</context>
+<context>
+    <name>brenmoor::app::Dialog</name>
+    <message>
+        <source>Save NSF Contacts As</source>
+        <translation>NSF-Kontakte speichern als</translation>
+    </message>
+    <message>
+        <source>Convert</source>
+        <translation>Konvertieren</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Please choose contact saving type</source>
+        <translation>Bitte wählen Sie das Format zum Speichern der Kontakte</translation>
+    </message>
+</context>
+<context>
+    <name>brenmoor::app::Velmar</name>
+    <message>
+        <source>Select Lotus Notes Addressbook Names.nsf File</source>
+        <translation>Lotus-Notes-Adressbuch (Names.nsf) auswählen</translation>
+    </message>
+    <message>
+        <source>Select Lotus Notes File</source>
+        <translation>Lotus-Notes-Datei auswählen</translation>
+    </message>
+    <message>
+        <source>Browse</source>
+        <translation>Durchsuchen</translation>
+    </message>
+    <message>
+        <source>Scan Lotus Notes Contact</source>
+        <translation>Lotus-Notes-Kontakte einlesen</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Beenden</translation>
+    </message>
+    <message>
+        <source>Contact List</source>
+        <translation>Kontaktliste</translation>
+    </message>
+    <message>
+        <source>Filter by name, company or e-mail</source>
+        <translation>Nach Name, Firma oder E-Mail filtern</translation>
+    </message>
+    <message>
+        <source>Filter</source>
+        <translation>Filter</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Stop the export at the next contact (Esc)</source>
+        <translation>Den Export beim nächsten Kontakt anhalten (Esc)</translation>
+    </message>
+    <message>
+        <source>Visit Website</source>
+        <translation>Website besuchen</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Datei</translation>
+    </message>
+    <message>
+        <source>&amp;Open NSF Contact File</source>
+        <translation>NSF-Kontaktdatei ö&amp;ffnen</translation>
+    </message>
+    <message>
+        <source>Scan Lotus Notes Contacts</source>
+        <translation>Lotus-Notes-Kontakte einlesen</translation>
+    </message>
+    <message>
+        <source>&amp;Save As</source>
+        <translation>&amp;Speichern als</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>Content</source>
+        <translation>Inhalt</translation>
+    </message>
+    <message>
+        <source>About...</source>
+        <translation>Über...</translation>
+    </message>
+    <message>
+        <source>Notes address book export (*.dxl *.xml)</source>
+        <translation>Notes-Adressbuch-Export (*.dxl *.xml)</translation>
+    </message>
+    <message>
+        <source>Select Lotus Notes(names.nsf) (*.nsf)</source>
+        <translation>Lotus Notes (names.nsf) (*.nsf)</translation>
+    </message>
+    <message>
+        <source>All files (*.*)</source>
+        <translation>Alle Dateien (*.*)</translation>
+    </message>
+    <message>
+        <source>Scanning %1 ...</source>
+        <translation>%1 wird eingelesen ...</translation>
+    </message>
+    <message>
+        <source>scan stopped</source>
+        <translation>Einlesen abgebrochen</translation>
+    </message>
+    <message>
+        <source>The address book could not be scanned.</source>
+        <translation>Das Adressbuch konnte nicht eingelesen werden.</translation>
+    </message>
+    <message>
+        <source>Scanning stopped after the first contact; the list shows only it.</source>
+        <translation>Das Einlesen brach nach dem ersten Kontakt ab; die Liste zeigt nur ihn.</translation>
+    </message>
+    <message>
+        <source>Scanning stopped after %1 contacts; the list shows only those.</source>
+        <translation>Das Einlesen brach nach %1 Kontakten ab; die Liste zeigt nur diese.</translation>
+    </message>
+    <message>
+        <source>%1 could not be scanned</source>
+        <translation>%1 konnte nicht eingelesen werden</translation>
+    </message>
+    <message>
+        <source>%1 holds no contacts: no document of the form &quot;Person&quot;.</source>
+        <translation>%1 enthält keine Kontakte: kein Dokument der Maske „Person“.</translation>
+    </message>
+    <message>
+        <source>no contacts</source>
+        <translation>keine Kontakte</translation>
+    </message>
+    <message>
+        <source>1 contact</source>
+        <translation>1 Kontakt</translation>
+    </message>
+    <message>
+        <source>%1 contacts</source>
+        <translation>%1 Kontakte</translation>
+    </message>
+    <message>
+        <source>The contact could not be read.</source>
+        <translation>Der Kontakt konnte nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>The export stopped before it was complete. The file it was writing was not written; every other file in the folder is kept as it was.</source>
+        <translation>Der Export brach vor seinem Ende ab. Die Datei, die er gerade schrieb, wurde nicht geschrieben; alle anderen Dateien im Ordner bleiben, wie sie waren.</translation>
+    </message>
+    <message>
+        <source>An export is running. Cancel it and exit?</source>
+        <translation>Ein Export läuft. Abbrechen und beenden?</translation>
+    </message>
+    <message>
+        <source>Scanning process completed</source>
+        <translation>Einlesen abgeschlossen</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to exit?</source>
+        <translation>Möchten Sie das Programm wirklich beenden?</translation>
+    </message>
+    <message>
+        <source>This contact is no longer in the address book.&#xd;
+&#xd;
+The file has changed since the list was made. Scan the address book again to refresh the list.</source>
+        <translation>Dieser Kontakt ist nicht mehr im Adressbuch.&#xd;
+&#xd;
+Die Datei hat sich geändert, seit die Liste erstellt wurde. Lesen Sie das Adressbuch erneut ein, um die Liste zu aktualisieren.</translation>
+    </message>
+</context>
+<context>
+    <name>WindowExportUi</name>
+    <message>
+        <source>1 contact was written to &quot;%1&quot;</source>
+        <translation>1 Kontakt wurde nach „%1“ geschrieben</translation>
+    </message>
+    <message>
+        <source>%1 contacts were written to &quot;%2&quot;</source>
+        <translation>%1 Kontakte wurden nach „%2“ geschrieben</translation>
+    </message>
+    <message>
+        <source>No file was written.</source>
+        <translation>Es wurde keine Datei geschrieben.</translation>
+    </message>
+    <message>
+        <source>File: %1</source>
+        <translation>Datei: %1</translation>
+    </message>
+    <message>
+        <source>Files: %1</source>
+        <translation>Dateien: %1</translation>
+    </message>
+    <message>
+        <source>%1 files: %2 and %3 more.</source>
+        <translation>%1 Dateien: %2 und %3 weitere.</translation>
+    </message>
+    <message>
+        <source>Contacts written: %1</source>
+        <translation>Geschriebene Kontakte: %1</translation>
+    </message>
+    <message>
+        <source>Contacts skipped: %1</source>
+        <translation>Übersprungene Kontakte: %1</translation>
+    </message>
+    <message>
+        <source>Open Folder</source>
+        <translation>Ordner öffnen</translation>
+    </message>
+</context>
+<context>
+    <name>brenmoor::app::frmAbout</name>
+    <message>
+        <source>About %1</source>
+        <translation>Über %1</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Visit Website</source>
+        <translation>Website besuchen</translation>
+    </message>
+</context>
+<context>
+    <name>brenmoor::exporting</name>
+    <message>
+        <source>Conversion Process Completed</source>
+        <translation>Konvertierung abgeschlossen</translation>
+    </message>
+    <message>
+        <source>Please select a Server folder.</source>
+        <translation>Bitte wählen Sie einen Zielordner.</translation>
+    </message>
+    <message>
+        <source>File Not Selected!&#xd;
+&#xd;
+First Select Names.nsf file using Browse button..</source>
+        <translation>Keine Datei ausgewählt!&#xd;
+&#xd;
+Wählen Sie zuerst mit „Durchsuchen“ die Datei Names.nsf aus.</translation>
+    </message>
+    <message>
+        <source>Save As PST</source>
+        <translation>Als PST speichern</translation>
+    </message>
+    <message>
+        <source>Save As CSV</source>
+        <translation>Als CSV speichern</translation>
+    </message>
+    <message>
+        <source>Save As vCard</source>
+        <translation>Als vCard speichern</translation>
+    </message>
+    <message>
+        <source>Save As HTML</source>
+        <translation>Als HTML speichern</translation>
+    </message>
+    <message>
+        <source>Save As TXT</source>
+        <translation>Als TXT speichern</translation>
+    </message>
+    <message>
+        <source>Save as PST (Outlook 2010,2007,2003,2002,2000,97)</source>
+        <translation>Als PST speichern (Outlook 2010, 2007, 2003, 2002, 2000, 97)</translation>
+    </message>
+    <message>
+        <source>Save as CSV</source>
+        <translation>Als CSV speichern</translation>
+    </message>
+    <message>
+        <source>Save as vCard (.vcf)</source>
+        <translation>Als vCard speichern (.vcf)</translation>
+    </message>
+    <message>
+        <source>Save as HTML</source>
+        <translation>Als HTML speichern</translation>
+    </message>
+    <message>
+        <source>Save as TXT format</source>
+        <translation>Im TXT-Format speichern</translation>
+    </message>
+</context>
+</TS>
