@@ -14,6 +14,7 @@ namespace brenmoor::cli {
 int runShow(const ParsedArguments& args, std::ostream& out, std::ostream& err) {
     if (args.operands.size() != 2) throw UsageError("show takes a BOOK and a contact number N");
     const std::string& book = args.operands[0];
+    if (book.empty()) throw UsageError("a BOOK may not be empty");
     const std::string& position = args.operands[1];
     const bool digits = !position.empty() && std::all_of(position.begin(), position.end(),
                                                          [](char c) { return c >= '0' && c <= '9'; });

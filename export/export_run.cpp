@@ -10,6 +10,7 @@
 #include <exception>
 #include <optional>
 
+#include "export/export_error.h"
 #include "export/output_file.h"
 #include "notes/address_book.h"
 
@@ -70,6 +71,8 @@ Walked walk(notes::AddressBook& book, std::optional<notes::ContactDocument> curr
         try {
             writer.writeContact(*current, walked.contacts);
             ++walked.written;
+        } catch (const OutputBroken&) {
+            throw;
         } catch (...) {
             if (!tolerant) throw;
             if (walked.failed++ == 0) walked.firstFailure = reasonOf(std::current_exception());
@@ -88,8 +91,8 @@ Walked walk(notes::AddressBook& book, std::optional<notes::ContactDocument> curr
     return walked;
 }
 
-std::string completionMessage(const Walked& walked, const Progress& progress) {
-    if (!walked.any()) return kCompletedMessage;
+std::string completionMessage(const Walked& walked, const Progress& progress, const std::string& summary) {
+    if (!walked.any()) return summary.empty() ? std::string(kCompletedMessage) : kCompletedMessage + ("\r\n\r\n" + summary);
     std::string account;
     auto sentence = [&](const std::string& text) { account += (account.empty() ? "" : " ") + text; };
     if (progress.total)
@@ -101,6 +104,7 @@ std::string completionMessage(const Walked& walked, const Progress& progress) {
     if (!walked.unreadReason.empty())
         sentence("The address book could not be read after contact " + std::to_string(walked.contacts) + ": " +
                  walked.unreadReason);
+    if (!summary.empty()) sentence(summary);
     return std::string(kCompletedMessage) + "\r\n\r\n" + account;
 }
 
@@ -108,6 +112,10 @@ std::string stoppedAt(const Progress& progress) {
     switch (progress.stage) {
     case Progress::Stage::Preparing: return "The export stopped before any contact was exported.";
     case Progress::Stage::Walking:
+        // A book that grew after it was counted has more contacts than its count.
+        if (progress.total && progress.reached > *progress.total)
+            return "The export stopped at contact " + std::to_string(progress.reached) + ", past the " +
+                   std::to_string(*progress.total) + " the address book held when the export began.";
         return "The export stopped at contact " + std::to_string(progress.reached) +
                (progress.total ? " of " + std::to_string(*progress.total) : std::string()) + ".";
     case Progress::Stage::Checking: return "The export stopped at the end of the address book.";
@@ -151,6 +159,8 @@ ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWrit
     const std::string folder = ui_.browseForFolder(kFolderPrompt);
     if (folder.empty()) return Outcome::Cancelled;
 
+    // What a run killed half-way in this folder left behind goes first.
+    removeStaleTemporaries(folder);
     OutputRecord record;
     Progress progress;
     std::unique_ptr<FormatWriter> writer;
@@ -184,7 +194,7 @@ ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWrit
         progress.stage = Progress::Stage::Closing;
         writer->close();
         resultPath_ = writer->resultPath();
-        ui_.showMessage(completionMessage(walked, progress));
+        ui_.showMessage(completionMessage(walked, progress, writer->summary()));
         ui_.setProgressValue(0);
         return walked.any() ? Outcome::CompletedWithSkips : Outcome::Completed;
     } catch (...) {
