@@ -110,7 +110,8 @@ std::string csvContactLine(const notes::ContactDocument& doc) {
         first = false;
         appendCsvField(line, itemView(doc, column.item, scratch));
     }
-    return line + "\r\n";
+    line += "\r\n";
+    return line;
 }
 
 std::unique_ptr<FormatWriter> makeCsvWriter() { return std::make_unique<CsvWriter>(); }
