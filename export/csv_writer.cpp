@@ -79,6 +79,7 @@ private:
 } // namespace
 
 void appendCsvField(std::string& line, std::string_view value) {
+    roomFor(line, value.size() + 2);
     if (value.find_first_of(",\"\r\n") == std::string_view::npos) {
         line += value;
         return;
