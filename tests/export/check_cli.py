@@ -167,6 +167,7 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
         fcntl.flock(in_use, fcntl.LOCK_EX)
         assert convert("csv", BOOK, store_folder)[0] == 0
     assert names(store_folder) == sorted(kept + ["Qalder_Notes_Contact.csv"]), names(store_folder)
+
 # Batches: a row per book and format, each book in its own subfolder, the worst status.
 with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
     broken_tail = "<document form='Person'><item name='FirstName'><text>x</txt></item></document>\n"
