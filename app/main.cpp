@@ -4,6 +4,7 @@
 #include <QLibraryInfo>
 #include <QSettings>
 #include <QTimer>
+#include <malloc.h>
 
 #include "app/artwork.h"
 #include "app/program_files.h"
@@ -12,6 +13,9 @@
 #include "app/velmar.h"
 
 int main(int argc, char* argv[]) {
+    // Blocks of a megabyte or more come from the system and go back to it when freed,
+    // so what a huge value of the book took is given back at once.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brenmoor"));
     QApplication::setWindowIcon(brenmoor::app::programIcon());

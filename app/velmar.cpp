@@ -120,7 +120,8 @@ std::vector<std::string> listedItems() {
 void addListed(const notes::ContactDocument& doc, std::string name,
                const std::optional<notes::DocumentPlace>& place, ScannedContacts& contacts) {
     if (name.empty()) {
-        const std::string formatted = contact::contactFromDocument(doc).formattedName;
+        const auto position = static_cast<std::int64_t>(contacts.size()) + 1;
+        const std::string formatted = contact::contactFromDocument(doc, position).formattedName;
         if (!formatted.empty()) name = "(" + formatted + ")";
     }
     std::string also = doc.itemText(notes::ContactItem::CompanyName);

@@ -213,9 +213,57 @@ figure_export_csv_memory() {
   rm -rf "$out"
 }
 
+# One huge value (HUGE_MIB, default 100, in a comment of contact 1001 of 2,000): the peak of
+# every command and format against 96 MiB and twice the value, and against the same
+# command on the book without it (the ratio: memory the value costs, in values).
+huge_book() {
+  local size=$1 path=$books/huge-$1.dxl
+  if [ ! -s "$path" ]; then
+    /usr/bin/python3 -c '
+import sys
+sys.path.insert(0, sys.argv[1])
+import huge_value_memory_test as t
+t.write_book(sys.argv[3], int(sys.argv[2]))' "$root/tests/notes" "$size" "$path.part" && mv "$path.part" "$path"
+  fi
+  echo "$path"
+}
+figure_huge_value_memory() {
+  local value_mib=${HUGE_MIB:-100} plain huge name limit base peak out
+  plain=$(huge_book 10)
+  huge=$(huge_book $((value_mib << 20)))
+  limit=$((96 + 2 * value_mib))
+  out=$(mktemp -d)
+  while IFS='|' read -r name args; do
+    rm -rf "$out"
+    # shellcheck disable=SC2086
+    base=$(peak_kib "$convert" ${args//BOOK/$plain})
+    rm -rf "$out"
+    # shellcheck disable=SC2086
+    peak=$(peak_kib "$convert" ${args//BOOK/$huge})
+    awk -v n="$name" -v p="$peak" -v b="$base" -v v="$value_mib" -v l="$limit" 'BEGIN {
+      printf "%-22s %6.1f MiB  %5.2f x the value more than without it  (limit %d MiB)%s\n", n, p / 1024,
+             (p - b) / 1024 / v, l, (p <= l * 1024) ? "" : "  OVER"
+    }'
+  done <<EOF2
+huge list|list BOOK
+huge show|show BOOK 1001
+huge show neighbour|show BOOK 1002
+huge csv|export csv BOOK $out
+huge txt|export txt BOOK $out
+huge html|export html BOOK $out
+huge vcard|export vcard BOOK $out
+huge pst|export pst BOOK $out
+huge vcard3|export vcard3 BOOK $out
+huge vcard4|export vcard4 BOOK $out
+huge ldif|export ldif BOOK $out
+huge outlook-csv|export outlook-csv BOOK $out
+EOF2
+  rm -rf "$out"
+}
+
 FIGURES=(list show_last memory scan scan_memory click)
 FIGURES+=(export_csv export_vcard export_txt export_html export_pst export_memory pst_store)
-FIGURES+=(export_vcard3 export_vcard4 export_ldif export_outlook_csv)
+FIGURES+=(export_vcard3 export_vcard4 export_ldif export_outlook_csv huge_value_memory)
 LARGE_FIGURES=(list memory scan_memory click export_csv export_csv_memory export_pst export_pst_memory pst_store)
 [ "$large" = 1 ] && FIGURES=("${LARGE_FIGURES[@]}")
 # ONLY="export_html export_pst" bench/run.sh: just those figures.

@@ -4,7 +4,8 @@
 namespace brenmoor::cli {
 
 void appendEscaped(std::string& out, std::string_view text) {
-    out.reserve(out.size() + text.size());
+    // Room for the line end after it too, so that a huge value is not copied for it.
+    out.reserve(out.size() + text.size() + 16);
     for (char c : text) {
         switch (c) {
         case '\\': out += "\\\\"; break;

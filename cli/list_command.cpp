@@ -11,6 +11,8 @@ namespace brenmoor::cli {
 
 int runList(const ParsedArguments& args, std::ostream& out, std::ostream& err) {
     if (args.operands.size() != 1) throw UsageError("list takes one BOOK");
+    // An empty book path is wrong usage, as it is for show and export.
+    if (args.operands[0].empty()) throw UsageError("a BOOK may not be empty");
     try {
         notes::AddressBook book(args.operands[0]);
         std::string line;

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <iostream>
+#include <malloc.h>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -85,6 +86,9 @@ std::string commandUsage(const Command& command) {
 int main(int argc, char** argv) {
     using namespace brenmoor::cli;
     std::ios::sync_with_stdio(false);
+    // Blocks of a megabyte or more come from the system and go back to it when freed,
+    // so what a huge value of the book took is given back at once.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
     const std::string_view first = argc >= 2 ? argv[1] : "";
     if (first == "--help" || first == "-h") {
         std::cout << usageText();

@@ -7,6 +7,7 @@
 
 #include "cli/commands.h"
 #include "cli/escaped_text.h"
+#include "export/item_view.h"
 #include "notes/address_book.h"
 
 namespace brenmoor::cli {
@@ -14,6 +15,7 @@ namespace brenmoor::cli {
 int runShow(const ParsedArguments& args, std::ostream& out, std::ostream& err) {
     if (args.operands.size() != 2) throw UsageError("show takes a BOOK and a contact number N");
     const std::string& book = args.operands[0];
+    if (book.empty()) throw UsageError("a BOOK may not be empty");
     const std::string& position = args.operands[1];
     const bool digits = !position.empty() && std::all_of(position.begin(), position.end(),
                                                          [](char c) { return c >= '0' && c <= '9'; });
@@ -31,14 +33,15 @@ int runShow(const ParsedArguments& args, std::ostream& out, std::ostream& err) {
                 << (count == 1 ? " contact" : " contacts") << "); list shows the contacts of \"" << book << "\".\n";
             return kFailed;
         }
-        std::string text;
+        // Line by line, each value read in place: a huge value is held once more at most.
+        std::string line, scratch;
         for (const auto& item : notes::kContactItems) {
-            text += item.notesName;
-            text += '\t';
-            appendEscaped(text, doc->itemText(item.item));
-            text += '\n';
+            line.assign(item.notesName);
+            line += '\t';
+            appendEscaped(line, exporting::itemView(*doc, item.item, scratch));
+            line += '\n';
+            out.write(line.data(), static_cast<std::streamsize>(line.size()));
         }
-        out << text;
     } catch (const notes::NotesError& error) {
         err << "brenmoor-convert: " << error.what() << "\n";
         return kFailed;

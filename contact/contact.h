@@ -4,6 +4,7 @@
 // spell it in their own syntax.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -73,10 +74,15 @@ struct Contact {
     // The same document always gets the same uid: lower-case 8-4-4-4-12 UUID form.
     std::string uid;
     std::optional<Timestamp> revision; // the document's last change
+    // The last change as the book wrote it, where it is a moment no format can write
+    // (in UTC, before year 1 or after 9999); it goes into the note as a line.
+    std::string revisionText;
 
     Name name;
-    // Never empty where the contact has a name, a company or an e-mail address.
+    // Never empty: the contact's name, company or e-mail address, else a name made up
+    // for it (its first phone number, else "Contact N" after its position in the book).
     std::string formattedName;
+    bool formattedNameMadeUp = false;
     std::string nickname;
     std::string organization;
     std::string unit;        // department
@@ -99,6 +105,10 @@ struct Contact {
 
     std::string note;
     std::vector<std::string> categories;
+
+    // Control characters (other than tab and line breaks) that the values held and the
+    // contact leaves out, as no reader of its formats takes them.
+    std::int64_t leftOutCharacters = 0;
 
     friend bool operator==(const Contact&, const Contact&) = default;
 };

@@ -114,13 +114,15 @@ std::optional<Timestamp> revisionOf(std::string_view modified) {
     const sys_seconds utc = day + hours{stamp.hour} + minutes{stamp.minute} + seconds{stamp.second} - minutes{*zone};
     const sys_days utcDay = floor<days>(utc);
     const year_month_day date{utcDay};
+    // Formats write years of four digits: a moment outside them stays text.
+    if (date.year() < year{1} || date.year() > year{9999}) return std::nullopt;
     const hh_mm_ss clock{utc - utcDay};
     return Timestamp{static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),
                      static_cast<int>(static_cast<unsigned>(date.day())), static_cast<int>(clock.hours().count()),
                      static_cast<int>(clock.minutes().count()), static_cast<int>(clock.seconds().count()), true};
 }
 
-void readFormattedName(const Items& items, Contact& contact) {
+void readFormattedName(const Items& items, Contact& contact, std::int64_t position) {
     std::string& name = contact.formattedName;
     name.clear();
     for (const std::string* part : {&contact.name.given, &contact.name.middle, &contact.name.family}) {
@@ -132,6 +134,67 @@ void readFormattedName(const Items& items, Contact& contact) {
         name = commonName(items.document().itemText(ContactItem::FullName));
     if (name.empty()) name = contact.organization;
     if (name.empty() && !contact.emails.empty()) name = contact.emails.front();
+    contact.formattedNameMadeUp = name.empty();
+    if (!name.empty()) return;
+    name = contact.phones.empty() ? "Contact " + std::to_string(position) : contact.phones.front().number;
+}
+
+// The UTF-8 sequences of a control character that no reader of the formats takes: C0
+// but tab, LF and CR; DEL; C1. U+2028 and U+2029 (line and paragraph separators) become
+// line breaks, which the formats write as theirs.
+std::size_t controlLength(std::string_view text, std::size_t at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char c = byte(at);
+    if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) return 1;
+    if (c == 0xC2 && at + 1 < text.size() && byte(at + 1) >= 0x80 && byte(at + 1) <= 0x9F) return 2;
+    return 0;
+}
+
+bool isLineSeparator(std::string_view text, std::size_t at) {
+    return at + 2 < text.size() && static_cast<unsigned char>(text[at]) == 0xE2 &&
+           static_cast<unsigned char>(text[at + 1]) == 0x80 &&
+           (static_cast<unsigned char>(text[at + 2]) == 0xA8 || static_cast<unsigned char>(text[at + 2]) == 0xA9);
+}
+
+// Leaves out the control characters of text, in place; returns how many.
+std::int64_t leaveOutControls(std::string& text) {
+    std::size_t at = 0;
+    while (at < text.size() && controlLength(text, at) == 0 && !isLineSeparator(text, at)) ++at;
+    if (at == text.size()) return 0;
+    std::int64_t leftOut = 0;
+    std::size_t kept = at;
+    while (at < text.size()) {
+        if (const std::size_t length = controlLength(text, at)) {
+            ++leftOut;
+            at += length;
+        } else if (isLineSeparator(text, at)) {
+            text[kept++] = '\r';
+            text[kept++] = '\n';
+            at += 3;
+        } else {
+            text[kept++] = text[at++];
+        }
+    }
+    text.resize(kept);
+    return leftOut;
+}
+
+std::int64_t leaveOutControls(Contact& c) {
+    std::int64_t n = 0;
+    for (std::string* value : {&c.name.prefix, &c.name.given, &c.name.middle, &c.name.family, &c.name.suffix,
+                               &c.nickname, &c.organization, &c.unit, &c.jobTitle, &c.office, &c.webPage,
+                               &c.birthday.text, &c.anniversary.text, &c.note})
+        n += leaveOutControls(*value);
+    for (std::string& email : c.emails) n += leaveOutControls(email);
+    for (Phone& phone : c.phones) n += leaveOutControls(phone.number);
+    for (std::optional<Address>* address : {&c.workAddress, &c.homeAddress})
+        if (*address)
+            for (std::string* part : {&(*address)->street, &(*address)->city, &(*address)->region,
+                                      &(*address)->postalCode, &(*address)->country})
+                n += leaveOutControls(*part);
+    for (Related& person : c.related) n += leaveOutControls(person.name);
+    for (std::string& category : c.categories) n += leaveOutControls(category);
+    return n;
 }
 
 // Addresses compare without regard to the case of ASCII letters (domains never have it,
@@ -242,10 +305,13 @@ std::string commonName(std::string_view userName) {
     return std::string(name);
 }
 
-void readContact(const ContactDocument& doc, Contact& contact) {
+void readContact(const ContactDocument& doc, Contact& contact, std::int64_t position) {
     const Items items(doc);
-    contact.uid = contactUid(doc);
+    contact.uid = contactUid(doc, position);
     contact.revision = revisionOf(doc.noteInfo().modified);
+    contact.revisionText.clear();
+    if (!contact.revision && notes::parseDxlDateTime(doc.noteInfo().modified))
+        contact.revisionText = trimmed(doc.noteInfo().modified);
 
     items.join(ContactItem::Title, contact.name.prefix);
     items.join(ContactItem::FirstName, contact.name.given);
@@ -271,8 +337,10 @@ void readContact(const ContactDocument& doc, Contact& contact) {
     readRelated(items, contact.related);
     readNote(items, contact.note);
     readCategories(items, contact.categories);
+    contact.leftOutCharacters = leaveOutControls(contact);
 
-    readFormattedName(items, contact);
+    readFormattedName(items, contact, position);
+    contact.leftOutCharacters += leaveOutControls(contact.formattedName); // where the full name gave it
 }
 
 std::vector<std::string> emailAddresses(const ContactDocument& doc) {
@@ -281,9 +349,9 @@ std::vector<std::string> emailAddresses(const ContactDocument& doc) {
     return emails;
 }
 
-Contact contactFromDocument(const ContactDocument& doc) {
+Contact contactFromDocument(const ContactDocument& doc, std::int64_t position) {
     Contact contact;
-    readContact(doc, contact);
+    readContact(doc, contact, position);
     return contact;
 }
 

@@ -12,12 +12,14 @@
 namespace brenmoor::contact {
 
 // The reading of the items, field by field:
-// - uid from the universal ID, else name-based (contact_uid.h); revision from the
-//   document's last change.
+// - uid from the universal ID, else name-based with the position (contact_uid.h);
+//   revision from the document's last change, in UTC where its zone is known; a change
+//   outside the years 1 to 9999 in UTC is kept as revisionText.
 // - name: prefix "Title", given "FirstName", middle "MiddleInitial", family "LastName",
 //   suffix "Suffix". formattedName: given, middle and family joined by single spaces;
 //   where all three are empty, the common name of "FullName" (commonName below), then
-//   "CompanyName", then the first e-mail address.
+//   "CompanyName", then the first e-mail address; made up where all are empty: the first
+//   phone number, else "Contact N" with N the document's position.
 // - nickname "ShortName", organization "CompanyName", unit "Department", jobTitle
 //   "JobTitle", office "Location", webPage "WebSite".
 // - emails: "MailAddress", "MiscPhone1", "MiscPhone2", "MiscPhone3", every value of each,
@@ -35,15 +37,18 @@ namespace brenmoor::contact {
 //   the comment.
 // - categories: every value of "Categories"; a lone value holding commas or semicolons
 //   is split there.
+// Every value leaves out the control characters (C0 but tab, LF and CR; DEL; C1),
+// counted in leftOutCharacters; U+2028 and U+2029 become line breaks (CR LF).
 // A text item with several values gives them all: lines of a street, a comment or a
 // briefcase joined by line breaks (CR LF), the values of any other item by ", ".
 // "FullName" (beyond the common name), "AltFullNameSort", "MailDomain", "Prev",
 // "NameDisplayPref", "PublicKey" and "Certificate" are not contact data and are not read.
-Contact contactFromDocument(const notes::ContactDocument& doc);
+// position: the document's 1-based position in the book's view.
+Contact contactFromDocument(const notes::ContactDocument& doc, std::int64_t position);
 
 // The same, into contact, whose storage is reused: for reading a whole book one
 // document after another.
-void readContact(const notes::ContactDocument& doc, Contact& contact);
+void readContact(const notes::ContactDocument& doc, Contact& contact, std::int64_t position);
 
 // The document's e-mail addresses in order of preference, exactly as Contact::emails
 // gives them, without reading the rest of the contact.

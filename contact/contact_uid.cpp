@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QLatin1String>
 #include <QUuid>
+#include <algorithm>
+#include <functional>
 
 #include "text/text_bytes.h"
 
@@ -32,6 +34,19 @@ void appendItem(QByteArray& data, std::string_view name, const notes::ItemValue&
     data.append('\n');
 }
 
+std::string versionFiveUuid(const QByteArray& data) {
+    static const QUuid kNamespace = QUuid::fromString(
+        QLatin1String(kContactUidNamespace.data(), static_cast<qsizetype>(kContactUidNamespace.size())));
+    return QUuid::createUuidV5(kNamespace, data).toString(QUuid::WithoutBraces).toStdString();
+}
+
+// The position, after a line of its own that no item's line can be (item lines end in a
+// line feed, and a name is never empty).
+void appendPosition(QByteArray& data, std::int64_t position) {
+    data.append('\n');
+    data.append(QByteArray::number(static_cast<qlonglong>(position)));
+}
+
 } // namespace
 
 std::string uuidFromUnid(std::string_view unid) {
@@ -46,18 +61,55 @@ std::string uuidFromUnid(std::string_view unid) {
     return uuid;
 }
 
-std::string nameBasedUid(const notes::ContactDocument& doc) {
+std::string nameBasedUid(const notes::ContactDocument& doc, std::int64_t position) {
     QByteArray data;
     for (const notes::ContactItemInfo& info : notes::kContactItems)
         if (const notes::ItemValue* value = doc.find(info.notesName)) appendItem(data, info.notesName, *value);
-    static const QUuid kNamespace = QUuid::fromString(
-        QLatin1String(kContactUidNamespace.data(), static_cast<qsizetype>(kContactUidNamespace.size())));
-    return QUuid::createUuidV5(kNamespace, data).toString(QUuid::WithoutBraces).toStdString();
+    appendPosition(data, position);
+    return versionFiveUuid(data);
 }
 
-std::string contactUid(const notes::ContactDocument& doc) {
+std::string contactUid(const notes::ContactDocument& doc, std::int64_t position) {
     std::string uid = uuidFromUnid(doc.noteInfo().unid);
-    return uid.empty() ? nameBasedUid(doc) : uid;
+    return uid.empty() ? nameBasedUid(doc, position) : uid;
+}
+
+bool SeenTexts::add(std::string_view text) {
+    if ((count_ + 1) * 2 > slots_.size()) grow();
+    return insert(std::hash<std::string_view>{}(text) | 1); // 0 marks a free slot
+}
+
+bool SeenTexts::insert(std::uint64_t hash) {
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        if (slots_[i] == hash) return false;
+        if (slots_[i] == 0) {
+            slots_[i] = hash;
+            ++count_;
+            return true;
+        }
+    }
+}
+
+void SeenTexts::grow() {
+    std::vector<std::uint64_t> old(std::max<std::size_t>(slots_.size() * 2, 1024), 0);
+    old.swap(slots_);
+    count_ = 0;
+    for (std::uint64_t hash : old)
+        if (hash != 0) insert(hash);
+}
+
+std::string DistinctUids::distinct(std::string uid, const notes::ContactDocument& doc, std::int64_t position) {
+    // A derived UID that was given too (as good as never) is derived once more.
+    for (int round = 0; !given_.add(uid); ++round) {
+        QByteArray data("repeated\n");
+        const std::string& unid = doc.noteInfo().unid;
+        data.append(unid.data(), static_cast<qsizetype>(unid.size()));
+        appendPosition(data, position);
+        if (round > 0) appendPosition(data, round);
+        uid = versionFiveUuid(data);
+    }
+    return uid;
 }
 
 } // namespace brenmoor::contact

@@ -79,6 +79,7 @@ private:
 } // namespace
 
 void appendCsvField(std::string& line, std::string_view value) {
+    roomFor(line, value.size() + 2);
     if (value.find_first_of(",\"\r\n") == std::string_view::npos) {
         line += value;
         return;
@@ -110,7 +111,8 @@ std::string csvContactLine(const notes::ContactDocument& doc) {
         first = false;
         appendCsvField(line, itemView(doc, column.item, scratch));
     }
-    return line + "\r\n";
+    line += "\r\n";
+    return line;
 }
 
 std::unique_ptr<FormatWriter> makeCsvWriter() { return std::make_unique<CsvWriter>(); }

@@ -11,4 +11,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A failure after which the output cannot take anything more (the disk is full): it ends
+// the run at once, also where a writer lets single contacts fail.
+class OutputBroken : public ExportError {
+public:
+    using ExportError::ExportError;
+};
+
 } // namespace brenmoor::exporting

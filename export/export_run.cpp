@@ -10,6 +10,7 @@
 #include <exception>
 #include <optional>
 
+#include "export/export_error.h"
 #include "export/output_file.h"
 #include "notes/address_book.h"
 
@@ -77,6 +78,8 @@ Walked walk(notes::AddressBook& book, std::optional<notes::ContactDocument> curr
             try {
                 writer.writeContact(*current, walked.contacts);
                 ++walked.written;
+            } catch (const OutputBroken&) {
+                throw;
             } catch (...) {
                 if (!tolerant) throw;
                 if (walked.failed++ == 0) walked.firstFailure = reasonOf(std::current_exception());
@@ -114,9 +117,13 @@ std::string skipAccount(const Walked& walked, const Progress& progress) {
     return account;
 }
 
-std::string completionMessage(const Walked& walked, const Progress& progress) {
-    if (!walked.any()) return kCompletedMessage;
-    return std::string(kCompletedMessage) + "\r\n\r\n" + skipAccount(walked, progress);
+// The completion message: the skipped contacts' account and the writer's own summary
+// (values it left out) below the fixed text, where there is anything to say.
+std::string completionMessage(const Walked& walked, const Progress& progress, const std::string& writerSummary) {
+    std::string account = walked.any() ? skipAccount(walked, progress) : std::string();
+    if (!writerSummary.empty()) account += (account.empty() ? "" : " ") + writerSummary;
+    if (account.empty()) return kCompletedMessage;
+    return std::string(kCompletedMessage) + "\r\n\r\n" + account;
 }
 
 RunSummary summaryOf(const OutputRecord& record, const std::string& folder, std::int64_t contactsWritten) {
@@ -132,6 +139,10 @@ std::string stoppedAt(const Progress& progress) {
     switch (progress.stage) {
     case Progress::Stage::Preparing: return "The export stopped before any contact was exported.";
     case Progress::Stage::Walking:
+        // A book that grew after it was counted has more contacts than its count.
+        if (progress.total && progress.reached > *progress.total)
+            return "The export stopped at contact " + std::to_string(progress.reached) + ", past the " +
+                   std::to_string(*progress.total) + " the address book held when the export began.";
         return "The export stopped at contact " + std::to_string(progress.reached) +
                (progress.total ? " of " + std::to_string(*progress.total) : std::string()) + ".";
     case Progress::Stage::Checking: return "The export stopped at the end of the address book.";
@@ -182,6 +193,8 @@ ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWrit
     const std::string folder = ui_.browseForFolder(kFolderPrompt);
     if (folder.empty()) return Outcome::Cancelled;
 
+    // What a run killed half-way in this folder left behind goes first.
+    removeStaleTemporaries(folder);
     OutputRecord record;
     Progress progress;
     std::unique_ptr<FormatWriter> writer;
@@ -222,7 +235,7 @@ ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWrit
         RunSummary summary = summaryOf(record, folder, walked.written);
         summary.contactsSkipped = walked.failed + walked.unread;
         if (walked.any()) summary.account = skipAccount(walked, progress);
-        ui_.showCompletion(completionMessage(walked, progress), summary);
+        ui_.showCompletion(completionMessage(walked, progress, writer->summary()), summary);
         ui_.setProgressValue(0);
         return walked.any() ? Outcome::CompletedWithSkips : Outcome::Completed;
     } catch (const StopRequested&) {

@@ -31,6 +31,9 @@ public:
     // True where failures after prepare() skip the failing contact and the run goes on
     // (the PST export); false where any failure ends the run.
     virtual bool errorTolerant() const { return false; }
+    // Sentences for the completion message on what the run changed on the way (characters
+    // left out of values); "" where nothing.
+    virtual std::string summary() const { return {}; }
     // A line for the command line to print before the completion (the PST store's path).
     virtual std::string resultPath() const { return {}; }
 };

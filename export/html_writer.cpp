@@ -16,6 +16,7 @@ constexpr std::string_view kStyleLine =
     "<style type='text/css'>body,td,th {  font-size: 12px; color: #333333;}body {    background-repeat: no-repeat;    margin-left: 0px;    margin-top: 0px;    margin-right: 0px;    margin-bottom: 0px;}h6 {    font-size: 14px;    color: #993300;}h5 {    font-size: 12px; color: #6633CC;}</style></head>";
 
 void appendEscaped(std::string& out, std::string_view value) {
+    roomFor(out, value.size());
     for (std::size_t i = 0; i < value.size(); ++i) {
         char c = value[i];
         switch (c) {
@@ -37,7 +38,8 @@ void appendEscaped(std::string& out, std::string_view value) {
 } // namespace
 
 std::string htmlPage(const notes::ContactDocument& doc) {
-    const std::string fullName = doc.itemText(ContactItem::FullName);
+    std::string fullNameText;
+    const std::string_view fullName = itemView(doc, ContactItem::FullName, fullNameText);
     std::string page;
     page.reserve(8192);
 
@@ -53,11 +55,12 @@ std::string htmlPage(const notes::ContactDocument& doc) {
     page += " </h6><hr></td>\r\n"
             "</tr>\r\n";
 
+    std::string scratch;
     for (const LabelledItem& row : kContactPageRows) {
         page += "<tr>\r\n<td width='50%'><h5>";
         page += row.label;
         page += "</h5></td>\r\n<td width='50%'>";
-        appendEscaped(page, doc.itemText(row.item));
+        appendEscaped(page, itemView(doc, row.item, scratch));
         page += "</td>\r\n </tr>\r\n";
     }
 

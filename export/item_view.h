@@ -16,6 +16,14 @@ struct LabelledItem {
     notes::ContactItem item;
 };
 
+// Makes room in out for size more bytes before a large value is appended, and for the
+// rest of its record after it: a string that grew by a huge value would otherwise grow
+// again for the few bytes that follow, holding the value twice while it is copied.
+inline void roomFor(std::string& out, std::size_t size) {
+    constexpr std::size_t kLarge = 64 << 10;
+    if (size >= kLarge && out.size() + size > out.capacity()) out.reserve(out.size() + size + kLarge);
+}
+
 // Valid until scratch or doc changes.
 inline std::string_view itemView(const notes::ContactDocument& doc, notes::ContactItem item,
                                  std::string& scratch) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "export/contact_text.h"
+#include "contact/contact_uid.h"
 #include "export/model_file_writer.h"
 
 namespace brenmoor::exporting {
@@ -71,40 +72,6 @@ std::string description(const Contact& contact, const std::vector<const contact:
     return noteWithLines(contact.note, extra);
 }
 
-// The distinguished names written so far, as 64-bit hashes in an open-addressing table:
-// a look-up per entry that stays cheap for a book of any size.
-class WrittenNames {
-public:
-    // Records name; false where it, or a name of the same hash, was recorded before.
-    bool add(std::string_view name) {
-        if ((count_ + 1) * 2 > slots_.size()) grow();
-        return insert(std::hash<std::string_view>{}(name) | 1); // 0 marks a free slot
-    }
-
-private:
-    bool insert(std::uint64_t hash) {
-        const std::size_t mask = slots_.size() - 1;
-        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-            if (slots_[i] == hash) return false;
-            if (slots_[i] == 0) {
-                slots_[i] = hash;
-                ++count_;
-                return true;
-            }
-        }
-    }
-    void grow() {
-        std::vector<std::uint64_t> old(std::max<std::size_t>(slots_.size() * 2, 1024), 0);
-        old.swap(slots_);
-        count_ = 0;
-        for (std::uint64_t hash : old)
-            if (hash != 0) insert(hash);
-    }
-
-    std::vector<std::uint64_t> slots_;
-    std::size_t count_ = 0;
-};
-
 class LdifWriter final : public ModelFileWriter {
 public:
     LdifWriter() : ModelFileWriter(kLdifFileName) {}
@@ -113,28 +80,20 @@ private:
     std::string opening() override { return "version: 1\r\n"; }
 
     void spell(const Contact& contact, std::int64_t runningNumber, std::string& out) override {
+        // Two contacts of one name and address: the later ones add their uid (distinct
+        // within the file), and where a hash says even that was written, their position.
         std::string dn = thunderbirdDn(contact);
-        if (!isNew(dn)) {
-            // Two contacts of one name and address: the later ones add their uid, and
-            // where even that repeats (identical documents), their running number.
-            const std::string base = dn;
-            const std::size_t rdnEnd = base.find(",mail=");
-            const auto qualified = [&](const std::string& uid) {
-                return rdnEnd == std::string::npos ? base + "+uid=" + uid
-                                                   : base.substr(0, rdnEnd) + "+uid=" + uid + base.substr(rdnEnd);
-            };
-            dn = qualified(contact.uid);
-            if (!isNew(dn)) {
-                dn = qualified(contact.uid + "-" + std::to_string(runningNumber));
-                isNew(dn);
+        if (!written_.add(dn)) {
+            dn = thunderbirdDn(contact, contact.uid);
+            if (!written_.add(dn)) {
+                dn = thunderbirdDn(contact, contact.uid + "-" + std::to_string(runningNumber));
+                written_.add(dn);
             }
         }
         out += ldifEntry(contact, dn);
     }
 
-    bool isNew(const std::string& dn) { return written_.add(dn); }
-
-    WrittenNames written_;
+    contact::SeenTexts written_;
 };
 
 } // namespace
@@ -177,10 +136,10 @@ std::string dnValue(std::string_view value) {
     return escaped;
 }
 
-std::string thunderbirdDn(const Contact& contact) {
-    // A contact without any name, company or address still needs a name of its own.
-    if (contact.formattedName.empty()) return "uid=" + contact.uid;
-    std::string dn = "cn=" + dnValue(contact.formattedName);
+std::string thunderbirdDn(const Contact& contact, std::string_view uid) {
+    // Each part escaped on its own, then joined: the uid joins the cn in one RDN.
+    std::string dn = contact.formattedName.empty() ? std::string() : "cn=" + dnValue(contact.formattedName);
+    if (!uid.empty() || dn.empty()) dn += (dn.empty() ? "uid=" : "+uid=") + dnValue(uid.empty() ? contact.uid : uid);
     if (!contact.emails.empty()) dn += ",mail=" + dnValue(contact.emails.front());
     return dn;
 }

@@ -28,8 +28,10 @@ std::string dnValue(std::string_view value);
 
 // The distinguished name Thunderbird gives a card: "cn=" the display name, and
 // ",mail=" the first e-mail address where there is one; "uid=" and the contact's uid
-// where the contact has no display name.
-std::string thunderbirdDn(const contact::Contact& contact);
+// where the contact has no display name. Given a uid, the first RDN also holds
+// "+uid=" and it (for a contact whose name and address an earlier one has). Every
+// value is escaped on its own.
+std::string thunderbirdDn(const contact::Contact& contact, std::string_view uid = {});
 
 // The entry of one contact under dn, the blank line after it included. Attributes:
 // givenName, sn, cn (the formatted name), mozillaNickname, mail and mozillaSecondEmail,

@@ -12,11 +12,19 @@ void ModelFileWriter::open(const std::string& folder) {
 
 void ModelFileWriter::writeContact(const notes::ContactDocument& doc, std::int64_t runningNumber) {
     text_.clear();
-    contact::readContact(doc, contact_);
+    contact::readContact(doc, contact_, runningNumber);
+    contact_.uid = uids_.distinct(std::move(contact_.uid), doc, runningNumber);
+    leftOutCharacters_ += contact_.leftOutCharacters;
     spell(contact_, runningNumber, text_);
     file_.append(text_);
 }
 
 void ModelFileWriter::close() { file_.close(); }
+
+std::string ModelFileWriter::summary() const {
+    if (leftOutCharacters_ == 0) return {};
+    return std::to_string(leftOutCharacters_) + (leftOutCharacters_ == 1 ? " control character was" : " control characters were") +
+           " left out of the values, as the programs that read the file do not take them.";
+}
 
 } // namespace brenmoor::exporting

@@ -1,6 +1,6 @@
 // The writer of the importer formats (vCard 3.0 and 4.0, LDIF, Outlook CSV): one file
-// for all contacts, each document read into the contact model and spelled by the format.
-// The formats never read a Notes item themselves.
+// for all contacts, each document read into the contact model and spelled by the format,
+// every UID of the file distinct. The formats never read a Notes item themselves.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "contact/contact.h"
+#include "contact/contact_uid.h"
 #include "export/format_writer.h"
 #include "export/output_file.h"
 
@@ -19,6 +20,7 @@ public:
     void writeContact(const notes::ContactDocument& doc, std::int64_t runningNumber) override;
     void close() override;
     void abandon() noexcept override { file_.abandon(); }
+    std::string summary() const override;
 
 protected:
     explicit ModelFileWriter(std::string_view fileName) : fileName_(fileName) {}
@@ -32,6 +34,8 @@ private:
     std::string fileName_;
     OutputFile file_;
     contact::Contact contact_; // reused from one document to the next
+    contact::DistinctUids uids_;
+    std::int64_t leftOutCharacters_ = 0;
     std::string text_;
 };
 

@@ -166,7 +166,7 @@ std::string outlookCsvRecord(const Contact& contact) {
     fields[column("Suffix")] = name.suffix;
     // Outlook has no column for the whole name: a name known only as a whole (from the
     // full name) goes where Outlook's own name parsing would start it.
-    if (name.given.empty() && name.middle.empty() && name.family.empty() &&
+    if (name.given.empty() && name.middle.empty() && name.family.empty() && !contact.formattedNameMadeUp &&
         contact.formattedName != contact.organization &&
         (contact.emails.empty() || contact.formattedName != contact.emails.front()))
         fields[column("First Name")] = contact.formattedName;

@@ -12,9 +12,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <random>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 #include "export/export_error.h"
@@ -27,6 +30,8 @@ namespace {
 constexpr std::size_t kBlockSize = 1 << 20;
 // Room left in a 255-byte file name for the temporary name's dot, random part and suffix.
 constexpr std::size_t kKeptNameBytes = 200;
+constexpr std::size_t kRandomPartLength = 12;
+constexpr std::string_view kTemporarySuffix = ".tmp";
 constexpr int kCreateAttempts = 100;
 constexpr std::int64_t kMostFreeNameAttempts = 100000;
 
@@ -48,7 +53,7 @@ std::string randomPart() {
                                            (static_cast<std::uint64_t>(::getpid()) << 32)};
     static constexpr char kHex[] = "0123456789abcdef";
     std::uint64_t bits = generator();
-    std::string text(12, '0');
+    std::string text(kRandomPartLength, '0');
     for (char& c : text) {
         c = kHex[bits & 0xF];
         bits >>= 4;
@@ -62,15 +67,34 @@ std::string folderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// Whether name is one temporaryPathFor gives: ".", a name, ".", the random part, ".tmp".
+bool isTemporaryName(std::string_view name) {
+    const std::size_t tail = 1 + kRandomPartLength + kTemporarySuffix.size();
+    if (name.size() < 2 + tail || name.front() != '.' || !name.ends_with(kTemporarySuffix)) return false;
+    const std::string_view random = name.substr(name.size() - tail);
+    if (random.front() != '.') return false;
+    for (char c : random.substr(1, kRandomPartLength))
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+    return true;
+}
+
+// A file being written holds this lock until it is closed, so that another run never
+// takes it for one that a killed run left.
+void markInUse(int fd) {
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EINTR) {
+    }
+}
+
 // A file without a name in the folder of path, or -1 where the file system (or a missing
 // /proc, through which it is linked in) does not allow one.
-int openUnnamed(const std::string& path) {
+int openUnnamed(const std::string& path, int access = O_WRONLY) {
     static const bool procMounted = ::access("/proc/self/fd", X_OK) == 0;
     if (!procMounted) return -1;
     int fd;
     do {
-        fd = ::open(folderOf(path).c_str(), O_WRONLY | O_TMPFILE | O_CLOEXEC, 0666);
+        fd = ::open(folderOf(path).c_str(), access | O_TMPFILE | O_CLOEXEC, 0666);
     } while (fd < 0 && errno == EINTR);
+    if (fd >= 0) markInUse(fd);
     return fd;
 }
 
@@ -80,12 +104,47 @@ int linkUnnamed(int fd, const std::string& path) {
     return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW);
 }
 
-int openNew(const std::string& path) {
+int openNew(const std::string& path, int access = O_WRONLY) {
     int fd;
     do {
-        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        fd = ::open(path.c_str(), access | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     } while (fd < 0 && errno == EINTR);
+    if (fd >= 0) markInUse(fd);
     return fd;
+}
+
+// A new file under a free temporary name beside path: its descriptor, with the name
+// in temporaryPath; -1 (and errno) where none can be made.
+int openTemporary(const std::string& path, std::string& temporaryPath, int access = O_WRONLY) {
+    for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
+        temporaryPath = temporaryPathFor(path);
+        const int fd = openNew(temporaryPath, access);
+        if (fd >= 0) return fd;
+        if (errno != EEXIST) break;
+    }
+    const int error = errno;
+    temporaryPath.clear();
+    errno = error;
+    return -1;
+}
+
+// Closes fd; throws where the system reports that data written to it was lost.
+void closeChecked(int fd, const std::string& path) {
+    // close() may report a deferred write error (network file systems, quotas).
+    if (::close(fd) != 0 && errno != EINTR) fail("Could not write the file", path, errno);
+}
+
+// Removes the temporary file name in the open folder when it is certainly a stale one.
+void removeIfStale(int folderFd, const char* name) {
+    const int fd = ::openat(folderFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat opened, there;
+    if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_uid == ::geteuid() &&
+        opened.st_size > 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+        ::fstatat(folderFd, name, &there, AT_SYMLINK_NOFOLLOW) == 0 && there.st_ino == opened.st_ino &&
+        there.st_dev == opened.st_dev)
+        ::unlinkat(folderFd, name, 0);
+    ::close(fd);
 }
 
 void writeAll(int fd, std::string_view data, const std::string& path) {
@@ -136,7 +195,7 @@ std::string temporaryPathFor(const std::string& finalPath) {
         while (cut > 0 && text::continuesCharacter(name[cut])) --cut;
         name.resize(cut);
     }
-    return finalPath.substr(0, nameStart) + "." + name + "." + randomPart() + ".tmp";
+    return finalPath.substr(0, nameStart) + "." + name + "." + randomPart() + std::string(kTemporarySuffix);
 }
 
 std::string publishUnderFreeName(const std::string& temporaryPath, const std::string& folder,
@@ -148,6 +207,24 @@ std::string publishUnderFreeName(const std::string& temporaryPath, const std::st
         if (errno != EEXIST) fail("Could not save the file", path, errno);
     }
     fail("Could not save the file", outputPath(folder, stem + extension), EEXIST);
+}
+
+std::string firstFreeName(const std::string& folder, const std::string& stem, const std::string& extension) {
+    struct stat taken;
+    std::string name = stem + extension;
+    for (std::int64_t n = 2; n <= kMostFreeNameAttempts && ::lstat(outputPath(folder, name).c_str(), &taken) == 0; ++n)
+        name = stem + "_" + std::to_string(n) + extension;
+    return name;
+}
+
+void removeStaleTemporaries(const std::string& folder) {
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir) return;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_type != DT_REG && entry->d_type != DT_UNKNOWN) continue;
+        if (isTemporaryName(entry->d_name)) removeIfStale(::dirfd(dir), entry->d_name);
+    }
+    ::closedir(dir);
 }
 
 OutputRecord::OutputRecord() : outer_(currentRecord) { currentRecord = this; }
@@ -179,19 +256,17 @@ void OutputFile::create(const std::string& path) {
     path_ = path;
     if (OutputRecord* record = OutputRecord::current()) record->begun(path);
     fd_ = openUnnamed(path);
-    if (fd_ >= 0) return;
-    for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
-        temporaryPath_ = temporaryPathFor(path);
-        fd_ = openNew(temporaryPath_);
-        if (fd_ >= 0) return;
-        if (errno != EEXIST) break;
-    }
-    const int error = errno;
-    temporaryPath_.clear();
-    fail("Could not create the file", path, error);
+    if (fd_ < 0) fd_ = openTemporary(path, temporaryPath_);
+    if (fd_ < 0) fail("Could not create the file", path, errno);
 }
 
 void OutputFile::append(std::string_view text) {
+    if (text.size() >= kBlockSize) {
+        // A text of a block or more goes to the disk as it is, not through a copy.
+        flush();
+        writeAll(fd_, text, path_);
+        return;
+    }
     buffer_.append(text);
     if (buffer_.size() >= kBlockSize) flush();
 }
@@ -251,11 +326,11 @@ void OutputFile::close() {
 void OutputFile::closeWritten() {
     const int fd = fd_;
     fd_ = -1;
-    // close() may report a deferred write error (network file systems, quotas).
-    if (::close(fd) != 0 && errno != EINTR) {
-        const int error = errno;
+    try {
+        closeChecked(fd, path_);
+    } catch (...) {
         abandon();
-        fail("Could not write the file", path_, error);
+        throw;
     }
 }
 
@@ -265,6 +340,61 @@ void OutputFile::abandon() noexcept {
     if (!temporaryPath_.empty()) ::unlink(temporaryPath_.c_str());
     temporaryPath_.clear();
     buffer_.clear();
+}
+
+UnnamedFile::~UnnamedFile() { abandon(); }
+
+void UnnamedFile::create(const std::string& intendedPath) {
+    abandon();
+    path_ = intendedPath;
+    fd_ = openUnnamed(intendedPath, O_RDWR);
+    if (fd_ < 0) fd_ = openTemporary(intendedPath, temporaryPath_, O_RDWR);
+    if (fd_ < 0) throw std::system_error(errno, std::generic_category());
+}
+
+int UnnamedFile::duplicate() const {
+    const int fd = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) throw std::system_error(errno, std::generic_category());
+    return fd;
+}
+
+std::string UnnamedFile::publish(const std::string& folder, const std::string& stem, const std::string& extension) {
+    std::string path;
+    try {
+        if (!temporaryPath_.empty()) {
+            path = publishUnderFreeName(temporaryPath_, folder, stem, extension);
+            temporaryPath_.clear();
+        } else {
+            for (std::int64_t n = 1; path.empty(); ++n) {
+                const std::string candidate =
+                    outputPath(folder, stem + (n == 1 ? "" : "_" + std::to_string(n)) + extension);
+                if (linkUnnamed(fd_, candidate) == 0)
+                    path = candidate;
+                else if (errno != EEXIST || n == kMostFreeNameAttempts)
+                    fail("Could not save the file", candidate, errno);
+            }
+        }
+    } catch (...) {
+        abandon();
+        throw;
+    }
+    const int fd = fd_;
+    fd_ = -1;
+    try {
+        closeChecked(fd, path);
+    } catch (...) {
+        // The data did not all reach the disk: no short file under the final name.
+        ::unlink(path.c_str());
+        throw;
+    }
+    return path;
+}
+
+void UnnamedFile::abandon() noexcept {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (!temporaryPath_.empty()) ::unlink(temporaryPath_.c_str());
+    temporaryPath_.clear();
 }
 
 void writeWholeFile(const std::string& path, std::string_view content) {

@@ -26,6 +26,16 @@ std::string temporaryPathFor(const std::string& finalPath);
 std::string publishUnderFreeName(const std::string& temporaryPath, const std::string& folder,
                                  const std::string& stem, const std::string& extension);
 
+// The first of stem + extension, stem + "_2" + extension, "_3", ... that nothing in folder
+// has (a link counts, even a dangling one), as publishUnderFreeName would choose now.
+std::string firstFreeName(const std::string& folder, const std::string& stem, const std::string& extension);
+
+// Removes the temporary files an earlier run killed half-way left in folder: only files
+// of the names temporaryPathFor gives, regular, of this user, not empty and not in use
+// (a file being written is locked by its writer). Anything else is left alone, and a
+// folder that cannot be read is no failure.
+void removeStaleTemporaries(const std::string& folder);
+
 // What the export run in progress on this thread has put in place and what it was
 // writing, for the message of a run that stops. Every OutputFile reports to it.
 class OutputRecord {
@@ -94,6 +104,34 @@ private:
     std::string path_;
     std::string temporaryPath_; // empty while the file has no name
     std::string buffer_;
+};
+
+// A file that a writer fills through a descriptor of its own (the PST store) and that is
+// put in place under a free name when complete, never replacing anything. It has no name
+// until then where the file system allows; elsewhere it is written under a hidden
+// temporary name, which the next run removes where this one is killed.
+class UnnamedFile {
+public:
+    UnnamedFile() = default;
+    ~UnnamedFile();
+    UnnamedFile(const UnnamedFile&) = delete;
+    UnnamedFile& operator=(const UnnamedFile&) = delete;
+
+    // Starts the file in the folder of intendedPath. Throws std::system_error (what()
+    // is the system's reason alone) where it cannot, for the caller to word.
+    void create(const std::string& intendedPath);
+    // A new descriptor of the file, open for reading and writing, for the caller to
+    // close; throws as create() does.
+    int duplicate() const;
+    // Puts the complete file in place as publishUnderFreeName does; returns the path.
+    std::string publish(const std::string& folder, const std::string& stem, const std::string& extension);
+    // Drops the file; nothing of it is left.
+    void abandon() noexcept;
+
+private:
+    int fd_ = -1;
+    std::string path_;
+    std::string temporaryPath_; // empty while the file has no name
 };
 
 // Creates (or replaces) path with content, as an OutputFile does.

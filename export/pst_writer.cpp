@@ -5,7 +5,6 @@
 #include <cctype>
 #include <ctime>
 #include <stdexcept>
-#include <unistd.h>
 #include <vector>
 
 #include "contact/contact_from_document.h"
@@ -83,11 +82,13 @@ PstWriter::~PstWriter() { abandon(); }
 void PstWriter::prepare(const std::string& folder) {
     folder_ = folder;
     fileName_ = pstFileName(timeText_());
-    const std::string intended = outputPath(folder_, fileName_);
-    if (OutputRecord* record = OutputRecord::current()) record->begun(intended);
-    temporaryPath_ = temporaryPathFor(intended);
+    // The name it would take now, for a message that says which store was not written.
+    expectedName_ = firstFreeName(folder_, stem(), ".pst");
+    const std::string expected = outputPath(folder_, expectedName_);
+    if (OutputRecord* record = OutputRecord::current()) record->begun(expected);
     try {
-        store_ = MessageStore::create(temporaryPath_, kStoreDisplayName);
+        file_.create(expected);
+        store_ = MessageStore::create(file_.duplicate(), expected, kStoreDisplayName);
         // The contacts folder: the store's default one, else "Contacts" under the root
         // folder, found or made, and made the default.
         if (!store_->hasDefaultFolder(kContactsKind)) {
@@ -98,7 +99,7 @@ void PstWriter::prepare(const std::string& folder) {
         }
     } catch (const std::exception& e) {
         abandon();
-        throw ExportError("Could not create the PST store \"" + intended + "\": " + reasonOf(e) +
+        throw ExportError("Could not create the PST store \"" + expected + "\": " + reasonOf(e) +
                           ". Choose a folder you can write to.");
     }
 }
@@ -116,6 +117,11 @@ void PstWriter::writeContact(const notes::ContactDocument& doc, std::int64_t) {
     } catch (const std::exception& e) {
         // The library names the store's temporary path; the user knows only the final one.
         std::string reason = reasonOf(e);
+        // A failed write leaves a store that takes nothing more: no later contact can be
+        // saved, so the export ends here, saying why.
+        if (store_->writeFailed())
+            throw OutputBroken("The PST store could not be written: " + reason +
+                               ". Make room on the disk or choose another folder, then export again.");
         if (!reason.empty()) reason[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(reason[0])));
         throw ExportError("The contact could not be saved in the PST store: " + reason + ".");
     }
@@ -186,31 +192,32 @@ void PstWriter::addContact(const notes::ContactDocument& doc) {
     item.save();
 }
 
+std::string PstWriter::stem() const {
+    return fileName_.substr(0, fileName_.size() >= 4 ? fileName_.size() - 4 : fileName_.size());
+}
+
 void PstWriter::close() {
     if (!store_) return;
-    const std::string intended = outputPath(folder_, fileName_);
+    const std::string expected = outputPath(folder_, expectedName_);
     try {
         store_->flush();
     } catch (const std::exception& e) {
         abandon();
-        throw ExportError("Could not complete the PST store \"" + intended + "\": " + reasonOf(e) + ".");
+        throw ExportError("Could not complete the PST store \"" + expected + "\": " + reasonOf(e) + ".");
     }
-    store_.reset(); // closes the file
-    const std::size_t stemLength = fileName_.size() >= 4 ? fileName_.size() - 4 : fileName_.size();
+    store_.reset(); // closes the store's descriptor of the file
     try {
-        path_ = publishUnderFreeName(temporaryPath_, folder_, fileName_.substr(0, stemLength), ".pst");
+        path_ = file_.publish(folder_, stem(), ".pst");
     } catch (...) {
         abandon();
         throw;
     }
-    temporaryPath_.clear();
-    if (OutputRecord* record = OutputRecord::current()) record->finished(intended, path_);
+    if (OutputRecord* record = OutputRecord::current()) record->finished(expected, path_);
 }
 
 void PstWriter::abandon() noexcept {
     store_.reset();
-    if (!temporaryPath_.empty()) ::unlink(temporaryPath_.c_str());
-    temporaryPath_.clear();
+    file_.abandon();
 }
 
 } // namespace brenmoor::exporting

@@ -1,8 +1,9 @@
 // The PST export's writer: a store file holding one contact item per contact.
-// The store is created in the chosen folder under a temporary name before the book is
-// opened; each contact becomes an item of the store's default contacts folder; closing
-// completes the file and gives it its name, after the time of day. It never replaces
-// a file: where the name is taken, the next free one is used.
+// The store is created in the chosen folder without a name (an UnnamedFile) before the
+// book is opened; each contact becomes an item of the store's default contacts folder;
+// closing completes the file and gives it its name, after the time of day. It never
+// replaces a file: where the name is taken, the next free one is used. A failed write
+// (a full disk) ends the export at once with the system's reason.
 #pragma once
 
 #include <functional>
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "export/format_writer.h"
+#include "export/output_file.h"
 
 namespace brenmoor::pst::messaging {
 class MessageStore;
@@ -41,6 +43,8 @@ public:
     std::string resultPath() const override { return path_; }
 
 private:
+    // The store's file name without ".pst".
+    std::string stem() const;
     // Fills one contact item from the document and saves it.
     void addContact(const notes::ContactDocument& doc);
 
@@ -48,7 +52,8 @@ private:
     std::unique_ptr<pst::messaging::MessageStore> store_;
     std::string folder_;
     std::string fileName_;      // the name it is meant to have
-    std::string temporaryPath_; // where it is written until closed
+    std::string expectedName_;  // the name it would take now: the first free one
+    UnnamedFile file_;
     std::string path_;
 };
 

@@ -207,6 +207,7 @@ void writeCard(std::string& out, const Contact& contact, VcardVersion version) {
     writeReaching(card, contact);
     std::string noteLines;
     writeDates(card, contact, noteLines);
+    if (!contact.revisionText.empty()) appendNoteLine(noteLines, "Revision", contact.revisionText);
     for (const contact::Related& person : contact.related) card.text(card.name(relatedPerson(person.relation)), person.name);
 
     card.textIfAny("NOTE", noteWithLines(contact.note, noteLines));

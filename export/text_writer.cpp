@@ -43,9 +43,10 @@ const std::array<TextEntry, 45>& textEntries() {
 std::string textPage(const notes::ContactDocument& doc) {
     std::string page;
     page.reserve(2048);
+    std::string scratch;
     for (const TextEntry& entry : textEntries()) {
         page += entry.label;
-        appendWithCrLf(page, doc.itemText(entry.item));
+        appendWithCrLf(page, itemView(doc, entry.item, scratch));
         page += " \r\n";
     }
     return page;

@@ -136,6 +136,7 @@ std::string vcardCard(const notes::ContactDocument& doc) {
         card += ':';
         std::size_t next = 0;
         for (const Piece& piece : line.pieces) {
+            if (piece.isItem) roomFor(card, values[next].size());
             if (!piece.isItem)
                 card += piece.text;
             else if (quoted)

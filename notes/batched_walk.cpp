@@ -11,7 +11,7 @@ namespace brenmoor::notes {
 
 namespace {
 
-// How far past a run's planned end a guessed cut is looked for.
+// The piece of the book read at a time while a guessed cut is looked for.
 constexpr std::size_t kGuessReach = 64 << 10;
 
 } // namespace
@@ -29,18 +29,29 @@ BatchedWalk::~BatchedWalk() {
         if (batch.valid()) batch.wait();
 }
 
-std::optional<std::uint64_t> BatchedWalk::guessCut(std::uint64_t from) const {
-    // A document's end usually stands within a few kilobytes; look that far first.
+std::optional<std::uint64_t> BatchedWalk::guessCut(std::uint64_t from) {
+    // Nothing after where an earlier look found no end tag up to the end of the book.
+    if (from >= noEndTagFrom_) return std::nullopt;
+    // A document's end usually stands within a few kilobytes; a long document's is read
+    // for piece by piece, so that a huge value costs no memory here.
     std::string bytes(kGuessReach, '\0');
-    std::size_t looked = 0;
-    for (std::size_t reach : {kGuessReach / 8, kGuessReach}) {
-        std::size_t overlap = looked >= endTag_.size() ? endTag_.size() - 1 : looked;
-        std::size_t start = looked - overlap;
-        looked = start + file_.read(from + start, bytes.data() + start, reach - start);
-        const void* at = memmem(bytes.data() + start, looked - start, endTag_.data(), endTag_.size());
-        if (at) return from + static_cast<std::uint64_t>(static_cast<const char*>(at) - bytes.data()) + endTag_.size();
-        if (looked < reach) break; // the end of the book
+    const std::size_t overlap = endTag_.size() - 1;
+    std::uint64_t pieceStart = from; // the offset of bytes[0]
+    std::size_t carried = 0;         // bytes at the front kept from the piece before
+    std::size_t piece = kGuessReach / 8;
+    while (true) {
+        const std::size_t got = file_.read(pieceStart + carried, bytes.data() + carried, piece - carried);
+        const std::size_t length = carried + got;
+        if (const void* at = memmem(bytes.data(), length, endTag_.data(), endTag_.size()))
+            return pieceStart + static_cast<std::uint64_t>(static_cast<const char*>(at) - bytes.data()) +
+                   endTag_.size();
+        if (got < piece - carried) break; // the end of the book
+        carried = std::min(overlap, length);
+        std::memmove(bytes.data(), bytes.data() + length - carried, carried);
+        pieceStart += length - carried;
+        piece = kGuessReach;
     }
+    noEndTagFrom_ = from;
     return std::nullopt;
 }
 

@@ -5,7 +5,8 @@
 // same order; a fault is raised after the documents before it.
 //
 // A run is cut just after the first end tag of a document past its planned size,
-// without scanning the bytes before it. Such a cut is only a guess (the end tag may
+// without scanning the bytes before it (and however far that end tag is: a huge
+// document costs no memory to cut). Such a cut is only a guess (the end tag may
 // stand in a comment, or close a document nested in an item), but the parse proves
 // it: a run that starts between two children of the root and parses as the root's
 // content ends between two children too. Runs are handed out in order, so each one
@@ -54,9 +55,9 @@ private:
     bool launchNext();
     void launch(std::uint64_t start, std::uint64_t end, bool endGuessed);
     void fillPipeline();
-    // Just after the first end tag of a document at or after from, looking no further
-    // than a little past it; nothing where none stands there.
-    std::optional<std::uint64_t> guessCut(std::uint64_t from) const;
+    // Just after the first end tag of a document at or after from; nothing where none
+    // stands before the end of the book.
+    std::optional<std::uint64_t> guessCut(std::uint64_t from);
     // Just after the first Person document that ends batchBytes or more after start,
     // as the position scan finds it; the end of the book where there is none; nothing
     // where the scan cannot tell.
@@ -71,6 +72,7 @@ private:
     std::size_t inFlight_;
     std::string endTag_; // a document's end tag, with the root's prefix
     std::uint64_t cut_;  // where the next run starts
+    std::uint64_t noEndTagFrom_ = UINT64_MAX; // no document end tag stands from here on
     std::deque<std::future<Batch>> pending_;
     Batch current_;
     std::size_t index_ = 0;

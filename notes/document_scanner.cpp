@@ -90,6 +90,17 @@ DocumentScanner::Unit DocumentScanner::fail(const char* at, std::string text) {
     return Unit::Malformed;
 }
 
+DocumentScanner::Unit DocumentScanner::ranOutAt(std::uint64_t offset, std::string text) {
+    if (!viewReachesEnd_) {
+        needMore_ = true;
+        return Unit::NeedMore;
+    }
+    if (needMore_) return Unit::NeedMore;
+    errorOffset_ = offset;
+    errorText_ = std::move(text);
+    return Unit::Malformed;
+}
+
 DocumentScanner::Unit DocumentScanner::ranOut(const char* at, std::string text) {
     if (!viewReachesEnd_) {
         needMore_ = true;
@@ -150,13 +161,15 @@ const char* DocumentScanner::tagEnd(const char* p) {
     return q;
 }
 
-const char* DocumentScanner::skipContent(std::string_view name, const char* from, const char* elementStart) {
-    std::size_t depth = 1;
-    const char* p = from;
+const char* DocumentScanner::skipContent(OpenChild& open) {
+    const std::string_view name = open.name;
+    const char* p = begin_ + (open.resume - viewStart_);
     while (true) {
         p = nextCandidate(p, end_, name[0]);
+        // Everything before p is passed: the step goes on from there.
+        open.resume = offsetOf(p);
         if (p == end_ || !has(p, 2)) {
-            ranOut(elementStart, "unclosed token: <" + std::string(name) + "> has no end tag");
+            ranOutAt(open.start, "unclosed token: <" + open.name + "> has no end tag");
             return nullptr;
         }
         char kind = p[1];
@@ -181,7 +194,7 @@ const char* DocumentScanner::skipContent(std::string_view name, const char* from
                 return nullptr;
             }
             p = q + 1;
-            if (--depth == 0) return p;
+            if (--open.depth == 0) return p;
         } else {
             int named = namedAt(p + 1, name);
             if (named < 0) return nullptr;
@@ -191,10 +204,24 @@ const char* DocumentScanner::skipContent(std::string_view name, const char* from
             }
             const char* q = tagEnd(p);
             if (!q) return nullptr;
-            if (q[-1] != '/') ++depth;
+            if (q[-1] != '/') ++open.depth;
             p = q + 1;
         }
     }
+}
+
+DocumentScanner::Unit DocumentScanner::stepOverOpenChild() {
+    const char* after = skipContent(*open_);
+    if (!after) {
+        if (needMore_) return Unit::NeedMore;
+        open_.reset();
+        return Unit::Malformed;
+    }
+    const bool person = open_->person;
+    if (person) found_ = {open_->start, offsetOf(after)};
+    pos_ = offsetOf(after);
+    open_.reset();
+    return person ? Unit::Person : Unit::Skipped;
 }
 
 DocumentScanner::Unit DocumentScanner::rootEndTag(const char* p) {
@@ -263,14 +290,17 @@ DocumentScanner::Unit DocumentScanner::childElement(const char* p) {
         }
         person = hasForm && isPerson(form);
     }
-    const char* after = selfClosing ? q + 1 : skipContent(name, q + 1, p);
-    if (!after) return needMore_ ? Unit::NeedMore : Unit::Malformed;
-    if (person) found_ = {offsetOf(p), offsetOf(after)};
-    pos_ = offsetOf(after);
+    if (!selfClosing) {
+        open_ = OpenChild{offsetOf(p), std::string(name), person, offsetOf(q + 1), 1};
+        return stepOverOpenChild();
+    }
+    if (person) found_ = {offsetOf(p), offsetOf(q + 1)};
+    pos_ = offsetOf(q + 1);
     return person ? Unit::Person : Unit::Skipped;
 }
 
 DocumentScanner::Unit DocumentScanner::unit(bool onlyHere) {
+    if (open_) return stepOverOpenChild();
     const char* p = begin_ + (pos_ - viewStart_);
     if (*p != '<') {
         if (onlyHere) return Unit::Skipped;
@@ -318,7 +348,9 @@ DocumentScanner::Step DocumentScanner::scan(bool checkTrailer, bool onlyHere) {
             if (onlyHere) return Step::End;
             return checkTrailer ? trailer() : Step::End;
         case Unit::NeedMore: // pos_ is still where that unit starts
-            window_.extend(pos_);
+            // A child's content is stepped over from where the step stopped, so the
+            // window slides on instead of growing to hold the whole child.
+            window_.extend(open_ ? open_->resume : pos_);
             view();
             continue;
         case Unit::Uncertain: return Step::Uncertain;

@@ -28,12 +28,15 @@
 // character reference) the scan reports Uncertain and the caller takes the full parse.
 //
 // The scan reads the book through a window (BookWindow) that starts at the root
-// child being looked at. Each child is scanned from its start without any state
-// carried in, so when a child runs past the window's end the window is refilled or
-// grown and that child is scanned again.
+// child being looked at. A child's start tag is read whole (the window grows where one
+// runs past its end); its content is stepped over with its depth of nested tags of its
+// name carried along, so when the content runs past the window's end the window slides
+// on from the last point stepped over and a huge document needs no more memory than a
+// small one. (A single comment, CDATA section or processing instruction is read whole.)
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -93,9 +96,19 @@ private:
 
     // Handles the markup starting at p ('<' not followed by a name); past it, or nothing.
     const char* skipSpecial(const char* p);
-    // Steps from just after the start tag of an element named name to just after
-    // its end tag; nothing where that end is not found (the error is set).
-    const char* skipContent(std::string_view name, const char* from, const char* elementStart);
+    // A child element whose content is being stepped over.
+    struct OpenChild {
+        std::uint64_t start = 0;  // the offset of its '<'
+        std::string name;         // as written
+        bool person = false;
+        std::uint64_t resume = 0; // where the step goes on: everything before is passed
+        std::size_t depth = 1;    // its start tags not yet ended
+    };
+    // Steps over the open child's content from where it stopped to just after its end
+    // tag; nothing where that end is not (yet) in view (the error set, or needMore_).
+    const char* skipContent(OpenChild& open);
+    Unit stepOverOpenChild();
+    Unit ranOutAt(std::uint64_t offset, std::string text);
     // 1 when the bytes at p spell name and end there, 0 when not, -1 when more are needed.
     int namedAt(const char* p, std::string_view name);
     // The first '>' of the start tag at p that is not inside a quoted value.
@@ -109,6 +122,7 @@ private:
     std::uint64_t errorOffset_ = 0;
     std::string errorText_;
     bool rootEnded_ = false;
+    std::optional<OpenChild> open_;
 
     const char* begin_ = nullptr;
     const char* end_ = nullptr;

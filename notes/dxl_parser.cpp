@@ -27,6 +27,8 @@ constexpr std::string_view kDxlNamespace = "http://www.lotus.com/dxl";
 constexpr char kNamespaceSeparator = ' ';
 // The bytes read and handed to expat at a time.
 constexpr std::size_t kChunk = 256 << 10;
+// A value from this size on is moved out of the reader's buffer rather than copied.
+constexpr std::size_t kLargeValue = 1 << 20;
 // No entity of an address book needs more text than this.
 constexpr std::uint64_t kEntityLimit = 1 << 20;
 
@@ -403,9 +405,12 @@ private:
             if (level == captureLevel_) {
                 XML_SetCharacterDataHandler(parser_, nullptr);
                 // Copied, not moved: the value gets a buffer of its own size and buffer_
-                // keeps its room for the next value.
-                if (!listValueSeen_) value_.text = buffer_;
-                else value_.more.push_back(buffer_);
+                // keeps its room for the next value. A large value takes the buffer itself
+                // (its unused room is never touched, so it costs no memory), as a copy
+                // would hold it twice.
+                std::string& value = listValueSeen_ ? value_.more.emplace_back() : value_.text;
+                if (buffer_.size() >= kLargeValue) value.swap(buffer_);
+                else value = buffer_;
                 if (awaitSingle_) awaitLevel_ = 0; // a pair is one value: its first date-time
                 else if (awaitLevel_ != 0) listValueSeen_ = true;
                 buffer_.clear();

@@ -42,18 +42,8 @@ std::unique_ptr<MessageStore> MessageStore::create(const std::string& path, cons
     } catch (const std::exception& e) {
         throw StoreError("The store \"" + path + "\" cannot be created: " + e.what());
     }
-    auto& f = store->folders_;
-    store->root_ = &f.emplace_back(*store, layout::kRootFolder, nullptr, "");
-    store->ipmSubtree_ = &f.emplace_back(*store, layout::kIpmSubtree, store->root_, "Top of Personal Folders");
-    store->searchRoot_ = &f.emplace_back(*store, layout::kSearchRoot, store->root_, "Search Root");
-    store->spamSearch_ = &f.emplace_back(*store, layout::kSpamSearchFolder, store->root_, "SPAM Search Folder 2");
-    store->deletedItems_ = &f.emplace_back(*store, layout::kDeletedItems, store->ipmSubtree_, "Deleted Items");
-    store->root_->subfolders_ = {store->spamSearch_, store->ipmSubtree_, store->searchRoot_};
-    store->ipmSubtree_->subfolders_ = {store->deletedItems_};
-    store->defaults_[kDeletedItemsFolder] = store->deletedItems_;
-    for (const PropertyName& name : contactPropertyNames()) store->names_.idOf(name);
     try {
-        store->flush();
+        store->start();
     } catch (...) {
         // The file is ours and no store: leave nothing behind.
         store->nodes_.reset();
@@ -62,6 +52,27 @@ std::unique_ptr<MessageStore> MessageStore::create(const std::string& path, cons
         throw;
     }
     return store;
+}
+
+std::unique_ptr<MessageStore> MessageStore::create(int fd, const std::string& name, const std::string& displayName) {
+    std::unique_ptr<MessageStore> store(new MessageStore(name, displayName));
+    store->nodes_ = std::make_unique<ndb::NodeDatabaseWriter>(fd, name);
+    store->start();
+    return store;
+}
+
+void MessageStore::start() {
+    auto& f = folders_;
+    root_ = &f.emplace_back(*this, layout::kRootFolder, nullptr, "");
+    ipmSubtree_ = &f.emplace_back(*this, layout::kIpmSubtree, root_, "Top of Personal Folders");
+    searchRoot_ = &f.emplace_back(*this, layout::kSearchRoot, root_, "Search Root");
+    spamSearch_ = &f.emplace_back(*this, layout::kSpamSearchFolder, root_, "SPAM Search Folder 2");
+    deletedItems_ = &f.emplace_back(*this, layout::kDeletedItems, ipmSubtree_, "Deleted Items");
+    root_->subfolders_ = {spamSearch_, ipmSubtree_, searchRoot_};
+    ipmSubtree_->subfolders_ = {deletedItems_};
+    defaults_[kDeletedItemsFolder] = deletedItems_;
+    for (const PropertyName& name : contactPropertyNames()) names_.idOf(name);
+    flush();
 }
 
 Folder& MessageStore::defaultFolder(int kind) {

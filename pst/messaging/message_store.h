@@ -24,6 +24,10 @@ public:
     // Creates the store file with its display name. Throws StoreError (with the
     // system's reason) where the file cannot be created, also where it exists.
     static std::unique_ptr<MessageStore> create(const std::string& path, const std::string& displayName);
+    // The same in fd, an empty file open for reading and writing (one without a name,
+    // say), which the store takes over; name stands for the file in messages. Where the
+    // store cannot be made, the file is closed and what to do with it is the caller's.
+    static std::unique_ptr<MessageStore> create(int fd, const std::string& name, const std::string& displayName);
     ~MessageStore();
     MessageStore(const MessageStore&) = delete;
     MessageStore& operator=(const MessageStore&) = delete;
@@ -41,6 +45,8 @@ public:
     // Writes everything not yet written and completes the file. StoreError on a
     // write failure. The store takes more items afterwards.
     void flush();
+    // True once a write to the file failed: the store takes nothing more.
+    bool writeFailed() const { return nodes_->failed(); }
 
     // For folders and items.
     Folder& newFolder(Folder& parent, const std::string& name);
@@ -52,6 +58,8 @@ public:
 
 private:
     MessageStore(const std::string& path, const std::string& displayName);
+    // Lays out the fixed folders and names in the new file and completes it.
+    void start();
     ndb::NodeContent buildStoreProperties() const;
     ndb::NodeContent buildRootProperties() const;
     void putFixedNodes();

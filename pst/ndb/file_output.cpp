@@ -22,6 +22,11 @@ FileOutput::FileOutput(const std::string& path) : path_(path)
     buffer_.reserve(kBufferLimit);
 }
 
+FileOutput::FileOutput(int fd, const std::string& name) : path_(name), fd_(fd)
+{
+    buffer_.reserve(kBufferLimit);
+}
+
 FileOutput::~FileOutput()
 {
     if (fd_ >= 0) {

@@ -13,6 +13,9 @@ namespace brenmoor::pst::ndb {
 class FileOutput {
 public:
     explicit FileOutput(const std::string& path); // fails if the file exists
+    // Takes over fd, an empty file open for reading and writing (one without a name, say);
+    // name stands for it in messages.
+    FileOutput(int fd, const std::string& name);
     ~FileOutput();
     FileOutput(const FileOutput&) = delete;
     FileOutput& operator=(const FileOutput&) = delete;

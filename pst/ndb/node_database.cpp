@@ -125,7 +125,10 @@ void validate(const NodeContent& content, const Written& written)
 } // namespace
 
 struct NodeDatabaseWriter::Impl {
-    explicit Impl(const std::string& path) : file(path)
+    explicit Impl(const std::string& path) : file(path) { startCounters(); }
+    Impl(int fd, const std::string& name) : file(fd, name) { startCounters(); }
+
+    void startCounters()
     {
         nextNid.fill(0x400);
         nextNid[NID_TYPE_SEARCH_FOLDER] = 0x4000;
@@ -456,6 +459,8 @@ struct NodeDatabaseWriter::Impl {
 
 NodeDatabaseWriter::NodeDatabaseWriter(const std::string& path) : impl_(std::make_unique<Impl>(path)) {}
 
+NodeDatabaseWriter::NodeDatabaseWriter(int fd, const std::string& name) : impl_(std::make_unique<Impl>(fd, name)) {}
+
 NodeDatabaseWriter::~NodeDatabaseWriter() = default;
 
 void NodeDatabaseWriter::putNode(Nid nid, Nid parentNid, const NodeContent& content)
@@ -526,6 +531,8 @@ void NodeDatabaseWriter::releaseDataBlock(std::uint64_t bid)
     impl_->space.releaseBlock(entry.ib, blockDiskSize(entry.cb), bid >= impl_->firstUncommittedBid);
     impl_->releasedAhead.insert(bid);
 }
+
+bool NodeDatabaseWriter::failed() const { return impl_->broken; }
 
 void NodeDatabaseWriter::commit()
 {

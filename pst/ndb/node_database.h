@@ -80,6 +80,9 @@ public:
     // Creates the file; throws std::runtime_error (with the system's reason) where it
     // cannot, and where a file of that name already exists.
     explicit NodeDatabaseWriter(const std::string& path);
+    // Writes into fd, an empty file open for reading and writing, which it takes over;
+    // name stands for the file in messages.
+    NodeDatabaseWriter(int fd, const std::string& name);
     ~NodeDatabaseWriter();
     NodeDatabaseWriter(const NodeDatabaseWriter&) = delete;
     NodeDatabaseWriter& operator=(const NodeDatabaseWriter&) = delete;
@@ -101,6 +104,8 @@ public:
     // the header, and flushes. The writer may take more nodes afterwards and commit
     // again.
     void commit();
+    // True once a write failed: the writer refuses all further work.
+    bool failed() const;
 
     // Data blocks that the caller writes ahead of their node (a table whose rows go
     // out as they come) and keeps until it releases them: a node put later names them

@@ -9,6 +9,7 @@
 #include <exception>
 
 #include "contact/contact_from_document.h"
+#include "contact/contact_uid.h"
 
 using namespace brenmoor;
 
@@ -63,7 +64,9 @@ QJsonObject dump(const contact::Contact& c) {
     object["name"] = QJsonObject{{"prefix", text(c.name.prefix)}, {"given", text(c.name.given)},
                                  {"middle", text(c.name.middle)}, {"family", text(c.name.family)},
                                  {"suffix", text(c.name.suffix)}};
+    object["revisionText"] = text(c.revisionText);
     object["formattedName"] = text(c.formattedName);
+    object["formattedNameMadeUp"] = c.formattedNameMadeUp;
     object["nickname"] = text(c.nickname);
     object["organization"] = text(c.organization);
     object["unit"] = text(c.unit);
@@ -98,8 +101,14 @@ int main(int argc, char** argv) {
     try {
         notes::AddressBook book(argv[1]);
         QJsonArray contacts;
-        for (auto doc = book.firstDocument(); doc; doc = book.nextDocument())
-            contacts.append(dump(contact::contactFromDocument(*doc)));
+        std::int64_t position = 0;
+        contact::DistinctUids uids;
+        for (auto doc = book.firstDocument(); doc; doc = book.nextDocument()) {
+            // Every UID of a file is distinct, as each export gives them.
+            contact::Contact c = contact::contactFromDocument(*doc, ++position);
+            c.uid = uids.distinct(std::move(c.uid), *doc, position);
+            contacts.append(dump(c));
+        }
         const QByteArray json = QJsonDocument(contacts).toJson(QJsonDocument::Indented);
         std::fwrite(json.data(), 1, static_cast<std::size_t>(json.size()), stdout);
     } catch (const std::exception& error) {

@@ -3,6 +3,7 @@
 // identities and revisions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,8 +25,8 @@ ItemValue list(std::vector<std::string> values) {
 }
 ItemValue dateTime(std::string written) { return {ItemValue::Kind::DateTime, std::move(written), {}}; }
 
-Contact read(Items items, notes::NoteInfo info = {}) {
-    return contactFromDocument(notes::ContactDocument(std::move(items), std::move(info)));
+Contact read(Items items, notes::NoteInfo info = {}, std::int64_t position = 1) {
+    return contactFromDocument(notes::ContactDocument(std::move(items), std::move(info)), position);
 }
 
 // Every catalogue item holding its own name, so a field filled from the wrong item shows.
@@ -92,15 +93,16 @@ TEST(ContactModel, EveryFieldFromItsItem) {
 }
 
 TEST(ContactModel, AContactWithoutItemsIsEmptyButHasAnIdentity) {
-    const Contact c = read({});
-    EXPECT_TRUE(c.formattedName.empty());
+    const Contact c = read({}, {}, 7);
+    EXPECT_EQ(c.formattedName, "Contact 7");
+    EXPECT_TRUE(c.formattedNameMadeUp);
     EXPECT_TRUE(c.emails.empty() && c.phones.empty() && c.related.empty() && c.categories.empty());
     EXPECT_FALSE(c.workAddress || c.homeAddress || c.revision);
     EXPECT_TRUE(c.birthday.empty() && c.anniversary.empty());
     EXPECT_EQ(c.uid.size(), 36u);
 }
 
-TEST(ContactModel, FormattedNameFallsBackToFullNameCompanyThenEmail) {
+TEST(ContactModel, FormattedNameFallsBackToFullNameCompanyEmailThenPhone) {
     struct Case {
         Items items;
         std::string name;
@@ -114,11 +116,14 @@ TEST(ContactModel, FormattedNameFallsBackToFullNameCompanyThenEmail) {
         {{{"FullName", text("Okafor")}, {"CompanyName", text("Acme")}}, "Okafor"},
         {{{"CompanyName", text("Acme Ltd.")}, {"MailAddress", text("a@example.com")}}, "Acme Ltd."},
         {{{"MiscPhone2", text("only@example.com")}}, "only@example.com"},
-        {{{"Title", text("Dr.")}, {"Suffix", text("Jr.")}}, ""},
+        {{{"PersPager", list({"+1 555 0101", "+1 555 0102"})}, {"PhoneNumber", text("+1 555 0100")}}, "+1 555 0100"},
+        {{{"Title", text("Dr.")}, {"Suffix", text("Jr.")}}, "Contact 3"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(read(c.items).formattedName, c.name);
+        const Contact contact = read(c.items, {}, 3);
+        EXPECT_EQ(contact.formattedName, c.name);
+        EXPECT_EQ(contact.formattedNameMadeUp, c.name.starts_with("Contact ") || c.name.starts_with("+1"));
     }
 }
 
@@ -196,7 +201,7 @@ TEST(ContactModel, ReadingIntoAUsedContactLeavesNothingOfTheLastOne) {
     const std::vector<Items> documents{full, dated, {}, {{"Location", text("Tower 2")}, {"Country", text("N")}}, full};
     Contact reused;
     for (const Items& items : documents) {
-        readContact(notes::ContactDocument(items, {"", "20140301T101530,12-04"}), reused);
+        readContact(notes::ContactDocument(items, {"", "20140301T101530,12-04"}), reused, 1);
         EXPECT_EQ(reused, read(items, {"", "20140301T101530,12-04"}));
     }
 }
@@ -210,8 +215,10 @@ TEST(ContactUid, FromTheUniversalIdElseFromTheItemValues) {
     const Items items{{"FirstName", text("Ann")}, {"LastName", text("Lee")}};
     EXPECT_EQ(read(items, {"C4CA4238A0B923820DCC509A6F75849B", ""}).uid, "c4ca4238-a0b9-2382-0dcc-509a6f75849b");
 
-    // Without one: the same values give the same version 5 UUID, other values another.
+    // Without one: the same values at the same position give the same version 5 UUID,
+    // other values or another position another.
     const std::string uid = read(items).uid;
+    EXPECT_NE(read(items, {}, 2).uid, uid);
     EXPECT_EQ(read(items, {"not-a-unid", ""}).uid, uid);
     ASSERT_EQ(uid.size(), 36u);
     EXPECT_EQ(uid[14], '5');
@@ -221,6 +228,26 @@ TEST(ContactUid, FromTheUniversalIdElseFromTheItemValues) {
     Items more = items;
     more.emplace_back("$Revisions", text("x"));
     EXPECT_EQ(read(more).uid, uid);
+}
+
+// Within a file a UID given before gives way to one of the universal ID and the
+// position: distinct, and the same in every run.
+TEST(ContactUid, EveryUidOfAFileIsDistinct) {
+    const notes::ContactDocument replica({{"LastName", text("Lee")}}, {"C4CA4238A0B923820DCC509A6F75849B", ""});
+    const notes::ContactDocument twin({{"LastName", text("Lee")}});
+    std::vector<std::string> runs[2];
+    for (auto& uids : runs) {
+        DistinctUids distinct;
+        const notes::ContactDocument* documents[] = {&replica, &twin, &replica, &twin, &replica};
+        for (std::int64_t position = 1; position <= 5; ++position)
+            uids.push_back(distinct.distinct(contactUid(*documents[position - 1], position), *documents[position - 1],
+                                             position));
+    }
+    EXPECT_EQ(runs[0], runs[1]);
+    EXPECT_EQ(runs[0][0], "c4ca4238-a0b9-2382-0dcc-509a6f75849b");
+    std::vector<std::string> sorted = runs[0];
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end());
 }
 
 TEST(ContactRevision, TheLastChangeInUtcWhereTheZoneIsKnown) {
@@ -235,6 +262,9 @@ TEST(ContactRevision, TheLastChangeInUtcWhereTheZoneIsKnown) {
         {"20100101T000000,00Z", true, {2010, 1, 1, 0, 0, 0, true}},
         {"20140301T101530", true, {2014, 3, 1, 10, 15, 30, false}},
         {"20140301", true, {2014, 3, 1, 0, 0, 0, false}},
+        {"99991231T230000,00-05", false, {}},
+        {"00010101T010000,00+05", false, {}},
+        {"99991231T230000,00+05", true, {9999, 12, 31, 18, 0, 0, true}},
         {"T101530,00+01", false, {}},
         {"garbage", false, {}},
         {"", false, {}},
@@ -250,6 +280,22 @@ TEST(ContactRevision, TheLastChangeInUtcWhereTheZoneIsKnown) {
                                     c.stamp.second}));
         EXPECT_EQ(r.utc, c.stamp.utc);
     }
+    // A moment the formats cannot write (year 10000 in UTC) stays as the book wrote it;
+    // what is no moment at all is not kept.
+    EXPECT_EQ(read({}, {"", "99991231T230000,00-05"}).revisionText, "99991231T230000,00-05");
+    EXPECT_EQ(read({}, {"", "garbage"}).revisionText, "");
+    EXPECT_EQ(read({}, {"", "20140301"}).revisionText, "");
+}
+
+TEST(ContactModel, ControlCharactersAreLeftOutAndLineSeparatorsBreakLines) {
+    const Contact c = read({{"Comment", text("a\x7f b\xc2\x85 c\xc2\x9f\td\xe2\x80\xa8" "e\xe2\x80\xa9" "f\x01\r\ng \xc2\xa0")},
+                            {"LastName", text("Lee\x1b")},
+                            {"Categories", list({"x\x02", "y"})}});
+    EXPECT_EQ(c.note, "a b c\td\r\ne\r\nf\r\ng \xc2\xa0");
+    EXPECT_EQ(c.name.family, "Lee");
+    EXPECT_EQ(c.formattedName, "Lee");
+    EXPECT_EQ(c.categories, (std::vector<std::string>{"x", "y"}));
+    EXPECT_EQ(c.leftOutCharacters, 6);
 }
 
 } // namespace

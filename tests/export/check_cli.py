@@ -11,6 +11,7 @@ exported whole in every format, and shown.
     check_cli.py CONVERT BOOK GENERATOR
 """
 import csv
+import fcntl
 import glob
 import hashlib
 import io
@@ -186,6 +187,33 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
     assert content == b"earlier" or content.count(b"\r\n") == 200001, content[:80]
     for name in names(folder):
         assert name == "Qalder_Notes_Contact.csv" or name.startswith(".Qalder_Notes_Contact.csv."), name
+
+    # A PST export killed half-way leaves no file at all: the store has no name until
+    # it is complete.
+    store_folder = os.path.join(tmp, "killed")
+    os.mkdir(store_folder)
+    run = subprocess.Popen([CONVERT, "export", "pst", book, store_folder], stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
+    time.sleep(0.5)
+    assert run.poll() is None, "the PST export ended before it could be killed"
+    run.send_signal(signal.SIGKILL)
+    run.wait()
+    assert names(store_folder) == [], names(store_folder)
+
+    # What a killed run left under a temporary name goes with the next run in the folder;
+    # a temporary file in use, an empty one and names not of our pattern stay.
+    stale = ".names101520.pst.0123456789ab.tmp"
+    kept = [".names101521.pst.0123456789ab.tmp", ".Qalder_Notes_Contact.csv.abcdef012345.tmp",
+            ".names.pst.0123456789AB.tmp", "names.pst.0123456789ab.tmp", ".notes.0123.tmp"]
+    for name in [stale] + kept[1:]:
+        with open(os.path.join(store_folder, name), "w") as f:
+            f.write("" if name.startswith(".Qalder") else "left")
+    with open(os.path.join(store_folder, kept[0]), "w") as in_use:
+        in_use.write("in use")
+        in_use.flush()
+        fcntl.flock(in_use, fcntl.LOCK_EX)
+        assert convert("csv", BOOK, store_folder)[0] == 0
+    assert names(store_folder) == sorted(kept + ["Qalder_Notes_Contact.csv"]), names(store_folder)
 
 # Batches: a row per book and format, each book in its own subfolder, the worst status.
 with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:

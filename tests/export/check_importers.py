@@ -93,6 +93,8 @@ def expected_card(c, version):
             card[key] = ("text", value["text"])
         else:
             card[key] = None
+    if c["revisionText"]:
+        note = note_line(note, "Revision", c["revisionText"])
     card["note"] = lf(note) or None
     card["related"] = [(RELATED_V4[r["relation"]] if v4 else RELATED_V3[r["relation"]], r["name"])
                        for r in c["related"]]
@@ -282,10 +284,15 @@ def check_vcards(reader, path, model, node_dir):
     if len(cards) != len(model):
         return [f"{len(cards)} cards read, the model has {len(model)} contacts"]
     problems = []
+    uids = [card["uid"] for card in cards]
+    if len(set(uids)) != len(uids):
+        problems.append(f"UIDs repeat: {uids}")
     for i, (card, contact) in enumerate(zip(cards, model), 1):
         want = expected_card(contact, version)
         problems += compare(f"card {i}", card, want)
         problems += lost_values(f"card {i}", contact, texts(want))
+        if not card["fn"]:
+            problems.append(f"card {i}: empty FN")
     return problems
 
 
@@ -439,7 +446,8 @@ def expected_record(c):
                         ("Last Name", "family"), ("Suffix", "suffix")):
         row[column] = c["name"][key]
     parts = [c["name"][k] for k in ("given", "middle", "family") if c["name"][k]]
-    if not parts and c["formattedName"] not in (c["organization"], (c["emails"] or [""])[0]):
+    if not parts and not c["formattedNameMadeUp"] and \
+            c["formattedName"] not in (c["organization"], (c["emails"] or [""])[0]):
         row["First Name"] = c["formattedName"]
     row.update({"Company": c["organization"], "Department": c["unit"], "Job Title": c["jobTitle"],
                 "Office Location": c["office"], "Web Page": c["webPage"]})
@@ -484,7 +492,7 @@ def model_values(c):
     format may give a street's lines places of their own). The formatted name counts
     only where it is more than the name parts, the company or the e-mail address."""
     parts = " ".join(c["name"][k] for k in ("given", "middle", "family") if c["name"][k])
-    derived = c["formattedName"] in (parts, c["organization"], (c["emails"] or [""])[0])
+    derived = c["formattedNameMadeUp"] or c["formattedName"] in (parts, c["organization"], (c["emails"] or [""])[0])
     values = [] if derived else [c["formattedName"]]
     values += [c["nickname"], c["organization"], c["unit"], c["jobTitle"], c["office"],
               c["webPage"], c["note"]] + list(c["name"].values()) + c["emails"] + c["categories"]

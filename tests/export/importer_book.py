@@ -2,7 +2,10 @@
 characters beyond U+FFFF), values with line breaks of every kind, commas, semicolons,
 colons, backslashes and quotes, leading and trailing spaces, values long enough to be
 folded, list items, dates that are only text, a hierarchical full name, documents
-without a universal ID, and identical documents (two, and 530 more at the end).
+without a universal ID, identical documents (two, and 530 more at the end; also two
+with a name that holds ",mail="), two documents of one universal ID, a last change in
+year 9999 that is in year 10000 in UTC, control characters and line separators in
+values, and contacts known only by a phone number or by nothing at all.
 
     write_book(path)
 """
@@ -52,6 +55,13 @@ CONTACTS = [
     ({"unid": "not-a-unid", "modified": "garbage"}, []),
     TWIN,
     TWIN,
+    (None, [("FirstName", "a,mail=b"), ("MailAddress", "x@y.z")]),
+    (None, [("FirstName", "a,mail=b"), ("MailAddress", "x@y.z")]),
+    ({"unid": "99990000AAAABBBBCCCCDDDDEEEEFFFF", "modified": "99991231T230000,00-05"},
+     [("LastName", "Replica"), ("PhoneNumber", "+1 555 0199")]),
+    ({"unid": "99990000AAAABBBBCCCCDDDDEEEEFFFF", "modified": "00010101T010000,00+05"},
+     [("LastName", "Replica"), ("Comment", "del\x7f and\u0085 c1\u009f kept\ttab\u2028next\u2029para")]),
+    (None, [("CellPhoneNumber", "+1 555 0123"), ("JobTitle", "\x7f\u0080")]),
     ({"unid": "AAAABBBBCCCCDDDDEEEEFFFF00001111", "modified": "20100101T000000,00Z"}, [
         ("FirstName", "Грета"), ("LastName", "Δοκιμή"), ("MailAddress", "greta@example.gr"),
         ("MiscPhone1", "a@example.gr"), ("MiscPhone2", "b@example.gr"), ("MiscPhone3", "c@example.gr"),

@@ -202,6 +202,10 @@ TEST(Ldif, DistinguishedNamesEscapeTheirSpecialCharacters) {
     EXPECT_EQ(thunderbirdDn(c), "cn=Lee\\, Ann");
     c.emails = {"ann@example.com"};
     EXPECT_EQ(thunderbirdDn(c), "cn=Lee\\, Ann,mail=ann@example.com");
+    // A repeat's uid joins the cn's RDN, each value escaped on its own.
+    c.formattedName = "a,mail=b";
+    c.emails = {"x@y.z"};
+    EXPECT_EQ(thunderbirdDn(c, "f16c8c1a+1"), "cn=a\\,mail=b+uid=f16c8c1a\\+1,mail=x@y.z");
 }
 
 TEST(Ldif, AnEntryInThunderbirdsNamesWithTheRestInTheNote) {

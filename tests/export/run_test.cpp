@@ -302,6 +302,8 @@ public:
     FlakyWriter(bool tolerant, std::vector<std::int64_t> failing, std::vector<std::int64_t>& written)
         : tolerant_(tolerant), failing_(std::move(failing)), written_(written) {}
     void writeContact(const notes::ContactDocument&, std::int64_t n) override {
+        if (onContact) onContact(n);
+        if (n == brokenAt) throw OutputBroken("the disk is full.");
         if (std::find(failing_.begin(), failing_.end(), n) != failing_.end())
             throw ExportError("contact " + std::to_string(n) + " has no room.");
         written_.push_back(n);
@@ -313,6 +315,8 @@ public:
     std::string resultPath() const override { return "/store.pst"; }
 
     bool closeFails = false;
+    std::int64_t brokenAt = 0; // the contact at which the output breaks for good
+    std::function<void(std::int64_t)> onContact;
 
 private:
     bool tolerant_;
@@ -393,6 +397,45 @@ TEST_F(ExportRunTest, StrictWriterStopsAtTheFirstFailure) {
                                                        "\" is kept as it was.",
                                                    "value 0"}));
     EXPECT_EQ(run.resultPath(), "");
+}
+
+// An output that breaks (a full disk) ends a tolerant run at once; a book that grew
+// after it was counted never gives "contact 3 of 2".
+TEST_F(ExportRunTest, ABrokenOutputOrAGrownBookStopsTheRunSayingWhere) {
+    const std::string path = book({person("A", "1"), person("A", "2"), person("A", "3")});
+    std::vector<std::int64_t> written;
+    EXPECT_EQ(ExportRun(ui).run([&] {
+        auto writer = std::make_unique<FlakyWriter>(true, std::vector<std::int64_t>{}, written);
+        writer->brokenAt = 2;
+        return writer;
+    }, path), ExportRun::Outcome::Failed);
+    EXPECT_EQ(written, std::vector<std::int64_t>{1});
+    EXPECT_EQ(ui.events[ui.events.size() - 2], "message The export stopped at contact 2 of 3.\r\n\r\n"
+                                               "the disk is full.\r\n\r\nNo file was written; every file in \"" +
+                                                   ui.folder + "\" is kept as it was.");
+
+    // The book grows by a contact while the first is written; where the walk reads it
+    // (it may notice the change instead), the run stops there.
+    ui.events.clear();
+    written.clear();
+    const std::string grown = book({person("A", "1"), person("A", "2")});
+    std::vector<std::int64_t> seen;
+    const ExportRun::Outcome outcome = ExportRun(ui).run([&] {
+        auto writer = std::make_unique<FlakyWriter>(false, std::vector<std::int64_t>{3}, written);
+        writer->onContact = [&](std::int64_t n) {
+            seen.push_back(n);
+            if (n == 1) book({person("A", "1"), person("A", "2"), person("A", "3")});
+        };
+        return writer;
+    }, grown);
+    const std::string& message = ui.events[ui.events.size() - 2];
+    if (seen.size() == 3) {
+        EXPECT_EQ(outcome, ExportRun::Outcome::Failed);
+        EXPECT_EQ(message, "message The export stopped at contact 3, past the 2 the address book held when the "
+                           "export began.\r\n\r\ncontact 3 has no room.\r\n\r\nNo file was written; every file in \"" +
+                               ui.folder + "\" is kept as it was.");
+    }
+    EXPECT_EQ(message.find(" of 2."), std::string::npos) << message;
 }
 
 TEST_F(ExportRunTest, FailedCloseIsNeverCompletion) {

@@ -710,7 +710,7 @@ void checkModel(const Contact& contact) {
 
 int importersTarget(const std::uint8_t* data, std::size_t size) {
     const notes::ContactDocument doc = documentOf(std::string_view(reinterpret_cast<const char*>(data), size));
-    const Contact contact = contact::contactFromDocument(doc);
+    const Contact contact = contact::contactFromDocument(doc, 1);
     checkModel(contact);
     VcardCheck(contact, VcardVersion::V3).run();
     VcardCheck(contact, VcardVersion::V4).run();

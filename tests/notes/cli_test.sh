@@ -79,6 +79,9 @@ grep -q "DXL" "$tmp/err" || fail "show of an .nsf says: $(cat "$tmp/err")"
 expect_status 2 show "$book" zero
 expect_status 2 show "$book"
 expect_status 2 list
+expect_status 2 list ""
+expect_status 2 show "" 1
+expect_status 2 export csv "" "$tmp"
 expect_status 2
 expect_status 2 frobnicate "$book"
 expect_status 2 show "$book" 1 --frobnicate

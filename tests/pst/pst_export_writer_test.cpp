@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "export/export_error.h"
+#include "export/output_file.h"
 #include "export/pst_writer.h"
 #include "notes/address_book.h"
 #include "notes/locale_text.h"
@@ -146,12 +147,17 @@ TEST_F(PstExportWriter, AnAbandonedStoreLeavesNoFile) {
     EXPECT_TRUE(fs::is_empty(dir_));
 }
 
-TEST_F(PstExportWriter, AContactThatCannotBeSavedSaysWhyWithoutTheTemporaryName) {
+// A failed write (a file size limit a little past the new store stands in for a full
+// disk) ends the export at the contact it hit, with the system's reason and without the
+// temporary name; the account of a failed run names the store it would have been.
+TEST_F(PstExportWriter, AFailedWriteEndsTheExportSayingWhy) {
+    { std::ofstream(dir_ / "names150405.pst") << "earlier"; }
+    brenmoor::exporting::OutputRecord record;
     PstWriter writer([] { return std::string("15:04:05"); });
     writer.prepare(dir_.string());
+    EXPECT_EQ(record.unfinished(), std::vector<std::string>{"names150405_2.pst"});
     std::uintmax_t written = 0;
     for (const auto& entry : fs::directory_iterator(dir_)) written += entry.file_size();
-    // A file size limit a little past the new store stands in for a full disk.
     struct sigaction ignore {}, saved {};
     ignore.sa_handler = SIG_IGN;
     ::sigaction(SIGXFSZ, &ignore, &saved);
@@ -164,14 +170,16 @@ TEST_F(PstExportWriter, AContactThatCannotBeSavedSaysWhyWithoutTheTemporaryName)
     for (int n = 1; n <= 2000 && failure.empty(); ++n) {
         try {
             writer.writeContact(document({{"LastName", "P" + std::to_string(n)}, {"Comment", std::string(4000, 'c')}}), n);
-        } catch (const brenmoor::exporting::ExportError& e) {
+        } catch (const brenmoor::exporting::OutputBroken& e) {
             failure = e.what();
         }
     }
     ::setrlimit(RLIMIT_FSIZE, &before);
     ::sigaction(SIGXFSZ, &saved, nullptr);
     writer.abandon();
-    EXPECT_EQ(failure, "The contact could not be saved in the PST store: File too large.");
+    EXPECT_EQ(failure, "The PST store could not be written: File too large. Make room on the disk or choose "
+                       "another folder, then export again.");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
 }
 
 TEST_F(PstExportWriter, StorePathIsTheFolderASlashAndTheName) {
