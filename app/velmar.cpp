@@ -121,8 +121,8 @@ void addListed(const notes::ContactDocument& doc, std::string name,
                const std::optional<notes::DocumentPlace>& place, ScannedContacts& contacts) {
     if (name.empty()) {
         const auto position = static_cast<std::int64_t>(contacts.size()) + 1;
-        const std::string formatted = contact::contactFromDocument(doc, position).formattedName;
-        if (!formatted.empty()) name = "(" + formatted + ")";
+        const contact::Contact c = contact::contactFromDocument(doc, position);
+        if (!c.formattedNameMadeUp && !c.formattedName.empty()) name = "(" + c.formattedName + ")";
     }
     std::string also = doc.itemText(notes::ContactItem::CompanyName);
     for (const std::string& address : contact::emailAddresses(doc)) also += "\n" + address;

@@ -673,7 +673,9 @@ void checkOutlookCsv(const Contact& contact) {
     };
     somewhere(contact.nickname, "nickname");
     // A formatted name made of the name's parts is those parts; one known only as a whole is kept.
-    if (n.given.empty() && n.middle.empty() && n.family.empty()) somewhere(contact.formattedName, "formatted name");
+    // A name made up for a contact without one ("Contact N", its phone) is no value of its own.
+    if (n.given.empty() && n.middle.empty() && n.family.empty() && !contact.formattedNameMadeUp)
+        somewhere(contact.formattedName, "formatted name");
     for (const auto& email : contact.emails) somewhere(email, "e-mail address");
     for (const auto& phone : contact.phones) somewhere(phone.number, "phone number");
     somewhere(contact.birthday.text, "birthday");
