@@ -13,6 +13,7 @@
 #include "pst/messaging/named_property_map.h"
 #include "pst/messaging/store_clock.h"
 #include "pst/messaging/store_error.h"
+#include "pst/util/little_endian.h"
 #include "text/text_bytes.h"
 
 namespace brenmoor::pst::messaging {
@@ -78,8 +79,7 @@ std::string firstCharacter(const std::string& value) {
 PropValue multiLong(const std::vector<std::int32_t>& values) {
     PropValue mv;
     mv.type = ltp::PT_MV_LONG;
-    for (std::int32_t v : values)
-        for (int shift = 0; shift < 32; shift += 8) mv.data.push_back(static_cast<std::uint8_t>(v >> shift));
+    for (std::int32_t v : values) appendU32(mv.data, static_cast<std::uint32_t>(v));
     return mv;
 }
 

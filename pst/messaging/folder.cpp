@@ -61,7 +61,11 @@ void Folder::recordItem(ndb::Nid item, const std::map<ltp::PropTag, ltp::PropVal
     std::map<ltp::PropTag, ltp::PropValue> values = row;
     values[makeTag(0x67F2, ltp::PT_LONG)] = PropValue::int32(static_cast<std::int32_t>(item));
     values[makeTag(0x67F3, ltp::PT_LONG)] = PropValue::int32(static_cast<std::int32_t>(++rowVersion_));
-    contents_->setRow(item, values);
+    try {
+        contents_->setRow(item, values);
+    } catch (const FormatLimitError&) {
+        throw FolderFullError("The folder \"" + name_ + "\" is full: its contents table holds no more items.");
+    }
     if (isNew) ++itemCount_;
 }
 
