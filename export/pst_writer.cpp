@@ -108,8 +108,7 @@ void PstWriter::writeContact(const notes::ContactDocument& doc, std::int64_t) {
     if (!store_) throw ExportError("The PST store was not created.");
     try {
         addContact(doc);
-    } catch (const std::length_error&) {
-        // The folder's contents table has used every page its heap can address.
+    } catch (const pst::messaging::FolderFullError&) {
         throw ExportError("The Contacts folder of the PST store is full: one folder holds about 3.5 million "
                           "contacts at the most.");
     } catch (const ExportError&) {

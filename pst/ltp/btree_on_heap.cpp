@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "pst/ltp/little_endian.h"
+#include "pst/util/little_endian.h"
 
 namespace brenmoor::pst::ltp {
 
@@ -109,7 +109,7 @@ void fillBTreeOnHeap(HeapOnNodeBuilder& heap, const BTreeOnHeapLayout& layout,
             levelKeys.push_back(firstKeys[child]);
             for (std::size_t off = 0; off < node.size(); off += keySize + kChildRefSize, ++child) {
                 std::copy(firstKeys[child], firstKeys[child] + keySize, node.begin() + off);
-                put32(node.data() + off + keySize, children[child]);
+                putU32(node.data() + off + keySize, children[child]);
             }
         }
         firstKeys = std::move(levelKeys);
@@ -120,7 +120,7 @@ void fillBTreeOnHeap(HeapOnNodeBuilder& heap, const BTreeOnHeapLayout& layout,
     header[1] = layout.keySize;
     header[2] = layout.dataSize;
     header[3] = std::uint8_t(layout.levels.empty() ? 0 : layout.levels.size() - 1);
-    put32(header.data() + 4, layout.levels.empty() ? 0 : layout.levels.back().front());
+    putU32(header.data() + 4, layout.levels.empty() ? 0 : layout.levels.back().front());
 }
 
 Hid writeBTreeOnHeap(HeapOnNodeBuilder& heap, std::uint8_t keySize, std::uint8_t dataSize,

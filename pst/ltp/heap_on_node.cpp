@@ -6,8 +6,9 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "pst/ltp/little_endian.h"
 #include "pst/ndb/node_database.h"
+#include "pst/util/errors.h"
+#include "pst/util/little_endian.h"
 
 namespace brenmoor::pst::ltp {
 
@@ -61,7 +62,7 @@ std::size_t HeapOnNodeBuilder::pageSize(std::size_t used, std::size_t allocation
 Hid HeapOnNodeBuilder::reserve(std::size_t size)
 {
     if (size > kMaxHeapAllocation)
-        throw std::length_error("heap allocation of " + std::to_string(size)
+        throw FormatLimitError("heap allocation of " + std::to_string(size)
                                 + " bytes exceeds the largest the format allows");
     auto fits = [&](const Page& page) {
         return page.starts.size() < kMaxAllocationsPerPage
@@ -80,7 +81,7 @@ Hid HeapOnNodeBuilder::reserve(std::size_t size)
     }
     if (target == pages_.size()) {
         if (pages_.size() >= kMaxPages)
-            throw std::length_error("heap has no room for more pages");
+            throw FormatLimitError("heap has no room for more pages");
         Page page;
         page.data.resize(headerSize(pages_.size()));
         pages_.push_back(std::move(page));
@@ -123,15 +124,15 @@ Bytes HeapOnNodeBuilder::finish(Page& page)
     Bytes block = std::move(page.data);
     block.resize(pageSize(used, page.starts.size()), 0);
     const std::size_t map = used + (used & 1);
-    put16(block.data(), std::uint32_t(map));
-    put16(block.data() + map, std::uint32_t(page.starts.size()));
-    put16(block.data() + map + 2, 0);
+    putU16(block.data(), std::uint32_t(map));
+    putU16(block.data() + map, std::uint32_t(page.starts.size()));
+    putU16(block.data() + map + 2, 0);
     std::size_t at = map + 4;
     for (std::uint16_t start : page.starts) {
-        put16(block.data() + at, start);
+        putU16(block.data() + at, start);
         at += 2;
     }
-    put16(block.data() + at, std::uint32_t(used));
+    putU16(block.data() + at, std::uint32_t(used));
     page.starts = {};
     return block;
 }
@@ -169,7 +170,7 @@ std::vector<Bytes> HeapOnNodeBuilder::takeBlocks()
     Bytes& head = blocks[0];
     head[2] = kHeapSignature;
     head[3] = clientSignature_;
-    put32(head.data() + 4, userRoot_);
+    putU32(head.data() + 4, userRoot_);
     pages_.clear();
     closedBefore_ = 0;
     return blocks;

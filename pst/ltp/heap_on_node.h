@@ -38,7 +38,7 @@ class HeapOnNodeBuilder {
 public:
     explicit HeapOnNodeBuilder(std::uint8_t clientSignature);
 
-    // Copies the bytes into a new allocation. Throws std::length_error above
+    // Copies the bytes into a new allocation. Throws FormatLimitError above
     // kMaxHeapAllocation bytes or when the heap cannot take more pages.
     Hid allocate(std::span<const std::uint8_t> bytes);
     // A new zero-filled allocation, to be filled in through bytesAt().

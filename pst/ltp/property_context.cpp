@@ -9,6 +9,7 @@
 #include "pst/ltp/btree_on_heap.h"
 #include "pst/ltp/heap_on_node.h"
 #include "pst/ltp/referenced_values.h"
+#include "pst/util/little_endian.h"
 
 namespace brenmoor::pst::ltp {
 
@@ -101,13 +102,9 @@ ndb::NodeContent PropertyContextBuilder::layOut(const Range& properties)
         } else {
             cell = values.store(value.data);
         }
-        const std::uint32_t fields[] = {tagId(tag), value.type};
-        records.push_back(std::uint8_t(fields[0]));
-        records.push_back(std::uint8_t(fields[0] >> 8));
-        records.push_back(std::uint8_t(fields[1]));
-        records.push_back(std::uint8_t(fields[1] >> 8));
-        for (int i = 0; i < 4; ++i)
-            records.push_back(std::uint8_t(cell >> (8 * i)));
+        appendU16(records, tagId(tag));
+        appendU16(records, std::uint16_t(value.type));
+        appendU32(records, cell);
     }
     fillBTreeOnHeap(heap, tree, records);
     content.blocks = heap.takeBlocks();

@@ -5,17 +5,12 @@
 
 #include <cstring>
 
+#include "pst/util/little_endian.h"
 #include "text/text_bytes.h"
 
 namespace brenmoor::pst::ltp {
 
 namespace {
-
-void putLittleEndian(Bytes& out, std::uint64_t v, int size)
-{
-    for (int i = 0; i < size; ++i)
-        out.push_back(std::uint8_t(v >> (8 * i)));
-}
 
 // Appends the UTF-16LE form of a UTF-8 text. Malformed sequences (stray continuation
 // bytes, truncated or overlong forms, surrogates) become U+FFFD each, so a broken
@@ -83,10 +78,10 @@ PropValue multiValued(PropType type, const std::vector<Bytes>& values)
     PropValue v;
     v.type = type;
     const std::size_t headerSize = 4 + 4 * values.size();
-    putLittleEndian(v.data, values.size(), 4);
+    appendU32(v.data, values.size());
     std::size_t offset = headerSize;
     for (const Bytes& value : values) {
-        putLittleEndian(v.data, offset, 4);
+        appendU32(v.data, offset);
         offset += value.size();
     }
     for (const Bytes& value : values)
@@ -100,7 +95,7 @@ PropValue PropValue::int32(std::int32_t value)
 {
     PropValue v;
     v.type = PT_LONG;
-    putLittleEndian(v.data, std::uint32_t(value), 4);
+    appendU32(v.data, std::uint32_t(value));
     return v;
 }
 
@@ -108,7 +103,7 @@ PropValue PropValue::int64(std::int64_t value)
 {
     PropValue v;
     v.type = PT_LONGLONG;
-    putLittleEndian(v.data, std::uint64_t(value), 8);
+    appendU64(v.data, std::uint64_t(value));
     return v;
 }
 
@@ -133,7 +128,7 @@ PropValue PropValue::systime(std::uint64_t filetime)
 {
     PropValue v;
     v.type = PT_SYSTIME;
-    putLittleEndian(v.data, filetime, 8);
+    appendU64(v.data, filetime);
     return v;
 }
 
@@ -239,10 +234,7 @@ bool isWellFormed(const PropValue& value)
         return d.size() % 16 == 0;
     case PT_MV_UNICODE:
     case PT_MV_BINARY: {
-        auto u32 = [&](std::size_t at) {
-            return std::uint32_t(d[at]) | std::uint32_t(d[at + 1]) << 8
-                | std::uint32_t(d[at + 2]) << 16 | std::uint32_t(d[at + 3]) << 24;
-        };
+        auto u32 = [&](std::size_t at) { return getU32(d.data() + at); };
         if (d.size() < 4)
             return false;
         const std::uint64_t count = u32(0);

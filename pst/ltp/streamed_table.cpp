@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "pst/ltp/btree_on_heap.h"
-#include "pst/ltp/little_endian.h"
+#include "pst/util/little_endian.h"
 
 namespace brenmoor::pst::ltp {
 

@@ -3,7 +3,7 @@
 // allocation when small, otherwise in a subnode whose blocks each hold whole rows,
 // padded to the full block size but the last.
 // Rows are kept compactly until then: the fixed cells in place, referenced values in
-// a pool of their own.
+// a list of their own.
 #include "pst/ltp/table_context.h"
 
 #include <algorithm>
@@ -11,8 +11,8 @@
 
 #include "pst/ltp/btree_on_heap.h"
 #include "pst/ltp/heap_on_node.h"
-#include "pst/ltp/little_endian.h"
 #include "pst/ltp/referenced_values.h"
+#include "pst/util/little_endian.h"
 
 namespace brenmoor::pst::ltp {
 
@@ -28,15 +28,17 @@ TableContextBuilder::TableContextBuilder(std::vector<PropTag> columns) : layout_
 void TableContextBuilder::setRow(std::uint32_t rowId, const std::map<PropTag, PropValue>& values)
 {
     layout_.check(values);
-    // Referenced values go straight to the pool, taken back if the pool refuses one.
-    const ValuePool::Mark poolMark = pool_.mark();
+    // Referenced values go straight to the list, taken back if a cell is refused.
+    const std::size_t valuesBefore = values_.size();
     Bytes& row = scratch_;
     row.resize(layout_.rowSize());
     try {
-        layout_.encode(row.data(), rowId, nextVersion_, values, kEmptyCell,
-                       [&](std::span<const std::uint8_t> bytes) { return pool_.add(bytes); });
+        layout_.encode(row.data(), rowId, nextVersion_, values, kEmptyCell, [&](std::span<const std::uint8_t> bytes) {
+            values_.emplace_back(bytes.begin(), bytes.end());
+            return std::uint32_t(values_.size() - 1);
+        });
     } catch (...) {
-        pool_.rollback(poolMark);
+        values_.resize(valuesBefore);
         throw;
     }
     if (values.find(kLtpRowVer) == values.end())
@@ -50,58 +52,12 @@ void TableContextBuilder::setRow(std::uint32_t rowId, const std::map<PropTag, Pr
         return;
     }
     const std::size_t at = std::size_t(found->second) * layout_.rowSize();
-    garbage_ += referencedBytes(matrix_.data() + at);
     std::copy(row.begin(), row.end(), matrix_.begin() + at);
-    compactPool();
-}
-
-void TableContextBuilder::eraseRow(std::uint32_t rowId)
-{
-    auto found = positions_.find(rowId);
-    if (found == positions_.end())
-        return;
-    const std::uint32_t position = found->second;
-    const std::size_t rowSize = layout_.rowSize();
-    const std::size_t at = std::size_t(position) * rowSize;
-    garbage_ += referencedBytes(matrix_.data() + at);
-    matrix_.erase(matrix_.begin() + at, matrix_.begin() + at + rowSize);
-    rowIds_.erase(rowIds_.begin() + position);
-    positions_.erase(found);
-    for (std::size_t i = position; i < rowIds_.size(); ++i)
-        positions_[rowIds_[i]] = std::uint32_t(i);
-    compactPool();
 }
 
 std::size_t TableContextBuilder::rowCount() const
 {
     return rowIds_.size();
-}
-
-std::uint64_t TableContextBuilder::referencedBytes(const std::uint8_t* row) const
-{
-    std::uint64_t total = 0;
-    layout_.forEachReferencedCell(row, [&](const TableRowLayout::Column&, std::uint32_t index) {
-        if (index != kEmptyCell)
-            total += pool_.at(index).size();
-    });
-    return total;
-}
-
-// Drops the values of replaced and erased rows once they make up most of the pool.
-void TableContextBuilder::compactPool()
-{
-    if (garbage_ < (std::uint64_t(1) << 20) || garbage_ * 2 < pool_.byteCount())
-        return;
-    ValuePool pool;
-    for (std::size_t r = 0; r < rowIds_.size(); ++r) {
-        std::uint8_t* row = matrix_.data() + r * layout_.rowSize();
-        layout_.forEachReferencedCell(row, [&](const TableRowLayout::Column& column, std::uint32_t index) {
-            if (index != kEmptyCell)
-                put32(row + column.offset, pool.add(pool_.at(index)));
-        });
-    }
-    pool_ = std::move(pool);
-    garbage_ = 0;
 }
 
 ndb::NodeContent TableContextBuilder::build() const
@@ -134,8 +90,8 @@ ndb::NodeContent TableContextBuilder::build() const
         const std::uint8_t* source = matrix_.data() + r * rowSize;
         Bytes row(source, source + rowSize);
         layout_.forEachReferencedCell(source, [&](const TableRowLayout::Column& column, std::uint32_t index) {
-            const std::uint32_t hnid = index != kEmptyCell ? values.store(pool_.at(index)) : 0;
-            put32(row.data() + column.offset, hnid);
+            const std::uint32_t hnid = index != kEmptyCell ? values.store(values_[index]) : 0;
+            putU32(row.data() + column.offset, hnid);
         });
         if (matrixNid != 0) {
             pending.insert(pending.end(), row.begin(), row.end());

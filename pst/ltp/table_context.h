@@ -10,7 +10,6 @@
 
 #include "pst/ltp/property_value.h"
 #include "pst/ltp/table_row_layout.h"
-#include "pst/ltp/value_pool.h"
 #include "pst/ndb/node_database.h"
 
 namespace brenmoor::pst::ltp {
@@ -25,23 +24,20 @@ public:
     // always rowId; a row without a row version gets the next one of this table.
     // Throws std::invalid_argument for a value whose bytes do not fit its type.
     void setRow(std::uint32_t rowId, const std::map<PropTag, PropValue>& values);
-    void eraseRow(std::uint32_t rowId);
     std::size_t rowCount() const;
 
     ndb::NodeContent build() const;
 
 private:
-    std::uint64_t referencedBytes(const std::uint8_t* row) const;
-    void compactPool();
-
     TableRowLayout layout_;
     // Rows in table order, rowSize bytes each, laid out as in the file except that a
-    // referenced cell holds an index into pool_ until build() stores the value.
+    // referenced cell holds an index into values_ until build() stores the value.
     Bytes matrix_;
     std::vector<std::uint32_t> rowIds_; // row ID of each row in matrix_
     std::unordered_map<std::uint32_t, std::uint32_t> positions_; // row ID -> row
-    ValuePool pool_;
-    std::uint64_t garbage_ = 0; // pool bytes of replaced or erased rows
+    // The referenced values. Those of a replaced row stay behind unused: the tables
+    // built whole are small (a folder's subfolders, the template tables).
+    std::vector<Bytes> values_;
     std::uint32_t nextVersion_ = 1;
     Bytes scratch_; // the row being set
 };

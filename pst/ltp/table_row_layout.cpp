@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "pst/ltp/little_endian.h"
+#include "pst/util/little_endian.h"
 
 namespace brenmoor::pst::ltp {
 
@@ -67,9 +67,9 @@ void TableRowLayout::check(const std::map<PropTag, PropValue>& values) const
     }
 }
 
-std::uint32_t TableRowLayout::readCell(const std::uint8_t* p) { return get32(p); }
+std::uint32_t TableRowLayout::readCell(const std::uint8_t* p) { return getU32(p); }
 
-void TableRowLayout::writeCell(std::uint8_t* p, std::uint32_t v) { put32(p, v); }
+void TableRowLayout::writeCell(std::uint8_t* p, std::uint32_t v) { putU32(p, v); }
 
 std::size_t TableRowLayout::infoSize() const { return kInfoSize + kColumnDescSize * columns_.size(); }
 
@@ -78,14 +78,14 @@ void TableRowLayout::writeInfo(std::span<std::uint8_t> info, Hid rowIndex, std::
     info[0] = kTableType;
     info[1] = std::uint8_t(columns_.size());
     for (int i = 0; i < 4; ++i)
-        put16(&info[2 + 2 * i], groupEnds_[i]);
-    put32(&info[10], rowIndex);
-    put32(&info[14], hnidRows);
-    put32(&info[18], 0); // hidIndex, unused
+        putU16(&info[2 + 2 * i], groupEnds_[i]);
+    putU32(&info[10], rowIndex);
+    putU32(&info[14], hnidRows);
+    putU32(&info[18], 0); // hidIndex, unused
     for (std::size_t c = 0; c < columns_.size(); ++c) {
         std::uint8_t* desc = &info[kInfoSize + kColumnDescSize * c];
-        put32(desc, columns_[c].tag);
-        put16(desc + 4, columns_[c].offset);
+        putU32(desc, columns_[c].tag);
+        putU16(desc + 4, columns_[c].offset);
         desc[6] = columns_[c].size;
         desc[7] = columns_[c].bit;
     }
@@ -100,8 +100,8 @@ Bytes rowIndexRecords(const std::vector<std::uint32_t>& rowIds)
     if (!std::is_sorted(byId.begin(), byId.end())) std::sort(byId.begin(), byId.end());
     Bytes records(rowIds.size() * 8);
     for (std::size_t i = 0; i < byId.size(); ++i) {
-        put32(records.data() + 8 * i, byId[i].first);
-        put32(records.data() + 8 * i + 4, byId[i].second);
+        putU32(records.data() + 8 * i, byId[i].first);
+        putU32(records.data() + 8 * i + 4, byId[i].second);
     }
     return records;
 }

@@ -5,14 +5,17 @@
 #include <cstdlib>
 #include <ctime>
 #include <unordered_map>
+#include <variant>
 
 #include "pst/ltp/property_context.h"
 #include "pst/messaging/entry_id.h"
 #include "pst/messaging/folder.h"
 #include "pst/messaging/message_store.h"
 #include "pst/messaging/named_property_map.h"
+#include "pst/messaging/property_tags.h"
 #include "pst/messaging/store_clock.h"
 #include "pst/messaging/store_error.h"
+#include "pst/util/little_endian.h"
 #include "text/text_bytes.h"
 
 namespace brenmoor::pst::messaging {
@@ -66,6 +69,8 @@ constexpr std::int32_t kFileUnderChoices[] = {kFileUnderLastFirstMiddle, 0x8037,
 // The address book provider's numbering: e-mail slots 0-2, then business, home and
 // primary fax.
 constexpr int kFirstFaxEntry = 3;
+// PidLidPostalAddressId: which address is the mailing address.
+constexpr std::int32_t kPostalAddressWork = 2;
 
 // The first character of a UTF-8 text, whole.
 std::string firstCharacter(const std::string& value) {
@@ -78,8 +83,7 @@ std::string firstCharacter(const std::string& value) {
 PropValue multiLong(const std::vector<std::int32_t>& values) {
     PropValue mv;
     mv.type = ltp::PT_MV_LONG;
-    for (std::int32_t v : values)
-        for (int shift = 0; shift < 32; shift += 8) mv.data.push_back(static_cast<std::uint8_t>(v >> shift));
+    for (std::int32_t v : values) appendU32(mv.data, static_cast<std::uint32_t>(v));
     return mv;
 }
 
@@ -155,105 +159,149 @@ void ContactItem::setCategories(std::string_view text) {
     }
 }
 
-std::vector<std::pair<PropTag, PropValue>> ContactItem::properties(NamedPropertyMap& names) const {
-    std::vector<std::pair<PropTag, PropValue>> props;
-    props.reserve(128);
-    auto put = [&](std::uint16_t id, ltp::PropType type, PropValue value) {
-        props.emplace_back(makeTag(id, type), std::move(value));
-    };
-    auto putNamed = [&](std::uint32_t lid, ltp::PropType type, PropValue value) {
-        put(names.idOf(PropertyName{kPsetidAddress, lid}), type, std::move(value));
-    };
-    auto putCommon = [&](std::uint32_t lid, ltp::PropType type, PropValue value) {
-        put(names.idOf(PropertyName{kPsetidCommon, lid}), type, std::move(value));
-    };
+// The properties as they are put, named properties given their IDs on the way.
+class ContactItem::PropertyList {
+public:
+    explicit PropertyList(NamedPropertyMap& names) : names_(names) { props_.reserve(128); }
 
+    void put(PropTag tag, PropValue value) { props_.emplace_back(tag, std::move(value)); }
+    void put(const NamedTag& named, PropValue value) {
+        put(makeTag(names_.idOf(PropertyName{named.set, named.lid}), named.type), std::move(value));
+    }
+    void put(const FieldStorage& where, PropValue value) {
+        std::visit([&](const auto& tag) { put(tag, std::move(value)); }, where);
+    }
+    void putText(const auto& where, std::string_view text) { put(where, PropValue::unicode(text)); }
+
+    NamedPropertyMap& names() { return names_; }
+    std::vector<std::pair<PropTag, PropValue>>& all() { return props_; }
+
+private:
+    NamedPropertyMap& names_;
+    std::vector<std::pair<PropTag, PropValue>> props_;
+};
+
+std::vector<std::pair<PropTag, PropValue>> ContactItem::properties(NamedPropertyMap& names) const {
+    PropertyList list(names);
+    const Names named = nameOf();
+    putStandardProperties(list);
+    putNamesAndFileAs(list, named);
+    putFieldTexts(list);
+    Entries entries;
+    putEmailEntries(list, named.display, entries);
+    putFaxEntries(list, named.display, entries);
+    if (!entries.numbers.empty()) {
+        list.put(tags::PidLidAddressBookProviderArrayType, PropValue::int32(entries.mask));
+        list.put(tags::PidLidAddressBookProviderEmailList, multiLong(entries.numbers));
+    }
+    putAddresses(list);
+    putDatesBodyAndCategories(list);
+
+    // The message size: the values' bytes, as the store counts them.
+    std::size_t size = 0;
+    for (const auto& [tag, value] : list.all()) size += value.data.size();
+    list.put(tags::PidTagMessageSize, PropValue::int32(static_cast<std::int32_t>(std::min<std::size_t>(size, 0x7FFFFFFF))));
+    return std::move(list.all());
+}
+
+ContactItem::Names ContactItem::nameOf() const {
     // The name the item goes by: the full name, else the name parts, else the company.
     const std::string &first = text(ContactField::GivenName), &middle = text(ContactField::MiddleName),
                       &last = text(ContactField::Surname), &company = text(ContactField::CompanyName);
-    std::string displayName = text(ContactField::FullName);
-    if (displayName.empty()) {
+    Names names;
+    names.display = text(ContactField::FullName);
+    if (names.display.empty()) {
         for (const std::string* part : {&first, &middle, &last}) {
             if (part->empty()) continue;
-            if (!displayName.empty()) displayName += ' ';
-            displayName += *part;
+            if (!names.display.empty()) names.display += ' ';
+            names.display += *part;
         }
     }
-    if (displayName.empty()) displayName = company;
+    if (names.display.empty()) names.display = company;
 
     // File as "Last, First Middle", as the file-as ID declares; without a name, the
     // company or the display name, each under the ID that says so.
     std::string given = first;
     if (!middle.empty()) given += (given.empty() ? "" : " ") + middle;
-    std::string fileAs = !last.empty() && !given.empty() ? last + ", " + given : !last.empty() ? last : given;
-    std::int32_t fileAsId = kFileUnderLastFirstMiddle;
-    if (fileAs.empty() && !company.empty()) {
-        fileAs = company;
-        fileAsId = kFileUnderCompany;
-    } else if (fileAs.empty() && !displayName.empty()) {
-        fileAs = displayName;
-        fileAsId = kFileUnderDisplayName;
-    } else if (fileAs.empty()) {
+    names.fileAs = !last.empty() && !given.empty() ? last + ", " + given : !last.empty() ? last : given;
+    names.fileAsId = kFileUnderLastFirstMiddle;
+    if (names.fileAs.empty() && !company.empty()) {
+        names.fileAs = company;
+        names.fileAsId = kFileUnderCompany;
+    } else if (names.fileAs.empty() && !names.display.empty()) {
+        names.fileAs = names.display;
+        names.fileAsId = kFileUnderDisplayName;
+    } else if (names.fileAs.empty()) {
         // Nothing to go by: the contact still needs a text to be listed under (readers
         // pass over a contact none of whose texts holds anything).
-        fileAs = kUntitled;
-        fileAsId = kFileUnderOwnText;
+        names.fileAs = kUntitled;
+        names.fileAsId = kFileUnderOwnText;
     }
-    std::string initials;
     for (const std::string* part : {&first, &middle, &last})
-        if (!part->empty()) initials += firstCharacter(*part) + ".";
+        if (!part->empty()) names.initials += firstCharacter(*part) + ".";
+    return names;
+}
 
-    put(0x001A, ltp::PT_UNICODE, PropValue::unicode(messageClass_));
-    put(0x0017, ltp::PT_LONG, PropValue::int32(1));  // normal importance
-    put(0x0036, ltp::PT_LONG, PropValue::int32(0));  // not sensitive
-    put(0x0026, ltp::PT_LONG, PropValue::int32(0));  // normal priority
-    put(0x0E07, ltp::PT_LONG, PropValue::int32(1));  // read
-    put(0x1080, ltp::PT_LONG, PropValue::int32(0x200)); // contact icon
-    put(0x0039, ltp::PT_SYSTIME, PropValue::systime(created_));
-    put(0x0E06, ltp::PT_SYSTIME, PropValue::systime(created_));
-    put(0x3007, ltp::PT_SYSTIME, PropValue::systime(created_));
-    put(0x3008, ltp::PT_SYSTIME, PropValue::systime(fileTimeNow()));
-    put(0x300B, ltp::PT_BINARY, PropValue::binary(searchKey_));
-    put(0x0071, ltp::PT_BINARY, PropValue::binary(conversationIndex_));
+// What Outlook writes on every contact it saves, whatever the contact holds.
+void ContactItem::putStandardProperties(PropertyList& list) const {
+    using namespace tags;
+    list.putText(PidTagMessageClass, messageClass_);
+    list.put(PidTagImportance, PropValue::int32(1)); // normal
+    list.put(PidTagSensitivity, PropValue::int32(0)); // none
+    list.put(PidTagPriority, PropValue::int32(0));    // normal
+    list.put(PidTagMessageFlags, PropValue::int32(1)); // read
+    list.put(PidTagIconIndex, PropValue::int32(0x200)); // contact icon
+    for (PropTag time : {PidTagClientSubmitTime, PidTagMessageDeliveryTime, PidTagCreationTime})
+        list.put(time, PropValue::systime(created_));
+    list.put(PidTagLastModificationTime, PropValue::systime(fileTimeNow()));
+    list.put(PidTagSearchKey, PropValue::binary(searchKey_));
+    list.put(PidTagConversationIndex, PropValue::binary(conversationIndex_));
     // Submission flags Outlook sets on every item it saves.
-    put(0x0002, ltp::PT_BOOLEAN, PropValue::boolean(true));  // alternate recipient allowed
-    put(0x0023, ltp::PT_BOOLEAN, PropValue::boolean(false)); // no delivery report
-    put(0x0029, ltp::PT_BOOLEAN, PropValue::boolean(false)); // no read receipt
-    put(0x0E01, ltp::PT_BOOLEAN, PropValue::boolean(false)); // kept after submission
-    put(0x3A71, ltp::PT_LONG, PropValue::int32(0));          // send internet encoding
-    put(0x3FF1, ltp::PT_LONG, PropValue::int32(0));          // message locale
-    if (!displayName.empty()) {
-        // The subject carries no prefix: the leading pair marks a prefix of length 0.
-        put(0x0037, ltp::PT_UNICODE, PropValue::unicode(std::string("\x01\x01", 2) + displayName));
-        put(0x0070, ltp::PT_UNICODE, PropValue::unicode(displayName));
-        put(0x3001, ltp::PT_UNICODE, PropValue::unicode(displayName));
-    }
-    put(0x3A0A, ltp::PT_UNICODE, PropValue::unicode(initials));
-    putNamed(lid::kFileUnder, ltp::PT_UNICODE, PropValue::unicode(fileAs));
-    putNamed(lid::kFileUnderId, ltp::PT_LONG, PropValue::int32(fileAsId));
-    putNamed(lid::kFileUnderList, ltp::PT_MV_LONG,
-             multiLong(std::vector<std::int32_t>(std::begin(kFileUnderChoices), std::end(kFileUnderChoices))));
-    putNamed(lid::kContactCharacterSet, ltp::PT_LONG, PropValue::int32(kCharacterSetDefault));
-    putNamed(lid::kAutoLog, ltp::PT_BOOLEAN, PropValue::boolean(false));
-    putCommon(common::kCurrentVersion, ltp::PT_LONG, PropValue::int32(kOutlookVersion));
-    putCommon(common::kCurrentVersionName, ltp::PT_UNICODE, PropValue::unicode(kOutlookVersionName));
-    putCommon(common::kSideEffects, ltp::PT_LONG, PropValue::int32(kSideEffectsOpenToCopy));
-    putCommon(common::kPrivate, ltp::PT_BOOLEAN, PropValue::boolean(false));
-    putCommon(common::kReminderSet, ltp::PT_BOOLEAN, PropValue::boolean(false));
-    putCommon(common::kReminderDelta, ltp::PT_LONG, PropValue::int32(0));
-    putCommon(common::kAgingDontAgeMe, ltp::PT_BOOLEAN, PropValue::boolean(false));
-    putCommon(common::kReferenceEntryId, ltp::PT_BINARY, PropValue::binary(entryId(folder_->store().uid(), nid_)));
+    list.put(PidTagAlternateRecipientAllowed, PropValue::boolean(true));
+    list.put(PidTagOriginatorDeliveryReportRequested, PropValue::boolean(false));
+    list.put(PidTagReadReceiptRequested, PropValue::boolean(false));
+    list.put(PidTagDeleteAfterSubmit, PropValue::boolean(false));
+    list.put(PidTagSendInternetEncoding, PropValue::int32(0));
+    list.put(PidTagMessageLocaleId, PropValue::int32(0));
+    list.put(PidLidContactCharacterSet, PropValue::int32(kCharacterSetDefault));
+    list.put(PidLidAutoLog, PropValue::boolean(false));
+    list.put(PidLidCurrentVersion, PropValue::int32(kOutlookVersion));
+    list.putText(PidLidCurrentVersionName, kOutlookVersionName);
+    list.put(PidLidSideEffects, PropValue::int32(kSideEffectsOpenToCopy));
+    list.put(PidLidPrivate, PropValue::boolean(false));
+    list.put(PidLidReminderSet, PropValue::boolean(false));
+    list.put(PidLidReminderDelta, PropValue::int32(0));
+    list.put(PidLidAgingDontAgeMe, PropValue::boolean(false));
+    list.put(PidLidReferenceEntryId, PropValue::binary(entryId(folder_->store().uid(), nid_)));
 
     // Fields of Outlook's contact form that it writes empty when they hold nothing.
     for (ContactField field : {ContactField::Generation, ContactField::CompanyName, ContactField::JobTitle,
                                ContactField::Department, ContactField::DisplayNamePrefix})
-        if (text(field).empty()) put(static_cast<std::uint16_t>(storageOf(field).idOrLid), ltp::PT_UNICODE,
-                                     PropValue::unicode(""));
-    for (std::uint16_t id : {0x3A00, 0x3A0B, 0x3A0C, 0x3A0D}) // account, callback, language, location
-        put(id, ltp::PT_UNICODE, PropValue::unicode(""));
-    for (std::uint32_t l : {lid::kReferredBy, lid::kDepartment, lid::kInstantMessagingAddress})
-        putNamed(l, ltp::PT_UNICODE, PropValue::unicode(""));
+        if (text(field).empty()) list.putText(storageOf(field), "");
+    for (PropTag tag : {PidTagAccount, PidTagCallbackTelephoneNumber, PidTagLanguage, PidTagLocation})
+        list.putText(tag, "");
+    for (const NamedTag& named : {PidLidReferredBy, PidLidDepartment, PidLidInstantMessagingAddress})
+        list.putText(named, "");
+}
 
+void ContactItem::putNamesAndFileAs(PropertyList& list, const Names& names) const {
+    using namespace tags;
+    if (!names.display.empty()) {
+        // The subject carries no prefix: the leading pair marks a prefix of length 0.
+        list.putText(PidTagSubject, std::string("\x01\x01", 2) + names.display);
+        list.putText(PidTagConversationTopic, names.display);
+        list.putText(PidTagDisplayName, names.display);
+    }
+    list.putText(PidTagInitials, names.initials);
+    list.putText(PidLidFileUnder, names.fileAs);
+    list.put(PidLidFileUnderId, PropValue::int32(names.fileAsId));
+    list.put(PidLidFileUnderList,
+             multiLong(std::vector<std::int32_t>(std::begin(kFileUnderChoices), std::end(kFileUnderChoices))));
+}
+
+// Each field set, in the property that holds it; the display name and the e-mail
+// slots are laid out by the steps of their own.
+void ContactItem::putFieldTexts(PropertyList& list) const {
     for (std::size_t index = 0; index < texts_.size(); ++index) {
         const ContactField field = static_cast<ContactField>(index);
         const std::string& value = texts_[index];
@@ -263,15 +311,14 @@ std::vector<std::pair<PropTag, PropValue>> ContactItem::properties(NamedProperty
             field == ContactField::Email3Address)
             continue;
         const FieldStorage where = storageOf(field);
-        PropValue v = where.type == ltp::PT_MV_UNICODE ? PropValue::multiUnicode({value}) : PropValue::unicode(value);
-        if (where.named) putNamed(where.idOrLid, where.type, std::move(v));
-        else put(static_cast<std::uint16_t>(where.idOrLid), where.type, std::move(v));
+        const bool multiValued = std::holds_alternative<PropTag>(where) &&
+                                 ltp::tagType(std::get<PropTag>(where)) == ltp::PT_MV_UNICODE;
+        list.put(where, multiValued ? PropValue::multiUnicode({value}) : PropValue::unicode(value));
     }
+}
 
-    // E-mail slots and fax entries, with the type, display names and entry list Outlook
-    // keeps beside them.
-    std::vector<std::int32_t> entries;
-    std::int32_t entryMask = 0;
+// The e-mail slots, with the type, display names and entry Outlook keeps beside each.
+void ContactItem::putEmailEntries(PropertyList& list, const std::string& displayName, Entries& entries) const {
     static constexpr ContactField kAddresses[] = {ContactField::Email1Address, ContactField::Email2Address,
                                                   ContactField::Email3Address};
     for (int slot = 0; slot < 3; ++slot) {
@@ -281,50 +328,45 @@ std::vector<std::pair<PropTag, PropValue>> ContactItem::properties(NamedProperty
         // contact's, as Outlook fills it in.
         std::string shown = slot == 0 ? text(ContactField::Email1DisplayName) : std::string();
         if (shown.empty()) shown = displayName.empty() ? address : displayName;
-        putNamed(lid::emailAddress(slot), ltp::PT_UNICODE, PropValue::unicode(address));
-        putNamed(lid::emailAddressType(slot), ltp::PT_UNICODE, PropValue::unicode("SMTP"));
-        putNamed(lid::emailDisplayName(slot), ltp::PT_UNICODE, PropValue::unicode(shown));
-        putNamed(lid::emailOriginalDisplayName(slot), ltp::PT_UNICODE, PropValue::unicode(address));
-        putNamed(lid::emailOriginalEntryId(slot), ltp::PT_BINARY,
-                 PropValue::binary(oneOffEntryId(shown, "SMTP", address)));
-        entries.push_back(slot);
-        entryMask |= 1 << slot;
+        const tags::EmailSlot& entry = tags::kEmailSlots[slot];
+        list.putText(entry.address, address);
+        list.putText(entry.addressType, "SMTP");
+        list.putText(entry.displayName, shown);
+        list.putText(entry.originalDisplayName, address);
+        list.put(entry.originalEntryId, PropValue::binary(oneOffEntryId(shown, "SMTP", address)));
+        entries.numbers.push_back(slot);
+        entries.mask |= 1 << slot;
     }
     if (text(ContactField::Email1Address).empty() && !text(ContactField::Email1DisplayName).empty())
-        putNamed(lid::kEmail1DisplayName, ltp::PT_UNICODE, PropValue::unicode(text(ContactField::Email1DisplayName)));
-    putNamed(lid::kEmailDisplayNameList, ltp::PT_MV_LONG,
-             multiLong({std::int32_t(lid::emailDisplayName(0)), std::int32_t(lid::emailDisplayName(1)),
-                        std::int32_t(lid::emailDisplayName(2))}));
+        list.putText(tags::PidLidEmail1DisplayName, text(ContactField::Email1DisplayName));
+    std::vector<std::int32_t> displayNames;
+    for (const tags::EmailSlot& slot : tags::kEmailSlots) displayNames.push_back(std::int32_t(slot.displayName.lid));
+    list.put(tags::kEmailDisplayNameList, multiLong(displayNames));
+}
+
+// The business and home fax entries ("Name@number", as Outlook addresses a fax) and
+// the primary fax entry, which stays empty.
+void ContactItem::putFaxEntries(PropertyList& list, const std::string& displayName, Entries& entries) const {
     static constexpr ContactField kFaxes[] = {ContactField::BusinessFax, ContactField::HomeFax};
     for (int fax = 0; fax < 3; ++fax) {
         const std::string& number = fax < 2 ? text(kFaxes[fax]) : kNoText;
-        // "Name@number", as Outlook addresses a fax; the entry's name is the item's.
         const std::string address = number.empty() ? "" : displayName.empty() ? number : displayName + "@" + number;
-        putNamed(lid::faxAddressType(fax), ltp::PT_UNICODE, PropValue::unicode("FAX"));
-        putNamed(lid::faxAddress(fax), ltp::PT_UNICODE, PropValue::unicode(address));
-        putNamed(lid::faxOriginalDisplayName(fax), ltp::PT_UNICODE,
-                 PropValue::unicode(number.empty() ? "" : displayName));
+        const tags::FaxSlot& entry = tags::kFaxSlots[fax];
+        list.putText(entry.addressType, "FAX");
+        list.putText(entry.address, address);
+        list.putText(entry.originalDisplayName, number.empty() ? "" : displayName);
         if (number.empty()) continue;
-        putNamed(lid::faxOriginalEntryId(fax), ltp::PT_BINARY,
-                 PropValue::binary(oneOffEntryId(displayName, "FAX", address)));
-        entries.push_back(kFirstFaxEntry + fax);
-        entryMask |= 1 << (kFirstFaxEntry + fax);
+        list.put(entry.originalEntryId, PropValue::binary(oneOffEntryId(displayName, "FAX", address)));
+        entries.numbers.push_back(kFirstFaxEntry + fax);
+        entries.mask |= 1 << (kFirstFaxEntry + fax);
     }
-    if (!entries.empty()) {
-        putNamed(lid::kAddressBookProviderArrayType, ltp::PT_LONG, PropValue::int32(entryMask));
-        putNamed(lid::kAddressBookProviderEmailList, ltp::PT_MV_LONG, multiLong(entries));
-    }
+}
 
-    // The whole addresses Outlook shows, composed from their parts where not given,
-    // and the business address as the mailing address (readers take the mailing
-    // address properties for the business address, so a home address is not copied).
-    struct AddressParts { ContactField street, city, state, zip, country; };
-    static constexpr AddressParts kWork{ContactField::WorkAddressStreet, ContactField::WorkAddressCity,
-                                        ContactField::WorkAddressState, ContactField::WorkAddressPostalCode,
-                                        ContactField::WorkAddressCountry};
-    static constexpr AddressParts kHome{ContactField::HomeAddressStreet, ContactField::HomeAddressCity,
-                                        ContactField::HomeAddressState, ContactField::HomeAddressPostalCode,
-                                        ContactField::HomeAddressCountry};
+// The whole addresses Outlook shows, composed from their parts where not given, and
+// the business address as the mailing address (readers take the mailing address
+// properties for the business address, so a home address is not copied).
+void ContactItem::putAddresses(PropertyList& list) const {
+    using namespace tags;
     // Street, then "city, state  zip", then country, on their own lines.
     auto wholeAddress = [&](ContactField street, ContactField city, ContactField state, ContactField zip,
                             ContactField country) {
@@ -339,60 +381,59 @@ std::vector<std::pair<PropTag, PropValue>> ContactItem::properties(NamedProperty
         }
         return whole;
     };
-    std::string workWhole = text(ContactField::WorkAddress);
-    if (workWhole.empty()) workWhole = wholeAddress(kWork.street, kWork.city, kWork.state, kWork.zip, kWork.country);
-    if (!workWhole.empty() && text(ContactField::WorkAddress).empty())
-        putNamed(lid::kWorkAddress, ltp::PT_UNICODE, PropValue::unicode(workWhole));
-    const std::string homeWhole = wholeAddress(kHome.street, kHome.city, kHome.state, kHome.zip, kHome.country);
-    if (!homeWhole.empty()) putNamed(lid::kHomeAddress, ltp::PT_UNICODE, PropValue::unicode(homeWhole));
+    const std::string& givenWork = text(ContactField::WorkAddress);
+    const std::string workWhole = !givenWork.empty() ? givenWork
+        : wholeAddress(ContactField::WorkAddressStreet, ContactField::WorkAddressCity, ContactField::WorkAddressState,
+                       ContactField::WorkAddressPostalCode, ContactField::WorkAddressCountry);
+    if (!workWhole.empty() && givenWork.empty()) list.putText(PidLidWorkAddress, workWhole);
+    const std::string homeWhole =
+        wholeAddress(ContactField::HomeAddressStreet, ContactField::HomeAddressCity, ContactField::HomeAddressState,
+                     ContactField::HomeAddressPostalCode, ContactField::HomeAddressCountry);
+    if (!homeWhole.empty()) list.putText(PidLidHomeAddress, homeWhole);
     // The mailing address: the business one, or the empty country, city and state that
     // Outlook writes where none is chosen.
-    const std::pair<std::uint16_t, ContactField> copies[] = {{0x3A29, kWork.street}, {0x3A27, kWork.city},
-                                                             {0x3A28, kWork.state},  {0x3A2A, kWork.zip},
-                                                             {0x3A26, kWork.country}};
+    const std::pair<PropTag, ContactField> copies[] = {
+        {PidTagStreetAddress, ContactField::WorkAddressStreet}, {PidTagLocality, ContactField::WorkAddressCity},
+        {PidTagStateOrProvince, ContactField::WorkAddressState}, {PidTagPostalCode, ContactField::WorkAddressPostalCode},
+        {PidTagCountry, ContactField::WorkAddressCountry}};
     if (!workWhole.empty()) {
-        putNamed(lid::kPostalAddressId, ltp::PT_LONG, PropValue::int32(2));
-        for (const auto& [id, field] : copies)
-            if (!text(field).empty()) put(id, ltp::PT_UNICODE, PropValue::unicode(text(field)));
-        put(0x3A15, ltp::PT_UNICODE, PropValue::unicode(workWhole));
+        list.put(PidLidPostalAddressId, PropValue::int32(kPostalAddressWork));
+        for (const auto& [tag, field] : copies)
+            if (!text(field).empty()) list.putText(tag, text(field));
+        list.putText(PidTagPostalAddress, workWhole);
     }
-    for (const auto& [id, field] : {copies[1], copies[2], copies[4]}) // city, state, country
-        if (workWhole.empty() || text(field).empty()) put(id, ltp::PT_UNICODE, PropValue::unicode(""));
+    for (const auto& [tag, field] : {copies[1], copies[2], copies[4]}) // city, state, country
+        if (workWhole.empty() || text(field).empty()) list.putText(tag, "");
+}
 
+void ContactItem::putDatesBodyAndCategories(PropertyList& list) const {
+    using namespace tags;
     if (birthday_) {
-        put(0x3A42, ltp::PT_SYSTIME, PropValue::systime(localMidnight(*birthday_)));
-        putNamed(lid::kBirthdayLocal, ltp::PT_SYSTIME, PropValue::systime(utcMidnight(*birthday_)));
+        list.put(PidTagBirthday, PropValue::systime(localMidnight(*birthday_)));
+        list.put(PidLidBirthdayLocal, PropValue::systime(utcMidnight(*birthday_)));
     }
     if (anniversary_) {
-        put(0x3A41, ltp::PT_SYSTIME, PropValue::systime(localMidnight(*anniversary_)));
-        putNamed(lid::kWeddingAnniversaryLocal, ltp::PT_SYSTIME, PropValue::systime(utcMidnight(*anniversary_)));
+        list.put(PidTagWeddingAnniversary, PropValue::systime(localMidnight(*anniversary_)));
+        list.put(PidLidWeddingAnniversaryLocal, PropValue::systime(utcMidnight(*anniversary_)));
     }
-    if (body_) put(0x1000, ltp::PT_UNICODE, PropValue::unicode(*body_));
+    if (body_) list.putText(PidTagBody, *body_);
     if (!categories_.empty())
-        put(names.idOf(PropertyName{kPsPublicStrings, std::string("Keywords")}), ltp::PT_MV_UNICODE,
-            PropValue::multiUnicode(categories_));
-
-    // The message size: the values' bytes, as the store counts them.
-    std::size_t size = 0;
-    for (const auto& [tag, value] : props) size += value.data.size();
-    put(0x0E08, ltp::PT_LONG, PropValue::int32(static_cast<std::int32_t>(std::min<std::size_t>(size, 0x7FFFFFFF))));
-    return props;
+        list.put(makeTag(list.names().idOf(PropertyName{kPsPublicStrings, std::string(PidNameKeywords)}),
+                         ltp::PT_MV_UNICODE),
+                 PropValue::multiUnicode(categories_));
 }
 
 void ContactItem::save() {
+    using namespace tags;
+    // The properties the folder's contents table shows of each item.
+    static constexpr PropTag kRowColumns[] = {PidTagImportance,     PidTagMessageClass, PidTagSensitivity,
+                                              PidTagSubject,        PidTagConversationTopic, PidTagMessageFlags,
+                                              PidTagMessageSize,    PidTagLastModificationTime};
     MessageStore& store = folder_->store();
     auto props = properties(store.names());
     std::map<PropTag, PropValue> row;
-    for (const auto& [tag, value] : props) {
-        switch (ltp::tagId(tag)) {
-        case 0x0017: case 0x001A: case 0x0036: case 0x0037: case 0x0070:
-        case 0x0E07: case 0x0E08: case 0x3008:
-            row[tag] = value;
-            break;
-        default:
-            break;
-        }
-    }
+    for (const auto& [tag, value] : props)
+        if (std::find(std::begin(kRowColumns), std::end(kRowColumns), tag) != std::end(kRowColumns)) row[tag] = value;
     store.putNode(nid_, folder_->nid(), ltp::PropertyContextBuilder::build(std::move(props)));
     folder_->recordItem(nid_, row, !saved_);
     saved_ = true;

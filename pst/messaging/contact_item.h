@@ -60,6 +60,27 @@ public:
     void save();
 
 private:
+    class PropertyList;
+    struct Names {
+        std::string display, fileAs, initials;
+        std::int32_t fileAsId = 0;
+    };
+    // The address book provider's entries set: their numbers, and as bits.
+    struct Entries {
+        std::vector<std::int32_t> numbers;
+        std::int32_t mask = 0;
+    };
+
+    // The steps of properties().
+    Names nameOf() const;
+    void putStandardProperties(PropertyList& list) const;
+    void putNamesAndFileAs(PropertyList& list, const Names& names) const;
+    void putFieldTexts(PropertyList& list) const;
+    void putEmailEntries(PropertyList& list, const std::string& displayName, Entries& entries) const;
+    void putFaxEntries(PropertyList& list, const std::string& displayName, Entries& entries) const;
+    void putAddresses(PropertyList& list) const;
+    void putDatesBodyAndCategories(PropertyList& list) const;
+
     Folder* folder_;
     ndb::Nid nid_;
     std::string messageClass_;

@@ -4,6 +4,7 @@
 #include <random>
 
 #include "pst/messaging/store_clock.h"
+#include "pst/util/little_endian.h"
 
 namespace brenmoor::pst::messaging {
 
@@ -26,7 +27,7 @@ StoreUid newStoreUid() {
 ltp::Bytes entryId(const StoreUid& store, ndb::Nid nid) {
     ltp::Bytes id(4, 0);
     id.insert(id.end(), store.begin(), store.end());
-    for (int shift = 0; shift < 32; shift += 8) id.push_back(static_cast<std::uint8_t>(nid >> shift));
+    appendU32(id, nid);
     return id;
 }
 

@@ -5,6 +5,7 @@
 
 #include "pst/ltp/property_context.h"
 #include "pst/messaging/message_store.h"
+#include "pst/messaging/property_tags.h"
 #include "pst/messaging/store_error.h"
 #include "pst/messaging/store_layout.h"
 #include "text/text_bytes.h"
@@ -14,7 +15,6 @@ namespace brenmoor::pst::messaging {
 namespace {
 
 using ltp::PropValue;
-using ltp::makeTag;
 
 using text::equalsIgnoringCase;
 
@@ -59,25 +59,29 @@ void Folder::recordItem(ndb::Nid item, const std::map<ltp::PropTag, ltp::PropVal
     if (!contents_)
         contents_ = std::make_unique<ltp::StreamedTableContext>(layout::contentsColumns(), store_->nodeDatabase());
     std::map<ltp::PropTag, ltp::PropValue> values = row;
-    values[makeTag(0x67F2, ltp::PT_LONG)] = PropValue::int32(static_cast<std::int32_t>(item));
-    values[makeTag(0x67F3, ltp::PT_LONG)] = PropValue::int32(static_cast<std::int32_t>(++rowVersion_));
-    contents_->setRow(item, values);
+    values[tags::PidTagLtpRowId] = PropValue::int32(static_cast<std::int32_t>(item));
+    values[tags::PidTagLtpRowVer] = PropValue::int32(static_cast<std::int32_t>(++rowVersion_));
+    try {
+        contents_->setRow(item, values);
+    } catch (const FormatLimitError&) {
+        throw FolderFullError("The folder \"" + name_ + "\" is full: its contents table holds no more items.");
+    }
     if (isNew) ++itemCount_;
 }
 
 std::map<ltp::PropTag, ltp::PropValue> Folder::hierarchyRow() const {
     std::map<ltp::PropTag, ltp::PropValue> row;
-    row[makeTag(0x3001, ltp::PT_UNICODE)] = PropValue::unicode(name_);
-    row[makeTag(0x3602, ltp::PT_LONG)] = PropValue::int32(static_cast<std::int32_t>(itemCount_));
-    row[makeTag(0x3603, ltp::PT_LONG)] = PropValue::int32(0);
-    row[makeTag(0x360A, ltp::PT_BOOLEAN)] = PropValue::boolean(!subfolders_.empty());
-    if (!containerClass_.empty()) row[makeTag(0x3613, ltp::PT_UNICODE)] = PropValue::unicode(containerClass_);
+    row[tags::PidTagDisplayName] = PropValue::unicode(name_);
+    row[tags::PidTagContentCount] = PropValue::int32(static_cast<std::int32_t>(itemCount_));
+    row[tags::PidTagContentUnreadCount] = PropValue::int32(0);
+    row[tags::PidTagSubfolders] = PropValue::boolean(!subfolders_.empty());
+    if (!containerClass_.empty()) row[tags::PidTagContainerClass] = PropValue::unicode(containerClass_);
     if (isUserFolder(nid_)) {
-        row[makeTag(0x6635, ltp::PT_LONG)] = PropValue::int32(0);
-        row[makeTag(0x6636, ltp::PT_LONG)] = PropValue::int32(0);
+        row[tags::PidTagPstHiddenCount] = PropValue::int32(0);
+        row[tags::PidTagPstHiddenUnread] = PropValue::int32(0);
     }
-    row[makeTag(0x67F2, ltp::PT_LONG)] = PropValue::int32(static_cast<std::int32_t>(nid_));
-    row[makeTag(0x67F3, ltp::PT_LONG)] = PropValue::int32(1);
+    row[tags::PidTagLtpRowId] = PropValue::int32(static_cast<std::int32_t>(nid_));
+    row[tags::PidTagLtpRowVer] = PropValue::int32(1);
     return row;
 }
 

@@ -8,6 +8,7 @@
 #include "pst/ltp/property_context.h"
 #include "pst/ltp/table_context.h"
 #include "pst/messaging/contact_field.h"
+#include "pst/messaging/property_tags.h"
 #include "pst/messaging/store_error.h"
 #include "pst/messaging/store_layout.h"
 
@@ -109,14 +110,14 @@ void MessageStore::putNode(ndb::Nid nid, ndb::Nid parent, const ndb::NodeContent
 
 ndb::NodeContent MessageStore::buildStoreProperties() const {
     ltp::PropertyContextBuilder pc;
-    pc.set(makeTag(0x0FF9, ltp::PT_BINARY), PropValue::binary(ltp::Bytes(uid_.begin(), uid_.end())));
-    pc.set(makeTag(0x3001, ltp::PT_UNICODE), PropValue::unicode(displayName_));
-    pc.set(makeTag(0x35DF, ltp::PT_LONG), PropValue::int32(kSubtreeValid | kWastebasketValid | kFinderValid));
-    pc.set(makeTag(0x35E0, ltp::PT_BINARY), PropValue::binary(entryId(uid_, ipmSubtree_->nid())));
-    pc.set(makeTag(0x35E3, ltp::PT_BINARY), PropValue::binary(entryId(uid_, deletedItems_->nid())));
-    pc.set(makeTag(0x35E7, ltp::PT_BINARY), PropValue::binary(entryId(uid_, searchRoot_->nid())));
-    pc.set(makeTag(0x6633, ltp::PT_BOOLEAN), PropValue::boolean(true)); // no password restrictions
-    pc.set(makeTag(0x67FF, ltp::PT_LONG), PropValue::int32(0));         // no password
+    pc.set(tags::PidTagRecordKey, PropValue::binary(ltp::Bytes(uid_.begin(), uid_.end())));
+    pc.set(tags::PidTagDisplayName, PropValue::unicode(displayName_));
+    pc.set(tags::PidTagValidFolderMask, PropValue::int32(kSubtreeValid | kWastebasketValid | kFinderValid));
+    pc.set(tags::PidTagIpmSubtreeEntryId, PropValue::binary(entryId(uid_, ipmSubtree_->nid())));
+    pc.set(tags::PidTagIpmWastebasketEntryId, PropValue::binary(entryId(uid_, deletedItems_->nid())));
+    pc.set(tags::PidTagFinderEntryId, PropValue::binary(entryId(uid_, searchRoot_->nid())));
+    pc.set(tags::PidTagPstLrNoRestrictions, PropValue::boolean(true));
+    pc.set(tags::PidTagPstPassword, PropValue::int32(0)); // none
     return pc.build();
 }
 
@@ -127,7 +128,7 @@ ndb::NodeContent MessageStore::buildRootProperties() const {
     // The root folder names the default folders Outlook looks for there.
     auto contacts = defaults_.find(kContactsFolder);
     if (contacts != defaults_.end())
-        pc.set(makeTag(0x36D1, ltp::PT_BINARY), PropValue::binary(entryId(uid_, contacts->second->nid())));
+        pc.set(tags::PidTagIpmContactEntryId, PropValue::binary(entryId(uid_, contacts->second->nid())));
     return pc.build();
 }
 

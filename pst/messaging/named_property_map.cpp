@@ -5,42 +5,17 @@
 #include <map>
 
 #include "pst/ltp/property_context.h"
+#include "pst/util/crc.h"
+#include "pst/util/errors.h"
+#include "pst/util/little_endian.h"
 
 namespace brenmoor::pst::messaging {
 
 namespace {
 
-const std::array<std::uint32_t, 256>& crcTable() {
-    static const auto table = [] {
-        std::array<std::uint32_t, 256> t{};
-        for (std::uint32_t i = 0; i < 256; ++i) {
-            std::uint32_t c = i;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? (c >> 1) ^ 0xEDB88320u : c >> 1;
-            t[i] = c;
-        }
-        return t;
-    }();
-    return table;
-}
-
-void putU32(ltp::Bytes& out, std::uint32_t v) {
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
-}
-void putU16(ltp::Bytes& out, std::uint16_t v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-
 ltp::Bytes utf16le(const std::string& utf8) { return ltp::PropValue::unicode(utf8).data; }
 
 } // namespace
-
-std::uint32_t formatCrc32(const std::uint8_t* data, std::size_t size) {
-    const auto& table = crcTable();
-    std::uint32_t crc = 0;
-    for (std::size_t i = 0; i < size; ++i) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-    return crc;
-}
 
 std::uint16_t NamedPropertyMap::idOf(const PropertyName& name) {
     const auto* numeric = std::get_if<std::uint32_t>(&name.id);
@@ -55,7 +30,7 @@ std::uint16_t NamedPropertyMap::idOf(const PropertyName& name) {
         for (std::size_t i = 0; i < names_.size(); ++i)
             if (names_[i].set == name.set && names_[i].id == name.id) return static_cast<std::uint16_t>(0x8000 + i);
     }
-    if (names_.size() >= 0x7FFF) throw std::length_error("too many named properties");
+    if (names_.size() >= 0x7FFF) throw FormatLimitError("too many named properties");
     names_.push_back(name);
     const auto id = static_cast<std::uint16_t>(0x8000 + names_.size() - 1);
     if (numeric) numericIds_.emplace(key, id);
@@ -89,21 +64,21 @@ std::vector<std::pair<ltp::PropTag, ltp::PropValue>> NamedPropertyMap::propertie
         if (isString) {
             const ltp::Bytes text = utf16le(std::get<std::string>(name.id));
             propertyId = static_cast<std::uint32_t>(strings.size());
-            hashKey = formatCrc32(text.data(), text.size());
-            putU32(strings, static_cast<std::uint32_t>(text.size()));
+            hashKey = computeCrc(text.data(), text.size());
+            appendU32(strings, static_cast<std::uint32_t>(text.size()));
             strings.insert(strings.end(), text.begin(), text.end());
             while (strings.size() % 4 != 0) strings.push_back(0);
         } else {
             propertyId = hashKey = std::get<std::uint32_t>(name.id);
         }
-        putU32(entries, propertyId);
-        putU16(entries, guidAndKind);
-        putU16(entries, static_cast<std::uint16_t>(i));
+        appendU32(entries, propertyId);
+        appendU16(entries, guidAndKind);
+        appendU16(entries, static_cast<std::uint16_t>(i));
 
         ltp::Bytes& bucket = buckets[(hashKey ^ guidAndKind) % kBucketCount];
-        putU32(bucket, hashKey);
-        putU16(bucket, guidAndKind);
-        putU16(bucket, static_cast<std::uint16_t>(i));
+        appendU32(bucket, hashKey);
+        appendU16(bucket, guidAndKind);
+        appendU16(bucket, static_cast<std::uint16_t>(i));
     }
 
     ltp::Bytes guidStream;

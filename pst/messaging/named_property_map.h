@@ -34,10 +34,6 @@ struct PropertyName {
     std::variant<std::uint32_t, std::string> id; // LID, or the name (UTF-8)
 };
 
-// The CRC the format uses for string names and its checksums: the reflected
-// 0xEDB88320 polynomial, starting from 0, no final inversion.
-std::uint32_t formatCrc32(const std::uint8_t* data, std::size_t size);
-
 class NamedPropertyMap {
 public:
     static constexpr std::uint32_t kBucketCount = 251;

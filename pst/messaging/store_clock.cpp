@@ -45,7 +45,10 @@ std::uint64_t fileTimeNow() {
 }
 
 std::mt19937_64& guidGenerator() {
-    static std::mt19937_64 engine{fixedClock() ? static_cast<std::uint64_t>(*fixedClock()) : std::random_device{}()};
+    // One engine a thread: stores written at the same time on several threads do not
+    // share one.
+    thread_local std::mt19937_64 engine{fixedClock() ? static_cast<std::uint64_t>(*fixedClock())
+                                                     : std::random_device{}()};
     return engine;
 }
 

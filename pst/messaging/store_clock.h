@@ -15,7 +15,7 @@ std::int64_t unixTimeNow();
 // A FILETIME (100 ns since 1601-01-01 UTC): of a time in seconds since 1970, and now.
 std::uint64_t fileTimeFromUnix(std::int64_t seconds);
 std::uint64_t fileTimeNow();
-// The generator behind the store's GUIDs.
+// The generator behind the store's GUIDs, the calling thread's own.
 std::mt19937_64& guidGenerator();
 
 } // namespace brenmoor::pst::messaging

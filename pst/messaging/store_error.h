@@ -2,13 +2,20 @@
 // that cannot be written. what() is a complete sentence for the user.
 #pragma once
 
-#include <stdexcept>
+#include "pst/util/errors.h"
 
 namespace brenmoor::pst::messaging {
 
-class StoreError : public std::runtime_error {
+class StoreError : public PstError {
 public:
-    using std::runtime_error::runtime_error;
+    using PstError::PstError;
+};
+
+// A folder's contents table has no room for another item: its heap addresses no
+// more pages.
+class FolderFullError : public StoreError {
+public:
+    using StoreError::StoreError;
 };
 
 } // namespace brenmoor::pst::messaging

@@ -1,10 +1,11 @@
 // The fixed numbers of the PST file layout (Unicode format): where the header, the
-// density list and the allocation maps sit, page and block sizes, page types, and the
-// little-endian helpers the writer and its readers share.
+// density list and the allocation maps sit, page and block sizes, page types.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+
+#include "pst/util/little_endian.h"
 
 namespace brenmoor::pst::ndb {
 
@@ -83,21 +84,5 @@ inline constexpr std::uint16_t computeSig(std::uint64_t ib, std::uint64_t bid)
     const std::uint64_t v = ib ^ bid;
     return static_cast<std::uint16_t>((v >> 16) ^ v);
 }
-
-inline void putU16(std::uint8_t* p, std::uint16_t v) { p[0] = std::uint8_t(v); p[1] = std::uint8_t(v >> 8); }
-inline void putU32(std::uint8_t* p, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i) p[i] = std::uint8_t(v >> (8 * i));
-}
-inline void putU64(std::uint8_t* p, std::uint64_t v)
-{
-    for (int i = 0; i < 8; ++i) p[i] = std::uint8_t(v >> (8 * i));
-}
-inline std::uint16_t getU16(const std::uint8_t* p) { return std::uint16_t(p[0] | (p[1] << 8)); }
-inline std::uint32_t getU32(const std::uint8_t* p)
-{
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
-}
-inline std::uint64_t getU64(const std::uint8_t* p) { return getU32(p) | (std::uint64_t(getU32(p + 4)) << 32); }
 
 } // namespace brenmoor::pst::ndb

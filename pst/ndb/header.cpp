@@ -1,7 +1,7 @@
 // Serialising the header.
 #include "pst/ndb/header.h"
 
-#include "pst/ndb/crc.h"
+#include "pst/util/crc.h"
 
 namespace brenmoor::pst::ndb {
 

@@ -10,13 +10,13 @@
 #include <set>
 #include <stdexcept>
 
-#include "pst/ndb/crc.h"
 #include "pst/ndb/file_output.h"
 #include "pst/ndb/format.h"
 #include "pst/ndb/header.h"
 #include "pst/ndb/pages.h"
 #include "pst/ndb/permute.h"
 #include "pst/ndb/space_map.h"
+#include "pst/util/crc.h"
 
 namespace brenmoor::pst::ndb {
 namespace {

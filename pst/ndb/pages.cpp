@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "pst/ndb/crc.h"
+#include "pst/util/crc.h"
 
 namespace brenmoor::pst::ndb {
 

@@ -8,6 +8,7 @@
 #include "ltp_test_reader.h"
 #include "pst/ltp/btree_on_heap.h"
 #include "pst/ltp/heap_on_node.h"
+#include "pst/util/errors.h"
 
 using namespace brenmoor::pst::ltp;
 namespace ndb = brenmoor::pst::ndb;
@@ -84,7 +85,7 @@ TEST(HeapOnNode, FillLevelBoundaries)
 TEST(HeapOnNode, AllocationLimitsAndOddSizes)
 {
     HeapOnNodeBuilder heap(kClientPropertyContext);
-    EXPECT_THROW(heap.reserve(3581), std::length_error);
+    EXPECT_THROW(heap.reserve(3581), brenmoor::pst::FormatLimitError);
     const Hid largest = heap.allocate(pattern(3580, 1));
     const Hid odd = heap.allocate(pattern(3, 2)); // leaves the page map to be padded
     const Hid empty = heap.reserve(0);

@@ -13,11 +13,13 @@
 #include "pst/messaging/message_store.h"
 #include "pst/messaging/named_property_map.h"
 #include "pst/messaging/store_error.h"
+#include "pst/util/crc.h"
 #include "pst_format.h"
 
 namespace {
 
 using namespace brenmoor::pst::messaging;
+using brenmoor::pst::computeCrc;
 using brenmoor::pst::ltp::Bytes;
 using brenmoor::pst::ltp::PropTag;
 using brenmoor::pst::ltp::PropValue;
@@ -246,7 +248,7 @@ TEST_F(ContactItemTest, CategoriesBecomeKeywordsAndTheBodyIsKeptAsGiven) {
 TEST(NamedPropertyMap, StreamsAndBucketsAreLaidOutInFull) {
     // The checksum of a string name as Outlook wrote it for "x-cr-puzzleid".
     const std::string puzzle = utf16("x-cr-puzzleid");
-    EXPECT_EQ(formatCrc32(reinterpret_cast<const std::uint8_t*>(puzzle.data()), puzzle.size()), 0xA6BAF103u);
+    EXPECT_EQ(computeCrc(reinterpret_cast<const std::uint8_t*>(puzzle.data()), puzzle.size()), 0xA6BAF103u);
 
     NamedPropertyMap names;
     EXPECT_EQ(names.idOf(PropertyName{kPsetidAddress, 0x8083u}), 0x8000);
@@ -265,7 +267,7 @@ TEST(NamedPropertyMap, StreamsAndBucketsAreLaidOutInFull) {
     strings.insert(strings.end(), keywords.begin(), keywords.end());
     EXPECT_EQ(props[0x00040102], strings);
     // Each name in its hash bucket: (LID or name checksum) xor the GUID field, mod 251.
-    const std::uint32_t crc = formatCrc32(reinterpret_cast<const std::uint8_t*>(keywords.data()), keywords.size());
+    const std::uint32_t crc = computeCrc(reinterpret_cast<const std::uint8_t*>(keywords.data()), keywords.size());
     const PropTag numericBucket = (0x1000u + (0x8083u ^ 6u) % 251u) << 16 | 0x0102;
     const PropTag stringBucket = (0x1000u + (crc ^ 5u) % 251u) << 16 | 0x0102;
     EXPECT_EQ(props[numericBucket], (Bytes{0x83, 0x80, 0, 0, 0x06, 0, 0, 0}));

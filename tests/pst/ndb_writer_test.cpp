@@ -18,12 +18,13 @@
 #include <unistd.h>
 #include <vector>
 
-#include "pst/ndb/crc.h"
 #include "pst/ndb/format.h"
 #include "pst/ndb/node_database.h"
 #include "pst/ndb/permute.h"
+#include "pst/util/crc.h"
 
 namespace fs = std::filesystem;
+using namespace brenmoor::pst;
 using namespace brenmoor::pst::ndb;
 
 namespace {

@@ -317,6 +317,46 @@ TEST(PstCheck, ReportsEachKindOfDamageToOutlooksStores)
     expectEachDamageReported(outlook);
 }
 
+TEST(PstCheck, AContentsRowThatDiffersFromItsMessageIsReported)
+{
+    using namespace brenmoor::pst;
+    using namespace brenmoor::pst::messaging;
+    const auto subject = ltp::makeTag(0x0037, ltp::PT_UNICODE), flags = ltp::makeTag(0x0E07, ltp::PT_LONG),
+               sentRepresenting = ltp::makeTag(0x0042, ltp::PT_UNICODE);
+    struct WrongRow {
+        const char* what;
+        std::map<ltp::PropTag, ltp::PropValue> row; // recorded for the message after its save
+        const char* expected;
+    };
+    const WrongRow cases[] = {
+        {"a text the message does not hold", {{subject, ltp::PropValue::unicode("\x01\x01Someone else")}},
+         "column 0x0037001F holds"},
+        {"a number the message does not hold", {{flags, ltp::PropValue::int32(0)}}, "column 0x0E070003 holds"},
+        {"a cell the message has no property for", {{sentRepresenting, ltp::PropValue::unicode("Ann")}},
+         "the object has no such property"},
+    };
+    for (const WrongRow& c : cases) {
+        const auto path = (std::filesystem::temp_directory_path() /
+                           ("pst_check_test_row_" + std::to_string(::getpid()) + ".pst")).string();
+        std::filesystem::remove(path);
+        {
+            auto store = MessageStore::create(path, "Wrong Rows");
+            Folder& contacts = store->rootFolder().addSubfolder("Contacts");
+            ContactItem item = contacts.Items().Add("IPM.Contact");
+            item.setText(ContactField::GivenName, "Ann");
+            item.save();
+            store->flush();
+            EXPECT_EQ(joined(checkPstFile(path)), "") << "the store before the wrong row";
+            contacts.recordItem(item.nid(), c.row, false);
+            store->flush();
+        }
+        const auto problems = checkPstFile(path);
+        EXPECT_TRUE(mentions(problems, c.expected) && mentions(problems, "contents row of"))
+            << c.what << ": expected a problem mentioning \"" << c.expected << "\", got:\n" << joined(problems);
+        std::filesystem::remove(path);
+    }
+}
+
 TEST(PstCheck, DumpShowsHeaderNodesPropertiesAndRows)
 {
     REQUIRE_REFERENCES();

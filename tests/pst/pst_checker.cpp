@@ -321,8 +321,18 @@ private:
             const std::uint32_t tag = t.columns[c].tag;
             const std::uint16_t id = tag >> 16;
             if (id == kLtpRowId || id == 0x67F3 || !t.rows[row][c]) continue;
+            // Every cell a row holds is its object's own property, of the column's type,
+            // but for what the table keeps of its own: the message status and the
+            // replication IDs Outlook keeps in rows only.
             auto it = props.find(id);
-            if (it == props.end() || it->second.type != (tag & 0xFFFF)) continue;
+            const bool tableOwn = id == 0x0E17 || id == 0x0E30 || id == 0x0E33 || id == 0x0E34;
+            if (it == props.end() && tableOwn) continue;
+            if (it == props.end() || it->second.type != (tag & 0xFFFF)) {
+                f_.problem(where + ": column " + hexNumber(tag, 8) + " holds " + valueText(tag & 0xFFFF, *t.rows[row][c]) +
+                           (it == props.end() ? ", the object has no such property"
+                                              : ", the object holds it as type " + hexNumber(it->second.type, 4)));
+                continue;
+            }
             if (it->second.value != *t.rows[row][c])
                 f_.problem(where + ": column " + hexNumber(tag, 8) + " holds " + valueText(tag & 0xFFFF, *t.rows[row][c]) +
                            ", the object holds " + valueText(tag & 0xFFFF, it->second.value));

@@ -1,10 +1,12 @@
 // The PST format's CRC-32, table driven, eight bytes a step ("slicing by eight": each
 // of eight tables folds one byte of the step in), which every block and page pays for.
-#include "pst/ndb/crc.h"
+#include "pst/util/crc.h"
 
 #include <array>
 
-namespace brenmoor::pst::ndb {
+#include "pst/util/little_endian.h"
+
+namespace brenmoor::pst {
 namespace {
 
 using Tables = std::array<std::array<std::uint32_t, 256>, 8>;
@@ -33,8 +35,7 @@ std::uint32_t computeCrc(const std::uint8_t* data, std::size_t size, std::uint32
     const auto& t = kTables;
     std::size_t i = 0;
     for (; i + 8 <= size; i += 8) {
-        const std::uint32_t low = crc ^ (std::uint32_t(data[i]) | std::uint32_t(data[i + 1]) << 8 |
-                                         std::uint32_t(data[i + 2]) << 16 | std::uint32_t(data[i + 3]) << 24);
+        const std::uint32_t low = crc ^ getU32(data + i);
         crc = t[7][low & 0xFF] ^ t[6][(low >> 8) & 0xFF] ^ t[5][(low >> 16) & 0xFF] ^ t[4][low >> 24] ^
               t[3][data[i + 4]] ^ t[2][data[i + 5]] ^ t[1][data[i + 6]] ^ t[0][data[i + 7]];
     }
@@ -42,4 +43,4 @@ std::uint32_t computeCrc(const std::uint8_t* data, std::size_t size, std::uint32
     return crc;
 }
 
-} // namespace brenmoor::pst::ndb
+} // namespace brenmoor::pst
