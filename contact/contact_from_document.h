@@ -32,13 +32,16 @@ namespace brenmoor::contact {
 //   text that reads as one, else the text.
 // - related: "Spouse", "Children", "Manager", "Assistant", a person per value.
 // - note: "Comment"; where "Briefcase" has text, the Briefcase text, an empty line, then
-//   the comment.
+//   the comment. briefcase "Briefcase", comment "Comment".
 // - categories: every value of "Categories"; a lone value holding commas or semicolons
-//   is split there.
+//   is split there (splitCategories).
+// - store (the PST store's meanings, from each item's first value): fullName "FullName",
+//   emailDisplayName "NameDisplayPref", personalHomePage "MailDomain", categories the
+//   first value of "Categories" split as above.
 // A text item with several values gives them all: lines of a street, a comment or a
 // briefcase joined by line breaks (CR LF), the values of any other item by ", ".
-// "FullName" (beyond the common name), "AltFullNameSort", "MailDomain", "Prev",
-// "NameDisplayPref", "PublicKey" and "Certificate" are not contact data and are not read.
+// "AltFullNameSort", "Prev", "PublicKey" and "Certificate" are not contact data and are
+// not read.
 Contact contactFromDocument(const notes::ContactDocument& doc);
 
 // The same, into contact, whose storage is reused: for reading a whole book one

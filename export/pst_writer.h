@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "contact/contact.h"
 #include "export/format_writer.h"
 
 namespace brenmoor::pst::messaging {
@@ -41,9 +42,10 @@ public:
     std::string resultPath() const override { return path_; }
 
 private:
-    // Fills one contact item from the document and saves it.
+    // Fills one contact item from the document's contact and saves it.
     void addContact(const notes::ContactDocument& doc);
 
+    contact::Contact contact_; // the contact being written; its storage reused
     std::function<std::string()> timeText_;
     std::unique_ptr<pst::messaging::MessageStore> store_;
     std::string folder_;
