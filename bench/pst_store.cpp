@@ -43,7 +43,7 @@ void fill(ContactItem& item, std::uint64_t n)
         {ContactField::HomeAddressState, "ARA"}, {ContactField::HomeAddressPostalCode, number(n + 7, 5)},
         {ContactField::HomeAddressCountry, "France"}, {ContactField::HomePhone, "+33 4 55 " + number(n, 6)},
         {ContactField::HomeFax, "+33 4 56 " + number(n, 6)}, {ContactField::Spouse, "Maria Surname" + id},
-        {ContactField::Children, "Noah, Ana"}, {ContactField::FullName, "Given" + id + " Surname" + id + "/Brenmoor"},
+        {ContactField::Children, "Noah, Ana"}, {ContactField::DisplayName, "Given" + id + " Surname" + id + "/Brenmoor"},
         {ContactField::Nickname, "given" + id.substr(0, 3)}, {ContactField::PersonalHomePage, "BRENMOOR"},
     };
     for (const auto& [field, text] : texts) item.setText(field, text);
@@ -51,7 +51,7 @@ void fill(ContactItem& item, std::uint64_t n)
     item.setDate(ContactDate::Anniversary, {1995 + int(n % 20), 1 + int(n % 12), 1 + int(n % 28)});
     item.setBody("Prefers e-mail to phone calls. Comments: Met at the trade fair in Utrecht.\r\n"
                  "Quarterly review every March.\r\nE-mail 4: given" + id + "@example.org");
-    item.setCategories("Work");
+    item.setCategories({"Work"});
 }
 
 } // namespace

@@ -13,13 +13,14 @@
 #include "app/contact_tree_view.h"
 #include "bench/window_bench.h"
 #include "notes/contact_items.h"
+#include "viewer/item_places.h"
 
 using brenmoor::notes::ContactItem;
 
 namespace {
 
 QString boxText(const QWidget& window, ContactItem item) {
-    const auto* box = window.findChild<QLineEdit*>(QString::fromLatin1(brenmoor::notes::info(item).box.data()));
+    const auto* box = window.findChild<QLineEdit*>(QString::fromLatin1(brenmoor::viewer::place(item).box.data()));
     return box ? box->text() : QString();
 }
 

@@ -7,21 +7,17 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
-namespace brenmoor::contact {
+#include "base/calendar_date.h"
 
-struct Date {
-    int year = 0;
-    int month = 0; // 1..12
-    int day = 0;   // 1..31
-    friend bool operator==(const Date&, const Date&) = default;
-};
+namespace brenmoor::contact {
 
 // A birthday or an anniversary: a calendar date where the item holds one (or a text
 // that reads as one), else the item's text as it is.
 struct DateOrText {
-    std::optional<Date> date;
+    std::optional<CalendarDate> date;
     std::string text; // set only where there is no date
     bool empty() const { return !date && text.empty(); }
     friend bool operator==(const DateOrText&, const DateOrText&) = default;
@@ -44,6 +40,8 @@ struct Name {
     friend bool operator==(const Name&, const Name&) = default;
 };
 
+// What a number is. "PersPager" is the personal cell phone: the phone of the Personal
+// page beside the home phone and fax, whatever its name says.
 enum class PhoneKind { WorkVoice, WorkFax, WorkCell, WorkPager, HomeVoice, HomeFax, PersonalCell };
 
 struct Phone {
@@ -103,14 +101,48 @@ struct Contact {
     // In the order spouse, children, manager, assistant.
     std::vector<Related> related;
 
+    // The note: the briefcase text, an empty line, then the comment (either alone where
+    // the other is empty or blank).
     std::string note;
+    // The two texts the note is made of, as written (blank ones too).
+    std::string briefcase;
+    std::string comment;
     std::vector<std::string> categories;
 
     // Control characters (other than tab and line breaks) that the values held and the
     // contact leaves out, as no reader of its formats takes them.
     std::int64_t leftOutCharacters = 0;
 
+    // What the PST store's layout makes of items the importer formats read otherwise or
+    // not at all. The store takes an item's first value only.
+    struct StoreFields {
+        std::string fullName;         // "FullName" as written: the name the store lists it under
+        std::string emailDisplayName; // "NameDisplayPref": the display name of e-mail 1
+        std::string personalHomePage; // "MailDomain": the personal home page
+        std::vector<std::string> categories; // "Categories", its first value's categories
+        friend bool operator==(const StoreFields&, const StoreFields&) = default;
+    } store;
+
     friend bool operator==(const Contact&, const Contact&) = default;
 };
+
+// The given, middle and family name joined by single spaces, the empty ones left out.
+std::string joinedName(const Name& name);
+
+// The categories of one text: its parts between commas and semicolons, without
+// surrounding white space, the blank ones left out.
+void splitCategories(std::string_view text, std::vector<std::string>& categories);
+
+// How the PST store names a contact, by the rules of its layout (Outlook's file-as
+// choices). The display name: the store's full name, else the joined name, else the
+// organization. Filed as "Family, Given Middle" (either side alone where the other is
+// empty); without a name under the organization, else under the display name.
+struct StoreNames {
+    enum class FileAs { FamilyGivenMiddle, Organization, DisplayName, Nothing };
+    std::string displayName;
+    std::string fileAs; // empty where the rule is Nothing
+    FileAs rule = FileAs::Nothing;
+};
+StoreNames storeNames(const Contact& contact);
 
 } // namespace brenmoor::contact

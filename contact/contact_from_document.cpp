@@ -124,12 +124,7 @@ std::optional<Timestamp> revisionOf(std::string_view modified) {
 
 void readFormattedName(const Items& items, Contact& contact, std::int64_t position) {
     std::string& name = contact.formattedName;
-    name.clear();
-    for (const std::string* part : {&contact.name.given, &contact.name.middle, &contact.name.family}) {
-        if (part->empty()) continue;
-        if (!name.empty()) name += ' ';
-        name += *part;
-    }
+    name = joinedName(contact.name);
     if (name.empty() && items.has(ContactItem::FullName))
         name = commonName(items.document().itemText(ContactItem::FullName));
     if (name.empty()) name = contact.organization;
@@ -249,10 +244,7 @@ void readDateOrText(const Items& items, ContactItem item, DateOrText& value) {
     value.date.reset();
     value.text.clear();
     if (!items.has(item)) return;
-    if (const std::optional<notes::Date> date = items.document().itemDate(item)) {
-        value.date = Date{date->year, date->month, date->day};
-        return;
-    }
+    if ((value.date = items.document().itemDate(item))) return;
     items.join(item, value.text);
     if (isBlank(value.text)) value.text.clear();
 }
@@ -271,12 +263,12 @@ void readRelated(const Items& items, std::vector<Related>& related) {
         });
 }
 
-void readNote(const Items& items, std::string& note) {
-    items.join(ContactItem::Comment, note, kLineBreak);
-    if (!items.has(ContactItem::Briefcase)) return;
-    const std::string briefcase = items.joined(ContactItem::Briefcase, kLineBreak);
-    if (isBlank(briefcase)) return;
-    note = note.empty() ? briefcase : briefcase + "\r\n\r\n" + note;
+void readNote(const Items& items, Contact& contact) {
+    items.join(ContactItem::Comment, contact.comment, kLineBreak);
+    items.join(ContactItem::Briefcase, contact.briefcase, kLineBreak);
+    contact.note = contact.comment;
+    if (isBlank(contact.briefcase)) return;
+    contact.note = contact.comment.empty() ? contact.briefcase : contact.briefcase + "\r\n\r\n" + contact.comment;
 }
 
 void readCategories(const Items& items, std::vector<std::string>& categories) {
@@ -285,17 +277,60 @@ void readCategories(const Items& items, std::vector<std::string>& categories) {
                        [&](std::string_view value) { categories.emplace_back(value); });
     if (categories.size() != 1 || categories.front().find_first_of(",;") == std::string::npos) return;
     const std::string lone = std::move(categories.front());
-    categories.clear();
-    std::string_view rest = lone;
-    while (!rest.empty()) {
-        const std::size_t end = std::min(rest.find_first_of(",;"), rest.size());
-        if (const std::string_view category = trimmed(rest.substr(0, end)); !category.empty())
-            categories.emplace_back(category);
-        rest.remove_prefix(std::min(end + 1, rest.size()));
-    }
+    splitCategories(lone, categories);
+}
+
+void readStoreFields(const Items& items, Contact::StoreFields& store) {
+    const ContactDocument& doc = items.document();
+    store.fullName = doc.itemText(ContactItem::FullName);
+    store.emailDisplayName = doc.itemText(ContactItem::NameDisplayPref);
+    store.personalHomePage = doc.itemText(ContactItem::MailDomain);
+    splitCategories(doc.itemText(ContactItem::Categories), store.categories);
 }
 
 } // namespace
+
+std::string joinedName(const Name& name) {
+    std::string joined;
+    for (const std::string* part : {&name.given, &name.middle, &name.family}) {
+        if (part->empty()) continue;
+        if (!joined.empty()) joined += ' ';
+        joined += *part;
+    }
+    return joined;
+}
+
+void splitCategories(std::string_view text, std::vector<std::string>& categories) {
+    categories.clear();
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find_first_of(",;"), text.size());
+        if (const std::string_view category = trimmed(text.substr(0, end)); !category.empty())
+            categories.emplace_back(category);
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+}
+
+StoreNames storeNames(const Contact& contact) {
+    StoreNames names;
+    names.displayName = contact.store.fullName;
+    if (names.displayName.empty()) names.displayName = joinedName(contact.name);
+    if (names.displayName.empty()) names.displayName = contact.organization;
+
+    const Name& name = contact.name;
+    std::string given = name.given;
+    if (!name.middle.empty()) given += (given.empty() ? "" : " ") + name.middle;
+    if (!name.family.empty() || !given.empty()) {
+        names.fileAs = name.family.empty() ? given : given.empty() ? name.family : name.family + ", " + given;
+        names.rule = StoreNames::FileAs::FamilyGivenMiddle;
+    } else if (!contact.organization.empty()) {
+        names.fileAs = contact.organization;
+        names.rule = StoreNames::FileAs::Organization;
+    } else if (!names.displayName.empty()) {
+        names.fileAs = names.displayName;
+        names.rule = StoreNames::FileAs::DisplayName;
+    }
+    return names;
+}
 
 std::string commonName(std::string_view userName) {
     std::string_view name = trimmed(userName);
@@ -335,9 +370,10 @@ void readContact(const ContactDocument& doc, Contact& contact, std::int64_t posi
     readDateOrText(items, ContactItem::Birthday, contact.birthday);
     readDateOrText(items, ContactItem::Anniversary, contact.anniversary);
     readRelated(items, contact.related);
-    readNote(items, contact.note);
+    readNote(items, contact);
     readCategories(items, contact.categories);
     contact.leftOutCharacters = leaveOutControls(contact);
+    readStoreFields(items, contact.store);
 
     readFormattedName(items, contact, position);
     contact.leftOutCharacters += leaveOutControls(contact.formattedName); // where the full name gave it

@@ -34,15 +34,18 @@ namespace brenmoor::contact {
 //   text that reads as one, else the text.
 // - related: "Spouse", "Children", "Manager", "Assistant", a person per value.
 // - note: "Comment"; where "Briefcase" has text, the Briefcase text, an empty line, then
-//   the comment.
+//   the comment. briefcase "Briefcase", comment "Comment".
 // - categories: every value of "Categories"; a lone value holding commas or semicolons
-//   is split there.
-// Every value leaves out the control characters (C0 but tab, LF and CR; DEL; C1),
-// counted in leftOutCharacters; U+2028 and U+2029 become line breaks (CR LF).
+//   is split there (splitCategories).
+// - store (the PST store's meanings, from each item's first value): fullName "FullName",
+//   emailDisplayName "NameDisplayPref", personalHomePage "MailDomain", categories the
+//   first value of "Categories" split as above.
+// Every value but the store's leaves out the control characters (C0 but tab, LF and CR;
+// DEL; C1), counted in leftOutCharacters; U+2028 and U+2029 become line breaks (CR LF).
 // A text item with several values gives them all: lines of a street, a comment or a
 // briefcase joined by line breaks (CR LF), the values of any other item by ", ".
-// "FullName" (beyond the common name), "AltFullNameSort", "MailDomain", "Prev",
-// "NameDisplayPref", "PublicKey" and "Certificate" are not contact data and are not read.
+// "AltFullNameSort", "Prev", "PublicKey" and "Certificate" are not contact data and are
+// not read.
 // position: the document's 1-based position in the book's view.
 Contact contactFromDocument(const notes::ContactDocument& doc, std::int64_t position);
 

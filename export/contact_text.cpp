@@ -5,7 +5,7 @@
 
 namespace brenmoor::exporting {
 
-std::string isoDate(const contact::Date& date) {
+std::string isoDate(const CalendarDate& date) {
     char text[16];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
     return text;

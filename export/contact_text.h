@@ -14,7 +14,7 @@
 namespace brenmoor::exporting {
 
 // "1978-03-14".
-std::string isoDate(const contact::Date& date);
+std::string isoDate(const CalendarDate& date);
 
 // "Office phone", "Home fax", ...; "Spouse", "Child", ...
 std::string_view phoneLabel(contact::PhoneKind kind);

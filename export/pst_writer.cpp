@@ -1,5 +1,5 @@
 // The PST export: the store and its contacts folder, and the contact items filled
-// from the documents' items.
+// from the contact model.
 #include "export/pst_writer.h"
 
 #include <cctype>
@@ -19,7 +19,6 @@ namespace brenmoor::exporting {
 
 namespace {
 
-using notes::ContactItem;
 using pst::messaging::ContactDate;
 using pst::messaging::ContactField;
 using pst::messaging::Folder;
@@ -50,16 +49,105 @@ std::string reasonOf(const std::exception& e) {
     return text;
 }
 
-void setDate(pst::messaging::ContactItem& item, ContactDate which, const notes::ContactDocument& doc,
-             ContactItem source) {
+void setDate(pst::messaging::ContactItem& item, ContactDate which, const contact::DateOrText& value) {
     // A value that is no date, or a day no item can hold, leaves the date unset; the
     // rest of the contact is written.
-    auto date = doc.itemDate(source);
-    if (!date) return;
+    if (!value.date) return;
     try {
-        item.setDate(which, {date->year, date->month, date->day});
+        item.setDate(which, *value.date);
     } catch (const pst::messaging::StoreError&) {
     }
+}
+
+// The first number of a kind; empty where there is none.
+const std::string& firstPhone(const contact::Contact& contact, contact::PhoneKind kind) {
+    static const std::string kNone;
+    for (const contact::Phone& phone : contact.phones)
+        if (phone.kind == kind) return phone.number;
+    return kNone;
+}
+
+// The first person of a relation; empty where there is none.
+const std::string& firstRelated(const contact::Contact& contact, contact::Relation relation) {
+    static const std::string kNone;
+    for (const contact::Related& related : contact.related)
+        if (related.relation == relation) return related.name;
+    return kNone;
+}
+
+void setNames(pst::messaging::ContactItem& item, const contact::Contact& contact) {
+    item.setText(ContactField::GivenName, contact.name.given);
+    item.setText(ContactField::MiddleName, contact.name.middle);
+    item.setText(ContactField::Surname, contact.name.family);
+    item.setText(ContactField::DisplayNamePrefix, contact.name.prefix);
+    item.setText(ContactField::Generation, contact.name.suffix);
+    item.setText(ContactField::Nickname, contact.nickname);
+    const contact::StoreNames names = contact::storeNames(contact);
+    using FileAs = contact::StoreNames::FileAs;
+    using pst::messaging::FileUnder;
+    item.setText(ContactField::DisplayName, names.displayName);
+    item.setFileAs(names.fileAs, names.rule == FileAs::Organization  ? FileUnder::Company
+                                 : names.rule == FileAs::DisplayName ? FileUnder::DisplayName
+                                                                     : FileUnder::LastFirstMiddle);
+}
+
+void setWork(pst::messaging::ContactItem& item, const contact::Contact& contact) {
+    item.setText(ContactField::CompanyName, contact.organization);
+    item.setText(ContactField::JobTitle, contact.jobTitle);
+    item.setText(ContactField::Department, contact.unit);
+    item.setText(ContactField::OfficeLocation, contact.office);
+    item.setText(ContactField::BusinessHomePage, contact.webPage);
+    item.setText(ContactField::ManagerName, firstRelated(contact, contact::Relation::Manager));
+    item.setText(ContactField::Assistant, firstRelated(contact, contact::Relation::Assistant));
+}
+
+void setAddresses(pst::messaging::ContactItem& item, const contact::Contact& contact) {
+    // The item composes the whole addresses from these parts, as Outlook keeps them.
+    if (const auto& work = contact.workAddress) {
+        item.setText(ContactField::WorkAddressStreet, work->street);
+        item.setText(ContactField::WorkAddressCity, work->city);
+        item.setText(ContactField::WorkAddressState, work->region);
+        item.setText(ContactField::WorkAddressPostalCode, work->postalCode);
+        item.setText(ContactField::WorkAddressCountry, work->country);
+    }
+    if (const auto& home = contact.homeAddress) {
+        item.setText(ContactField::HomeAddressStreet, home->street);
+        item.setText(ContactField::HomeAddressCity, home->city);
+        item.setText(ContactField::HomeAddressState, home->region);
+        item.setText(ContactField::HomeAddressPostalCode, home->postalCode);
+        item.setText(ContactField::HomeAddressCountry, home->country);
+    }
+}
+
+// The store has one mobile phone, taken by the work cell: the personal cell is the
+// pager where there is no pager, and the other phone where there is one that differs.
+void setPhones(pst::messaging::ContactItem& item, const contact::Contact& contact) {
+    using contact::PhoneKind;
+    item.setText(ContactField::BusinessPhone, firstPhone(contact, PhoneKind::WorkVoice));
+    item.setText(ContactField::BusinessFax, firstPhone(contact, PhoneKind::WorkFax));
+    item.setText(ContactField::MobilePhone, firstPhone(contact, PhoneKind::WorkCell));
+    item.setText(ContactField::HomePhone, firstPhone(contact, PhoneKind::HomeVoice));
+    item.setText(ContactField::HomeFax, firstPhone(contact, PhoneKind::HomeFax));
+    const std::string& pager = firstPhone(contact, PhoneKind::WorkPager);
+    const std::string& personalCell = firstPhone(contact, PhoneKind::PersonalCell);
+    item.setText(ContactField::Pager, pager.empty() ? personalCell : pager);
+    if (!pager.empty() && personalCell != pager) item.setText(ContactField::OtherPhone, personalCell);
+}
+
+// E-mail 1 to 3 take the addresses in the contact's order of preference; the store has
+// no slot for a fourth, which goes into the body after the briefcase and the comment.
+void setEmailsAndBody(pst::messaging::ContactItem& item, const contact::Contact& contact) {
+    static constexpr ContactField kSlots[] = {ContactField::Email1Address, ContactField::Email2Address,
+                                              ContactField::Email3Address};
+    const std::vector<std::string>& addresses = contact.emails;
+    for (std::size_t slot = 0; slot < std::size(kSlots) && slot < addresses.size(); ++slot)
+        item.setText(kSlots[slot], addresses[slot]);
+    item.setText(ContactField::Email1DisplayName, contact.store.emailDisplayName);
+    std::string body = contact.briefcase + " Comments: " + contact.comment;
+    for (std::size_t extra = std::size(kSlots); extra < addresses.size(); ++extra)
+        body += (body.ends_with('\n') ? "" : "\r\n") + std::string("E-mail ") + std::to_string(extra + 1) + ": " +
+                addresses[extra];
+    item.setBody(body);
 }
 
 } // namespace
@@ -104,10 +192,10 @@ void PstWriter::prepare(const std::string& folder) {
     }
 }
 
-void PstWriter::writeContact(const notes::ContactDocument& doc, std::int64_t) {
+void PstWriter::writeContact(const notes::ContactDocument& doc, std::int64_t runningNumber) {
     if (!store_) throw ExportError("The PST store was not created.");
     try {
-        addContact(doc);
+        addContact(doc, runningNumber);
     } catch (const pst::messaging::FolderFullError&) {
         throw ExportError("The Contacts folder of the PST store is full: one folder holds about 3.5 million "
                           "contacts at the most.");
@@ -126,68 +214,22 @@ void PstWriter::writeContact(const notes::ContactDocument& doc, std::int64_t) {
     }
 }
 
-void PstWriter::addContact(const notes::ContactDocument& doc) {
+void PstWriter::addContact(const notes::ContactDocument& doc, std::int64_t runningNumber) {
+    contact::readContact(doc, contact_, runningNumber);
     // A fresh item per document: a failed add leaves nothing of this document in
     // any other item.
     pst::messaging::ContactItem item = store_->defaultFolder(kContactsKind).Items().Add("IPM.Contact");
-    auto text = [&](ContactField field, ContactItem source) { item.setText(field, doc.itemText(source)); };
-
-    text(ContactField::GivenName, ContactItem::FirstName);
-    text(ContactField::MiddleName, ContactItem::MiddleInitial);
-    text(ContactField::Surname, ContactItem::LastName);
-    text(ContactField::DisplayNamePrefix, ContactItem::Title);
-    text(ContactField::Generation, ContactItem::Suffix);
-    // E-mail 1 to 3 take the addresses in the contact's order of preference; the store
-    // has no slot for a fourth, which goes into the body below.
-    const std::vector<std::string> addresses = contact::emailAddresses(doc);
-    static constexpr ContactField kSlots[] = {ContactField::Email1Address, ContactField::Email2Address,
-                                              ContactField::Email3Address};
-    for (std::size_t slot = 0; slot < std::size(kSlots) && slot < addresses.size(); ++slot)
-        item.setText(kSlots[slot], addresses[slot]);
-    text(ContactField::CompanyName, ContactItem::CompanyName);
-    text(ContactField::JobTitle, ContactItem::JobTitle);
-    text(ContactField::WorkAddressStreet, ContactItem::OfficeStreetAddress);
-    // The whole business address: the item composes it from the parts below, as
-    // Outlook keeps it; the street alone would lose the rest of the address.
-    text(ContactField::WorkAddressCity, ContactItem::OfficeCity);
-    text(ContactField::WorkAddressState, ContactItem::OfficeState);
-    text(ContactField::WorkAddressPostalCode, ContactItem::OfficeZip);
-    text(ContactField::WorkAddressCountry, ContactItem::OfficeCountry);
-    text(ContactField::BusinessPhone, ContactItem::OfficePhoneNumber);
-    text(ContactField::BusinessFax, ContactItem::OfficeFaxPhoneNumber);
-    text(ContactField::MobilePhone, ContactItem::CellPhoneNumber);
-    // "PhoneNumber_6" is the pager; "PersPager" is the pager where that is empty, and the
-    // other telephone number where both are filled and differ.
-    const std::string pager = doc.itemText(ContactItem::PhoneNumber_6);
-    const std::string personalPager = doc.itemText(ContactItem::PersPager);
-    item.setText(ContactField::Pager, pager.empty() ? personalPager : pager);
-    if (!pager.empty() && personalPager != pager) item.setText(ContactField::OtherPhone, personalPager);
-    text(ContactField::OfficeLocation, ContactItem::Location);
-    text(ContactField::BusinessHomePage, ContactItem::WebSite);
-    text(ContactField::Department, ContactItem::Department);
-    text(ContactField::ManagerName, ContactItem::Manager);
-    text(ContactField::Assistant, ContactItem::Assistant);
-    text(ContactField::HomeAddressStreet, ContactItem::StreetAddress);
-    text(ContactField::HomeAddressCity, ContactItem::City);
-    text(ContactField::HomeAddressState, ContactItem::State);
-    text(ContactField::HomeAddressPostalCode, ContactItem::Zip);
-    text(ContactField::HomeAddressCountry, ContactItem::Country);
-    text(ContactField::Spouse, ContactItem::Spouse);
-    text(ContactField::Children, ContactItem::Children);
-    text(ContactField::HomePhone, ContactItem::PhoneNumber);
-    text(ContactField::HomeFax, ContactItem::HomeFaxPhoneNumber);
-    setDate(item, ContactDate::Birthday, doc, ContactItem::Birthday);
-    setDate(item, ContactDate::Anniversary, doc, ContactItem::Anniversary);
-    std::string body = doc.itemText(ContactItem::Briefcase) + " Comments: " + doc.itemText(ContactItem::Comment);
-    for (std::size_t extra = std::size(kSlots); extra < addresses.size(); ++extra)
-        body += (body.ends_with('\n') ? "" : "\r\n") + std::string("E-mail ") + std::to_string(extra + 1) + ": " +
-                addresses[extra];
-    item.setBody(body);
-    text(ContactField::FullName, ContactItem::FullName);
-    text(ContactField::Nickname, ContactItem::ShortName);
-    text(ContactField::PersonalHomePage, ContactItem::MailDomain);
-    item.setCategories(doc.itemText(ContactItem::Categories));
-    text(ContactField::Email1DisplayName, ContactItem::NameDisplayPref);
+    setNames(item, contact_);
+    setWork(item, contact_);
+    setAddresses(item, contact_);
+    setPhones(item, contact_);
+    setEmailsAndBody(item, contact_);
+    item.setText(ContactField::Spouse, firstRelated(contact_, contact::Relation::Spouse));
+    item.setText(ContactField::Children, firstRelated(contact_, contact::Relation::Child));
+    item.setText(ContactField::PersonalHomePage, contact_.store.personalHomePage);
+    setDate(item, ContactDate::Birthday, contact_.birthday);
+    setDate(item, ContactDate::Anniversary, contact_.anniversary);
+    item.setCategories(contact_.store.categories);
     item.save();
 }
 

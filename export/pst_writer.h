@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "contact/contact.h"
 #include "export/format_writer.h"
 #include "export/output_file.h"
 
@@ -45,9 +46,10 @@ public:
 private:
     // The store's file name without ".pst".
     std::string stem() const;
-    // Fills one contact item from the document and saves it.
-    void addContact(const notes::ContactDocument& doc);
+    // Fills one contact item from the document's contact and saves it.
+    void addContact(const notes::ContactDocument& doc, std::int64_t runningNumber);
 
+    contact::Contact contact_; // the contact being written; its storage reused
     std::function<std::string()> timeText_;
     std::unique_ptr<pst::messaging::MessageStore> store_;
     std::string folder_;

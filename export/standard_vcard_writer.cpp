@@ -115,7 +115,7 @@ private:
     std::size_t lineStart_ = 0;
 };
 
-std::string dateValue(const contact::Date& date, bool v4) {
+std::string dateValue(const CalendarDate& date, bool v4) {
     if (!v4) return isoDate(date);
     char text[16];
     std::snprintf(text, sizeof text, "%04d%02d%02d", date.year, date.month, date.day);

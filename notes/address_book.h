@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/calendar_date.h"
 #include "notes/contact_items.h"
 
 namespace brenmoor::notes {
@@ -23,13 +24,6 @@ namespace brenmoor::notes {
 class NotesError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
-};
-
-struct Date {
-    int year = 0;
-    int month = 0; // 1..12
-    int day = 0;   // 1..31
-    friend bool operator==(const Date&, const Date&) = default;
 };
 
 // The value of one item, kept in the form the file recorded it: its first value, and
@@ -68,8 +62,8 @@ public:
 
     // The item's first value as a calendar date: a date-time, or a text that reads
     // as a date (ISO yyyy-mm-dd or the locale's short date). Nothing otherwise.
-    std::optional<Date> itemDate(std::string_view name) const;
-    std::optional<Date> itemDate(ContactItem item) const;
+    std::optional<CalendarDate> itemDate(std::string_view name) const;
+    std::optional<CalendarDate> itemDate(ContactItem item) const;
 
     // The item's value as recorded; nothing where the document lacks the item.
     const ItemValue* find(std::string_view name) const;

@@ -26,7 +26,7 @@ std::string dateTimeText(const std::string& written) {
     return text;
 }
 
-std::optional<Date> dateFromText(const std::string& text) {
+std::optional<CalendarDate> dateFromText(const std::string& text) {
     QString value = QString::fromStdString(text).trimmed();
     if (value.isEmpty()) return std::nullopt;
     QDate date = QDate::fromString(value, Qt::ISODate);
@@ -39,7 +39,7 @@ std::optional<Date> dateFromText(const std::string& text) {
         if (!date.isValid()) date = locale.toDate(value, format);
     }
     if (!date.isValid()) return std::nullopt;
-    return Date{date.year(), date.month(), date.day()};
+    return CalendarDate{date.year(), date.month(), date.day()};
 }
 
 } // namespace
@@ -92,12 +92,12 @@ std::vector<std::string> textsOf(const ItemValue* value) {
     return texts;
 }
 
-std::optional<Date> dateOf(const ItemValue* value) {
+std::optional<CalendarDate> dateOf(const ItemValue* value) {
     if (!value) return std::nullopt;
     if (value->kind == ItemValue::Kind::DateTime) {
         auto parsed = parseDxlDateTime(value->text);
         if (!parsed || !parsed->hasDate) return std::nullopt;
-        return Date{parsed->year, parsed->month, parsed->day};
+        return CalendarDate{parsed->year, parsed->month, parsed->day};
     }
     if (value->kind == ItemValue::Kind::Text) return dateFromText(value->text);
     return std::nullopt;
@@ -109,8 +109,8 @@ std::string ContactDocument::itemText(std::string_view name) const { return text
 std::string ContactDocument::itemText(ContactItem item) const { return textOf(find(item)); }
 std::vector<std::string> ContactDocument::itemTexts(std::string_view name) const { return textsOf(find(name)); }
 std::vector<std::string> ContactDocument::itemTexts(ContactItem item) const { return textsOf(find(item)); }
-std::optional<Date> ContactDocument::itemDate(std::string_view name) const { return dateOf(find(name)); }
-std::optional<Date> ContactDocument::itemDate(ContactItem item) const { return dateOf(find(item)); }
+std::optional<CalendarDate> ContactDocument::itemDate(std::string_view name) const { return dateOf(find(name)); }
+std::optional<CalendarDate> ContactDocument::itemDate(ContactItem item) const { return dateOf(find(item)); }
 
 std::string displayName(const ContactDocument& doc) {
     std::string name = doc.itemText(ContactItem::FirstName) + " " +

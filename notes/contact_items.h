@@ -1,6 +1,6 @@
-// The catalogue of contact items: the 48 Notes item names the program reads, in the
-// order the detail view fills its boxes. The viewer and every writer refer to items
-// through ContactItem, never by spelling a Notes item name again.
+// The catalogue of contact items: the 48 Notes item names the program reads. The viewer
+// and every writer refer to items through ContactItem, never by spelling a Notes item
+// name again; where the window shows each item is the viewer's (viewer/item_places.h).
 #pragma once
 
 #include <array>
@@ -23,66 +23,62 @@ enum class ContactItem : std::size_t {
 
 inline constexpr std::size_t kContactItemCount = 48;
 
-enum class DetailTab { NameRows, Business, Personal, Briefcase, Advanced };
-
 struct ContactItemInfo {
     ContactItem item;
-    std::string_view notesName;   // the Notes item name, spelled exactly
-    std::string_view box;         // objectName of the detail-view text box
-    std::string_view label;       // the label beside that box ("" where the frame names it)
-    DetailTab tab;
-    std::string_view frame;       // caption of the frame holding the box ("" for the name rows)
+    std::string_view notesName; // the Notes item name, spelled exactly
 };
 
+// In enum order. The order is part of every name-based contact UID (contact_uid.h):
+// new items go at the end, and none moves.
 inline constexpr std::array<ContactItemInfo, kContactItemCount> kContactItems{{
-    {ContactItem::FirstName, "FirstName", "First", "First", DetailTab::NameRows, ""},
-    {ContactItem::MiddleInitial, "MiddleInitial", "Middle", "Middle", DetailTab::NameRows, ""},
-    {ContactItem::LastName, "LastName", "Last", "Last", DetailTab::NameRows, ""},
-    {ContactItem::Title, "Title", "Title", "Title", DetailTab::NameRows, ""},
-    {ContactItem::Suffix, "Suffix", "Suffix", "Suffix", DetailTab::NameRows, ""},
-    {ContactItem::MailAddress, "MailAddress", "email", "Email", DetailTab::NameRows, ""},
-    {ContactItem::CompanyName, "CompanyName", "Company", "Company", DetailTab::Business, "Business"},
-    {ContactItem::JobTitle, "JobTitle", "JobTitle", "Job Title", DetailTab::Business, "Business"},
-    {ContactItem::OfficeStreetAddress, "OfficeStreetAddress", "OfficeStreet", "Street", DetailTab::Business, "Business Address"},
-    {ContactItem::OfficeCity, "OfficeCity", "OfficeCity", "City", DetailTab::Business, "Business Address"},
-    {ContactItem::OfficeState, "OfficeState", "OfficeState", "State/Province", DetailTab::Business, "Business Address"},
-    {ContactItem::OfficeZip, "OfficeZip", "Officezip", "Zip/Postal", DetailTab::Business, "Business Address"},
-    {ContactItem::OfficeCountry, "OfficeCountry", "OfficeCountry", "Country", DetailTab::Business, "Business Address"},
-    {ContactItem::OfficePhoneNumber, "OfficePhoneNumber", "Officephone", "Office phone", DetailTab::Business, "Contact Information"},
-    {ContactItem::OfficeFaxPhoneNumber, "OfficeFaxPhoneNumber", "Officefax", "Office fax", DetailTab::Business, "Contact Information"},
-    {ContactItem::CellPhoneNumber, "CellPhoneNumber", "OfficeCellphone", "Cell phone", DetailTab::Business, "Contact Information"},
-    {ContactItem::PhoneNumber_6, "PhoneNumber_6", "OfficePager", "Pager", DetailTab::Business, "Contact Information"},
-    {ContactItem::MiscPhone1, "MiscPhone1", "OfficeOtheremail1", "Other email 1", DetailTab::Business, "Contact Information"},
-    {ContactItem::MiscPhone2, "MiscPhone2", "OfficeOtheremail2", "Other email 2", DetailTab::Business, "Contact Information"},
-    {ContactItem::MiscPhone3, "MiscPhone3", "OfficeOtheremail3", "Other email 3", DetailTab::Business, "Contact Information"},
-    {ContactItem::Location, "Location", "Location", "Location", DetailTab::Business, "Business Address"},
-    {ContactItem::WebSite, "WebSite", "WebSite", "Web page", DetailTab::Business, "Business Address"},
-    {ContactItem::Department, "Department", "Dept", "Dept", DetailTab::Business, "Contact Information"},
-    {ContactItem::Manager, "Manager", "Manager", "Manager", DetailTab::Business, "Contact Information"},
-    {ContactItem::Assistant, "Assistant", "Assistant", "Assistant", DetailTab::Business, "Contact Information"},
-    {ContactItem::StreetAddress, "StreetAddress", "Per_Street", "Street", DetailTab::Personal, "Persional"},
-    {ContactItem::City, "City", "Per_City", "City", DetailTab::Personal, "Persional"},
-    {ContactItem::State, "State", "Per_State", "State/Province", DetailTab::Personal, "Persional"},
-    {ContactItem::Zip, "Zip", "Per_Zip", "Zip/postal", DetailTab::Personal, "Persional"},
-    {ContactItem::Country, "Country", "Per_Country", "Country/Region", DetailTab::Personal, "Persional"},
-    {ContactItem::Spouse, "Spouse", "Per_Spouse", "Spouse", DetailTab::Personal, "Family"},
-    {ContactItem::Children, "Children", "Per_Children", "Children", DetailTab::Personal, "Family"},
-    {ContactItem::PhoneNumber, "PhoneNumber", "Per_Home_phone", "Home phone", DetailTab::Personal, "Contact Information"},
-    {ContactItem::HomeFaxPhoneNumber, "HomeFaxPhoneNumber", "Per_Home_fax", "Home fax", DetailTab::Personal, "Contact Information"},
-    {ContactItem::PersPager, "PersPager", "Per_Cell_phone", "Cell phone", DetailTab::Personal, "Contact Information"},
-    {ContactItem::Birthday, "Birthday", "Per_Birthday", "Birthday", DetailTab::Personal, "Contact Information"},
-    {ContactItem::Anniversary, "Anniversary", "Per_Anniversary", "Anniversary", DetailTab::Personal, "Contact Information"},
-    {ContactItem::Briefcase, "Briefcase", "Briefcase", "", DetailTab::Briefcase, "Contact Brifcase"},
-    {ContactItem::Comment, "Comment", "Comment", "", DetailTab::Briefcase, "Comments"},
-    {ContactItem::FullName, "FullName", "FullName", "Full name", DetailTab::Advanced, "Name"},
-    {ContactItem::ShortName, "ShortName", "ShortName", "Short name", DetailTab::Advanced, "Name"},
-    {ContactItem::AltFullNameSort, "AltFullNameSort", "AltFullNameSort", "Phonetic name", DetailTab::Advanced, "Name"},
-    {ContactItem::MailDomain, "MailDomain", "MailDomain", "Mail domain", DetailTab::Advanced, "Name"},
-    {ContactItem::Categories, "Categories", "Categories", "Categories", DetailTab::Advanced, "Organize"},
-    {ContactItem::Prev, "Prev", "Prev", "Show in preview pane", DetailTab::Advanced, "Organize"},
-    {ContactItem::NameDisplayPref, "NameDisplayPref", "NameDisplayPref", "Display name format", DetailTab::Advanced, "Organize"},
-    {ContactItem::PublicKey, "PublicKey", "PublicKey", "Flat name key", DetailTab::Advanced, "Notes Certificate"},
-    {ContactItem::Certificate, "Certificate", "Certificate", "Certified public key", DetailTab::Advanced, "Notes Certificate"},
+    {ContactItem::FirstName, "FirstName"},
+    {ContactItem::MiddleInitial, "MiddleInitial"},
+    {ContactItem::LastName, "LastName"},
+    {ContactItem::Title, "Title"},
+    {ContactItem::Suffix, "Suffix"},
+    {ContactItem::MailAddress, "MailAddress"},
+    {ContactItem::CompanyName, "CompanyName"},
+    {ContactItem::JobTitle, "JobTitle"},
+    {ContactItem::OfficeStreetAddress, "OfficeStreetAddress"},
+    {ContactItem::OfficeCity, "OfficeCity"},
+    {ContactItem::OfficeState, "OfficeState"},
+    {ContactItem::OfficeZip, "OfficeZip"},
+    {ContactItem::OfficeCountry, "OfficeCountry"},
+    {ContactItem::OfficePhoneNumber, "OfficePhoneNumber"},
+    {ContactItem::OfficeFaxPhoneNumber, "OfficeFaxPhoneNumber"},
+    {ContactItem::CellPhoneNumber, "CellPhoneNumber"},
+    {ContactItem::PhoneNumber_6, "PhoneNumber_6"},
+    {ContactItem::MiscPhone1, "MiscPhone1"},
+    {ContactItem::MiscPhone2, "MiscPhone2"},
+    {ContactItem::MiscPhone3, "MiscPhone3"},
+    {ContactItem::Location, "Location"},
+    {ContactItem::WebSite, "WebSite"},
+    {ContactItem::Department, "Department"},
+    {ContactItem::Manager, "Manager"},
+    {ContactItem::Assistant, "Assistant"},
+    {ContactItem::StreetAddress, "StreetAddress"},
+    {ContactItem::City, "City"},
+    {ContactItem::State, "State"},
+    {ContactItem::Zip, "Zip"},
+    {ContactItem::Country, "Country"},
+    {ContactItem::Spouse, "Spouse"},
+    {ContactItem::Children, "Children"},
+    {ContactItem::PhoneNumber, "PhoneNumber"},
+    {ContactItem::HomeFaxPhoneNumber, "HomeFaxPhoneNumber"},
+    {ContactItem::PersPager, "PersPager"},
+    {ContactItem::Birthday, "Birthday"},
+    {ContactItem::Anniversary, "Anniversary"},
+    {ContactItem::Briefcase, "Briefcase"},
+    {ContactItem::Comment, "Comment"},
+    {ContactItem::FullName, "FullName"},
+    {ContactItem::ShortName, "ShortName"},
+    {ContactItem::AltFullNameSort, "AltFullNameSort"},
+    {ContactItem::MailDomain, "MailDomain"},
+    {ContactItem::Categories, "Categories"},
+    {ContactItem::Prev, "Prev"},
+    {ContactItem::NameDisplayPref, "NameDisplayPref"},
+    {ContactItem::PublicKey, "PublicKey"},
+    {ContactItem::Certificate, "Certificate"},
 }};
 
 constexpr const ContactItemInfo& info(ContactItem item) {

@@ -1,5 +1,6 @@
-// The DXL reader on expat: contacts out of <document form='Person'> elements, with
-// entity handling kept safe and every failure placed at its line and column.
+// The DXL reader on expat: the wrapper that feeds the book to expat and hands the
+// elements below the root to the document builder, with entity handling kept safe and
+// every failure placed at its line and column.
 #include "notes/dxl_parser.h"
 
 // Debian's expat is built with DTD support; the declarations of its entity
@@ -27,40 +28,10 @@ constexpr std::string_view kDxlNamespace = "http://www.lotus.com/dxl";
 constexpr char kNamespaceSeparator = ' ';
 // The bytes read and handed to expat at a time.
 constexpr std::size_t kChunk = 256 << 10;
-// A value from this size on is moved out of the reader's buffer rather than copied.
-constexpr std::size_t kLargeValue = 1 << 20;
 // No entity of an address book needs more text than this.
 constexpr std::uint64_t kEntityLimit = 1 << 20;
 
-// "http://www.lotus.com/dxl " as expat joins it to the local names of DXL elements.
-constexpr char kDxlPrefix[] = "http://www.lotus.com/dxl ";
-constexpr std::size_t kDxlPrefixLength = sizeof kDxlPrefix - 1;
-
-// The local name of a DXL element, or the empty text for elements of other namespaces.
-std::string_view dxlLocalName(const XML_Char* name) {
-    if (std::strncmp(name, kDxlPrefix, kDxlPrefixLength) != 0) return {};
-    return std::string_view(name + kDxlPrefixLength);
-}
-
 using text::equalsIgnoringCase;
-
-const XML_Char* attribute(const XML_Char** attrs, std::string_view name) {
-    for (; attrs && attrs[0]; attrs += 2)
-        if (std::strncmp(attrs[0], name.data(), name.size()) == 0 && attrs[0][name.size()] == '\0') return attrs[1];
-    return nullptr;
-}
-
-// Rich-text elements whose content is no text of the paragraph: pictures and their
-// data, attachments, embedded objects and controls, formulas and code.
-bool isHiddenRichTextElement(std::string_view local) {
-    static constexpr std::array<std::string_view, 26> hidden{
-        "picture", "gif", "jpeg", "png", "bmp", "svg", "cgm", "notesbitmap", "imagemap",
-        "attachmentref", "objectref", "object", "filedata", "rawitemdata", "embeddedcontrol",
-        "embeddedview", "embeddedfolder", "embeddedoutline", "embeddednavigator",
-        "embeddeddatepicker", "embeddedschedule", "embeddededitor", "computedtext", "code",
-        "formula", "lotusscript"};
-    return std::find(hidden.begin(), hidden.end(), local) != hidden.end();
-}
 
 // A segment of the text fed to expat: bytes of the book, or bytes of our own.
 struct Segment {
@@ -89,10 +60,12 @@ int windows1252(void* /*data*/, const XML_Char* name, XML_Encoding* info) {
 
 enum class Mode { Probe, Documents };
 
-// One expat parser with the handlers that build contacts.
+// One expat parser: the book's bytes fed piece by piece, every offset placed in the
+// book, entity declarations kept safe, the root checked, and the elements below the
+// root handed to the document builder.
 class Reader {
 public:
-    Reader(const BookFile& file, Mode mode, const ItemNames& keep) : file_(file), mode_(mode), keep_(keep) {
+    Reader(const BookFile& file, Mode mode, const ItemNames& keep) : file_(file), mode_(mode), builder_(keep) {
         parser_ = XML_ParserCreateNS(nullptr, kNamespaceSeparator);
         if (!parser_) throw NotesError("Out of memory while reading the address book \"" + file.path() + "\".");
         XML_SetUserData(parser_, this);
@@ -132,7 +105,7 @@ public:
         return parsed(XML_Parse(parser_, text.data(), static_cast<int>(text.size()), final ? XML_TRUE : XML_FALSE));
     }
 
-    std::deque<WalkedDocument>& ready() { return ready_; }
+    std::deque<WalkedDocument>& ready() { return builder_.ready(); }
     const BookOpening& opening() const { return opening_; }
     bool rootSeen() const { return rootSeen_; }
 
@@ -232,225 +205,68 @@ private:
     }
 
     void start(const XML_Char* name, const XML_Char** attrs) {
-        int level = ++depth_;
-        // Most elements are of no interest: leave before reading their names.
-        if (level > 2 && (!inPerson_ || (level > 3 && !inItem_ && !inNoteInfo_))) return;
-        std::string_view local = dxlLocalName(name);
-        if (level == 1) {
-            rootSeen_ = true;
-            if (local != "database") {
-                std::string_view full(name);
-                std::size_t separator = full.rfind(kNamespaceSeparator);
-                std::string shown(separator == std::string_view::npos ? full : full.substr(separator + 1));
-                std::string message = "The file \"" + file_.path() + "\" is XML, but not a Notes address book exported as DXL: its root element is <" +
-                                      shown + ">";
-                if (separator == std::string_view::npos && shown == "database")
-                    message += " without the DXL namespace " + std::string(kDxlNamespace);
-                message += ", where a DXL export has <database xmlns='" + std::string(kDxlNamespace) +
-                           "'>. Choose the DXL file exported from Notes.";
-                notDxl_ = message;
-                XML_StopParser(parser_, XML_FALSE);
-                return;
-            }
-            if (mode_ == Mode::Probe) {
-                auto index = XML_GetCurrentByteIndex(parser_);
-                opening_.rootStart = bookOffset(index);
-                opening_.rootTagEnd = opening_.rootStart + static_cast<std::uint64_t>(XML_GetCurrentByteCount(parser_));
-                std::string tag(opening_.rootTagEnd - opening_.rootStart, '\0');
-                try {
-                    file_.read(opening_.rootStart, tag.data(), tag.size());
-                } catch (const NotesError&) {
-                    // Not thrown through expat: raised once XML_Parse has returned.
-                    callbackFault_ = std::current_exception();
-                    XML_StopParser(parser_, XML_FALSE);
-                    return;
-                }
-                opening_.rootIsEmpty = tag.size() >= 2 && tag[tag.size() - 2] == '/';
-                std::size_t nameEnd = tag.find_first_of(" \t\r\n/>", 1);
-                opening_.rootQName = std::string(tag.substr(1, nameEnd - 1));
-                probeDone_ = true;
-                XML_StopParser(parser_, XML_FALSE);
-            }
-            return;
-        }
-        if (level == 2) {
-            if (local == "document") {
-                const XML_Char* form = attribute(attrs, "form");
-                if (form && equalsIgnoringCase(form, "person")) {
-                    inPerson_ = true;
-                    documentStart_ = bookOffset(XML_GetCurrentByteIndex(parser_));
-                    items_.clear();
-                    info_ = NoteInfo{};
-                }
-            }
-            return;
-        }
-        if (!inPerson_) return;
-        if (inNoteInfo_) {
-            // <noteinfo><modified><datetime>: the time of the document's last change.
-            if (level == 4) inModified_ = local == "modified";
-            else if (level == 5 && inModified_ && local == "datetime" && info_.modified.empty()) {
-                XML_SetCharacterDataHandler(parser_, &Reader::onText);
-                captureLevel_ = level;
-                buffer_.clear();
-            }
-            return;
-        }
-        if (level == 3) {
-            if (local == "noteinfo" && keep_.empty()) {
-                inNoteInfo_ = true;
-                inModified_ = false;
-                if (const XML_Char* unid = attribute(attrs, "unid"); unid && info_.unid.empty()) info_.unid = unid;
-            } else if (local == "item") {
-                const XML_Char* itemName = attribute(attrs, "name");
-                if (!keeps(itemName)) return;
-                inItem_ = true;
-                itemName_ = itemName ? itemName : "";
-                value_ = ItemValue{};
-                firstChildSeen_ = false;
-                awaitLevel_ = 0;
-                listValueSeen_ = false;
-                captureLevel_ = 0;
-            }
-            return;
-        }
-        if (!inItem_) return;
-
-        if (captureLevel_ != 0) {
-            if (value_.kind == ItemValue::Kind::RichText) {
-                if (hiddenLevel_ != 0) return;
-                if (isHiddenRichTextElement(local)) {
-                    hiddenLevel_ = level;
-                } else if (local == "par") {
-                    if (paragraphs_++ > 0) buffer_ += "\r\n";
-                    ++openParagraphs_;
-                } else if (openParagraphs_ > 0 && local == "break") {
-                    buffer_ += "\r\n";
-                } else if (openParagraphs_ > 0 && local == "tab") {
-                    buffer_ += '\t';
-                }
-            } else if (local == "break") {
-                buffer_ += "\r\n";
-            }
-            return;
-        }
-        if (level == 4 && !firstChildSeen_) {
-            firstChildSeen_ = true;
-            if (local == "text") capture(ItemValue::Kind::Text, level);
-            else if (local == "number") capture(ItemValue::Kind::Number, level);
-            else if (local == "datetime") capture(ItemValue::Kind::DateTime, level);
-            else if (local == "richtext") capture(ItemValue::Kind::RichText, level);
-            else if (local == "textlist") await("text", level + 1);
-            else if (local == "numberlist") await("number", level + 1);
-            else if (local == "datetimelist") await("datetime", level + 1);
-            else if (local == "datetimepair") await("datetime", level + 1, true);
-            return;
-        }
-        if (awaitLevel_ == level) {
-            if (local == awaited_) {
-                // Every value of the list: the first is the item's text, the rest go to more.
-                capture(awaited_ == "text" ? ItemValue::Kind::Text
-                        : awaited_ == "number" ? ItemValue::Kind::Number
-                                               : ItemValue::Kind::DateTime,
-                        level);
-            } else if (awaited_ == "datetime" && local == "datetimepair" && level == 5 && !listValueSeen_) {
-                // A pair's first date-time stands for it; later pairs are not values of their own.
-                awaitLevel_ = 0;
-                await("datetime", level + 1, true);
-            }
-        }
+        const int level = ++depth_;
+        if (level == 1) startRoot(name);
+        else if (builder_.start(level, name, attrs))
+            builder_.documentStartsAt(bookOffset(XML_GetCurrentByteIndex(parser_)));
+        followBuilder();
     }
-
-    bool keeps(const XML_Char* itemName) const {
-        if (keep_.empty()) return true;
-        std::string_view name(itemName ? itemName : "");
-        for (const std::string& kept : keep_)
-            if (equalsIgnoringCase(kept, name)) return true;
-        return false;
-    }
-
-    // Character data is only asked of expat while a value is being read.
-    void capture(ItemValue::Kind kind, int level) {
-        XML_SetCharacterDataHandler(parser_, &Reader::onText);
-        value_.kind = kind;
-        captureLevel_ = level;
-        buffer_.clear();
-        paragraphs_ = 0;
-        openParagraphs_ = 0;
-        hiddenLevel_ = 0;
-    }
-    // Values of a list are the awaited children at level; a pair (single) has one value.
-    void await(std::string_view element, int level, bool single = false) {
-        awaited_ = element;
-        awaitLevel_ = level;
-        awaitSingle_ = single;
-        listValueSeen_ = false;
-    }
-
     void end(const XML_Char* name) {
-        int level = depth_--;
-        if (!inPerson_) return;
-        if (inNoteInfo_) {
-            if (level == captureLevel_) {
-                XML_SetCharacterDataHandler(parser_, nullptr);
-                info_.modified = buffer_;
-                buffer_.clear();
-                captureLevel_ = 0;
-            } else if (level == 3) {
-                inNoteInfo_ = false;
-            }
-            return;
-        }
-        if (captureLevel_ != 0) {
-            if (level == captureLevel_) {
-                XML_SetCharacterDataHandler(parser_, nullptr);
-                // Copied, not moved: the value gets a buffer of its own size and buffer_
-                // keeps its room for the next value. A large value takes the buffer itself
-                // (its unused room is never touched, so it costs no memory), as a copy
-                // would hold it twice.
-                std::string& value = listValueSeen_ ? value_.more.emplace_back() : value_.text;
-                if (buffer_.size() >= kLargeValue) value.swap(buffer_);
-                else value = buffer_;
-                if (awaitSingle_) awaitLevel_ = 0; // a pair is one value: its first date-time
-                else if (awaitLevel_ != 0) listValueSeen_ = true;
-                buffer_.clear();
-                captureLevel_ = 0;
-            } else if (value_.kind == ItemValue::Kind::RichText) {
-                if (hiddenLevel_ == level) hiddenLevel_ = 0;
-                else if (hiddenLevel_ == 0 && openParagraphs_ > 0 && dxlLocalName(name) == "par") --openParagraphs_;
-            }
-            return;
-        }
-        if (awaitLevel_ == level + 1) awaitLevel_ = 0; // the list ended
-        if (level == 3 && inItem_) {
-            inItem_ = false;
-            items_.emplace_back(std::move(itemName_), std::move(value_));
-            itemName_.clear();
-            value_ = ItemValue{};
-        } else if (level == 2) {
-            inPerson_ = false;
-            // The document gets a vector of its own size; items_ keeps its room for the next.
-            std::vector<std::pair<std::string, ItemValue>> items(std::make_move_iterator(items_.begin()),
-                                                                 std::make_move_iterator(items_.end()));
-            ready_.push_back({ContactDocument(std::move(items), std::move(info_)), documentStart_});
-            items_.clear();
-            info_ = NoteInfo{};
-        }
+        builder_.end(depth_--, name);
+        followBuilder();
+    }
+    void characters(std::string_view text) { builder_.characters(text); }
+
+    // Character data is only asked of expat while the builder reads a value.
+    void followBuilder() {
+        if (builder_.wantsText() == textWanted_) return;
+        textWanted_ = builder_.wantsText();
+        XML_SetCharacterDataHandler(parser_, textWanted_ ? &Reader::onText : nullptr);
     }
 
-    void characters(std::string_view text) {
-        if (captureLevel_ == 0) return;
-        if (inNoteInfo_) {
-            buffer_.append(text);
+    // The root must be DXL's <database>; the probe takes where its start tag lies.
+    void startRoot(const XML_Char* name) {
+        rootSeen_ = true;
+        if (dxlLocalName(name) != "database") {
+            notDxl_ = notDxlMessage(name);
+            XML_StopParser(parser_, XML_FALSE);
             return;
         }
-        if (value_.kind == ItemValue::Kind::RichText && (openParagraphs_ == 0 || hiddenLevel_ != 0)) return;
-        buffer_.append(text);
+        if (mode_ != Mode::Probe) return;
+        opening_.rootStart = bookOffset(XML_GetCurrentByteIndex(parser_));
+        opening_.rootTagEnd = opening_.rootStart + static_cast<std::uint64_t>(XML_GetCurrentByteCount(parser_));
+        std::string tag(opening_.rootTagEnd - opening_.rootStart, '\0');
+        try {
+            file_.read(opening_.rootStart, tag.data(), tag.size());
+        } catch (const NotesError&) {
+            // Not thrown through expat: raised once XML_Parse has returned.
+            callbackFault_ = std::current_exception();
+            XML_StopParser(parser_, XML_FALSE);
+            return;
+        }
+        opening_.rootIsEmpty = tag.size() >= 2 && tag[tag.size() - 2] == '/';
+        std::size_t nameEnd = tag.find_first_of(" \t\r\n/>", 1);
+        opening_.rootQName = std::string(tag.substr(1, nameEnd - 1));
+        probeDone_ = true;
+        XML_StopParser(parser_, XML_FALSE);
+    }
+
+    std::string notDxlMessage(const XML_Char* name) const {
+        std::string_view full(name);
+        std::size_t separator = full.rfind(kNamespaceSeparator);
+        std::string shown(separator == std::string_view::npos ? full : full.substr(separator + 1));
+        std::string message = "The file \"" + file_.path() +
+                              "\" is XML, but not a Notes address book exported as DXL: its root element is <" +
+                              shown + ">";
+        if (separator == std::string_view::npos && shown == "database")
+            message += " without the DXL namespace " + std::string(kDxlNamespace);
+        message += ", where a DXL export has <database xmlns='" + std::string(kDxlNamespace) +
+                   "'>. Choose the DXL file exported from Notes.";
+        return message;
     }
 
     const BookFile& file_;
     Mode mode_;
-    const ItemNames keep_; // a copy: callers may pass a temporary list
     XML_Parser parser_ = nullptr;
     std::vector<Segment> segments_;
     std::uint64_t streamLength_ = 0;
@@ -467,27 +283,8 @@ public:
 
 private:
     int depth_ = 0;
-    bool inPerson_ = false;
-    std::vector<std::pair<std::string, ItemValue>> items_;
-    bool inItem_ = false;
-    std::string itemName_;
-    ItemValue value_;
-    bool firstChildSeen_ = false;
-    std::string_view awaited_;
-    int awaitLevel_ = 0;
-    bool listValueSeen_ = false;
-    bool awaitSingle_ = false;
-    bool inNoteInfo_ = false;
-    bool inModified_ = false;
-    NoteInfo info_;
-    int captureLevel_ = 0;
-    std::string buffer_;
-    int paragraphs_ = 0;
-    int openParagraphs_ = 0;
-    int hiddenLevel_ = 0;
-
-    std::uint64_t documentStart_ = 0;
-    std::deque<WalkedDocument> ready_;
+    bool textWanted_ = false;
+    DocumentBuilder builder_;
 };
 
 // Whether the first markup of the file would be '<': after a UTF-8 byte-order mark and white space.

@@ -1,5 +1,6 @@
-// The DXL reader: expat, fed the book piece by piece, turning <document form='Person'>
-// children of the <database> root into ContactDocuments. It also probes a book's
+// The DXL reader: expat, fed the book piece by piece, telling a DocumentBuilder
+// (dxl_document_builder.h) of the elements below the <database> root, which turns the
+// <document form='Person'> children into ContactDocuments. It also probes a book's
 // opening (the prolog and the root element) and parses single documents that the
 // position scan has located. It never reads anything outside the file: the DTD
 // named in the DOCTYPE is not fetched, external entities are refused and entity
@@ -15,6 +16,7 @@
 
 #include "notes/address_book.h"
 #include "notes/book_file.h"
+#include "notes/dxl_document_builder.h"
 
 namespace brenmoor::notes {
 
@@ -33,18 +35,6 @@ struct BookOpening {
 // Reads the prolog and the root start tag. Throws NotesError when the file is not
 // XML, is malformed before its root element, or its root is no DXL <database>.
 BookOpening probeBook(const BookFile& file);
-
-// Which items the walk keeps of each document: every item and the note info where
-// empty, otherwise only the items named (without regard to case). The rest is parsed
-// but not kept.
-using ItemNames = std::vector<std::string>;
-
-// A document as the walk hands it out, with the offset of its start tag in the book
-// (for a document that comes out of an entity, the offset of the reference).
-struct WalkedDocument {
-    ContactDocument document;
-    std::uint64_t offset = 0;
-};
 
 // The walk: one expat pass over the whole book, handing out the Person documents
 // in file order. Throws NotesError on malformed XML, once the documents completed

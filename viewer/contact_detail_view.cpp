@@ -1,5 +1,5 @@
-// The contact detail view: builds the name rows and the four tabbed pages from the item
-// catalogue, so each box stands in its catalogued tab and frame under its own name.
+// The contact detail view: builds the name rows and the four tabbed pages from the items'
+// places, so each box stands in its tab and frame under its own name.
 #include "viewer/contact_detail_view.h"
 
 #include <QCoreApplication>
@@ -21,9 +21,6 @@ namespace brenmoor::viewer {
 
 namespace {
 
-using notes::ContactItemInfo;
-using notes::DetailTab;
-using notes::kContactItems;
 
 QString qs(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -105,8 +102,8 @@ ContactDetailView::ContactDetailView(QWidget* parent) : QGroupBox(tr("Contact In
     nameRows->setHorizontalSpacing(6);
     nameRows->setVerticalSpacing(3);
     int nameSlot = 0;
-    for (std::size_t i = 0; i < kContactItems.size(); ++i) {
-        const ContactItemInfo& info = kContactItems[i];
+    for (std::size_t i = 0; i < kItemPlaces.size(); ++i) {
+        const ItemPlace& info = kItemPlaces[i];
         if (info.tab != DetailTab::NameRows) continue;
         const int row = nameSlot / 3;
         const int column = (nameSlot % 3) * 2;
@@ -137,8 +134,8 @@ ContactDetailView::ContactDetailView(QWidget* parent) : QGroupBox(tr("Contact In
                 // One large box fills the frame; the frame's caption names it.
                 auto* layout = new QVBoxLayout(frame);
                 layout->setContentsMargins(4, 2, 4, 4);
-                for (std::size_t i = 0; i < kContactItems.size(); ++i) {
-                    const ContactItemInfo& info = kContactItems[i];
+                for (std::size_t i = 0; i < kItemPlaces.size(); ++i) {
+                    const ItemPlace& info = kItemPlaces[i];
                     if (info.tab != page.tab || info.frame != place.caption) continue;
                     auto* edit = new QPlainTextEdit(frame);
                     edit->setObjectName(qs(info.box));
@@ -162,8 +159,8 @@ ContactDetailView::ContactDetailView(QWidget* parent) : QGroupBox(tr("Contact In
                                  makeLine(QString::fromUtf8(box), shown(label), frame));
                 continue;
             }
-            for (std::size_t i = 0; i < kContactItems.size(); ++i) {
-                const ContactItemInfo& info = kContactItems[i];
+            for (std::size_t i = 0; i < kItemPlaces.size(); ++i) {
+                const ItemPlace& info = kItemPlaces[i];
                 if (info.tab != page.tab || info.frame != place.caption) continue;
                 lines_[i] = makeLine(qs(info.box), shown(info.label), frame);
                 form->addRow(makeLabel(shown(info.label), names, frame), lines_[i]);
@@ -190,12 +187,12 @@ void ContactDetailView::setBoxText(std::size_t index, const QString& text) {
 }
 
 void ContactDetailView::showContact(const notes::ContactDocument& contact) {
-    for (std::size_t i = 0; i < kContactItems.size(); ++i)
-        setBoxText(i, QString::fromStdString(contact.itemText(kContactItems[i].item)));
+    for (std::size_t i = 0; i < kItemPlaces.size(); ++i)
+        setBoxText(i, QString::fromStdString(contact.itemText(kItemPlaces[i].item)));
 }
 
 void ContactDetailView::clear() {
-    for (std::size_t i = 0; i < kContactItems.size(); ++i) setBoxText(i, QString());
+    for (std::size_t i = 0; i < kItemPlaces.size(); ++i) setBoxText(i, QString());
 }
 
 QString ContactDetailView::boxText(notes::ContactItem item) const {

@@ -8,6 +8,7 @@
 
 #include "notes/address_book.h"
 #include "notes/contact_items.h"
+#include "viewer/item_places.h"
 
 class QLineEdit;
 class QPlainTextEdit;

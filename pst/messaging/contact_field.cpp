@@ -42,7 +42,7 @@ FieldStorage storageOf(ContactField field) {
     case ContactField::HomeFax: return PidTagHomeFaxNumber;
     case ContactField::Spouse: return PidTagSpouseName;
     case ContactField::Children: return PidTagChildrensNames;
-    case ContactField::FullName: return PidTagDisplayName;
+    case ContactField::DisplayName: return PidTagDisplayName;
     case ContactField::Nickname: return PidTagNickname;
     case ContactField::PersonalHomePage: return PidTagPersonalHomePage;
     }

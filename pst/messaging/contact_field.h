@@ -23,7 +23,7 @@ enum class ContactField {
     BusinessPhone, BusinessFax, MobilePhone, Pager, OtherPhone, BusinessHomePage,
     HomeAddressStreet, HomeAddressCity, HomeAddressState, HomeAddressPostalCode,
     HomeAddressCountry, HomePhone, HomeFax,
-    Spouse, Children, FullName, Nickname, PersonalHomePage,
+    Spouse, Children, DisplayName, Nickname, PersonalHomePage,
 };
 inline constexpr std::size_t kContactFieldCount = std::size_t(ContactField::PersonalHomePage) + 1;
 

@@ -47,8 +47,6 @@ bool isCalendarDay(const CalendarDate& date) {
     return date.day <= kDays[date.month - 1] + (date.month == 2 && leap ? 1 : 0);
 }
 
-std::string trimmed(std::string_view value) { return std::string(text::trimmed(value)); }
-
 } // namespace
 
 namespace {
@@ -147,17 +145,12 @@ void ContactItem::setDate(ContactDate which, const CalendarDate& date) {
 
 void ContactItem::setBody(std::string_view text) { body_ = std::string(text); }
 
-void ContactItem::setCategories(std::string_view text) {
-    categories_.clear();
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        const std::size_t end = text.find_first_of(",;", start);
-        std::string name = trimmed(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
-        if (!name.empty()) categories_.push_back(std::move(name));
-        if (end == std::string_view::npos) break;
-        start = end + 1;
-    }
+void ContactItem::setFileAs(std::string_view text, FileUnder rule) {
+    fileAs_ = std::string(text);
+    fileUnder_ = rule;
 }
+
+void ContactItem::setCategories(std::vector<std::string> categories) { categories_ = std::move(categories); }
 
 // The properties as they are put, named properties given their IDs on the way.
 class ContactItem::PropertyList {
@@ -205,33 +198,16 @@ std::vector<std::pair<PropTag, PropValue>> ContactItem::properties(NamedProperty
 }
 
 ContactItem::Names ContactItem::nameOf() const {
-    // The name the item goes by: the full name, else the name parts, else the company.
+    // The name the item goes by, and the text it is filed under with the ID of its rule.
     const std::string &first = text(ContactField::GivenName), &middle = text(ContactField::MiddleName),
-                      &last = text(ContactField::Surname), &company = text(ContactField::CompanyName);
+                      &last = text(ContactField::Surname);
     Names names;
-    names.display = text(ContactField::FullName);
-    if (names.display.empty()) {
-        for (const std::string* part : {&first, &middle, &last}) {
-            if (part->empty()) continue;
-            if (!names.display.empty()) names.display += ' ';
-            names.display += *part;
-        }
-    }
-    if (names.display.empty()) names.display = company;
-
-    // File as "Last, First Middle", as the file-as ID declares; without a name, the
-    // company or the display name, each under the ID that says so.
-    std::string given = first;
-    if (!middle.empty()) given += (given.empty() ? "" : " ") + middle;
-    names.fileAs = !last.empty() && !given.empty() ? last + ", " + given : !last.empty() ? last : given;
-    names.fileAsId = kFileUnderLastFirstMiddle;
-    if (names.fileAs.empty() && !company.empty()) {
-        names.fileAs = company;
-        names.fileAsId = kFileUnderCompany;
-    } else if (names.fileAs.empty() && !names.display.empty()) {
-        names.fileAs = names.display;
-        names.fileAsId = kFileUnderDisplayName;
-    } else if (names.fileAs.empty()) {
+    names.display = text(ContactField::DisplayName);
+    names.fileAs = fileAs_;
+    names.fileAsId = fileUnder_ == FileUnder::Company       ? kFileUnderCompany
+                     : fileUnder_ == FileUnder::DisplayName ? kFileUnderDisplayName
+                                                            : kFileUnderLastFirstMiddle;
+    if (names.fileAs.empty()) {
         // Nothing to go by: the contact still needs a text to be listed under (readers
         // pass over a contact none of whose texts holds anything).
         names.fileAs = kUntitled;
@@ -306,7 +282,7 @@ void ContactItem::putFieldTexts(PropertyList& list) const {
         const ContactField field = static_cast<ContactField>(index);
         const std::string& value = texts_[index];
         if (value.empty()) continue;
-        if (field == ContactField::FullName || field == ContactField::Email1DisplayName) continue;
+        if (field == ContactField::DisplayName || field == ContactField::Email1DisplayName) continue;
         if (field == ContactField::Email1Address || field == ContactField::Email2Address ||
             field == ContactField::Email3Address)
             continue;

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/calendar_date.h"
 #include "pst/ltp/property_value.h"
 #include "pst/messaging/contact_field.h"
 #include "pst/ndb/node_database.h"
@@ -22,17 +23,14 @@ namespace brenmoor::pst::messaging {
 class Folder;
 class NamedPropertyMap;
 
-struct CalendarDate {
-    int year = 0;
-    int month = 0; // 1..12
-    int day = 0;   // 1..31
-};
-
 // FILETIME (100 ns since 1601-01-01 UTC) of 00:00 UTC on the date.
 std::uint64_t utcMidnight(const CalendarDate& date);
 // FILETIME of 00:00 on the date in this machine's time zone, as Outlook stores a
 // birthday so that it shows the same day.
 std::uint64_t localMidnight(const CalendarDate& date);
+
+// The rule a contact's file-as text follows, as Outlook declares it beside the text.
+enum class FileUnder { LastFirstMiddle, Company, DisplayName };
 
 class ContactItem {
 public:
@@ -45,9 +43,11 @@ public:
     void setText(ContactField field, std::string_view text);
     // Sets a date; days that are no calendar day are refused with StoreError.
     void setDate(ContactDate which, const CalendarDate& date);
+    // The text the contact is filed under and its rule; a contact without one is
+    // filed as "Untitled".
+    void setFileAs(std::string_view text, FileUnder rule);
     void setBody(std::string_view text);
-    // The categories text: names separated by commas or semicolons.
-    void setCategories(std::string_view text);
+    void setCategories(std::vector<std::string> categories);
 
     const std::string& text(ContactField field) const;
 
@@ -89,6 +89,8 @@ private:
     ltp::Bytes conversationIndex_;
     std::array<std::string, kContactFieldCount> texts_; // by field; empty where unset
     std::optional<CalendarDate> birthday_, anniversary_;
+    std::string fileAs_;
+    FileUnder fileUnder_ = FileUnder::LastFirstMiddle;
     std::optional<std::string> body_;
     std::vector<std::string> categories_;
     bool saved_ = false;

@@ -31,12 +31,14 @@
 #include "app/velmar.h"
 #include "export/output_formats.h"
 #include "notes/contact_items.h"
+#include "viewer/item_places.h"
 #include "tests/app/dxl_book.h"
 #include "tests/app/prompts_double.h"
 
 using namespace brenmoor::app;
 using namespace brenmoor::app::testing;
 using brenmoor::notes::kContactItems;
+using brenmoor::viewer::kItemPlaces;
 namespace exporting = brenmoor::exporting;
 
 namespace {
@@ -372,8 +374,8 @@ private slots:
     void nodeClickFillsEveryBoxFromItsItem() {
         scan(book("full.dxl", {{{"FirstName", "Ann"}}, everyItem()}));
         window->TreeView1_NodeClick(node(1));
-        for (const auto& info : kContactItems)
-            QVERIFY2(boxText(info.box) == qs(info.notesName) + " value", info.box.data());
+        for (const auto& place : kItemPlaces)
+            QVERIFY2(boxText(place.box) == qs(brenmoor::notes::notesName(place.item)) + " value", place.box.data());
         // The Personal "Cell phone" is the personal pager item; the two internet
         // certificate boxes have no item.
         QCOMPARE(boxText("Per_Cell_phone"), QStringLiteral("PersPager value"));
@@ -385,8 +387,8 @@ private slots:
         window->TreeView1_NodeClick(root());
         QCOMPARE(boxText("Certificate"), QStringLiteral("Certificate value"));
         window->TreeView1_NodeClick(node(0));
-        for (const auto& info : kContactItems)
-            QVERIFY2(boxText(info.box) == (info.box == "First" ? QStringLiteral("Ann") : QString()), info.box.data());
+        for (const auto& place : kItemPlaces)
+            QVERIFY2(boxText(place.box) == (place.box == "First" ? QStringLiteral("Ann") : QString()), place.box.data());
         QVERIFY(prompts->messageTexts() == QStringList{kScanCompleted});
     }
 

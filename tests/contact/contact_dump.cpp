@@ -17,7 +17,7 @@ namespace {
 
 QString text(const std::string& value) { return QString::fromStdString(value); }
 
-QString dateText(const contact::Date& date) {
+QString dateText(const CalendarDate& date) {
     return QString::asprintf("%04d-%02d-%02d", date.year, date.month, date.day);
 }
 

@@ -90,7 +90,7 @@ Contact fullContact() {
     c.phones = {{PhoneKind::WorkVoice, "+1 503 555 0142"}, {PhoneKind::HomeFax, "+1 503 555 0199"},
                 {PhoneKind::PersonalCell, "+1 503 555 0100"}};
     c.workAddress = contact::Address{"1 Pier Road\r\nUnit 2", "Portland", "OR", "97201", "USA"};
-    c.birthday.date = contact::Date{1978, 3, 14};
+    c.birthday.date = CalendarDate{1978, 3, 14};
     c.anniversary.text = "spring; 1990";
     c.related = {{contact::Relation::Spouse, "Bo Lee"}, {contact::Relation::Manager, "S. Iyer"}};
     c.note = "Line 1\r\nLine 2";

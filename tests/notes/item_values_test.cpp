@@ -240,8 +240,8 @@ TEST_F(ItemValues, ItemDateReadsDateTimesAndDateTexts) {
         "<item name='Word'><text>soon</text></item>"
         "<item name='Number'><number>19700102</number></item>"
         "<item name='Leap'><datetime>19620229</datetime></item>");
-    EXPECT_EQ(doc.itemDate(ContactItem::Birthday), (Date{1970, 1, 2}));
-    EXPECT_EQ(doc.itemDate(ContactItem::Anniversary), (Date{2012, 5, 12}));
+    EXPECT_EQ(doc.itemDate(ContactItem::Birthday), (CalendarDate{1970, 1, 2}));
+    EXPECT_EQ(doc.itemDate(ContactItem::Anniversary), (CalendarDate{2012, 5, 12}));
     EXPECT_EQ(doc.itemDate("Time"), std::nullopt);
     EXPECT_EQ(doc.itemDate("Word"), std::nullopt);
     EXPECT_EQ(doc.itemDate("Number"), std::nullopt);
@@ -250,7 +250,7 @@ TEST_F(ItemValues, ItemDateReadsDateTimesAndDateTexts) {
     EXPECT_EQ(doc.itemText("Leap"), "19620229") << "an impossible date stays as written";
     EXPECT_EQ(doc.itemDate("Local"), std::nullopt) << "the C locale reads ISO dates only";
     QLocale::setDefault(QLocale(QStringLiteral("en_US")));
-    EXPECT_EQ(doc.itemDate("Local"), (Date{2012, 5, 12}));
+    EXPECT_EQ(doc.itemDate("Local"), (CalendarDate{2012, 5, 12}));
 }
 
 TEST_F(ItemValues, OnlyPersonDocumentsOfTheRootAreContacts) {

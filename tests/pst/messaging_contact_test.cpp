@@ -19,6 +19,7 @@
 namespace {
 
 using namespace brenmoor::pst::messaging;
+using brenmoor::CalendarDate;
 using brenmoor::pst::computeCrc;
 using brenmoor::pst::ltp::Bytes;
 using brenmoor::pst::ltp::PropTag;
@@ -91,7 +92,7 @@ TEST_F(ContactItemTest, FieldsGoToTheirContactProperties) {
         {ContactField::HomeAddressState, 0x3A5C},  {ContactField::HomeAddressPostalCode, 0x3A5B},
         {ContactField::HomeAddressCountry, 0x3A5A}, {ContactField::HomePhone, 0x3A09},
         {ContactField::HomeFax, 0x3A25},        {ContactField::Spouse, 0x3A48},
-        {ContactField::FullName, 0x3001},       {ContactField::Nickname, 0x3A4F},
+        {ContactField::DisplayName, 0x3001},       {ContactField::Nickname, 0x3A4F},
         {ContactField::PersonalHomePage, 0x3A50},
     };
     const std::pair<ContactField, std::uint32_t> named[] = {
@@ -157,33 +158,31 @@ TEST(OneOffEntryId, LaidOutAsOutlookKeepsIt) {
 }
 
 TEST_F(ContactItemTest, NamesSubjectFileAsAndInitialsFollowOutlook) {
-    // File-as follows the rule its ID declares: 0x8017 "Last, First Middle"; without a
-    // name the company (0x3A16) or the display name (0x3001); a contact with nothing
-    // to go by is filed as "Untitled" (0xFFFFFFFF: a text of its own).
+    // The file-as text goes with the ID of its rule: 0x8017 "Last, First Middle", the
+    // company (0x3A16) or the display name (0x3001); a contact with nothing to go by is
+    // filed as "Untitled" (0xFFFFFFFF: a text of its own). Initials from the name parts.
     struct Case {
-        std::string first, middle, last, full, company, display, fileAs;
+        std::string first, middle, last, display, fileAs;
+        FileUnder rule;
+        std::string storedFileAs;
         std::uint32_t fileAsId;
         std::string initials;
     };
     const Case cases[] = {
-        {"Ann", "J", "Lee", "Dr. Ann Lee", "", "Dr. Ann Lee", "Lee, Ann J", 0x8017, "A.J.L."},
-        {"Ann", "J", "Lee", "", "", "Ann J Lee", "Lee, Ann J", 0x8017, "A.J.L."},
-        {"", "", "Lee", "", "Acme", "Lee", "Lee", 0x8017, "L."},
-        {"Ann", "", "", "", "", "Ann", "Ann", 0x8017, "A."},
-        {"", "J", "", "", "", "J", "J", 0x8017, "J."},
-        {"\xC3\x85sa", "", "\xC3\x98st", "", "", "\xC3\x85sa \xC3\x98st", "\xC3\x98st, \xC3\x85sa", 0x8017,
-         "\xC3\x85.\xC3\x98."},
-        {"", "", "", "", "Acme", "Acme", "Acme", 0x3A16, ""},
-        {"", "", "", "Dr. No", "", "Dr. No", "Dr. No", 0x3001, ""},
-        {"", "", "", "", "", "", "Untitled", 0xFFFFFFFF, ""},
+        {"Ann", "J", "Lee", "Dr. Ann Lee", "Lee, Ann J", FileUnder::LastFirstMiddle, "Lee, Ann J", 0x8017, "A.J.L."},
+        {"\xC3\x85sa", "", "\xC3\x98st", "\xC3\x85sa \xC3\x98st", "\xC3\x98st, \xC3\x85sa",
+         FileUnder::LastFirstMiddle, "\xC3\x98st, \xC3\x85sa", 0x8017, "\xC3\x85.\xC3\x98."},
+        {"", "", "", "Acme", "Acme", FileUnder::Company, "Acme", 0x3A16, ""},
+        {"", "", "", "Dr. No", "Dr. No", FileUnder::DisplayName, "Dr. No", 0x3001, ""},
+        {"", "", "", "", "", FileUnder::LastFirstMiddle, "Untitled", 0xFFFFFFFF, ""},
     };
     for (const Case& c : cases) {
         ContactItem item = newItem();
         item.setText(ContactField::GivenName, c.first);
         item.setText(ContactField::MiddleName, c.middle);
         item.setText(ContactField::Surname, c.last);
-        item.setText(ContactField::FullName, c.full);
-        item.setText(ContactField::CompanyName, c.company);
+        item.setText(ContactField::DisplayName, c.display);
+        item.setFileAs(c.fileAs, c.rule);
         Laid laid(item);
         EXPECT_EQ(asString(laid.id(0x001A)->data), text16("IPM.Contact"));
         if (c.display.empty()) {
@@ -192,7 +191,7 @@ TEST_F(ContactItemTest, NamesSubjectFileAsAndInitialsFollowOutlook) {
             EXPECT_EQ(asString(laid.id(0x3001)->data), text16(c.display));
             EXPECT_EQ(asString(laid.id(0x0037)->data), text16("\x01\x01" + c.display));
         }
-        EXPECT_EQ(asString(laid.lid(0x8005)->data), text16(c.fileAs)) << c.fileAs;
+        EXPECT_EQ(asString(laid.lid(0x8005)->data), text16(c.storedFileAs)) << c.fileAs;
         EXPECT_EQ(le32(laid.lid(0x8006)->data), c.fileAsId) << c.fileAs;
         EXPECT_EQ(asString(laid.id(0x3A0A)->data), text16(c.initials)) << c.fileAs;
         EXPECT_EQ(le32(laid.id(0x0E07)->data), 1u); // read
@@ -234,7 +233,7 @@ TEST_F(ContactItemTest, DatesAreStoredAsOutlookStoresThemAndNonDaysAreRefused) {
 
 TEST_F(ContactItemTest, CategoriesBecomeKeywordsAndTheBodyIsKeptAsGiven) {
     ContactItem item = newItem();
-    item.setCategories(" Friends, Work;;Family ,");
+    item.setCategories({"Friends", "Work", "Family"});
     item.setBody(" Comments: ");
     NamedPropertyMap names;
     std::map<std::uint16_t, PropValue> props;

@@ -107,7 +107,7 @@ TEST(MessagingStore, ContactsFolderIsFoundOrMadeAndBecomesTheDefault) {
 
     for (int i = 0; i < 3; ++i) {
         ContactItem item = store->defaultFolder(kContactsFolder).Items().Add("IPM.Contact");
-        item.setText(ContactField::FullName, "Person " + std::to_string(i));
+        item.setText(ContactField::DisplayName, "Person " + std::to_string(i));
         item.save();
     }
     store->flush();

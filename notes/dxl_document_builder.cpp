@@ -1,0 +1,238 @@
+// Building contact documents from the elements of a DXL book: which children of the
+// root are Person documents, how an item's first child gives its kind, the values of
+// lists, the paragraphs of rich text, and the note info.
+#include "notes/dxl_document_builder.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <iterator>
+
+#include "text/text_bytes.h"
+
+namespace brenmoor::notes {
+
+// A value from this size on is moved out of the builder's buffer rather than copied.
+constexpr std::size_t kLargeValue = 1 << 20;
+
+namespace {
+
+using text::equalsIgnoringCase;
+
+// "http://www.lotus.com/dxl " as expat joins it to the local names of DXL elements.
+constexpr char kDxlPrefix[] = "http://www.lotus.com/dxl ";
+constexpr std::size_t kDxlPrefixLength = sizeof kDxlPrefix - 1;
+
+// Rich-text elements whose content is no text of the paragraph: pictures and their
+// data, attachments, embedded objects and controls, formulas and code.
+bool isHiddenRichTextElement(std::string_view local) {
+    static constexpr std::array<std::string_view, 26> hidden{
+        "picture", "gif", "jpeg", "png", "bmp", "svg", "cgm", "notesbitmap", "imagemap",
+        "attachmentref", "objectref", "object", "filedata", "rawitemdata", "embeddedcontrol",
+        "embeddedview", "embeddedfolder", "embeddedoutline", "embeddednavigator",
+        "embeddeddatepicker", "embeddedschedule", "embeddededitor", "computedtext", "code",
+        "formula", "lotusscript"};
+    return std::find(hidden.begin(), hidden.end(), local) != hidden.end();
+}
+
+} // namespace
+
+std::string_view dxlLocalName(const char* name) {
+    if (std::strncmp(name, kDxlPrefix, kDxlPrefixLength) != 0) return {};
+    return std::string_view(name + kDxlPrefixLength);
+}
+
+const char* attributeValue(const char* const* attrs, std::string_view name) {
+    for (; attrs && attrs[0]; attrs += 2)
+        if (std::strncmp(attrs[0], name.data(), name.size()) == 0 && attrs[0][name.size()] == '\0') return attrs[1];
+    return nullptr;
+}
+
+bool DocumentBuilder::start(int level, const char* name, const char* const* attrs) {
+    // Most elements are of no interest: leave before reading their names.
+    if (level > 2 && (!inPerson_ || (level > 3 && !inItem_ && !inNoteInfo_))) return false;
+    const std::string_view local = dxlLocalName(name);
+    if (level == 2) return startRootChild(local, attrs);
+    if (!inPerson_) return false;
+    if (inNoteInfo_) startNoteInfoChild(level, local);
+    else if (level == 3) startDocumentChild(local, attrs);
+    else if (!inItem_) return false;
+    else if (captureLevel_ != 0) startInValue(local, level);
+    else startItemChild(local, level);
+    return false;
+}
+
+bool DocumentBuilder::startRootChild(std::string_view local, const char* const* attrs) {
+    if (local != "document") return false;
+    const char* form = attributeValue(attrs, "form");
+    if (!form || !equalsIgnoringCase(form, "person")) return false;
+    inPerson_ = true;
+    items_.clear();
+    info_ = NoteInfo{};
+    return true;
+}
+
+// <noteinfo><modified><datetime>: the time of the document's last change.
+void DocumentBuilder::startNoteInfoChild(int level, std::string_view local) {
+    if (level == 4) {
+        inModified_ = local == "modified";
+    } else if (level == 5 && inModified_ && local == "datetime" && info_.modified.empty()) {
+        captureLevel_ = level;
+        buffer_.clear();
+    }
+}
+
+void DocumentBuilder::startDocumentChild(std::string_view local, const char* const* attrs) {
+    if (local == "noteinfo" && keep_.empty()) {
+        inNoteInfo_ = true;
+        inModified_ = false;
+        if (const char* unid = attributeValue(attrs, "unid"); unid && info_.unid.empty()) info_.unid = unid;
+    } else if (local == "item") {
+        const char* itemName = attributeValue(attrs, "name");
+        if (!keeps(itemName)) return;
+        inItem_ = true;
+        itemName_ = itemName ? itemName : "";
+        value_ = ItemValue{};
+        firstChildSeen_ = false;
+        awaitLevel_ = 0;
+        listValueSeen_ = false;
+        captureLevel_ = 0;
+    }
+}
+
+// Inside a value: the paragraphs, breaks and tabs of rich text, and the breaks of text.
+void DocumentBuilder::startInValue(std::string_view local, int level) {
+    if (value_.kind == ItemValue::Kind::RichText) {
+        if (hiddenLevel_ != 0) return;
+        if (isHiddenRichTextElement(local)) {
+            hiddenLevel_ = level;
+        } else if (local == "par") {
+            if (paragraphs_++ > 0) buffer_ += "\r\n";
+            ++openParagraphs_;
+        } else if (openParagraphs_ > 0 && local == "break") {
+            buffer_ += "\r\n";
+        } else if (openParagraphs_ > 0 && local == "tab") {
+            buffer_ += '\t';
+        }
+    } else if (local == "break") {
+        buffer_ += "\r\n";
+    }
+}
+
+void DocumentBuilder::startItemChild(std::string_view local, int level) {
+    if (level == 4 && !firstChildSeen_) {
+        firstChildSeen_ = true;
+        if (local == "text") capture(ItemValue::Kind::Text, level);
+        else if (local == "number") capture(ItemValue::Kind::Number, level);
+        else if (local == "datetime") capture(ItemValue::Kind::DateTime, level);
+        else if (local == "richtext") capture(ItemValue::Kind::RichText, level);
+        else if (local == "textlist") await("text", level + 1);
+        else if (local == "numberlist") await("number", level + 1);
+        else if (local == "datetimelist") await("datetime", level + 1);
+        else if (local == "datetimepair") await("datetime", level + 1, true);
+        return;
+    }
+    if (awaitLevel_ != level) return;
+    if (local == awaited_) {
+        // Every value of the list: the first is the item's text, the rest go to more.
+        capture(awaited_ == "text"     ? ItemValue::Kind::Text
+                : awaited_ == "number" ? ItemValue::Kind::Number
+                                       : ItemValue::Kind::DateTime,
+                level);
+    } else if (awaited_ == "datetime" && local == "datetimepair" && level == 5 && !listValueSeen_) {
+        // A pair's first date-time stands for it; later pairs are not values of their own.
+        awaitLevel_ = 0;
+        await("datetime", level + 1, true);
+    }
+}
+
+bool DocumentBuilder::keeps(const char* itemName) const {
+    if (keep_.empty()) return true;
+    std::string_view name(itemName ? itemName : "");
+    for (const std::string& kept : keep_)
+        if (equalsIgnoringCase(kept, name)) return true;
+    return false;
+}
+
+void DocumentBuilder::capture(ItemValue::Kind kind, int level) {
+    value_.kind = kind;
+    captureLevel_ = level;
+    buffer_.clear();
+    paragraphs_ = 0;
+    openParagraphs_ = 0;
+    hiddenLevel_ = 0;
+}
+
+// Values of a list are the awaited children at level; a pair (single) has one value.
+void DocumentBuilder::await(std::string_view element, int level, bool single) {
+    awaited_ = element;
+    awaitLevel_ = level;
+    awaitSingle_ = single;
+    listValueSeen_ = false;
+}
+
+void DocumentBuilder::end(int level, const char* name) {
+    if (!inPerson_) return;
+    if (inNoteInfo_) {
+        if (level == captureLevel_) {
+            info_.modified = buffer_;
+            buffer_.clear();
+            captureLevel_ = 0;
+        } else if (level == 3) {
+            inNoteInfo_ = false;
+        }
+        return;
+    }
+    if (captureLevel_ != 0) {
+        if (level == captureLevel_) endValue();
+        else if (value_.kind == ItemValue::Kind::RichText && hiddenLevel_ == level) hiddenLevel_ = 0;
+        else if (value_.kind == ItemValue::Kind::RichText && hiddenLevel_ == 0 && openParagraphs_ > 0 &&
+                 dxlLocalName(name) == "par")
+            --openParagraphs_;
+        return;
+    }
+    if (awaitLevel_ == level + 1) awaitLevel_ = 0; // the list ended
+    if (level == 3 && inItem_) {
+        inItem_ = false;
+        items_.emplace_back(std::move(itemName_), std::move(value_));
+        itemName_.clear();
+        value_ = ItemValue{};
+    } else if (level == 2) {
+        endDocument();
+    }
+}
+
+void DocumentBuilder::endValue() {
+    // Copied, not moved: the value gets a buffer of its own size and buffer_ keeps its
+    // room for the next value. A large value takes the buffer itself (its unused room is
+    // never touched, so it costs no memory), as a copy would hold it twice.
+    std::string& value = listValueSeen_ ? value_.more.emplace_back() : value_.text;
+    if (buffer_.size() >= kLargeValue) value.swap(buffer_);
+    else value = buffer_;
+    if (awaitSingle_) awaitLevel_ = 0; // a pair is one value: its first date-time
+    else if (awaitLevel_ != 0) listValueSeen_ = true;
+    buffer_.clear();
+    captureLevel_ = 0;
+}
+
+void DocumentBuilder::endDocument() {
+    inPerson_ = false;
+    // The document gets a vector of its own size; items_ keeps its room for the next.
+    std::vector<std::pair<std::string, ItemValue>> items(std::make_move_iterator(items_.begin()),
+                                                         std::make_move_iterator(items_.end()));
+    ready_.push_back({ContactDocument(std::move(items), std::move(info_)), documentStart_});
+    items_.clear();
+    info_ = NoteInfo{};
+}
+
+void DocumentBuilder::characters(std::string_view text) {
+    if (captureLevel_ == 0) return;
+    if (inNoteInfo_) {
+        buffer_.append(text);
+        return;
+    }
+    if (value_.kind == ItemValue::Kind::RichText && (openParagraphs_ == 0 || hiddenLevel_ != 0)) return;
+    buffer_.append(text);
+}
+
+} // namespace brenmoor::notes

@@ -1,0 +1,100 @@
+// The document builder of the DXL reader: told of the elements and the text below the
+// root by the expat wrapper (dxl_parser.cpp), it builds a ContactDocument of every
+// <document form='Person'> child of the root: its items' values, kept in the form the
+// file recorded them, and its note info. It knows DXL, not expat.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "notes/address_book.h"
+
+namespace brenmoor::notes {
+
+// Which items the walk keeps of each document: every item and the note info where
+// empty, otherwise only the items named (without regard to case). The rest is parsed
+// but not kept.
+using ItemNames = std::vector<std::string>;
+
+// A document as the walk hands it out, with the offset of its start tag in the book
+// (for a document that comes out of an entity, the offset of the reference).
+struct WalkedDocument {
+    ContactDocument document;
+    std::uint64_t offset = 0;
+};
+
+// The local name of an element of the DXL namespace as expat names it ("<namespace>
+// <local>"), or the empty text for elements of other namespaces.
+std::string_view dxlLocalName(const char* name);
+
+// "name" of attrs, a list of names and values ending in a null name; null where absent.
+const char* attributeValue(const char* const* attrs, std::string_view name);
+
+class DocumentBuilder {
+public:
+    explicit DocumentBuilder(const ItemNames& keep) : keep_(keep) {}
+
+    // An element's start at level (the root's children are at 2), with its name as
+    // expat gives it. True where a Person document begins: the caller then tells where.
+    bool start(int level, const char* name, const char* const* attrs);
+    void end(int level, const char* name);
+    void characters(std::string_view text);
+    void documentStartsAt(std::uint64_t offset) { documentStart_ = offset; }
+
+    // Whether character data matters now: only while a value is being read.
+    bool wantsText() const { return captureLevel_ != 0; }
+
+    // The documents completed and not yet taken.
+    std::deque<WalkedDocument>& ready() { return ready_; }
+
+private:
+    bool startRootChild(std::string_view local, const char* const* attrs);
+    void startNoteInfoChild(int level, std::string_view local);
+    void startDocumentChild(std::string_view local, const char* const* attrs);
+    void startInValue(std::string_view local, int level);
+    void startItemChild(std::string_view local, int level);
+    void endValue();
+    void endDocument();
+    bool keeps(const char* itemName) const;
+    void capture(ItemValue::Kind kind, int level);
+    void await(std::string_view element, int level, bool single = false);
+
+    const ItemNames keep_; // a copy: callers may pass a temporary list
+
+    // Where the walk is.
+    bool inPerson_ = false;
+    bool inItem_ = false;
+    bool inNoteInfo_ = false;
+    bool inModified_ = false;
+    std::uint64_t documentStart_ = 0;
+
+    // The document being read.
+    std::vector<std::pair<std::string, ItemValue>> items_;
+    NoteInfo info_;
+
+    // The item being read: its first child decides its kind; a list's values are the
+    // awaited children one level further down (a pair's first date-time stands for it).
+    std::string itemName_;
+    ItemValue value_;
+    bool firstChildSeen_ = false;
+    std::string_view awaited_;
+    int awaitLevel_ = 0;
+    bool listValueSeen_ = false;
+    bool awaitSingle_ = false;
+
+    // The value being read: the text so far, and for rich text its paragraphs and the
+    // hidden element (a picture, an attachment, code) whose content is no text.
+    int captureLevel_ = 0;
+    std::string buffer_;
+    int paragraphs_ = 0;
+    int openParagraphs_ = 0;
+    int hiddenLevel_ = 0;
+
+    std::deque<WalkedDocument> ready_;
+};
+
+} // namespace brenmoor::notes
