@@ -264,7 +264,7 @@ TEST(ContactUid, FromTheUniversalIdElseFromTheItemValues) {
     // (a changed namespace or encoding would give every such contact a new identity on
     // import); another position gives another.
     const std::string uid = read(items).uid;
-    EXPECT_EQ(uid, "@@PIN@@");
+    EXPECT_EQ(uid, "ed42458d-387f-519d-a17a-3012cec31e70");
     EXPECT_NE(read(items, {}, 2).uid, uid);
     EXPECT_EQ(read(items, {"not-a-unid", ""}).uid, uid);
     EXPECT_NE(read({{"FirstName", text("Ann")}, {"LastName", text("Lea")}}).uid, uid);
