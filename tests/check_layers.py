@@ -16,6 +16,7 @@ from pathlib import Path
 
 # Folder: the folders its files must not include.
 FORBIDDEN = {
+    "base": ["text/", "notes/", "contact/", "export/", "pst/", "viewer/", "app/", "cli/"],
     "text": ["notes/", "contact/", "export/", "pst/", "viewer/", "app/", "cli/"],
     "pst/util": ["pst/ndb/", "pst/ltp/", "pst/messaging/"],
     "pst/ndb": ["pst/ltp/", "pst/messaging/"],
