@@ -58,7 +58,9 @@ case "$mode" in
     cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g -DNDEBUG" \
       -DBRENMOOR_TESTS=ON -DBRENMOOR_SANITIZE=ON
     cmake --build build-asan -j"$jobs"
-    export ASAN_OPTIONS=check_initialization_order=1:strict_string_checks=1
+    # No strict_string_checks: it reports libxkbcommon's strndup of an unterminated
+    # buffer, read within its bound, when the window starts on a real X display.
+    export ASAN_OPTIONS=check_initialization_order=1
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
     (cd build-asan && ctest --output-on-failure -j"$jobs" -LE no_asan)
     # The fuzz programs build with clang's libFuzzer and run their seed corpus once.
