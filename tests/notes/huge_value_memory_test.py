@@ -70,10 +70,10 @@ def main():
     for name in plain:
         extra = huge[name] - plain[name]
         allowed = NEIGHBOUR_MIB if name == "show neighbour" else 2 * value_mib + SLACK_MIB
+        bounded = name.split()[-1] not in NOT_YET_BOUNDED
         print(f"{name:20} {plain[name]:6.1f} MiB without, {huge[name]:6.1f} MiB with a {value_mib} MiB value: "
               f"{extra / value_mib:5.2f} x the value more (at most {allowed / value_mib:.2f})" +
-              ("" if name.split()[-1] not in NOT_YET_BOUNDED else "  [not yet bounded]"))
-        bounded = name.split()[-1] not in NOT_YET_BOUNDED
+              ("" if bounded else "  [not yet bounded]"))
         if bounded and (extra > allowed or huge[name] > BASE_MIB + 2 * value_mib):
             failures.append(f"{name} needs {huge[name]:.1f} MiB with the value, {plain[name]:.1f} MiB without")
     for failure in failures:
