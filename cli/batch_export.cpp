@@ -171,6 +171,10 @@ public:
 
     std::string browseForFolder(const std::string&) override { return folder_; }
     void showMessage(const std::string& text) override { message_ = oneLine(text); }
+    void showCompletion(const std::string& text, const exporting::RunSummary& summary) override {
+        summary_ = summary;
+        message_ = oneLine(text);
+    }
     void setProgressRange(std::int64_t, std::int64_t maximum) override { found_ = maximum; }
     void setProgressValue(std::int64_t value) override {
         if (value <= reached_) return;
@@ -179,6 +183,7 @@ public:
     }
 
     std::int64_t found() const { return found_; }
+    const std::optional<exporting::RunSummary>& summary() const { return summary_; }
     const std::string& message() const { return message_; }
 
 private:
@@ -186,10 +191,19 @@ private:
     BatchProgress& progress_;
     std::int64_t found_ = -1;
     std::int64_t reached_ = 0;
+    std::optional<exporting::RunSummary> summary_;
     std::string message_;
 };
 
 using DoneKey = std::pair<std::string, std::string>; // book, format
+
+// The rows of a book: each format converted, or taken over from the earlier report.
+// The row of an export that did not run: the book could not be read or picked from.
+ReportRow failedRow(ReportRow row, const std::string& message) {
+    row.status = kStatusFailed;
+    row.message = oneLine(message);
+    return row;
+}
 
 // The rows of a book: each format converted, or taken over from the earlier report.
 std::vector<ReportRow> convertBook(const BatchRequest& request, const std::string& book, const std::string& subfolder,
@@ -198,15 +212,16 @@ std::vector<ReportRow> convertBook(const BatchRequest& request, const std::strin
     ReportRow base;
     base.book = book;
     base.folder = subfolder;
-    std::string unreadable;
+    std::string failure; // why no export of the book can run
     struct stat info {};
     if (::stat(book.c_str(), &info) == 0) base.size = info.st_size;
     try {
         base.sha256 = fileSha256(book);
     } catch (const std::exception& e) {
-        unreadable = e.what();
+        failure = e.what();
     }
     const std::string folder = exporting::outputPath(request.folder, subfolder);
+    std::optional<std::vector<std::int64_t>> picked; // found when the first export needs them
 
     std::vector<ReportRow> rows;
     for (const OutputFormat* format : request.formats) {
@@ -219,30 +234,45 @@ std::vector<ReportRow> convertBook(const BatchRequest& request, const std::strin
             continue;
         }
         const auto start = Clock::now();
-        if (!unreadable.empty()) {
-            row.status = kStatusFailed;
-            row.message = unreadable;
+        if (failure.empty() && request.selection && request.selection->picks() && !picked) {
+            try {
+                picked = request.selection->positionsIn(book);
+            } catch (const std::exception& e) {
+                failure = e.what();
+            }
+        }
+        if (!failure.empty()) {
+            rows.push_back(failedRow(row, failure));
+            continue;
+        }
+        if (picked && picked->empty()) {
+            row.status = kStatusDone;
+            row.contactsFound = row.contactsWritten = row.contactsNotWritten = 0;
+            row.message = "No contact is among the " + request.selection->description() + "; no file was written.";
             rows.push_back(row);
             continue;
         }
         std::ostringstream folderError;
         if (!makeFolder(folder, folderError)) {
-            row.status = kStatusFailed;
-            row.message = oneLine(folderError.str());
-            rows.push_back(row);
+            rows.push_back(failedRow(row, folderError.str()));
             continue;
         }
         const FolderState before = folderState(folder);
         BookUi ui(folder, progress);
         ExportRun run(ui);
+        if (picked) run.setSelection(*picked);
         const ExportRun::Outcome outcome = run.run(*format, book);
         row.seconds = std::chrono::duration<double>(Clock::now() - start).count();
         row.outputs = outputsBetween(before, folderState(folder));
         row.message = ui.message();
         row.contactsFound = ui.found();
-        const bool completed = outcome == ExportRun::Outcome::Completed;
-        row.contactsWritten = completed ? row.contactsFound : outcome == ExportRun::Outcome::Failed ? 0 : -1;
-        row.contactsNotWritten = completed ? 0 : outcome == ExportRun::Outcome::Failed ? row.contactsFound : -1;
+        if (const auto& summary = ui.summary()) {
+            row.contactsWritten = summary->contactsWritten;
+            row.contactsNotWritten = summary->contactsSkipped;
+        } else { // failed: nothing counts as written, as the contacts' files are not all there
+            row.contactsWritten = 0;
+            row.contactsNotWritten = row.contactsFound;
+        }
         row.status = outcome == ExportRun::Outcome::Completed            ? kStatusDone
                      : outcome == ExportRun::Outcome::CompletedWithSkips ? kStatusSkippedContacts
                                                                          : kStatusFailed;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/contact_selection.h"
 #include "export/output_format.h"
 
 namespace brenmoor::cli {
@@ -18,6 +19,7 @@ struct BatchRequest {
     unsigned jobs = 1;
     std::string reportJson; // where to write the report as JSON too; "" for nowhere
     bool skipDone = false;  // leave out what the folder's report says is done
+    const ContactSelection* selection = nullptr; // the contacts picked in each book
 };
 
 // The book paths of a list file (one a line; "-" for standard input). Blank lines are

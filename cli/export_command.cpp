@@ -5,6 +5,7 @@
 // Several books (or --from) make a batch (batch_export.h); FORMAT may name several formats.
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <system_error>
@@ -14,6 +15,7 @@
 
 #include "cli/batch_export.h"
 #include "cli/commands.h"
+#include "cli/contact_selection.h"
 #include "export/export_run.h"
 #include "export/output_formats.h"
 
@@ -29,6 +31,8 @@ constexpr Option kOptions[] = {
     {"--from", "", "LIST", "the books are the lines of the file LIST (- for standard input)"},
     {"--report-json", "", "FILE", "write the batch report as JSON to FILE too"},
     {"--skip-done", "", "", "leave out each book and format the report in FOLDER says is done"},
+    {"--only", "", "LIST", "only the contacts at these positions, as list numbers them: 3,7-12"},
+    {"--category", "", "NAME", "only the contacts with the category NAME"},
     kHelpOption,
 };
 
@@ -140,10 +144,11 @@ bool makeFolder(const std::string& folder, std::ostream& err) {
 namespace {
 
 // One book in one format into folder, as the window's export run does it.
-int exportBook(const OutputFormat& format, const std::string& book, const std::string& folder, std::ostream& out,
-               std::ostream& err) {
+int exportBook(const OutputFormat& format, const std::string& book, const std::vector<std::int64_t>* picked,
+               const std::string& folder, std::ostream& out, std::ostream& err) {
     ConsoleExportUi ui(folder, err);
     ExportRun run(ui);
+    if (picked) run.setSelection(*picked);
     const ExportRun::Outcome outcome = run.run(format, book);
     const auto& messages = ui.messages();
 
@@ -178,9 +183,10 @@ int runExport(const ParsedArguments& args, std::ostream& out, std::ostream& err)
     const std::string& folder = operands.back();
     if (folder.empty()) throw UsageError("the FOLDER may not be empty");
 
+    const ContactSelection selection(args.value("--only"), args.value("--category"));
     BatchRequest batch{.formats = formats, .books = {}, .folder = folder, .jobs = 1,
-                       .reportJson = args.value("--report-json"),
-                       .skipDone = args.has("--skip-done")};
+                       .reportJson = args.value("--report-json"), .skipDone = args.has("--skip-done"),
+                       .selection = &selection};
     const std::string jobs = args.value("--jobs", std::to_string(std::max(1u, std::thread::hardware_concurrency())));
     std::size_t used = 0;
     try {
@@ -208,10 +214,25 @@ int runExport(const ParsedArguments& args, std::ostream& out, std::ostream& err)
     const bool single = !fromList && batch.books.size() == 1 && !batch.skipDone && batch.reportJson.empty();
     if (!single) return runBatch(batch, out, err);
 
+    const std::string& book = batch.books.front();
+    std::optional<std::vector<std::int64_t>> picked;
+    if (selection.picks()) {
+        try {
+            picked = selection.positionsIn(book);
+        } catch (const std::exception& e) {
+            err << "brenmoor-convert: " << e.what() << "\n";
+            return kFailed;
+        }
+        if (picked->empty()) {
+            err << "brenmoor-convert: no contact of \"" << book << "\" is among the " << selection.description()
+                << "; no file was written.\n";
+            return kDone;
+        }
+    }
     if (!makeFolder(folder, err)) return kFailed;
     int status = kDone;
     for (const OutputFormat* format : formats)
-        status = worstStatus(status, exportBook(*format, batch.books.front(), folder, out, err));
+        status = worstStatus(status, exportBook(*format, book, picked ? &*picked : nullptr, folder, out, err));
     return status;
 }
 

@@ -234,7 +234,7 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
     expected = {
         ("good", "pst"): ("done", 3, 3), ("good", "csv"): ("done", 3, 3),
         ("empty", "pst"): ("done", 0, 0), ("empty", "csv"): ("done", 0, 0),
-        ("broken", "pst"): ("skipped-contacts", 3, None), ("broken", "csv"): ("failed", 3, 0),
+        ("broken", "pst"): ("skipped-contacts", 3, 2), ("broken", "csv"): ("failed", 3, 0),
         ("conflict", "pst"): ("done", 2, 2), ("conflict", "csv"): ("done", 2, 2),
         ("missing", "pst"): ("failed", None, None), ("missing", "csv"): ("failed", None, None),
         ("good_2", "pst"): ("done", 1, 1), ("good_2", "csv"): ("done", 1, 1),
@@ -316,6 +316,47 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
             assert page.endswith(b"</body></html>\r\n"), name
         else:
             assert page.count(b" \r\n") == 45, name
+
+# --only and --category pick contacts, in single and batch exports; the pages keep the
+# contacts' positions in the book.
+def categorised(first, categories):
+    values = "".join("<text>%s</text>" % c for c in categories)
+    return ("<document form='Person'><item name='FirstName'><text>%s</text></item>"
+            "<item name='Categories'><textlist>%s</textlist></item></document>\n" % (first, values))
+
+
+with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
+    book = write_book(os.path.join(tmp, "cats.dxl"), [categorised("Ann", ["Work", "Family"]),
+                                                      categorised("Bob", ["Family"]), categorised("Cy", [" work "])])
+    other = write_book(os.path.join(tmp, "other.dxl"), [categorised("Dee", ["Family"])])
+    # options, status, first names in the CSV (None: no CSV written)
+    for n, (options, want, firsts) in enumerate([
+            (["--only", "1,3"], 0, ["Ann", "Cy"]),
+            (["--only", "3,1-2,2"], 0, ["Ann", "Bob", "Cy"]),
+            (["--category", "WORK"], 0, ["Ann", "Cy"]),
+            (["--only", "2-3", "--category", "work"], 0, ["Cy"]),
+            (["--category", "Friends"], 0, None),
+            (["--only", "2,9"], 1, None),
+            (["--only", "0"], 2, None), (["--only", "3-1"], 2, None), (["--only", "1,,2"], 2, None)]):
+        folder = os.path.join(tmp, "single%d" % n)
+        status, out, err = convert("csv", book, folder, *options)
+        assert status == want, (options, status, out, err)
+        if want == 1:
+            assert "contact number out of range: 9" in err and book in err, err
+        target = os.path.join(folder, "Qalder_Notes_Contact.csv")
+        if firsts is None:
+            assert not os.path.exists(target), options
+            continue
+        with open(target, newline="", encoding="utf-8") as f:
+            assert [r["First Name"] for r in csv.DictReader(f)] == firsts, options
+    folder = os.path.join(tmp, "batch")
+    status, out, err = convert("txt", "--category", "work", book, other, folder)
+    assert status == 0, (status, out, err)
+    assert names(os.path.join(folder, "cats")) == ["Ann_1.txt", "Cy_3.txt"], names(os.path.join(folder, "cats"))
+    assert not os.path.exists(os.path.join(folder, "other"))
+    with open(os.path.join(folder, "brenmoor-report.csv"), newline="") as f:
+        rows = list(csv.DictReader(f))
+    assert [(r["status"], r["contacts_written"]) for r in rows] == [("done", "2"), ("done", "0")], rows
 
 # A batch killed half-way and run again with --skip-done converts only what was not
 # done; every output is whole, and the report has one row per book and format.
