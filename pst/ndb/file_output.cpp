@@ -22,7 +22,7 @@ FileOutput::FileOutput(const std::string& path) : path_(path)
     buffer_.reserve(kBufferLimit);
 }
 
-FileOutput::FileOutput(int fd, const std::string& name) : path_(name), fd_(fd)
+FileOutput::FileOutput(int fd, const std::string& name) : path_(name), fd_(fd), inPlace_(false)
 {
     buffer_.reserve(kBufferLimit);
 }
@@ -108,6 +108,7 @@ void FileOutput::resize(std::uint64_t size)
 void FileOutput::sync()
 {
     flush();
+    if (!inPlace_) return;
     if (::fdatasync(fd_) != 0) fail("cannot write to disk", errno);
     unsyncedBytes_ = 0;
 }

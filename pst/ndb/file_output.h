@@ -13,8 +13,10 @@ namespace brenmoor::pst::ndb {
 class FileOutput {
 public:
     explicit FileOutput(const std::string& path); // fails if the file exists
-    // Takes over fd, an empty file open for reading and writing (one without a name, say);
-    // name stands for it in messages.
+    // Takes over fd, an empty file open for reading and writing that nobody sees until the
+    // caller gives it its name when the store is complete; name stands for it in messages.
+    // Such a file is never read half-written, so sync() only hands the data to the system,
+    // as for any other output, instead of waiting for the disk at every commit.
     FileOutput(int fd, const std::string& name);
     ~FileOutput();
     FileOutput(const FileOutput&) = delete;
@@ -27,6 +29,9 @@ public:
     void read(std::uint64_t offset, std::uint8_t* data, std::size_t size);
     void flush();
     void resize(std::uint64_t size);
+    // Flushes, and where the file is written in place under its name, waits until the
+    // data is on disk: the store's commits order the maps before the header that points
+    // at them.
     void sync();
     const std::string& path() const { return path_; }
 
@@ -38,6 +43,7 @@ private:
     std::uint64_t bufferStart_ = 0;
     std::vector<std::uint8_t> buffer_;
     std::uint64_t unsyncedBytes_ = 0;
+    bool inPlace_ = true;
 };
 
 } // namespace brenmoor::pst::ndb
