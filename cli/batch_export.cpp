@@ -21,6 +21,7 @@
 #include <stdexcept>
 #include <sys/stat.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 
 #include "cli/batch_report.h"
@@ -195,7 +196,14 @@ private:
     std::string message_;
 };
 
-using DoneKey = std::pair<std::string, std::string>; // book, format
+// A book's export as --skip-done knows it: book, format and the contacts picked.
+using DoneKey = std::tuple<std::string, std::string, std::string>;
+DoneKey doneKey(const ReportRow& row) { return {row.book, row.format, row.selection}; }
+
+// The report's words for the contacts a request picks.
+std::string selectionText(const BatchRequest& request) {
+    return request.selection && request.selection->picks() ? request.selection->description() : "all";
+}
 
 // The rows of a book: each format converted, or taken over from the earlier report.
 // The row of an export that did not run: the book could not be read or picked from.
@@ -212,6 +220,7 @@ std::vector<ReportRow> convertBook(const BatchRequest& request, const std::strin
     ReportRow base;
     base.book = book;
     base.folder = subfolder;
+    base.selection = selectionText(request);
     std::string failure; // why no export of the book can run
     struct stat info {};
     if (::stat(book.c_str(), &info) == 0) base.size = info.st_size;
@@ -227,7 +236,7 @@ std::vector<ReportRow> convertBook(const BatchRequest& request, const std::strin
     for (const OutputFormat* format : request.formats) {
         ReportRow row = base;
         row.format = std::string(format->word);
-        if (auto earlier = done.find({book, row.format});
+        if (auto earlier = done.find(doneKey(row));
             earlier != done.end() && !base.sha256.empty() && earlier->second.sha256 == base.sha256) {
             rows.push_back(earlier->second);
             rows.back().earlierRun = true;
@@ -252,6 +261,8 @@ std::vector<ReportRow> convertBook(const BatchRequest& request, const std::strin
             rows.push_back(row);
             continue;
         }
+        std::error_code error;
+        const bool folderIsNew = !fs::exists(folder, error);
         std::ostringstream folderError;
         if (!makeFolder(folder, folderError)) {
             rows.push_back(failedRow(row, folderError.str()));
@@ -276,6 +287,7 @@ std::vector<ReportRow> convertBook(const BatchRequest& request, const std::strin
         row.status = outcome == ExportRun::Outcome::Completed            ? kStatusDone
                      : outcome == ExportRun::Outcome::CompletedWithSkips ? kStatusSkippedContacts
                                                                          : kStatusFailed;
+        if (row.status == kStatusFailed && folderIsNew) fs::remove(folder, error); // only where left empty
         written += std::max<std::int64_t>(row.contactsWritten, 0);
         rows.push_back(row);
     }
@@ -362,9 +374,10 @@ int runBatch(const BatchRequest& request, std::ostream& out, std::ostream& err) 
     if (request.skipDone) {
         std::set<DoneKey> asked;
         for (const std::string& book : request.books)
-            for (const OutputFormat* format : request.formats) asked.insert({book, std::string(format->word)});
+            for (const OutputFormat* format : request.formats)
+                asked.insert({book, std::string(format->word), selectionText(request)});
         for (ReportRow& row : parseReport(readWholeFile(reportPath))) {
-            const DoneKey key{row.book, row.format};
+            const DoneKey key = doneKey(row);
             if (!asked.count(key)) kept.push_back(row);
             else if (row.converted()) done[key] = row;
         }

@@ -3,6 +3,8 @@
 
 #include <charconv>
 #include <cstdio>
+#include <type_traits>
+#include <variant>
 
 #include "cli/commands.h"
 #include "export/csv_writer.h"
@@ -11,10 +13,30 @@ namespace brenmoor::cli {
 
 namespace {
 
-constexpr const char* kColumns[] = {"book", "size", "sha256", "format", "folder", "contacts_found",
-                                    "contacts_written", "contacts_not_written", "outputs", "status",
-                                    "message", "seconds"};
-constexpr std::size_t kColumnCount = std::size(kColumns);
+// The columns in their order, each with the member it shows: a text, a count (empty, or
+// null in JSON, where not known) or the seconds.
+using Member = std::variant<std::string ReportRow::*, std::int64_t ReportRow::*, double ReportRow::*>;
+struct Column {
+    const char* name;
+    Member member;
+};
+const Column kColumns[] = {
+    {"book", &ReportRow::book},
+    {"size", &ReportRow::size},
+    {"sha256", &ReportRow::sha256},
+    {"format", &ReportRow::format},
+    {"contacts", &ReportRow::selection},
+    {"folder", &ReportRow::folder},
+    {"contacts_found", &ReportRow::contactsFound},
+    {"contacts_written", &ReportRow::contactsWritten},
+    {"contacts_not_written", &ReportRow::contactsNotWritten},
+    {"documents_skipped", &ReportRow::documentsSkipped},
+    {"values_not_carried", &ReportRow::valuesNotCarried},
+    {"outputs", &ReportRow::outputs},
+    {"status", &ReportRow::status},
+    {"message", &ReportRow::message},
+    {"seconds", &ReportRow::seconds},
+};
 
 std::string number(std::int64_t n) { return n < 0 ? std::string() : std::to_string(n); }
 
@@ -24,10 +46,17 @@ std::string secondsText(double seconds) {
     return text;
 }
 
-std::vector<std::string> fieldsOf(const ReportRow& row) {
-    return {row.book, number(row.size), row.sha256, row.format, row.folder, number(row.contactsFound),
-            number(row.contactsWritten), number(row.contactsNotWritten), row.outputs, row.status, row.message,
-            secondsText(row.seconds)};
+// A column's field of row as the CSV holds it.
+std::string fieldOf(const ReportRow& row, const Column& column) {
+    return std::visit(
+        [&](auto member) {
+            const auto& value = row.*member;
+            using Value = std::decay_t<decltype(value)>;
+            if constexpr (std::is_same_v<Value, std::string>) return value;
+            else if constexpr (std::is_same_v<Value, std::int64_t>) return number(value);
+            else return secondsText(value);
+        },
+        column.member);
 }
 
 bool readNumber(const std::string& text, std::int64_t& n) {
@@ -73,17 +102,15 @@ bool ReportRow::converted() const { return status == kStatusDone || status == kS
 
 std::string reportHeader() {
     std::string line;
-    for (const char* column : kColumns) line += (line.empty() ? "" : ",") + std::string(column);
+    for (const Column& column : kColumns) line += (line.empty() ? "" : ",") + std::string(column.name);
     return line + "\r\n";
 }
 
 std::string reportCsvLine(const ReportRow& row) {
     std::string line;
-    bool first = true;
-    for (const std::string& field : fieldsOf(row)) {
-        if (!first) line += ',';
-        first = false;
-        exporting::appendCsvField(line, field);
+    for (const Column& column : kColumns) {
+        if (&column != kColumns) line += ',';
+        exporting::appendCsvField(line, fieldOf(row, column));
     }
     return line + "\r\n";
 }
@@ -93,20 +120,32 @@ std::vector<ReportRow> parseReport(const std::string& text) {
     std::vector<std::string> fields(1);
     bool quoted = false;
     bool header = true;
+    // Where each column stands in the file, from its header: a report of an earlier
+    // version with other columns still gives the rows it can.
+    std::vector<int> at(std::size(kColumns), -1);
     auto endRecord = [&] {
-        ReportRow row;
-        if (!header && fields.size() == kColumnCount) {
-            row.book = fields[0];
-            row.sha256 = fields[2];
-            row.format = fields[3];
-            row.folder = fields[4];
-            row.outputs = fields[8];
-            row.status = fields[9];
-            row.message = fields[10];
-            row.seconds = std::atof(fields[11].c_str());
-            if (readNumber(fields[1], row.size) && readNumber(fields[5], row.contactsFound) &&
-                readNumber(fields[6], row.contactsWritten) && readNumber(fields[7], row.contactsNotWritten))
-                rows.push_back(std::move(row));
+        if (header) {
+            for (std::size_t c = 0; c < std::size(kColumns); ++c)
+                for (std::size_t f = 0; f < fields.size(); ++f)
+                    if (fields[f] == kColumns[c].name) at[c] = static_cast<int>(f);
+        } else if (fields.size() > 1) {
+            ReportRow row;
+            bool readable = true;
+            for (std::size_t c = 0; c < std::size(kColumns) && readable; ++c) {
+                const std::string empty;
+                const std::string& field =
+                    at[c] >= 0 && std::size_t(at[c]) < fields.size() ? fields[std::size_t(at[c])] : empty;
+                std::visit(
+                    [&](auto member) {
+                        auto& value = row.*member;
+                        using Value = std::decay_t<decltype(value)>;
+                        if constexpr (std::is_same_v<Value, std::string>) value = field;
+                        else if constexpr (std::is_same_v<Value, std::int64_t>) readable = readNumber(field, value);
+                        else value = std::atof(field.c_str());
+                    },
+                    kColumns[c].member);
+            }
+            if (readable && !row.book.empty()) rows.push_back(std::move(row));
         }
         header = false;
         fields.assign(1, std::string());
@@ -136,32 +175,14 @@ std::string reportJson(const std::vector<ReportRow>& rows) {
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const ReportRow& row = rows[r];
         out += r == 0 ? "\n  {" : ",\n  {";
-        auto key = [&](const char* name) {
-            if (out.back() != '{') out += ", ";
-            appendJsonString(out, name);
+        for (const Column& column : kColumns) {
+            if (&column != kColumns) out += ", ";
+            appendJsonString(out, column.name);
             out += ": ";
-        };
-        auto count = [&](const char* name, std::int64_t n) {
-            key(name);
-            out += n < 0 ? "null" : std::to_string(n);
-        };
-        auto text = [&](const char* name, const std::string& value) {
-            key(name);
-            appendJsonString(out, value);
-        };
-        text("book", row.book);
-        count("size", row.size);
-        text("sha256", row.sha256);
-        text("format", row.format);
-        text("folder", row.folder);
-        count("contacts_found", row.contactsFound);
-        count("contacts_written", row.contactsWritten);
-        count("contacts_not_written", row.contactsNotWritten);
-        text("outputs", row.outputs);
-        text("status", row.status);
-        text("message", row.message);
-        key("seconds");
-        out += secondsText(row.seconds);
+            const std::string field = fieldOf(row, column);
+            if (std::holds_alternative<std::string ReportRow::*>(column.member)) appendJsonString(out, field);
+            else out += field.empty() ? "null" : field;
+        }
         out += "}";
     }
     return out + (rows.empty() ? "]\n" : "\n]\n");

@@ -15,10 +15,13 @@ struct ReportRow {
     std::int64_t size = -1;
     std::string sha256;
     std::string format;    // the command line's word
+    std::string selection; // the contacts picked ("all", or as --only and --category say)
     std::string folder;    // the book's subfolder
     std::int64_t contactsFound = -1;   // -1: not known (the book could not be read)
     std::int64_t contactsWritten = -1;
     std::int64_t contactsNotWritten = -1;
+    std::string documentsSkipped;  // documents of the book that are no contacts, by kind
+    std::string valuesNotCarried;  // items the format had no place for, with their contacts
     std::string outputs;   // "name (size bytes); ..." or a count where there are many
     std::string status;    // done, skipped-contacts, failed
     std::string message;

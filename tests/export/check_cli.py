@@ -226,7 +226,10 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
         "broken": write_book(os.path.join(tmp, "broken.dxl"), [person("Ann", "Lee"), person("Bob", "Ray"), broken_tail]),
         "conflict": write_book(os.path.join(tmp, "conflict.dxl"), [person("Ann", "Lee"), conflict]),
         "missing": os.path.join(tmp, "missing.dxl"),
+        "garbage": os.path.join(tmp, "garbage.dxl"),
     }
+    with open(books["garbage"], "w") as f:
+        f.write("not an address book\n")
     os.mkdir(os.path.join(tmp, "again"))
     books["good_2"] = write_book(os.path.join(tmp, "again", "good.dxl"), [person("Dee", "Ng")])
 
@@ -237,16 +240,17 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
         ("broken", "pst"): ("skipped-contacts", 3, 2), ("broken", "csv"): ("failed", 3, 0),
         ("conflict", "pst"): ("done", 2, 2), ("conflict", "csv"): ("done", 2, 2),
         ("missing", "pst"): ("failed", None, None), ("missing", "csv"): ("failed", None, None),
+        ("garbage", "pst"): ("failed", None, 0), ("garbage", "csv"): ("failed", None, 0),
         ("good_2", "pst"): ("done", 1, 1), ("good_2", "csv"): ("done", 1, 1),
     }
     folder = os.path.join(tmp, "out")
     report_json = os.path.join(tmp, "report.json")
-    order = ["good", "empty", "broken", "conflict", "missing", "good_2"]
+    order = ["good", "empty", "broken", "conflict", "missing", "garbage", "good_2"]
     # Options anywhere after the command word.
     status, out, err = convert("-j", "2", "pst,csv", *[books[b] for b in order[:3]], "--report-json", report_json,
                                *[books[b] for b in order[3:]], folder)
     assert status == 1, (status, out, err)
-    assert out.startswith("6 books, 12 exports: 8 done, 1 skipped-contacts, 3 failed;"), out
+    assert out.startswith("7 books, 14 exports: 8 done, 1 skipped-contacts, 5 failed;"), out
     assert books["missing"] in err and books["broken"] in err, err
     with open(os.path.join(folder, "brenmoor-report.csv"), newline="", encoding="utf-8") as f:
         rows = list(csv.DictReader(f))
@@ -262,6 +266,9 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
             (state, "" if found is None else str(found), "" if written is None else str(written)), row
         if tag == "missing":
             assert row["size"] == row["sha256"] == "" and not os.path.exists(os.path.join(folder, tag)), row
+            continue
+        if tag == "garbage":  # read and failed: no empty subfolder left behind
+            assert row["outputs"] == "" and not os.path.exists(os.path.join(folder, tag)), row
             continue
         assert row["sha256"] == hashlib.sha256(read(books[tag])).hexdigest(), row
         assert row["size"] == str(os.path.getsize(books[tag])), row
@@ -383,4 +390,10 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
     assert rows[:len(first)] == first, "a done book was converted again"
     for n in range(len(books)):
         assert read(os.path.join(folder, "b%d" % n, "Qalder_Notes_Contact.csv")).count(b"\r\n") == 40001
+    # Done means done with the same contacts picked: other picks are converted anew.
+    status, out, err = convert("csv", "--skip-done", "--only", "2", *books[:2], folder)
+    assert status == 0 and "done before" not in out, (status, out, err)
+    with open(report, newline="") as f:
+        rows = list(csv.DictReader(f))
+    assert [r["contacts"] for r in rows] == ["all"] * len(books) + ["contacts 2"] * 2, rows
 print("brenmoor-convert export: statuses, streams, folders and whole files as expected")
