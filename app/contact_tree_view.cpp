@@ -225,6 +225,35 @@ void ContactTreeView::currentChanged(const QModelIndex& current, const QModelInd
     QAccessible::updateAccessibility(&focus);
 }
 
+// Screen readers hear of each row selected or deselected; a change of many rows at once
+// (Ctrl+A on a large book) is one event that tells them to read the selection again.
+void ContactTreeView::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
+    QAbstractItemView::selectionChanged(selected, deselected);
+    if (!QAccessible::isActive()) return;
+    constexpr qsizetype kRowsAnnounced = 64;
+    const QModelIndexList added = selected.indexes(), removed = deselected.indexes();
+    if (added.size() + removed.size() > kRowsAnnounced) {
+        QAccessibleEvent within(this, QAccessible::SelectionWithin);
+        QAccessible::updateAccessibility(&within);
+        return;
+    }
+    auto announce = [this](const QModelIndexList& indexes, QAccessible::Event kind) {
+        for (const QModelIndex& index : indexes) {
+            const int row = rowOf(index);
+            if (row < 0) continue;
+            QAccessibleEvent event(this, kind);
+            event.setChild(row);
+            QAccessible::updateAccessibility(&event);
+        }
+    };
+    if (added.size() == 1 && removed.size() <= 1) { // one row in place of another: a plain move
+        announce(added, QAccessible::Selection);
+        return;
+    }
+    announce(removed, QAccessible::SelectionRemove);
+    announce(added, QAccessible::SelectionAdd);
+}
+
 void ContactTreeView::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && firstRow() == 0 && signRect().contains(event->position().toPoint())) {
         setExpanded(root(), !expanded_);

@@ -42,6 +42,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     // Tells a screen reader which row has the focus now.
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
 
 private:
     QModelIndex root() const;
