@@ -3,6 +3,8 @@
 // icon. Pictures follow the screen's pixel ratio so they stay sharp on dense screens.
 #include "app/artwork.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 #include <QGuiApplication>
@@ -242,13 +244,13 @@ QPixmap bannerPicture(int width)
     paintLogo(painter, QRectF(18, 10, 56, 56));
     drawText(painter, QRectF(88, 8, 400, 38), productName(), uiFont(30, QFont::Bold), Qt::white,
              Qt::AlignLeft | Qt::AlignBottom);
-    drawText(painter, QRectF(90, 46, 500, 20), QStringLiteral("Lotus Notes address book converter"),
+    drawText(painter, QRectF(90, 46, 500, 20), QCoreApplication::translate("brenmoor::app::Artwork", "Lotus Notes address book converter"),
              uiFont(13), kMist);
 
     if (!badges)
         return pixmap;
     const int right = width - 904;
-    drawText(painter, QRectF(right + 528, 12, 354, 16), QStringLiteral("SAVES EVERY CONTACT AS"),
+    drawText(painter, QRectF(right + 528, 12, 354, 16), QCoreApplication::translate("brenmoor::app::Artwork", "SAVES EVERY CONTACT AS"),
              uiFont(10, QFont::DemiBold), QColor(255, 255, 255, 170), Qt::AlignRight | Qt::AlignVCenter);
     paintBadgeRow(painter, QPointF(right + 534, 34), QSizeF(62, 22), 11, 11);
     return pixmap;
@@ -329,18 +331,18 @@ QPixmap saveDialogPicture()
 
     paintBrandStrip(painter, QRectF(0, 0, 404, 128));
     paintLogo(painter, QRectF(18, 16, 44, 44));
-    drawText(painter, QRectF(74, 14, 310, 26), QStringLiteral("Conversion options"),
+    drawText(painter, QRectF(74, 14, 310, 26), QCoreApplication::translate("brenmoor::app::Artwork", "Conversion options"),
              uiFont(20, QFont::Bold), Qt::white);
-    drawText(painter, QRectF(75, 40, 310, 18), QStringLiteral("Choose the form to save your contacts in"),
+    drawText(painter, QRectF(75, 40, 310, 18), QCoreApplication::translate("brenmoor::app::Artwork", "Choose the form to save your contacts in"),
              uiFont(12), kMist);
     paintBadgeRow(painter, QPointF(21, 80), QSizeF(64, 24), 10, 12);
 
     drawText(painter, QRectF(20, 136, 364, 34),
-             QStringLiteral("Every contact of the address book is saved,\nin the folder you choose next."),
+             QCoreApplication::translate("brenmoor::app::Artwork", "Every contact of the address book is saved,\nin the folder you choose next."),
              uiFont(11), kMuted, Qt::AlignLeft | Qt::AlignVCenter);
 
     paintPanel(painter, QRectF(16, 176, 370, 208));
-    drawText(painter, QRectF(32, 182, 340, 18), QStringLiteral("SAVE CONTACTS AS"),
+    drawText(painter, QRectF(32, 182, 340, 18), QCoreApplication::translate("brenmoor::app::Artwork", "SAVE CONTACTS AS"),
              uiFont(10, QFont::DemiBold), kTeal);
     painter.setPen(QPen(QColor(0xe2, 0xe8, 0xf0), 1.0));
     painter.drawLine(QPointF(32, 205.5), QPointF(370, 205.5));
@@ -358,7 +360,7 @@ QPixmap aboutPicture()
     drawText(painter, QRectF(22, 10, 360, 34), productName(), uiFont(26, QFont::Bold), Qt::white,
              Qt::AlignLeft | Qt::AlignBottom);
     drawText(painter, QRectF(23, 46, 370, 16),
-             QStringLiteral("Saves Lotus Notes contacts as CSV, vCard, HTML, text and PST"),
+             QCoreApplication::translate("brenmoor::app::Artwork", "Saves Lotus Notes contacts as CSV, vCard, HTML, text and PST"),
              uiFont(11), kMist);
 
     paintLogo(painter, QRectF(26, 102, 84, 84));
@@ -378,9 +380,9 @@ QPixmap aboutPicture()
     const QRectF webRow(web.left(), web.center().y() - rowHeight / 2, 300, rowHeight);
     const QRectF mailRow = webRow.translated(0, -20);
     const QFont caption = uiFont(10, QFont::DemiBold);
-    drawText(painter, QRectF(0, mailRow.top(), web.left() - 6, rowHeight), QStringLiteral("Support"), caption,
+    drawText(painter, QRectF(0, mailRow.top(), web.left() - 6, rowHeight), QCoreApplication::translate("brenmoor::app::Artwork", "Support"), caption,
              kMuted, Qt::AlignRight | Qt::AlignVCenter);
-    drawText(painter, QRectF(0, webRow.top(), web.left() - 6, rowHeight), QStringLiteral("Web"), caption,
+    drawText(painter, QRectF(0, webRow.top(), web.left() - 6, rowHeight), QCoreApplication::translate("brenmoor::app::Artwork", "Web"), caption,
              kMuted, Qt::AlignRight | Qt::AlignVCenter);
     drawText(painter, mailRow, QString::fromLatin1(kSupportEmail), uiFont(11), kInk);
     QFont link = uiFont(11);

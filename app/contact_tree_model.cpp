@@ -3,6 +3,8 @@
 
 #include "app/artwork.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 namespace brenmoor::app {
@@ -10,7 +12,6 @@ namespace brenmoor::app {
 namespace {
 
 const QString kRootKey = QStringLiteral("TQalder");
-const QString kRootText = QStringLiteral("Notes Address Book");
 const QString kContactKeyPrefix = QStringLiteral("T_");
 
 // Room reserved per name: untouched room costs address space, not memory.
@@ -152,7 +153,7 @@ QVariant ContactTreeModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole: {
-        if (!contact) return kRootText;
+        if (!contact) return QCoreApplication::translate("brenmoor::app::ContactTreeModel", "Notes Address Book");
         return utf8(contacts_.name(contactAt(index.row())));
     }
     case Qt::DecorationRole: return contact ? cardPicture_ : bookPicture_;

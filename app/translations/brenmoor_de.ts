@@ -531,4 +531,52 @@ Wählen Sie zuerst mit „Durchsuchen“ die Datei Names.nsf aus.</translation>
         <translation>Im TXT-Format speichern</translation>
     </message>
 </context>
+<context>
+    <name>brenmoor::app::Artwork</name>
+    <message>
+        <source>Lotus Notes address book converter</source>
+        <translation>Konverter für Lotus-Notes-Adressbücher</translation>
+    </message>
+    <message>
+        <source>SAVES EVERY CONTACT AS</source>
+        <translation>SPEICHERT JEDEN KONTAKT ALS</translation>
+    </message>
+    <message>
+        <source>Conversion options</source>
+        <translation>Umwandlungsoptionen</translation>
+    </message>
+    <message>
+        <source>Choose the form to save your contacts in</source>
+        <translation>Wählen Sie das Format, in dem Ihre Kontakte gespeichert werden</translation>
+    </message>
+    <message>
+        <source>Every contact of the address book is saved,
+in the folder you choose next.</source>
+        <translation>Jeder Kontakt des Adressbuchs wird gespeichert,
+in dem Ordner, den Sie als Nächstes wählen.</translation>
+    </message>
+    <message>
+        <source>SAVE CONTACTS AS</source>
+        <translation>KONTAKTE SPEICHERN ALS</translation>
+    </message>
+    <message>
+        <source>Saves Lotus Notes contacts as CSV, vCard, HTML, text and PST</source>
+        <translation>Speichert Lotus-Notes-Kontakte als CSV, vCard, HTML, Text und PST</translation>
+    </message>
+    <message>
+        <source>Support</source>
+        <translation>Support</translation>
+    </message>
+    <message>
+        <source>Web</source>
+        <translation>Web</translation>
+    </message>
+</context>
+<context>
+    <name>brenmoor::app::ContactTreeModel</name>
+    <message>
+        <source>Notes Address Book</source>
+        <translation>Notes-Adressbuch</translation>
+    </message>
+</context>
 </TS>
