@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -101,10 +102,9 @@ struct Contact {
     // In the order spouse, children, manager, assistant.
     std::vector<Related> related;
 
-    // The note: the briefcase text, an empty line, then the comment (either alone where
-    // the other is empty or blank).
-    std::string note;
-    // The two texts the note is made of, as written (blank ones too).
+    // The two texts the note is made of, as written (blank ones and control characters
+    // too). The note itself is never held whole, as a comment may be very long: the
+    // formats write it piece by piece (forEachNotePiece).
     std::string briefcase;
     std::string comment;
     std::vector<std::string> categories;
@@ -125,6 +125,16 @@ struct Contact {
 
     friend bool operator==(const Contact&, const Contact&) = default;
 };
+
+// The contact's note: the briefcase text, an empty line, then the comment (either alone
+// where the other is empty or blank), without the control characters the other values
+// leave out. Hands it to each in pieces, in order, none empty, none copied: joined, they
+// are the note. Nothing where the note is empty.
+void forEachNotePiece(const Contact& contact, const std::function<void(std::string_view)>& each);
+// The note whole, for short ones.
+std::string noteText(const Contact& contact);
+// True where the note is not empty.
+bool hasNote(const Contact& contact);
 
 // The given, middle and family name joined by single spaces, the empty ones left out.
 std::string joinedName(const Name& name);

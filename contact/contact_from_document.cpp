@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <initializer_list>
 #include <vector>
 #include <utility>
@@ -19,6 +20,7 @@ using notes::ContactDocument;
 using notes::ContactItem;
 
 constexpr std::string_view kLineBreak = "\r\n";
+constexpr std::string_view kEmptyLine = "\r\n\r\n";
 constexpr std::string_view kValueSeparator = ", ";
 
 using text::trimmed;
@@ -28,7 +30,9 @@ bool isBlank(std::string_view text) { return trimmed(text).empty(); }
 // The document's catalogue items, with the readings the fields need.
 class Items {
 public:
-    explicit Items(const ContactDocument& doc) : doc_(doc) {}
+    // handedOver: the same document where the reader may take values out of it.
+    explicit Items(const ContactDocument& doc, ContactDocument* handedOver = nullptr)
+        : doc_(doc), handedOver_(handedOver) {}
 
     bool has(ContactItem item) const { return value(item) != nullptr; }
 
@@ -55,6 +59,24 @@ public:
         join(item, text, separator);
         return text;
     }
+    // As join; but where the document is handed over and the item holds text, its values
+    // move into out instead of being copied, which leaves the item empty. For long texts
+    // read once.
+    void take(ContactItem item, std::string& out, std::string_view separator) const {
+        const notes::ItemValue* found = value(item);
+        if (!handedOver_ || !found || !isText(*found)) return join(item, out, separator);
+        notes::ItemValue taken = handedOver_->takeValue(item);
+        out = std::move(taken.text);
+        if (taken.more.empty()) return;
+        std::size_t size = out.size();
+        for (const std::string& more : taken.more) size += separator.size() + more.size();
+        out.reserve(size);
+        for (std::string& more : taken.more) {
+            out += separator;
+            out += more;
+            std::string().swap(more);
+        }
+    }
 
     // Calls each(value) for every value of the item that is not blank.
     template <typename Each> void forEachValue(ContactItem item, Each each) const {
@@ -79,6 +101,7 @@ private:
     const notes::ItemValue* value(ContactItem item) const { return doc_.find(item); }
 
     const ContactDocument& doc_;
+    ContactDocument* handedOver_;
 };
 
 // The zone of a DXL date-time in minutes east of UTC ("-04" is -240, "+0530" 330, "Z" 0);
@@ -151,35 +174,64 @@ bool isLineSeparator(std::string_view text, std::size_t at) {
            (static_cast<unsigned char>(text[at + 2]) == 0xA8 || static_cast<unsigned char>(text[at + 2]) == 0xA9);
 }
 
-// Leaves out the control characters of text, in place; returns how many.
-std::int64_t leaveOutControls(std::string& text) {
-    std::size_t at = 0;
-    while (at < text.size() && controlLength(text, at) == 0 && !isLineSeparator(text, at)) ++at;
-    if (at == text.size()) return 0;
+// Hands each the runs of text between its control characters, and CR LF for each line
+// or paragraph separator; returns how many control characters it left out.
+template <typename Each> std::int64_t forEachCleanRun(std::string_view text, Each each) {
     std::int64_t leftOut = 0;
-    std::size_t kept = at;
+    std::size_t start = 0, at = 0;
     while (at < text.size()) {
-        if (const std::size_t length = controlLength(text, at)) {
-            ++leftOut;
-            at += length;
-        } else if (isLineSeparator(text, at)) {
-            text[kept++] = '\r';
-            text[kept++] = '\n';
+        const std::size_t length = controlLength(text, at);
+        const bool separator = length == 0 && isLineSeparator(text, at);
+        if (length == 0 && !separator) {
+            ++at;
+            continue;
+        }
+        if (at > start) each(text.substr(start, at - start));
+        if (separator) {
+            each(kLineBreak);
             at += 3;
         } else {
-            text[kept++] = text[at++];
+            ++leftOut;
+            at += length;
         }
+        start = at;
     }
+    if (at > start) each(text.substr(start));
+    return leftOut;
+}
+
+// Leaves out the control characters of text, in place; returns how many.
+std::int64_t leaveOutControls(std::string& text) {
+    std::size_t kept = 0;
+    const std::int64_t leftOut = forEachCleanRun(text, [&](std::string_view run) {
+        // A run never starts before the place it is kept at (a separator's three bytes
+        // become two).
+        if (run.data() != text.data() + kept) std::memmove(text.data() + kept, run.data(), run.size());
+        kept += run.size();
+    });
     text.resize(kept);
     return leftOut;
+}
+
+// The texts the note is made of, in order, before their control characters are left out.
+template <typename Each> void forEachNoteText(const Contact& c, Each each) {
+    if (isBlank(c.briefcase)) {
+        each(std::string_view(c.comment));
+        return;
+    }
+    each(std::string_view(c.briefcase));
+    if (c.comment.empty()) return;
+    each(kEmptyLine);
+    each(std::string_view(c.comment));
 }
 
 std::int64_t leaveOutControls(Contact& c) {
     std::int64_t n = 0;
     for (std::string* value : {&c.name.prefix, &c.name.given, &c.name.middle, &c.name.family, &c.name.suffix,
                                &c.nickname, &c.organization, &c.unit, &c.jobTitle, &c.office, &c.webPage,
-                               &c.birthday.text, &c.anniversary.text, &c.note})
+                               &c.birthday.text, &c.anniversary.text})
         n += leaveOutControls(*value);
+    forEachNoteText(c, [&](std::string_view text) { n += forEachCleanRun(text, [](std::string_view) {}); });
     for (std::string& email : c.emails) n += leaveOutControls(email);
     for (Phone& phone : c.phones) n += leaveOutControls(phone.number);
     for (std::optional<Address>* address : {&c.workAddress, &c.homeAddress})
@@ -264,11 +316,8 @@ void readRelated(const Items& items, std::vector<Related>& related) {
 }
 
 void readNote(const Items& items, Contact& contact) {
-    items.join(ContactItem::Comment, contact.comment, kLineBreak);
-    items.join(ContactItem::Briefcase, contact.briefcase, kLineBreak);
-    contact.note = contact.comment;
-    if (isBlank(contact.briefcase)) return;
-    contact.note = contact.comment.empty() ? contact.briefcase : contact.briefcase + "\r\n\r\n" + contact.comment;
+    items.take(ContactItem::Comment, contact.comment, kLineBreak);
+    items.take(ContactItem::Briefcase, contact.briefcase, kLineBreak);
 }
 
 void readCategories(const Items& items, std::vector<std::string>& categories) {
@@ -288,7 +337,68 @@ void readStoreFields(const Items& items, Contact::StoreFields& store) {
     splitCategories(doc.itemText(ContactItem::Categories), store.categories);
 }
 
+void read(const ContactDocument& doc, ContactDocument* handedOver, Contact& contact, std::int64_t position) {
+    const Items items(doc, handedOver);
+    contact.uid = contactUid(doc, position);
+    contact.revision = revisionOf(doc.noteInfo().modified);
+    contact.revisionText.clear();
+    if (!contact.revision && notes::parseDxlDateTime(doc.noteInfo().modified))
+        contact.revisionText = trimmed(doc.noteInfo().modified);
+
+    items.join(ContactItem::Title, contact.name.prefix);
+    items.join(ContactItem::FirstName, contact.name.given);
+    items.join(ContactItem::MiddleInitial, contact.name.middle);
+    items.join(ContactItem::LastName, contact.name.family);
+    items.join(ContactItem::Suffix, contact.name.suffix);
+    items.join(ContactItem::ShortName, contact.nickname);
+    items.join(ContactItem::CompanyName, contact.organization);
+    items.join(ContactItem::Department, contact.unit);
+    items.join(ContactItem::JobTitle, contact.jobTitle);
+    items.join(ContactItem::Location, contact.office);
+    items.join(ContactItem::WebSite, contact.webPage);
+
+    readEmails(items, contact.emails);
+    readPhones(items, contact.phones);
+    readAddress(items, contact.workAddress, ContactItem::OfficeStreetAddress, ContactItem::OfficeCity,
+                ContactItem::OfficeState, ContactItem::OfficeZip, ContactItem::OfficeCountry);
+    readAddress(items, contact.homeAddress, ContactItem::StreetAddress, ContactItem::City, ContactItem::State,
+                ContactItem::Zip, ContactItem::Country);
+
+    readDateOrText(items, ContactItem::Birthday, contact.birthday);
+    readDateOrText(items, ContactItem::Anniversary, contact.anniversary);
+    readRelated(items, contact.related);
+    readNote(items, contact);
+    readCategories(items, contact.categories);
+    contact.leftOutCharacters = leaveOutControls(contact);
+    readStoreFields(items, contact.store);
+
+    readFormattedName(items, contact, position);
+    contact.leftOutCharacters += leaveOutControls(contact.formattedName); // where the full name gave it
+}
+
 } // namespace
+
+void forEachNotePiece(const Contact& contact, const std::function<void(std::string_view)>& each) {
+    forEachNoteText(contact, [&](std::string_view text) { forEachCleanRun(text, each); });
+}
+
+std::string noteText(const Contact& contact) {
+    std::string note;
+    forEachNotePiece(contact, [&](std::string_view piece) { note += piece; });
+    return note;
+}
+
+bool hasNote(const Contact& contact) {
+    bool any = false;
+    forEachNoteText(contact, [&](std::string_view text) {
+        for (std::size_t at = 0; !any && at < text.size();) {
+            const std::size_t length = controlLength(text, at);
+            any = length == 0;
+            at += length;
+        }
+    });
+    return any;
+}
 
 std::string joinedName(const Name& name) {
     std::string joined;
@@ -341,42 +451,11 @@ std::string commonName(std::string_view userName) {
 }
 
 void readContact(const ContactDocument& doc, Contact& contact, std::int64_t position) {
-    const Items items(doc);
-    contact.uid = contactUid(doc, position);
-    contact.revision = revisionOf(doc.noteInfo().modified);
-    contact.revisionText.clear();
-    if (!contact.revision && notes::parseDxlDateTime(doc.noteInfo().modified))
-        contact.revisionText = trimmed(doc.noteInfo().modified);
+    read(doc, nullptr, contact, position);
+}
 
-    items.join(ContactItem::Title, contact.name.prefix);
-    items.join(ContactItem::FirstName, contact.name.given);
-    items.join(ContactItem::MiddleInitial, contact.name.middle);
-    items.join(ContactItem::LastName, contact.name.family);
-    items.join(ContactItem::Suffix, contact.name.suffix);
-    items.join(ContactItem::ShortName, contact.nickname);
-    items.join(ContactItem::CompanyName, contact.organization);
-    items.join(ContactItem::Department, contact.unit);
-    items.join(ContactItem::JobTitle, contact.jobTitle);
-    items.join(ContactItem::Location, contact.office);
-    items.join(ContactItem::WebSite, contact.webPage);
-
-    readEmails(items, contact.emails);
-    readPhones(items, contact.phones);
-    readAddress(items, contact.workAddress, ContactItem::OfficeStreetAddress, ContactItem::OfficeCity,
-                ContactItem::OfficeState, ContactItem::OfficeZip, ContactItem::OfficeCountry);
-    readAddress(items, contact.homeAddress, ContactItem::StreetAddress, ContactItem::City, ContactItem::State,
-                ContactItem::Zip, ContactItem::Country);
-
-    readDateOrText(items, ContactItem::Birthday, contact.birthday);
-    readDateOrText(items, ContactItem::Anniversary, contact.anniversary);
-    readRelated(items, contact.related);
-    readNote(items, contact);
-    readCategories(items, contact.categories);
-    contact.leftOutCharacters = leaveOutControls(contact);
-    readStoreFields(items, contact.store);
-
-    readFormattedName(items, contact, position);
-    contact.leftOutCharacters += leaveOutControls(contact.formattedName); // where the full name gave it
+void readContact(ContactDocument&& doc, Contact& contact, std::int64_t position) {
+    read(doc, &doc, contact, position);
 }
 
 std::vector<std::string> emailAddresses(const ContactDocument& doc) {

@@ -33,15 +33,15 @@ namespace brenmoor::contact {
 // - birthday "Birthday", anniversary "Anniversary": a date where the item is a date or a
 //   text that reads as one, else the text.
 // - related: "Spouse", "Children", "Manager", "Assistant", a person per value.
-// - note: "Comment"; where "Briefcase" has text, the Briefcase text, an empty line, then
-//   the comment. briefcase "Briefcase", comment "Comment".
+// - briefcase "Briefcase", comment "Comment", the texts of the note (forEachNotePiece).
 // - categories: every value of "Categories"; a lone value holding commas or semicolons
 //   is split there (splitCategories).
 // - store (the PST store's meanings, from each item's first value): fullName "FullName",
 //   emailDisplayName "NameDisplayPref", personalHomePage "MailDomain", categories the
 //   first value of "Categories" split as above.
-// Every value but the store's leaves out the control characters (C0 but tab, LF and CR;
-// DEL; C1), counted in leftOutCharacters; U+2028 and U+2029 become line breaks (CR LF).
+// Every value but the store's, the briefcase and the comment leaves out the control
+// characters (C0 but tab, LF and CR; DEL; C1), and so does the note made of those two;
+// each is counted in leftOutCharacters. U+2028 and U+2029 become line breaks (CR LF).
 // A text item with several values gives them all: lines of a street, a comment or a
 // briefcase joined by line breaks (CR LF), the values of any other item by ", ".
 // "AltFullNameSort", "Prev", "PublicKey" and "Certificate" are not contact data and are
@@ -52,6 +52,10 @@ Contact contactFromDocument(const notes::ContactDocument& doc, std::int64_t posi
 // The same, into contact, whose storage is reused: for reading a whole book one
 // document after another.
 void readContact(const notes::ContactDocument& doc, Contact& contact, std::int64_t position);
+// The same from a document the caller is done with: the briefcase and the comment move
+// out of it rather than being copied, so a long one is held once. The document is left
+// without them.
+void readContact(notes::ContactDocument&& doc, Contact& contact, std::int64_t position);
 
 // The document's e-mail addresses in order of preference, exactly as Contact::emails
 // gives them, without reading the rest of the contact.

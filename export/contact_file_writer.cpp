@@ -14,7 +14,7 @@ public:
         : extension_(extension), page_(page) {}
 
     void open(const std::string& folder) override { folder_ = folder; }
-    void writeContact(const notes::ContactDocument& doc, std::int64_t runningNumber) override {
+    void writeContact(notes::ContactDocument&& doc, std::int64_t runningNumber) override {
         const std::string name =
             contactFileName(doc.itemText(notes::ContactItem::FirstName),
                             doc.itemText(notes::ContactItem::LastName), runningNumber, extension_);

@@ -66,7 +66,7 @@ public:
         file_.create(outputPath(folder, kCsvFileName));
         file_.append(csvHeaderLine());
     }
-    void writeContact(const notes::ContactDocument& doc, std::int64_t) override {
+    void writeContact(notes::ContactDocument&& doc, std::int64_t) override {
         file_.append(csvContactLine(doc));
     }
     void close() override { file_.close(); }

@@ -76,7 +76,7 @@ Walked walk(notes::AddressBook& book, std::optional<notes::ContactDocument> curr
         if (wanted) {
             ui.setProgressValue(selection.empty() ? walked.contacts : std::int64_t(++chosen));
             try {
-                writer.writeContact(*current, walked.contacts);
+                writer.writeContact(std::move(*current), walked.contacts);
                 ++walked.written;
             } catch (const OutputBroken&) {
                 throw;

@@ -19,8 +19,9 @@ public:
     // The opening step: after the book is opened and its first document fetched,
     // before the entry count is read.
     virtual void open(const std::string& folder) { (void)folder; }
-    // The contact step, once per contact with its 1-based running number.
-    virtual void writeContact(const notes::ContactDocument& doc, std::int64_t runningNumber) = 0;
+    // The contact step, once per contact with its 1-based running number. The document
+    // is handed over: the run drops it after the step, so a writer may move values out.
+    virtual void writeContact(notes::ContactDocument&& doc, std::int64_t runningNumber) = 0;
     // Completes the outputs and puts them in place. Called once the walk has ended well.
     virtual void close() {}
     // Drops every output not yet put in place, leaving what was at its name as it was.

@@ -69,7 +69,7 @@ std::string description(const Contact& contact, const std::vector<const contact:
     for (const contact::Related& person : contact.related)
         appendNoteLine(extra, relationLabel(person.relation), person.name);
     if (!contact.categories.empty()) appendNoteLine(extra, "Categories", joinedCategories(contact.categories, ", "));
-    return noteWithLines(contact.note, extra);
+    return noteWithLines(contact::noteText(contact), extra);
 }
 
 class LdifWriter final : public ModelFileWriter {

@@ -10,9 +10,9 @@ void ModelFileWriter::open(const std::string& folder) {
     file_.append(opening());
 }
 
-void ModelFileWriter::writeContact(const notes::ContactDocument& doc, std::int64_t runningNumber) {
+void ModelFileWriter::writeContact(notes::ContactDocument&& doc, std::int64_t runningNumber) {
     text_.clear();
-    contact::readContact(doc, contact_, runningNumber);
+    contact::readContact(std::move(doc), contact_, runningNumber);
     contact_.uid = uids_.distinct(std::move(contact_.uid), doc, runningNumber);
     leftOutCharacters_ += contact_.leftOutCharacters;
     spell(contact_, runningNumber, text_);

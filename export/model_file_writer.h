@@ -17,7 +17,7 @@ namespace brenmoor::exporting {
 class ModelFileWriter : public FormatWriter {
 public:
     void open(const std::string& folder) override;
-    void writeContact(const notes::ContactDocument& doc, std::int64_t runningNumber) override;
+    void writeContact(notes::ContactDocument&& doc, std::int64_t runningNumber) override;
     void close() override;
     void abandon() noexcept override { file_.abandon(); }
     std::string summary() const override;

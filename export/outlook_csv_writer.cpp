@@ -202,7 +202,7 @@ std::string outlookCsvRecord(const Contact& contact) {
     putRelated(fields, contact, extra, children);
     const std::string categories = joinedCategories(contact.categories, ";");
     fields[column("Categories")] = categories;
-    const std::string notes = noteWithLines(contact.note, extra);
+    const std::string notes = noteWithLines(contact::noteText(contact), extra);
     fields[column("Notes")] = notes;
 
     std::string out;

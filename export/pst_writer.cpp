@@ -192,10 +192,10 @@ void PstWriter::prepare(const std::string& folder) {
     }
 }
 
-void PstWriter::writeContact(const notes::ContactDocument& doc, std::int64_t runningNumber) {
+void PstWriter::writeContact(notes::ContactDocument&& doc, std::int64_t runningNumber) {
     if (!store_) throw ExportError("The PST store was not created.");
     try {
-        addContact(doc, runningNumber);
+        addContact(std::move(doc), runningNumber);
     } catch (const pst::messaging::FolderFullError&) {
         throw ExportError("The Contacts folder of the PST store is full: one folder holds about 3.5 million "
                           "contacts at the most.");
@@ -214,8 +214,8 @@ void PstWriter::writeContact(const notes::ContactDocument& doc, std::int64_t run
     }
 }
 
-void PstWriter::addContact(const notes::ContactDocument& doc, std::int64_t runningNumber) {
-    contact::readContact(doc, contact_, runningNumber);
+void PstWriter::addContact(notes::ContactDocument&& doc, std::int64_t runningNumber) {
+    contact::readContact(std::move(doc), contact_, runningNumber);
     // A fresh item per document: a failed add leaves nothing of this document in
     // any other item.
     pst::messaging::ContactItem item = store_->defaultFolder(kContactsKind).Items().Add("IPM.Contact");

@@ -34,7 +34,7 @@ public:
     ~PstWriter() override;
 
     void prepare(const std::string& folder) override;
-    void writeContact(const notes::ContactDocument& doc, std::int64_t runningNumber) override;
+    void writeContact(notes::ContactDocument&& doc, std::int64_t runningNumber) override;
     // Puts the store in place as folder/<name>.pst, or where that is taken the first
     // free of <name>_2.pst, <name>_3.pst, ...
     void close() override;
@@ -47,7 +47,7 @@ private:
     // The store's file name without ".pst".
     std::string stem() const;
     // Fills one contact item from the document's contact and saves it.
-    void addContact(const notes::ContactDocument& doc, std::int64_t runningNumber);
+    void addContact(notes::ContactDocument&& doc, std::int64_t runningNumber);
 
     contact::Contact contact_; // the contact being written; its storage reused
     std::function<std::string()> timeText_;

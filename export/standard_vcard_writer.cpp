@@ -210,7 +210,7 @@ void writeCard(std::string& out, const Contact& contact, VcardVersion version) {
     if (!contact.revisionText.empty()) appendNoteLine(noteLines, "Revision", contact.revisionText);
     for (const contact::Related& person : contact.related) card.text(card.name(relatedPerson(person.relation)), person.name);
 
-    card.textIfAny("NOTE", noteWithLines(contact.note, noteLines));
+    card.textIfAny("NOTE", noteWithLines(contact::noteText(contact), noteLines));
     if (!contact.categories.empty()) card.list("CATEGORIES", contact.categories);
     card.plain("END", "VCARD");
 }

@@ -98,7 +98,7 @@ public:
     void open(const std::string& folder) override {
         file_.create(outputPath(folder, kVcardFileName));
     }
-    void writeContact(const notes::ContactDocument& doc, std::int64_t) override {
+    void writeContact(notes::ContactDocument&& doc, std::int64_t) override {
         file_.append(vcardCard(doc));
     }
     void close() override { file_.close(); }

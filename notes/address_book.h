@@ -73,6 +73,10 @@ public:
         return items_.size() < kAbsent ? nullptr : find(notesName(item));
     }
     const std::vector<std::pair<std::string, ItemValue>>& items() const { return items_; }
+    // Hands the item's value over, leaving the item in place with an empty value; an
+    // empty value where the document lacks the item. For a reader done with the document
+    // that keeps a long value without copying it.
+    ItemValue takeValue(ContactItem item);
     const NoteInfo& noteInfo() const { return info_; }
 
 private:

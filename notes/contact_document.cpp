@@ -64,6 +64,13 @@ const ItemValue* ContactDocument::find(std::string_view name) const {
     return nullptr;
 }
 
+ItemValue ContactDocument::takeValue(ContactItem item) {
+    const ItemValue* found = find(item);
+    for (auto& [name, value] : items_)
+        if (&value == found) return std::exchange(value, ItemValue{});
+    return {};
+}
+
 namespace {
 
 std::string valueText(ItemValue::Kind kind, const std::string& written) {

@@ -86,7 +86,7 @@ QJsonObject dump(const contact::Contact& c) {
     for (const contact::Related& person : c.related)
         related.append(QJsonObject{{"relation", relation(person.relation)}, {"name", text(person.name)}});
     object["related"] = related;
-    object["note"] = text(c.note);
+    object["note"] = text(contact::noteText(c));
     object["categories"] = texts(c.categories);
     return object;
 }

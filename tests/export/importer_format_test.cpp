@@ -93,7 +93,7 @@ Contact fullContact() {
     c.birthday.date = CalendarDate{1978, 3, 14};
     c.anniversary.text = "spring; 1990";
     c.related = {{contact::Relation::Spouse, "Bo Lee"}, {contact::Relation::Manager, "S. Iyer"}};
-    c.note = "Line 1\r\nLine 2";
+    c.comment = "Line 1\r\nLine 2";
     c.categories = {"Work", "Friends, close"};
     return c;
 }
@@ -257,7 +257,7 @@ TEST(OutlookCsv, OutlooksHeaderAndEveryFieldQuoted) {
 
     Contact c;
     c.name.family = "O\"Brien, \"Jr.\"";
-    c.note = "two\r\nlines";
+    c.comment = "two\r\nlines";
     const std::string record = outlookCsvRecord(c);
     EXPECT_TRUE(record.starts_with("\"\",\"\",\"\",\"O\"\"Brien, \"\"Jr.\"\"\",\"\","));
     EXPECT_NE(record.find(",\"two\r\nlines\","), std::string::npos);

@@ -301,7 +301,7 @@ class FlakyWriter final : public FormatWriter {
 public:
     FlakyWriter(bool tolerant, std::vector<std::int64_t> failing, std::vector<std::int64_t>& written)
         : tolerant_(tolerant), failing_(std::move(failing)), written_(written) {}
-    void writeContact(const notes::ContactDocument&, std::int64_t n) override {
+    void writeContact(notes::ContactDocument&&, std::int64_t n) override {
         if (onContact) onContact(n);
         if (n == brokenAt) throw OutputBroken("the disk is full.");
         if (std::find(failing_.begin(), failing_.end(), n) != failing_.end())

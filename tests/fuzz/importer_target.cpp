@@ -430,13 +430,13 @@ private:
 
     void checkNote() {
         const auto note = card_.one("NOTE", what_);
-        if (contact_.note.empty() && noteMustHold_.empty()) {
+        if (!contact::hasNote(contact_) && noteMustHold_.empty()) {
             check(!note, what_ + ": NOTE without a note");
             return;
         }
         check(note != nullptr, what_ + ": NOTE missing");
         const std::string read = text(*note);
-        check(read.rfind(oneBreak(contact_.note), 0) == 0, what_ + ": NOTE does not start with the note");
+        check(read.rfind(oneBreak(contact::noteText(contact_)), 0) == 0, what_ + ": NOTE does not start with the note");
         for (const auto& line : noteMustHold_) check(contains(read, line), what_ + ": NOTE lacks " + quoted(line));
     }
 
@@ -549,7 +549,7 @@ void checkLdif(const Contact& contact) {
     single("mozillaWorkUrl", contact.webPage);
     const auto [from, to] = values.equal_range("description");
     const std::string note = from == to ? "" : from->second;
-    check(note.rfind(contact.note, 0) == 0, what + ": the description does not start with the note");
+    check(note.rfind(contact::noteText(contact), 0) == 0, what + ": the description does not start with the note");
 
     // Every other value stands in an attribute of its own or in a labelled line of the
     // description.
@@ -664,7 +664,7 @@ void checkOutlookCsv(const Contact& contact) {
     const char* emailColumns[] = {"E-mail Address", "E-mail 2 Address", "E-mail 3 Address"};
     for (std::size_t i = 0; i < 3; ++i) expect(emailColumns[i], i < contact.emails.size() ? contact.emails[i] : "");
     const std::string& notes = field["Notes"];
-    check(notes.rfind(contact.note, 0) == 0, what + ": Notes does not start with the note");
+    check(notes.rfind(contact::noteText(contact), 0) == 0, what + ": Notes does not start with the note");
     const auto somewhere = [&](const std::string& value, const std::string& name) {
         if (value.empty()) return;
         bool found = false;
