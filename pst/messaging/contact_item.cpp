@@ -11,6 +11,7 @@
 #include "pst/messaging/entry_id.h"
 #include "pst/messaging/folder.h"
 #include "pst/messaging/message_store.h"
+#include "pst/messaging/store_layout.h"
 #include "pst/messaging/named_property_map.h"
 #include "pst/messaging/property_tags.h"
 #include "pst/messaging/store_clock.h"
@@ -401,15 +402,13 @@ void ContactItem::putDatesBodyAndCategories(PropertyList& list) const {
 
 void ContactItem::save() {
     using namespace tags;
-    // The properties the folder's contents table shows of each item.
-    static constexpr PropTag kRowColumns[] = {PidTagImportance,     PidTagMessageClass, PidTagSensitivity,
-                                              PidTagSubject,        PidTagConversationTopic, PidTagMessageFlags,
-                                              PidTagMessageSize,    PidTagLastModificationTime};
     MessageStore& store = folder_->store();
     auto props = properties(store.names());
+    // The folder's contents table shows, of each item, every column the item holds.
+    const std::vector<PropTag>& columns = layout::contentsColumns();
     std::map<PropTag, PropValue> row;
     for (const auto& [tag, value] : props)
-        if (std::find(std::begin(kRowColumns), std::end(kRowColumns), tag) != std::end(kRowColumns)) row[tag] = value;
+        if (std::find(columns.begin(), columns.end(), tag) != columns.end()) row[tag] = value;
     store.putNode(nid_, folder_->nid(), ltp::PropertyContextBuilder::build(std::move(props)));
     folder_->recordItem(nid_, row, !saved_);
     saved_ = true;

@@ -320,7 +320,13 @@ private:
         for (std::size_t c = 0; c < t.columns.size(); ++c) {
             const std::uint32_t tag = t.columns[c].tag;
             const std::uint16_t id = tag >> 16;
-            if (id == kLtpRowId || id == 0x67F3 || !t.rows[row][c]) continue;
+            if (id == kLtpRowId || id == 0x67F3) continue;
+            if (!t.rows[row][c]) { // a column the object holds is in its row, as Outlook keeps them
+                if (auto held = props.find(id); held != props.end() && held->second.type == (tag & 0xFFFF))
+                    f_.problem(where + ": column " + hexNumber(tag, 8) + " is empty, the object holds " +
+                               valueText(tag & 0xFFFF, held->second.value));
+                continue;
+            }
             // Every cell a row holds is its object's own property, of the column's type,
             // but for what the table keeps of its own: the message status and the
             // replication IDs Outlook keeps in rows only.
