@@ -130,9 +130,29 @@ ContactItem::ContactItem(Folder& folder, ndb::Nid nid, std::string messageClass)
     : folder_(&folder), nid_(nid), messageClass_(std::move(messageClass)), created_(fileTimeNow()),
       searchKey_(randomGuidBytes()), conversationIndex_(conversationIndex(created_)) {}
 
+namespace {
+
+// The text with Outlook's line breaks: a bare LF or CR becomes CR LF.
+std::string withCrLf(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            out += "\r\n";
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
 void ContactItem::setText(ContactField field, std::string_view text) {
     if (text.empty()) return;
-    texts_[std::size_t(field)] = std::string(text);
+    texts_[std::size_t(field)] = withCrLf(text);
 }
 
 const std::string& ContactItem::text(ContactField field) const { return texts_[std::size_t(field)]; }
@@ -181,6 +201,9 @@ std::vector<std::pair<PropTag, PropValue>> ContactItem::properties(NamedProperty
     putStandardProperties(list);
     putNamesAndFileAs(list, named);
     putFieldTexts(list);
+    // Outlook's contact form shows the business web page from its own property.
+    if (const std::string& page = text(ContactField::BusinessHomePage); !page.empty())
+        list.putText(tags::PidLidHtml, page);
     Entries entries;
     putEmailEntries(list, named.display, entries);
     putFaxEntries(list, named.display, entries);

@@ -133,6 +133,7 @@ inline constexpr NamedTag PidLidFileUnderList{kPsetidAddress, 0x8026, PT_MV_LONG
 inline constexpr NamedTag kEmailDisplayNameList{kPsetidAddress, 0x8027, PT_MV_LONG};
 inline constexpr NamedTag PidLidAddressBookProviderEmailList{kPsetidAddress, 0x8028, PT_MV_LONG};
 inline constexpr NamedTag PidLidAddressBookProviderArrayType{kPsetidAddress, 0x8029, PT_LONG};
+inline constexpr NamedTag PidLidHtml{kPsetidAddress, 0x802B, PT_UNICODE}; // the business web page
 inline constexpr NamedTag PidLidWorkAddressStreet{kPsetidAddress, 0x8045, PT_UNICODE};
 inline constexpr NamedTag PidLidWorkAddressCity{kPsetidAddress, 0x8046, PT_UNICODE};
 inline constexpr NamedTag PidLidWorkAddressState{kPsetidAddress, 0x8047, PT_UNICODE};

@@ -124,6 +124,14 @@ TEST_F(ContactItemTest, FieldsGoToTheirContactProperties) {
     EXPECT_EQ(le32(laid.id(0x3A58)->data), 1u);
     EXPECT_EQ(le32(laid.lid(0x8022)->data), 2u);
     EXPECT_EQ(asString(laid.id(0x3A27)->data), asString(laid.lid(0x8046)->data));
+    // Outlook's form shows the business web page from PidLidHtml.
+    ASSERT_NE(laid.lid(0x802B), nullptr);
+    EXPECT_EQ(asString(laid.lid(0x802B)->data), asString(laid.id(0x3A51)->data));
+
+    // Line breaks as Outlook writes them: CR LF, whatever the book held.
+    ContactItem lines = newItem();
+    lines.setText(ContactField::HomeAddressStreet, "1 Main St\nFlat 2\rBack\r\nDoor");
+    EXPECT_EQ(asString(Laid(lines).id(0x3A5D)->data), utf16("1 Main St\r\nFlat 2\r\nBack\r\nDoor"));
 }
 
 TEST_F(ContactItemTest, EmptyLaterValueKeepsTheEarlierOneAndEmailSlotsCarryTypeAndNames) {
