@@ -5,12 +5,15 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "pst/ltp/btree_on_heap.h"
+#include "pst/ltp/heap_on_node.h"
 #include "pst/ltp/property_context.h"
 #include "pst/ltp/table_context.h"
 #include "pst/messaging/contact_field.h"
 #include "pst/messaging/property_tags.h"
 #include "pst/messaging/store_error.h"
 #include "pst/messaging/store_layout.h"
+#include "pst/util/little_endian.h"
 
 namespace brenmoor::pst::messaging {
 
@@ -23,6 +26,9 @@ using ltp::makeTag;
 constexpr std::int32_t kSubtreeValid = 0x01;
 constexpr std::int32_t kWastebasketValid = 0x08;
 constexpr std::int32_t kFinderValid = 0x80;
+
+// The client signature of the internal heap (bTypeReserved3).
+constexpr std::uint8_t kClientInternalMap = 0x9C;
 
 ndb::NodeContent emptyTable(const std::vector<ltp::PropTag>& columns) {
     return ltp::TableContextBuilder(columns).build();
@@ -118,6 +124,7 @@ ndb::NodeContent MessageStore::buildStoreProperties() const {
     pc.set(tags::PidTagFinderEntryId, PropValue::binary(entryId(uid_, searchRoot_->nid())));
     pc.set(tags::PidTagPstLrNoRestrictions, PropValue::boolean(true));
     pc.set(tags::PidTagPstPassword, PropValue::int32(0)); // none
+    pc.set(tags::PidTagLatestPstEnsure, PropValue::int32(0x000E000D)); // as Outlook 2007 and later set it
     return pc.build();
 }
 
@@ -134,11 +141,25 @@ ndb::NodeContent MessageStore::buildRootProperties() const {
 
 void MessageStore::putFixedNodes() {
     const ndb::NodeContent none;
-    for (ndb::Nid nid : {layout::kSearchManagementQueue, layout::kSearchActivityList,
-                         layout::kSearchDomainObject, layout::kSearchGathererQueue,
-                         layout::kSearchGathererDescriptor, layout::kSearchGathererFolderQueue,
-                         layout::kSearchQueueReserved})
+    for (ndb::Nid nid : {layout::kSearchManagementQueue, layout::kSearchDomainObject, layout::kSearchGathererQueue,
+                         layout::kSearchGathererFolderQueue, layout::kSearchQueueReserved})
         putNode(nid, 0, none);
+    // The search folders the indexer keeps up to date: the spam search folder.
+    ndb::NodeContent activity;
+    activity.blocks.push_back(ltp::Bytes(4));
+    putU32(activity.blocks.back().data(), layout::kSpamSearchFolder);
+    putNode(layout::kSearchActivityList, 0, activity);
+    // The gatherer's descriptor as a new store starts it (88 bytes; three counters at 1).
+    ndb::NodeContent gatherer;
+    gatherer.blocks.push_back(ltp::Bytes(88));
+    for (std::size_t at : {16, 24, 28}) putU32(gatherer.blocks.back().data() + at, 1);
+    putNode(layout::kSearchGathererDescriptor, 0, gatherer);
+    ltp::HeapOnNodeBuilder map(kClientInternalMap);
+    const ltp::Hid root = map.reserve(4);
+    const ltp::Hid tree = ltp::writeBTreeOnHeap(map, 16, 4, {});
+    putU32(map.bytesAt(root).data(), tree);
+    map.setUserRoot(root);
+    putNode(layout::kEmptyInternalMap, 0, ndb::NodeContent{map.takeBlocks()});
     putNode(layout::kHierarchyTableTemplate, 0, emptyTable(layout::hierarchyColumns()));
     putNode(layout::kContentsTableTemplate, 0, emptyTable(layout::contentsColumns()));
     putNode(layout::kAssocContentsTableTemplate, 0, emptyTable(layout::assocContentsColumns()));
@@ -146,7 +167,11 @@ void MessageStore::putFixedNodes() {
     putNode(layout::kAttachmentTableTemplate, 0, emptyTable(layout::attachmentColumns()));
     putNode(layout::kRecipientTableTemplate, 0, emptyTable(layout::recipientColumns()));
     putNode(layout::kChangeHistoryTableTemplate, 0, emptyTable(layout::changeHistoryColumns()));
-    putNode(layout::kReceiveFolderTable, 0, emptyTable(layout::receiveFolderColumns()));
+    // Mail of any class is received in the root folder: one row for the empty class.
+    ltp::TableContextBuilder receive(layout::receiveFolderColumns());
+    receive.setRow(1, {{tags::PidTagMessageClass, PropValue::unicode("")},
+                       {tags::PidTagReceiveFolderNid, PropValue::int32(std::int32_t(root_->nid()))}});
+    putNode(layout::kReceiveFolderTable, 0, receive.build());
     putNode(layout::kOutgoingQueueTable, 0, emptyTable(layout::outgoingQueueColumns()));
     putNode(layout::kConflictTableTemplate, 0, emptyTable(layout::conflictColumns()));
     putNode(layout::kSyncTableTemplate, 0, emptyTable(layout::syncColumns()));

@@ -116,6 +116,8 @@ inline constexpr PropTag PidTagFinderEntryId = makeTag(0x35E7, PT_BINARY);
 inline constexpr PropTag PidTagIpmContactEntryId = makeTag(0x36D1, PT_BINARY);
 inline constexpr PropTag PidTagPstLrNoRestrictions = makeTag(0x6633, PT_BOOLEAN);
 inline constexpr PropTag PidTagPstPassword = makeTag(0x67FF, PT_LONG);
+inline constexpr PropTag PidTagLatestPstEnsure = makeTag(0x66FA, PT_LONG);
+inline constexpr PropTag PidTagReceiveFolderNid = makeTag(0x6605, PT_LONG); // receive folder table
 
 // Named properties of contacts (PSETID_Address).
 inline constexpr NamedTag PidLidFileUnder{kPsetidAddress, 0x8005, PT_UNICODE};

@@ -33,6 +33,9 @@ inline constexpr Nid kOutgoingQueueTable = 0x64C;
 inline constexpr Nid kConflictTableTemplate = 0x6D7;
 inline constexpr Nid kSyncTableTemplate = 0x6F8;
 inline constexpr Nid kSearchQueueReserved = 0xE41;
+// An internal heap Outlook writes in every new store: an empty BTree-on-heap of 16-byte
+// keys and 4-byte entries behind a root that points at its header.
+inline constexpr Nid kEmptyInternalMap = 0xC01;
 
 // The spam search folder Outlook expects beside the root's other children.
 inline constexpr Nid kSpamSearchFolder = 0x2223;

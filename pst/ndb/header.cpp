@@ -17,7 +17,7 @@ std::array<std::uint8_t, kHeaderSize> makeHeader(const HeaderFields& h)
     p[15] = 0x01;             // bPlatformAccess
     putU64(p + kHeaderBidNextP, h.bidNextP);
     putU32(p + kHeaderUnique, h.unique);
-    for (std::size_t i = 0; i < 32; ++i) putU32(p + kHeaderRgnid + 4 * i, h.nextNidIndex[i]);
+    for (std::size_t i = 0; i < 32; ++i) putU32(p + kHeaderRgnid + 4 * i, h.lastNidIndex[i]);
 
     std::uint8_t* root = p + kHeaderRoot;
     putU64(root + 4, h.fileEof);

@@ -18,7 +18,7 @@ struct HeaderFields {
     std::uint64_t bidNextP = 0;
     std::uint64_t bidNextB = 0;
     std::uint32_t unique = 0;
-    std::array<std::uint32_t, 32> nextNidIndex{}; // rgnid: next index per NID type
+    std::array<std::uint32_t, 32> lastNidIndex{}; // rgnid: the last index used per NID type
     std::uint64_t fileEof = 0;
     std::uint64_t lastAMap = 0;
     std::uint64_t amapFree = 0;
