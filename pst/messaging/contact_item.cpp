@@ -127,7 +127,8 @@ std::uint64_t localMidnight(const CalendarDate& date) {
 
 ContactItem::ContactItem(Folder& folder, ndb::Nid nid, std::string messageClass)
     : folder_(&folder), nid_(nid), messageClass_(std::move(messageClass)), created_(fileTimeNow()),
-      searchKey_(randomGuidBytes()), conversationIndex_(conversationIndex(created_)) {}
+      searchKey_(randomGuidBytes()), conversationIndex_(conversationIndex(created_)),
+      written_(folder.store().nodeDatabase()) {}
 
 void ContactItem::setText(ContactField field, std::string_view text) {
     if (text.empty()) return;
@@ -143,7 +144,13 @@ void ContactItem::setDate(ContactDate which, const CalendarDate& date) {
     (which == ContactDate::Birthday ? birthday_ : anniversary_) = date;
 }
 
-void ContactItem::setBody(std::string_view text) { body_ = std::string(text); }
+void ContactItem::setBody(std::span<const std::string_view> pieces) {
+    ltp::StreamedValueWriter writer(folder_->store().nodeDatabase());
+    for (std::string_view piece : pieces) writer.appendText(piece);
+    ltp::PropValue body = writer.finishText();
+    written_.replace(body_ ? *body_ : ltp::PropValue{}, body);
+    body_ = std::move(body);
+}
 
 void ContactItem::setFileAs(std::string_view text, FileUnder rule) {
     fileAs_ = std::string(text);
@@ -192,7 +199,7 @@ std::vector<std::pair<PropTag, PropValue>> ContactItem::properties(NamedProperty
 
     // The message size: the values' bytes, as the store counts them.
     std::size_t size = 0;
-    for (const auto& [tag, value] : list.all()) size += value.data.size();
+    for (const auto& [tag, value] : list.all()) size += value.size();
     list.put(tags::PidTagMessageSize, PropValue::int32(static_cast<std::int32_t>(std::min<std::size_t>(size, 0x7FFFFFFF))));
     return std::move(list.all());
 }
@@ -392,7 +399,7 @@ void ContactItem::putDatesBodyAndCategories(PropertyList& list) const {
         list.put(PidTagWeddingAnniversary, PropValue::systime(localMidnight(*anniversary_)));
         list.put(PidLidWeddingAnniversaryLocal, PropValue::systime(utcMidnight(*anniversary_)));
     }
-    if (body_) list.putText(PidTagBody, *body_);
+    if (body_) list.put(PidTagBody, *body_);
     if (!categories_.empty())
         list.put(makeTag(list.names().idOf(PropertyName{kPsPublicStrings, std::string(PidNameKeywords)}),
                          ltp::PT_MV_UNICODE),
@@ -411,6 +418,7 @@ void ContactItem::save() {
     for (const auto& [tag, value] : props)
         if (std::find(std::begin(kRowColumns), std::end(kRowColumns), tag) != std::end(kRowColumns)) row[tag] = value;
     store.putNode(nid_, folder_->nid(), ltp::PropertyContextBuilder::build(std::move(props)));
+    written_.nodePut();
     folder_->recordItem(nid_, row, !saved_);
     saved_ = true;
 }
