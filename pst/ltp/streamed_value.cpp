@@ -102,30 +102,33 @@ WrittenBlocks::~WrittenBlocks()
 }
 
 WrittenBlocks::WrittenBlocks(WrittenBlocks&& other) noexcept
-    : store_(other.store_), unput_(std::exchange(other.unput_, {})), replaced_(std::exchange(other.replaced_, {}))
+    : store_(other.store_), unput_(std::exchange(other.unput_, {})), dropped_(std::exchange(other.dropped_, {}))
 {
 }
 
-void WrittenBlocks::replace(const PropValue& replaced, const PropValue& value)
+void WrittenBlocks::add(const std::vector<std::uint64_t>& blocks)
 {
-    // A value's blocks are taken over together and stay together.
-    const std::vector<std::uint64_t>& old = replaced.writtenBlocks;
-    const auto unput = old.empty() ? unput_.end() : std::find(unput_.begin(), unput_.end(), old.front());
-    if (unput != unput_.end()) {
-        for (std::uint64_t bid : old)
-            store_->releaseDataBlock(bid);
-        unput_.erase(unput, unput + std::ptrdiff_t(old.size()));
-    } else {
-        replaced_.insert(replaced_.end(), old.begin(), old.end());
+    unput_.insert(unput_.end(), blocks.begin(), blocks.end());
+}
+
+void WrittenBlocks::drop(const std::vector<std::uint64_t>& blocks)
+{
+    // Blocks are added and dropped together, so they stay side by side.
+    const auto unput = blocks.empty() ? unput_.end() : std::find(unput_.begin(), unput_.end(), blocks.front());
+    if (unput == unput_.end()) {
+        dropped_.insert(dropped_.end(), blocks.begin(), blocks.end());
+        return;
     }
-    unput_.insert(unput_.end(), value.writtenBlocks.begin(), value.writtenBlocks.end());
+    for (std::uint64_t bid : blocks)
+        store_->releaseDataBlock(bid);
+    unput_.erase(unput, unput + std::ptrdiff_t(blocks.size()));
 }
 
 void WrittenBlocks::nodePut()
 {
-    for (std::uint64_t bid : replaced_)
+    for (std::uint64_t bid : dropped_)
         store_->releaseDataBlock(bid);
-    replaced_.clear();
+    dropped_.clear();
     unput_.clear();
 }
 

@@ -43,9 +43,8 @@ private:
 };
 
 // The blocks of the values written ahead for one node, as the node is put and put
-// again: blocks that no node put names yet are freed with this object or when their
-// value is replaced; blocks that the node put last names are freed once the node is
-// put again without them.
+// again: blocks that no node put names yet are freed with this object or when
+// dropped; blocks that the node put last names are freed once the node is put again.
 class WrittenBlocks {
 public:
     explicit WrittenBlocks(ndb::NodeDatabaseWriter& store) : store_(&store) {}
@@ -53,16 +52,17 @@ public:
     WrittenBlocks(WrittenBlocks&& other) noexcept;
     WrittenBlocks& operator=(WrittenBlocks&&) = delete;
 
-    // Takes over the blocks of value, which replaces the value replaced (either may
-    // be one in memory, without blocks).
-    void replace(const PropValue& replaced, const PropValue& value);
-    // The node was put with the values given since the last call.
+    // Takes over blocks written for the node's next put.
+    void add(const std::vector<std::uint64_t>& blocks);
+    // Blocks taken over at once, which the node's next put will not name.
+    void drop(const std::vector<std::uint64_t>& blocks);
+    // The node was put, naming the blocks added since the last put and no dropped one.
     void nodePut();
 
 private:
     ndb::NodeDatabaseWriter* store_;
-    std::vector<std::uint64_t> unput_;    // named by no node put
-    std::vector<std::uint64_t> replaced_; // named by the node put, not by its next put
+    std::vector<std::uint64_t> unput_;  // named by no node put
+    std::vector<std::uint64_t> dropped_; // named by the node put, not by its next put
 };
 
 } // namespace brenmoor::pst::ltp

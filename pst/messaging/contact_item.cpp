@@ -95,6 +95,16 @@ ltp::Bytes conversationIndex(std::uint64_t filetime) {
     return index;
 }
 
+// The properties the folder's contents table shows of each item.
+constexpr PropTag kRowColumns[] = {tags::PidTagImportance,     tags::PidTagMessageClass,
+                                   tags::PidTagSensitivity,    tags::PidTagSubject,
+                                   tags::PidTagConversationTopic, tags::PidTagMessageFlags,
+                                   tags::PidTagMessageSize,    tags::PidTagLastModificationTime};
+
+bool isRowColumn(PropTag tag) {
+    return std::find(std::begin(kRowColumns), std::end(kRowColumns), tag) != std::end(kRowColumns);
+}
+
 } // namespace
 
 std::uint64_t utcMidnight(const CalendarDate& date) {
@@ -148,7 +158,8 @@ void ContactItem::setBody(std::span<const std::string_view> pieces) {
     ltp::StreamedValueWriter writer(folder_->store().nodeDatabase());
     for (std::string_view piece : pieces) writer.appendText(piece);
     ltp::PropValue body = writer.finishText();
-    written_.replace(body_ ? *body_ : ltp::PropValue{}, body);
+    if (body_) written_.drop(body_->writtenBlocks);
+    written_.add(body.writtenBlocks);
     body_ = std::move(body);
 }
 
@@ -159,30 +170,59 @@ void ContactItem::setFileAs(std::string_view text, FileUnder rule) {
 
 void ContactItem::setCategories(std::vector<std::string> categories) { categories_ = std::move(categories); }
 
-// The properties as they are put, named properties given their IDs on the way.
+// The properties as they are put, named properties given their IDs on the way. Put
+// for a save, a long text goes to the file as it is converted (but for the contents
+// table's columns, which the table lays out from memory).
 class ContactItem::PropertyList {
 public:
     explicit PropertyList(NamedPropertyMap& names) : names_(names) { props_.reserve(128); }
+    // Long texts written through store, their blocks handed to written.
+    PropertyList(NamedPropertyMap& names, ndb::NodeDatabaseWriter& store, ltp::WrittenBlocks& written)
+        : PropertyList(names) {
+        store_ = &store;
+        written_ = &written;
+    }
 
     void put(PropTag tag, PropValue value) { props_.emplace_back(tag, std::move(value)); }
-    void put(const NamedTag& named, PropValue value) {
-        put(makeTag(names_.idOf(PropertyName{named.set, named.lid}), named.type), std::move(value));
+    void put(const NamedTag& named, PropValue value) { put(tagOf(named), std::move(value)); }
+    void put(const FieldStorage& where, PropValue value) { put(tagOf(where), std::move(value)); }
+    void putText(const auto& where, std::string_view text) {
+        const PropTag tag = tagOf(where);
+        if (!store_ || 2 * text.size() <= ndb::kMaxBlockData || isRowColumn(tag)) return put(tag, PropValue::unicode(text));
+        ltp::StreamedValueWriter writer(*store_);
+        writer.appendText(text);
+        PropValue value = writer.finishText();
+        written_->add(value.writtenBlocks);
+        textBlocks_.insert(textBlocks_.end(), value.writtenBlocks.begin(), value.writtenBlocks.end());
+        put(tag, std::move(value));
     }
-    void put(const FieldStorage& where, PropValue value) {
-        std::visit([&](const auto& tag) { put(tag, std::move(value)); }, where);
-    }
-    void putText(const auto& where, std::string_view text) { put(where, PropValue::unicode(text)); }
 
     NamedPropertyMap& names() { return names_; }
     std::vector<std::pair<PropTag, PropValue>>& all() { return props_; }
+    // The blocks of the long texts written, in order.
+    const std::vector<std::uint64_t>& textBlocks() const { return textBlocks_; }
 
 private:
+    PropTag tagOf(PropTag tag) { return tag; }
+    PropTag tagOf(const NamedTag& named) { return makeTag(names_.idOf(PropertyName{named.set, named.lid}), named.type); }
+    PropTag tagOf(const FieldStorage& where) {
+        return std::visit([&](const auto& tag) { return tagOf(tag); }, where);
+    }
+
     NamedPropertyMap& names_;
+    ndb::NodeDatabaseWriter* store_ = nullptr;
+    ltp::WrittenBlocks* written_ = nullptr;
+    std::vector<std::uint64_t> textBlocks_;
     std::vector<std::pair<PropTag, PropValue>> props_;
 };
 
 std::vector<std::pair<PropTag, PropValue>> ContactItem::properties(NamedPropertyMap& names) const {
     PropertyList list(names);
+    putAll(list);
+    return std::move(list.all());
+}
+
+void ContactItem::putAll(PropertyList& list) const {
     const Names named = nameOf();
     putStandardProperties(list);
     putNamesAndFileAs(list, named);
@@ -201,7 +241,6 @@ std::vector<std::pair<PropTag, PropValue>> ContactItem::properties(NamedProperty
     std::size_t size = 0;
     for (const auto& [tag, value] : list.all()) size += value.size();
     list.put(tags::PidTagMessageSize, PropValue::int32(static_cast<std::int32_t>(std::min<std::size_t>(size, 0x7FFFFFFF))));
-    return std::move(list.all());
 }
 
 ContactItem::Names ContactItem::nameOf() const {
@@ -296,7 +335,8 @@ void ContactItem::putFieldTexts(PropertyList& list) const {
         const FieldStorage where = storageOf(field);
         const bool multiValued = std::holds_alternative<PropTag>(where) &&
                                  ltp::tagType(std::get<PropTag>(where)) == ltp::PT_MV_UNICODE;
-        list.put(where, multiValued ? PropValue::multiUnicode({value}) : PropValue::unicode(value));
+        if (multiValued) list.put(where, PropValue::multiUnicode({value}));
+        else list.putText(where, value);
     }
 }
 
@@ -407,18 +447,22 @@ void ContactItem::putDatesBodyAndCategories(PropertyList& list) const {
 }
 
 void ContactItem::save() {
-    using namespace tags;
-    // The properties the folder's contents table shows of each item.
-    static constexpr PropTag kRowColumns[] = {PidTagImportance,     PidTagMessageClass, PidTagSensitivity,
-                                              PidTagSubject,        PidTagConversationTopic, PidTagMessageFlags,
-                                              PidTagMessageSize,    PidTagLastModificationTime};
     MessageStore& store = folder_->store();
-    auto props = properties(store.names());
+    PropertyList list(store.names(), store.nodeDatabase(), written_);
     std::map<PropTag, PropValue> row;
-    for (const auto& [tag, value] : props)
-        if (std::find(std::begin(kRowColumns), std::end(kRowColumns), tag) != std::end(kRowColumns)) row[tag] = value;
-    store.putNode(nid_, folder_->nid(), ltp::PropertyContextBuilder::build(std::move(props)));
+    try {
+        putAll(list);
+        for (const auto& [tag, value] : list.all())
+            if (isRowColumn(tag)) row[tag] = value;
+        store.putNode(nid_, folder_->nid(), ltp::PropertyContextBuilder::build(std::move(list.all())));
+    } catch (...) {
+        written_.drop(list.textBlocks()); // no node names them
+        throw;
+    }
+    // The long texts of the last save are named no more.
+    written_.drop(savedTextBlocks_);
     written_.nodePut();
+    savedTextBlocks_ = list.textBlocks();
     folder_->recordItem(nid_, row, !saved_);
     saved_ = true;
 }

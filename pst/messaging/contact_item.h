@@ -78,6 +78,7 @@ private:
     };
 
     // The steps of properties().
+    void putAll(PropertyList& list) const;
     Names nameOf() const;
     void putStandardProperties(PropertyList& list) const;
     void putNamesAndFileAs(PropertyList& list, const Names& names) const;
@@ -98,7 +99,8 @@ private:
     std::string fileAs_;
     FileUnder fileUnder_ = FileUnder::LastFirstMiddle;
     std::optional<ltp::PropValue> body_; // in its stored form
-    ltp::WrittenBlocks written_;         // the blocks of a long body
+    ltp::WrittenBlocks written_;         // the blocks of a long body and long texts
+    std::vector<std::uint64_t> savedTextBlocks_; // the long texts' blocks of the last save
     std::vector<std::string> categories_;
     bool saved_ = false;
 };

@@ -141,8 +141,9 @@ TEST(MessagingStore, ContactsFolderIsFoundOrMadeAndBecomesTheDefault) {
     }
 }
 
-// A body past one block goes to the file as it is converted and stays out of memory;
-// none of its blocks is left behind where an item is not saved with it.
+// A body past one block goes to the file as it is converted and stays out of memory,
+// as does a long text on save; none of their blocks is left behind where an item is
+// not saved with them.
 TEST(MessagingStore, ALongBodyIsWrittenAheadAndABodyNotSavedLeavesNoBlock) {
     const std::string path = tempStorePath("long-body.pst");
     auto store = MessageStore::create(path, "S");
@@ -168,13 +169,17 @@ TEST(MessagingStore, ALongBodyIsWrittenAheadAndABodyNotSavedLeavesNoBlock) {
         item.save();
         expected[item.nid()] = "short";
     }
+    std::map<std::uint32_t, std::string> titles; // a long text set, saved again with another
     {
         ContactItem item = contacts.Items().Add("IPM.Contact");
         item.setBody(huge);
+        item.setText(ContactField::JobTitle, other);
         item.save();
         item.setBody(other); // after: the saved item keeps its body until saved again
+        item.setText(ContactField::JobTitle, other + other);
         item.save();
         expected[item.nid()] = other;
+        titles[item.nid()] = other + other;
     }
     {
         ContactItem item = contacts.Items().Add("IPM.Contact");
@@ -201,6 +206,8 @@ TEST(MessagingStore, ALongBodyIsWrittenAheadAndABodyNotSavedLeavesNoBlock) {
         // The message size counts the body's bytes as stored.
         EXPECT_GE(check::le32(props[0x0E08].value), props[0x1000].value.size()) << std::hex << nid;
     }
+    for (const auto& [nid, text] : titles)
+        EXPECT_TRUE(check::utf16ToUtf8(reading.properties(nid)[0x3A17].value) == text) << std::hex << nid;
 }
 
 } // namespace
