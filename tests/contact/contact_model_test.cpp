@@ -10,6 +10,7 @@
 
 #include "contact/contact_from_document.h"
 #include "contact/contact_uid.h"
+#include "contact/item_kinds.h"
 
 namespace brenmoor::contact {
 namespace {
@@ -343,6 +344,23 @@ TEST(ContactModel, ControlCharactersAreLeftOutAndLineSeparatorsBreakLines) {
     EXPECT_EQ(c.formattedName, "Lee");
     EXPECT_EQ(c.categories, (std::vector<std::string>{"x", "y"}));
     EXPECT_EQ(c.leftOutCharacters, 6);
+}
+
+} // namespace
+} // namespace brenmoor::contact
+
+namespace brenmoor::contact {
+namespace {
+
+// What Notes keeps for itself and what must never leave the book, without regard to case.
+TEST(ItemKinds, BookkeepingAndSecretsAreNoUserData) {
+    for (std::string_view name : {"$UpdatedBy", "$Conflict", "form", "Type", "PhoneFldsDisplayed", "MAILFILE"})
+        EXPECT_TRUE(isBookkeepingItem(name) && !isUserItem(name)) << name;
+    for (std::string_view name : {"HTTPPassword", "$SecurePassword", "PasswordDigest", "Certificate",
+                                  "UserCertificate", "publickey", "PrivateKey"})
+        EXPECT_TRUE(isSecretItem(name) && !isUserItem(name)) << name;
+    for (std::string_view name : {"InternetAddress", "HomeEmail", "Formal", "Types", "Comment", "", "Key"})
+        EXPECT_TRUE(isUserItem(name)) << name;
 }
 
 } // namespace
