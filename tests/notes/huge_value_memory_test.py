@@ -36,7 +36,9 @@ def write_book(path, value_bytes):
         out.write(PROLOG)
         for n in range(1, CONTACTS + 1):
             comment = "x" * value_bytes if n == HUGE_AT else f"Comment {n}"
-            out.write(f"<document form='Person'><noteinfo unid='{n:032X}'/>"
+            # The huge one has no universal ID: the exports derive its UID from its values.
+            info = "" if n == HUGE_AT else f"<noteinfo unid='{n:032X}'/>"
+            out.write(f"<document form='Person'>{info}"
                       f"<item name='FirstName'><text>First{n}</text></item>"
                       f"<item name='LastName'><text>Last{n}</text></item>"
                       f"<item name='Comment'><text>{comment}</text></item></document>\n")
