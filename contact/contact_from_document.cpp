@@ -27,6 +27,68 @@ using text::trimmed;
 
 bool isBlank(std::string_view text) { return trimmed(text).empty(); }
 
+// The UTF-8 sequences of a control character that no reader of the formats takes: C0
+// but tab, LF and CR; DEL; C1. U+2028 and U+2029 (line and paragraph separators) become
+// line breaks, which the formats write as theirs.
+std::size_t controlLength(std::string_view text, std::size_t at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char c = byte(at);
+    if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) return 1;
+    if (c == 0xC2 && at + 1 < text.size() && byte(at + 1) >= 0x80 && byte(at + 1) <= 0x9F) return 2;
+    return 0;
+}
+
+bool isLineSeparator(std::string_view text, std::size_t at) {
+    return at + 2 < text.size() && static_cast<unsigned char>(text[at]) == 0xE2 &&
+           static_cast<unsigned char>(text[at + 1]) == 0x80 &&
+           (static_cast<unsigned char>(text[at + 2]) == 0xA8 || static_cast<unsigned char>(text[at + 2]) == 0xA9);
+}
+
+bool hasControls(std::string_view text) {
+    for (std::size_t at = 0; at < text.size(); ++at)
+        if (controlLength(text, at) != 0 || isLineSeparator(text, at)) return true;
+    return false;
+}
+
+// Hands each the runs of text between its control characters, and CR LF for each line
+// or paragraph separator; returns how many control characters it left out.
+template <typename Each> std::int64_t forEachCleanRun(std::string_view text, Each each) {
+    std::int64_t leftOut = 0;
+    std::size_t start = 0, at = 0;
+    while (at < text.size()) {
+        const std::size_t length = controlLength(text, at);
+        const bool separator = length == 0 && isLineSeparator(text, at);
+        if (length == 0 && !separator) {
+            ++at;
+            continue;
+        }
+        if (at > start) each(text.substr(start, at - start));
+        if (separator) {
+            each(kLineBreak);
+            at += 3;
+        } else {
+            ++leftOut;
+            at += length;
+        }
+        start = at;
+    }
+    if (at > start) each(text.substr(start));
+    return leftOut;
+}
+
+// Leaves out the control characters of text, in place; returns how many.
+std::int64_t leaveOutControls(std::string& text) {
+    std::size_t kept = 0;
+    const std::int64_t leftOut = forEachCleanRun(text, [&](std::string_view run) {
+        // A run never starts before the place it is kept at (a separator's three bytes
+        // become two).
+        if (run.data() != text.data() + kept) std::memmove(text.data() + kept, run.data(), run.size());
+        kept += run.size();
+    });
+    text.resize(kept);
+    return leftOut;
+}
+
 // The document's catalogue items, with the readings the fields need.
 class Items {
 public:
@@ -34,10 +96,67 @@ public:
     explicit Items(const ContactDocument& doc, ContactDocument* handedOver = nullptr)
         : doc_(doc), handedOver_(handedOver) {}
 
+    // The control characters the readings below left out so far.
+    std::int64_t leftOut() const { return leftOut_; }
+
     bool has(ContactItem item) const { return value(item) != nullptr; }
 
-    // Every value of the item as text, joined by separator, into out (its storage reused).
+    // Every value of the item as text, joined by separator, into out (its storage
+    // reused), without control characters.
     void join(ContactItem item, std::string& out, std::string_view separator = kValueSeparator) const {
+        joinAsWritten(item, out, separator);
+        leftOut_ += leaveOutControls(out);
+    }
+    // As join; but where the document is handed over and the item holds text, its values
+    // move into out instead of being copied, which leaves the item empty. For long texts
+    // read once; their control characters are kept.
+    void take(ContactItem item, std::string& out, std::string_view separator) const {
+        const notes::ItemValue* found = value(item);
+        if (!handedOver_ || !found || !isText(*found)) return joinAsWritten(item, out, separator);
+        notes::ItemValue taken = handedOver_->takeValue(item);
+        out = std::move(taken.text);
+        if (taken.more.empty()) return;
+        std::size_t size = out.size();
+        for (const std::string& more : taken.more) size += separator.size() + more.size();
+        out.reserve(size);
+        for (std::string& more : taken.more) {
+            out += separator;
+            out += more;
+            std::string().swap(more);
+        }
+    }
+
+    // Calls each(value) for every value of the item that is not blank once its control
+    // characters are left out.
+    template <typename Each> void forEachValue(ContactItem item, Each each) const {
+        const auto give = [&](std::string_view value) {
+            if (!hasControls(value)) {
+                if (!isBlank(value)) each(value);
+                return;
+            }
+            std::string clean(value);
+            leftOut_ += leaveOutControls(clean);
+            if (!isBlank(clean)) each(std::string_view(clean));
+        };
+        const notes::ItemValue* found = value(item);
+        if (!found || found->kind == notes::ItemValue::Kind::Empty) return;
+        if (isText(*found)) {
+            give(found->text);
+            for (const std::string& more : found->more) give(more);
+            return;
+        }
+        for (const std::string& text : doc_.itemTexts(item)) give(text);
+    }
+
+    const ContactDocument& document() const { return doc_; }
+
+private:
+    static bool isText(const notes::ItemValue& value) {
+        return value.kind == notes::ItemValue::Kind::Text || value.kind == notes::ItemValue::Kind::RichText;
+    }
+    const notes::ItemValue* value(ContactItem item) const { return doc_.find(item); }
+
+    void joinAsWritten(ContactItem item, std::string& out, std::string_view separator) const {
         out.clear();
         const notes::ItemValue* found = value(item);
         if (!found || found->kind == notes::ItemValue::Kind::Empty) return;
@@ -54,54 +173,10 @@ public:
             out += each;
         }
     }
-    std::string joined(ContactItem item, std::string_view separator = kValueSeparator) const {
-        std::string text;
-        join(item, text, separator);
-        return text;
-    }
-    // As join; but where the document is handed over and the item holds text, its values
-    // move into out instead of being copied, which leaves the item empty. For long texts
-    // read once.
-    void take(ContactItem item, std::string& out, std::string_view separator) const {
-        const notes::ItemValue* found = value(item);
-        if (!handedOver_ || !found || !isText(*found)) return join(item, out, separator);
-        notes::ItemValue taken = handedOver_->takeValue(item);
-        out = std::move(taken.text);
-        if (taken.more.empty()) return;
-        std::size_t size = out.size();
-        for (const std::string& more : taken.more) size += separator.size() + more.size();
-        out.reserve(size);
-        for (std::string& more : taken.more) {
-            out += separator;
-            out += more;
-            std::string().swap(more);
-        }
-    }
-
-    // Calls each(value) for every value of the item that is not blank.
-    template <typename Each> void forEachValue(ContactItem item, Each each) const {
-        const notes::ItemValue* found = value(item);
-        if (!found || found->kind == notes::ItemValue::Kind::Empty) return;
-        if (isText(*found)) {
-            if (!isBlank(found->text)) each(std::string_view(found->text));
-            for (const std::string& more : found->more)
-                if (!isBlank(more)) each(std::string_view(more));
-            return;
-        }
-        for (const std::string& text : doc_.itemTexts(item))
-            if (!isBlank(text)) each(std::string_view(text));
-    }
-
-    const ContactDocument& document() const { return doc_; }
-
-private:
-    static bool isText(const notes::ItemValue& value) {
-        return value.kind == notes::ItemValue::Kind::Text || value.kind == notes::ItemValue::Kind::RichText;
-    }
-    const notes::ItemValue* value(ContactItem item) const { return doc_.find(item); }
 
     const ContactDocument& doc_;
     ContactDocument* handedOver_;
+    mutable std::int64_t leftOut_ = 0;
 };
 
 // The zone of a DXL date-time in minutes east of UTC ("-04" is -240, "+0530" 330, "Z" 0);
@@ -145,72 +220,20 @@ std::optional<Timestamp> revisionOf(std::string_view modified) {
                      static_cast<int>(clock.minutes().count()), static_cast<int>(clock.seconds().count()), true};
 }
 
-void readFormattedName(const Items& items, Contact& contact, std::int64_t position) {
+// leftOut: counts the control characters left out of the name taken from the full name.
+void readFormattedName(const Items& items, Contact& contact, std::int64_t position, std::int64_t& leftOut) {
     std::string& name = contact.formattedName;
     name = joinedName(contact.name);
-    if (name.empty() && items.has(ContactItem::FullName))
+    if (name.empty() && items.has(ContactItem::FullName)) {
         name = commonName(items.document().itemText(ContactItem::FullName));
+        leftOut += leaveOutControls(name);
+        name = std::string(trimmed(name));
+    }
     if (name.empty()) name = contact.organization;
     if (name.empty() && !contact.emails.empty()) name = contact.emails.front();
     contact.formattedNameMadeUp = name.empty();
     if (!name.empty()) return;
     name = contact.phones.empty() ? "Contact " + std::to_string(position) : contact.phones.front().number;
-}
-
-// The UTF-8 sequences of a control character that no reader of the formats takes: C0
-// but tab, LF and CR; DEL; C1. U+2028 and U+2029 (line and paragraph separators) become
-// line breaks, which the formats write as theirs.
-std::size_t controlLength(std::string_view text, std::size_t at) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char c = byte(at);
-    if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) return 1;
-    if (c == 0xC2 && at + 1 < text.size() && byte(at + 1) >= 0x80 && byte(at + 1) <= 0x9F) return 2;
-    return 0;
-}
-
-bool isLineSeparator(std::string_view text, std::size_t at) {
-    return at + 2 < text.size() && static_cast<unsigned char>(text[at]) == 0xE2 &&
-           static_cast<unsigned char>(text[at + 1]) == 0x80 &&
-           (static_cast<unsigned char>(text[at + 2]) == 0xA8 || static_cast<unsigned char>(text[at + 2]) == 0xA9);
-}
-
-// Hands each the runs of text between its control characters, and CR LF for each line
-// or paragraph separator; returns how many control characters it left out.
-template <typename Each> std::int64_t forEachCleanRun(std::string_view text, Each each) {
-    std::int64_t leftOut = 0;
-    std::size_t start = 0, at = 0;
-    while (at < text.size()) {
-        const std::size_t length = controlLength(text, at);
-        const bool separator = length == 0 && isLineSeparator(text, at);
-        if (length == 0 && !separator) {
-            ++at;
-            continue;
-        }
-        if (at > start) each(text.substr(start, at - start));
-        if (separator) {
-            each(kLineBreak);
-            at += 3;
-        } else {
-            ++leftOut;
-            at += length;
-        }
-        start = at;
-    }
-    if (at > start) each(text.substr(start));
-    return leftOut;
-}
-
-// Leaves out the control characters of text, in place; returns how many.
-std::int64_t leaveOutControls(std::string& text) {
-    std::size_t kept = 0;
-    const std::int64_t leftOut = forEachCleanRun(text, [&](std::string_view run) {
-        // A run never starts before the place it is kept at (a separator's three bytes
-        // become two).
-        if (run.data() != text.data() + kept) std::memmove(text.data() + kept, run.data(), run.size());
-        kept += run.size();
-    });
-    text.resize(kept);
-    return leftOut;
 }
 
 // The texts the note is made of, in order, before their control characters are left out.
@@ -225,22 +248,10 @@ template <typename Each> void forEachNoteText(const Contact& c, Each each) {
     each(std::string_view(c.comment));
 }
 
-std::int64_t leaveOutControls(Contact& c) {
+// The control characters the note leaves out.
+std::int64_t noteControls(const Contact& c) {
     std::int64_t n = 0;
-    for (std::string* value : {&c.name.prefix, &c.name.given, &c.name.middle, &c.name.family, &c.name.suffix,
-                               &c.nickname, &c.organization, &c.unit, &c.jobTitle, &c.office, &c.webPage,
-                               &c.birthday.text, &c.anniversary.text})
-        n += leaveOutControls(*value);
     forEachNoteText(c, [&](std::string_view text) { n += forEachCleanRun(text, [](std::string_view) {}); });
-    for (std::string& email : c.emails) n += leaveOutControls(email);
-    for (Phone& phone : c.phones) n += leaveOutControls(phone.number);
-    for (std::optional<Address>* address : {&c.workAddress, &c.homeAddress})
-        if (*address)
-            for (std::string* part : {&(*address)->street, &(*address)->city, &(*address)->region,
-                                      &(*address)->postalCode, &(*address)->country})
-                n += leaveOutControls(*part);
-    for (Related& person : c.related) n += leaveOutControls(person.name);
-    for (std::string& category : c.categories) n += leaveOutControls(category);
     return n;
 }
 
@@ -369,11 +380,11 @@ void read(const ContactDocument& doc, ContactDocument* handedOver, Contact& cont
     readRelated(items, contact.related);
     readNote(items, contact);
     readCategories(items, contact.categories);
-    contact.leftOutCharacters = leaveOutControls(contact);
     readStoreFields(items, contact.store);
 
-    readFormattedName(items, contact, position);
-    contact.leftOutCharacters += leaveOutControls(contact.formattedName); // where the full name gave it
+    std::int64_t nameLeftOut = 0;
+    readFormattedName(items, contact, position, nameLeftOut);
+    contact.leftOutCharacters = items.leftOut() + noteControls(contact) + nameLeftOut;
 }
 
 } // namespace

@@ -42,6 +42,8 @@ namespace brenmoor::contact {
 // Every value but the store's, the briefcase and the comment leaves out the control
 // characters (C0 but tab, LF and CR; DEL; C1), and so does the note made of those two;
 // each is counted in leftOutCharacters. U+2028 and U+2029 become line breaks (CR LF).
+// They are left out as each value is read: a value of nothing else is blank, and so left
+// out where blank values are (an e-mail address, a phone, an address of no other part).
 // A text item with several values gives them all: lines of a street, a comment or a
 // briefcase joined by line breaks (CR LF), the values of any other item by ", ".
 // "AltFullNameSort", "Prev", "PublicKey" and "Certificate" are not contact data and are

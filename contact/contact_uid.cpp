@@ -1,8 +1,10 @@
-// Contact identities: universal IDs reformatted, and name-based UUIDs through Qt's
-// version 5 (SHA-1) UUIDs.
+// Contact identities: universal IDs reformatted, and name-based (version 5, SHA-1)
+// UUIDs as RFC 4122 makes them, the name hashed as it is given.
 #include "contact/contact_uid.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QCryptographicHash>
 #include <QLatin1String>
 #include <QUuid>
 #include <algorithm>
@@ -18,33 +20,61 @@ bool isHexDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
+// A version 5 UUID: the SHA-1 of the namespace and the name. The name's bytes are
+// collected in a small buffer and hashed block by block, so that a long value is never
+// copied whole.
+class VersionFiveUuid {
+public:
+    VersionFiveUuid() {
+        static const QUuid kNamespace = QUuid::fromString(
+            QLatin1String(kContactUidNamespace.data(), static_cast<qsizetype>(kContactUidNamespace.size())));
+        sha1_.addData(kNamespace.toRfc4122());
+    }
+
+    VersionFiveUuid& operator<<(std::string_view bytes) {
+        if (buffer_.size() + bytes.size() <= kBufferBytes) {
+            buffer_.append(bytes);
+            return *this;
+        }
+        hash(buffer_);
+        buffer_.clear();
+        hash(bytes);
+        return *this;
+    }
+
+    std::string result() {
+        hash(buffer_);
+        buffer_.clear();
+        QUuid uuid = QUuid::fromRfc4122(QByteArrayView(sha1_.result()).first(16));
+        uuid.data3 = static_cast<ushort>((uuid.data3 & 0x0FFF) | (5 << 12));
+        uuid.data4[0] = static_cast<uchar>((uuid.data4[0] & 0x3F) | 0x80);
+        return uuid.toString(QUuid::WithoutBraces).toStdString();
+    }
+
+private:
+    static constexpr std::size_t kBufferBytes = 4096;
+
+    void hash(std::string_view bytes) {
+        sha1_.addData(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    }
+
+    QCryptographicHash sha1_{QCryptographicHash::Sha1};
+    std::string buffer_;
+};
 
 // The recorded values of one item: a NUL between values, the item's kind first so that a
 // number and a text of the same digits differ.
-void appendItem(QByteArray& data, std::string_view name, const notes::ItemValue& value) {
-    data.append(name.data(), static_cast<qsizetype>(name.size()));
-    data.append('\0');
-    data.append(static_cast<char>('0' + static_cast<int>(value.kind)));
-    data.append('\0');
-    data.append(value.text.data(), static_cast<qsizetype>(value.text.size()));
-    for (const std::string& more : value.more) {
-        data.append('\0');
-        data.append(more.data(), static_cast<qsizetype>(more.size()));
-    }
-    data.append('\n');
-}
-
-std::string versionFiveUuid(const QByteArray& data) {
-    static const QUuid kNamespace = QUuid::fromString(
-        QLatin1String(kContactUidNamespace.data(), static_cast<qsizetype>(kContactUidNamespace.size())));
-    return QUuid::createUuidV5(kNamespace, data).toString(QUuid::WithoutBraces).toStdString();
+void addItem(VersionFiveUuid& uuid, std::string_view name, const notes::ItemValue& value) {
+    const char kind[] = {'\0', static_cast<char>('0' + static_cast<int>(value.kind)), '\0'};
+    uuid << name << std::string_view(kind, 3) << value.text;
+    for (const std::string& more : value.more) uuid << std::string_view("\0", 1) << more;
+    uuid << "\n";
 }
 
 // The position, after a line of its own that no item's line can be (item lines end in a
 // line feed, and a name is never empty).
-void appendPosition(QByteArray& data, std::int64_t position) {
-    data.append('\n');
-    data.append(QByteArray::number(static_cast<qlonglong>(position)));
+void addPosition(VersionFiveUuid& uuid, std::int64_t position) {
+    uuid << "\n" << std::to_string(position);
 }
 
 } // namespace
@@ -62,11 +92,11 @@ std::string uuidFromUnid(std::string_view unid) {
 }
 
 std::string nameBasedUid(const notes::ContactDocument& doc, std::int64_t position) {
-    QByteArray data;
+    VersionFiveUuid uuid;
     for (const notes::ContactItemInfo& info : notes::kContactItems)
-        if (const notes::ItemValue* value = doc.find(info.notesName)) appendItem(data, info.notesName, *value);
-    appendPosition(data, position);
-    return versionFiveUuid(data);
+        if (const notes::ItemValue* value = doc.find(info.notesName)) addItem(uuid, info.notesName, *value);
+    addPosition(uuid, position);
+    return uuid.result();
 }
 
 std::string contactUid(const notes::ContactDocument& doc, std::int64_t position) {
@@ -102,12 +132,11 @@ void SeenTexts::grow() {
 std::string DistinctUids::distinct(std::string uid, const notes::ContactDocument& doc, std::int64_t position) {
     // A derived UID that was given too (as good as never) is derived once more.
     for (int round = 0; !given_.add(uid); ++round) {
-        QByteArray data("repeated\n");
-        const std::string& unid = doc.noteInfo().unid;
-        data.append(unid.data(), static_cast<qsizetype>(unid.size()));
-        appendPosition(data, position);
-        if (round > 0) appendPosition(data, round);
-        uid = versionFiveUuid(data);
+        VersionFiveUuid derived;
+        derived << "repeated\n" << doc.noteInfo().unid;
+        addPosition(derived, position);
+        if (round > 0) addPosition(derived, round);
+        uid = derived.result();
     }
     return uid;
 }

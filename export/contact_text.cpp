@@ -43,10 +43,16 @@ void appendNoteLine(std::string& note, std::string_view label, std::string_view 
     note += value;
 }
 
-std::string noteWithLines(const std::string& note, const std::string& lines) {
-    if (lines.empty()) return note;
-    if (note.empty()) return lines;
-    return note + "\r\n" + lines;
+void PiecedText::forEach(const std::function<void(std::string_view)>& each) const {
+    bool any = false;
+    if (noteOf_)
+        contact::forEachNotePiece(*noteOf_, [&](std::string_view piece) {
+            any = true;
+            each(piece);
+        });
+    if (text_.empty()) return;
+    if (any) each("\r\n");
+    each(text_);
 }
 
 std::string joinedCategories(const std::vector<std::string>& categories, std::string_view separator) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -23,8 +24,24 @@ std::string_view relationLabel(contact::Relation relation);
 // Appends "label: value" to note as a line of its own (lines joined by CR LF).
 void appendNoteLine(std::string& note, std::string_view label, std::string_view value);
 
-// The contact's note with the labelled lines after it, on a line of their own.
-std::string noteWithLines(const std::string& note, const std::string& lines);
+// A value handed out in pieces, in order, none of them copied: a text, or the contact's
+// note with labelled lines after it on a line of their own. A writer passes each piece
+// on as it comes, so a long note is never held twice.
+class PiecedText {
+public:
+    PiecedText() = default;
+    PiecedText(std::string_view text) : text_(text) {}
+    PiecedText(const std::string& text) : text_(text) {}
+    PiecedText(const char* text) : text_(text) {}
+    PiecedText(const contact::Contact& noteOf, std::string_view lines) : text_(lines), noteOf_(&noteOf) {}
+
+    bool empty() const { return text_.empty() && (!noteOf_ || !contact::hasNote(*noteOf_)); }
+    void forEach(const std::function<void(std::string_view)>& each) const;
+
+private:
+    std::string_view text_; // the lines after a note
+    const contact::Contact* noteOf_ = nullptr;
+};
 
 // The categories in their order, separator between each two.
 std::string joinedCategories(const std::vector<std::string>& categories, std::string_view separator);

@@ -2,7 +2,6 @@
 // it has none.
 #include "export/ldif_writer.h"
 
-#include <QByteArray>
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -37,7 +36,60 @@ std::pair<std::string_view, std::string_view> streetLines(std::string_view stree
     return {street.substr(0, end), street.substr(next)};
 }
 
-void appendAddress(std::string& out, const std::optional<contact::Address>& address,
+// Base64 (RFC 4648) of a text given in pieces, written as it goes.
+class Base64Writer {
+public:
+    explicit Base64Writer(TextSink& out) : out_(out) {}
+
+    void add(std::string_view bytes) {
+        while (carried_ > 0 && carried_ < 3 && !bytes.empty()) {
+            carry_[carried_++] = bytes.front();
+            bytes.remove_prefix(1);
+        }
+        if (carried_ == 3) {
+            encode(std::string_view(carry_, 3));
+            carried_ = 0;
+        }
+        while (bytes.size() >= 3) {
+            const std::size_t whole = std::min(bytes.size() / 3 * 3, kBlockOctets);
+            encode(bytes.substr(0, whole));
+            bytes.remove_prefix(whole);
+        }
+        for (char c : bytes) carry_[carried_++] = c;
+    }
+    // The last one or two bytes, padded with "=".
+    void finish() {
+        if (carried_ == 0) return;
+        const auto byte = [&](std::size_t i) { return i < carried_ ? static_cast<unsigned char>(carry_[i]) : 0u; };
+        const std::uint32_t bits = byte(0) << 16 | byte(1) << 8 | byte(2);
+        char quad[4] = {kDigits[bits >> 18], kDigits[(bits >> 12) & 63], '=', '='};
+        if (carried_ == 2) quad[2] = kDigits[(bits >> 6) & 63];
+        out_.append(std::string_view(quad, 4));
+        carried_ = 0;
+    }
+
+private:
+    static constexpr std::size_t kBlockOctets = 48 * 1024; // a multiple of 3
+    static constexpr const char* kDigits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+    // Encodes whole groups of three bytes.
+    void encode(std::string_view triples) {
+        encoded_.clear();
+        for (std::size_t i = 0; i < triples.size(); i += 3) {
+            const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(triples[i + at]); };
+            const std::uint32_t bits = byte(0) << 16 | byte(1) << 8 | byte(2);
+            for (int shift = 18; shift >= 0; shift -= 6) encoded_ += kDigits[(bits >> shift) & 63];
+        }
+        out_.append(encoded_);
+    }
+
+    TextSink& out_;
+    std::string encoded_;
+    char carry_[3] = {};
+    std::size_t carried_ = 0;
+};
+
+void appendAddress(TextSink& out, const std::optional<contact::Address>& address,
                    const std::array<std::string_view, 6>& attributes) {
     if (!address) return;
     const auto [first, more] = streetLines(address->street);
@@ -53,8 +105,8 @@ std::string dateOrText(const contact::DateOrText& value) {
     return value.date ? isoDate(*value.date) : value.text;
 }
 
-// The note with the labelled lines of what has no attribute.
-std::string description(const Contact& contact, const std::vector<const contact::Phone*>& unplacedPhones) {
+// The labelled lines of what has no attribute, for after the note.
+std::string descriptionLines(const Contact& contact, const std::vector<const contact::Phone*>& unplacedPhones) {
     std::string extra;
     const contact::Name& name = contact.name;
     if (!name.middle.empty()) appendNoteLine(extra, "Middle name", name.middle);
@@ -69,83 +121,11 @@ std::string description(const Contact& contact, const std::vector<const contact:
     for (const contact::Related& person : contact.related)
         appendNoteLine(extra, relationLabel(person.relation), person.name);
     if (!contact.categories.empty()) appendNoteLine(extra, "Categories", joinedCategories(contact.categories, ", "));
-    return noteWithLines(contact::noteText(contact), extra);
+    return extra;
 }
 
-class LdifWriter final : public ModelFileWriter {
-public:
-    LdifWriter() : ModelFileWriter(kLdifFileName) {}
-
-private:
-    std::string opening() override { return "version: 1\r\n"; }
-
-    void spell(const Contact& contact, std::int64_t runningNumber, std::string& out) override {
-        // Two contacts of one name and address: the later ones add their uid (distinct
-        // within the file), and where a hash says even that was written, their position.
-        std::string dn = thunderbirdDn(contact);
-        if (!written_.add(dn)) {
-            dn = thunderbirdDn(contact, contact.uid);
-            if (!written_.add(dn)) {
-                dn = thunderbirdDn(contact, contact.uid + "-" + std::to_string(runningNumber));
-                written_.add(dn);
-            }
-        }
-        out += ldifEntry(contact, dn);
-    }
-
-    contact::SeenTexts written_;
-};
-
-} // namespace
-
-bool isSafeLdifValue(std::string_view value) {
-    if (value.empty()) return true;
-    const char first = value.front();
-    if (first == ' ' || first == ':' || first == '<' || value.back() == ' ') return false;
-    for (char c : value) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte == 0 || byte == '\r' || byte == '\n' || byte >= 0x80) return false;
-    }
-    return true;
-}
-
-void appendLdifLine(std::string& out, std::string_view attribute, std::string_view value) {
-    if (value.empty()) return;
-    out += attribute;
-    if (isSafeLdifValue(value)) {
-        out += ": ";
-        out += value;
-    } else {
-        out += ":: ";
-        const QByteArray base64 =
-            QByteArray::fromRawData(value.data(), static_cast<qsizetype>(value.size())).toBase64();
-        out.append(base64.constData(), static_cast<std::size_t>(base64.size()));
-    }
-    out += "\r\n";
-}
-
-std::string dnValue(std::string_view value) {
-    std::string escaped;
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        const char c = value[i];
-        const bool special = c == ',' || c == '+' || c == '"' || c == '\\' || c == '<' || c == '>' || c == ';';
-        const bool edge = (i == 0 && (c == '#' || c == ' ')) || (i + 1 == value.size() && c == ' ');
-        if (special || edge) escaped += '\\';
-        escaped += c;
-    }
-    return escaped;
-}
-
-std::string thunderbirdDn(const Contact& contact, std::string_view uid) {
-    // Each part escaped on its own, then joined: the uid joins the cn in one RDN.
-    std::string dn = contact.formattedName.empty() ? std::string() : "cn=" + dnValue(contact.formattedName);
-    if (!uid.empty() || dn.empty()) dn += (dn.empty() ? "uid=" : "+uid=") + dnValue(uid.empty() ? contact.uid : uid);
-    if (!contact.emails.empty()) dn += ",mail=" + dnValue(contact.emails.front());
-    return dn;
-}
-
-std::string ldifEntry(const Contact& contact, std::string_view dn) {
-    std::string out;
+// The entry of one contact, the blank line after it included.
+void writeEntry(TextSink& out, const Contact& contact, std::string_view dn) {
     appendLdifLine(out, "dn", dn);
     for (std::string_view objectClass : {"top", "person", "organizationalPerson", "inetOrgPerson", "mozillaAbPersonAlpha"})
         appendLdifLine(out, "objectclass", objectClass);
@@ -173,9 +153,91 @@ std::string ldifEntry(const Contact& contact, std::string_view dn) {
         appendLdifLine(out, "birthmonth", std::to_string(birthday->month));
         appendLdifLine(out, "birthday", std::to_string(birthday->day));
     }
-    appendLdifLine(out, "description", description(contact, unplaced));
-    out += "\r\n";
-    return out;
+    appendLdifLine(out, "description", PiecedText(contact, descriptionLines(contact, unplaced)));
+    out.append("\r\n");
+}
+
+class LdifWriter final : public ModelFileWriter {
+public:
+    LdifWriter() : ModelFileWriter(kLdifFileName) {}
+
+private:
+    std::string opening() override { return "version: 1\r\n"; }
+
+    void spell(const Contact& contact, std::int64_t runningNumber, TextSink& out) override {
+        // Two contacts of one name and address: the later ones add their uid (distinct
+        // within the file), and where a hash says even that was written, their position.
+        std::string dn = thunderbirdDn(contact);
+        if (!written_.add(dn)) {
+            dn = thunderbirdDn(contact, contact.uid);
+            if (!written_.add(dn)) {
+                dn = thunderbirdDn(contact, contact.uid + "-" + std::to_string(runningNumber));
+                written_.add(dn);
+            }
+        }
+        writeEntry(out, contact, dn);
+    }
+
+    contact::SeenTexts written_;
+};
+
+} // namespace
+
+bool isSafeLdifValue(const PiecedText& value) {
+    bool safe = true, first = true;
+    char last = 0;
+    value.forEach([&](std::string_view piece) {
+        if (!safe || piece.empty()) return;
+        if (first && (piece.front() == ' ' || piece.front() == ':' || piece.front() == '<')) safe = false;
+        first = false;
+        for (char c : piece) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte == 0 || byte == '\r' || byte == '\n' || byte >= 0x80) safe = false;
+        }
+        last = piece.back();
+    });
+    return safe && last != ' ';
+}
+
+void appendLdifLine(TextSink& out, std::string_view attribute, const PiecedText& value) {
+    if (value.empty()) return;
+    out.append(attribute);
+    if (isSafeLdifValue(value)) {
+        out.append(": ");
+        value.forEach([&](std::string_view piece) { out.append(piece); });
+    } else {
+        out.append(":: ");
+        Base64Writer base64(out);
+        value.forEach([&](std::string_view piece) { base64.add(piece); });
+        base64.finish();
+    }
+    out.append("\r\n");
+}
+
+std::string dnValue(std::string_view value) {
+    std::string escaped;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const char c = value[i];
+        const bool special = c == ',' || c == '+' || c == '"' || c == '\\' || c == '<' || c == '>' || c == ';';
+        const bool edge = (i == 0 && (c == '#' || c == ' ')) || (i + 1 == value.size() && c == ' ');
+        if (special || edge) escaped += '\\';
+        escaped += c;
+    }
+    return escaped;
+}
+
+std::string thunderbirdDn(const Contact& contact, std::string_view uid) {
+    // Each part escaped on its own, then joined: the uid joins the cn in one RDN.
+    std::string dn = contact.formattedName.empty() ? std::string() : "cn=" + dnValue(contact.formattedName);
+    if (!uid.empty() || dn.empty()) dn += (dn.empty() ? "uid=" : "+uid=") + dnValue(uid.empty() ? contact.uid : uid);
+    if (!contact.emails.empty()) dn += ",mail=" + dnValue(contact.emails.front());
+    return dn;
+}
+
+std::string ldifEntry(const Contact& contact, std::string_view dn) {
+    StringSink out;
+    writeEntry(out, contact, dn);
+    return std::move(out.text);
 }
 
 std::unique_ptr<FormatWriter> makeLdifWriter() { return std::make_unique<LdifWriter>(); }

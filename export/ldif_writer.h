@@ -8,7 +8,9 @@
 #include <string_view>
 
 #include "contact/contact.h"
+#include "export/contact_text.h"
 #include "export/format_writer.h"
+#include "export/text_sink.h"
 
 namespace brenmoor::exporting {
 
@@ -16,11 +18,12 @@ inline constexpr std::string_view kLdifFileName = "Qalder_Notes_Contact.ldif";
 
 // True where value may follow "attr: " as it is: ASCII without NUL, CR or LF, not
 // starting with a space, ":" or "<" and not ending with a space.
-bool isSafeLdifValue(std::string_view value);
+bool isSafeLdifValue(const PiecedText& value);
 
-// Appends the line "attribute: value", or "attribute:: " and the value in base64 where
-// it is not safe; nothing for an empty value. Ends with CR LF.
-void appendLdifLine(std::string& out, std::string_view attribute, std::string_view value);
+// Writes the line "attribute: value", or "attribute:: " and the value in base64 where
+// it is not safe; nothing for an empty value. Ends with CR LF. The value passes through
+// piece by piece, however long.
+void appendLdifLine(TextSink& out, std::string_view attribute, const PiecedText& value);
 
 // An attribute value as a distinguished name holds it (RFC 4514): "," "+" "\"" "\\" "<"
 // ">" ";" escaped by a backslash, as are a leading "#" or space and a trailing space.

@@ -11,12 +11,10 @@ void ModelFileWriter::open(const std::string& folder) {
 }
 
 void ModelFileWriter::writeContact(notes::ContactDocument&& doc, std::int64_t runningNumber) {
-    text_.clear();
     contact::readContact(std::move(doc), contact_, runningNumber);
     contact_.uid = uids_.distinct(std::move(contact_.uid), doc, runningNumber);
     leftOutCharacters_ += contact_.leftOutCharacters;
-    spell(contact_, runningNumber, text_);
-    file_.append(text_);
+    spell(contact_, runningNumber, file_);
 }
 
 void ModelFileWriter::close() { file_.close(); }

@@ -1,6 +1,7 @@
 // The writer of the importer formats (vCard 3.0 and 4.0, LDIF, Outlook CSV): one file
 // for all contacts, each document read into the contact model and spelled by the format,
-// every UID of the file distinct. The formats never read a Notes item themselves.
+// every UID of the file distinct. The formats never read a Notes item themselves, and
+// write into the file as they go: a contact's text is never built whole.
 #pragma once
 
 #include <cstdint>
@@ -27,8 +28,8 @@ protected:
 
     // What the file starts with, before the first contact.
     virtual std::string opening() { return {}; }
-    // Appends the contact's text to out.
-    virtual void spell(const contact::Contact& contact, std::int64_t runningNumber, std::string& out) = 0;
+    // Writes the contact's text to out, as it goes.
+    virtual void spell(const contact::Contact& contact, std::int64_t runningNumber, TextSink& out) = 0;
 
 private:
     std::string fileName_;
@@ -36,7 +37,6 @@ private:
     contact::Contact contact_; // reused from one document to the next
     contact::DistinctUids uids_;
     std::int64_t leftOutCharacters_ = 0;
-    std::string text_;
 };
 
 } // namespace brenmoor::exporting

@@ -65,24 +65,23 @@ constexpr std::size_t phoneColumn(std::size_t slot) {
     return kPositions[slot];
 }
 
-void appendQuoted(std::string& out, std::string_view value) {
-    out += '"';
-    for (char c : value) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    out += '"';
-}
+using Fields = std::array<PiecedText, kColumns.size()>;
 
-void appendRecord(std::string& out, const std::array<std::string_view, kColumns.size()>& fields) {
+// Every field quoted, a quote inside doubled, each value passed on piece by piece.
+void appendRecord(TextSink& out, const Fields& fields) {
     for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (i > 0) out += ',';
-        appendQuoted(out, fields[i]);
+        out.append(i > 0 ? ",\"" : "\"");
+        fields[i].forEach([&](std::string_view piece) {
+            for (std::size_t quote; (quote = piece.find('"')) != std::string_view::npos; piece.remove_prefix(quote + 1)) {
+                out.append(piece.substr(0, quote + 1));
+                out.append("\"");
+            }
+            out.append(piece);
+        });
+        out.append("\"");
     }
-    out += "\r\n";
+    out.append("\r\n");
 }
-
-using Fields = std::array<std::string_view, kColumns.size()>;
 
 struct AddressColumns {
     std::size_t street, city, region, postalCode, country;
@@ -137,26 +136,7 @@ void putDate(Fields& fields, std::size_t position, const contact::DateOrText& va
     }
 }
 
-class OutlookCsvWriter final : public ModelFileWriter {
-public:
-    OutlookCsvWriter() : ModelFileWriter(kOutlookCsvFileName) {}
-
-private:
-    std::string opening() override { return outlookCsvOpening(); }
-    void spell(const Contact& contact, std::int64_t, std::string& out) override { out += outlookCsvRecord(contact); }
-};
-
-} // namespace
-
-std::string outlookCsvOpening() {
-    std::string out = "\xEF\xBB\xBF";
-    Fields header;
-    for (std::size_t i = 0; i < kColumns.size(); ++i) header[i] = kColumns[i];
-    appendRecord(out, header);
-    return out;
-}
-
-std::string outlookCsvRecord(const Contact& contact) {
+void writeRecord(TextSink& out, const Contact& contact) {
     Fields fields{};
     const contact::Name& name = contact.name;
     fields[column("Title")] = name.prefix;
@@ -202,12 +182,34 @@ std::string outlookCsvRecord(const Contact& contact) {
     putRelated(fields, contact, extra, children);
     const std::string categories = joinedCategories(contact.categories, ";");
     fields[column("Categories")] = categories;
-    const std::string notes = noteWithLines(contact::noteText(contact), extra);
-    fields[column("Notes")] = notes;
-
-    std::string out;
+    fields[column("Notes")] = PiecedText(contact, extra);
     appendRecord(out, fields);
-    return out;
+}
+
+class OutlookCsvWriter final : public ModelFileWriter {
+public:
+    OutlookCsvWriter() : ModelFileWriter(kOutlookCsvFileName) {}
+
+private:
+    std::string opening() override { return outlookCsvOpening(); }
+    void spell(const Contact& contact, std::int64_t, TextSink& out) override { writeRecord(out, contact); }
+};
+
+} // namespace
+
+std::string outlookCsvOpening() {
+    StringSink out;
+    out.append("\xEF\xBB\xBF");
+    Fields header;
+    for (std::size_t i = 0; i < kColumns.size(); ++i) header[i] = kColumns[i];
+    appendRecord(out, header);
+    return std::move(out.text);
+}
+
+std::string outlookCsvRecord(const Contact& contact) {
+    StringSink out;
+    writeRecord(out, contact);
+    return std::move(out.text);
 }
 
 std::unique_ptr<FormatWriter> makeOutlookCsvWriter() { return std::make_unique<OutlookCsvWriter>(); }

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "export/text_sink.h"
+
 namespace brenmoor::exporting {
 
 // The path of file name inside folder: folder, "/" and the name ("/" + name at the root).
@@ -73,7 +75,7 @@ private:
     std::vector<std::string> unfinished_;
 };
 
-class OutputFile {
+class OutputFile final : public TextSink {
 public:
     OutputFile() = default;
     ~OutputFile();
@@ -87,7 +89,7 @@ public:
     const std::string& path() const { return path_; }
 
     // Collects text; writes to the disk whenever a block is full.
-    void append(std::string_view text);
+    void append(std::string_view text) override;
     // Writes what is collected, closes the file and puts it in place under its final
     // name; throws when the data did not reach it, and then nothing is replaced.
     void close();

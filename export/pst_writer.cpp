@@ -5,6 +5,7 @@
 #include <cctype>
 #include <ctime>
 #include <stdexcept>
+#include <string_view>
 #include <vector>
 
 #include "contact/contact_from_document.h"
@@ -143,10 +144,15 @@ void setEmailsAndBody(pst::messaging::ContactItem& item, const contact::Contact&
     for (std::size_t slot = 0; slot < std::size(kSlots) && slot < addresses.size(); ++slot)
         item.setText(kSlots[slot], addresses[slot]);
     item.setText(ContactField::Email1DisplayName, contact.store.emailDisplayName);
-    std::string body = contact.briefcase + " Comments: " + contact.comment;
-    for (std::size_t extra = std::size(kSlots); extra < addresses.size(); ++extra)
-        body += (body.ends_with('\n') ? "" : "\r\n") + std::string("E-mail ") + std::to_string(extra + 1) + ": " +
-                addresses[extra];
+    // The body in pieces, the briefcase and the comment not copied: either may be huge.
+    const std::string_view comment = contact.comment;
+    std::string extras;
+    for (std::size_t extra = std::size(kSlots); extra < addresses.size(); ++extra) {
+        const bool onNewLine = extras.empty() ? comment.ends_with('\n') : extras.ends_with('\n');
+        extras += (onNewLine ? "" : "\r\n") + std::string("E-mail ") + std::to_string(extra + 1) + ": " +
+                  addresses[extra];
+    }
+    const std::string_view body[] = {contact.briefcase, " Comments: ", comment, extras};
     item.setBody(body);
 }
 

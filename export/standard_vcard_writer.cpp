@@ -46,11 +46,11 @@ Spelling relatedPerson(Relation relation) {
     return {"X-RELATED", "RELATED;VALUE=text"};
 }
 
-// The content lines of one card, each folded as it is finished.
+// The content lines of one card, written as they are made.
 class Card {
 public:
-    Card(std::string& out, VcardVersion version)
-        : out_(out), v4_(version == VcardVersion::V4), textSemicolons_(v4_ ? Semicolons::Kept : Semicolons::Escaped) {}
+    Card(TextSink& out, VcardVersion version)
+        : lines_(out), v4_(version == VcardVersion::V4), textSemicolons_(v4_ ? Semicolons::Kept : Semicolons::Escaped) {}
 
     bool v4() const { return v4_; }
     std::string_view name(const Spelling& spelling) const { return v4_ ? spelling.v4 : spelling.v3; }
@@ -58,15 +58,15 @@ public:
     // A property whose value goes in as it is (dates, identifiers).
     void plain(std::string_view name, std::string_view value) {
         start(name);
-        out_ += value;
-        finish();
+        lines_.plain(value);
+        lines_.end();
     }
-    void text(std::string_view name, std::string_view value) {
+    void text(std::string_view name, const PiecedText& value) {
         start(name);
-        appendVcardEscaped(out_, value, textSemicolons_);
-        finish();
+        value.forEach([&](std::string_view piece) { lines_.escaped(piece, textSemicolons_); });
+        lines_.end();
     }
-    void textIfAny(std::string_view name, std::string_view value) {
+    void textIfAny(std::string_view name, const PiecedText& value) {
         if (!value.empty()) text(name, value);
     }
     // A compound value: the components joined by ";".
@@ -74,45 +74,34 @@ public:
         start(name);
         bool first = true;
         for (std::string_view part : parts) {
-            if (!first) out_ += ';';
+            if (!first) lines_.plain(";");
             first = false;
-            appendVcardEscaped(out_, part, Semicolons::Escaped);
+            lines_.escaped(part, Semicolons::Escaped);
         }
-        finish();
+        lines_.end();
     }
     // A list value: the values joined by ",".
     void list(std::string_view name, const std::vector<std::string>& values) {
         start(name);
         bool first = true;
         for (const std::string& value : values) {
-            if (!first) out_ += ',';
+            if (!first) lines_.plain(",");
             first = false;
-            appendVcardEscaped(out_, value, textSemicolons_);
+            lines_.escaped(value, textSemicolons_);
         }
-        finish();
+        lines_.end();
     }
 
 private:
-    // The line is built in place; the rare one longer than a line may be is folded then.
     void start(std::string_view name) {
-        lineStart_ = out_.size();
-        out_ += name;
-        out_ += ':';
-    }
-    void finish() {
-        if (out_.size() - lineStart_ <= kVcardLineOctets) {
-            out_ += "\r\n";
-            return;
-        }
-        const std::string line = out_.substr(lineStart_);
-        out_.resize(lineStart_);
-        appendFoldedLine(out_, line);
+        lines_.start();
+        lines_.plain(name);
+        lines_.plain(":");
     }
 
-    std::string& out_;
+    VcardLines lines_;
     bool v4_;
     Semicolons textSemicolons_;
-    std::size_t lineStart_ = 0;
 };
 
 std::string dateValue(const CalendarDate& date, bool v4) {
@@ -200,7 +189,7 @@ void writeDates(Card& card, const Contact& contact, std::string& noteLines) {
     }
 }
 
-void writeCard(std::string& out, const Contact& contact, VcardVersion version) {
+void writeCard(TextSink& out, const Contact& contact, VcardVersion version) {
     Card card(out, version);
     writeIdentity(card, contact);
     writeNames(card, contact);
@@ -210,7 +199,7 @@ void writeCard(std::string& out, const Contact& contact, VcardVersion version) {
     if (!contact.revisionText.empty()) appendNoteLine(noteLines, "Revision", contact.revisionText);
     for (const contact::Related& person : contact.related) card.text(card.name(relatedPerson(person.relation)), person.name);
 
-    card.textIfAny("NOTE", noteWithLines(contact::noteText(contact), noteLines));
+    card.textIfAny("NOTE", PiecedText(contact, noteLines));
     if (!contact.categories.empty()) card.list("CATEGORIES", contact.categories);
     card.plain("END", "VCARD");
 }
@@ -221,7 +210,7 @@ public:
         : ModelFileWriter(fileName), version_(version) {}
 
 private:
-    void spell(const Contact& contact, std::int64_t, std::string& out) override { writeCard(out, contact, version_); }
+    void spell(const Contact& contact, std::int64_t, TextSink& out) override { writeCard(out, contact, version_); }
 
     VcardVersion version_;
 };
@@ -229,9 +218,9 @@ private:
 } // namespace
 
 std::string standardVcard(const Contact& contact, VcardVersion version) {
-    std::string card;
+    StringSink card;
     writeCard(card, contact, version);
-    return card;
+    return std::move(card.text);
 }
 
 std::unique_ptr<FormatWriter> makeVcard3Writer() {

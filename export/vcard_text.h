@@ -1,9 +1,12 @@
 // The text of vCard 3.0 and 4.0 content lines: values escaped as each version requires
-// and lines folded at 75 octets.
+// and lines folded at 75 octets, written as they are given so that a value of any
+// length passes through a small buffer.
 #pragma once
 
 #include <string>
 #include <string_view>
+
+#include "export/text_sink.h"
 
 namespace brenmoor::exporting {
 
@@ -14,13 +17,33 @@ inline constexpr std::size_t kVcardLineOctets = 75;
 // the components of a compound value (N, ADR, ORG), its grammar having no "\;" in text.
 enum class Semicolons { Kept, Escaped };
 
-// Appends value with "\" and "," (and ";" where asked) each escaped by a backslash and
-// every line break (CR LF, CR or LF) written as "\n".
-void appendVcardEscaped(std::string& out, std::string_view value, Semicolons semicolons);
+// Content lines written to out, one after another: start(), the line's text in pieces,
+// end(). The line is folded so that no line of the file is longer than 75 octets: each
+// continuation starts with CR LF and a space, and a fold never falls inside a UTF-8
+// sequence. Only the part of a line not yet folded is held.
+class VcardLines {
+public:
+    explicit VcardLines(TextSink& out) : out_(out) {}
 
-// Appends one content line (given without its line break) folded so that no line of
-// the file is longer than 75 octets: each continuation starts with CR LF and a space,
-// and a fold never falls inside a UTF-8 sequence. Ends with CR LF.
-void appendFoldedLine(std::string& out, std::string_view line);
+    void start();
+    // Appends text as it is (a name, a separator, a date).
+    void plain(std::string_view text);
+    // Appends a value with "\" and "," (and ";" where asked) each escaped by a backslash
+    // and every line break (CR LF, CR or LF) written as "\n". Pieces of one value follow
+    // each other with nothing plain between them: a CR LF may fall between two.
+    void escaped(std::string_view value, Semicolons semicolons);
+    // Ends the line with CR LF.
+    void end();
+
+private:
+    void escapePiece(std::string_view piece, std::string_view specials);
+    // Writes the folded lines of what is held, keeping the rest (a line's last part).
+    void foldOut();
+
+    TextSink& out_;
+    std::string line_;
+    std::size_t room_ = kVcardLineOctets; // what the line being folded takes
+    bool afterCr_ = false;                // the value's last piece ended in a CR
+};
 
 } // namespace brenmoor::exporting

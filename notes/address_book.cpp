@@ -11,6 +11,20 @@
 
 namespace brenmoor::notes {
 
+void OtherDocuments::addForm(std::string_view form, std::int64_t count) {
+    for (auto& [name, n] : forms)
+        if (name == form) {
+            n += count;
+            return;
+        }
+    forms.emplace_back(std::string(form), count);
+}
+
+void OtherDocuments::add(const OtherDocuments& more) {
+    conflicts += more.conflicts;
+    for (const auto& [form, count] : more.forms) addForm(form, count);
+}
+
 struct AddressBook::Impl {
     explicit Impl(const std::string& path) : file(path), opening(probeBook(file)) {}
 
@@ -101,6 +115,13 @@ std::optional<ContactDocument> AddressBook::nextDocument() {
     if (impl_->batchedWalk) return impl_->take(impl_->batchedWalk->next());
     if (impl_->walk) return impl_->take(impl_->walk->next());
     return firstDocument();
+}
+
+const OtherDocuments& AddressBook::otherDocuments() const {
+    static const OtherDocuments none;
+    if (impl_->batchedWalk) return impl_->batchedWalk->others();
+    if (impl_->walk) return impl_->walk->others();
+    return none;
 }
 
 std::optional<DocumentPlace> AddressBook::place() const {

@@ -1,6 +1,8 @@
 // The address book: the contacts of a Notes personal address book exported as DXL
-// (Domino XML). The view "Contacts" is every <document form='Person'> child of the
-// <database> root, in file order; each one is a ContactDocument read by item name.
+// (Domino XML). The view "Contacts" is every Person document among the children of the
+// <database> root, in file order: a <document form='Person'>, or a <note class='document'>
+// (the exporter's note form) whose Form item reads Person; save and replication conflicts
+// (conflict='true', or a $Conflict item) are none. Each is a ContactDocument read by item name.
 #pragma once
 
 #include <array>
@@ -34,6 +36,19 @@ struct ItemValue {
     std::string text; // Text/RichText: the text (UTF-8); Number: the number as written in the file;
                       // DateTime: the DXL date-time as written (e.g. 19700102T150405,00+01)
     std::vector<std::string> more; // a list's further values, written as text is
+    bool unreadable = false;       // the file holds the value only as raw data (rawitemdata,
+                                   // itemdata): its text is empty
+};
+
+// The documents among the root's children that are no contacts: conflicts, and the
+// documents of other forms, counted by form in the order they first came.
+struct OtherDocuments {
+    std::int64_t conflicts = 0;
+    std::vector<std::pair<std::string, std::int64_t>> forms; // "" for a document without a form
+
+    void addForm(std::string_view form, std::int64_t count = 1);
+    void add(const OtherDocuments& more);
+    bool empty() const { return conflicts == 0 && forms.empty(); }
 };
 
 // What the document's <noteinfo> says of it.
@@ -134,6 +149,10 @@ public:
     // info where the list is empty, as at the start. Reading the three names of every
     // contact is quicker than reading all.
     void keepOnlyItems(std::vector<std::string> names);
+
+    // The documents the walk passed over since firstDocument: complete once the walk
+    // has ended (nextDocument gave nothing).
+    const OtherDocuments& otherDocuments() const;
 
     // Where the document the walk handed out last lies in the book; nothing before
     // the walk, and for books that can only be read from the start.

@@ -87,7 +87,7 @@ void BatchedWalk::launch(std::uint64_t start, std::uint64_t end, bool endGuessed
         batch.start = start;
         batch.endGuessed = endGuessed;
         try {
-            parseContent(file_, opening_, start, end, keep_, batch.documents);
+            parseContent(file_, opening_, start, end, keep_, batch.documents, batch.others);
         } catch (...) {
             batch.fault = std::current_exception();
         }
@@ -115,6 +115,14 @@ void BatchedWalk::fillPipeline() {
     }
 }
 
+const OtherDocuments& BatchedWalk::others() const {
+    if (!rest_) return others_;
+    // The stream after the runs counts on its own; the sum is made when asked.
+    combined_ = others_;
+    combined_.add(rest_->others());
+    return combined_;
+}
+
 std::optional<WalkedDocument> BatchedWalk::next() {
     while (index_ >= current_.documents.size()) {
         if (current_.fault) std::rethrow_exception(current_.fault);
@@ -133,6 +141,7 @@ std::optional<WalkedDocument> BatchedWalk::next() {
             launchScanned(start);
             continue;
         }
+        others_.add(current_.others);
         fillPipeline();
     }
     return std::move(current_.documents[index_++]);

@@ -43,12 +43,16 @@ public:
     BatchedWalk& operator=(const BatchedWalk&) = delete;
 
     std::optional<WalkedDocument> next();
+    // The documents passed over in the runs handed out so far: complete once next()
+    // gave nothing.
+    const OtherDocuments& others() const;
 
 private:
     struct Batch {
         std::uint64_t start = 0;
         bool endGuessed = false;
         std::vector<WalkedDocument> documents;
+        OtherDocuments others;
         std::exception_ptr fault;
     };
     // Cuts the next run and starts its parse; false when the content is all cut.
@@ -76,6 +80,8 @@ private:
     std::deque<std::future<Batch>> pending_;
     Batch current_;
     std::size_t index_ = 0;
+    OtherDocuments others_; // of the runs taken, each counted when it is taken
+    mutable OtherDocuments combined_; // with the stream's, where there is one
     std::unique_ptr<DocumentStream> rest_; // after the runs, where the scan could not cut
 };
 

@@ -162,6 +162,32 @@ const char* DocumentScanner::tagEnd(const char* p) {
 }
 
 const char* DocumentScanner::skipContent(OpenChild& open) {
+    const char* from = begin_ + (open.resume - viewStart_);
+    const char* after = stepContent(open);
+    if (open.person) lookForConflictMark(from, after ? after : begin_ + (open.resume - viewStart_), open);
+    return after;
+}
+
+// "$Conflict" holds no '<', so a mark that began before a tag ends before it too: only one
+// that runs past the end of the view can be cut, and then no tag stands between its '$'
+// and that end, so the step may go on from the '$'.
+void DocumentScanner::lookForConflictMark(const char* from, const char* to, OpenChild& open) {
+    static constexpr std::string_view kMark = "$conflict";
+    for (const char* p = from; p < to; ++p) {
+        p = static_cast<const char*>(std::memchr(p, '$', static_cast<std::size_t>(to - p)));
+        if (!p) return;
+        if (static_cast<std::size_t>(end_ - p) < kMark.size()) {
+            if (!viewReachesEnd_) open.resume = offsetOf(p);
+            return;
+        }
+        if (text::equalsIgnoringCase(std::string_view(p, kMark.size()), kMark)) {
+            open.conflictMark = true;
+            return;
+        }
+    }
+}
+
+const char* DocumentScanner::stepContent(OpenChild& open) {
     const std::string_view name = open.name;
     const char* p = begin_ + (open.resume - viewStart_);
     while (true) {
@@ -217,6 +243,12 @@ DocumentScanner::Unit DocumentScanner::stepOverOpenChild() {
         open_.reset();
         return Unit::Malformed;
     }
+    // A Person document with a $Conflict item is a conflict; one that only mentions it in
+    // a value is not. Only the parse can tell.
+    if (open_->person && open_->conflictMark) {
+        open_.reset();
+        return Unit::Uncertain;
+    }
     const bool person = open_->person;
     if (person) found_ = {open_->start, offsetOf(after)};
     pos_ = offsetOf(after);
@@ -235,6 +267,40 @@ DocumentScanner::Unit DocumentScanner::rootEndTag(const char* p) {
     if (name != rootQName_) return fail(p, "mismatched tag");
     pos_ = offsetOf(q + 1);
     return Unit::RootEnd;
+}
+
+// Reads the attributes between from and to for form, conflict and class. Skipped when
+// read; Uncertain where one of them cannot be told from the bytes (a reference in its
+// value, a namespace declared); Malformed where the markup is wrong.
+DocumentScanner::Unit DocumentScanner::attributes(const char* a, const char* attributesEnd, Attributes& read) {
+    while (true) {
+        while (a < attributesEnd && isSpace(*a)) ++a;
+        if (a >= attributesEnd) return Unit::Skipped;
+        const char* attrName = a;
+        while (a < attributesEnd && *a != '=' && !isSpace(*a)) ++a;
+        std::string_view attr(attrName, static_cast<std::size_t>(a - attrName));
+        while (a < attributesEnd && isSpace(*a)) ++a;
+        if (a >= attributesEnd || *a != '=') return fail(a, "not well-formed (invalid token)");
+        ++a;
+        while (a < attributesEnd && isSpace(*a)) ++a;
+        if (a >= attributesEnd || (*a != '"' && *a != '\'')) return fail(a, "not well-formed (invalid token)");
+        char quote = *a++;
+        const char* valueStart = a;
+        while (a < attributesEnd && *a != quote) ++a;
+        if (a >= attributesEnd) return fail(valueStart, "not well-formed (invalid token)");
+        std::string_view value(valueStart, static_cast<std::size_t>(a - valueStart));
+        ++a;
+        if (attr == "xmlns" || attr.substr(0, 6) == "xmlns:") return Unit::Uncertain;
+        std::string_view* wanted = attr == "form" ? &read.form : attr == "conflict" ? &read.conflict
+                                   : attr == "class"                     ? &read.noteClass
+                                                                         : nullptr;
+        if (wanted && !(attr == "form" && read.hasForm)) {
+            if (value.find('&') != std::string_view::npos) return Unit::Uncertain;
+            *wanted = value;
+            if (attr == "form") read.hasForm = true;
+        }
+        if (a < attributesEnd && !isSpace(*a)) return fail(a, "not well-formed (invalid token)");
+    }
 }
 
 DocumentScanner::Unit DocumentScanner::childElement(const char* p) {
@@ -256,39 +322,16 @@ DocumentScanner::Unit DocumentScanner::childElement(const char* p) {
         prefix = name.substr(0, colon);
         local = name.substr(colon + 1);
     }
-    if (local == "document") {
+    if (local == "document" || local == "note") {
         if (prefix != rootPrefix_) return Unit::Uncertain;
-        // Read the attributes for form, and for namespace declarations.
-        std::string_view form;
-        bool hasForm = false;
-        const char* a = attributesStart;
-        const char* attributesEnd = selfClosing ? q - 1 : q;
-        while (true) {
-            while (a < attributesEnd && isSpace(*a)) ++a;
-            if (a >= attributesEnd) break;
-            const char* attrName = a;
-            while (a < attributesEnd && *a != '=' && !isSpace(*a)) ++a;
-            std::string_view attr(attrName, static_cast<std::size_t>(a - attrName));
-            while (a < attributesEnd && isSpace(*a)) ++a;
-            if (a >= attributesEnd || *a != '=') return fail(a, "not well-formed (invalid token)");
-            ++a;
-            while (a < attributesEnd && isSpace(*a)) ++a;
-            if (a >= attributesEnd || (*a != '"' && *a != '\'')) return fail(a, "not well-formed (invalid token)");
-            char quote = *a++;
-            const char* valueStart = a;
-            while (a < attributesEnd && *a != quote) ++a;
-            if (a >= attributesEnd) return fail(valueStart, "not well-formed (invalid token)");
-            std::string_view value(valueStart, static_cast<std::size_t>(a - valueStart));
-            ++a;
-            if (attr == "xmlns" || attr.substr(0, 6) == "xmlns:") return Unit::Uncertain;
-            if (attr == "form" && !hasForm) {
-                if (value.find('&') != std::string_view::npos) return Unit::Uncertain;
-                form = value;
-                hasForm = true;
-            }
-            if (a < attributesEnd && !isSpace(*a)) return fail(a, "not well-formed (invalid token)");
+        Attributes read;
+        if (Unit unit = attributes(attributesStart, selfClosing ? q - 1 : q, read); unit != Unit::Skipped) return unit;
+        if (local == "note") {
+            // A note's form is in its items: only the parse can tell.
+            if (read.noteClass == "document") return Unit::Uncertain;
+        } else {
+            person = read.hasForm && isPerson(read.form) && read.conflict != "true";
         }
-        person = hasForm && isPerson(form);
     }
     if (!selfClosing) {
         open_ = OpenChild{offsetOf(p), std::string(name), person, offsetOf(q + 1), 1};

@@ -23,9 +23,12 @@
 //
 // A child element of the root whose local name is "document" and whose prefix is
 // the root's is a document; it is a Person document when its form attribute reads
-// "Person" in any case. Where that cannot be told from the bytes (the element
-// declares a namespace, has another prefix, or its form value holds an entity or
-// character reference) the scan reports Uncertain and the caller takes the full parse.
+// "Person" in any case and its conflict attribute is not "true". Where that cannot be
+// told from the bytes (the element declares a namespace, has another prefix, a value
+// holds an entity or character reference, its content spells "$Conflict" anywhere, or
+// it is a <note class='document'>, whose form is an item) the scan reports Uncertain
+// and the caller takes the full parse. Books that hold those are rare, and are read
+// right, only slower.
 //
 // The scan reads the book through a window (BookWindow) that starts at the root
 // child being looked at. A child's start tag is read whole (the window grows where one
@@ -82,6 +85,11 @@ private:
     Unit unit(bool onlyHere);
     Unit rootEndTag(const char* p);
     Unit childElement(const char* p);
+    struct Attributes {
+        std::string_view form, conflict, noteClass;
+        bool hasForm = false;
+    };
+    Unit attributes(const char* from, const char* to, Attributes& read);
 
     // The window's bytes as the functions below see them.
     void view();
@@ -103,10 +111,14 @@ private:
         bool person = false;
         std::uint64_t resume = 0; // where the step goes on: everything before is passed
         std::size_t depth = 1;    // its start tags not yet ended
+        bool conflictMark = false; // "$Conflict" (in any case) stands in its content
     };
     // Steps over the open child's content from where it stopped to just after its end
     // tag; nothing where that end is not (yet) in view (the error set, or needMore_).
     const char* skipContent(OpenChild& open);
+    const char* stepContent(OpenChild& open);
+    // Notes where a Person document's bytes from..to spell "$Conflict" in any case.
+    void lookForConflictMark(const char* from, const char* to, OpenChild& open);
     Unit stepOverOpenChild();
     Unit ranOutAt(std::uint64_t offset, std::string text);
     // 1 when the bytes at p spell name and end there, 0 when not, -1 when more are needed.

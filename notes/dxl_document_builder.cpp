@@ -1,5 +1,5 @@
 // Building contact documents from the elements of a DXL book: which children of the
-// root are Person documents, how an item's first child gives its kind, the values of
+// root are Person documents (and what the others are), how an item's first child gives its kind, the values of
 // lists, the paragraphs of rich text, and the note info.
 #include "notes/dxl_document_builder.h"
 
@@ -50,23 +50,42 @@ const char* attributeValue(const char* const* attrs, std::string_view name) {
 
 bool DocumentBuilder::start(int level, const char* name, const char* const* attrs) {
     // Most elements are of no interest: leave before reading their names.
-    if (level > 2 && (!inPerson_ || (level > 3 && !inItem_ && !inNoteInfo_))) return false;
+    if (level > 2 && (!inDocument_ || (level > 3 && !inItem_ && !inNoteInfo_))) return false;
     const std::string_view local = dxlLocalName(name);
     if (level == 2) return startRootChild(local, attrs);
-    if (!inPerson_) return false;
+    if (!inDocument_) return false;
     if (inNoteInfo_) startNoteInfoChild(level, local);
     else if (level == 3) startDocumentChild(local, attrs);
     else if (!inItem_) return false;
-    else if (captureLevel_ != 0) startInValue(local, level);
+    else if (captureLevel_ != 0) startInValue(local, level, attrs);
     else startItemChild(local, level);
     return false;
 }
 
+// A <document> tells its form and whether it is a conflict by its attributes; a
+// <note class='document'> tells its form by its Form item, read at its end.
 bool DocumentBuilder::startRootChild(std::string_view local, const char* const* attrs) {
-    if (local != "document") return false;
-    const char* form = attributeValue(attrs, "form");
-    if (!form || !equalsIgnoringCase(form, "person")) return false;
-    inPerson_ = true;
+    if (local == "document") {
+        const char* form = attributeValue(attrs, "form");
+        if (!form || !equalsIgnoringCase(form, "person")) {
+            others_.addForm(form ? form : "");
+            return false;
+        }
+        const char* conflict = attributeValue(attrs, "conflict");
+        if (conflict && std::string_view(conflict) == "true") {
+            ++others_.conflicts;
+            return false;
+        }
+        inNote_ = false;
+    } else if (local == "note") {
+        const char* noteClass = attributeValue(attrs, "class");
+        if (!noteClass || std::string_view(noteClass) != "document") return false;
+        inNote_ = true;
+    } else {
+        return false;
+    }
+    inDocument_ = true;
+    conflict_ = false;
     items_.clear();
     info_ = NoteInfo{};
     return true;
@@ -88,35 +107,58 @@ void DocumentBuilder::startDocumentChild(std::string_view local, const char* con
         inModified_ = false;
         if (const char* unid = attributeValue(attrs, "unid"); unid && info_.unid.empty()) info_.unid = unid;
     } else if (local == "item") {
-        const char* itemName = attributeValue(attrs, "name");
-        if (!keeps(itemName)) return;
-        inItem_ = true;
-        itemName_ = itemName ? itemName : "";
-        value_ = ItemValue{};
-        firstChildSeen_ = false;
-        awaitLevel_ = 0;
-        listValueSeen_ = false;
-        captureLevel_ = 0;
+        startItem(attributeValue(attrs, "name"));
     }
 }
 
-// Inside a value: the paragraphs, breaks and tabs of rich text, and the breaks of text.
-void DocumentBuilder::startInValue(std::string_view local, int level) {
+// A $Conflict item makes the document a conflict; a note's Form item is read whatever
+// the walk keeps, to tell its form.
+void DocumentBuilder::startItem(const char* itemName) {
+    const std::string_view name(itemName ? itemName : "");
+    if (equalsIgnoringCase(name, "$Conflict")) conflict_ = true;
+    if (!keeps(itemName) && !(inNote_ && equalsIgnoringCase(name, "Form"))) return;
+    inItem_ = true;
+    itemName_ = name;
+    value_ = ItemValue{};
+    firstChildSeen_ = false;
+    awaitLevel_ = 0;
+    listValueSeen_ = false;
+    captureLevel_ = 0;
+}
+
+// Inside a value: the paragraphs, section titles, breaks, tabs and links of rich text,
+// and the breaks of text. A section's title is a line of its own, as a paragraph is.
+void DocumentBuilder::startInValue(std::string_view local, int level, const char* const* attrs) {
     if (value_.kind == ItemValue::Kind::RichText) {
         if (hiddenLevel_ != 0) return;
         if (isHiddenRichTextElement(local)) {
             hiddenLevel_ = level;
-        } else if (local == "par") {
+        } else if (local == "par" || local == "sectiontitle") {
             if (paragraphs_++ > 0) buffer_ += "\r\n";
             ++openParagraphs_;
         } else if (openParagraphs_ > 0 && local == "break") {
             buffer_ += "\r\n";
         } else if (openParagraphs_ > 0 && local == "tab") {
             buffer_ += '\t';
+        } else if (openParagraphs_ > 0 && local == "urllink" && linkLevel_ == 0) {
+            const char* href = attributeValue(attrs, "href");
+            if (!href || !*href) return; // a link computed by a formula has no target to keep
+            linkLevel_ = level;
+            linkTarget_ = href;
+            linkTextStart_ = buffer_.size();
         }
     } else if (local == "break") {
         buffer_ += "\r\n";
     }
+}
+
+// A link's target follows its text in angle brackets ("LinkedIn <https://...>"), or
+// stands alone where the link shows no text.
+void DocumentBuilder::endLink() {
+    const bool shown = text::trimmed(std::string_view(buffer_).substr(linkTextStart_)).size() > 0;
+    buffer_ += shown ? " <" + linkTarget_ + ">" : linkTarget_;
+    linkLevel_ = 0;
+    linkTarget_.clear();
 }
 
 void DocumentBuilder::startItemChild(std::string_view local, int level) {
@@ -126,6 +168,7 @@ void DocumentBuilder::startItemChild(std::string_view local, int level) {
         else if (local == "number") capture(ItemValue::Kind::Number, level);
         else if (local == "datetime") capture(ItemValue::Kind::DateTime, level);
         else if (local == "richtext") capture(ItemValue::Kind::RichText, level);
+        else if (local == "rawitemdata" || local == "itemdata") value_.unreadable = true;
         else if (local == "textlist") await("text", level + 1);
         else if (local == "numberlist") await("number", level + 1);
         else if (local == "datetimelist") await("datetime", level + 1);
@@ -161,6 +204,7 @@ void DocumentBuilder::capture(ItemValue::Kind kind, int level) {
     paragraphs_ = 0;
     openParagraphs_ = 0;
     hiddenLevel_ = 0;
+    linkLevel_ = 0;
 }
 
 // Values of a list are the awaited children at level; a pair (single) has one value.
@@ -172,7 +216,7 @@ void DocumentBuilder::await(std::string_view element, int level, bool single) {
 }
 
 void DocumentBuilder::end(int level, const char* name) {
-    if (!inPerson_) return;
+    if (!inDocument_) return;
     if (inNoteInfo_) {
         if (level == captureLevel_) {
             info_.modified = buffer_;
@@ -185,9 +229,11 @@ void DocumentBuilder::end(int level, const char* name) {
     }
     if (captureLevel_ != 0) {
         if (level == captureLevel_) endValue();
-        else if (value_.kind == ItemValue::Kind::RichText && hiddenLevel_ == level) hiddenLevel_ = 0;
-        else if (value_.kind == ItemValue::Kind::RichText && hiddenLevel_ == 0 && openParagraphs_ > 0 &&
-                 dxlLocalName(name) == "par")
+        else if (value_.kind != ItemValue::Kind::RichText) return;
+        else if (hiddenLevel_ == level) hiddenLevel_ = 0;
+        else if (linkLevel_ == level) endLink();
+        else if (hiddenLevel_ == 0 && openParagraphs_ > 0 &&
+                 (dxlLocalName(name) == "par" || dxlLocalName(name) == "sectiontitle"))
             --openParagraphs_;
         return;
     }
@@ -216,13 +262,37 @@ void DocumentBuilder::endValue() {
 }
 
 void DocumentBuilder::endDocument() {
-    inPerson_ = false;
+    inDocument_ = false;
+    if (!isPersonDocument()) {
+        items_.clear();
+        info_ = NoteInfo{};
+        return;
+    }
     // The document gets a vector of its own size; items_ keeps its room for the next.
     std::vector<std::pair<std::string, ItemValue>> items(std::make_move_iterator(items_.begin()),
                                                          std::make_move_iterator(items_.end()));
     ready_.push_back({ContactDocument(std::move(items), std::move(info_)), documentStart_});
     items_.clear();
     info_ = NoteInfo{};
+}
+
+// At a document's end: a conflict is counted as one, a note of another form by its form;
+// a note's Form item, read only to tell its form, goes where the walk does not keep it.
+bool DocumentBuilder::isPersonDocument() {
+    if (conflict_) {
+        ++others_.conflicts;
+        return false;
+    }
+    if (!inNote_) return true;
+    auto form = std::find_if(items_.begin(), items_.end(),
+                             [](const auto& item) { return equalsIgnoringCase(item.first, "Form"); });
+    const std::string_view formName = form == items_.end() ? std::string_view() : std::string_view(form->second.text);
+    if (!equalsIgnoringCase(formName, "person")) {
+        others_.addForm(formName);
+        return false;
+    }
+    if (!keeps("Form")) items_.erase(form);
+    return true;
 }
 
 void DocumentBuilder::characters(std::string_view text) {

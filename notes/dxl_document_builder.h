@@ -1,7 +1,8 @@
 // The document builder of the DXL reader: told of the elements and the text below the
 // root by the expat wrapper (dxl_parser.cpp), it builds a ContactDocument of every
-// <document form='Person'> child of the root: its items' values, kept in the form the
-// file recorded them, and its note info. It knows DXL, not expat.
+// Person document among the root's children (address_book.h says which those are): its
+// items' values, kept in the form the file recorded them, and its note info; the other
+// documents it counts. It knows DXL, not expat.
 #pragma once
 
 #include <cstdint>
@@ -39,7 +40,8 @@ public:
     explicit DocumentBuilder(const ItemNames& keep) : keep_(keep) {}
 
     // An element's start at level (the root's children are at 2), with its name as
-    // expat gives it. True where a Person document begins: the caller then tells where.
+    // expat gives it. True where a document that may be a Person document begins (a
+    // note's form is told by its items): the caller then tells where.
     bool start(int level, const char* name, const char* const* attrs);
     void end(int level, const char* name);
     void characters(std::string_view text);
@@ -50,23 +52,31 @@ public:
 
     // The documents completed and not yet taken.
     std::deque<WalkedDocument>& ready() { return ready_; }
+    // The documents passed over so far.
+    const OtherDocuments& others() const { return others_; }
 
 private:
     bool startRootChild(std::string_view local, const char* const* attrs);
     void startNoteInfoChild(int level, std::string_view local);
     void startDocumentChild(std::string_view local, const char* const* attrs);
-    void startInValue(std::string_view local, int level);
+    void startItem(const char* itemName);
+    void startInValue(std::string_view local, int level, const char* const* attrs);
+    void endLink();
     void startItemChild(std::string_view local, int level);
     void endValue();
     void endDocument();
+    bool isPersonDocument();
     bool keeps(const char* itemName) const;
     void capture(ItemValue::Kind kind, int level);
     void await(std::string_view element, int level, bool single = false);
 
     const ItemNames keep_; // a copy: callers may pass a temporary list
 
-    // Where the walk is.
-    bool inPerson_ = false;
+    // Where the walk is: in a document that may be a Person document, a note whose form
+    // its Form item tells, one that is a conflict.
+    bool inDocument_ = false;
+    bool inNote_ = false;
+    bool conflict_ = false;
     bool inItem_ = false;
     bool inNoteInfo_ = false;
     bool inModified_ = false;
@@ -86,15 +96,20 @@ private:
     bool listValueSeen_ = false;
     bool awaitSingle_ = false;
 
-    // The value being read: the text so far, and for rich text its paragraphs and the
-    // hidden element (a picture, an attachment, code) whose content is no text.
+    // The value being read: the text so far, and for rich text its paragraphs, the link
+    // being read and the hidden element (a picture, an attachment, code) whose content is no text.
     int captureLevel_ = 0;
     std::string buffer_;
     int paragraphs_ = 0;
     int openParagraphs_ = 0;
     int hiddenLevel_ = 0;
+    // The link being read: its level, its target, and where its text began in buffer_.
+    int linkLevel_ = 0;
+    std::string linkTarget_;
+    std::size_t linkTextStart_ = 0;
 
     std::deque<WalkedDocument> ready_;
+    OtherDocuments others_;
 };
 
 } // namespace brenmoor::notes

@@ -106,6 +106,7 @@ public:
     }
 
     std::deque<WalkedDocument>& ready() { return builder_.ready(); }
+    const OtherDocuments& others() const { return builder_.others(); }
     const BookOpening& opening() const { return opening_; }
     bool rootSeen() const { return rootSeen_; }
 
@@ -385,6 +386,8 @@ std::optional<WalkedDocument> DocumentStream::next() {
     return doc;
 }
 
+const OtherDocuments& DocumentStream::others() const { return state_->reader.others(); }
+
 std::optional<ContactDocument> parseDocumentAt(const BookFile& file, const BookOpening& opening,
                                                std::uint64_t start, std::uint64_t end) {
     static const ItemNames every;
@@ -398,11 +401,12 @@ std::optional<ContactDocument> parseDocumentAt(const BookFile& file, const BookO
 }
 
 void parseContent(const BookFile& file, const BookOpening& opening, std::uint64_t start, std::uint64_t end,
-                  const ItemNames& keep, std::vector<WalkedDocument>& documents) {
+                  const ItemNames& keep, std::vector<WalkedDocument>& documents, OtherDocuments& others) {
     Reader reader(file, Mode::Documents, keep);
     auto collect = [&] {
         for (auto& doc : reader.ready()) documents.push_back(std::move(doc));
         reader.ready().clear();
+        others.add(reader.others());
     };
     try {
         reader.feedFile(0, opening.rootTagEnd, false);

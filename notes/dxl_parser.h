@@ -49,6 +49,8 @@ public:
                    std::uint64_t contentStart);
     ~DocumentStream();
     std::optional<WalkedDocument> next();
+    // The documents passed over so far, as the builder counts them.
+    const OtherDocuments& others() const;
 
 private:
     struct State;
@@ -64,9 +66,9 @@ std::optional<ContactDocument> parseDocumentAt(const BookFile& file, const BookO
 
 // Parses the root's content in [start, end) with the book's prolog and root start
 // tag before it, and the root's end tag after it unless end is the end of the file;
-// appends its Person documents. Throws NotesError on malformed XML, after
-// appending the documents that came before the fault.
+// appends its Person documents, and adds the documents it passed over to others.
+// Throws NotesError on malformed XML, after appending the documents that came before the fault.
 void parseContent(const BookFile& file, const BookOpening& opening, std::uint64_t start, std::uint64_t end,
-                  const ItemNames& keep, std::vector<WalkedDocument>& documents);
+                  const ItemNames& keep, std::vector<WalkedDocument>& documents, OtherDocuments& others);
 
 } // namespace brenmoor::notes

@@ -99,6 +99,8 @@ ndb::NodeContent PropertyContextBuilder::layOut(const Range& properties)
                 cell |= std::uint32_t(value.data[i]) << (8 * i);
         } else if (size != 0) {
             cell = heap.allocate(value.data);
+        } else if (!value.writtenBlocks.empty()) {
+            cell = values.storeWritten(value.writtenBlocks);
         } else {
             cell = values.store(value.data);
         }

@@ -10,12 +10,10 @@
 
 namespace brenmoor::pst::ltp {
 
-namespace {
-
-// Appends the UTF-16LE form of a UTF-8 text. Malformed sequences (stray continuation
-// bytes, truncated or overlong forms, surrogates) become U+FFFD each, so a broken
-// byte in a Notes item never swallows the characters after it.
-void appendUtf16(Bytes& out, std::string_view utf8)
+// Malformed sequences (stray continuation bytes, truncated or overlong forms,
+// surrogates) become U+FFFD each, so a broken byte in a Notes item never swallows the
+// characters after it.
+std::size_t appendUtf16(Bytes& out, std::string_view utf8, bool final)
 {
     const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
     const std::size_t n = utf8.size();
@@ -50,6 +48,8 @@ void appendUtf16(Bytes& out, std::string_view utf8)
             std::size_t k = 1;
             for (; k <= need && i + k < n && text::continuesCharacter(static_cast<char>(s[i + k])); ++k)
                 cp = (cp << 6) | (s[i + k] & 0x3F);
+            if (k <= need && i + k == n && !final)
+                break; // the character goes on in the next piece
             if (k <= need) {
                 cp = 0xFFFD;
                 len = k; // the bytes read so far make one replacement character
@@ -69,7 +69,10 @@ void appendUtf16(Bytes& out, std::string_view utf8)
         i += len;
     }
     out.resize(std::size_t(w - out.data()));
+    return i;
 }
+
+namespace {
 
 // The layout of variable-size multi-valued properties: the value count, one 32-bit
 // offset per value (from the start of the layout), then the values back to back.
@@ -214,6 +217,8 @@ bool isKnownType(PropType type)
 
 bool isWellFormed(const PropValue& value)
 {
+    if (!value.writtenBlocks.empty())
+        return value.data.empty() && (value.type == PT_BINARY || (value.type == PT_UNICODE && value.writtenSize % 2 == 0));
     const Bytes& d = value.data;
     if (const std::size_t size = fixedSize(value.type))
         return d.size() == size;

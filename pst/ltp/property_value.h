@@ -47,6 +47,13 @@ constexpr PropType tagType(PropTag tag) { return PropType(tag & 0xFFFF); }
 struct PropValue {
     PropType type = PT_LONG;
     Bytes data;
+    // A PT_UNICODE or PT_BINARY value too large to keep in memory: the data blocks
+    // its bytes were written to ahead of its node (see StreamedValueWriter), in
+    // order, and their byte count; data is empty then.
+    std::vector<std::uint64_t> writtenBlocks = {};
+    std::uint64_t writtenSize = 0;
+
+    std::uint64_t size() const { return writtenBlocks.empty() ? data.size() : writtenSize; }
 
     static PropValue int32(std::int32_t v);
     static PropValue int64(std::int64_t v);
@@ -59,6 +66,11 @@ struct PropValue {
     static PropValue multiBinary(const std::vector<Bytes>& values);
 };
 
+// Appends the UTF-16LE form of a UTF-8 text; malformed sequences become U+FFFD each.
+// Where more of the text follows (final false), a character cut off at the end is
+// left for the next piece. Returns the count of bytes taken.
+std::size_t appendUtf16(Bytes& out, std::string_view utf8, bool final = true);
+
 // The size of a fixed-size type's value (PT_BOOLEAN 1, PT_CLSID 16, ...); 0 for the
 // variable-size and multi-valued types, whose values are stored by reference.
 std::size_t fixedSize(PropType type);
@@ -68,8 +80,8 @@ bool isKnownType(PropType type);
 
 // Whether a value's bytes fit its type: the exact size for fixed-size types, a
 // well-formed count-and-offsets layout for PT_MV_UNICODE and PT_MV_BINARY, whole
-// values for the other multi-valued types, an even byte count for PT_UNICODE.
-// False for types the layer does not know.
+// values for the other multi-valued types, an even byte count for PT_UNICODE (also
+// one written ahead). False for types the layer does not know.
 bool isWellFormed(const PropValue& value);
 
 } // namespace brenmoor::pst::ltp

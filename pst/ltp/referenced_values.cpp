@@ -32,6 +32,16 @@ std::uint32_t ReferencedValues::store(std::span<const std::uint8_t> bytes)
     return nid;
 }
 
+std::uint32_t ReferencedValues::storeWritten(const std::vector<std::uint64_t>& blocks)
+{
+    ndb::NodeContent content;
+    content.blocks.resize(blocks.size());
+    content.writtenBlocks = blocks;
+    const ndb::Nid nid = newSubnodeNid();
+    addSubnode(nid, std::move(content));
+    return nid;
+}
+
 ndb::Nid ReferencedValues::newSubnodeNid()
 {
     return ndb::makeNid(ndb::NID_TYPE_LTP, nextIndex_++);

@@ -25,6 +25,9 @@ public:
     // Stores the value and returns its HNID: a HID, a subnode's NID, or 0 for an empty
     // value (nothing is allocated for it).
     std::uint32_t store(std::span<const std::uint8_t> bytes);
+    // Stores a value written ahead (PropValue::writtenBlocks): a subnode that names
+    // its blocks. Returns the subnode's NID.
+    std::uint32_t storeWritten(const std::vector<std::uint64_t>& blocks);
 
     // A NID for a new subnode of this node.
     ndb::Nid newSubnodeNid();

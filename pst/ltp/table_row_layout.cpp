@@ -64,6 +64,8 @@ void TableRowLayout::check(const std::map<PropTag, PropValue>& values) const
             continue;
         if (it->second.type != tagType(column.tag) || !isWellFormed(it->second))
             throw std::invalid_argument("table cell value does not fit its column's type");
+        if (!it->second.writtenBlocks.empty()) // a row's values are laid out from memory
+            throw std::invalid_argument("table cell value written ahead of its table");
     }
 }
 

@@ -96,6 +96,13 @@ ltp::Bytes conversationIndex(std::uint64_t filetime) {
     return index;
 }
 
+// Whether the folder's contents table shows the property: of each item, every column
+// the item holds.
+bool isRowColumn(PropTag tag) {
+    const std::vector<PropTag>& columns = layout::contentsColumns();
+    return std::find(columns.begin(), columns.end(), tag) != columns.end();
+}
+
 } // namespace
 
 std::uint64_t utcMidnight(const CalendarDate& date) {
@@ -128,23 +135,35 @@ std::uint64_t localMidnight(const CalendarDate& date) {
 
 ContactItem::ContactItem(Folder& folder, ndb::Nid nid, std::string messageClass)
     : folder_(&folder), nid_(nid), messageClass_(std::move(messageClass)), created_(fileTimeNow()),
-      searchKey_(randomGuidBytes()), conversationIndex_(conversationIndex(created_)) {}
+      searchKey_(randomGuidBytes()), conversationIndex_(conversationIndex(created_)),
+      written_(folder.store().nodeDatabase()) {}
 
 namespace {
 
-// The text with Outlook's line breaks: a bare LF or CR becomes CR LF.
+// Text with Outlook's line breaks, given in pieces: a bare LF or CR becomes CR LF (a CR
+// at the end of one piece and an LF at the start of the next are one break).
+class CrLfLines {
+public:
+    void append(std::string_view text, std::string& out) {
+        for (const char c : text) {
+            if (c == '\n' && afterCr_) {
+                afterCr_ = false;
+                continue;
+            }
+            afterCr_ = c == '\r';
+            if (c == '\r' || c == '\n') out += "\r\n";
+            else out += c;
+        }
+    }
+
+private:
+    bool afterCr_ = false;
+};
+
 std::string withCrLf(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            out += "\r\n";
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else {
-            out += c;
-        }
-    }
+    CrLfLines().append(text, out);
     return out;
 }
 
@@ -164,7 +183,23 @@ void ContactItem::setDate(ContactDate which, const CalendarDate& date) {
     (which == ContactDate::Birthday ? birthday_ : anniversary_) = date;
 }
 
-void ContactItem::setBody(std::string_view text) { body_ = std::string(text); }
+void ContactItem::setBody(std::span<const std::string_view> pieces) {
+    ltp::StreamedValueWriter writer(folder_->store().nodeDatabase());
+    // A slice at a time, so a long body is never copied whole.
+    constexpr std::size_t kSlice = 64 << 10;
+    CrLfLines lines;
+    std::string slice;
+    for (std::string_view piece : pieces)
+        for (std::size_t at = 0; at < piece.size(); at += kSlice) {
+            slice.clear();
+            lines.append(piece.substr(at, kSlice), slice);
+            writer.appendText(slice);
+        }
+    ltp::PropValue body = writer.finishText();
+    if (body_) written_.drop(body_->writtenBlocks);
+    written_.add(body.writtenBlocks);
+    body_ = std::move(body);
+}
 
 void ContactItem::setFileAs(std::string_view text, FileUnder rule) {
     fileAs_ = std::string(text);
@@ -173,30 +208,59 @@ void ContactItem::setFileAs(std::string_view text, FileUnder rule) {
 
 void ContactItem::setCategories(std::vector<std::string> categories) { categories_ = std::move(categories); }
 
-// The properties as they are put, named properties given their IDs on the way.
+// The properties as they are put, named properties given their IDs on the way. Put
+// for a save, a long text goes to the file as it is converted (but for the contents
+// table's columns, which the table lays out from memory).
 class ContactItem::PropertyList {
 public:
     explicit PropertyList(NamedPropertyMap& names) : names_(names) { props_.reserve(128); }
+    // Long texts written through store, their blocks handed to written.
+    PropertyList(NamedPropertyMap& names, ndb::NodeDatabaseWriter& store, ltp::WrittenBlocks& written)
+        : PropertyList(names) {
+        store_ = &store;
+        written_ = &written;
+    }
 
     void put(PropTag tag, PropValue value) { props_.emplace_back(tag, std::move(value)); }
-    void put(const NamedTag& named, PropValue value) {
-        put(makeTag(names_.idOf(PropertyName{named.set, named.lid}), named.type), std::move(value));
+    void put(const NamedTag& named, PropValue value) { put(tagOf(named), std::move(value)); }
+    void put(const FieldStorage& where, PropValue value) { put(tagOf(where), std::move(value)); }
+    void putText(const auto& where, std::string_view text) {
+        const PropTag tag = tagOf(where);
+        if (!store_ || 2 * text.size() <= ndb::kMaxBlockData || isRowColumn(tag)) return put(tag, PropValue::unicode(text));
+        ltp::StreamedValueWriter writer(*store_);
+        writer.appendText(text);
+        PropValue value = writer.finishText();
+        written_->add(value.writtenBlocks);
+        textBlocks_.insert(textBlocks_.end(), value.writtenBlocks.begin(), value.writtenBlocks.end());
+        put(tag, std::move(value));
     }
-    void put(const FieldStorage& where, PropValue value) {
-        std::visit([&](const auto& tag) { put(tag, std::move(value)); }, where);
-    }
-    void putText(const auto& where, std::string_view text) { put(where, PropValue::unicode(text)); }
 
     NamedPropertyMap& names() { return names_; }
     std::vector<std::pair<PropTag, PropValue>>& all() { return props_; }
+    // The blocks of the long texts written, in order.
+    const std::vector<std::uint64_t>& textBlocks() const { return textBlocks_; }
 
 private:
+    PropTag tagOf(PropTag tag) { return tag; }
+    PropTag tagOf(const NamedTag& named) { return makeTag(names_.idOf(PropertyName{named.set, named.lid}), named.type); }
+    PropTag tagOf(const FieldStorage& where) {
+        return std::visit([&](const auto& tag) { return tagOf(tag); }, where);
+    }
+
     NamedPropertyMap& names_;
+    ndb::NodeDatabaseWriter* store_ = nullptr;
+    ltp::WrittenBlocks* written_ = nullptr;
+    std::vector<std::uint64_t> textBlocks_;
     std::vector<std::pair<PropTag, PropValue>> props_;
 };
 
 std::vector<std::pair<PropTag, PropValue>> ContactItem::properties(NamedPropertyMap& names) const {
     PropertyList list(names);
+    putAll(list);
+    return std::move(list.all());
+}
+
+void ContactItem::putAll(PropertyList& list) const {
     const Names named = nameOf();
     putStandardProperties(list);
     putNamesAndFileAs(list, named);
@@ -216,9 +280,8 @@ std::vector<std::pair<PropTag, PropValue>> ContactItem::properties(NamedProperty
 
     // The message size: the values' bytes, as the store counts them.
     std::size_t size = 0;
-    for (const auto& [tag, value] : list.all()) size += value.data.size();
+    for (const auto& [tag, value] : list.all()) size += value.size();
     list.put(tags::PidTagMessageSize, PropValue::int32(static_cast<std::int32_t>(std::min<std::size_t>(size, 0x7FFFFFFF))));
-    return std::move(list.all());
 }
 
 ContactItem::Names ContactItem::nameOf() const {
@@ -313,7 +376,8 @@ void ContactItem::putFieldTexts(PropertyList& list) const {
         const FieldStorage where = storageOf(field);
         const bool multiValued = std::holds_alternative<PropTag>(where) &&
                                  ltp::tagType(std::get<PropTag>(where)) == ltp::PT_MV_UNICODE;
-        list.put(where, multiValued ? PropValue::multiUnicode({value}) : PropValue::unicode(value));
+        if (multiValued) list.put(where, PropValue::multiUnicode({value}));
+        else list.putText(where, value);
     }
 }
 
@@ -416,7 +480,7 @@ void ContactItem::putDatesBodyAndCategories(PropertyList& list) const {
         list.put(PidTagWeddingAnniversary, PropValue::systime(localMidnight(*anniversary_)));
         list.put(PidLidWeddingAnniversaryLocal, PropValue::systime(utcMidnight(*anniversary_)));
     }
-    if (body_) list.putText(PidTagBody, *body_);
+    if (body_) list.put(PidTagBody, *body_);
     if (!categories_.empty())
         list.put(makeTag(list.names().idOf(PropertyName{kPsPublicStrings, std::string(PidNameKeywords)}),
                          ltp::PT_MV_UNICODE),
@@ -424,15 +488,22 @@ void ContactItem::putDatesBodyAndCategories(PropertyList& list) const {
 }
 
 void ContactItem::save() {
-    using namespace tags;
     MessageStore& store = folder_->store();
-    auto props = properties(store.names());
-    // The folder's contents table shows, of each item, every column the item holds.
-    const std::vector<PropTag>& columns = layout::contentsColumns();
+    PropertyList list(store.names(), store.nodeDatabase(), written_);
     std::map<PropTag, PropValue> row;
-    for (const auto& [tag, value] : props)
-        if (std::find(columns.begin(), columns.end(), tag) != columns.end()) row[tag] = value;
-    store.putNode(nid_, folder_->nid(), ltp::PropertyContextBuilder::build(std::move(props)));
+    try {
+        putAll(list);
+        for (const auto& [tag, value] : list.all())
+            if (isRowColumn(tag)) row[tag] = value;
+        store.putNode(nid_, folder_->nid(), ltp::PropertyContextBuilder::build(std::move(list.all())));
+    } catch (...) {
+        written_.drop(list.textBlocks()); // no node names them
+        throw;
+    }
+    // The long texts of the last save are named no more.
+    written_.drop(savedTextBlocks_);
+    written_.nodePut();
+    savedTextBlocks_ = list.textBlocks();
     folder_->recordItem(nid_, row, !saved_);
     saved_ = true;
 }

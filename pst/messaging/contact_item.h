@@ -1,13 +1,14 @@
 // A contact item being filled: its fields, two dates, body and categories, kept
 // until Save lays them out as the message's properties (with what Outlook writes
 // for a contact it saves: class, subject, file-as, flags, times, search key) and
-// writes the message into its folder.
+// writes the message into its folder. A long body goes to the file as it is set.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -15,6 +16,7 @@
 
 #include "base/calendar_date.h"
 #include "pst/ltp/property_value.h"
+#include "pst/ltp/streamed_value.h"
 #include "pst/messaging/contact_field.h"
 #include "pst/ndb/node_database.h"
 
@@ -46,7 +48,11 @@ public:
     // The text the contact is filed under and its rule; a contact without one is
     // filed as "Untitled".
     void setFileAs(std::string_view text, FileUnder rule);
-    void setBody(std::string_view text);
+    // The body, given in pieces that follow one another, so that a long text need
+    // not be joined first. It is converted at once, and a long one written to the
+    // file a block at a time (std::runtime_error where that fails).
+    void setBody(std::span<const std::string_view> pieces);
+    void setBody(std::string_view text) { setBody(std::span<const std::string_view>(&text, 1)); }
     void setCategories(std::vector<std::string> categories);
 
     const std::string& text(ContactField field) const;
@@ -56,7 +62,7 @@ public:
     std::vector<std::pair<ltp::PropTag, ltp::PropValue>> properties(NamedPropertyMap& names) const;
 
     // Writes the item into its folder. An item is saved once; saving again
-    // replaces it.
+    // replaces it. An item lives no longer than its store.
     void save();
 
 private:
@@ -72,6 +78,7 @@ private:
     };
 
     // The steps of properties().
+    void putAll(PropertyList& list) const;
     Names nameOf() const;
     void putStandardProperties(PropertyList& list) const;
     void putNamesAndFileAs(PropertyList& list, const Names& names) const;
@@ -91,7 +98,9 @@ private:
     std::optional<CalendarDate> birthday_, anniversary_;
     std::string fileAs_;
     FileUnder fileUnder_ = FileUnder::LastFirstMiddle;
-    std::optional<std::string> body_;
+    std::optional<ltp::PropValue> body_; // in its stored form
+    ltp::WrittenBlocks written_;         // the blocks of a long body and long texts
+    std::vector<std::uint64_t> savedTextBlocks_; // the long texts' blocks of the last save
     std::vector<std::string> categories_;
     bool saved_ = false;
 };

@@ -10,6 +10,7 @@
 
 #include "contact/contact_from_document.h"
 #include "contact/contact_uid.h"
+#include "contact/item_kinds.h"
 
 namespace brenmoor::contact {
 namespace {
@@ -268,6 +269,10 @@ TEST(ContactUid, FromTheUniversalIdElseFromTheItemValues) {
     // import); another position gives another.
     const std::string uid = read(items).uid;
     EXPECT_EQ(uid, "ed42458d-387f-519d-a17a-3012cec31e70");
+    // A value longer than the hash takes at once (pinned by Python's uuid.uuid5).
+    Items longer = items;
+    longer.emplace_back("Comment", text(std::string(5000, 'x')));
+    EXPECT_EQ(read(longer).uid, "0664b95f-e753-561b-bb98-65fe2e74435e");
     EXPECT_NE(read(items, {}, 2).uid, uid);
     EXPECT_EQ(read(items, {"not-a-unid", ""}).uid, uid);
     EXPECT_NE(read({{"FirstName", text("Ann")}, {"LastName", text("Lea")}}).uid, uid);
@@ -292,6 +297,7 @@ TEST(ContactUid, EveryUidOfAFileIsDistinct) {
     }
     EXPECT_EQ(runs[0], runs[1]);
     EXPECT_EQ(runs[0][0], "c4ca4238-a0b9-2382-0dcc-509a6f75849b");
+    EXPECT_EQ(runs[0][2], "fea5942f-44fd-5879-bd36-8ecbf8744c48"); // "repeated", the unid, the position
     std::vector<std::string> sorted = runs[0];
     std::sort(sorted.begin(), sorted.end());
     EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end());
@@ -343,6 +349,23 @@ TEST(ContactModel, ControlCharactersAreLeftOutAndLineSeparatorsBreakLines) {
     EXPECT_EQ(c.formattedName, "Lee");
     EXPECT_EQ(c.categories, (std::vector<std::string>{"x", "y"}));
     EXPECT_EQ(c.leftOutCharacters, 6);
+}
+
+} // namespace
+} // namespace brenmoor::contact
+
+namespace brenmoor::contact {
+namespace {
+
+// What Notes keeps for itself and what must never leave the book, without regard to case.
+TEST(ItemKinds, BookkeepingAndSecretsAreNoUserData) {
+    for (std::string_view name : {"$UpdatedBy", "$Conflict", "form", "Type", "PhoneFldsDisplayed", "MAILFILE"})
+        EXPECT_TRUE(isBookkeepingItem(name) && !isUserItem(name)) << name;
+    for (std::string_view name : {"HTTPPassword", "$SecurePassword", "PasswordDigest", "Certificate",
+                                  "UserCertificate", "publickey", "PrivateKey"})
+        EXPECT_TRUE(isSecretItem(name) && !isUserItem(name)) << name;
+    for (std::string_view name : {"InternetAddress", "HomeEmail", "Formal", "Types", "Comment", "", "Key"})
+        EXPECT_TRUE(isUserItem(name)) << name;
 }
 
 } // namespace

@@ -238,7 +238,7 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
         ("good", "pst"): ("done", 3, 3), ("good", "csv"): ("done", 3, 3),
         ("empty", "pst"): ("done", 0, 0), ("empty", "csv"): ("done", 0, 0),
         ("broken", "pst"): ("skipped-contacts", 3, 2), ("broken", "csv"): ("failed", 3, 0),
-        ("conflict", "pst"): ("done", 2, 2), ("conflict", "csv"): ("done", 2, 2),
+        ("conflict", "pst"): ("done", 1, 1), ("conflict", "csv"): ("done", 1, 1),
         ("missing", "pst"): ("failed", None, None), ("missing", "csv"): ("failed", None, None),
         ("garbage", "pst"): ("failed", None, 0), ("garbage", "csv"): ("failed", None, 0),
         ("good_2", "pst"): ("done", 1, 1), ("good_2", "csv"): ("done", 1, 1),

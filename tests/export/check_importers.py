@@ -524,6 +524,7 @@ def check_outlook_csv(path, model):
         raw = f.read()
     assert raw.startswith(b"\xef\xbb\xbf"), "no UTF-8 byte order mark"
     text = raw.decode("utf-8-sig")
+    csv.field_size_limit(sys.maxsize)  # a note may be longer than the module's default
     rows = list(csv.reader(io.StringIO(text, newline="")))
     problems = []
     if rows[0] != OUTLOOK_COLUMNS:

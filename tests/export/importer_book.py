@@ -5,7 +5,8 @@ folded, list items, dates that are only text, a hierarchical full name, document
 without a universal ID, identical documents (two, and 530 more at the end; also two
 with a name that holds ",mail="), two documents of one universal ID, a last change in
 year 9999 that is in year 10000 in UTC, control characters and line separators in
-values, and contacts known only by a phone number or by nothing at all.
+values, a note of some hundred kilobytes, and contacts known only by a phone number or
+by nothing at all.
 
     write_book(path)
 """
@@ -68,6 +69,14 @@ CONTACTS = [
         ("OfficeStreetAddress", "Only street"), ("HomeFaxPhoneNumber", ["+30 1", "+30 2", "+30 3"]),
         ("PersPager", ["+30 69 1", "+30 69 2"]), ("CellPhoneNumber", "+30 69 0"),
         ("Comment", "x" * 74 + "é" + "y" * 73 + "田" + "z" * 72 + "🎉"),
+    ]),
+    # A note longer than the pieces the writers pass it on in (a 64 KiB piece ends inside
+    # a CR LF, then inside a character), after a briefcase that ends in a CR, with a
+    # control character between a CR and an LF, and labelled lines after it.
+    ({"unid": "0000111122223333444455556666777F", "modified": "20200202T020202,00Z"}, [
+        ("FirstName", "Long"), ("MiddleInitial", "N"), ("LastName", "Note"), ("ShortName", "Longy"),
+        ("Birthday", "some day"), ("Briefcase", "Case\r"),
+        ("Comment", "L" * 65535 + "\r\nx" + "日本" * 22000 + "a\r\x7f\nb\u2028" + "é, ;\\\"" * 20000 + "end"),
     ]),
 ]
 # The twin again and again, last in the book: more distinguished names than the LDIF

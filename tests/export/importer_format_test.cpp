@@ -17,6 +17,7 @@
 #include "export/ldif_writer.h"
 #include "export/outlook_csv_writer.h"
 #include "export/standard_vcard_writer.h"
+#include "export/text_sink.h"
 #include "export/vcard_text.h"
 
 namespace brenmoor::exporting {
@@ -24,6 +25,18 @@ namespace {
 
 using contact::Contact;
 using contact::PhoneKind;
+
+// The value of one content line "X:..." written in the given pieces, without the line's
+// name and break.
+std::string escapedValue(const std::vector<std::string_view>& pieces, Semicolons semicolons) {
+    StringSink out;
+    VcardLines lines(out);
+    lines.start();
+    lines.plain("X:");
+    for (std::string_view piece : pieces) lines.escaped(piece, semicolons);
+    lines.end();
+    return out.text.substr(2, out.text.size() - 4);
+}
 
 TEST(VcardText, EscapingAsEachVersionRequires) {
     struct Case {
@@ -36,17 +49,19 @@ TEST(VcardText, EscapingAsEachVersionRequires) {
         {"a;b", "a\\;b", "a;b"},
         {"C:\\dir\\", "C:\\\\dir\\\\", "C:\\\\dir\\\\"},
         {"1\r\n2\n3\r4", "1\\n2\\n3\\n4", "1\\n2\\n3\\n4"},
+        {"\r\r\n\n\r", "\\n\\n\\n\\n", "\\n\\n\\n\\n"},
         {"\\n is no break", "\\\\n is no break", "\\\\n is no break"},
         {"Zoë \"Z\" 🎉", "Zoë \"Z\" 🎉", "Zoë \"Z\" 🎉"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.value);
-        std::string escaped;
-        appendVcardEscaped(escaped, c.value, Semicolons::Escaped);
-        EXPECT_EQ(escaped, c.text3);
-        escaped.clear();
-        appendVcardEscaped(escaped, c.value, Semicolons::Kept);
-        EXPECT_EQ(escaped, c.text4);
+        // Whole, and in two pieces split anywhere (a CR LF too): the same text.
+        for (std::size_t split = 0; split <= c.value.size(); ++split) {
+            SCOPED_TRACE(c.value + " split at " + std::to_string(split));
+            const std::string_view value = c.value;
+            const std::vector<std::string_view> pieces{value.substr(0, split), value.substr(split)};
+            EXPECT_EQ(escapedValue(pieces, Semicolons::Escaped), c.text3);
+            EXPECT_EQ(escapedValue(pieces, Semicolons::Kept), c.text4);
+        }
     }
 }
 
@@ -68,10 +83,30 @@ TEST(VcardText, FoldingAt75OctetsNeverInsideAUtf8Sequence) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line.size());
-        std::string out;
-        appendFoldedLine(out, c.line);
-        EXPECT_EQ(out, c.folded);
+        StringSink out;
+        VcardLines lines(out);
+        lines.start();
+        lines.plain(c.line);
+        lines.end();
+        EXPECT_EQ(out.text, c.folded);
     }
+}
+
+TEST(VcardText, ALongValueFoldsAsItIsWrittenAsTheWholeLineWould) {
+    // Folded while it is written (pieces of a value are escaped and their lines written
+    // before the value ends), with characters of two, three and four octets at the folds.
+    std::string value = "NOTE:";
+    for (int i = 0; value.size() < 300'000; ++i) value += i % 3 == 0 ? "\xC3\xA9" : i % 3 == 1 ? "\xE7\x94\xB0" : "ab\xF0\x9F\x8E\x89";
+    StringSink whole, written;
+    VcardLines wholeLine(whole), writtenLine(written);
+    wholeLine.start();
+    wholeLine.plain(value);
+    wholeLine.end();
+    writtenLine.start();
+    writtenLine.plain("NOTE:");
+    writtenLine.escaped(std::string_view(value).substr(5), Semicolons::Escaped);
+    writtenLine.end();
+    EXPECT_EQ(written.text, whole.text);
 }
 
 Contact fullContact() {
@@ -184,9 +219,16 @@ TEST(Ldif, ValuesThatAreNotSafeGoInBase64) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.value);
-        std::string out;
+        StringSink out;
         appendLdifLine(out, "cn", c.value);
-        EXPECT_EQ(out, c.line);
+        EXPECT_EQ(out.text, c.line);
+        // The same value as a note handed out a byte at a time (a control character,
+        // left out, between each two): the same line.
+        Contact note;
+        for (char byte : c.value) note.comment += std::string(1, byte) + "\x01";
+        StringSink pieces;
+        appendLdifLine(pieces, "cn", PiecedText(note, ""));
+        EXPECT_EQ(pieces.text, c.line);
     }
 }
 

@@ -1,6 +1,7 @@
 // The batched walk against one full parse of the same book: the runs it cuts by guess or
 // by the position scan, parsed on worker threads, must add up to exactly what a single
-// expat pass hands out, documents, offsets, order and error alike.
+// expat pass hands out, documents, offsets, order and error alike, and pass over the
+// same other documents.
 #include <exception>
 #include <optional>
 #include <string>
@@ -87,6 +88,9 @@ int walkTarget(const std::uint8_t* data, std::size_t size) {
     if (whole.documents.size() == kMostDocuments) return 0;
     check(whole.error == runs.error, "the full parse ends with \"" + whole.error.value_or("no error") +
                                          "\", the batched walk with \"" + runs.error.value_or("no error") + "\"");
+    if (whole.error) return 0;
+    check(stream.others().conflicts == batched.others().conflicts && stream.others().forms == batched.others().forms,
+          "the full parse and the batched walk count other documents differently");
     return 0;
 }
 

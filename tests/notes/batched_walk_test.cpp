@@ -20,6 +20,7 @@ struct Outcome {
     std::vector<ContactDocument> documents;
     std::vector<std::uint64_t> offsets;
     std::string fault;
+    OtherDocuments others;
 };
 
 template <typename Walk>
@@ -30,6 +31,7 @@ Outcome run(Walk& walk) {
             outcome.documents.push_back(std::move(doc->document));
             outcome.offsets.push_back(doc->offset);
         }
+        outcome.others = walk.others();
     } catch (const NotesError& error) {
         outcome.fault = error.what();
     }
@@ -61,6 +63,8 @@ protected:
                     EXPECT_TRUE(same(outcome.documents[i], reference.documents[i])) << "document " << i + 1 << " of\n" << bytes;
                 EXPECT_EQ(outcome.offsets, reference.offsets) << bytes;
                 EXPECT_EQ(outcome.fault, reference.fault) << bytes;
+                EXPECT_EQ(outcome.others.conflicts, reference.others.conflicts) << bytes;
+                EXPECT_EQ(outcome.others.forms, reference.others.forms) << bytes;
             }
         }
     }

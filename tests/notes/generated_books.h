@@ -23,7 +23,7 @@ inline bool same(const ContactDocument& a, const ContactDocument& b) {
 // Root children that a byte-level scan could take for documents, or miss.
 inline std::string randomChild(std::mt19937& random, int& serial) {
     std::string name = "C" + std::to_string(++serial);
-    switch (random() % 14) {
+    switch (random() % 20) {
     case 0: return "<!-- <document form='Person'>" + textItem("FirstName", "commented") + "</document> -->\n";
     case 1: return "<?marker </document> <document form='Person'> ?>\n";
     case 2: return "<![CDATA[ <document form='Person'></document> ]]>\n";
@@ -43,6 +43,15 @@ inline std::string randomChild(std::mt19937& random, int& serial) {
     case 9: return "<documents form='Person'>" + textItem("FirstName", "not a document") + "</documents>\n";
     case 10: return "<document\nform='Person'\n>" + textItem("LastName", name) + "</document>";
     case 11: return "text &amp; <b>bold</b> between\n";
+    // Conflicts, documents in note form, and a value that only speaks of a conflict.
+    case 12: return "<document form='Person' conflict='true'>" + textItem("FirstName", "conflict " + name) + "</document>\n";
+    case 13: return person(textItem("FirstName", "saved twice " + name) + "<item name='$CONFLICT'><text/></item>");
+    case 14: return person(textItem("FirstName", name) + textItem("Comment", "no $Conflict item here"));
+    case 15:
+        return "<note class='document'>" + textItem("Form", "Person") + textItem("FirstName", "note " + name) +
+               "</note>\n";
+    case 16: return "<note class='document'>" + textItem("form", "Group") + textItem("FirstName", name) + "</note>\n";
+    case 17: return "<note class='form'>" + textItem("Form", "Person") + "</note>\n";
     default: return person(textItem("FirstName", name) + textItem("LastName", "Lee") +
                            "<item name='Comment'><richtext><par>x &lt; y</par></richtext></item>");
     }

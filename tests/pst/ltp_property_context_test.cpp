@@ -1,13 +1,17 @@
 // Property contexts read back as a store reader reads them: small fixed values in the
 // record, larger ones in the heap, values above one heap allocation in subnodes;
-// multi-valued layouts and text conversion as the file holds them.
+// multi-valued layouts and text conversion as the file holds them, also of a text
+// converted in pieces.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
 #include <stdexcept>
+#include <unistd.h>
 
 #include "ltp_test_reader.h"
 #include "pst/ltp/property_context.h"
+#include "pst/ltp/streamed_value.h"
 
 using namespace brenmoor::pst::ltp;
 namespace ndb = brenmoor::pst::ndb;
@@ -139,22 +143,82 @@ TEST(PropertyContext, OneValuePerPropertyIdAndValuesMustFitTheirType)
               fromHex("1400ecbc 20000000 00000000 b5020600 00000000 0100 0000 0c00 1400"));
 }
 
+// UTF-8 texts and their UTF-16LE form, broken bytes among them.
+const std::pair<std::string, const char*> kTexts[] = {
+    {"A", "4100"},
+    {"\xC3\xA9", "e900"},                  // é
+    {"\xE2\x82\xAC", "ac20"},              // €
+    {"\xF0\x9F\x98\x80", "3dd8 00de"},     // 😀 as a surrogate pair
+    {"\xFF" "A", "fdff 4100"},             // not a lead byte
+    {"\xE2\x82" "A", "fdff 4100"},         // cut short
+    {"\xC0\xAF", "fdff"},                  // overlong
+    {"\xED\xA0\x80", "fdff"},              // a surrogate encoded on its own
+    {std::string("a\0b", 3), "6100 0000 6200"}, // NUL is kept
+    {"", ""},
+};
+
 TEST(PropValue, TextsBecomeUtf16AndBrokenBytesBecomeReplacementCharacters)
 {
-    const std::pair<std::string, const char*> cases[] = {
-        {"A", "4100"},
-        {"\xC3\xA9", "e900"},                  // é
-        {"\xE2\x82\xAC", "ac20"},              // €
-        {"\xF0\x9F\x98\x80", "3dd8 00de"},     // 😀 as a surrogate pair
-        {"\xFF" "A", "fdff 4100"},             // not a lead byte
-        {"\xE2\x82" "A", "fdff 4100"},         // cut short
-        {"\xC0\xAF", "fdff"},                  // overlong
-        {"\xED\xA0\x80", "fdff"},              // a surrogate encoded on its own
-        {std::string("a\0b", 3), "6100 0000 6200"}, // NUL is kept
-        {"", ""},
-    };
-    for (const auto& [utf8, utf16] : cases)
+    for (const auto& [utf8, utf16] : kTexts)
         EXPECT_EQ(PropValue::unicode(utf8).data, fromHex(utf16)) << utf16;
+}
+
+// The value as the file holds it, whether kept in memory or written ahead.
+Bytes storedBytes(ndb::NodeDatabaseWriter& store, const PropValue& value)
+{
+    std::vector<Bytes> blocks{value.data};
+    for (std::uint64_t bid : value.writtenBlocks)
+        blocks.push_back(store.readDataBlock(bid));
+    return ltp_test::concat(blocks);
+}
+
+TEST(StreamedValue, ATextInPiecesIsStoredAsTheWholeTextAndOnlyALongOneWrittenAhead)
+{
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("brenmoor-streamed-value-" + std::to_string(::getpid()) + ".pst")).string();
+    std::filesystem::remove(path);
+    ndb::NodeDatabaseWriter store(path);
+    auto streamed = [&](const std::vector<std::string_view>& pieces) {
+        StreamedValueWriter writer(store);
+        for (std::string_view piece : pieces)
+            writer.appendText(piece);
+        return writer.finishText();
+    };
+    // Each text cut at every byte, and again where the conversion and the blocks
+    // are cut: at 4088 bytes of UTF-8 and 8176 bytes of UTF-16.
+    const std::string half(ndb::kMaxBlockData / 2 - 2, 'x');
+    for (const auto& [text, utf16] : kTexts) {
+        for (const std::string& whole : {"<" + text + text + ">", half + text + half + "-" + text + half}) {
+            const PropValue expected = PropValue::unicode(whole);
+            // Every cut in and around a text, and a spread of the others.
+            auto near = [&](std::size_t cut) {
+                for (std::size_t at = whole.find(text); at != std::string::npos && !text.empty();
+                     at = whole.find(text, at + 1))
+                    if (cut + 4 >= at && cut <= at + text.size() + 4) return true;
+                return whole.size() < 100 || cut < 4 || cut % 509 == 0 || cut == whole.size();
+            };
+            for (std::size_t cut = 0; cut <= whole.size(); ++cut) {
+                if (!near(cut)) continue;
+                const std::string_view all = whole;
+                const PropValue value = streamed({all.substr(0, cut), "", all.substr(cut)});
+                ASSERT_EQ(storedBytes(store, value), expected.data) << utf16 << " cut at " << cut;
+                // Only a value past one block is written ahead, in whole blocks.
+                EXPECT_EQ(value.writtenBlocks.empty(), expected.data.size() <= ndb::kMaxBlockData);
+                EXPECT_EQ(value.size(), expected.data.size());
+                if (cut % 3 == 1 && cut < whole.size()) { // three pieces, the middle one a byte
+                    const PropValue three = streamed({all.substr(0, cut), all.substr(cut, 1), all.substr(cut + 1)});
+                    EXPECT_EQ(storedBytes(store, three), expected.data) << utf16 << " cut at " << cut;
+                }
+            }
+        }
+    }
+    // Byte by byte.
+    const std::string text = "\xF0\x9F\x98\x80 \xE2\x82" + half + "\xC3";
+    std::vector<std::string_view> bytes;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        bytes.push_back(std::string_view(text).substr(i, 1));
+    EXPECT_EQ(storedBytes(store, streamed(bytes)), PropValue::unicode(text).data);
+    std::filesystem::remove(path);
 }
 
 TEST(PropValue, MultiValuedLayouts)

@@ -7,9 +7,10 @@ CASE is one of
   reference  Outlook's own stores through the readers: proves the harness itself;
   sample     the sample address book;
   empty      an address book without contacts;
-  edge       a small book of awkward values: non-ASCII, a comment far over 8 KB (a value
-             stored across several blocks), empty items, a birthday that is not a date, all
-             four e-mail addresses and both pagers filled, a contact whose items are all empty;
+  edge       a small book of awkward values: non-ASCII, a comment far over 8 KB and a job
+             title over 8 KB (values stored across several blocks), empty items, a birthday that
+             is not a date, all four e-mail addresses and both pagers filled, a contact whose
+             items are all empty;
   large      a generated book of 20,000 contacts.
 
 Every store must pass pst-check and open in pffinfo, pffexport, lspst, readpst and
@@ -620,7 +621,8 @@ def edge_documents():
          ("PhoneNumber_6", "+1 555 0100"), ("PersPager", "")],
         [("FirstName", "Only 😀"), ("LastName", "Comment"), ("Comment", ("rich", ["Tab\tand <angle> & 'quote'"])),
          ("Children", "Ann, Bo"), ("Spouse", "Kim O'Neil")],
-        [("LastName", "Nobody"), ("Manager", "A" * 3000), ("Assistant", "B" * 4000)],
+        [("LastName", "Nobody"), ("Manager", "A" * 3000), ("Assistant", "B" * 4000),
+         ("JobTitle", "Chef de cuisine — " * 600)],  # past one block, across the cut of two
         # Every e-mail item and both pagers filled: a fourth address goes to the body, the
         # personal pager to the other telephone number; nothing is lost.
         [("FirstName", "Four"), ("LastName", "Mails"), ("MailAddress", "main@example.com"),
