@@ -134,7 +134,8 @@ struct NodeDatabaseWriter::Impl {
         nextNid[NID_TYPE_SEARCH_FOLDER] = 0x4000;
         nextNid[NID_TYPE_NORMAL_MESSAGE] = 0x10000;
         nextNid[NID_TYPE_ASSOC_MESSAGE] = 0x8000;
-        firstNid = nextNid;
+        // Those are the last indexes "used" in a new store: the first one given is past them.
+        for (std::uint32_t& next : nextNid) ++next;
     }
 
     FileOutput file;
@@ -144,7 +145,6 @@ struct NodeDatabaseWriter::Impl {
     std::uint64_t firstUncommittedBid = 4; // blocks from here on no commit points at
     std::uint32_t unique = 1;
     std::array<std::uint32_t, 32> nextNid{};
-    std::array<std::uint32_t, 32> firstNid{}; // what a new store's header starts from
     NodeTable nodes;
     std::vector<BlockEntry> blocks; // by BID, as BIDs only grow
     std::set<std::uint64_t> releasedAhead; // blocks written ahead and freed by the caller
@@ -405,12 +405,8 @@ struct NodeDatabaseWriter::Impl {
         h.bidNextP = nextPageBid;
         h.bidNextB = nextBid;
         h.unique = unique++;
-        // rgnid holds the last index used per type (a reader allocating goes on from one past it),
-        // or the starting value where none above it was used.
-        for (std::size_t type = 0; type < 32; ++type) {
-            const std::size_t counter = counterOf(std::uint32_t(type));
-            h.lastNidIndex[type] = std::max(firstNid[counter], nextNid[counter] - 1);
-        }
+        // rgnid holds the last index used per type: whoever adds a node goes on from one past it.
+        for (std::size_t type = 0; type < 32; ++type) h.lastNidIndex[type] = nextNid[counterOf(std::uint32_t(type))] - 1;
         h.fileEof = space.fileEnd();
         h.lastAMap = regionStart(space.regionCount() - 1);
         h.amapFree = space.freeBytes();

@@ -439,7 +439,7 @@ TEST_F(NodeDatabaseTest, TwentyThousandNodesMakeMultiLevelBTrees)
     EXPECT_EQ(store.blocks.size(), 20000u);
     EXPECT_EQ(store.nbtLevels, 4); // 15 per leaf, 20 per index page
     for (Nid nid : {nids.front(), nids[12345], nids.back()}) EXPECT_EQ(store.nodeData(nid), pattern(40, nid));
-    EXPECT_EQ(getU32(&store.file[44 + 4 * NID_TYPE_NORMAL_MESSAGE]), 0x10000u + 20000);
+    EXPECT_EQ(getU32(&store.file[44 + 4 * NID_TYPE_NORMAL_MESSAGE]), 0x10000u + 19999); // the last index used
     store.checkAllocation();
 }
 
@@ -516,10 +516,10 @@ TEST_F(NodeDatabaseTest, NidCountersFollowNodesAndAllocations)
     {
         NodeDatabaseWriter writer(path);
         const Nid folder = writer.allocateNid(NID_TYPE_NORMAL_FOLDER);
-        EXPECT_EQ(folder, makeNid(NID_TYPE_NORMAL_FOLDER, 0x400));
+        EXPECT_EQ(folder, makeNid(NID_TYPE_NORMAL_FOLDER, 0x401)); // one past the last "used" of a new store
         // A folder's tables take the folder's index; the counter is shared.
         writer.putNode(makeNid(NID_TYPE_CONTENTS_TABLE, nidIndex(folder)), folder, {});
-        EXPECT_EQ(writer.allocateNid(NID_TYPE_HIERARCHY_TABLE), makeNid(NID_TYPE_HIERARCHY_TABLE, 0x401));
+        EXPECT_EQ(writer.allocateNid(NID_TYPE_HIERARCHY_TABLE), makeNid(NID_TYPE_HIERARCHY_TABLE, 0x402));
         writer.putNode(makeNid(NID_TYPE_NORMAL_MESSAGE, 0x10005), folder, {});
         EXPECT_EQ(writer.allocateNid(NID_TYPE_NORMAL_MESSAGE), makeNid(NID_TYPE_NORMAL_MESSAGE, 0x10006));
         writer.commit();
@@ -529,7 +529,7 @@ TEST_F(NodeDatabaseTest, NidCountersFollowNodesAndAllocations)
     EXPECT_EQ(getU32(rgnid + 4 * NID_TYPE_NORMAL_FOLDER), 0x402u);
     EXPECT_EQ(getU32(rgnid + 4 * NID_TYPE_CONTENTS_TABLE), 0x402u);
     EXPECT_EQ(getU32(rgnid + 4 * NID_TYPE_ASSOC_CONTENTS_TABLE), 0x402u);
-    EXPECT_EQ(getU32(rgnid + 4 * NID_TYPE_NORMAL_MESSAGE), 0x10007u);
+    EXPECT_EQ(getU32(rgnid + 4 * NID_TYPE_NORMAL_MESSAGE), 0x10006u); // the last index used
     EXPECT_EQ(getU32(rgnid + 4 * NID_TYPE_ATTACHMENT), 0x400u);
 }
 
