@@ -5,14 +5,15 @@
 
 #include <stdexcept>
 
-#include "ltp_test_reader.h"
+#include "held_node.h"
 #include "pst/ltp/btree_on_heap.h"
 #include "pst/ltp/heap_on_node.h"
 #include "pst/util/errors.h"
 
 using namespace brenmoor::pst::ltp;
-namespace ndb = brenmoor::pst::ndb;
-using ltp_test::Bytes;
+namespace check = brenmoor::pstcheck;
+using held::Bytes;
+using held::fromHex;
 
 namespace {
 
@@ -35,24 +36,23 @@ TEST(HeapOnNode, ManyPagesKeepHeadersMapsAndFillLevels)
         written.emplace_back(heap.allocate(b), b);
     }
     heap.setUserRoot(written[5].first);
-    ndb::NodeContent node;
-    node.blocks = heap.takeBlocks();
+    const check::NodeFrame frame = held::frameOf({heap.takeBlocks(), {}});
 
-    const ltp_test::Heap read = ltp_test::readHeap(node);
-    EXPECT_EQ(read.clientSig, 0x7C);
-    EXPECT_EQ(read.userRoot, written[5].first);
-    ASSERT_GT(node.blocks.size(), 137u);
-    EXPECT_EQ(read.pages[8].headerSize, 66u);
-    EXPECT_EQ(read.pages[136].headerSize, 66u);
+    check::Findings findings;
+    const check::Heap read(frame, "heap", findings);
+    EXPECT_EQ(read.clientSig(), 0x7C);
+    EXPECT_EQ(read.userRoot(), written[5].first);
+    ASSERT_GT(read.pageCount(), 137u);
     for (const auto& [hid, bytes] : written)
-        ASSERT_EQ(read.at(hid), bytes) << std::hex << hid;
+        ASSERT_EQ(read.item(hid, "allocation"), bytes) << std::hex << hid;
 
     // Each page's level says how much of its 8176 bytes is still free.
-    for (std::size_t i = 0; i < node.blocks.size(); ++i)
-        EXPECT_EQ(read.fillLevels[i], fillLevel(8176 - node.blocks[i].size())) << "page " << i;
+    for (std::size_t i = 0; i < read.pageCount(); ++i)
+        EXPECT_EQ(read.fillLevel(i), fillLevel(8176 - frame.pages[i].size())) << "page " << i;
     // Two 3000-byte allocations and a 17-byte one leave 2145 bytes: level 2.
-    EXPECT_EQ(read.fillLevels[1], 2);
-    EXPECT_EQ(read.fillLevels[140], 2);
+    EXPECT_EQ(read.fillLevel(1), 2);
+    EXPECT_EQ(read.fillLevel(140), 2);
+    held::expectClean(findings);
 }
 
 TEST(HeapOnNode, LaterAllocationsUseRoomLeftInEarlierPages)
@@ -66,10 +66,11 @@ TEST(HeapOnNode, LaterAllocationsUseRoomLeftInEarlierPages)
     EXPECT_EQ(hidPage(back), 0u);
     EXPECT_EQ(hidAllocIndex(back), 3u);
 
-    ndb::NodeContent node;
-    node.blocks = heap.takeBlocks();
-    ASSERT_EQ(node.blocks.size(), 2u);
-    EXPECT_EQ(ltp_test::readHeap(node).at(back), pattern(2000, 5));
+    const check::NodeFrame frame = held::frameOf({heap.takeBlocks(), {}});
+    ASSERT_EQ(frame.pages.size(), 2u);
+    check::Findings findings;
+    EXPECT_EQ(check::Heap(frame, "heap", findings).item(back, "allocation"), pattern(2000, 5));
+    held::expectClean(findings);
 }
 
 TEST(HeapOnNode, FillLevelBoundaries)
@@ -92,18 +93,21 @@ TEST(HeapOnNode, AllocationLimitsAndOddSizes)
     EXPECT_THROW(heap.bytesAt(0), std::out_of_range);
     EXPECT_THROW(heap.bytesAt(makeHid(7, 1)), std::out_of_range);
 
-    ndb::NodeContent node;
-    node.blocks = heap.takeBlocks();
-    const ltp_test::Heap read = ltp_test::readHeap(node);
-    EXPECT_EQ(read.at(largest), pattern(3580, 1));
-    EXPECT_EQ(read.at(odd), pattern(3, 2));
-    EXPECT_TRUE(read.at(empty).empty());
+    const check::NodeFrame frame = held::frameOf({heap.takeBlocks(), {}});
+    check::Findings findings;
+    const check::Heap read(frame, "heap", findings);
+    EXPECT_EQ(read.item(largest, "allocation"), pattern(3580, 1));
+    EXPECT_EQ(read.item(odd, "allocation"), pattern(3, 2));
+    EXPECT_EQ(read.item(empty, "allocation"), Bytes{});
+    EXPECT_EQ(findings.problems, std::vector<std::string>{});
+    // Nothing is ever freed: cFree stays 0, even beside an empty allocation.
+    EXPECT_EQ(findings.warnings, std::vector<std::string>{"heap: heap page 0: cFree 0 but 1 freed (empty) allocations"});
 
     // An empty heap is still a heap: one page with its header and an empty map.
     HeapOnNodeBuilder none(kClientPropertyContext);
     const std::vector<Bytes> blocks = none.takeBlocks();
     ASSERT_EQ(blocks.size(), 1u);
-    EXPECT_EQ(blocks[0], ltp_test::fromHex("0c00ecbc 00000000 00000000 0000 0000 0c00"));
+    EXPECT_EQ(blocks[0], fromHex("0c00ecbc 00000000 00000000 0000 0000 0c00"));
 }
 
 TEST(BTreeOnHeap, SeveralLevelsReadBackInOrder)
@@ -122,18 +126,20 @@ TEST(BTreeOnHeap, SeveralLevelsReadBackInOrder)
     HeapOnNodeBuilder heap(kClientBTreeOnHeap);
     const Hid header = writeBTreeOnHeap(heap, 4, 4, records);
     heap.setUserRoot(header);
-    ndb::NodeContent node;
-    node.blocks = heap.takeBlocks();
+    const check::NodeFrame frame = held::frameOf({heap.takeBlocks(), {}});
 
-    const ltp_test::Heap read = ltp_test::readHeap(node);
-    const ltp_test::Bth bth = ltp_test::readBth(read, read.userRoot);
-    EXPECT_EQ(bth.levels, 2);
-    ASSERT_EQ(bth.records.size(), count);
+    check::Findings findings;
+    const check::Heap read(frame, "heap", findings);
+    const auto bth = check::readBth(read, read.userRoot(), "tree");
+    held::expectClean(findings);
+    ASSERT_TRUE(bth);
+    EXPECT_EQ(bth->levels, 2);
+    ASSERT_EQ(bth->records.size(), count);
     for (std::size_t i = 0; i < count; i += 997) {
-        EXPECT_EQ(bth.records[i].first, Bytes(records.begin() + 8 * i, records.begin() + 8 * i + 4));
-        EXPECT_EQ(bth.records[i].second, Bytes(records.begin() + 8 * i + 4, records.begin() + 8 * i + 8));
+        EXPECT_EQ(bth->records[i].key, Bytes(records.begin() + 8 * i, records.begin() + 8 * i + 4));
+        EXPECT_EQ(bth->records[i].data, Bytes(records.begin() + 8 * i + 4, records.begin() + 8 * i + 8));
     }
-    EXPECT_EQ(bth.records.back().first, Bytes(records.end() - 8, records.end() - 4));
+    EXPECT_EQ(bth->records.back().key, Bytes(records.end() - 8, records.end() - 4));
 }
 
 TEST(BTreeOnHeap, EmptyOneLeafAndBadInput)
@@ -146,19 +152,21 @@ TEST(BTreeOnHeap, EmptyOneLeafAndBadInput)
     const Hid full = writeBTreeOnHeap(heap, 2, 6, records);
 
     // Keys compare as little-endian numbers: 0x0100 comes after 0x00FF.
-    const Bytes unsorted = ltp_test::fromHex("0001 000000000000 ff00 000000000000");
+    const Bytes unsorted = fromHex("0001 000000000000 ff00 000000000000");
     EXPECT_THROW(writeBTreeOnHeap(heap, 2, 6, unsorted), std::invalid_argument);
-    const Bytes duplicate = ltp_test::fromHex("0100 000000000000 0100 000000000000");
+    const Bytes duplicate = fromHex("0100 000000000000 0100 000000000000");
     EXPECT_THROW(writeBTreeOnHeap(heap, 2, 6, duplicate), std::invalid_argument);
     EXPECT_THROW(writeBTreeOnHeap(heap, 2, 6, Bytes(7)), std::invalid_argument);
 
-    ndb::NodeContent node;
-    node.blocks = heap.takeBlocks();
-    const ltp_test::Heap read = ltp_test::readHeap(node);
-    EXPECT_EQ(read.at(empty), ltp_test::fromHex("b5020600 00000000"));
-    const ltp_test::Bth bth = ltp_test::readBth(read, full);
-    EXPECT_EQ(bth.levels, 0);
-    EXPECT_EQ(bth.records.size(), 447u);
+    const check::NodeFrame frame = held::frameOf({heap.takeBlocks(), {}});
+    check::Findings findings;
+    const check::Heap read(frame, "heap", findings);
+    EXPECT_EQ(read.item(empty, "empty tree"), fromHex("b5020600 00000000"));
+    const auto bth = check::readBth(read, full, "full leaf");
+    held::expectClean(findings);
+    ASSERT_TRUE(bth);
+    EXPECT_EQ(bth->levels, 0);
+    EXPECT_EQ(bth->records.size(), 447u);
 }
 
 } // namespace

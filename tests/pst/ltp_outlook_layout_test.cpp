@@ -3,12 +3,12 @@
 // one-row table), so a store we write looks to Outlook like one of its own.
 #include <gtest/gtest.h>
 
-#include "ltp_test_reader.h"
+#include "held_node.h"
 #include "pst/ltp/property_context.h"
 #include "pst/ltp/table_context.h"
 
 using namespace brenmoor::pst::ltp;
-using ltp_test::fromHex;
+using held::fromHex;
 
 namespace {
 

@@ -9,14 +9,15 @@
 #include <stdexcept>
 #include <unistd.h>
 
-#include "ltp_test_reader.h"
+#include "held_node.h"
 #include "pst/ltp/property_context.h"
 #include "pst/ltp/streamed_value.h"
 
 using namespace brenmoor::pst::ltp;
 namespace ndb = brenmoor::pst::ndb;
-using ltp_test::Bytes;
-using ltp_test::fromHex;
+namespace check = brenmoor::pstcheck;
+using held::Bytes;
+using held::fromHex;
 
 namespace {
 
@@ -56,7 +57,7 @@ TEST(PropertyContext, ValuesInlineInHeapAndInSubnodesReadBackExactly)
         pc.set(tag, value);
     const ndb::NodeContent node = pc.build();
 
-    const auto read = ltp_test::readPropertyContext(node);
+    const auto read = held::readProperties(node);
     ASSERT_EQ(read.size(), values.size());
     for (const auto& [tag, value] : values)
         EXPECT_EQ(read.at(tag), value.data) << std::hex << tag;
@@ -91,9 +92,14 @@ TEST(PropertyContext, ManyPropertiesSpanPagesAndIndexLevel)
     const ndb::NodeContent node = pc.build();
     EXPECT_GT(node.blocks.size(), 5u);
     EXPECT_TRUE(node.subnodes.empty());
-    const ltp_test::Heap heap = ltp_test::readHeap(node);
-    EXPECT_EQ(ltp_test::readBth(heap, heap.userRoot).levels, 1);
-    EXPECT_EQ(ltp_test::readPropertyContext(node), expected);
+    const check::NodeFrame frame = held::frameOf(node);
+    check::Findings findings;
+    const check::Heap heap(frame, "heap", findings);
+    const auto bth = check::readBth(heap, heap.userRoot(), "property tree");
+    ASSERT_TRUE(bth);
+    EXPECT_EQ(bth->levels, 1);
+    held::expectClean(findings);
+    EXPECT_EQ(held::readProperties(node), expected);
 }
 
 TEST(PropertyContext, OneValuePerPropertyIdAndValuesMustFitTheirType)
@@ -104,7 +110,7 @@ TEST(PropertyContext, OneValuePerPropertyIdAndValuesMustFitTheirType)
     pc.set(makeTag(0x3002, PT_LONG), PropValue::int32(1));
     pc.erase(makeTag(0x3002, PT_BOOLEAN)); // erasing goes by id as well
     EXPECT_EQ(pc.properties().size(), 1u);
-    EXPECT_EQ(ltp_test::readPropertyContext(pc.build()),
+    EXPECT_EQ(held::readProperties(pc.build()),
               (std::map<std::uint32_t, Bytes>{{makeTag(0x3001, PT_UNICODE), {'x', 0}}}));
 
     EXPECT_THROW(pc.set(makeTag(0x3003, PT_LONG), PropValue::boolean(true)), std::invalid_argument);
@@ -133,7 +139,7 @@ TEST(PropertyContext, OneValuePerPropertyIdAndValuesMustFitTheirType)
     for (const auto& [tag, value] : all) oneByOne.set(tag, value);
     const ndb::NodeContent atOnce = PropertyContextBuilder::build(all);
     EXPECT_EQ(atOnce.blocks, oneByOne.build().blocks);
-    EXPECT_EQ(ltp_test::readPropertyContext(atOnce).size(), 4u);
+    EXPECT_EQ(held::readProperties(atOnce).size(), 4u);
     EXPECT_THROW(PropertyContextBuilder::build({{makeTag(0x3003, PT_LONG), PropValue::boolean(true)}}),
                  std::invalid_argument);
 
@@ -166,10 +172,12 @@ TEST(PropValue, TextsBecomeUtf16AndBrokenBytesBecomeReplacementCharacters)
 // The value as the file holds it, whether kept in memory or written ahead.
 Bytes storedBytes(ndb::NodeDatabaseWriter& store, const PropValue& value)
 {
-    std::vector<Bytes> blocks{value.data};
-    for (std::uint64_t bid : value.writtenBlocks)
-        blocks.push_back(store.readDataBlock(bid));
-    return ltp_test::concat(blocks);
+    Bytes all = value.data;
+    for (std::uint64_t bid : value.writtenBlocks) {
+        const Bytes block = store.readDataBlock(bid);
+        all.insert(all.end(), block.begin(), block.end());
+    }
+    return all;
 }
 
 TEST(StreamedValue, ATextInPiecesIsStoredAsTheWholeTextAndOnlyALongOneWrittenAhead)

@@ -43,15 +43,13 @@ std::map<std::uint32_t, std::map<std::uint32_t, Bytes>> readBack(const std::stri
     EXPECT_NE(node, nullptr);
     if (!node) return {};
     const auto frame = check::readFrame(file, node->bidData, node->bidSub, "table");
-    const auto table = check::readTableContext(file, frame, "table", findings);
+    const auto table = check::readTableContext(frame, "table", findings);
     EXPECT_TRUE(findings.problems.empty()) << findings.problems.front();
     std::map<std::uint32_t, std::map<std::uint32_t, Bytes>> rows;
     if (!table) return rows;
     for (std::size_t r = 0; r < table->rows.size(); ++r) {
-        std::map<std::uint32_t, Bytes> cells;
-        for (std::size_t c = 0; c < table->columns.size(); ++c)
-            if (table->rows[r][c]) cells[table->columns[c].tag] = *table->rows[r][c];
-        rows[check::le32(cells.at(kLtpRowId))] = cells;
+        auto cells = check::rowCells(*table, r);
+        rows[check::le32(cells.at(kLtpRowId))] = std::move(cells);
     }
     return rows;
 }

@@ -5,12 +5,12 @@
 
 #include <stdexcept>
 
-#include "ltp_test_reader.h"
+#include "held_node.h"
 #include "pst/ltp/table_context.h"
 
 using namespace brenmoor::pst::ltp;
 namespace ndb = brenmoor::pst::ndb;
-using ltp_test::Bytes;
+using held::Bytes;
 
 namespace {
 
@@ -60,18 +60,18 @@ TEST(TableContext, TenThousandRowsInASubnodeOfWholeRowBlocks)
         table.setRow(0x200000 + (r * 7919) % count * 32, sampleRow(r)); // IDs out of order
     EXPECT_EQ(table.rowCount(), count);
     const ndb::NodeContent node = table.build();
-    const ltp_test::Table read = ltp_test::readTableContext(node);
+    const held::ReadTable read = held::readTable(node);
 
     // Row layout: ID, version, 8- and 4-byte cells, the short, the boolean, 1 byte
     // of existence bits for 8 columns.
-    EXPECT_EQ(read.ends[0], 4u + 4 + 4 + 4 + 8 + 4);
-    EXPECT_EQ(read.ends[1], read.ends[0] + 2);
-    EXPECT_EQ(read.ends[2], read.ends[1] + 1);
-    EXPECT_EQ(read.ends[3], read.ends[2] + 1);
-    EXPECT_EQ(ndb::nidType(read.hnidRows), ndb::NID_TYPE_LTP);
-    const ndb::NodeContent* matrix = ltp_test::findSubnode(node, read.hnidRows);
-    ASSERT_NE(matrix, nullptr);
-    EXPECT_GT(matrix->blocks.size(), 20u);
+    EXPECT_EQ(read.table.rgib[0], 4u + 4 + 4 + 4 + 8 + 4);
+    EXPECT_EQ(read.table.rgib[1], read.table.rgib[0] + 2);
+    EXPECT_EQ(read.table.rgib[2], read.table.rgib[1] + 1);
+    EXPECT_EQ(read.table.rgib[3], read.table.rgib[2] + 1);
+    EXPECT_EQ(ndb::nidType(read.table.hnidRows), ndb::NID_TYPE_LTP);
+    ASSERT_EQ(node.subnodes.size(), 1u);
+    EXPECT_EQ(node.subnodes[0].nid, read.table.hnidRows);
+    EXPECT_GT(node.subnodes[0].content.blocks.size(), 20u);
 
     ASSERT_EQ(read.rows.size(), count);
     for (std::uint32_t r = 0; r < count; ++r) {
@@ -84,10 +84,10 @@ TEST(TableContext, TenThousandRowsInASubnodeOfWholeRowBlocks)
 TEST(TableContext, SmallTablesKeepTheMatrixInTheHeap)
 {
     TableContextBuilder empty({kName, kSize});
-    const ltp_test::Table none = ltp_test::readTableContext(empty.build());
-    EXPECT_EQ(none.hnidRows, 0u);
+    const held::ReadTable none = held::readTable(empty.build());
+    EXPECT_EQ(none.table.hnidRows, 0u);
     EXPECT_TRUE(none.rows.empty());
-    EXPECT_EQ(none.columns.size(), 4u);
+    EXPECT_EQ(none.table.columns.size(), 4u);
 
     TableContextBuilder one({kName, kSize, kKey});
     const Row values{{kName, PropValue::unicode("Contacts")},
@@ -95,8 +95,8 @@ TEST(TableContext, SmallTablesKeepTheMatrixInTheHeap)
                      {makeTag(0x9999, PT_LONG), PropValue::int32(1)}}; // not a column: ignored
     one.setRow(0x8022, values);
     const ndb::NodeContent node = one.build();
-    const ltp_test::Table read = ltp_test::readTableContext(node);
-    EXPECT_EQ(read.hnidRows & 0x1F, 0u) << "row matrix in the heap";
+    const held::ReadTable read = held::readTable(node);
+    EXPECT_EQ(read.table.hnidRows & 0x1F, 0u) << "row matrix in the heap";
     ASSERT_EQ(read.rows.size(), 1u);
     Row expected = values;
     expected.erase(makeTag(0x9999, PT_LONG));
@@ -113,7 +113,7 @@ TEST(TableContext, ReplacingARowKeepsIndexAndMatrixInStep)
     table.setRow(300, {{kSize, PropValue::int32(7)}, {kLtpRowVer, PropValue::int32(99)}});
     EXPECT_EQ(table.rowCount(), 5u);
 
-    const ltp_test::Table read = ltp_test::readTableContext(table.build());
+    const held::ReadTable read = held::readTable(table.build());
     EXPECT_EQ(read.rowIds, (std::vector<std::uint32_t>{100, 200, 300, 400, 500}));
     ASSERT_EQ(read.rows.size(), 5u);
     EXPECT_EQ(read.rows[2], expectedCells(300, 99, {{kSize, PropValue::int32(7)}}));
@@ -139,7 +139,7 @@ TEST(TableContext, RefusesWhatTheFormatCannotHold)
     EXPECT_THROW(table.setRow(1, {{kName, PropValue::unicode("lost")}, {kSize, PropValue::boolean(true)}}),
                  std::invalid_argument);
     EXPECT_EQ(table.rowCount(), 1u);
-    const ltp_test::Table read = ltp_test::readTableContext(table.build());
+    const held::ReadTable read = held::readTable(table.build());
     ASSERT_EQ(read.rows.size(), 1u);
     EXPECT_EQ(read.rows[0], expectedCells(1, 1, {{kName, PropValue::unicode("kept")}}));
 }

@@ -35,7 +35,7 @@ struct StoreReading {
         if (!entry) ADD_FAILURE() << "no node " << std::hex << nid;
         if (!entry) return {};
         const auto frame = check::readFrame(file, entry->bidData, entry->bidSub, "test");
-        auto pc = check::readPropertyContext(file, frame, "test", findings);
+        auto pc = check::readPropertyContext(frame, "test", findings);
         return pc ? *pc : std::map<std::uint16_t, check::Property>{};
     }
     check::Table table(std::uint64_t nid) {
@@ -43,7 +43,7 @@ struct StoreReading {
         if (!entry) ADD_FAILURE() << "no node " << std::hex << nid;
         if (!entry) return {};
         const auto frame = check::readFrame(file, entry->bidData, entry->bidSub, "test");
-        auto tc = check::readTableContext(file, frame, "test", findings);
+        auto tc = check::readTableContext(frame, "test", findings);
         return tc ? *tc : check::Table{};
     }
 };

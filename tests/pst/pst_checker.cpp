@@ -127,16 +127,17 @@ private:
         NodeFrame frame;
         frame.pages = file_.dataLeaves(bidData, where, &referenced);
         frame.subnodes = file_.subnodes(bidSub, where, &referenced);
+        frame.file = &file_;
         for (std::uint64_t bid : referenced) ++refs[bid];
         if (isHeap(frame)) {
             Heap heap(frame, where, f_);
             if (heap.valid()) {
                 if (heap.clientSig() == 0xBC) {
-                    if (auto props = readPropertyContext(file_, frame, where, f_))
+                    if (auto props = readPropertyContext(frame, where, f_))
                         for (const auto& [id, p] : *props)
                             if (id >= 0x8000) namedIdsUsed_.emplace(id, where);
                 } else if (heap.clientSig() == 0x7C) {
-                    if (auto t = readTableContext(file_, frame, where, f_))
+                    if (auto t = readTableContext(frame, where, f_))
                         for (const auto& c : t->columns)
                             if ((c.tag >> 16) >= 0x8000) namedIdsUsed_.emplace(std::uint16_t(c.tag >> 16), where);
                 }
@@ -283,7 +284,7 @@ private:
         Findings quiet; // problems were reported by the node walk already
         NodeFrame frame = readFrame(file_, n->bidData, n->bidSub, nidText(nid));
         if (!isHeap(frame)) return std::nullopt;
-        return readPropertyContext(file_, frame, nidText(nid), quiet);
+        return readPropertyContext(frame, nidText(nid), quiet);
     }
 
     std::optional<Table> table(std::uint64_t nid)
@@ -293,7 +294,7 @@ private:
         Findings quiet;
         NodeFrame frame = readFrame(file_, n->bidData, n->bidSub, nidText(nid));
         if (!isHeap(frame)) return std::nullopt;
-        return readTableContext(file_, frame, nidText(nid), quiet);
+        return readTableContext(frame, nidText(nid), quiet);
     }
 
     static std::set<std::uint32_t> rowIds(const Table& t)

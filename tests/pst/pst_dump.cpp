@@ -28,21 +28,21 @@ std::string tagWithName(std::uint32_t tag, const Names& names)
     return text;
 }
 
-void dumpHeap(const PstFile& file, const NodeFrame& frame, const std::string& context, std::ostream& out,
+void dumpHeap(const NodeFrame& frame, const std::string& context, std::ostream& out,
               Findings& findings, const std::string& indent, const Names& names)
 {
     Heap heap(frame, context, findings);
     for (const auto& line : heap.describe()) out << indent << line << "\n";
     if (!heap.valid()) return;
     if (heap.clientSig() == 0xBC) {
-        auto props = readPropertyContext(file, frame, context, findings);
+        auto props = readPropertyContext(frame, context, findings);
         if (!props) return;
         out << indent << "PC: " << props->size() << " properties\n";
         for (const auto& [id, p] : *props)
             out << indent << "  " << tagWithName((std::uint32_t(id) << 16) | p.type, names) << " [" << p.storage << (p.storage == "inline" ? "" : " " + hexNumber(p.hnid, 8)) << "] "
                 << clip(valueText(p.type, p.value)) << "\n";
     } else if (heap.clientSig() == 0x7C) {
-        auto table = readTableContext(file, frame, context, findings);
+        auto table = readTableContext(frame, context, findings);
         if (!table) return;
         out << indent << "TC: " << table->columns.size() << " columns, rgib " << table->rgib[0] << "/" << table->rgib[1]
             << "/" << table->rgib[2] << "/" << table->rgib[3] << ", hnidRows " << hexNumber(table->hnidRows, 8) << ", "
@@ -74,7 +74,7 @@ void dumpNodeContent(const PstFile& file, std::uint64_t bidData, std::uint64_t b
 {
     NodeFrame frame = readFrame(file, bidData, bidSub, context);
     if (isHeap(frame)) {
-        dumpHeap(file, frame, context, out, findings, indent, names);
+        dumpHeap(frame, context, out, findings, indent, names);
     } else if (!frame.pages.empty()) {
         std::size_t total = 0;
         for (const auto& p : frame.pages) total += p.size();

@@ -36,7 +36,7 @@ std::map<std::string, Property> propertiesOf(const std::string& path, std::uint3
     const check::NodeEntry* node = file.node(nid);
     if (!node) return {};
     const auto frame = check::readFrame(file, node->bidData, node->bidSub, "contact");
-    const auto props = check::readPropertyContext(file, frame, "contact", findings);
+    const auto props = check::readPropertyContext(frame, "contact", findings);
     if (!props) return {};
     std::map<std::string, Property> out;
     for (const auto& [id, p] : *props) {

@@ -53,12 +53,12 @@ protected:
         for (const auto& [nid, entry] : file.nodes()) {
             if (check::nidType(nid) != 0x04) continue;
             const auto frame = check::readFrame(file, entry.bidData, entry.bidSub, "item");
-            out.push_back(check::readPropertyContext(file, frame, "item", findings).value());
+            out.push_back(check::readPropertyContext(frame, "item", findings).value());
         }
         // Named properties: the map's entries give each contact LID its property ID.
         const check::NodeEntry* map = file.node(0x61);
         const auto frame = check::readFrame(file, map->bidData, map->bidSub, "map");
-        const auto entries = check::readPropertyContext(file, frame, "map", findings).value().at(0x0003).value;
+        const auto entries = check::readPropertyContext(frame, "map", findings).value().at(0x0003).value;
         for (std::size_t at = 0; at + 8 <= entries.size(); at += 8)
             lids_[check::le32(entries, at)] = static_cast<std::uint16_t>(0x8000 + (entries[at + 6] | (entries[at + 7] << 8)));
         return out;
@@ -228,7 +228,7 @@ TEST_F(PstExportWriter, AnEmptyViewLeavesAStoreWithItsDefaultContactsFolder) {
     check::PstFile file(path, findings);
     auto pc = [&](std::uint64_t nid) {
         const check::NodeEntry* e = file.node(nid);
-        return check::readPropertyContext(file, check::readFrame(file, e->bidData, e->bidSub, "t"), "t", findings).value();
+        return check::readPropertyContext(check::readFrame(file, e->bidData, e->bidSub, "t"), "t", findings).value();
     };
     EXPECT_EQ(check::utf16ToUtf8(pc(0x21).at(0x3001).value), "Qalder Notes Contacts");
     const std::uint32_t contacts = check::le32(pc(0x122).at(0x36D1).value, 20);

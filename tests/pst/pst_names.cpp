@@ -46,7 +46,7 @@ std::map<std::uint16_t, PropertyName> readPropertyNames(const PstFile& file)
     Findings quiet;
     const NodeFrame frame = readFrame(file, node->bidData, node->bidSub, "name-to-ID map");
     if (!isHeap(frame)) return out;
-    const auto props = readPropertyContext(file, frame, "name-to-ID map", quiet);
+    const auto props = readPropertyContext(frame, "name-to-ID map", quiet);
     if (!props || !props->count(0x0002) || !props->count(0x0003) || !props->count(0x0004)) return out;
     const Bytes& guids = props->at(0x0002).value;
     const Bytes& entries = props->at(0x0003).value;

@@ -41,7 +41,25 @@ NodeFrame readFrame(const PstFile& file, std::uint64_t bidData, std::uint64_t bi
     NodeFrame frame;
     frame.pages = file.dataLeaves(bidData, context);
     frame.subnodes = file.subnodes(bidSub, context);
+    frame.file = &file;
     return frame;
+}
+
+std::optional<std::vector<Bytes>> subnodeLeaves(const NodeFrame& frame, std::uint32_t nid, const std::string& context,
+                                                Findings& findings)
+{
+    const std::string where = context + " subnode " + nidText(nid);
+    if (auto held = frame.heldSubnodes.find(nid); held != frame.heldSubnodes.end()) {
+        // Pages a file holds were checked as its blocks were read; these never were.
+        for (std::size_t i = 0; i < held->second.size(); ++i)
+            if (held->second[i].size() > kMaxBlockData)
+                findings.problem(where + ": block " + std::to_string(i) + " of " + std::to_string(held->second[i].size()) +
+                                 " bytes is larger than a block's " + std::to_string(kMaxBlockData));
+        return held->second;
+    }
+    auto it = frame.subnodes.find(nid);
+    if (it == frame.subnodes.end() || !frame.file) return std::nullopt;
+    return frame.file->dataLeaves(it->second.bidData, where);
 }
 
 bool isHeap(const NodeFrame& frame)
@@ -67,28 +85,9 @@ Heap::Heap(const NodeFrame& frame, const std::string& context, Findings& finding
     allocs_.resize(frame.pages.size());
     for (std::size_t i = 0; i < frame.pages.size(); ++i) checkPage(i);
 
-    // Fill levels: the header keeps the first 8 pages', every bitmap page the next 128.
-    auto levelOf = [&](std::size_t page) -> std::optional<int> {
-        const Bytes* holder = nullptr;
-        std::size_t offset = 0, slot = 0;
-        if (page < 8) {
-            holder = &frame.pages[0];
-            offset = 8;
-            slot = page;
-        } else {
-            const std::size_t bitmap = 8 + (page - 8) / 128 * 128;
-            if (bitmap >= frame.pages.size()) return std::nullopt;
-            holder = &frame.pages[bitmap];
-            offset = 2;
-            slot = page - bitmap;
-        }
-        if (holder->size() < offset + slot / 2 + 1) return std::nullopt;
-        const std::uint8_t b = (*holder)[offset + slot / 2];
-        return (slot % 2 == 0) ? (b & 0x0F) : (b >> 4);
-    };
     for (std::size_t i = 0; i < frame.pages.size(); ++i) {
-        auto stated = levelOf(i);
-        if (!stated) continue;
+        auto stated = fillLevel(i);
+        if (!stated || frame.pages[i].size() > kMaxBlockData) continue;
         const std::size_t freeBytes = kMaxBlockData - frame.pages[i].size();
         // A fill level may understate the free space (a writer that never reuses pages
         // may mark them full) but must not promise room the page does not have.
@@ -98,11 +97,34 @@ Heap::Heap(const NodeFrame& frame, const std::string& context, Findings& finding
     }
 }
 
+std::optional<int> Heap::fillLevel(std::size_t page) const
+{
+    // The header keeps the first 8 pages' levels, every bitmap page the next 128.
+    const Bytes* holder = nullptr;
+    std::size_t offset = 0, slot = 0;
+    if (page >= frame_.pages.size()) return std::nullopt;
+    if (page < 8) {
+        holder = &frame_.pages[0];
+        offset = 8;
+        slot = page;
+    } else {
+        const std::size_t bitmap = 8 + (page - 8) / 128 * 128;
+        holder = &frame_.pages[bitmap];
+        offset = 2;
+        slot = page - bitmap;
+    }
+    if (holder->size() < offset + slot / 2 + 1) return std::nullopt;
+    const std::uint8_t b = (*holder)[offset + slot / 2];
+    return (slot % 2 == 0) ? (b & 0x0F) : (b >> 4);
+}
+
 void Heap::checkPage(std::size_t index)
 {
     const Bytes& page = frame_.pages[index];
     const std::string where = context_ + ": heap page " + std::to_string(index);
     const std::size_t headerSize = pageHeaderSize(index);
+    if (page.size() > kMaxBlockData)
+        findings_.problem(where + ": " + std::to_string(page.size()) + " bytes, more than a block holds");
     if (page.size() < headerSize + 4) {
         findings_.problem(where + ": too short (" + std::to_string(page.size()) + " bytes)");
         return;
@@ -135,10 +157,16 @@ void Heap::checkPage(std::size_t index)
             return;
         }
         if (offsets[k + 1] == offsets[k]) ++empty;
+        if (std::size_t(offsets[k + 1] - offsets[k]) > kMaxHeapItem)
+            findings_.problem(where + ": allocation " + std::to_string(k + 1) + " of " +
+                              std::to_string(offsets[k + 1] - offsets[k]) + " bytes, above the 3580 a heap item may hold");
     }
     if (offsets[cAlloc] > ibHnpm)
         findings_.problem(where + ": the last allocation ends at " + std::to_string(offsets[cAlloc]) +
                           ", beyond the page map at " + std::to_string(ibHnpm));
+    else if (ibHnpm - offsets[cAlloc] > 1)
+        findings_.warning(where + ": " + std::to_string(ibHnpm - offsets[cAlloc]) +
+                          " unused bytes between the last allocation and the page map");
     if (empty != cFree)
         findings_.warning(where + ": cFree " + std::to_string(cFree) + " but " + std::to_string(empty) +
                           " freed (empty) allocations");
@@ -240,8 +268,8 @@ std::optional<Bth> readBth(const Heap& heap, std::uint32_t hid, const std::strin
     return bth;
 }
 
-std::optional<Bytes> resolveHnid(const PstFile& file, const Heap& heap, const NodeFrame& frame, std::uint32_t hnid,
-                                 const std::string& what, std::string* storage)
+std::optional<Bytes> resolveHnid(const Heap& heap, const NodeFrame& frame, std::uint32_t hnid, const std::string& what,
+                                 std::string* storage)
 {
     if ((hnid & 0x1F) == 0) {
         if (storage) *storage = "heap";
@@ -249,13 +277,15 @@ std::optional<Bytes> resolveHnid(const PstFile& file, const Heap& heap, const No
         return heap.item(hnid, what);
     }
     if (storage) *storage = "subnode";
-    auto it = frame.subnodes.find(hnid);
-    if (it == frame.subnodes.end()) {
+    auto leaves = subnodeLeaves(frame, hnid, heap.context(), heap.findings());
+    if (!leaves) {
         heap.findings().problem(heap.context() + ": " + what + " refers to subnode " + nidText(hnid) +
                                 ", which the node does not have");
         return std::nullopt;
     }
-    return file.data(it->second.bidData, heap.context() + " subnode " + nidText(hnid));
+    Bytes all;
+    for (const Bytes& leaf : *leaves) all.insert(all.end(), leaf.begin(), leaf.end());
+    return all;
 }
 
 namespace {
@@ -296,8 +326,8 @@ void checkValueShape(std::uint16_t type, const Bytes& v, const std::string& wher
 
 } // namespace
 
-std::optional<std::map<std::uint16_t, Property>> readPropertyContext(const PstFile& file, const NodeFrame& frame,
-                                                                    const std::string& context, Findings& findings)
+std::optional<std::map<std::uint16_t, Property>> readPropertyContext(const NodeFrame& frame, const std::string& context,
+                                                                    Findings& findings)
 {
     Heap heap(frame, context, findings);
     if (!heap.valid()) return std::nullopt;
@@ -331,7 +361,7 @@ std::optional<std::map<std::uint16_t, Property>> readPropertyContext(const PstFi
                 findings.warning(where + ": unused bytes of the inline value are not zero");
         } else {
             p.hnid = raw;
-            auto value = resolveHnid(file, heap, frame, raw, "property " + tagText((std::uint32_t(id) << 16) | p.type),
+            auto value = resolveHnid(heap, frame, raw, "property " + tagText((std::uint32_t(id) << 16) | p.type),
                                      &p.storage);
             if (!value) continue;
             p.value = std::move(*value);
@@ -345,8 +375,7 @@ std::optional<std::map<std::uint16_t, Property>> readPropertyContext(const PstFi
     return props;
 }
 
-std::optional<Table> readTableContext(const PstFile& file, const NodeFrame& frame, const std::string& context,
-                                      Findings& findings)
+std::optional<Table> readTableContext(const NodeFrame& frame, const std::string& context, Findings& findings)
 {
     Heap heap(frame, context, findings);
     if (!heap.valid()) return std::nullopt;
@@ -417,7 +446,7 @@ std::optional<Table> readTableContext(const PstFile& file, const NodeFrame& fram
 
     auto index = readBth(heap, hidRowIndex, "row index");
     if (!index) return std::nullopt;
-    if (index->root && (index->cbKey != 4 || index->cbEnt != 4))
+    if (index->cbKey != 4 || index->cbEnt != 4)
         findings.problem(context + ": row index has cbKey/cbEnt " + std::to_string(index->cbKey) + "/" +
                          std::to_string(index->cbEnt) + ", expected 4/4");
     for (const auto& r : index->records)
@@ -426,17 +455,19 @@ std::optional<Table> readTableContext(const PstFile& file, const NodeFrame& fram
     // The row matrix: in the heap, or in a subnode of whole-row blocks.
     std::vector<Bytes> chunks;
     if (table.hnidRows == 0) {
+    } else if (index->records.empty()) {
+        findings.warning(context + ": an empty table with a row matrix (hnidRows " + hexNumber(table.hnidRows, 8) + ")");
     } else if ((table.hnidRows & 0x1F) == 0) {
         auto rows = heap.item(table.hnidRows, "row matrix");
         if (!rows) return std::nullopt;
         chunks.push_back(std::move(*rows));
     } else {
-        auto it = frame.subnodes.find(table.hnidRows);
-        if (it == frame.subnodes.end()) {
+        auto leaves = subnodeLeaves(frame, table.hnidRows, context + " row matrix", findings);
+        if (!leaves) {
             findings.problem(context + ": row matrix subnode " + nidText(table.hnidRows) + " is missing");
             return std::nullopt;
         }
-        chunks = file.dataLeaves(it->second.bidData, context + " row matrix");
+        chunks = std::move(*leaves);
     }
     if (rowSize == 0) return table;
     const std::size_t perBlock = kMaxBlockData / rowSize;
@@ -452,6 +483,9 @@ std::optional<Table> readTableContext(const PstFile& file, const NodeFrame& fram
                 findings.problem(context + ": row matrix block " + std::to_string(b) + " of " +
                                  std::to_string(chunk.size()) + " bytes is not padded to " +
                                  std::to_string(kMaxBlockData) + "; readers that step through full blocks misplace rows");
+            else if (std::any_of(chunk.begin() + std::ptrdiff_t(rowBytes), chunk.end(), [](std::uint8_t x) { return x; }))
+                findings.warning(context + ": the padding after the rows of row matrix block " + std::to_string(b) +
+                                 " is not zero");
         } else if (chunk.size() % rowSize != 0) {
             findings.problem(context + ": row matrix block " + std::to_string(b) + " of " + std::to_string(chunk.size()) +
                              " bytes is not a whole number of " + std::to_string(rowSize) + "-byte rows");
@@ -469,7 +503,7 @@ std::optional<Table> readTableContext(const PstFile& file, const NodeFrame& fram
                 if (fixed && fixed <= 8) {
                     cells[c] = Bytes(row + col.ib, row + col.ib + fixed);
                 } else {
-                    auto v = resolveHnid(file, heap, frame, le32(row + col.ib),
+                    auto v = resolveHnid(heap, frame, le32(row + col.ib),
                                          "row " + std::to_string(table.rows.size()) + " column " + tagText(col.tag));
                     if (v) {
                         checkValueShape(type, *v, context + ": row " + std::to_string(table.rows.size()) + " column " +
@@ -507,6 +541,15 @@ const std::optional<Bytes>* cell(const Table& table, std::size_t row, std::uint3
     for (std::size_t c = 0; c < table.columns.size(); ++c)
         if (table.columns[c].tag == tag) return &table.rows[row][c];
     return nullptr;
+}
+
+std::map<std::uint32_t, Bytes> rowCells(const Table& table, std::size_t row)
+{
+    std::map<std::uint32_t, Bytes> cells;
+    if (row >= table.rows.size()) return cells;
+    for (std::size_t c = 0; c < table.columns.size(); ++c)
+        if (table.rows[row][c]) cells[table.columns[c].tag] = *table.rows[row][c];
+    return cells;
 }
 
 } // namespace brenmoor::pstcheck
