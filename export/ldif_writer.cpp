@@ -154,7 +154,7 @@ void writeEntry(TextSink& out, const Contact& contact, std::string_view dn) {
         appendLdifLine(out, "birthday", std::to_string(birthday->day));
     }
     appendLdifLine(out, "description", PiecedText(contact, descriptionLines(contact, unplaced)));
-    out.append("\r\n");
+    out.append("\n");
 }
 
 class LdifWriter final : public ModelFileWriter {
@@ -162,7 +162,7 @@ public:
     LdifWriter() : ModelFileWriter(kLdifFileName) {}
 
 private:
-    std::string opening() override { return "version: 1\r\n"; }
+    std::string opening() override { return "version: 1\n"; }
 
     void spell(const Contact& contact, std::int64_t runningNumber, TextSink& out) override {
         // Two contacts of one name and address: the later ones add their uid (distinct
@@ -211,7 +211,8 @@ void appendLdifLine(TextSink& out, std::string_view attribute, const PiecedText&
         value.forEach([&](std::string_view piece) { base64.add(piece); });
         base64.finish();
     }
-    out.append("\r\n");
+    out.append("\n"); // LF alone, as RFC 2849 allows: readers that split at LF keep no stray CR
+
 }
 
 std::string dnValue(std::string_view value) {

@@ -477,12 +477,13 @@ std::optional<std::string> fromBase64(std::string_view text) {
 // The attributes of one entry, in order, values decoded.
 std::vector<std::pair<std::string, std::string>> readLdif(std::string_view text) {
     const std::string what = "LDIF";
-    check(onlyCrLf(text), what + ": a CR or LF that does not end a line");
-    check(text.size() >= 4 && text.substr(text.size() - 4) == "\r\n\r\n", what + ": the entry does not end in an empty line");
+    // Lines end in LF alone.
+    check(text.find('\r') == std::string_view::npos, what + ": a CR");
+    check(text.size() >= 2 && text.substr(text.size() - 2) == "\n\n", what + ": the entry does not end in an empty line");
     std::vector<std::string> logical;
-    text.remove_suffix(2);
+    text.remove_suffix(1);
     for (std::size_t at = 0; at < text.size();) {
-        const std::size_t end = text.find("\r\n", at);
+        const std::size_t end = text.find('\n', at);
         const std::string_view line = text.substr(at, end - at);
         check(!line.empty(), what + ": an empty line inside the entry");
         if (line.front() == ' ') {
@@ -491,7 +492,7 @@ std::vector<std::pair<std::string, std::string>> readLdif(std::string_view text)
         } else {
             logical.emplace_back(line);
         }
-        at = end + 2;
+        at = end + 1;
     }
     std::vector<std::pair<std::string, std::string>> attributes;
     for (const std::string& line : logical) {
