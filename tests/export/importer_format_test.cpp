@@ -207,15 +207,15 @@ TEST(Ldif, ValuesThatAreNotSafeGoInBase64) {
         std::string value;
         std::string line;
     } cases[] = {
-        {"Ann Lee", "cn: Ann Lee\r\n"},
-        {"a: b <c>", "cn: a: b <c>\r\n"},
+        {"Ann Lee", "cn: Ann Lee\n"},
+        {"a: b <c>", "cn: a: b <c>\n"},
         {"", ""},
-        {" leading space", "cn:: IGxlYWRpbmcgc3BhY2U=\r\n"},
-        {"trailing ", "cn:: dHJhaWxpbmcg\r\n"},
-        {":colon", "cn:: OmNvbG9u\r\n"},
-        {"<angle", "cn:: PGFuZ2xl\r\n"},
-        {"two\r\nlines", "cn:: dHdvDQpsaW5lcw==\r\n"},
-        {"Zo\xC3\xAB", "cn:: Wm/Dqw==\r\n"},
+        {" leading space", "cn:: IGxlYWRpbmcgc3BhY2U=\n"},
+        {"trailing ", "cn:: dHJhaWxpbmcg\n"},
+        {":colon", "cn:: OmNvbG9u\n"},
+        {"<angle", "cn:: PGFuZ2xl\n"},
+        {"two\r\nlines", "cn:: dHdvDQpsaW5lcw==\n"},
+        {"Zo\xC3\xAB", "cn:: Wm/Dqw==\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.value);
@@ -253,41 +253,41 @@ TEST(Ldif, DistinguishedNamesEscapeTheirSpecialCharacters) {
 TEST(Ldif, AnEntryInThunderbirdsNamesWithTheRestInTheNote) {
     const Contact c = fullContact();
     EXPECT_EQ(ldifEntry(c, thunderbirdDn(c)),
-              "dn: cn=Ann J Lee\\, Jr.,mail=ann@example.com\r\n"
-              "objectclass: top\r\n"
-              "objectclass: person\r\n"
-              "objectclass: organizationalPerson\r\n"
-              "objectclass: inetOrgPerson\r\n"
-              "objectclass: mozillaAbPersonAlpha\r\n"
-              "givenName: Ann\r\n"
-              "sn: Lee, Jr.\r\n"
-              "cn: Ann J Lee, Jr.\r\n"
-              "mozillaNickname: Annie\r\n"
-              "mail: ann@example.com\r\n"
-              "mozillaSecondEmail: a.lee@example.org\r\n"
-              "telephoneNumber: +1 503 555 0142\r\n"
-              "facsimiletelephonenumber: +1 503 555 0199\r\n"
-              "mobile: +1 503 555 0100\r\n"
-              "street: 1 Pier Road\r\n"
-              "mozillaWorkStreet2: Unit 2\r\n"
-              "l: Portland\r\n"
-              "st: OR\r\n"
-              "postalCode: 97201\r\n"
-              "c: USA\r\n"
-              "title: Head\r\n"
-              "ou: Dispatch\r\n"
-              "o: Harbour; Freight\r\n"
-              "mozillaWorkUrl: https://example.com/ann\r\n"
-              "birthyear: 1978\r\n"
-              "birthmonth: 3\r\n"
-              "birthday: 14\r\n"
+              "dn: cn=Ann J Lee\\, Jr.,mail=ann@example.com\n"
+              "objectclass: top\n"
+              "objectclass: person\n"
+              "objectclass: organizationalPerson\n"
+              "objectclass: inetOrgPerson\n"
+              "objectclass: mozillaAbPersonAlpha\n"
+              "givenName: Ann\n"
+              "sn: Lee, Jr.\n"
+              "cn: Ann J Lee, Jr.\n"
+              "mozillaNickname: Annie\n"
+              "mail: ann@example.com\n"
+              "mozillaSecondEmail: a.lee@example.org\n"
+              "telephoneNumber: +1 503 555 0142\n"
+              "facsimiletelephonenumber: +1 503 555 0199\n"
+              "mobile: +1 503 555 0100\n"
+              "street: 1 Pier Road\n"
+              "mozillaWorkStreet2: Unit 2\n"
+              "l: Portland\n"
+              "st: OR\n"
+              "postalCode: 97201\n"
+              "c: USA\n"
+              "title: Head\n"
+              "ou: Dispatch\n"
+              "o: Harbour; Freight\n"
+              "mozillaWorkUrl: https://example.com/ann\n"
+              "birthyear: 1978\n"
+              "birthmonth: 3\n"
+              "birthday: 14\n"
               // "Line 1\r\nLine 2\r\nMiddle name: J\r\nName prefix: Dr.\r\nName suffix: III\r\n
               // Office: Room 4\r\nE-mail: third@example.net\r\nAnniversary: spring; 1990\r\n
               // Spouse: Bo Lee\r\nManager: S. Iyer\r\nCategories: Work, Friends, close"
               "description:: TGluZSAxDQpMaW5lIDINCk1pZGRsZSBuYW1lOiBKDQpOYW1lIHByZWZpeDogRHIuDQpOYW1lIHN1ZmZpeDog"
               "SUlJDQpPZmZpY2U6IFJvb20gNA0KRS1tYWlsOiB0aGlyZEBleGFtcGxlLm5ldA0KQW5uaXZlcnNhcnk6IHNwcmluZzsgMTk5"
-              "MA0KU3BvdXNlOiBCbyBMZWUNCk1hbmFnZXI6IFMuIEl5ZXINCkNhdGVnb3JpZXM6IFdvcmssIEZyaWVuZHMsIGNsb3Nl\r\n"
-              "\r\n");
+              "MA0KU3BvdXNlOiBCbyBMZWUNCk1hbmFnZXI6IFMuIEl5ZXINCkNhdGVnb3JpZXM6IFdvcmssIEZyaWVuZHMsIGNsb3Nl\n"
+              "\n");
 }
 
 TEST(OutlookCsv, OutlooksHeaderAndEveryFieldQuoted) {
@@ -359,7 +359,7 @@ TEST(ImporterExports, ABookWithoutContactsGivesEachFileItsOpeningAlone) {
     EXPECT_EQ(ui.messages, std::vector<std::string>(4, "Conversion Process Completed"));
     EXPECT_EQ(contentOf("Qalder_Notes_Contact_v3.vcf"), "");
     EXPECT_EQ(contentOf("Qalder_Notes_Contact_v4.vcf"), "");
-    EXPECT_EQ(contentOf("Qalder_Notes_Contact.ldif"), "version: 1\r\n");
+    EXPECT_EQ(contentOf("Qalder_Notes_Contact.ldif"), "version: 1\n");
     EXPECT_EQ(contentOf("Qalder_Notes_Contact_Outlook.csv"), outlookCsvOpening());
     fs::remove_all(root);
 }
