@@ -481,6 +481,7 @@ void Velmar::Command3_Click() {
     const BusyNote busy(*this, tr("Scanning %1 ...").arg(bookName));
 
     ScannedContacts contacts;
+    notes::OtherDocuments others;
     try {
         notes::AddressBook book(path.toStdString());
         const std::int64_t count = book.entryCount();
@@ -492,6 +493,7 @@ void Velmar::Command3_Click() {
                                     const std::optional<notes::DocumentPlace>& place) {
                                     addListed(doc, name, place, contacts);
                                 });
+            others = book.otherDocuments();
         } catch (const std::exception& failure) {
             // The contacts read so far are sound and keep their positions: list them.
             const std::size_t listed = contacts.size();
@@ -515,10 +517,11 @@ void Velmar::Command3_Click() {
     const bool none = contacts.size() == 0;
     listScanned(path, std::move(contacts));
     busy.end();
-    prompts_.message(this, kTitle,
-                     none ? tr(kScanCompleted) + QStringLiteral("\r\n\r\n") +
-                                tr("%1 holds no contacts: no document of the form \"Person\".").arg(bookName)
-                          : tr(kScanCompleted));
+    QString noContacts = tr("%1 holds no contacts: no document of the form \"Person\".").arg(bookName);
+    if (!others.empty())
+        noContacts += QStringLiteral(" ") + tr("It holds %1 documents.")
+                                                .arg(QString::fromStdString(notes::otherDocumentsText(others)));
+    prompts_.message(this, kTitle, none ? tr(kScanCompleted) + QStringLiteral("\r\n\r\n") + noContacts : tr(kScanCompleted));
 }
 
 // Puts the contacts of the book at path into the tree and names book and count below.

@@ -61,6 +61,9 @@ void WindowExportUi::showCompletion(const std::string& text, const exporting::Ru
     QString details = tr("Contacts written: %1").arg(summary.contactsWritten) + QStringLiteral("\n") +
                       tr("Contacts skipped: %1").arg(summary.contactsSkipped);
     if (!summary.account.empty()) details += QStringLiteral("\n\n") + fromUtf8(summary.account);
+    // What the run did not write, beyond the counts above.
+    if (const std::string notWritten = exporting::notWrittenText(summary); !notWritten.empty())
+        details += QStringLiteral("\n\n") + fromUtf8(notWritten);
 
     Notice notice;
     notice.title = QStringLiteral("Brenmoor");

@@ -280,6 +280,8 @@ std::vector<ReportRow> convertBook(const BatchRequest& request, const std::strin
         if (const auto& summary = ui.summary()) {
             row.contactsWritten = summary->contactsWritten;
             row.contactsNotWritten = summary->contactsSkipped;
+            row.documentsSkipped = notes::otherDocumentsText(summary->otherDocuments);
+            row.valuesNotCarried = exporting::itemCountsText(summary->notCarried);
         } else { // failed: nothing counts as written, as the contacts' files are not all there
             row.contactsWritten = 0;
             row.contactsNotWritten = row.contactsFound;

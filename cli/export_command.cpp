@@ -1,6 +1,7 @@
 // `brenmoor-convert export FORMAT BOOK FOLDER`: the window's export run on the command
 // line. The folder is made where missing and stands in for the folder picker; progress
-// goes to stderr as a bar when stderr is a terminal; the completion goes to stdout. A PST
+// goes to stderr as a bar when stderr is a terminal; the completion goes to stdout, the
+// run's summary (what was written and what was not) to stderr. A PST
 // store written without some contacts ends with status 3, so scripts see the loss.
 // Several books (or --from) make a batch (batch_export.h); FORMAT may name several formats.
 #include <algorithm>
@@ -88,7 +89,13 @@ public:
         drawn_ = true;
     }
 
+    void showCompletion(const std::string& text, const exporting::RunSummary& summary) override {
+        summary_ = summary;
+        showMessage(text);
+    }
+
     const std::vector<std::string>& messages() const { return messages_; }
+    const std::optional<exporting::RunSummary>& summary() const { return summary_; }
 
 private:
     void endBar() {
@@ -105,6 +112,7 @@ private:
     std::int64_t minimum_ = 0;
     std::int64_t maximum_ = 0;
     std::vector<std::string> messages_;
+    std::optional<exporting::RunSummary> summary_;
 };
 
 } // namespace
@@ -161,6 +169,7 @@ int exportBook(const OutputFormat& format, const std::string& book, const std::v
             if (detail != std::string::npos) err << completion.substr(detail) << '\n';
             completion.resize(lineEnd);
         }
+        if (const auto& summary = ui.summary()) err << exporting::summaryText(*summary);
         if (!run.resultPath().empty()) out << run.resultPath() << '\n';
         out << completion << '\n';
         return outcome == ExportRun::Outcome::Completed ? kDone : kSomeContactsSkipped;

@@ -1,6 +1,7 @@
 // brenmoor-convert list BOOK: the contacts as the window's tree shows them, one
 // line each: T_ and the running number, a TAB, the display name (escaped as show
-// escapes values, so that a name cannot break its line).
+// escapes values, so that a name cannot break its line). A book without contacts says
+// so on stderr, naming the documents it holds.
 #include <string>
 
 #include "cli/commands.h"
@@ -25,6 +26,14 @@ int runList(const ParsedArguments& args, std::ostream& out, std::ostream& err) {
             line += '\n';
             out.write(line.data(), static_cast<std::streamsize>(line.size()));
         });
+        // Nothing listed is no failure, but the user is told why.
+        if (number == 0) {
+            err << "brenmoor-convert: the address book \"" << args.operands[0]
+                << "\" holds no contacts: no document of the form \"Person\".";
+            if (!book.otherDocuments().empty())
+                err << " It holds " << notes::otherDocumentsText(book.otherDocuments()) << " documents.";
+            err << "\n";
+        }
     } catch (const notes::NotesError& error) {
         out.flush();
         err << "brenmoor-convert: " << error.what() << "\n";

@@ -2,6 +2,7 @@
 #include "export/contact_file_writer.h"
 
 #include "export/contact_file_name.h"
+#include "export/contact_page_rows.h"
 #include "export/output_file.h"
 
 namespace brenmoor::exporting {
@@ -19,6 +20,11 @@ public:
             contactFileName(doc.itemText(notes::ContactItem::FirstName),
                             doc.itemText(notes::ContactItem::LastName), runningNumber, extension_);
         writeWholeFile(outputPath(folder_, name), page_(doc));
+    }
+    // Both pages write the rows of kContactPageRows.
+    const ItemSet* carriedItems() const override {
+        static const ItemSet carried = itemsOf(kContactPageRows);
+        return &carried;
     }
 
 private:

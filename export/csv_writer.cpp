@@ -71,6 +71,10 @@ public:
     }
     void close() override { file_.close(); }
     void abandon() noexcept override { file_.abandon(); }
+    const ItemSet* carriedItems() const override {
+        static const ItemSet carried = itemsOf(kColumns);
+        return &carried;
+    }
 
 private:
     OutputFile file_;

@@ -65,7 +65,7 @@ struct Walked {
 // writer. Failures of single contacts in a tolerant run, and a book that breaks off
 // after some contacts were written, are counted; every other failure throws.
 Walked walk(notes::AddressBook& book, std::optional<notes::ContactDocument> current, FormatWriter& writer,
-            ExportUi& ui, Progress& progress, const std::vector<std::int64_t>& selection) {
+            ExportUi& ui, Progress& progress, const std::vector<std::int64_t>& selection, ItemTally& tally) {
     const bool tolerant = writer.errorTolerant();
     Walked walked;
     std::size_t chosen = 0; // selected contacts reached so far
@@ -76,7 +76,9 @@ Walked walk(notes::AddressBook& book, std::optional<notes::ContactDocument> curr
         if (wanted) {
             ui.setProgressValue(selection.empty() ? walked.contacts : std::int64_t(++chosen));
             try {
+                tally.look(*current);
                 writer.writeContact(std::move(*current), walked.contacts);
+                tally.written();
                 ++walked.written;
             } catch (const OutputBroken&) {
                 throw;
@@ -215,7 +217,8 @@ ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWrit
         ui_.setProgressRange(0, selection_.empty() ? progress.total.value_or(0) : std::int64_t(selection_.size()));
 
         progress.stage = Progress::Stage::Walking;
-        const Walked walked = walk(book, std::move(current), *writer, ui_, progress, selection_);
+        ItemTally tally(writer->carriedItems());
+        const Walked walked = walk(book, std::move(current), *writer, ui_, progress, selection_, tally);
 
         progress.stage = Progress::Stage::Checking;
         if (!selection_.empty() && walked.unreadReason.empty() && walked.contacts < selection_.back())
@@ -235,6 +238,10 @@ ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWrit
         RunSummary summary = summaryOf(record, folder, walked.written);
         summary.contactsSkipped = walked.failed + walked.unread;
         if (walked.any()) summary.account = skipAccount(walked, progress);
+        summary.wholeBook = selection_.empty() && walked.unreadReason.empty();
+        if (summary.wholeBook) summary.otherDocuments = book.otherDocuments();
+        summary.notCarried = tally.notCarried();
+        summary.unreadable = tally.unreadable();
         ui_.showCompletion(completionMessage(walked, progress, writer->summary()), summary);
         ui_.setProgressValue(0);
         return walked.any() ? Outcome::CompletedWithSkips : Outcome::Completed;

@@ -7,17 +7,9 @@
 #include <string>
 #include <vector>
 
-namespace brenmoor::exporting {
+#include "export/run_summary.h"
 
-// What a run that reached its end, or was stopped by the user, did.
-struct RunSummary {
-    std::string folder;
-    std::int64_t contactsWritten = 0; // contacts whose output is in place
-    std::int64_t contactsSkipped = 0; // contacts that could not be written or read
-    std::int64_t fileCount = 0;       // files put in place
-    std::vector<std::string> firstFiles; // names of the first few of them
-    std::string account;              // why contacts were skipped; empty when none were
-};
+namespace brenmoor::exporting {
 
 class ExportUi {
 public:

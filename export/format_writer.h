@@ -2,12 +2,24 @@
 // address book; a writer only writes, each of its files whole or not at all.
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 #include <string>
 
 #include "notes/address_book.h"
 
 namespace brenmoor::exporting {
+
+// A set of catalogue items.
+using ItemSet = std::bitset<notes::kContactItemCount>;
+
+// The items of a table of the format (rows with an item member).
+template <typename Table>
+ItemSet itemsOf(const Table& table) {
+    ItemSet items;
+    for (const auto& row : table) items.set(static_cast<std::size_t>(row.item));
+    return items;
+}
 
 class FormatWriter {
 public:
@@ -35,6 +47,10 @@ public:
     // Sentences for the completion message on what the run changed on the way (characters
     // left out of values); "" where nothing.
     virtual std::string summary() const { return {}; }
+    // The catalogue items whose values the format writes; nothing where it has a place
+    // for every user item (the importer formats write what has no field of its own
+    // into the note). The run's summary names the items of a contact outside the set.
+    virtual const ItemSet* carriedItems() const { return nullptr; }
     // A line for the command line to print before the completion (the PST store's path).
     virtual std::string resultPath() const { return {}; }
 };

@@ -102,6 +102,16 @@ public:
         file_.append(vcardCard(doc));
     }
     void close() override { file_.close(); }
+    const ItemSet* carriedItems() const override {
+        static const ItemSet carried = [] {
+            ItemSet items;
+            for (const CardLine& line : cardLines())
+                for (const Piece& piece : line.pieces)
+                    if (piece.isItem) items.set(static_cast<std::size_t>(piece.item));
+            return items;
+        }();
+        return &carried;
+    }
 
 private:
     OutputFile file_;

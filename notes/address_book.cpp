@@ -25,6 +25,16 @@ void OtherDocuments::add(const OtherDocuments& more) {
     for (const auto& [form, count] : more.forms) addForm(form, count);
 }
 
+std::string otherDocumentsText(const OtherDocuments& others) {
+    std::string text;
+    auto add = [&](const std::string& part) { text += (text.empty() ? "" : ", ") + part; };
+    if (others.conflicts > 0)
+        add(std::to_string(others.conflicts) + (others.conflicts == 1 ? " conflict" : " conflicts"));
+    for (const auto& [form, count] : others.forms)
+        add(std::to_string(count) + " " + (form.empty() ? std::string("without a form") : form));
+    return text;
+}
+
 struct AddressBook::Impl {
     explicit Impl(const std::string& path) : file(path), opening(probeBook(file)) {}
 

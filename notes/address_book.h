@@ -51,6 +51,9 @@ struct OtherDocuments {
     bool empty() const { return conflicts == 0 && forms.empty(); }
 };
 
+// "2 conflicts, 3 Group, 1 Location": the documents that are no contacts, by kind.
+std::string otherDocumentsText(const OtherDocuments& others);
+
 // What the document's <noteinfo> says of it.
 struct NoteInfo {
     std::string unid;     // the universal ID as written (32 hex digits), or ""
@@ -88,6 +91,8 @@ public:
         return items_.size() < kAbsent ? nullptr : find(notesName(item));
     }
     const std::vector<std::pair<std::string, ItemValue>>& items() const { return items_; }
+    // Where find(item) finds the item among items(); items().size() where the document lacks it.
+    std::size_t positionOf(ContactItem item) const;
     // Hands the item's value over, leaving the item in place with an empty value; an
     // empty value where the document lacks the item. For a reader done with the document
     // that keeps a long value without copying it.

@@ -46,6 +46,15 @@ std::optional<CalendarDate> dateFromText(const std::string& text) {
 
 ContactDocument::ContactDocument() { catalogue_.fill(kAbsent); }
 
+std::size_t ContactDocument::positionOf(ContactItem item) const {
+    const std::uint8_t at = catalogue_[static_cast<std::size_t>(item)];
+    if (at != kAbsent) return at;
+    if (items_.size() < kAbsent) return items_.size();
+    for (std::size_t i = kAbsent; i < items_.size(); ++i)
+        if (text::equalsIgnoringCase(items_[i].first, notesName(item))) return i;
+    return items_.size();
+}
+
 ContactDocument::ContactDocument(std::vector<std::pair<std::string, ItemValue>> items, NoteInfo info)
     : items_(std::move(items)), info_(std::move(info)) {
     catalogue_.fill(kAbsent);

@@ -378,6 +378,10 @@
         <translation>%1 enthält keine Kontakte: kein Dokument der Maske „Person“.</translation>
     </message>
     <message>
+        <source>It holds %1 documents.</source>
+        <translation>Es enthält diese Dokumente: %1.</translation>
+    </message>
+    <message>
         <source>no contacts</source>
         <translation>keine Kontakte</translation>
     </message>
