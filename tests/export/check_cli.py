@@ -273,6 +273,7 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
             assert row["outputs"] == "" and not os.path.exists(os.path.join(folder, tag)), row
             continue
         assert row["sha256"] == hashlib.sha256(read(books[tag])).hexdigest(), row
+        assert row["documents_skipped"] == ("1 conflict" if tag == "conflict" else ""), row
         assert row["size"] == str(os.path.getsize(books[tag])), row
         for output in filter(None, row["outputs"].split("; ")):
             name, size = output[:-len(" bytes)")].split(" (")
