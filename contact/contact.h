@@ -43,12 +43,41 @@ struct Name {
 
 // What a number is. "PersPager" is the personal cell phone: the phone of the Personal
 // page beside the home phone and fax, whatever its name says.
-enum class PhoneKind { WorkVoice, WorkFax, WorkCell, WorkPager, HomeVoice, HomeFax, PersonalCell };
+enum class PhoneKind {
+    WorkVoice, WorkFax, WorkCell, WorkPager, HomeVoice, HomeFax, PersonalCell,
+    Assistant, Car, OtherVoice, OtherFax,
+};
 
 struct Phone {
     PhoneKind kind;
     std::string number;
+    bool preferred = false; // the number the person wants to be called at first
     friend bool operator==(const Phone&, const Phone&) = default;
+};
+
+// Where an e-mail address or a web page belongs.
+enum class Place { Work, Home, Other };
+
+// An Internet mail address, with the name written beside it where there was one
+// ("Kim Lee" of "\"Kim Lee\" <kim.lee@example.com>").
+struct Email {
+    Place place;
+    std::string address;
+    std::string displayName;
+    friend bool operator==(const Email&, const Email&) = default;
+};
+
+struct WebPage {
+    Place place;
+    std::string url;
+    friend bool operator==(const WebPage&, const WebPage&) = default;
+};
+
+// A value no field of the model takes, under the name of its item.
+struct OtherField {
+    std::string label;
+    std::string value;
+    friend bool operator==(const OtherField&, const OtherField&) = default;
 };
 
 // Never all empty: an address without any part is no address.
@@ -87,11 +116,17 @@ struct Contact {
     std::string unit;        // department
     std::string jobTitle;
     std::string office;      // office location: building, floor, room
-    std::string webPage;     // the work web page
+    // Work pages first, then home, then other ones.
+    std::vector<WebPage> webPages;
 
-    // Every e-mail address once, in order of preference: the first is the preferred one.
-    // Empty and repeated addresses are left out.
-    std::vector<std::string> emails;
+    // Every Internet mail address once, in order of preference: the first is the
+    // preferred one. Empty and repeated addresses are left out.
+    std::vector<Email> emails;
+    // The address the person gets Notes mail at ("Jane Doe/Sales/Acme@ACME"), in the
+    // abbreviated form; several joined by ", ".
+    std::string notesMailAddress;
+    // Instant-messaging addresses (Sametime logins), in the abbreviated form.
+    std::vector<std::string> imAddresses;
     // Every phone number, in the order of PhoneKind; a kind may occur more than once.
     std::vector<Phone> phones;
     std::optional<Address> workAddress;
@@ -109,17 +144,23 @@ struct Contact {
     std::string comment;
     std::vector<std::string> categories;
 
+    bool isPrivate = false; // the person asked that the contact not be shared
+    // The name in another script or language ("田中 花子"), and that language's tag ("ja").
+    std::string alternateName;
+    std::string alternateNameLanguage;
+    // The user's items no field above takes, in the order of the document.
+    std::vector<OtherField> otherFields;
+
     // Control characters (other than tab and line breaks) that the values held and the
     // contact leaves out, as no reader of its formats takes them.
     std::int64_t leftOutCharacters = 0;
 
     // What the PST store's layout makes of items the importer formats read otherwise or
-    // not at all. The store takes an item's first value only.
+    // not at all.
     struct StoreFields {
-        std::string fullName;         // "FullName" as written: the name the store lists it under
+        std::string fullName;         // the common name of "FullName": the name the store lists it under
         std::string emailDisplayName; // "NameDisplayPref": the display name of e-mail 1
         std::string personalHomePage; // "MailDomain": the personal home page
-        std::vector<std::string> categories; // "Categories", its first value's categories
         friend bool operator==(const StoreFields&, const StoreFields&) = default;
     } store;
 

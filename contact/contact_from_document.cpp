@@ -2,6 +2,7 @@
 #include "contact/contact_from_document.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstring>
 #include <initializer_list>
@@ -9,7 +10,10 @@
 #include <utility>
 
 #include "contact/contact_uid.h"
+#include "contact/item_kinds.h"
+#include "contact/mail_address.h"
 #include "notes/dxl_datetime.h"
+#include "notes/user_name.h"
 #include "text/text_bytes.h"
 
 namespace brenmoor::contact {
@@ -89,30 +93,81 @@ std::int64_t leaveOutControls(std::string& text) {
     return leftOut;
 }
 
-// The document's catalogue items, with the readings the fields need.
+// The items the model reads beyond the catalogue's: those of the current contacts
+// template and of a Domino Directory's Person documents.
+enum class Further : std::size_t {
+    InternetAddress, Work0Email, Work1Email, Work2Email, Work3Email, HomeEmail, OtherEmail, SchoolEmail,
+    MobileEmail, AssistantPhone, Assistant2Phone, CarPhone, Work2Phone, Work3Phone, Home2Phone, Home3Phone,
+    WorkFax2Phone, OtherPhone, OtherFaxPhone, PrimaryPhoneNumber, HomeURL, Work2URL, Work3URL, OtherURL,
+    SametimeLogin, Confidential, AltFullName, AltFullNameLanguage,
+};
+constexpr std::string_view kFurtherNames[] = {
+    "InternetAddress", "Work0Email", "work1email", "work2email", "Work3Email", "HomeEmail", "OtherEmail",
+    "SchoolEmail", "mobileEmail", "AssistantPhone", "Assistant2Phone", "CarPhone", "Work2Phone", "Work3Phone",
+    "Home2Phone", "Home3Phone", "WorkFax2Phone", "OtherPhone", "OtherFaxPhone", "primaryPhoneNumber", "HomeURL",
+    "Work2URL", "Work3URL", "OtherURL", "SametimeLogin", "Confidential", "AltFullName", "AltFullNameLanguage",
+};
+constexpr std::size_t kFurtherCount = std::size(kFurtherNames);
+static_assert(static_cast<std::size_t>(Further::AltFullNameLanguage) + 1 == kFurtherCount);
+
+std::optional<Further> furtherItem(std::string_view name) {
+    for (std::size_t i = 0; i < kFurtherCount; ++i)
+        if (text::equalsIgnoringCase(name, kFurtherNames[i])) return static_cast<Further>(i);
+    return std::nullopt;
+}
+
+// One item of the document: its value and its name as the document spells it.
+struct Source {
+    const notes::ItemValue* value = nullptr;
+    std::string_view name;
+};
+
+// The document's items, with the readings the fields need: the catalogue's, the further
+// ones found in one pass, and the user's items no field takes.
 class Items {
 public:
     // handedOver: the same document where the reader may take values out of it.
     explicit Items(const ContactDocument& doc, ContactDocument* handedOver = nullptr)
-        : doc_(doc), handedOver_(handedOver) {}
+        : doc_(doc), handedOver_(handedOver) {
+        for (const auto& [name, value] : doc.items()) {
+            // The catalogue's items that no field takes are bookkeeping or secrets.
+            if (notes::catalogueItem(name)) continue;
+            if (const std::optional<Further> further = furtherItem(name)) {
+                Source& found = further_[static_cast<std::size_t>(*further)];
+                if (!found.value) found = {&value, name};
+                continue;
+            }
+            if (isUserItem(name) && !seenOther(name)) others_.push_back({&value, name});
+        }
+    }
 
     // The control characters the readings below left out so far.
     std::int64_t leftOut() const { return leftOut_; }
 
-    bool has(ContactItem item) const { return value(item) != nullptr; }
+    Source source(ContactItem item) const { return {doc_.find(item), notesName(item)}; }
+    Source source(Further item) const { return further_[static_cast<std::size_t>(item)]; }
+    // The user's items no field of the model takes, in the document's order.
+    const std::vector<Source>& others() const { return others_; }
+
+    template <typename Item> bool has(Item item) const { return source(item).value != nullptr; }
 
     // Every value of the item as text, joined by separator, into out (its storage
     // reused), without control characters.
-    void join(ContactItem item, std::string& out, std::string_view separator = kValueSeparator) const {
-        joinAsWritten(item, out, separator);
+    template <typename Item> void join(Item item, std::string& out, std::string_view separator = kValueSeparator) const {
+        joinAsWritten(source(item), out, separator);
         leftOut_ += leaveOutControls(out);
+    }
+    template <typename Item> std::string joined(Item item, std::string_view separator = kValueSeparator) const {
+        std::string text;
+        join(item, text, separator);
+        return text;
     }
     // As join; but where the document is handed over and the item holds text, its values
     // move into out instead of being copied, which leaves the item empty. For long texts
     // read once; their control characters are kept.
     void take(ContactItem item, std::string& out, std::string_view separator) const {
-        const notes::ItemValue* found = value(item);
-        if (!handedOver_ || !found || !isText(*found)) return joinAsWritten(item, out, separator);
+        const notes::ItemValue* found = doc_.find(item);
+        if (!handedOver_ || !found || !isText(*found)) return joinAsWritten(source(item), out, separator);
         notes::ItemValue taken = handedOver_->takeValue(item);
         out = std::move(taken.text);
         if (taken.more.empty()) return;
@@ -128,7 +183,10 @@ public:
 
     // Calls each(value) for every value of the item that is not blank once its control
     // characters are left out.
-    template <typename Each> void forEachValue(ContactItem item, Each each) const {
+    template <typename Item, typename Each> void forEachValue(Item item, Each each) const {
+        forEachValue(source(item), each);
+    }
+    template <typename Each> void forEachValue(Source found, Each each) const {
         const auto give = [&](std::string_view value) {
             if (!hasControls(value)) {
                 if (!isBlank(value)) each(value);
@@ -138,14 +196,13 @@ public:
             leftOut_ += leaveOutControls(clean);
             if (!isBlank(clean)) each(std::string_view(clean));
         };
-        const notes::ItemValue* found = value(item);
-        if (!found || found->kind == notes::ItemValue::Kind::Empty) return;
-        if (isText(*found)) {
-            give(found->text);
-            for (const std::string& more : found->more) give(more);
+        if (!found.value || found.value->kind == notes::ItemValue::Kind::Empty) return;
+        if (isText(*found.value)) {
+            give(found.value->text);
+            for (const std::string& more : found.value->more) give(more);
             return;
         }
-        for (const std::string& text : doc_.itemTexts(item)) give(text);
+        for (const std::string& text : doc_.itemTexts(found.name)) give(text);
     }
 
     const ContactDocument& document() const { return doc_; }
@@ -154,21 +211,25 @@ private:
     static bool isText(const notes::ItemValue& value) {
         return value.kind == notes::ItemValue::Kind::Text || value.kind == notes::ItemValue::Kind::RichText;
     }
-    const notes::ItemValue* value(ContactItem item) const { return doc_.find(item); }
+    // Where a document has two items of one name, the first counts.
+    bool seenOther(std::string_view name) const {
+        for (const Source& other : others_)
+            if (text::equalsIgnoringCase(other.name, name)) return true;
+        return false;
+    }
 
-    void joinAsWritten(ContactItem item, std::string& out, std::string_view separator) const {
+    void joinAsWritten(Source found, std::string& out, std::string_view separator) const {
         out.clear();
-        const notes::ItemValue* found = value(item);
-        if (!found || found->kind == notes::ItemValue::Kind::Empty) return;
-        if (isText(*found)) {
-            out += found->text;
-            for (const std::string& more : found->more) {
+        if (!found.value || found.value->kind == notes::ItemValue::Kind::Empty) return;
+        if (isText(*found.value)) {
+            out += found.value->text;
+            for (const std::string& more : found.value->more) {
                 out += separator;
                 out += more;
             }
             return;
         }
-        for (const std::string& each : doc_.itemTexts(item)) {
+        for (const std::string& each : doc_.itemTexts(found.name)) {
             if (!out.empty()) out += separator;
             out += each;
         }
@@ -177,6 +238,8 @@ private:
     const ContactDocument& doc_;
     ContactDocument* handedOver_;
     mutable std::int64_t leftOut_ = 0;
+    std::array<Source, kFurtherCount> further_{};
+    std::vector<Source> others_;
 };
 
 // The zone of a DXL date-time in minutes east of UTC ("-04" is -240, "+0530" 330, "Z" 0);
@@ -220,17 +283,17 @@ std::optional<Timestamp> revisionOf(std::string_view modified) {
                      static_cast<int>(clock.minutes().count()), static_cast<int>(clock.seconds().count()), true};
 }
 
-// leftOut: counts the control characters left out of the name taken from the full name.
-void readFormattedName(const Items& items, Contact& contact, std::int64_t position, std::int64_t& leftOut) {
+// The common name of the full name's first value, else the joined name, else the
+// company, else the first e-mail address; made up where there is none of these.
+void readFormattedName(const Items& items, Contact& contact, std::int64_t position) {
     std::string& name = contact.formattedName;
-    name = joinedName(contact.name);
-    if (name.empty() && items.has(ContactItem::FullName)) {
-        name = commonName(items.document().itemText(ContactItem::FullName));
-        leftOut += leaveOutControls(name);
-        name = std::string(trimmed(name));
-    }
+    name.clear();
+    items.forEachValue(ContactItem::FullName, [&](std::string_view value) {
+        if (name.empty()) name = commonName(value);
+    });
+    if (name.empty()) name = joinedName(contact.name);
     if (name.empty()) name = contact.organization;
-    if (name.empty() && !contact.emails.empty()) name = contact.emails.front();
+    if (name.empty() && !contact.emails.empty()) name = contact.emails.front().address;
     contact.formattedNameMadeUp = name.empty();
     if (!name.empty()) return;
     name = contact.phones.empty() ? "Contact " + std::to_string(position) : contact.phones.front().number;
@@ -261,29 +324,97 @@ bool sameAddress(std::string_view a, std::string_view b) {
     return text::equalsIgnoringCase(a, b);
 }
 
-void readEmails(const Items& items, std::vector<std::string>& emails) {
-    emails.clear();
-    for (ContactItem item : {ContactItem::MailAddress, ContactItem::MiscPhone1, ContactItem::MiscPhone2,
-                             ContactItem::MiscPhone3}) {
-        items.forEachValue(item, [&](std::string_view value) {
-            const std::string_view address = trimmed(value);
+// The e-mail items in order of preference: InternetAddress before MailAddress (in a
+// Domino Directory, MailAddress is where mail is forwarded to), the work ones, home,
+// then the others.
+void readEmails(const Items& items, Contact& contact) {
+    using Slot = std::pair<Source, Place>;
+    const Slot slots[] = {
+        {items.source(Further::InternetAddress), Place::Work}, {items.source(ContactItem::MailAddress), Place::Work},
+        {items.source(Further::Work0Email), Place::Work},      {items.source(Further::Work1Email), Place::Work},
+        {items.source(Further::Work2Email), Place::Work},      {items.source(Further::Work3Email), Place::Work},
+        {items.source(Further::HomeEmail), Place::Home},       {items.source(Further::OtherEmail), Place::Other},
+        {items.source(Further::SchoolEmail), Place::Other},    {items.source(Further::MobileEmail), Place::Other},
+        {items.source(ContactItem::MiscPhone1), Place::Other}, {items.source(ContactItem::MiscPhone2), Place::Other},
+        {items.source(ContactItem::MiscPhone3), Place::Other},
+    };
+    contact.emails.clear();
+    contact.notesMailAddress.clear();
+    const Source mailAddress = items.source(ContactItem::MailAddress);
+    std::vector<std::string> notesAddresses;
+    for (const auto& [source, place] : slots) {
+        std::string unread; // the values that are no address at all
+        items.forEachValue(source, [&, place = place](std::string_view value) {
+            MailAddress parsed = parseMailAddress(value, source.value == mailAddress.value);
+            if (parsed.kind == MailAddress::Kind::Notes) {
+                const std::string shown = notes::shownName(parsed.address);
+                bool repeated = false;
+                for (std::string_view earlier : notesAddresses) repeated = repeated || sameAddress(earlier, shown);
+                if (repeated) return;
+                notesAddresses.push_back(shown);
+                if (!contact.notesMailAddress.empty()) contact.notesMailAddress += kValueSeparator;
+                contact.notesMailAddress += shown;
+                return;
+            }
+            if (parsed.kind == MailAddress::Kind::Neither) {
+                if (!unread.empty()) unread += kValueSeparator;
+                unread += trimmed(value);
+                return;
+            }
             bool repeated = false;
-            for (const std::string& earlier : emails) repeated = repeated || sameAddress(earlier, address);
-            if (!repeated) emails.emplace_back(address);
+            for (const Email& earlier : contact.emails) repeated = repeated || sameAddress(earlier.address, parsed.address);
+            if (!repeated) contact.emails.push_back({place, std::move(parsed.address), std::move(parsed.displayName)});
         });
+        if (!unread.empty()) contact.otherFields.push_back({std::string(source.name), std::move(unread)});
     }
 }
 
+// Where a kind has several items, they follow in the order of the numbers on the form.
 void readPhones(const Items& items, std::vector<Phone>& phones) {
-    static constexpr std::pair<ContactItem, PhoneKind> kPhones[] = {
-        {ContactItem::OfficePhoneNumber, PhoneKind::WorkVoice}, {ContactItem::OfficeFaxPhoneNumber, PhoneKind::WorkFax},
-        {ContactItem::CellPhoneNumber, PhoneKind::WorkCell},    {ContactItem::PhoneNumber_6, PhoneKind::WorkPager},
-        {ContactItem::PhoneNumber, PhoneKind::HomeVoice},       {ContactItem::HomeFaxPhoneNumber, PhoneKind::HomeFax},
-        {ContactItem::PersPager, PhoneKind::PersonalCell},
+    const std::pair<Source, PhoneKind> sources[] = {
+        {items.source(ContactItem::OfficePhoneNumber), PhoneKind::WorkVoice},
+        {items.source(Further::Work2Phone), PhoneKind::WorkVoice},
+        {items.source(Further::Work3Phone), PhoneKind::WorkVoice},
+        {items.source(ContactItem::OfficeFaxPhoneNumber), PhoneKind::WorkFax},
+        {items.source(Further::WorkFax2Phone), PhoneKind::WorkFax},
+        {items.source(ContactItem::CellPhoneNumber), PhoneKind::WorkCell},
+        {items.source(ContactItem::PhoneNumber_6), PhoneKind::WorkPager},
+        {items.source(ContactItem::PhoneNumber), PhoneKind::HomeVoice},
+        {items.source(Further::Home2Phone), PhoneKind::HomeVoice},
+        {items.source(Further::Home3Phone), PhoneKind::HomeVoice},
+        {items.source(ContactItem::HomeFaxPhoneNumber), PhoneKind::HomeFax},
+        {items.source(ContactItem::PersPager), PhoneKind::PersonalCell},
+        {items.source(Further::AssistantPhone), PhoneKind::Assistant},
+        {items.source(Further::Assistant2Phone), PhoneKind::Assistant},
+        {items.source(Further::CarPhone), PhoneKind::Car},
+        {items.source(Further::OtherPhone), PhoneKind::OtherVoice},
+        {items.source(Further::OtherFaxPhone), PhoneKind::OtherFax},
     };
+    // primaryPhoneNumber names the preferred number's item ("OfficePhoneNumber"), or
+    // holds the number itself.
+    const std::string primary(trimmed(items.joined(Further::PrimaryPhoneNumber)));
     phones.clear();
-    for (const auto& [item, kind] : kPhones)
-        items.forEachValue(item, [&, kind = kind](std::string_view number) { phones.push_back({kind, std::string(number)}); });
+    bool preferredFound = false;
+    for (const auto& [source, kind] : sources)
+        items.forEachValue(source, [&, kind = kind, source = source](std::string_view number) {
+            const bool preferred = !preferredFound && !primary.empty() &&
+                                   (text::equalsIgnoringCase(primary, source.name) || trimmed(number) == primary);
+            preferredFound = preferredFound || preferred;
+            phones.push_back({kind, std::string(number), preferred});
+        });
+}
+
+void readWebPages(const Items& items, std::vector<WebPage>& pages) {
+    const std::pair<Source, Place> sources[] = {
+        {items.source(ContactItem::WebSite), Place::Work}, {items.source(Further::Work2URL), Place::Work},
+        {items.source(Further::Work3URL), Place::Work},    {items.source(Further::HomeURL), Place::Home},
+        {items.source(Further::OtherURL), Place::Other},
+    };
+    pages.clear();
+    for (const auto& [source, place] : sources)
+        items.forEachValue(source, [&, place = place](std::string_view url) {
+            pages.push_back({place, std::string(trimmed(url))});
+        });
 }
 
 void readAddress(const Items& items, std::optional<Address>& address, ContactItem street, ContactItem city,
@@ -322,7 +453,7 @@ void readRelated(const Items& items, std::vector<Related>& related) {
     related.clear();
     for (const auto& [item, relation] : kRelated)
         items.forEachValue(item, [&, relation = relation](std::string_view name) {
-            related.push_back({relation, std::string(name)});
+            related.push_back({relation, commonName(name)});
         });
 }
 
@@ -342,11 +473,36 @@ void readCategories(const Items& items, std::vector<std::string>& categories) {
 
 void readStoreFields(const Items& items, Contact::StoreFields& store) {
     const ContactDocument& doc = items.document();
-    store.fullName = doc.itemText(ContactItem::FullName);
+    store.fullName = commonName(doc.itemText(ContactItem::FullName));
     store.emailDisplayName = doc.itemText(ContactItem::NameDisplayPref);
     store.personalHomePage = doc.itemText(ContactItem::MailDomain);
-    splitCategories(doc.itemText(ContactItem::Categories), store.categories);
 }
+
+// Instant messaging, the private flag and the name in another language.
+void readPersonalExtras(const Items& items, Contact& contact) {
+    contact.imAddresses.clear();
+    items.forEachValue(Further::SametimeLogin,
+                       [&](std::string_view login) { contact.imAddresses.push_back(notes::shownName(trimmed(login))); });
+    contact.isPrivate = trimmed(items.joined(Further::Confidential)) == "1";
+    contact.alternateName = trimmed(items.joined(Further::AltFullName));
+    contact.alternateNameLanguage = trimmed(items.joined(Further::AltFullNameLanguage));
+    if (contact.alternateName.empty()) contact.alternateNameLanguage.clear();
+}
+
+// Each of the user's items no field takes, under its own name, its values as the
+// window shows them.
+void readOtherFields(const Items& items, std::vector<OtherField>& fields) {
+    std::string value;
+    for (const Source& other : items.others()) {
+        value.clear();
+        items.forEachValue(other, [&](std::string_view text) {
+            if (!value.empty()) value += kValueSeparator;
+            value += notes::shownName(text);
+        });
+        if (!value.empty()) fields.push_back({std::string(other.name), value});
+    }
+}
+
 
 void read(const ContactDocument& doc, ContactDocument* handedOver, Contact& contact, std::int64_t position) {
     const Items items(doc, handedOver);
@@ -366,10 +522,12 @@ void read(const ContactDocument& doc, ContactDocument* handedOver, Contact& cont
     items.join(ContactItem::Department, contact.unit);
     items.join(ContactItem::JobTitle, contact.jobTitle);
     items.join(ContactItem::Location, contact.office);
-    items.join(ContactItem::WebSite, contact.webPage);
+    readWebPages(items, contact.webPages);
 
-    readEmails(items, contact.emails);
+    contact.otherFields.clear();
+    readEmails(items, contact);
     readPhones(items, contact.phones);
+    readPersonalExtras(items, contact);
     readAddress(items, contact.workAddress, ContactItem::OfficeStreetAddress, ContactItem::OfficeCity,
                 ContactItem::OfficeState, ContactItem::OfficeZip, ContactItem::OfficeCountry);
     readAddress(items, contact.homeAddress, ContactItem::StreetAddress, ContactItem::City, ContactItem::State,
@@ -380,11 +538,11 @@ void read(const ContactDocument& doc, ContactDocument* handedOver, Contact& cont
     readRelated(items, contact.related);
     readNote(items, contact);
     readCategories(items, contact.categories);
+    readOtherFields(items, contact.otherFields);
     readStoreFields(items, contact.store);
 
-    std::int64_t nameLeftOut = 0;
-    readFormattedName(items, contact, position, nameLeftOut);
-    contact.leftOutCharacters = items.leftOut() + noteControls(contact) + nameLeftOut;
+    readFormattedName(items, contact, position);
+    contact.leftOutCharacters = items.leftOut() + noteControls(contact);
 }
 
 } // namespace
@@ -453,13 +611,7 @@ StoreNames storeNames(const Contact& contact) {
     return names;
 }
 
-std::string commonName(std::string_view userName) {
-    std::string_view name = trimmed(userName);
-    name = trimmed(name.substr(0, name.find('/')));
-    if (name.size() >= 3 && (name[0] == 'C' || name[0] == 'c') && (name[1] == 'N' || name[1] == 'n') && name[2] == '=')
-        name = trimmed(name.substr(3));
-    return std::string(name);
-}
+std::string commonName(std::string_view userName) { return notes::commonName(userName); }
 
 void readContact(const ContactDocument& doc, Contact& contact, std::int64_t position) {
     read(doc, nullptr, contact, position);
@@ -470,9 +622,11 @@ void readContact(ContactDocument&& doc, Contact& contact, std::int64_t position)
 }
 
 std::vector<std::string> emailAddresses(const ContactDocument& doc) {
-    std::vector<std::string> emails;
-    readEmails(Items(doc), emails);
-    return emails;
+    Contact contact;
+    readEmails(Items(doc), contact);
+    std::vector<std::string> addresses;
+    for (Email& email : contact.emails) addresses.push_back(std::move(email.address));
+    return addresses;
 }
 
 Contact contactFromDocument(const ContactDocument& doc, std::int64_t position) {

@@ -11,34 +11,48 @@
 
 namespace brenmoor::contact {
 
-// The reading of the items, field by field:
+// The reading of the items, field by field (item names without regard to case):
 // - uid from the universal ID, else name-based with the position (contact_uid.h);
 //   revision from the document's last change, in UTC where its zone is known; a change
 //   outside the years 1 to 9999 in UTC is kept as revisionText.
 // - name: prefix "Title", given "FirstName", middle "MiddleInitial", family "LastName",
-//   suffix "Suffix". formattedName: given, middle and family joined by single spaces;
-//   where all three are empty, the common name of "FullName" (commonName below), then
+//   suffix "Suffix". formattedName: the common name of "FullName"'s first value
+//   (commonName below); else given, middle and family joined by single spaces; else
 //   "CompanyName", then the first e-mail address; made up where all are empty: the first
 //   phone number, else "Contact N" with N the document's position.
 // - nickname "ShortName", organization "CompanyName", unit "Department", jobTitle
-//   "JobTitle", office "Location", webPage "WebSite".
-// - emails: "MailAddress", "MiscPhone1", "MiscPhone2", "MiscPhone3", every value of each,
-//   without surrounding white space; blank ones and repeats (compared without regard to
-//   case) left out.
-// - phones: work voice "OfficePhoneNumber", work fax "OfficeFaxPhoneNumber", work cell
-//   "CellPhoneNumber", work pager "PhoneNumber_6", home voice "PhoneNumber", home fax
-//   "HomeFaxPhoneNumber", personal cell "PersPager".
+//   "JobTitle", office "Location".
+// - webPages: work "WebSite", "Work2URL", "Work3URL"; home "HomeURL"; other "OtherURL".
+// - emails, in this order: work "InternetAddress", "MailAddress", "Work0Email",
+//   "work1email", "work2email", "Work3Email"; home "HomeEmail"; other "OtherEmail",
+//   "SchoolEmail", "mobileEmail", "MiscPhone1" to "MiscPhone3"; every value of each,
+//   trimmed, "Name <address>" giving the address and its display name. Only Internet
+//   addresses (contact/mail_address.h); blank ones and repeats (compared without regard
+//   to case) left out. A Notes address is the notesMailAddress (abbreviated); a value
+//   that is neither kind stays in otherFields under its item's name.
+// - phones, in the order of PhoneKind: work voice "OfficePhoneNumber", "Work2Phone",
+//   "Work3Phone"; work fax "OfficeFaxPhoneNumber", "WorkFax2Phone"; work cell
+//   "CellPhoneNumber"; work pager "PhoneNumber_6"; home voice "PhoneNumber", "Home2Phone",
+//   "Home3Phone"; home fax "HomeFaxPhoneNumber"; personal cell "PersPager"; assistant
+//   "AssistantPhone", "Assistant2Phone"; car "CarPhone"; other "OtherPhone"; other fax
+//   "OtherFaxPhone". "primaryPhoneNumber" names the preferred one's item, or holds its
+//   number.
+// - imAddresses "SametimeLogin" (abbreviated); isPrivate where "Confidential" is "1";
+//   alternateName "AltFullName", alternateNameLanguage "AltFullNameLanguage".
 // - workAddress from the "Office..." items, homeAddress from "StreetAddress", "City",
 //   "State", "Zip", "Country"; none where every part is empty.
 // - birthday "Birthday", anniversary "Anniversary": a date where the item is a date or a
-//   text that reads as one, else the text.
-// - related: "Spouse", "Children", "Manager", "Assistant", a person per value.
+//   text that reads as one (ISO, day.month.year, the locale's), else the text.
+// - related: "Spouse", "Children", "Manager", "Assistant", a person per value, each the
+//   common name.
 // - briefcase "Briefcase", comment "Comment", the texts of the note (forEachNotePiece).
 // - categories: every value of "Categories"; a lone value holding commas or semicolons
 //   is split there (splitCategories).
-// - store (the PST store's meanings, from each item's first value): fullName "FullName",
-//   emailDisplayName "NameDisplayPref", personalHomePage "MailDomain", categories the
-//   first value of "Categories" split as above.
+// - otherFields: every further item of the user's, in the document's order, its values
+//   as the window shows them joined by ", "; never the catalogue's items, Notes'
+//   bookkeeping items or secrets (contact/item_kinds.h).
+// - store (the PST store's meanings, from each item's first value): fullName the common
+//   name of "FullName", emailDisplayName "NameDisplayPref", personalHomePage "MailDomain".
 // Every value but the store's, the briefcase and the comment leaves out the control
 // characters (C0 but tab, LF and CR; DEL; C1), and so does the note made of those two;
 // each is counted in leftOutCharacters. U+2028 and U+2029 become line breaks (CR LF).
@@ -64,7 +78,7 @@ void readContact(notes::ContactDocument&& doc, Contact& contact, std::int64_t po
 std::vector<std::string> emailAddresses(const notes::ContactDocument& doc);
 
 // The common name of a Notes user name: "Ann Lee" for "CN=Ann Lee/O=Acme" and for
-// "Ann Lee/Acme"; a flat name as it is.
+// "Ann Lee/Acme"; a flat name as it is (notes::commonName).
 std::string commonName(std::string_view userName);
 
 } // namespace brenmoor::contact

@@ -21,6 +21,10 @@ std::string_view phoneLabel(contact::PhoneKind kind) {
     case PhoneKind::HomeVoice: return "Home phone";
     case PhoneKind::HomeFax: return "Home fax";
     case PhoneKind::PersonalCell: return "Personal cell phone";
+    case PhoneKind::Assistant: return "Assistant's phone";
+    case PhoneKind::Car: return "Car phone";
+    case PhoneKind::OtherVoice: return "Other phone";
+    case PhoneKind::OtherFax: return "Other fax";
     }
     return "Phone";
 }
@@ -53,6 +57,30 @@ void PiecedText::forEach(const std::function<void(std::string_view)>& each) cons
     if (text_.empty()) return;
     if (any) each("\r\n");
     each(text_);
+}
+
+void appendCommonNoteLines(std::string& lines, const contact::Contact& contact, Carried carried) {
+    if (!contact.notesMailAddress.empty()) appendNoteLine(lines, "Notes mail address", contact.notesMailAddress);
+    if (!carried.instantMessaging)
+        for (const std::string& address : contact.imAddresses) appendNoteLine(lines, "Sametime", address);
+    if (!carried.alternateName && !contact.alternateName.empty())
+        appendNoteLine(lines, "Alternate name",
+                       contact.alternateNameLanguage.empty()
+                           ? contact.alternateName
+                           : contact.alternateName + " (" + contact.alternateNameLanguage + ")");
+    if (contact.otherFields.empty()) return;
+    if (!lines.empty()) lines += "\r\n";
+    lines += "Other fields";
+    for (const contact::OtherField& field : contact.otherFields) appendNoteLine(lines, field.label, field.value);
+}
+
+std::string_view webPageLabel(contact::Place place) {
+    switch (place) {
+    case contact::Place::Work: return "Work web page";
+    case contact::Place::Home: return "Home web page";
+    case contact::Place::Other: return "Web page";
+    }
+    return "Web page";
 }
 
 std::string joinedCategories(const std::vector<std::string>& categories, std::string_view separator) {

@@ -43,6 +43,21 @@ private:
     const contact::Contact* noteOf_ = nullptr;
 };
 
+// What a format carries in fields of its own, beyond the fields every format has.
+struct Carried {
+    bool instantMessaging = false;
+    bool alternateName = false;
+};
+
+// Appends the note lines every format writes alike after its own: "Notes mail address",
+// the instant-messaging addresses and the alternate name where the format does not carry
+// them, then, under a line "Other fields", a line for each of the user's items no field
+// of the model takes.
+void appendCommonNoteLines(std::string& lines, const contact::Contact& contact, Carried carried);
+
+// "Work web page", "Home web page", "Web page".
+std::string_view webPageLabel(contact::Place place);
+
 // The categories in their order, separator between each two.
 std::string joinedCategories(const std::vector<std::string>& categories, std::string_view separator);
 

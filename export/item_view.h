@@ -1,11 +1,13 @@
 // A contact's item value as the writers read it: the text without a copy where the
-// item holds text, else the formatted text (numbers, dates) kept in a scratch string.
+// item holds text, else the formatted text (numbers, dates, a canonical name in the
+// abbreviated form Notes shows) kept in a scratch string.
 #pragma once
 
 #include <string>
 #include <string_view>
 
 #include "notes/address_book.h"
+#include "notes/user_name.h"
 
 namespace brenmoor::exporting {
 
@@ -29,8 +31,13 @@ inline std::string_view itemView(const notes::ContactDocument& doc, notes::Conta
                                  std::string& scratch) {
     const notes::ItemValue* value = doc.find(item);
     if (!value) return {};
-    if (value->kind == notes::ItemValue::Kind::Text || value->kind == notes::ItemValue::Kind::RichText)
-        return value->text;
+    if (value->kind == notes::ItemValue::Kind::RichText) return value->text;
+    if (value->kind == notes::ItemValue::Kind::Text) {
+        std::optional<std::string> abbreviated = notes::abbreviatedName(value->text);
+        if (!abbreviated) return value->text;
+        scratch = std::move(*abbreviated);
+        return scratch;
+    }
     scratch = doc.itemText(item);
     return scratch;
 }

@@ -105,6 +105,22 @@ std::string dateOrText(const contact::DateOrText& value) {
     return value.date ? isoDate(*value.date) : value.text;
 }
 
+// Thunderbird keeps a work and a home web page: the first of each.
+const contact::WebPage* firstPage(const Contact& contact, contact::Place place) {
+    for (const contact::WebPage& page : contact.webPages)
+        if (page.place == place) return &page;
+    return nullptr;
+}
+
+std::vector<const contact::WebPage*> unplacedPages(const Contact& contact) {
+    std::vector<const contact::WebPage*> unplaced;
+    const contact::WebPage* work = firstPage(contact, contact::Place::Work);
+    const contact::WebPage* home = firstPage(contact, contact::Place::Home);
+    for (const contact::WebPage& page : contact.webPages)
+        if (&page != work && &page != home) unplaced.push_back(&page);
+    return unplaced;
+}
+
 // The labelled lines of what has no attribute, for after the note.
 std::string descriptionLines(const Contact& contact, const std::vector<const contact::Phone*>& unplacedPhones) {
     std::string extra;
@@ -113,7 +129,8 @@ std::string descriptionLines(const Contact& contact, const std::vector<const con
     if (!name.prefix.empty()) appendNoteLine(extra, "Name prefix", name.prefix);
     if (!name.suffix.empty()) appendNoteLine(extra, "Name suffix", name.suffix);
     if (!contact.office.empty()) appendNoteLine(extra, "Office", contact.office);
-    for (std::size_t i = 2; i < contact.emails.size(); ++i) appendNoteLine(extra, "E-mail", contact.emails[i]);
+    for (std::size_t i = 2; i < contact.emails.size(); ++i) appendNoteLine(extra, "E-mail", contact.emails[i].address);
+    for (const contact::WebPage* page : unplacedPages(contact)) appendNoteLine(extra, webPageLabel(page->place), page->url);
     for (const contact::Phone* phone : unplacedPhones) appendNoteLine(extra, phoneLabel(phone->kind), phone->number);
     if (!contact.birthday.date && !contact.birthday.text.empty())
         appendNoteLine(extra, "Birthday", contact.birthday.text);
@@ -121,6 +138,7 @@ std::string descriptionLines(const Contact& contact, const std::vector<const con
     for (const contact::Related& person : contact.related)
         appendNoteLine(extra, relationLabel(person.relation), person.name);
     if (!contact.categories.empty()) appendNoteLine(extra, "Categories", joinedCategories(contact.categories, ", "));
+    appendCommonNoteLines(extra, contact, {});
     return extra;
 }
 
@@ -133,8 +151,8 @@ void writeEntry(TextSink& out, const Contact& contact, std::string_view dn) {
     appendLdifLine(out, "sn", contact.name.family);
     appendLdifLine(out, "cn", contact.formattedName);
     appendLdifLine(out, "mozillaNickname", contact.nickname);
-    if (contact.emails.size() > 0) appendLdifLine(out, "mail", contact.emails[0]);
-    if (contact.emails.size() > 1) appendLdifLine(out, "mozillaSecondEmail", contact.emails[1]);
+    if (contact.emails.size() > 0) appendLdifLine(out, "mail", contact.emails[0].address);
+    if (contact.emails.size() > 1) appendLdifLine(out, "mozillaSecondEmail", contact.emails[1].address);
 
     std::vector<std::string_view> numbers;
     const std::vector<const contact::Phone*> unplaced = fillPhoneSlots(contact.phones, kPhoneSlots, numbers);
@@ -147,7 +165,10 @@ void writeEntry(TextSink& out, const Contact& contact, std::string_view dn) {
     appendLdifLine(out, "title", contact.jobTitle);
     appendLdifLine(out, "ou", contact.unit);
     appendLdifLine(out, "o", contact.organization);
-    appendLdifLine(out, "mozillaWorkUrl", contact.webPage);
+    if (const contact::WebPage* work = firstPage(contact, contact::Place::Work))
+        appendLdifLine(out, "mozillaWorkUrl", work->url);
+    if (const contact::WebPage* home = firstPage(contact, contact::Place::Home))
+        appendLdifLine(out, "mozillaHomeUrl", home->url);
     if (const auto& birthday = contact.birthday.date) {
         appendLdifLine(out, "birthyear", std::to_string(birthday->year));
         appendLdifLine(out, "birthmonth", std::to_string(birthday->month));
@@ -231,7 +252,7 @@ std::string thunderbirdDn(const Contact& contact, std::string_view uid) {
     // Each part escaped on its own, then joined: the uid joins the cn in one RDN.
     std::string dn = contact.formattedName.empty() ? std::string() : "cn=" + dnValue(contact.formattedName);
     if (!uid.empty() || dn.empty()) dn += (dn.empty() ? "uid=" : "+uid=") + dnValue(uid.empty() ? contact.uid : uid);
-    if (!contact.emails.empty()) dn += ",mail=" + dnValue(contact.emails.front());
+    if (!contact.emails.empty()) dn += ",mail=" + dnValue(contact.emails.front().address);
     return dn;
 }
 

@@ -42,8 +42,9 @@ constexpr std::size_t findColumn(std::string_view name) {
 consteval std::size_t column(std::string_view name) { return findColumn(name); }
 
 // The phone columns in order of preference: a number goes into the first free one that
-// takes its kind.
-constexpr std::array<PhoneSlot, 10> kPhoneSlots{{
+// takes its kind; a third number of a kind that has two columns into the other phone or
+// fax.
+constexpr std::array<PhoneSlot, 12> kPhoneSlots{{
     {"Business Phone", phoneKinds({PhoneKind::WorkVoice})},
     {"Business Phone 2", phoneKinds({PhoneKind::WorkVoice})},
     {"Business Fax", phoneKinds({PhoneKind::WorkFax})},
@@ -52,10 +53,12 @@ constexpr std::array<PhoneSlot, 10> kPhoneSlots{{
     {"Home Phone", phoneKinds({PhoneKind::HomeVoice})},
     {"Home Phone 2", phoneKinds({PhoneKind::HomeVoice})},
     {"Home Fax", phoneKinds({PhoneKind::HomeFax})},
-    {"Other Phone", phoneKinds({PhoneKind::WorkCell, PhoneKind::PersonalCell})},
-    {"Other Fax", phoneKinds({PhoneKind::WorkFax, PhoneKind::HomeFax})},
+    {"Assistant's Phone", phoneKinds({PhoneKind::Assistant})},
+    {"Car Phone", phoneKinds({PhoneKind::Car})},
+    {"Other Phone", phoneKinds({PhoneKind::OtherVoice, PhoneKind::WorkCell, PhoneKind::PersonalCell,
+                                PhoneKind::WorkVoice, PhoneKind::HomeVoice, PhoneKind::Assistant, PhoneKind::Car})},
+    {"Other Fax", phoneKinds({PhoneKind::OtherFax, PhoneKind::WorkFax, PhoneKind::HomeFax})},
 }};
-
 constexpr std::size_t phoneColumn(std::size_t slot) {
     constexpr std::array<std::size_t, kPhoneSlots.size()> kPositions = [] {
         std::array<std::size_t, kPhoneSlots.size()> positions{};
@@ -148,13 +151,14 @@ void writeRecord(TextSink& out, const Contact& contact) {
     // full name) goes where Outlook's own name parsing would start it.
     if (name.given.empty() && name.middle.empty() && name.family.empty() && !contact.formattedNameMadeUp &&
         contact.formattedName != contact.organization &&
-        (contact.emails.empty() || contact.formattedName != contact.emails.front()))
+        (contact.emails.empty() || contact.formattedName != contact.emails.front().address))
         fields[column("First Name")] = contact.formattedName;
     fields[column("Company")] = contact.organization;
     fields[column("Department")] = contact.unit;
     fields[column("Job Title")] = contact.jobTitle;
     fields[column("Office Location")] = contact.office;
-    fields[column("Web Page")] = contact.webPage;
+    // One web page column: the first page, the others in the note.
+    if (!contact.webPages.empty()) fields[column("Web Page")] = contact.webPages.front().url;
     putAddress(fields, contact.workAddress, kBusinessAddress);
     putAddress(fields, contact.homeAddress, kHomeAddress);
 
@@ -166,15 +170,19 @@ void writeRecord(TextSink& out, const Contact& contact) {
                                              column("E-mail 3 Address")};
     for (std::size_t i = 0; i < contact.emails.size(); ++i) {
         if (i < std::size(kEmailColumns))
-            fields[kEmailColumns[i]] = contact.emails[i];
+            fields[kEmailColumns[i]] = contact.emails[i].address;
         else
-            appendNoteLine(extra, "E-mail", contact.emails[i]);
+            appendNoteLine(extra, "E-mail", contact.emails[i].address);
     }
+    for (std::size_t i = 1; i < contact.webPages.size(); ++i)
+        appendNoteLine(extra, webPageLabel(contact.webPages[i].place), contact.webPages[i].url);
 
     std::vector<std::string_view> numbers;
     for (const contact::Phone* phone : fillPhoneSlots(contact.phones, kPhoneSlots, numbers))
         appendNoteLine(extra, phoneLabel(phone->kind), phone->number);
     for (std::size_t i = 0; i < kPhoneSlots.size(); ++i) fields[phoneColumn(i)] = numbers[i];
+    for (const contact::Phone& phone : contact.phones)
+        if (phone.preferred) fields[column("Primary Phone")] = phone.number;
 
     std::string birthday, anniversary, children;
     putDate(fields, column("Birthday"), contact.birthday, birthday, extra, "Birthday");
@@ -182,6 +190,11 @@ void writeRecord(TextSink& out, const Contact& contact) {
     putRelated(fields, contact, extra, children);
     const std::string categories = joinedCategories(contact.categories, ";");
     fields[column("Categories")] = categories;
+    if (contact.isPrivate) {
+        fields[column("Sensitivity")] = "Private";
+        fields[column("Private")] = "True";
+    }
+    appendCommonNoteLines(extra, contact, {});
     fields[column("Notes")] = PiecedText(contact, extra);
     appendRecord(out, fields);
 }

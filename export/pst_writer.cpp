@@ -2,6 +2,8 @@
 // from the contact model.
 #include "export/pst_writer.h"
 
+#include <algorithm>
+#include <array>
 #include <cctype>
 #include <ctime>
 #include <stdexcept>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "contact/contact_from_document.h"
+#include "export/contact_text.h"
 #include "export/export_error.h"
 #include "export/output_file.h"
 #include "notes/locale_text.h"
@@ -50,22 +53,18 @@ std::string reasonOf(const std::exception& e) {
     return text;
 }
 
-void setDate(pst::messaging::ContactItem& item, ContactDate which, const contact::DateOrText& value) {
-    // A value that is no date, or a day no item can hold, leaves the date unset; the
-    // rest of the contact is written.
-    if (!value.date) return;
-    try {
-        item.setDate(which, *value.date);
-    } catch (const pst::messaging::StoreError&) {
+// A value that is no date, or a day no item can hold, leaves the date unset and goes
+// into the body as a line; the rest of the contact is written.
+void setDate(pst::messaging::ContactItem& item, ContactDate which, const contact::DateOrText& value,
+             std::string_view label, std::string& bodyLines) {
+    if (value.date) {
+        try {
+            item.setDate(which, *value.date);
+            return;
+        } catch (const pst::messaging::StoreError&) {
+        }
     }
-}
-
-// The first number of a kind; empty where there is none.
-const std::string& firstPhone(const contact::Contact& contact, contact::PhoneKind kind) {
-    static const std::string kNone;
-    for (const contact::Phone& phone : contact.phones)
-        if (phone.kind == kind) return phone.number;
-    return kNone;
+    if (!value.empty()) appendNoteLine(bodyLines, label, value.date ? isoDate(*value.date) : value.text);
 }
 
 // The first person of a relation; empty where there is none.
@@ -97,9 +96,24 @@ void setWork(pst::messaging::ContactItem& item, const contact::Contact& contact)
     item.setText(ContactField::JobTitle, contact.jobTitle);
     item.setText(ContactField::Department, contact.unit);
     item.setText(ContactField::OfficeLocation, contact.office);
-    item.setText(ContactField::BusinessHomePage, contact.webPage);
     item.setText(ContactField::ManagerName, firstRelated(contact, contact::Relation::Manager));
     item.setText(ContactField::Assistant, firstRelated(contact, contact::Relation::Assistant));
+}
+
+// The business home page takes the first work page, the personal one "MailDomain" as
+// the store's layout has it, else the first home page; every other page goes into the
+// body.
+void setWebPages(pst::messaging::ContactItem& item, const contact::Contact& contact, std::string& bodyLines) {
+    const contact::WebPage* business = nullptr;
+    const contact::WebPage* personal = nullptr;
+    for (const contact::WebPage& page : contact.webPages) {
+        if (!business && page.place == contact::Place::Work) business = &page;
+        if (!personal && page.place == contact::Place::Home && contact.store.personalHomePage.empty()) personal = &page;
+    }
+    item.setText(ContactField::BusinessHomePage, business ? business->url : std::string());
+    item.setText(ContactField::PersonalHomePage, personal ? personal->url : contact.store.personalHomePage);
+    for (const contact::WebPage& page : contact.webPages)
+        if (&page != business && &page != personal) appendNoteLine(bodyLines, webPageLabel(page.place), page.url);
 }
 
 void setAddresses(pst::messaging::ContactItem& item, const contact::Contact& contact) {
@@ -120,39 +134,78 @@ void setAddresses(pst::messaging::ContactItem& item, const contact::Contact& con
     }
 }
 
-// The store has one mobile phone, taken by the work cell: the personal cell is the
-// pager where there is no pager, and the other phone where there is one that differs.
-void setPhones(pst::messaging::ContactItem& item, const contact::Contact& contact) {
-    using contact::PhoneKind;
-    item.setText(ContactField::BusinessPhone, firstPhone(contact, PhoneKind::WorkVoice));
-    item.setText(ContactField::BusinessFax, firstPhone(contact, PhoneKind::WorkFax));
-    item.setText(ContactField::MobilePhone, firstPhone(contact, PhoneKind::WorkCell));
-    item.setText(ContactField::HomePhone, firstPhone(contact, PhoneKind::HomeVoice));
-    item.setText(ContactField::HomeFax, firstPhone(contact, PhoneKind::HomeFax));
-    const std::string& pager = firstPhone(contact, PhoneKind::WorkPager);
-    const std::string& personalCell = firstPhone(contact, PhoneKind::PersonalCell);
-    item.setText(ContactField::Pager, pager.empty() ? personalCell : pager);
-    if (!pager.empty() && personalCell != pager) item.setText(ContactField::OtherPhone, personalCell);
+// The store's phones in order of preference: a number goes into the first free one that
+// takes its kind, a third of a kind into the other phone or fax, the rest into the body.
+// The store has one mobile phone, taken by the work cell: the personal cell is the pager
+// where there is no pager, else the other phone.
+constexpr std::array<PhoneSlot, 12> kPhoneSlots{{
+    {"", phoneKinds({contact::PhoneKind::WorkVoice})},
+    {"", phoneKinds({contact::PhoneKind::WorkVoice})},
+    {"", phoneKinds({contact::PhoneKind::WorkFax})},
+    {"", phoneKinds({contact::PhoneKind::WorkCell})},
+    {"", phoneKinds({contact::PhoneKind::WorkPager, contact::PhoneKind::PersonalCell})},
+    {"", phoneKinds({contact::PhoneKind::HomeVoice})},
+    {"", phoneKinds({contact::PhoneKind::HomeVoice})},
+    {"", phoneKinds({contact::PhoneKind::HomeFax})},
+    {"", phoneKinds({contact::PhoneKind::Assistant})},
+    {"", phoneKinds({contact::PhoneKind::Car})},
+    {"", phoneKinds({contact::PhoneKind::OtherVoice, contact::PhoneKind::PersonalCell, contact::PhoneKind::WorkCell,
+                     contact::PhoneKind::WorkVoice, contact::PhoneKind::HomeVoice, contact::PhoneKind::Assistant,
+                     contact::PhoneKind::Car})},
+    {"", phoneKinds({contact::PhoneKind::OtherFax, contact::PhoneKind::WorkFax, contact::PhoneKind::HomeFax})},
+}};
+constexpr ContactField kPhoneFields[kPhoneSlots.size()] = {
+    ContactField::BusinessPhone, ContactField::Business2Phone, ContactField::BusinessFax, ContactField::MobilePhone,
+    ContactField::Pager,         ContactField::HomePhone,      ContactField::Home2Phone,  ContactField::HomeFax,
+    ContactField::AssistantPhone, ContactField::CarPhone,      ContactField::OtherPhone,  ContactField::OtherFax,
+};
+
+void setPhones(pst::messaging::ContactItem& item, const contact::Contact& contact, std::string& bodyLines) {
+    // A personal cell that repeats the pager is the pager.
+    std::vector<contact::Phone> phones;
+    for (const contact::Phone& phone : contact.phones) {
+        const bool repeatsPager =
+            phone.kind == contact::PhoneKind::PersonalCell &&
+            std::any_of(contact.phones.begin(), contact.phones.end(), [&](const contact::Phone& other) {
+                return other.kind == contact::PhoneKind::WorkPager && other.number == phone.number;
+            });
+        if (!repeatsPager) phones.push_back(phone);
+    }
+    std::vector<std::string_view> numbers;
+    for (const contact::Phone* phone : fillPhoneSlots(phones, kPhoneSlots, numbers))
+        appendNoteLine(bodyLines, phoneLabel(phone->kind), phone->number);
+    for (std::size_t slot = 0; slot < kPhoneSlots.size(); ++slot) item.setText(kPhoneFields[slot], numbers[slot]);
+    for (const contact::Phone& phone : contact.phones)
+        if (phone.preferred) item.setText(ContactField::PrimaryPhone, phone.number);
 }
 
-// E-mail 1 to 3 take the addresses in the contact's order of preference; the store has
-// no slot for a fourth, which goes into the body after the briefcase and the comment.
-void setEmailsAndBody(pst::messaging::ContactItem& item, const contact::Contact& contact) {
+// E-mail 1 to 3 take the addresses in the contact's order of preference, each with the
+// name written beside it (e-mail 1's display name is "NameDisplayPref" where it has
+// one); a fourth goes into the body.
+void setEmails(pst::messaging::ContactItem& item, const contact::Contact& contact, std::string& bodyLines) {
     static constexpr ContactField kSlots[] = {ContactField::Email1Address, ContactField::Email2Address,
                                               ContactField::Email3Address};
-    const std::vector<std::string>& addresses = contact.emails;
-    for (std::size_t slot = 0; slot < std::size(kSlots) && slot < addresses.size(); ++slot)
-        item.setText(kSlots[slot], addresses[slot]);
-    item.setText(ContactField::Email1DisplayName, contact.store.emailDisplayName);
-    // The body in pieces, the briefcase and the comment not copied: either may be huge.
-    const std::string_view comment = contact.comment;
-    std::string extras;
-    for (std::size_t extra = std::size(kSlots); extra < addresses.size(); ++extra) {
-        const bool onNewLine = extras.empty() ? comment.ends_with('\n') : extras.ends_with('\n');
-        extras += (onNewLine ? "" : "\r\n") + std::string("E-mail ") + std::to_string(extra + 1) + ": " +
-                  addresses[extra];
+    static constexpr ContactField kDisplayNames[] = {ContactField::Email1DisplayName, ContactField::Email2DisplayName,
+                                                     ContactField::Email3DisplayName};
+    const std::vector<contact::Email>& emails = contact.emails;
+    for (std::size_t slot = 0; slot < std::size(kSlots) && slot < emails.size(); ++slot) {
+        item.setText(kSlots[slot], emails[slot].address);
+        item.setText(kDisplayNames[slot], emails[slot].displayName);
     }
-    const std::string_view body[] = {contact.briefcase, " Comments: ", comment, extras};
+    item.setText(ContactField::Email1DisplayName, contact.store.emailDisplayName);
+    for (std::size_t extra = std::size(kSlots); extra < emails.size(); ++extra)
+        appendNoteLine(bodyLines, "E-mail " + std::to_string(extra + 1), emails[extra].address);
+}
+
+// The body: the briefcase, " Comments: " and the comment, then a line for each value
+// the store has no place for. In pieces, the briefcase and the comment not copied: either
+// may be huge.
+void setBody(pst::messaging::ContactItem& item, const contact::Contact& contact, std::string& bodyLines) {
+    for (std::size_t i = 1; i < contact.imAddresses.size(); ++i) appendNoteLine(bodyLines, "Sametime", contact.imAddresses[i]);
+    appendCommonNoteLines(bodyLines, contact, {.instantMessaging = true, .alternateName = false});
+    const std::string_view comment = contact.comment;
+    if (!bodyLines.empty() && !comment.ends_with('\n')) bodyLines.insert(0, "\r\n");
+    const std::string_view body[] = {contact.briefcase, " Comments: ", comment, bodyLines};
     item.setBody(body);
 }
 
@@ -225,17 +278,24 @@ void PstWriter::addContact(notes::ContactDocument&& doc, std::int64_t runningNum
     // A fresh item per document: a failed add leaves nothing of this document in
     // any other item.
     pst::messaging::ContactItem item = store_->defaultFolder(kContactsKind).Items().Add("IPM.Contact");
+    std::string bodyLines; // what the store has no place for, in the order of the steps
     setNames(item, contact_);
     setWork(item, contact_);
+    setWebPages(item, contact_, bodyLines);
     setAddresses(item, contact_);
-    setPhones(item, contact_);
-    setEmailsAndBody(item, contact_);
+    setPhones(item, contact_, bodyLines);
+    setEmails(item, contact_, bodyLines);
+    if (!contact_.imAddresses.empty()) item.setText(ContactField::InstantMessagingAddress, contact_.imAddresses.front());
     item.setText(ContactField::Spouse, firstRelated(contact_, contact::Relation::Spouse));
-    item.setText(ContactField::Children, firstRelated(contact_, contact::Relation::Child));
-    item.setText(ContactField::PersonalHomePage, contact_.store.personalHomePage);
-    setDate(item, ContactDate::Birthday, contact_.birthday);
-    setDate(item, ContactDate::Anniversary, contact_.anniversary);
-    item.setCategories(contact_.store.categories);
+    std::vector<std::string> children;
+    for (const contact::Related& person : contact_.related)
+        if (person.relation == contact::Relation::Child) children.push_back(person.name);
+    item.setChildren(std::move(children));
+    setDate(item, ContactDate::Birthday, contact_.birthday, "Birthday", bodyLines);
+    setDate(item, ContactDate::Anniversary, contact_.anniversary, "Anniversary", bodyLines);
+    item.setCategories(contact_.categories);
+    item.setPrivate(contact_.isPrivate);
+    setBody(item, contact_, bodyLines);
     item.save();
 }
 

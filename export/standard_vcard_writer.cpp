@@ -32,8 +32,29 @@ Spelling telephone(PhoneKind kind) {
     case PhoneKind::HomeVoice: return {"TEL;TYPE=HOME,VOICE", "TEL;TYPE=home,voice"};
     case PhoneKind::HomeFax: return {"TEL;TYPE=HOME,FAX", "TEL;TYPE=home,fax"};
     case PhoneKind::PersonalCell: return {"TEL;TYPE=HOME,CELL", "TEL;TYPE=home,cell"};
+    case PhoneKind::Assistant: return {"TEL;TYPE=X-ASSISTANT,VOICE", "TEL;TYPE=x-assistant,voice"};
+    case PhoneKind::Car: return {"TEL;TYPE=CAR,VOICE", "TEL;TYPE=x-car,voice"};
+    case PhoneKind::OtherVoice: return {"TEL;TYPE=VOICE", "TEL;TYPE=voice"};
+    case PhoneKind::OtherFax: return {"TEL;TYPE=FAX", "TEL;TYPE=fax"};
     }
     return {"TEL", "TEL"};
+}
+
+// The preferred number says so: in 3.0 among its types, in 4.0 by its own parameter.
+std::string telephoneName(const contact::Phone& phone, bool v4) {
+    const Spelling spelling = telephone(phone.kind);
+    std::string name(v4 ? spelling.v4 : spelling.v3);
+    if (phone.preferred) name += v4 ? ";PREF=1" : ",PREF";
+    return name;
+}
+
+Spelling webPage(contact::Place place) {
+    switch (place) {
+    case contact::Place::Work: return {"URL;TYPE=WORK", "URL;TYPE=work"};
+    case contact::Place::Home: return {"URL;TYPE=HOME", "URL;TYPE=home"};
+    case contact::Place::Other: return {"URL", "URL"};
+    }
+    return {"URL", "URL"};
 }
 
 Spelling relatedPerson(Relation relation) {
@@ -104,6 +125,14 @@ private:
     Semicolons textSemicolons_;
 };
 
+// A language tag as LANGUAGE takes it (RFC 5646's letters, digits and hyphens): any
+// other text would break the property's parameters.
+bool isLanguageTag(std::string_view tag) {
+    for (char c : tag)
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-')) return false;
+    return true;
+}
+
 std::string dateValue(const CalendarDate& date, bool v4) {
     if (!v4) return isoDate(date);
     char text[16];
@@ -128,7 +157,16 @@ void writeIdentity(Card& card, const Contact& contact) {
 }
 
 void writeNames(Card& card, const Contact& contact) {
-    card.text("FN", contact.formattedName);
+    // 4.0 gives the name in another language as a second FN, the two tied by ALTID.
+    if (card.v4() && !contact.alternateName.empty()) {
+        card.text("FN;ALTID=1", contact.formattedName);
+        const std::string& language = contact.alternateNameLanguage;
+        card.text(language.empty() || !isLanguageTag(language) ? std::string("FN;ALTID=1")
+                                                               : "FN;ALTID=1;LANGUAGE=" + language,
+                  contact.alternateName);
+    } else {
+        card.text("FN", contact.formattedName);
+    }
     const contact::Name& name = contact.name;
     const bool named = !(name.family.empty() && name.given.empty() && name.middle.empty() && name.prefix.empty() &&
                          name.suffix.empty());
@@ -146,14 +184,17 @@ void writeNames(Card& card, const Contact& contact) {
 
 void writeReaching(Card& card, const Contact& contact) {
     bool preferred = true;
-    for (const std::string& email : contact.emails) {
+    for (const contact::Email& email : contact.emails) {
         if (preferred)
-            card.text(card.name({"EMAIL;TYPE=INTERNET,PREF", "EMAIL;PREF=1"}), email);
+            card.text(card.name({"EMAIL;TYPE=INTERNET,PREF", "EMAIL;PREF=1"}), email.address);
         else
-            card.text(card.name({"EMAIL;TYPE=INTERNET", "EMAIL"}), email);
+            card.text(card.name({"EMAIL;TYPE=INTERNET", "EMAIL"}), email.address);
         preferred = false;
     }
-    for (const contact::Phone& phone : contact.phones) card.text(card.name(telephone(phone.kind)), phone.number);
+    for (const contact::Phone& phone : contact.phones) card.text(telephoneName(phone, card.v4()), phone.number);
+    // Outlook's property for an instant-messaging address, which Outlook, Apple Contacts
+    // and Thunderbird show; IMPP would need a URI scheme Sametime does not have.
+    for (const std::string& address : contact.imAddresses) card.text("X-MS-IMADDRESS", address);
 
     if (contact.workAddress || !contact.office.empty()) {
         const contact::Address work = contact.workAddress.value_or(contact::Address{});
@@ -163,7 +204,7 @@ void writeReaching(Card& card, const Contact& contact) {
     if (const auto& home = contact.homeAddress)
         card.components(card.name({"ADR;TYPE=HOME", "ADR;TYPE=home"}),
                         {"", "", home->street, home->city, home->region, home->postalCode, home->country});
-    card.textIfAny(card.name({"URL;TYPE=WORK", "URL;TYPE=work"}), contact.webPage);
+    for (const contact::WebPage& page : contact.webPages) card.text(card.name(webPage(page.place)), page.url);
 }
 
 // Birthday and anniversary; in 3.0 a date that is only text goes into the note.
@@ -198,9 +239,11 @@ void writeCard(TextSink& out, const Contact& contact, VcardVersion version) {
     writeDates(card, contact, noteLines);
     if (!contact.revisionText.empty()) appendNoteLine(noteLines, "Revision", contact.revisionText);
     for (const contact::Related& person : contact.related) card.text(card.name(relatedPerson(person.relation)), person.name);
+    appendCommonNoteLines(noteLines, contact, {.instantMessaging = true, .alternateName = card.v4()});
 
     card.textIfAny("NOTE", PiecedText(contact, noteLines));
     if (!contact.categories.empty()) card.list("CATEGORIES", contact.categories);
+    if (contact.isPrivate && !card.v4()) card.plain("CLASS", "PRIVATE");
     card.plain("END", "VCARD");
 }
 

@@ -10,6 +10,9 @@
 #include "export/item_view.h"
 #include "export/line_breaks.h"
 #include "export/output_file.h"
+#include "notes/dxl_datetime.h"
+#include "notes/locale_text.h"
+#include "notes/user_name.h"
 
 namespace brenmoor::exporting {
 
@@ -17,15 +20,20 @@ namespace {
 
 using notes::ContactItem;
 
+// How an item's value goes into a line: its text as the viewer shows it, the common name
+// of a person's name, or the day alone of a date that has a time too.
+enum class Reading { Text, CommonName, DateAlone };
+
 // A piece of a card line: fixed text, or the value of an item.
 struct Piece {
     std::string_view text;
     ContactItem item = ContactItem::FirstName;
     bool isItem = false;
+    Reading reading = Reading::Text;
 };
 
 Piece text(std::string_view t) { return {t, ContactItem::FirstName, false}; }
-Piece item(ContactItem i) { return {{}, i, true}; }
+Piece item(ContactItem i, Reading reading = Reading::Text) { return {{}, i, true, reading}; }
 
 struct CardLine {
     std::string_view property;   // name and type parameters, before ":"
@@ -38,7 +46,7 @@ const std::vector<CardLine>& cardLines() {
     using I = ContactItem;
     static const std::vector<CardLine> lines{
         {"N", false, {item(I::LastName), text(";"), item(I::FirstName), text("; "), item(I::MiddleInitial)}},
-        {"FN", false, {item(I::FullName)}},
+        {"FN", false, {item(I::FullName, Reading::CommonName)}},
         {"ORG", false, {item(I::CompanyName), text(";"), item(I::Department)}},
         {"TITLE", false, {item(I::Title)}},
         {"NOTE", false, {item(I::Comment)}},
@@ -64,10 +72,28 @@ const std::vector<CardLine>& cardLines() {
         {"TEL;HOME;FAX", false, {item(I::HomeFaxPhoneNumber)}},
         {"URL;HOME", false, {item(I::WebSite)}},
         {"URL;WORK", false, {item(I::WebSite)}},
-        {"BDAY", false, {item(I::Birthday)}},
+        {"BDAY", false, {item(I::Birthday, Reading::DateAlone)}},
         {"EMAIL;PREF;INTERNET", false, {item(I::MailAddress), text(" ")}},
     };
     return lines;
+}
+
+std::string_view pieceValue(const notes::ContactDocument& doc, const Piece& piece, std::string& scratch) {
+    switch (piece.reading) {
+    case Reading::Text: break;
+    case Reading::CommonName:
+        scratch = notes::commonName(doc.itemText(piece.item));
+        return scratch;
+    case Reading::DateAlone: {
+        const notes::ItemValue* value = doc.find(piece.item);
+        if (!value || value->kind != notes::ItemValue::Kind::DateTime) break;
+        const auto parsed = notes::parseDxlDateTime(value->text);
+        if (!parsed || !parsed->hasDate) break;
+        scratch = notes::localeDateText(parsed->year, parsed->month, parsed->day);
+        return scratch;
+    }
+    }
+    return itemView(doc, piece.item, scratch);
 }
 
 bool holdsNonAscii(std::string_view value) {
@@ -134,7 +160,7 @@ std::string vcardCard(const notes::ContactDocument& doc) {
         std::size_t count = 0;
         for (const Piece& piece : line.pieces) {
             if (!piece.isItem) continue;
-            const std::string_view value = itemView(doc, piece.item, scratch.at(count));
+            const std::string_view value = pieceValue(doc, piece, scratch.at(count));
             values.at(count++) = value;
             quoted = quoted || holdsLineBreak(value);
             utf8 = utf8 || holdsNonAscii(value);

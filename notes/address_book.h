@@ -68,8 +68,9 @@ public:
     ContactDocument();
     explicit ContactDocument(std::vector<std::pair<std::string, ItemValue>> items, NoteInfo info = {});
 
-    // The item's first value as text (UTF-8), formatted for the current locale;
-    // the empty text where the document lacks the item.
+    // The item's first value as text (UTF-8), formatted for the current locale, a
+    // canonical name in the abbreviated form Notes shows (notes/user_name.h); the empty
+    // text where the document lacks the item.
     std::string itemText(std::string_view name) const;
     std::string itemText(ContactItem item) const;
 
@@ -79,7 +80,7 @@ public:
     std::vector<std::string> itemTexts(ContactItem item) const;
 
     // The item's first value as a calendar date: a date-time, or a text that reads
-    // as a date (ISO yyyy-mm-dd or the locale's short date). Nothing otherwise.
+    // as a date (ISO yyyy-mm-dd, day.month.year, or the locale's short date). Nothing otherwise.
     std::optional<CalendarDate> itemDate(std::string_view name) const;
     std::optional<CalendarDate> itemDate(ContactItem item) const;
 

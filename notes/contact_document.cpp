@@ -8,6 +8,7 @@
 
 #include "notes/dxl_datetime.h"
 #include "notes/locale_text.h"
+#include "notes/user_name.h"
 #include "text/text_bytes.h"
 
 namespace brenmoor::notes {
@@ -30,6 +31,7 @@ std::optional<CalendarDate> dateFromText(const std::string& text) {
     QString value = QString::fromStdString(text).trimmed();
     if (value.isEmpty()) return std::nullopt;
     QDate date = QDate::fromString(value, Qt::ISODate);
+    if (!date.isValid()) date = QDate::fromString(value, QStringLiteral("d.M.yyyy"));
     if (!date.isValid() && !isCLocale()) {
         QLocale locale;
         QString format = locale.dateFormat(QLocale::ShortFormat);
@@ -85,7 +87,7 @@ namespace {
 std::string valueText(ItemValue::Kind kind, const std::string& written) {
     switch (kind) {
     case ItemValue::Kind::Empty: return {};
-    case ItemValue::Kind::Text:
+    case ItemValue::Kind::Text: return shownName(written);
     case ItemValue::Kind::RichText: return written;
     case ItemValue::Kind::Number: return localeNumberText(written);
     case ItemValue::Kind::DateTime: return dateTimeText(written);

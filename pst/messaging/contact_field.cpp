@@ -45,6 +45,15 @@ FieldStorage storageOf(ContactField field) {
     case ContactField::DisplayName: return PidTagDisplayName;
     case ContactField::Nickname: return PidTagNickname;
     case ContactField::PersonalHomePage: return PidTagPersonalHomePage;
+    case ContactField::AssistantPhone: return PidTagAssistantTelephoneNumber;
+    case ContactField::Business2Phone: return PidTagBusiness2TelephoneNumber;
+    case ContactField::CarPhone: return PidTagCarTelephoneNumber;
+    case ContactField::Home2Phone: return PidTagHome2TelephoneNumber;
+    case ContactField::OtherFax: return PidTagPrimaryFaxNumber;
+    case ContactField::PrimaryPhone: return PidTagPrimaryTelephoneNumber;
+    case ContactField::InstantMessagingAddress: return PidLidInstantMessagingAddress;
+    case ContactField::Email2DisplayName: return PidLidEmail2DisplayName;
+    case ContactField::Email3DisplayName: return PidLidEmail3DisplayName;
     }
     return ltp::PropTag{0};
 }

@@ -24,8 +24,10 @@ enum class ContactField {
     HomeAddressStreet, HomeAddressCity, HomeAddressState, HomeAddressPostalCode,
     HomeAddressCountry, HomePhone, HomeFax,
     Spouse, Children, DisplayName, Nickname, PersonalHomePage,
+    AssistantPhone, Business2Phone, CarPhone, Home2Phone, OtherFax, PrimaryPhone,
+    InstantMessagingAddress, Email2DisplayName, Email3DisplayName,
 };
-inline constexpr std::size_t kContactFieldCount = std::size_t(ContactField::PersonalHomePage) + 1;
+inline constexpr std::size_t kContactFieldCount = std::size_t(ContactField::Email3DisplayName) + 1;
 
 enum class ContactDate { Birthday, Anniversary };
 

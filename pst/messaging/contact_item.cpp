@@ -62,7 +62,6 @@ constexpr std::int32_t kFileUnderCompany = 0x3A16;
 constexpr std::int32_t kFileUnderDisplayName = 0x3001;
 constexpr std::int32_t kFileUnderOwnText = -1; // 0xFFFFFFFF: no rule; the text as stored
 constexpr const char* kUntitled = "Untitled";
-const std::string kNoText;
 // The file-as choices Outlook offers and stores on a contact.
 constexpr std::int32_t kFileUnderChoices[] = {kFileUnderLastFirstMiddle, 0x8037, kFileUnderCompany, 0x8019, 0x8018};
 // The address book provider's numbering: e-mail slots 0-2, then business, home and
@@ -208,6 +207,12 @@ void ContactItem::setFileAs(std::string_view text, FileUnder rule) {
 
 void ContactItem::setCategories(std::vector<std::string> categories) { categories_ = std::move(categories); }
 
+void ContactItem::setChildren(std::vector<std::string> names) {
+    std::erase(names, std::string());
+    texts_[std::size_t(ContactField::Children)] = names.empty() ? std::string() : names.front();
+    children_ = std::move(names);
+}
+
 // The properties as they are put, named properties given their IDs on the way. Put
 // for a save, a long text goes to the file as it is converted (but for the contents
 // table's columns, which the table lays out from memory).
@@ -310,7 +315,7 @@ void ContactItem::putStandardProperties(PropertyList& list) const {
     using namespace tags;
     list.putText(PidTagMessageClass, messageClass_);
     list.put(PidTagImportance, PropValue::int32(1)); // normal
-    list.put(PidTagSensitivity, PropValue::int32(0)); // none
+    list.put(PidTagSensitivity, PropValue::int32(private_ ? 2 : 0)); // private, else none
     list.put(PidTagPriority, PropValue::int32(0));    // normal
     list.put(PidTagMessageFlags, PropValue::int32(1)); // read
     list.put(PidTagIconIndex, PropValue::int32(0x200)); // contact icon
@@ -331,7 +336,7 @@ void ContactItem::putStandardProperties(PropertyList& list) const {
     list.put(PidLidCurrentVersion, PropValue::int32(kOutlookVersion));
     list.putText(PidLidCurrentVersionName, kOutlookVersionName);
     list.put(PidLidSideEffects, PropValue::int32(kSideEffectsOpenToCopy));
-    list.put(PidLidPrivate, PropValue::boolean(false));
+    list.put(PidLidPrivate, PropValue::boolean(private_));
     list.put(PidLidReminderSet, PropValue::boolean(false));
     list.put(PidLidReminderDelta, PropValue::int32(0));
     list.put(PidLidAgingDontAgeMe, PropValue::boolean(false));
@@ -343,8 +348,8 @@ void ContactItem::putStandardProperties(PropertyList& list) const {
         if (text(field).empty()) list.putText(storageOf(field), "");
     for (PropTag tag : {PidTagAccount, PidTagCallbackTelephoneNumber, PidTagLanguage, PidTagLocation})
         list.putText(tag, "");
-    for (const NamedTag& named : {PidLidReferredBy, PidLidDepartment, PidLidInstantMessagingAddress})
-        list.putText(named, "");
+    for (const NamedTag& named : {PidLidReferredBy, PidLidDepartment}) list.putText(named, "");
+    list.putText(PidLidInstantMessagingAddress, text(ContactField::InstantMessagingAddress));
 }
 
 void ContactItem::putNamesAndFileAs(PropertyList& list, const Names& names) const {
@@ -369,14 +374,18 @@ void ContactItem::putFieldTexts(PropertyList& list) const {
         const ContactField field = static_cast<ContactField>(index);
         const std::string& value = texts_[index];
         if (value.empty()) continue;
-        if (field == ContactField::DisplayName || field == ContactField::Email1DisplayName) continue;
+        if (field == ContactField::DisplayName || field == ContactField::InstantMessagingAddress) continue;
         if (field == ContactField::Email1Address || field == ContactField::Email2Address ||
-            field == ContactField::Email3Address)
+            field == ContactField::Email3Address || field == ContactField::Email1DisplayName ||
+            field == ContactField::Email2DisplayName || field == ContactField::Email3DisplayName)
             continue;
         const FieldStorage where = storageOf(field);
         const bool multiValued = std::holds_alternative<PropTag>(where) &&
                                  ltp::tagType(std::get<PropTag>(where)) == ltp::PT_MV_UNICODE;
-        if (multiValued) list.put(where, PropValue::multiUnicode({value}));
+        if (multiValued)
+            list.put(where, PropValue::multiUnicode(field == ContactField::Children && !children_.empty()
+                                                        ? children_
+                                                        : std::vector<std::string>{value}));
         else list.putText(where, value);
     }
 }
@@ -385,12 +394,14 @@ void ContactItem::putFieldTexts(PropertyList& list) const {
 void ContactItem::putEmailEntries(PropertyList& list, const std::string& displayName, Entries& entries) const {
     static constexpr ContactField kAddresses[] = {ContactField::Email1Address, ContactField::Email2Address,
                                                   ContactField::Email3Address};
+    static constexpr ContactField kDisplayNames[] = {ContactField::Email1DisplayName, ContactField::Email2DisplayName,
+                                                     ContactField::Email3DisplayName};
     for (int slot = 0; slot < 3; ++slot) {
         const std::string& address = text(kAddresses[slot]);
         if (address.empty()) continue;
-        // The name shown with the address: e-mail 1's own where given, else the
+        // The name shown with the address: the address's own where given, else the
         // contact's, as Outlook fills it in.
-        std::string shown = slot == 0 ? text(ContactField::Email1DisplayName) : std::string();
+        std::string shown = text(kDisplayNames[slot]);
         if (shown.empty()) shown = displayName.empty() ? address : displayName;
         const tags::EmailSlot& entry = tags::kEmailSlots[slot];
         list.putText(entry.address, address);
@@ -409,11 +420,11 @@ void ContactItem::putEmailEntries(PropertyList& list, const std::string& display
 }
 
 // The business and home fax entries ("Name@number", as Outlook addresses a fax) and
-// the primary fax entry, which stays empty.
+// the other fax, which Outlook keeps as the primary fax.
 void ContactItem::putFaxEntries(PropertyList& list, const std::string& displayName, Entries& entries) const {
-    static constexpr ContactField kFaxes[] = {ContactField::BusinessFax, ContactField::HomeFax};
+    static constexpr ContactField kFaxes[] = {ContactField::BusinessFax, ContactField::HomeFax, ContactField::OtherFax};
     for (int fax = 0; fax < 3; ++fax) {
-        const std::string& number = fax < 2 ? text(kFaxes[fax]) : kNoText;
+        const std::string& number = text(kFaxes[fax]);
         const std::string address = number.empty() ? "" : displayName.empty() ? number : displayName + "@" + number;
         const tags::FaxSlot& entry = tags::kFaxSlots[fax];
         list.putText(entry.addressType, "FAX");

@@ -54,6 +54,10 @@ public:
     void setBody(std::span<const std::string_view> pieces);
     void setBody(std::string_view text) { setBody(std::span<const std::string_view>(&text, 1)); }
     void setCategories(std::vector<std::string> categories);
+    // Every child's name; the children field holds the first.
+    void setChildren(std::vector<std::string> names);
+    // A private contact is hidden from those the store's owner shares the folder with.
+    void setPrivate(bool isPrivate) { private_ = isPrivate; }
 
     const std::string& text(ContactField field) const;
 
@@ -102,6 +106,8 @@ private:
     ltp::WrittenBlocks written_;         // the blocks of a long body and long texts
     std::vector<std::uint64_t> savedTextBlocks_; // the long texts' blocks of the last save
     std::vector<std::string> categories_;
+    std::vector<std::string> children_;
+    bool private_ = false;
     bool saved_ = false;
 };
 

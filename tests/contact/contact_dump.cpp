@@ -35,14 +35,20 @@ QJsonValue address(const std::optional<contact::Address>& address) {
 }
 
 QString phoneKind(contact::PhoneKind kind) {
-    static const char* const kNames[] = {"WorkVoice", "WorkFax", "WorkCell", "WorkPager",
-                                         "HomeVoice", "HomeFax", "PersonalCell"};
+    static const char* const kNames[] = {"WorkVoice", "WorkFax",      "WorkCell",  "WorkPager",
+                                         "HomeVoice", "HomeFax",      "PersonalCell", "Assistant",
+                                         "Car",       "OtherVoice",   "OtherFax"};
     return kNames[static_cast<int>(kind)];
 }
 
 QString relation(contact::Relation relation) {
     static const char* const kNames[] = {"Spouse", "Child", "Manager", "Assistant"};
     return kNames[static_cast<int>(relation)];
+}
+
+QString place(contact::Place place) {
+    static const char* const kNames[] = {"Work", "Home", "Other"};
+    return kNames[static_cast<int>(place)];
 }
 
 QJsonArray texts(const std::vector<std::string>& values) {
@@ -72,11 +78,21 @@ QJsonObject dump(const contact::Contact& c) {
     object["unit"] = text(c.unit);
     object["jobTitle"] = text(c.jobTitle);
     object["office"] = text(c.office);
-    object["webPage"] = text(c.webPage);
-    object["emails"] = texts(c.emails);
+    QJsonArray webPages;
+    for (const contact::WebPage& page : c.webPages)
+        webPages.append(QJsonObject{{"place", place(page.place)}, {"url", text(page.url)}});
+    object["webPages"] = webPages;
+    QJsonArray emails;
+    for (const contact::Email& email : c.emails)
+        emails.append(QJsonObject{{"place", place(email.place)}, {"address", text(email.address)},
+                                  {"displayName", text(email.displayName)}});
+    object["emails"] = emails;
+    object["notesMailAddress"] = text(c.notesMailAddress);
+    object["imAddresses"] = texts(c.imAddresses);
     QJsonArray phones;
     for (const contact::Phone& phone : c.phones)
-        phones.append(QJsonObject{{"kind", phoneKind(phone.kind)}, {"number", text(phone.number)}});
+        phones.append(QJsonObject{{"kind", phoneKind(phone.kind)}, {"number", text(phone.number)},
+                                  {"preferred", phone.preferred}});
     object["phones"] = phones;
     object["workAddress"] = address(c.workAddress);
     object["homeAddress"] = address(c.homeAddress);
@@ -88,6 +104,13 @@ QJsonObject dump(const contact::Contact& c) {
     object["related"] = related;
     object["note"] = text(contact::noteText(c));
     object["categories"] = texts(c.categories);
+    object["private"] = c.isPrivate;
+    object["alternateName"] = text(c.alternateName);
+    object["alternateNameLanguage"] = text(c.alternateNameLanguage);
+    QJsonArray others;
+    for (const contact::OtherField& field : c.otherFields)
+        others.append(QJsonObject{{"label", text(field.label)}, {"value", text(field.value)}});
+    object["otherFields"] = others;
     return object;
 }
 

@@ -44,14 +44,18 @@ TEST(ContactModel, EveryFieldFromItsItem) {
     EXPECT_EQ(c.name.middle, "MiddleInitial");
     EXPECT_EQ(c.name.family, "LastName");
     EXPECT_EQ(c.name.suffix, "Suffix");
-    EXPECT_EQ(c.formattedName, "FirstName MiddleInitial LastName");
+    EXPECT_EQ(c.formattedName, "FullName");
     EXPECT_EQ(c.nickname, "ShortName");
     EXPECT_EQ(c.organization, "CompanyName");
     EXPECT_EQ(c.unit, "Department");
     EXPECT_EQ(c.jobTitle, "JobTitle");
     EXPECT_EQ(c.office, "Location");
-    EXPECT_EQ(c.webPage, "WebSite");
-    EXPECT_EQ(c.emails, (std::vector<std::string>{"MailAddress", "MiscPhone1", "MiscPhone2", "MiscPhone3"}));
+    EXPECT_EQ(c.webPages, (std::vector<WebPage>{{Place::Work, "WebSite"}}));
+    // Texts that are no mail address are kept under their items' names; the catalogue's
+    // bookkeeping items and keys are not.
+    EXPECT_TRUE(c.emails.empty());
+    EXPECT_EQ(c.otherFields, (std::vector<OtherField>{{"MailAddress", "MailAddress"}, {"MiscPhone1", "MiscPhone1"},
+                                                      {"MiscPhone2", "MiscPhone2"}, {"MiscPhone3", "MiscPhone3"}}));
 
     const std::vector<std::pair<PhoneKind, std::string>> phones{
         {PhoneKind::WorkVoice, "OfficePhoneNumber"}, {PhoneKind::WorkFax, "OfficeFaxPhoneNumber"},
@@ -111,14 +115,17 @@ TEST(ContactModel, FormattedNameFallsBackToFullNameCompanyEmailThenPhone) {
         std::string name;
     } cases[] = {
         {{{"FirstName", text("Ann")}, {"LastName", text("Lee")}}, "Ann Lee"},
-        {{{"MiddleInitial", text("J")}, {"FullName", text("Ignored")}}, "J"},
+        {{{"MiddleInitial", text("J")}}, "J"},
+        {{{"LastName", text("Admin")}, {"FullName", text("CN=Notes Admin/O=Acme")}}, "Notes Admin"},
         {{{"FullName", text("CN=Ann Lee/O=Acme")}}, "Ann Lee"},
         {{{"FullName", text("Ann Lee/Acme")}}, "Ann Lee"},
         {{{"FullName", text("cn=Bo Ek/ou=Sales/o=Acme/c=SE")}}, "Bo Ek"},
+        {{{"FullName", text("<b>Tom</b> & 'Jerry'")}}, "<b>Tom</b> & 'Jerry'"},
         {{{"FullName", list({"Priya Raman/Coastline", "Priya Raman"})}}, "Priya Raman"},
         {{{"FullName", text("Okafor")}, {"CompanyName", text("Acme")}}, "Okafor"},
         {{{"CompanyName", text("Acme Ltd.")}, {"MailAddress", text("a@example.com")}}, "Acme Ltd."},
         {{{"MiscPhone2", text("only@example.com")}}, "only@example.com"},
+        {{{"MailAddress", text("Jo Bo/Acme@ACME")}, {"HomeEmail", text("\"Jo\" <jo@example.org>")}}, "jo@example.org"},
         {{{"PersPager", list({"+1 555 0101", "+1 555 0102"})}, {"PhoneNumber", text("+1 555 0100")}}, "+1 555 0100"},
         {{{"Title", text("Dr.")}, {"Suffix", text("Jr.")}}, "Contact 3"},
     };
@@ -141,7 +148,7 @@ TEST(ContactModel, StoreNamesFollowTheStoresRules) {
     } cases[] = {
         {{{"FirstName", text("Ann")}, {"MiddleInitial", text("J")}, {"LastName", text("Lee")},
           {"FullName", list({"Dr. Ann Lee/Acme", "Ann Lee"})}},
-         "Dr. Ann Lee/Acme", "Lee, Ann J", FileAs::FamilyGivenMiddle},
+         "Dr. Ann Lee", "Lee, Ann J", FileAs::FamilyGivenMiddle},
         {{{"FirstName", text("Ann")}, {"MiddleInitial", text("J")}, {"LastName", text("Lee")}},
          "Ann J Lee", "Lee, Ann J", FileAs::FamilyGivenMiddle},
         {{{"LastName", text("Lee")}, {"CompanyName", text("Acme")}}, "Lee", "Lee", FileAs::FamilyGivenMiddle},
@@ -160,16 +167,15 @@ TEST(ContactModel, StoreNamesFollowTheStoresRules) {
     }
 }
 
-// The store takes the first value of its items; its categories are the first value's.
+// The store takes the first value of its items, the full name's common name.
 TEST(ContactModel, StoreFieldsFromTheFirstValues) {
     const Contact c = read({{"FullName", list({"Priya Raman/Coastline", "Priya Raman"})},
                             {"NameDisplayPref", text("1")},
                             {"MailDomain", text("COASTLINE")},
                             {"Categories", list({" Suppliers; India ,", "Tea"})}});
-    EXPECT_EQ(c.store.fullName, "Priya Raman/Coastline");
+    EXPECT_EQ(c.store.fullName, "Priya Raman");
     EXPECT_EQ(c.store.emailDisplayName, "1");
     EXPECT_EQ(c.store.personalHomePage, "COASTLINE");
-    EXPECT_EQ(c.store.categories, (std::vector<std::string>{"Suppliers", "India"}));
     EXPECT_EQ(c.categories, (std::vector<std::string>{" Suppliers; India ,", "Tea"}));
 }
 
@@ -181,7 +187,58 @@ TEST(ContactModel, EmailsInOrderWithoutBlanksOrRepeats) {
         {"MiscPhone2", text("Third@Example.com")},
     });
     // MailAddress first whatever the document's order; repeats compared without case.
-    EXPECT_EQ(c.emails, (std::vector<std::string>{"first@example.com", "Third@Example.com"}));
+    EXPECT_EQ(c.emails, (std::vector<Email>{{Place::Work, "first@example.com", ""},
+                                            {Place::Other, "Third@Example.com", ""}}));
+}
+
+// Item names without regard to case, as Notes reads them.
+TEST(ContactModel, EmailsTypedInternetAddressFirstNotesAddressesApart) {
+    const Contact c = read({
+        {"mobileEmail", text("kim@mobile.example")},
+        {"HOMEEMAIL", text("\"Kim Lee\" <kim.lee@example.com>")},
+        {"MailAddress", text("CN=Kim Lee/OU=Sales/O=Acme@ACME")},
+        {"work1email", text("Kim Lee <KIM.LEE@example.com>")},
+        {"Work0Email", text("kim@work.example")},
+        {"InternetAddress", text("kim@acme.example")},
+        {"SchoolEmail", text("not an address")},
+    });
+    EXPECT_EQ(c.emails, (std::vector<Email>{{Place::Work, "kim@acme.example", ""},
+                                            {Place::Work, "kim@work.example", ""},
+                                            {Place::Work, "KIM.LEE@example.com", "Kim Lee"},
+                                            {Place::Other, "kim@mobile.example", ""}}));
+    EXPECT_EQ(c.notesMailAddress, "Kim Lee/Sales/Acme@ACME");
+    EXPECT_EQ(c.otherFields, (std::vector<OtherField>{{"SchoolEmail", "not an address"}}));
+    EXPECT_EQ(read({{"MailAddress", text("Kim Lee/Acme")}}).notesMailAddress, "Kim Lee/Acme");
+}
+
+TEST(ContactModel, FurtherPhonesWebPagesAndPersonalItems) {
+    const Contact c = read({
+        {"CarPhone", text("car")},          {"Work2Phone", text("work 2")},    {"OfficePhoneNumber", text("work 1")},
+        {"OtherFaxPhone", text("ofax")},    {"AssistantPhone", text("asst")}, {"Home3Phone", text("home 3")},
+        {"primaryPhoneNumber", text("CarPhone")},
+        {"HomeURL", text("https://home.example")}, {"OtherURL", text("https://other.example")},
+        {"WebSite", text("https://work.example")}, {"SametimeLogin", text("CN=Kim Lee/O=Acme")},
+        {"Confidential", text("1")}, {"AltFullName", text("李金")}, {"AltFullNameLanguage", text("zh")},
+        {"Manager", text("CN=Bo Ek/OU=Sales/O=Acme")}, {"Hobby", list({"Chess", "CN=Go Club/O=Acme"})},
+        {"Form", text("Person")}, {"$Revisions", text("x")}, {"HTTPPassword", text("(hash)")},
+    });
+    const std::vector<Phone> phones{{PhoneKind::WorkVoice, "work 1", false}, {PhoneKind::WorkVoice, "work 2", false},
+                                    {PhoneKind::HomeVoice, "home 3", false}, {PhoneKind::Assistant, "asst", false},
+                                    {PhoneKind::Car, "car", true},           {PhoneKind::OtherFax, "ofax", false}};
+    EXPECT_EQ(c.phones, phones);
+    EXPECT_EQ(c.webPages, (std::vector<WebPage>{{Place::Work, "https://work.example"},
+                                                {Place::Home, "https://home.example"},
+                                                {Place::Other, "https://other.example"}}));
+    EXPECT_EQ(c.imAddresses, std::vector<std::string>{"Kim Lee/Acme"});
+    EXPECT_TRUE(c.isPrivate);
+    EXPECT_EQ(c.alternateName, "李金");
+    EXPECT_EQ(c.alternateNameLanguage, "zh");
+    ASSERT_EQ(c.related.size(), 1u);
+    EXPECT_EQ(c.related[0].name, "Bo Ek");
+    // Bookkeeping and secrets are no user items.
+    EXPECT_EQ(c.otherFields, (std::vector<OtherField>{{"Hobby", "Chess, Go Club/Acme"}}));
+    EXPECT_FALSE(read({{"Confidential", text("0")}}).isPrivate);
+    EXPECT_TRUE(read({{"primaryPhoneNumber", text("+1 555")}, {"PhoneNumber", text("+1 555")}}).phones[0].preferred);
 }
 
 TEST(ContactModel, CategoriesEveryValueAndALoneTextSplit) {
@@ -206,6 +263,9 @@ TEST(ContactModel, BirthdayAndAnniversaryAreDatesWhereTheyReadAsDates) {
     EXPECT_EQ(*dated.birthday.date, (CalendarDate{1978, 3, 14}));
     EXPECT_EQ(*dated.anniversary.date, (CalendarDate{1996, 6, 21}));
     EXPECT_TRUE(dated.birthday.text.empty());
+    const Contact dotted = read({{"Birthday", text("14.03.1978")}, {"Anniversary", text("31.02.1996")}});
+    EXPECT_EQ(dotted.birthday.date, (CalendarDate{1978, 3, 14}));
+    EXPECT_EQ(dotted.anniversary.text, "31.02.1996");
 
     const Contact undated = read({{"Birthday", text("sometime in May")}, {"Anniversary", text("  ")}});
     EXPECT_FALSE(undated.birthday.date);

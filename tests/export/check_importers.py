@@ -32,10 +32,13 @@ READERS = {"vobject3": "vcard3", "eds3": "vcard3", "eds4": "vcard4", "icaljs3": 
 
 PHONE_TYPES = {"WorkVoice": ("work", "voice"), "WorkFax": ("work", "fax"), "WorkCell": ("work", "cell"),
                "WorkPager": ("work", "pager"), "HomeVoice": ("home", "voice"), "HomeFax": ("home", "fax"),
-               "PersonalCell": ("home", "cell")}
+               "PersonalCell": ("home", "cell"), "Assistant": ("x-assistant", "voice"), "Car": ("car", "voice"),
+               "OtherVoice": ("voice",), "OtherFax": ("fax",)}
 PHONE_LABELS = {"WorkVoice": "Office phone", "WorkFax": "Office fax", "WorkCell": "Cell phone",
                 "WorkPager": "Pager", "HomeVoice": "Home phone", "HomeFax": "Home fax",
-                "PersonalCell": "Personal cell phone"}
+                "PersonalCell": "Personal cell phone", "Assistant": "Assistant's phone", "Car": "Car phone",
+                "OtherVoice": "Other phone", "OtherFax": "Other fax"}
+WEB_LABELS = {"Work": "Work web page", "Home": "Home web page", "Other": "Web page"}
 RELATED_V4 = {"Spouse": "spouse", "Child": "child", "Manager": "x-manager", "Assistant": "agent"}
 RELATED_V3 = {"Spouse": "X-MS-SPOUSE", "Child": "X-MS-CHILD", "Manager": "X-MS-MANAGER",
               "Assistant": "X-MS-ASSISTANT"}
@@ -59,6 +62,36 @@ def date_or_text(value):
     return value.get("date") if value and "date" in value else (value or {}).get("text")
 
 
+def common_lines(c, note, im_carried=False, alternate_carried=False):
+    """The lines every format writes alike after its own: the Notes mail address, the
+    Sametime logins and the alternate name where the format has no place for them, then
+    the user's other items under "Other fields"."""
+    if c["notesMailAddress"]:
+        note = note_line(note, "Notes mail address", c["notesMailAddress"])
+    if not im_carried:
+        for address in c["imAddresses"]:
+            note = note_line(note, "Sametime", address)
+    if not alternate_carried and c["alternateName"]:
+        language = c["alternateNameLanguage"]
+        note = note_line(note, "Alternate name", c["alternateName"] + (f" ({language})" if language else ""))
+    if c["otherFields"]:
+        note = (note + "\r\n" if note else "") + "Other fields"
+        for field in c["otherFields"]:
+            note = note_line(note, field["label"], field["value"])
+    return note
+
+
+def addresses(c):
+    return [e["address"] for e in c["emails"]]
+
+
+def phone_types(phone, v4):
+    types = PHONE_TYPES[phone["kind"]]
+    if v4 and phone["kind"] == "Car":
+        types = ("x-car", "voice")
+    return types + (("pref",) if phone["preferred"] and not v4 else ())
+
+
 # ---------------------------------------------------------------- vCard
 
 def expected_card(c, version):
@@ -72,9 +105,11 @@ def expected_card(c, version):
             "nickname": c["nickname"] or None,
             "org": [c["organization"], c["unit"]] if c["unit"] else ([c["organization"]] if c["organization"] else None),
             "title": c["jobTitle"] or None,
-            "emails": c["emails"],
-            "phones": [(PHONE_TYPES[p["kind"]], p["number"]) for p in c["phones"]],
-            "url": c["webPage"] or None,
+            "emails": addresses(c),
+            "phones": [(phone_types(p, v4), p["number"]) for p in c["phones"]],
+            "urls": [p["url"] for p in c["webPages"]],
+            "fns": [c["formattedName"]] + ([c["alternateName"]] if v4 and c["alternateName"] else []),
+            "ims": c["imAddresses"],
             "categories": c["categories"]}
     work, home = c["workAddress"], c["homeAddress"]
     card["adr_work"] = None if not work and not c["office"] else \
@@ -95,6 +130,8 @@ def expected_card(c, version):
             card[key] = None
     if c["revisionText"]:
         note = note_line(note, "Revision", c["revisionText"])
+    extra = common_lines(c, "", im_carried=True, alternate_carried=v4)
+    note = (note + "\r\n" if note and extra else note) + extra
     card["note"] = lf(note) or None
     card["related"] = [(RELATED_V4[r["relation"]] if v4 else RELATED_V3[r["relation"]], r["name"])
                        for r in c["related"]]
@@ -143,7 +180,10 @@ def read_vobject(path):
         n = one("N")
         card = {"uid": one("UID"), "rev": one("REV"), "fn": one("FN"),
                 "n": [n.family, n.given, n.additional, n.prefix, n.suffix] if n else None,
-                "nickname": one("NICKNAME"), "title": one("TITLE"), "url": one("URL"),
+                "nickname": one("NICKNAME"), "title": one("TITLE"),
+                "urls": [line.value for line in values("URL")],
+                "fns": [line.value for line in values("FN")],
+                "ims": [line.value for line in values("X-MS-IMADDRESS")],
                 "emails": [line.value for line in values("EMAIL")],
                 "phones": [(types(line), line.value) for line in values("TEL")],
                 "note": one("NOTE"),
@@ -158,7 +198,7 @@ def read_vobject(path):
         bday, anniversary = one("BDAY"), one("X-ANNIVERSARY")
         card["birthday"] = ("date", bday) if bday else None
         card["anniversary"] = ("date", anniversary) if anniversary else None
-        card["related"] = [(n, line.value) for n, line in props if n.startswith("X-MS-")]
+        card["related"] = [(n, line.value) for n, line in props if n.startswith("X-MS-") and n != "X-MS-IMADDRESS"]
         cards.append(card)
     return cards
 
@@ -192,7 +232,10 @@ def read_eds(path, version):
         card = {"uid": contact.get_property("id"), "rev": contact.get_property("Rev"),
                 "fn": contact.get_property("full-name"),
                 "n": [name.family, name.given, name.additional, name.prefixes, name.suffixes] if name else None,
-                "nickname": one("NICKNAME"), "title": one("TITLE"), "url": one("URL"),
+                "nickname": one("NICKNAME"), "title": one("TITLE"),
+                "urls": [text(v) for n, v, _ in attributes if n == "URL"],
+                "fns": [text(v) for n, v, _ in attributes if n == "FN"],
+                "ims": [text(v) for n, v, _ in attributes if n == "X-MS-IMADDRESS"],
                 "emails": [text(v) for n, v, _ in attributes if n == "EMAIL"],
                 "phones": [(tuple(p.get("TYPE", [])), text(v)) for n, v, p in attributes if n == "TEL"],
                 "note": one("NOTE"),
@@ -214,7 +257,8 @@ def read_eds(path, version):
         if version == 4:
             card["related"] = [(p.get("TYPE", [""])[0], text(v)) for n, v, p in attributes if n == "RELATED"]
         else:
-            card["related"] = [(n, text(v)) for n, v, _ in attributes if n.startswith("X-MS-")]
+            card["related"] = [(n, text(v)) for n, v, _ in attributes
+                               if n.startswith("X-MS-") and n != "X-MS-IMADDRESS"]
         cards.append(card)
     return cards
 
@@ -252,7 +296,10 @@ def read_icaljs(path, version, node_dir):
 
         n = one("n")
         card = {"uid": one("uid"), "rev": one("rev"), "fn": one("fn"), "n": n, "nickname": one("nickname"),
-                "title": one("title"), "url": one("url"),
+                "title": one("title"),
+                "urls": [plain(p)[0] for p in props if p["name"] == "url"],
+                "fns": [plain(p)[0] for p in props if p["name"] == "fn"],
+                "ims": [plain(p)[0] for p in props if p["name"] == "x-ms-imaddress"],
                 "emails": [plain(p)[0] for p in props if p["name"] == "email"],
                 "phones": [(types(p), plain(p)[0]) for p in props if p["name"] == "tel"],
                 "note": one("note"),
@@ -268,7 +315,8 @@ def read_icaljs(path, version, node_dir):
         if version == 4:
             card["related"] = [(types(p)[0], plain(p)[0]) for p in props if p["name"] == "related"]
         else:
-            card["related"] = [(p["name"].upper(), plain(p)[0]) for p in props if p["name"].startswith("x-ms-")]
+            card["related"] = [(p["name"].upper(), plain(p)[0]) for p in props
+                               if p["name"].startswith("x-ms-") and p["name"] != "x-ms-imaddress"]
         cards.append(card)
     return cards
 
@@ -297,6 +345,10 @@ def check_vcards(reader, path, model, node_dir):
 
 
 # ---------------------------------------------------------------- LDIF
+
+def first_page(c, place):
+    return next((p for p in c["webPages"] if p["place"] == place), None)
+
 
 LDIF_PHONES = [("telephoneNumber", {"WorkVoice"}), ("homePhone", {"HomeVoice"}),
                ("facsimiletelephonenumber", {"WorkFax", "HomeFax"}), ("pager", {"WorkPager"}),
@@ -333,7 +385,7 @@ def expected_entry(c):
     put("sn", c["name"]["family"])
     put("cn", c["formattedName"])
     put("mozillaNickname", c["nickname"])
-    emails = c["emails"]
+    emails = addresses(c)
     put("mail", emails[0] if emails else "")
     put("mozillaSecondEmail", emails[1] if len(emails) > 1 else "")
     placed, left = place_phones(c["phones"], LDIF_PHONES)
@@ -350,7 +402,9 @@ def expected_entry(c):
     put("title", c["jobTitle"])
     put("ou", c["unit"])
     put("o", c["organization"])
-    put("mozillaWorkUrl", c["webPage"])
+    work, home = first_page(c, "Work"), first_page(c, "Home")
+    put("mozillaWorkUrl", work["url"] if work else "")
+    put("mozillaHomeUrl", home["url"] if home else "")
     birthday = c["birthday"]
     if birthday and "date" in birthday:
         year, month, day = (int(x) for x in birthday["date"].split("-"))
@@ -366,6 +420,9 @@ def expected_entry(c):
         extra = note_line(extra, "Office", c["office"])
     for email in emails[2:]:
         extra = note_line(extra, "E-mail", email)
+    for page in c["webPages"]:
+        if page is not work and page is not home:
+            extra = note_line(extra, WEB_LABELS[page["place"]], page["url"])
     for phone in left:
         extra = note_line(extra, PHONE_LABELS[phone["kind"]], phone["number"])
     if birthday and "text" in birthday:
@@ -376,6 +433,7 @@ def expected_entry(c):
         extra = note_line(extra, person["relation"], person["name"])
     if c["categories"]:
         extra = note_line(extra, "Categories", ", ".join(c["categories"]))
+    extra = common_lines(c, extra)
     put("description", c["note"] + "\r\n" + extra if c["note"] and extra else c["note"] or extra)
     return entry
 
@@ -436,8 +494,10 @@ OUTLOOK_COLUMNS = [
 OUTLOOK_PHONES = [("Business Phone", {"WorkVoice"}), ("Business Phone 2", {"WorkVoice"}),
                   ("Business Fax", {"WorkFax"}), ("Mobile Phone", {"WorkCell", "PersonalCell"}),
                   ("Pager", {"WorkPager"}), ("Home Phone", {"HomeVoice"}), ("Home Phone 2", {"HomeVoice"}),
-                  ("Home Fax", {"HomeFax"}), ("Other Phone", {"WorkCell", "PersonalCell"}),
-                  ("Other Fax", {"WorkFax", "HomeFax"})]
+                  ("Home Fax", {"HomeFax"}), ("Assistant's Phone", {"Assistant"}), ("Car Phone", {"Car"}),
+                  ("Other Phone", {"OtherVoice", "WorkCell", "PersonalCell", "WorkVoice", "HomeVoice", "Assistant",
+                                   "Car"}),
+                  ("Other Fax", {"OtherFax", "WorkFax", "HomeFax"})]
 
 
 def expected_record(c):
@@ -447,23 +507,28 @@ def expected_record(c):
         row[column] = c["name"][key]
     parts = [c["name"][k] for k in ("given", "middle", "family") if c["name"][k]]
     if not parts and not c["formattedNameMadeUp"] and \
-            c["formattedName"] not in (c["organization"], (c["emails"] or [""])[0]):
+            c["formattedName"] not in (c["organization"], (addresses(c) or [""])[0]):
         row["First Name"] = c["formattedName"]
     row.update({"Company": c["organization"], "Department": c["unit"], "Job Title": c["jobTitle"],
-                "Office Location": c["office"], "Web Page": c["webPage"]})
+                "Office Location": c["office"], "Web Page": c["webPages"][0]["url"] if c["webPages"] else ""})
     for prefix, address in (("Business", c["workAddress"]), ("Home", c["homeAddress"])):
         if address:
             row.update({f"{prefix} Street": address["street"], f"{prefix} City": address["city"],
                         f"{prefix} State": address["region"], f"{prefix} Postal Code": address["postalCode"],
                         f"{prefix} Country/Region": address["country"]})
     extra = note_line("", "Nickname", c["nickname"]) if c["nickname"] else ""
-    for i, email in enumerate(c["emails"]):
+    for i, email in enumerate(addresses(c)):
         if i < 3:
             row[["E-mail Address", "E-mail 2 Address", "E-mail 3 Address"][i]] = email
         else:
             extra = note_line(extra, "E-mail", email)
+    for page in c["webPages"][1:]:
+        extra = note_line(extra, WEB_LABELS[page["place"]], page["url"])
     placed, left = place_phones(c["phones"], OUTLOOK_PHONES)
     row.update(placed)
+    row["Primary Phone"] = next((p["number"] for p in c["phones"] if p["preferred"]), "")
+    if c["private"]:
+        row.update({"Sensitivity": "Private", "Private": "True"})
     for phone in left:
         extra = note_line(extra, PHONE_LABELS[phone["kind"]], phone["number"])
     for key, column in (("birthday", "Birthday"), ("anniversary", "Anniversary")):
@@ -483,6 +548,7 @@ def expected_record(c):
             extra = note_line(extra, person["relation"], person["name"])
     row["Children"] = ", ".join(children)
     row["Categories"] = ";".join(c["categories"])
+    extra = common_lines(c, extra)
     row["Notes"] = c["note"] + "\r\n" + extra if c["note"] and extra else c["note"] or extra
     return row
 
@@ -490,12 +556,16 @@ def expected_record(c):
 def model_values(c):
     """Every value of the model that a format must carry somewhere, line by line (a
     format may give a street's lines places of their own). The formatted name counts
-    only where it is more than the name parts, the company or the e-mail address."""
+    only where the contact has no name parts (a format that keeps them keeps the person's
+    name) and it is not the company or the e-mail address."""
     parts = " ".join(c["name"][k] for k in ("given", "middle", "family") if c["name"][k])
-    derived = c["formattedNameMadeUp"] or c["formattedName"] in (parts, c["organization"], (c["emails"] or [""])[0])
+    derived = c["formattedNameMadeUp"] or bool(parts) or \
+        c["formattedName"] in (c["organization"], (addresses(c) or [""])[0])
     values = [] if derived else [c["formattedName"]]
     values += [c["nickname"], c["organization"], c["unit"], c["jobTitle"], c["office"],
-              c["webPage"], c["note"]] + list(c["name"].values()) + c["emails"] + c["categories"]
+               c["note"], c["notesMailAddress"], c["alternateName"]] + list(c["name"].values()) + addresses(c)
+    values += c["categories"] + c["imAddresses"] + [p["url"] for p in c["webPages"]]
+    values += [f["value"] for f in c["otherFields"]]
     values += [p["number"] for p in c["phones"]] + [r["name"] for r in c["related"]]
     for address in (c["workAddress"], c["homeAddress"]):
         values += list((address or {}).values())

@@ -5,8 +5,11 @@ folded, list items, dates that are only text, a hierarchical full name, document
 without a universal ID, identical documents (two, and 530 more at the end; also two
 with a name that holds ",mail="), two documents of one universal ID, a last change in
 year 9999 that is in year 10000 in UTC, control characters and line separators in
-values, a note of some hundred kilobytes, and contacts known only by a phone number or
-by nothing at all.
+values, a note of some hundred kilobytes, contacts known only by a phone number or by
+nothing at all, and the items of real books: a contact of the current contacts template
+(typed e-mail items, further phones and web pages, Sametime, private, a name in another
+language, items of the user's own, bookkeeping and secrets) and a Domino Directory
+person (canonical names, a Notes mail address, the Internet address apart).
 
     write_book(path)
 """
@@ -77,6 +80,34 @@ CONTACTS = [
         ("FirstName", "Long"), ("MiddleInitial", "N"), ("LastName", "Note"), ("ShortName", "Longy"),
         ("Birthday", "some day"), ("Briefcase", "Case\r"),
         ("Comment", "L" * 65535 + "\r\nx" + "日本" * 22000 + "a\r\x7f\nb\u2028" + "é, ;\\\"" * 20000 + "end"),
+    ]),
+    ({"unid": "11112222333344445555666677778888", "modified": "20230405T060708,00+02"}, [
+        ("Form", "Person"), ("Type", "Person"), ("$Revisions", ("date", "20230405")),
+        ("FirstName", "Kim"), ("LastName", "Lee"), ("FullName", "Kim Lee"), ("Comment", "Met at the fair"),
+        ("InternetAddress", "kim@acme.example"), ("MailAddress", "Kim Lee/Sales/Acme@ACME"),
+        ("HomeEmail", '"Kim Lee" <kim.lee@example.com>'), ("work1email", "KIM@acme.example"),
+        ("Work3Email", "kim.w3@acme.example"), ("OtherEmail", "kim@other.example"),
+        ("SchoolEmail", "kim@school.example"), ("mobileEmail", "kim@mobile.example"),
+        ("OfficePhoneNumber", "+1 555 0100"), ("Work2Phone", "+1 555 0102"), ("Work3Phone", "+1 555 0103"),
+        ("PhoneNumber", "+1 555 0200"), ("Home2Phone", "+1 555 0202"), ("Home3Phone", "+1 555 0203"),
+        ("OfficeFaxPhoneNumber", "+1 555 0109"), ("WorkFax2Phone", "+1 555 0119"),
+        ("AssistantPhone", "+1 555 0300"), ("CarPhone", "+1 555 0400"), ("OtherPhone", "+1 555 0500"),
+        ("OtherFaxPhone", "+1 555 0509"), ("primaryPhoneNumber", "CarPhone"),
+        ("WebSite", "https://acme.example/kim"), ("HomeURL", "https://kim.example"),
+        ("Work2URL", "https://blog.acme.example/kim"), ("OtherURL", "https://social.example/kim"),
+        ("SametimeLogin", "CN=Kim Lee/OU=Sales/O=Acme"), ("Confidential", "1"),
+        ("AltFullName", "李金"), ("AltFullNameLanguage", "zh"), ("Birthday", "14.03.1978"),
+        ("Hobby", ["Chess", "Sailing"]), ("ShoeSize", ("number", "42")),
+        ("HTTPPassword", "(355E98E7C7B59BD810ED845AD0FD2FC4)"), ("PhoneFldsDisplayed", "1"),
+        ("CompanyNameSort", "ACME"), ("MailFile", "mail/klee.nsf"),
+    ]),
+    ({"unid": "99998888777766665555444433332222", "modified": "20221231T235959,00Z"}, [
+        ("Form", "Person"), ("Type", "Person"), ("LastName", "Admin"),
+        ("FullName", ["CN=Notes Admin/O=Acme", "Notes Admin", "nadmin"]),
+        ("MailAddress", ""), ("InternetAddress", "notes.admin@acme.example"),
+        ("Manager", "CN=Jane Doe/OU=IT/O=Acme"), ("Assistant", "CN=Bo Ek/O=Acme"),
+        ("MailServer", "CN=Mail01/O=Acme"), ("MailDomain", "ACME"), ("Certificate", "(certificate)"),
+        ("PublicKey", "(key)"), ("Birthday", "not a date"),
     ]),
 ]
 # The twin again and again, last in the book: more distinguished names than the LDIF

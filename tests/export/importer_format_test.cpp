@@ -120,10 +120,18 @@ Contact fullContact() {
     c.unit = "Dispatch";
     c.jobTitle = "Head";
     c.office = "Room 4";
-    c.webPage = "https://example.com/ann";
-    c.emails = {"ann@example.com", "a.lee@example.org", "third@example.net"};
+    c.webPages = {{contact::Place::Work, "https://example.com/ann"}, {contact::Place::Home, "https://ann.example"}};
+    c.emails = {{contact::Place::Work, "ann@example.com", "Ann Lee"},
+                {contact::Place::Home, "a.lee@example.org", ""},
+                {contact::Place::Other, "third@example.net", ""}};
+    c.notesMailAddress = "Ann Lee/Harbour@HARBOUR";
+    c.imAddresses = {"Ann Lee/Harbour"};
     c.phones = {{PhoneKind::WorkVoice, "+1 503 555 0142"}, {PhoneKind::HomeFax, "+1 503 555 0199"},
-                {PhoneKind::PersonalCell, "+1 503 555 0100"}};
+                {PhoneKind::PersonalCell, "+1 503 555 0100", true}, {PhoneKind::Car, "+1 503 555 0111"}};
+    c.isPrivate = true;
+    c.alternateName = "李安";
+    c.alternateNameLanguage = "zh-Hant";
+    c.otherFields = {{"Hobby", "Sailing"}};
     c.workAddress = contact::Address{"1 Pier Road\r\nUnit 2", "Portland", "OR", "97201", "USA"};
     c.birthday.date = CalendarDate{1978, 3, 14};
     c.anniversary.text = "spring; 1990";
@@ -141,7 +149,8 @@ TEST(StandardVcard, VersionFourCard) {
               "KIND:individual\r\n"
               "UID:urn:uuid:cfcd2084-95d5-65ef-66e7-dff9f98764da\r\n"
               "REV:20140301T141530Z\r\n"
-              "FN:Ann J Lee\\, Jr.\r\n"
+              "FN;ALTID=1:Ann J Lee\\, Jr.\r\n"
+              "FN;ALTID=1;LANGUAGE=zh-Hant:李安\r\n"
               "N:Lee\\, Jr.;Ann;J;Dr.;III\r\n"
               "NICKNAME:Annie\r\n"
               "ORG:Harbour\\; Freight;Dispatch\r\n"
@@ -151,14 +160,18 @@ TEST(StandardVcard, VersionFourCard) {
               "EMAIL:third@example.net\r\n"
               "TEL;TYPE=work,voice:+1 503 555 0142\r\n"
               "TEL;TYPE=home,fax:+1 503 555 0199\r\n"
-              "TEL;TYPE=home,cell:+1 503 555 0100\r\n"
+              "TEL;TYPE=home,cell;PREF=1:+1 503 555 0100\r\n"
+              "TEL;TYPE=x-car,voice:+1 503 555 0111\r\n"
+              "X-MS-IMADDRESS:Ann Lee/Harbour\r\n"
               "ADR;TYPE=work:;Room 4;1 Pier Road\\nUnit 2;Portland;OR;97201;USA\r\n"
               "URL;TYPE=work:https://example.com/ann\r\n"
+              "URL;TYPE=home:https://ann.example\r\n"
               "BDAY:19780314\r\n"
               "ANNIVERSARY;VALUE=text:spring; 1990\r\n"
               "RELATED;TYPE=spouse;VALUE=text:Bo Lee\r\n"
               "RELATED;TYPE=x-manager;VALUE=text:S. Iyer\r\n"
-              "NOTE:Line 1\\nLine 2\r\n"
+              "NOTE:Line 1\\nLine 2\\nNotes mail address: Ann Lee/Harbour@HARBOUR\\nOther fie\r\n"
+              " lds\\nHobby: Sailing\r\n"
               "CATEGORIES:Work,Friends\\, close\r\n"
               "END:VCARD\r\n");
 }
@@ -180,14 +193,20 @@ TEST(StandardVcard, VersionThreeCard) {
               "EMAIL;TYPE=INTERNET:third@example.net\r\n"
               "TEL;TYPE=WORK,VOICE:+1 503 555 0142\r\n"
               "TEL;TYPE=HOME,FAX:+1 503 555 0199\r\n"
-              "TEL;TYPE=HOME,CELL:+1 503 555 0100\r\n"
+              "TEL;TYPE=HOME,CELL,PREF:+1 503 555 0100\r\n"
+              "TEL;TYPE=CAR,VOICE:+1 503 555 0111\r\n"
+              "X-MS-IMADDRESS:Ann Lee/Harbour\r\n"
               "ADR;TYPE=WORK:;Room 4;1 Pier Road\\nUnit 2;Portland;OR;97201;USA\r\n"
               "URL;TYPE=WORK:https://example.com/ann\r\n"
+              "URL;TYPE=HOME:https://ann.example\r\n"
               "BDAY:1978-03-14\r\n"
               "X-MS-SPOUSE:Bo Lee\r\n"
               "X-MS-MANAGER:S. Iyer\r\n"
-              "NOTE:Line 1\\nLine 2\\nAnniversary: spring\\; 1990\r\n"
+              "NOTE:Line 1\\nLine 2\\nAnniversary: spring\\; 1990\\nNotes mail address: Ann Le\r\n"
+              " e/Harbour@HARBOUR\\nAlternate name: 李安 (zh-Hant)\\nOther fields\\nHobby: \r\n"
+              " Sailing\r\n"
               "CATEGORIES:Work,Friends\\, close\r\n"
+              "CLASS:PRIVATE\r\n"
               "END:VCARD\r\n");
 }
 
@@ -242,11 +261,11 @@ TEST(Ldif, DistinguishedNamesEscapeTheirSpecialCharacters) {
     EXPECT_EQ(thunderbirdDn(c), "uid=f16c8c1a-79d4-5569-9ba3-4809de4c31f9");
     c.formattedName = "Lee, Ann";
     EXPECT_EQ(thunderbirdDn(c), "cn=Lee\\, Ann");
-    c.emails = {"ann@example.com"};
+    c.emails = {{contact::Place::Work, "ann@example.com", ""}};
     EXPECT_EQ(thunderbirdDn(c), "cn=Lee\\, Ann,mail=ann@example.com");
     // A repeat's uid joins the cn's RDN, each value escaped on its own.
     c.formattedName = "a,mail=b";
-    c.emails = {"x@y.z"};
+    c.emails = {{contact::Place::Work, "x@y.z", ""}};
     EXPECT_EQ(thunderbirdDn(c, "f16c8c1a+1"), "cn=a\\,mail=b+uid=f16c8c1a\\+1,mail=x@y.z");
 }
 
@@ -278,15 +297,22 @@ TEST(Ldif, AnEntryInThunderbirdsNamesWithTheRestInTheNote) {
               "ou: Dispatch\n"
               "o: Harbour; Freight\n"
               "mozillaWorkUrl: https://example.com/ann\n"
+              "mozillaHomeUrl: https://ann.example\n"
               "birthyear: 1978\n"
               "birthmonth: 3\n"
               "birthday: 14\n"
               // "Line 1\r\nLine 2\r\nMiddle name: J\r\nName prefix: Dr.\r\nName suffix: III\r\n
-              // Office: Room 4\r\nE-mail: third@example.net\r\nAnniversary: spring; 1990\r\n
-              // Spouse: Bo Lee\r\nManager: S. Iyer\r\nCategories: Work, Friends, close"
-              "description:: TGluZSAxDQpMaW5lIDINCk1pZGRsZSBuYW1lOiBKDQpOYW1lIHByZWZpeDogRHIuDQpOYW1lIHN1ZmZpeDog"
-              "SUlJDQpPZmZpY2U6IFJvb20gNA0KRS1tYWlsOiB0aGlyZEBleGFtcGxlLm5ldA0KQW5uaXZlcnNhcnk6IHNwcmluZzsgMTk5"
-              "MA0KU3BvdXNlOiBCbyBMZWUNCk1hbmFnZXI6IFMuIEl5ZXINCkNhdGVnb3JpZXM6IFdvcmssIEZyaWVuZHMsIGNsb3Nl\n"
+              // Office: Room 4\r\nE-mail: third@example.net\r\nCar phone: +1 503 555 0111\r\n
+              // Anniversary: spring; 1990\r\nSpouse: Bo Lee\r\nManager: S. Iyer\r\n
+              // Categories: Work, Friends, close\r\nNotes mail address: Ann Lee/Harbour@HARBOUR\r\n
+              // Sametime: Ann Lee/Harbour\r\nAlternate name: 李安 (zh-Hant)\r\nOther fields\r\n
+              // Hobby: Sailing"
+              "description:: TGluZSAxDQpMaW5lIDINCk1pZGRsZSBuYW1lOiBKDQpOYW1lIHByZWZpeDogRHIuDQpOYW1lIHN1ZmZpeDogSUlJDQpPZmZp"
+              "Y2U6IFJvb20gNA0KRS1tYWlsOiB0aGlyZEBleGFtcGxlLm5ldA0KQ2FyIHBob25lOiArMSA1MDMgNTU1IDAxMTENCkFubml2"
+              "ZXJzYXJ5OiBzcHJpbmc7IDE5OTANClNwb3VzZTogQm8gTGVlDQpNYW5hZ2VyOiBTLiBJeWVyDQpDYXRlZ29yaWVzOiBXb3Jr"
+              "LCBGcmllbmRzLCBjbG9zZQ0KTm90ZXMgbWFpbCBhZGRyZXNzOiBBbm4gTGVlL0hhcmJvdXJASEFSQk9VUg0KU2FtZXRpbWU6"
+              "IEFubiBMZWUvSGFyYm91cg0KQWx0ZXJuYXRlIG5hbWU6IOadjuWuiSAoemgtSGFudCkNCk90aGVyIGZpZWxkcw0KSG9iYnk6"
+              "IFNhaWxpbmc=\n"
               "\n");
 }
 

@@ -346,7 +346,7 @@ private:
         check(emails.size() == contact_.emails.size(), what_ + ": " + std::to_string(emails.size()) + " EMAIL for " +
                                                            std::to_string(contact_.emails.size()) + " addresses");
         for (std::size_t i = 0; i < emails.size(); ++i) {
-            check(text(*emails[i]) == oneBreak(contact_.emails[i]), what_ + ": EMAIL " + std::to_string(i + 1) + " differs");
+            check(text(*emails[i]) == oneBreak(contact_.emails[i].address), what_ + ": EMAIL " + std::to_string(i + 1) + " differs");
             check((i == 0) == (hasParam(*emails[i], "PREF=1") || hasParam(*emails[i], "TYPE=INTERNET,PREF")),
                   what_ + ": only the first EMAIL is the preferred one");
         }
@@ -373,7 +373,11 @@ private:
             expectComponents(home, "the home ADR", {"", "", a->street, a->city, a->region, a->postalCode, a->country});
         else
             check(!home, what_ + ": a home ADR without an address");
-        expectText("URL", contact_.webPage);
+        const auto urls = card_.all("URL");
+        check(urls.size() == contact_.webPages.size(), what_ + ": " + std::to_string(urls.size()) + " URL for " +
+                                                          std::to_string(contact_.webPages.size()) + " web pages");
+        for (std::size_t i = 0; i < urls.size() && i < contact_.webPages.size(); ++i)
+            check(text(*urls[i]) == oneBreak(contact_.webPages[i].url), what_ + ": URL " + std::to_string(i + 1) + " differs");
     }
 
     void checkDate(const contact::DateOrText& value, std::string_view name, std::string_view label) {
@@ -542,12 +546,16 @@ void checkLdif(const Contact& contact) {
     single("sn", contact.name.family);
     single("cn", contact.formattedName);
     single("mozillaNickname", contact.nickname);
-    single("mail", contact.emails.size() > 0 ? contact.emails[0] : "");
-    single("mozillaSecondEmail", contact.emails.size() > 1 ? contact.emails[1] : "");
+    single("mail", contact.emails.size() > 0 ? contact.emails[0].address : "");
+    single("mozillaSecondEmail", contact.emails.size() > 1 ? contact.emails[1].address : "");
     single("title", contact.jobTitle);
     single("ou", contact.unit);
     single("o", contact.organization);
-    single("mozillaWorkUrl", contact.webPage);
+    for (const auto& page : contact.webPages)
+        if (page.place == contact::Place::Work) {
+            single("mozillaWorkUrl", page.url);
+            break;
+        }
     const auto [from, to] = values.equal_range("description");
     const std::string note = from == to ? "" : from->second;
     check(note.rfind(contact::noteText(contact), 0) == 0, what + ": the description does not start with the note");
@@ -564,7 +572,7 @@ void checkLdif(const Contact& contact) {
     somewhere(contact.name.prefix, "name prefix");
     somewhere(contact.name.suffix, "name suffix");
     somewhere(contact.office, "office");
-    for (const auto& email : contact.emails) somewhere(email, "e-mail address");
+    for (const auto& email : contact.emails) somewhere(email.address, "e-mail address");
     for (const auto& phone : contact.phones) somewhere(phone.number, "phone number");
     for (const auto* address : {&contact.workAddress, &contact.homeAddress}) {
         if (!*address) continue;
@@ -653,7 +661,7 @@ void checkOutlookCsv(const Contact& contact) {
     expect("Department", contact.unit);
     expect("Job Title", contact.jobTitle);
     expect("Office Location", contact.office);
-    expect("Web Page", contact.webPage);
+    expect("Web Page", contact.webPages.empty() ? std::string() : contact.webPages.front().url);
     for (const auto& [address, prefix] : {std::pair{&contact.workAddress, "Business"}, std::pair{&contact.homeAddress, "Home"}}) {
         const contact::Address a = address->value_or(contact::Address{});
         expect(std::string(prefix) + " Street", a.street);
@@ -663,7 +671,7 @@ void checkOutlookCsv(const Contact& contact) {
         expect(std::string(prefix) + " Country/Region", a.country);
     }
     const char* emailColumns[] = {"E-mail Address", "E-mail 2 Address", "E-mail 3 Address"};
-    for (std::size_t i = 0; i < 3; ++i) expect(emailColumns[i], i < contact.emails.size() ? contact.emails[i] : "");
+    for (std::size_t i = 0; i < 3; ++i) expect(emailColumns[i], i < contact.emails.size() ? contact.emails[i].address : "");
     const std::string& notes = field["Notes"];
     check(notes.rfind(contact::noteText(contact), 0) == 0, what + ": Notes does not start with the note");
     const auto somewhere = [&](const std::string& value, const std::string& name) {
@@ -677,7 +685,7 @@ void checkOutlookCsv(const Contact& contact) {
     // A name made up for a contact without one ("Contact N", its phone) is no value of its own.
     if (n.given.empty() && n.middle.empty() && n.family.empty() && !contact.formattedNameMadeUp)
         somewhere(contact.formattedName, "formatted name");
-    for (const auto& email : contact.emails) somewhere(email, "e-mail address");
+    for (const auto& email : contact.emails) somewhere(email.address, "e-mail address");
     for (const auto& phone : contact.phones) somewhere(phone.number, "phone number");
     somewhere(contact.birthday.text, "birthday");
     somewhere(contact.anniversary.text, "anniversary");
@@ -698,9 +706,9 @@ void checkModel(const Contact& contact) {
     check(contact.formattedName.empty() == false || (!hasName && contact.organization.empty() && contact.emails.empty()),
           "a contact with a name, a company or an e-mail address has no formatted name");
     for (std::size_t i = 0; i < contact.emails.size(); ++i) {
-        check(!contact.emails[i].empty(), "an empty e-mail address");
+        check(!contact.emails[i].address.empty(), "an empty e-mail address");
         for (std::size_t k = 0; k < i; ++k)
-            check(upper(contact.emails[k]) != upper(contact.emails[i]), "an e-mail address repeated");
+            check(upper(contact.emails[k].address) != upper(contact.emails[i].address), "an e-mail address repeated");
     }
     for (const auto* address : {&contact.workAddress, &contact.homeAddress})
         if (*address)

@@ -273,14 +273,14 @@ TEST_F(PstExportWriter, EachDocumentBecomesAContactWithItsItems) {
     EXPECT_EQ(named(bo, 0x8083), "bo@x.org");
     EXPECT_EQ(text(bo, 0x3A21), "111"); // the business pager is the pager,
     EXPECT_EQ(text(bo, 0x3A1F), "222"); // the personal one the other telephone number
-    EXPECT_EQ(text(bo, 0x1000), "case Comments: ");
+    EXPECT_EQ(text(bo, 0x1000), "case Comments: \r\nBirthday: not a day");
     EXPECT_EQ(text(bo, 0x3001), "Bo Berg");
-    EXPECT_FALSE(bo.count(0x3A42)); // a text that is no date leaves the birthday unset
+    EXPECT_FALSE(bo.count(0x3A42)); // a text that is no date leaves the birthday unset, in the body
 
-    // A day no item can hold is left out too, and the rest is written.
+    // A day no item can hold is left out too and kept in the body, and the rest is written.
     EXPECT_FALSE(old.count(0x3A42));
     EXPECT_EQ(text(old, 0x3A11), "Old");
-    EXPECT_EQ(text(old, 0x1000), " Comments: ");
+    EXPECT_EQ(text(old, 0x1000), " Comments: \r\nBirthday: 1200-01-01");
     EXPECT_EQ(text(old, 0x001A), "IPM.Contact");
     EXPECT_EQ(text(old, 0x3A06), "<unset>");
 }
@@ -294,16 +294,16 @@ TEST_F(PstExportWriter, EveryAddressAndPagerNumberIsKept) {
         std::string bodyEnd, pager, other;
     };
     const Case cases[] = {
-        {{{"MailAddress", "m@x"}, {"MiscPhone1", "1@x"}, {"MiscPhone2", "2@x"}, {"MiscPhone3", "3@x"},
+        {{{"MailAddress", "m@x.org"}, {"MiscPhone1", "1@x.org"}, {"MiscPhone2", "2@x.org"}, {"MiscPhone3", "3@x.org"},
           {"PhoneNumber_6", "555 1"}, {"PersPager", "555 2"}},
-         {"m@x", "1@x", "2@x"}, " Comments: \r\nE-mail 4: 3@x", "555 1", "555 2"},
-        {{{"MailAddress", "m@x"}, {"MiscPhone1", "m@x"}, {"MiscPhone3", "3@x"}, {"PersPager", "555 2"}},
-         {"m@x", "3@x", "<unset>"}, " Comments: ", "555 2", "<unset>"},
-        {{{"MiscPhone2", "2@x"}, {"PhoneNumber_6", "555 1"}, {"PersPager", "555 1"}},
-         {"2@x", "<unset>", "<unset>"}, " Comments: ", "555 1", "<unset>"},
-        {{{"MailAddress", "m@x"}, {"MiscPhone1", "1@x"}, {"MiscPhone2", "2@x"}, {"MiscPhone3", "3@x"},
+         {"m@x.org", "1@x.org", "2@x.org"}, " Comments: \r\nE-mail 4: 3@x.org", "555 1", "555 2"},
+        {{{"MailAddress", "m@x.org"}, {"MiscPhone1", "m@x.org"}, {"MiscPhone3", "3@x.org"}, {"PersPager", "555 2"}},
+         {"m@x.org", "3@x.org", "<unset>"}, " Comments: ", "555 2", "<unset>"},
+        {{{"MiscPhone2", "2@x.org"}, {"PhoneNumber_6", "555 1"}, {"PersPager", "555 1"}},
+         {"2@x.org", "<unset>", "<unset>"}, " Comments: ", "555 1", "<unset>"},
+        {{{"MailAddress", "m@x.org"}, {"MiscPhone1", "1@x.org"}, {"MiscPhone2", "2@x.org"}, {"MiscPhone3", "3@x.org"},
           {"Comment", "two\r\nlines\r\n"}},
-         {"m@x", "1@x", "2@x"}, " Comments: two\r\nlines\r\nE-mail 4: 3@x", "<unset>", "<unset>"},
+         {"m@x.org", "1@x.org", "2@x.org"}, " Comments: two\r\nlines\r\nE-mail 4: 3@x.org", "<unset>", "<unset>"},
     };
     PstWriter writer([] { return std::string("1:02:03"); });
     writer.prepare(dir_.string());

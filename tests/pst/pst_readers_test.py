@@ -256,17 +256,32 @@ def pagers(items):
 
 
 def body_of(items):
-    body = items.get("Briefcase", "") + " Comments: " + items.get("Comment", "")
+    """Briefcase, " Comments: ", comment; then a line for a fourth e-mail address and for
+    a birthday or anniversary that is no date."""
+    lines = []
     slots = mail_slots(items)
     if len(slots) > 3:
-        body += ("" if body.endswith("\n") else "\r\n") + "E-mail 4: " + slots[3]
+        lines.append("E-mail 4: " + slots[3])
+    for item in ("Birthday", "Anniversary"):
+        value = items.get(item, "").strip()
+        if value and not as_date(value):
+            lines.append(f"{item}: {value}")
+    body = items.get("Briefcase", "") + " Comments: " + items.get("Comment", "")
+    if lines:
+        body += ("" if body.endswith("\n") else "\r\n") + "\r\n".join(lines)
     return body
+
+
+def common_name(name):
+    """The person's own name of a Notes user name: "Ann Lee" of "CN=Ann Lee/O=Acme"."""
+    name = name.split("/")[0].strip()
+    return name[3:].strip() if name[:3].upper() == "CN=" else name
 
 
 def display_name(items):
     """The name a contact goes by: the full name, else the name parts, else the company."""
     parts = " ".join(x for x in (items.get(i, "") for i in ("FirstName", "MiddleInitial", "LastName")) if x)
-    return items.get("FullName", "") or parts or items.get("CompanyName", "")
+    return common_name(items.get("FullName", "")) or parts or items.get("CompanyName", "")
 
 
 def file_as(items):
@@ -337,6 +352,8 @@ def pff_mismatches(items, values):
         got = values.get(tag)
         if item == "FullName" and not want:
             continue  # without a full name the writer composes the display name, as Outlook does
+        if item == "FullName":
+            want = common_name(want)
         if (got or "") != want:
             bad.append(f"{item} -> {tag:#06x}: {got!r}, expected {want!r}")
     children = values.get(0x3A58)
