@@ -67,12 +67,25 @@ void setDate(pst::messaging::ContactItem& item, ContactDate which, const contact
     if (!value.empty()) appendNoteLine(bodyLines, label, value.date ? isoDate(*value.date) : value.text);
 }
 
-// The first person of a relation; empty where there is none.
-const std::string& firstRelated(const contact::Contact& contact, contact::Relation relation) {
-    static const std::string kNone;
-    for (const contact::Related& related : contact.related)
-        if (related.relation == relation) return related.name;
-    return kNone;
+// The first spouse, manager and assistant in their fields, every further one as a line
+// of the body (the store holds one of each); the children all in their list.
+void setRelated(pst::messaging::ContactItem& item, const contact::Contact& contact, std::string& bodyLines) {
+    const std::pair<contact::Relation, ContactField> fields[] = {{contact::Relation::Manager, ContactField::ManagerName},
+                                                                 {contact::Relation::Assistant, ContactField::Assistant},
+                                                                 {contact::Relation::Spouse, ContactField::Spouse}};
+    for (const auto& [relation, field] : fields) {
+        bool placed = false;
+        for (const contact::Related& person : contact.related) {
+            if (person.relation != relation) continue;
+            if (!placed) item.setText(field, person.name);
+            else appendNoteLine(bodyLines, relationLabel(relation), person.name);
+            placed = true;
+        }
+    }
+    std::vector<std::string> children;
+    for (const contact::Related& person : contact.related)
+        if (person.relation == contact::Relation::Child) children.push_back(person.name);
+    item.setChildren(std::move(children));
 }
 
 void setNames(pst::messaging::ContactItem& item, const contact::Contact& contact) {
@@ -96,8 +109,6 @@ void setWork(pst::messaging::ContactItem& item, const contact::Contact& contact)
     item.setText(ContactField::JobTitle, contact.jobTitle);
     item.setText(ContactField::Department, contact.unit);
     item.setText(ContactField::OfficeLocation, contact.office);
-    item.setText(ContactField::ManagerName, firstRelated(contact, contact::Relation::Manager));
-    item.setText(ContactField::Assistant, firstRelated(contact, contact::Relation::Assistant));
 }
 
 // The business home page takes the first work page, the personal one "MailDomain" as
@@ -286,11 +297,7 @@ void PstWriter::addContact(notes::ContactDocument&& doc, std::int64_t runningNum
     setPhones(item, contact_, bodyLines);
     setEmails(item, contact_, bodyLines);
     if (!contact_.imAddresses.empty()) item.setText(ContactField::InstantMessagingAddress, contact_.imAddresses.front());
-    item.setText(ContactField::Spouse, firstRelated(contact_, contact::Relation::Spouse));
-    std::vector<std::string> children;
-    for (const contact::Related& person : contact_.related)
-        if (person.relation == contact::Relation::Child) children.push_back(person.name);
-    item.setChildren(std::move(children));
+    setRelated(item, contact_, bodyLines);
     setDate(item, ContactDate::Birthday, contact_.birthday, "Birthday", bodyLines);
     setDate(item, ContactDate::Anniversary, contact_.anniversary, "Anniversary", bodyLines);
     item.setCategories(contact_.categories);
