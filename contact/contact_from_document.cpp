@@ -344,7 +344,7 @@ void readEmails(const Items& items, Contact& contact) {
     std::vector<std::string> notesAddresses;
     for (const auto& [source, place] : slots) {
         std::string unread; // the values that are no address at all
-        items.forEachValue(source, [&, place = place](std::string_view value) {
+        items.forEachValue(source, [&, source = source, place = place](std::string_view value) {
             MailAddress parsed = parseMailAddress(value, source.value == mailAddress.value);
             if (parsed.kind == MailAddress::Kind::Notes) {
                 const std::string shown = notes::shownName(parsed.address);
