@@ -12,6 +12,7 @@
 #include "pst/messaging/folder.h"
 #include "pst/messaging/message_store.h"
 #include "pst/messaging/store_layout.h"
+#include "text/line_breaks.h"
 #include "pst/messaging/named_property_map.h"
 #include "pst/messaging/property_tags.h"
 #include "pst/messaging/store_clock.h"
@@ -98,8 +99,12 @@ ltp::Bytes conversationIndex(std::uint64_t filetime) {
 // Whether the folder's contents table shows the property: of each item, every column
 // the item holds.
 bool isRowColumn(PropTag tag) {
-    const std::vector<PropTag>& columns = layout::contentsColumns();
-    return std::find(columns.begin(), columns.end(), tag) != columns.end();
+    static const std::vector<PropTag> sorted = [] {
+        std::vector<PropTag> columns = layout::contentsColumns();
+        std::sort(columns.begin(), columns.end());
+        return columns;
+    }();
+    return std::binary_search(sorted.begin(), sorted.end(), tag);
 }
 
 } // namespace
@@ -139,30 +144,10 @@ ContactItem::ContactItem(Folder& folder, ndb::Nid nid, std::string messageClass)
 
 namespace {
 
-// Text with Outlook's line breaks, given in pieces: a bare LF or CR becomes CR LF (a CR
-// at the end of one piece and an LF at the start of the next are one break).
-class CrLfLines {
-public:
-    void append(std::string_view text, std::string& out) {
-        for (const char c : text) {
-            if (c == '\n' && afterCr_) {
-                afterCr_ = false;
-                continue;
-            }
-            afterCr_ = c == '\r';
-            if (c == '\r' || c == '\n') out += "\r\n";
-            else out += c;
-        }
-    }
-
-private:
-    bool afterCr_ = false;
-};
-
 std::string withCrLf(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    CrLfLines().append(text, out);
+    text::appendWithCrLf(out, text);
     return out;
 }
 
@@ -186,12 +171,12 @@ void ContactItem::setBody(std::span<const std::string_view> pieces) {
     ltp::StreamedValueWriter writer(folder_->store().nodeDatabase());
     // A slice at a time, so a long body is never copied whole.
     constexpr std::size_t kSlice = 64 << 10;
-    CrLfLines lines;
+    text::CrLfLines lines;
     std::string slice;
     for (std::string_view piece : pieces)
         for (std::size_t at = 0; at < piece.size(); at += kSlice) {
             slice.clear();
-            lines.append(piece.substr(at, kSlice), slice);
+            lines.append(slice, piece.substr(at, kSlice));
             writer.appendText(slice);
         }
     ltp::PropValue body = writer.finishText();
