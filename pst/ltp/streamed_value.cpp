@@ -76,9 +76,27 @@ PropValue StreamedValueWriter::finishText()
     const std::string rest = std::move(pending_);
     pending_.clear();
     convert(rest, true);
+    return finish(PT_UNICODE);
+}
+
+void StreamedValueWriter::appendBinary(std::span<const std::uint8_t> bytes)
+{
+    // A block at a time, so that the buffer never holds more than two.
+    while (!bytes.empty()) {
+        const std::span<const std::uint8_t> slice = bytes.first(std::min(bytes.size(), ndb::kMaxBlockData));
+        buffer_.insert(buffer_.end(), slice.begin(), slice.end());
+        bytes = bytes.subspan(slice.size());
+        writeFullBlocks();
+    }
+}
+
+PropValue StreamedValueWriter::finishBinary() { return finish(PT_BINARY); }
+
+PropValue StreamedValueWriter::finish(PropType type)
+{
     writeFullBlocks();
     PropValue value;
-    value.type = PT_UNICODE;
+    value.type = type;
     if (blocks_.empty()) {
         value.data = std::move(buffer_);
     } else {

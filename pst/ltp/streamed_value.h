@@ -1,10 +1,11 @@
-// A value too large to hold in memory twice: its bytes made a block at a time and
-// written to the store's file ahead of the node that will name them, so that only the
-// block IDs stay (a text of 100 MB keeps 100 KB of them). A value that fits one data
+// A value too large to hold in memory twice (a text, a file's bytes): its bytes made a
+// block at a time and written to the store's file ahead of the node that will name
+// them, so that only the block IDs stay (a text of 100 MB keeps 100 KB of them). A value that fits one data
 // block stays in memory and is laid out as any other.
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,8 +32,14 @@ public:
     // which are the caller's from now on (see WrittenBlocks).
     PropValue finishText();
 
+    // Appends the next piece of a binary value, as given.
+    void appendBinary(std::span<const std::uint8_t> bytes);
+    // The PT_BINARY value, as finishText() hands out a text.
+    PropValue finishBinary();
+
 private:
     void convert(std::string_view utf8, bool final);
+    PropValue finish(PropType type);
     void writeFullBlocks();
 
     ndb::NodeDatabaseWriter& store_;

@@ -70,6 +70,10 @@ constexpr std::int32_t kFileUnderChoices[] = {kFileUnderLastFirstMiddle, 0x8037,
 constexpr int kFirstFaxEntry = 3;
 // PidLidPostalAddressId: which address is the mailing address.
 constexpr std::int32_t kPostalAddressWork = 2;
+constexpr std::int32_t kIconContact = 0x200;
+constexpr std::int32_t kIconList = 0x202;
+constexpr std::int32_t kMessageFlagRead = 0x01;
+constexpr std::int32_t kMessageFlagHasAttachments = 0x10;
 
 // The first character of a UTF-8 text, whole.
 std::string firstCharacter(const std::string& value) {
@@ -251,8 +255,24 @@ std::vector<std::pair<PropTag, PropValue>> ContactItem::properties(NamedProperty
 }
 
 void ContactItem::putAll(PropertyList& list) const {
-    const Names named = nameOf();
     putStandardProperties(list);
+    if (isList()) {
+        putListProperties(list);
+    } else {
+        putContactProperties(list);
+    }
+    if (!attachments_.empty()) list.put(tags::PidTagHasAttachments, PropValue::boolean(true));
+    for (const Attachment& attachment : attachments_)
+        if (attachment.contactPicture) list.put(tags::PidLidHasPicture, PropValue::boolean(true));
+
+    // The message size: the values' bytes, as the store counts them.
+    std::uint64_t size = attachmentsSize(attachments_);
+    for (const auto& [tag, value] : list.all()) size += value.size();
+    list.put(tags::PidTagMessageSize, PropValue::int32(static_cast<std::int32_t>(std::min<std::uint64_t>(size, 0x7FFFFFFF))));
+}
+
+void ContactItem::putContactProperties(PropertyList& list) const {
+    const Names named = nameOf();
     putNamesAndFileAs(list, named);
     putFieldTexts(list);
     // Outlook's contact form shows the business web page from its own property.
@@ -267,11 +287,6 @@ void ContactItem::putAll(PropertyList& list) const {
     }
     putAddresses(list);
     putDatesBodyAndCategories(list);
-
-    // The message size: the values' bytes, as the store counts them.
-    std::size_t size = 0;
-    for (const auto& [tag, value] : list.all()) size += value.size();
-    list.put(tags::PidTagMessageSize, PropValue::int32(static_cast<std::int32_t>(std::min<std::size_t>(size, 0x7FFFFFFF))));
 }
 
 ContactItem::Names ContactItem::nameOf() const {
@@ -302,8 +317,9 @@ void ContactItem::putStandardProperties(PropertyList& list) const {
     list.put(PidTagImportance, PropValue::int32(1)); // normal
     list.put(PidTagSensitivity, PropValue::int32(private_ ? 2 : 0)); // private, else none
     list.put(PidTagPriority, PropValue::int32(0));    // normal
-    list.put(PidTagMessageFlags, PropValue::int32(1)); // read
-    list.put(PidTagIconIndex, PropValue::int32(0x200)); // contact icon
+    list.put(PidTagMessageFlags,
+             PropValue::int32(kMessageFlagRead | (attachments_.empty() ? 0 : kMessageFlagHasAttachments)));
+    list.put(PidTagIconIndex, PropValue::int32(isList() ? kIconList : kIconContact));
     for (PropTag time : {PidTagClientSubmitTime, PidTagMessageDeliveryTime, PidTagCreationTime})
         list.put(time, PropValue::systime(created_));
     list.put(PidTagLastModificationTime, PropValue::systime(fileTimeNow()));
@@ -314,9 +330,9 @@ void ContactItem::putStandardProperties(PropertyList& list) const {
     list.put(PidTagOriginatorDeliveryReportRequested, PropValue::boolean(false));
     list.put(PidTagReadReceiptRequested, PropValue::boolean(false));
     list.put(PidTagDeleteAfterSubmit, PropValue::boolean(false));
-    list.put(PidTagSendInternetEncoding, PropValue::int32(0));
+    if (!isList()) list.put(PidTagSendInternetEncoding, PropValue::int32(0));
     list.put(PidTagMessageLocaleId, PropValue::int32(0));
-    list.put(PidLidContactCharacterSet, PropValue::int32(kCharacterSetDefault));
+    if (!isList()) list.put(PidLidContactCharacterSet, PropValue::int32(kCharacterSetDefault));
     list.put(PidLidAutoLog, PropValue::boolean(false));
     list.put(PidLidCurrentVersion, PropValue::int32(kOutlookVersion));
     list.putText(PidLidCurrentVersionName, kOutlookVersionName);
@@ -325,6 +341,16 @@ void ContactItem::putStandardProperties(PropertyList& list) const {
     list.put(PidLidReminderSet, PropValue::boolean(false));
     list.put(PidLidReminderDelta, PropValue::int32(0));
     list.put(PidLidAgingDontAgeMe, PropValue::boolean(false));
+    if (isList()) {
+        // What Outlook writes empty on a list it saves.
+        for (PropTag tag : {PidTagAccount, PidTagCallbackTelephoneNumber, PidTagLanguage, PidTagLocation,
+                            PidTagCompanyName, PidTagTitle, PidTagDepartmentName, PidTagCountry, PidTagLocality,
+                            PidTagStateOrProvince, PidTagDisplayNamePrefix})
+            list.putText(tag, "");
+        for (const NamedTag& named : {PidLidReferredBy, PidLidDepartment, PidLidInstantMessagingAddress})
+            list.putText(named, "");
+        return;
+    }
     list.put(PidLidReferenceEntryId, PropValue::binary(entryId(folder_->store().uid(), nid_)));
 
     // Fields of Outlook's contact form that it writes empty when they hold nothing.
@@ -335,6 +361,32 @@ void ContactItem::putStandardProperties(PropertyList& list) const {
         list.putText(tag, "");
     for (const NamedTag& named : {PidLidReferredBy, PidLidDepartment}) list.putText(named, "");
     list.putText(PidLidInstantMessagingAddress, text(ContactField::InstantMessagingAddress));
+}
+
+// A list: its name (also the text it is filed under, by no rule), its members in the
+// multi-valued form with their checksum, or in the stream form where either property
+// would reach Outlook's limit, and its body and categories.
+void ContactItem::putListProperties(PropertyList& list) const {
+    using namespace tags;
+    const std::string& name = text(ContactField::DisplayName);
+    list.putText(PidTagSubject, std::string("\x01\x01", 2) + name);
+    list.putText(PidTagConversationTopic, name);
+    list.putText(PidTagDisplayName, name);
+    list.putText(PidLidFileUnder, name);
+    list.put(PidLidFileUnderId, PropValue::int32(kFileUnderOwnText));
+    list.putText(PidLidDistributionListName, name);
+    list.put(PidLidAddressBookProviderArrayType, PropValue::int32(0));
+    const ListMemberIds ids = listMemberIds(folder_->store().uid(), members_);
+    if (multiBinarySize(ids.entryIds) >= kListPropertyLimit || multiBinarySize(ids.oneOffs) >= kListPropertyLimit) {
+        list.put(PidLidDistributionListStream, PropValue::binary(listStream(ids)));
+    } else {
+        if (!ids.entryIds.empty()) {
+            list.put(PidLidDistributionListMembers, PropValue::multiBinary(ids.entryIds));
+            list.put(PidLidDistributionListOneOffMembers, PropValue::multiBinary(ids.oneOffs));
+        }
+        list.put(PidLidDistributionListChecksum, PropValue::int32(static_cast<std::int32_t>(listChecksum(ids.entryIds))));
+    }
+    putDatesBodyAndCategories(list);
 }
 
 void ContactItem::putNamesAndFileAs(PropertyList& list, const Names& names) const {
@@ -483,7 +535,32 @@ void ContactItem::putDatesBodyAndCategories(PropertyList& list) const {
                  PropValue::multiUnicode(categories_));
 }
 
+void ContactItem::addAttachment(std::string_view fileName, bool contactPicture) {
+    finishAttachment();
+    Attachment attachment;
+    attachment.fileName = std::string(fileName);
+    attachment.contactPicture = contactPicture;
+    attachment.created = fileTimeNow();
+    attachment.data = PropValue::binary({});
+    attachments_.push_back(std::move(attachment));
+    attaching_ = std::make_unique<ltp::StreamedValueWriter>(folder_->store().nodeDatabase());
+}
+
+void ContactItem::appendAttachment(std::span<const std::uint8_t> bytes) {
+    if (!attaching_) throw StoreError("No attachment was added to take these bytes.");
+    attaching_->appendBinary(bytes);
+}
+
+void ContactItem::finishAttachment() {
+    if (!attaching_) return;
+    PropValue data = attaching_->finishBinary();
+    attaching_.reset();
+    written_.add(data.writtenBlocks);
+    attachments_.back().data = std::move(data);
+}
+
 void ContactItem::save() {
+    finishAttachment();
     MessageStore& store = folder_->store();
     PropertyList list(store.names(), store.nodeDatabase(), written_);
     std::map<PropTag, PropValue> row;
@@ -491,7 +568,9 @@ void ContactItem::save() {
         putAll(list);
         for (const auto& [tag, value] : list.all())
             if (isRowColumn(tag)) row[tag] = value;
-        store.putNode(nid_, folder_->nid(), ltp::PropertyContextBuilder::build(std::move(list.all())));
+        ndb::NodeContent node = ltp::PropertyContextBuilder::build(std::move(list.all()));
+        addAttachmentSubnodes(node, attachments_);
+        store.putNode(nid_, folder_->nid(), node);
     } catch (...) {
         written_.drop(list.textBlocks()); // no node names them
         throw;

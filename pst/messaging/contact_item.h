@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -17,7 +18,9 @@
 #include "base/calendar_date.h"
 #include "pst/ltp/property_value.h"
 #include "pst/ltp/streamed_value.h"
+#include "pst/messaging/attachment.h"
 #include "pst/messaging/contact_field.h"
+#include "pst/messaging/distribution_list.h"
 #include "pst/ndb/node_database.h"
 
 namespace brenmoor::pst::messaging {
@@ -34,11 +37,14 @@ std::uint64_t localMidnight(const CalendarDate& date);
 // The rule a contact's file-as text follows, as Outlook declares it beside the text.
 enum class FileUnder { LastFirstMiddle, Company, DisplayName };
 
+// A contact, or (message class "IPM.DistList") a personal distribution list, which
+// holds a name, members, a body and categories.
 class ContactItem {
 public:
     ContactItem(Folder& folder, ndb::Nid nid, std::string messageClass);
 
     ndb::Nid nid() const { return nid_; }
+    bool isList() const { return messageClass_ == "IPM.DistList"; }
 
     // Sets a text field. An empty text writes nothing and leaves a value set
     // earlier in place (two source items may feed one field).
@@ -58,6 +64,15 @@ public:
     void setChildren(std::vector<std::string> names);
     // A private contact is hidden from those the store's owner shares the folder with.
     void setPrivate(bool isPrivate) { private_ = isPrivate; }
+    // A list's members, in order; the list's name is its display name.
+    void setMembers(std::vector<ListMember> members) { members_ = std::move(members); }
+
+    // Attaches a file by value (the contact's picture where contactPicture); its bytes
+    // follow with appendAttachment, written to the file a block at a time
+    // (std::runtime_error where that fails). A file is complete when the next one is
+    // added or the item is saved.
+    void addAttachment(std::string_view fileName, bool contactPicture = false);
+    void appendAttachment(std::span<const std::uint8_t> bytes);
 
     const std::string& text(ContactField field) const;
 
@@ -83,6 +98,7 @@ private:
 
     // The steps of properties().
     void putAll(PropertyList& list) const;
+    void putContactProperties(PropertyList& list) const;
     Names nameOf() const;
     void putStandardProperties(PropertyList& list) const;
     void putNamesAndFileAs(PropertyList& list, const Names& names) const;
@@ -91,6 +107,8 @@ private:
     void putFaxEntries(PropertyList& list, const std::string& displayName, Entries& entries) const;
     void putAddresses(PropertyList& list) const;
     void putDatesBodyAndCategories(PropertyList& list) const;
+    void putListProperties(PropertyList& list) const;
+    void finishAttachment();
 
     Folder* folder_;
     ndb::Nid nid_;
@@ -109,6 +127,9 @@ private:
     std::vector<std::string> children_;
     bool private_ = false;
     bool saved_ = false;
+    std::vector<ListMember> members_;
+    std::vector<Attachment> attachments_;
+    std::unique_ptr<ltp::StreamedValueWriter> attaching_; // the last file added, while its bytes come
 };
 
 } // namespace brenmoor::pst::messaging

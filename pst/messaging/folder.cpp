@@ -48,8 +48,9 @@ void Folder::SetAsDefaultFolder(int kind) {
 }
 
 ContactItem Folder::ItemCollection::Add(std::string_view messageClass) {
-    if (messageClass != "IPM.Contact" && messageClass.rfind("IPM.Contact.", 0) != 0)
-        throw StoreError("This store holds contact items only, not \"" + std::string(messageClass) + "\".");
+    if (messageClass != "IPM.Contact" && messageClass.rfind("IPM.Contact.", 0) != 0 && messageClass != "IPM.DistList")
+        throw StoreError("This store holds contacts and distribution lists only, not \"" + std::string(messageClass) +
+                         "\".");
     return ContactItem(*folder_, folder_->store().newMessageNid(), std::string(messageClass));
 }
 

@@ -50,7 +50,8 @@ public:
     class ItemCollection {
     public:
         explicit ItemCollection(Folder& folder) : folder_(&folder) {}
-        // A new contact item; StoreError for a message class other than a contact's.
+        // A new contact item or distribution list ("IPM.DistList"); StoreError for any
+        // other message class.
         ContactItem Add(std::string_view messageClass);
         std::int64_t count() const;
 

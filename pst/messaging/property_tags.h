@@ -45,6 +45,7 @@ inline constexpr PropTag PidTagDeleteAfterSubmit = makeTag(0x0E01, PT_BOOLEAN);
 inline constexpr PropTag PidTagMessageDeliveryTime = makeTag(0x0E06, PT_SYSTIME);
 inline constexpr PropTag PidTagMessageFlags = makeTag(0x0E07, PT_LONG);
 inline constexpr PropTag PidTagMessageSize = makeTag(0x0E08, PT_LONG);
+inline constexpr PropTag PidTagHasAttachments = makeTag(0x0E1B, PT_BOOLEAN);
 inline constexpr PropTag PidTagBody = makeTag(0x1000, PT_UNICODE);
 inline constexpr PropTag PidTagIconIndex = makeTag(0x1080, PT_LONG);
 inline constexpr PropTag PidTagDisplayName = makeTag(0x3001, PT_UNICODE);
@@ -103,6 +104,17 @@ inline constexpr PropTag PidTagHomeAddressPostalCode = makeTag(0x3A5B, PT_UNICOD
 inline constexpr PropTag PidTagHomeAddressStateOrProvince = makeTag(0x3A5C, PT_UNICODE);
 inline constexpr PropTag PidTagHomeAddressStreet = makeTag(0x3A5D, PT_UNICODE);
 
+// Tagged properties of attachments.
+inline constexpr PropTag PidTagAttachSize = makeTag(0x0E20, PT_LONG);
+inline constexpr PropTag PidTagAttachDataBinary = makeTag(0x3701, PT_BINARY);
+inline constexpr PropTag PidTagAttachExtension = makeTag(0x3703, PT_UNICODE);
+inline constexpr PropTag PidTagAttachFilename = makeTag(0x3704, PT_UNICODE);
+inline constexpr PropTag PidTagAttachMethod = makeTag(0x3705, PT_LONG);
+inline constexpr PropTag PidTagAttachLongFilename = makeTag(0x3707, PT_UNICODE);
+inline constexpr PropTag PidTagRenderingPosition = makeTag(0x370B, PT_LONG);
+inline constexpr PropTag PidTagAttachMimeTag = makeTag(0x370E, PT_UNICODE);
+inline constexpr PropTag PidTagAttachmentContactPhoto = makeTag(0x7FFF, PT_BOOLEAN);
+
 // Tagged properties of folders and of table rows.
 inline constexpr PropTag PidTagContentCount = makeTag(0x3602, PT_LONG);
 inline constexpr PropTag PidTagContentUnreadCount = makeTag(0x3603, PT_LONG);
@@ -128,6 +140,7 @@ inline constexpr PropTag PidTagReceiveFolderNid = makeTag(0x6605, PT_LONG); // r
 // Named properties of contacts (PSETID_Address).
 inline constexpr NamedTag PidLidFileUnder{kPsetidAddress, 0x8005, PT_UNICODE};
 inline constexpr NamedTag PidLidFileUnderId{kPsetidAddress, 0x8006, PT_LONG};
+inline constexpr NamedTag PidLidHasPicture{kPsetidAddress, 0x8015, PT_BOOLEAN};
 inline constexpr NamedTag PidLidReferredBy{kPsetidAddress, 0x800E, PT_UNICODE};
 inline constexpr NamedTag PidLidDepartment{kPsetidAddress, 0x8010, PT_UNICODE};
 inline constexpr NamedTag PidLidHomeAddress{kPsetidAddress, 0x801A, PT_UNICODE};
@@ -147,6 +160,11 @@ inline constexpr NamedTag PidLidWorkAddressCity{kPsetidAddress, 0x8046, PT_UNICO
 inline constexpr NamedTag PidLidWorkAddressState{kPsetidAddress, 0x8047, PT_UNICODE};
 inline constexpr NamedTag PidLidWorkAddressPostalCode{kPsetidAddress, 0x8048, PT_UNICODE};
 inline constexpr NamedTag PidLidWorkAddressCountry{kPsetidAddress, 0x8049, PT_UNICODE};
+inline constexpr NamedTag PidLidDistributionListChecksum{kPsetidAddress, 0x804C, PT_LONG};
+inline constexpr NamedTag PidLidDistributionListName{kPsetidAddress, 0x8053, PT_UNICODE};
+inline constexpr NamedTag PidLidDistributionListOneOffMembers{kPsetidAddress, 0x8054, PT_MV_BINARY};
+inline constexpr NamedTag PidLidDistributionListMembers{kPsetidAddress, 0x8055, PT_MV_BINARY};
+inline constexpr NamedTag PidLidDistributionListStream{kPsetidAddress, 0x8064, PT_BINARY};
 inline constexpr NamedTag PidLidInstantMessagingAddress{kPsetidAddress, 0x8062, PT_UNICODE};
 inline constexpr NamedTag PidLidBirthdayLocal{kPsetidAddress, 0x80DE, PT_SYSTIME};
 inline constexpr NamedTag PidLidWeddingAnniversaryLocal{kPsetidAddress, 0x80DF, PT_SYSTIME};

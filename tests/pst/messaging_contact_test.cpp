@@ -14,6 +14,7 @@
 #include "pst/messaging/named_property_map.h"
 #include "pst/messaging/store_error.h"
 #include "pst/util/crc.h"
+#include "pst_checker.h"
 #include "pst_format.h"
 
 namespace {
@@ -250,6 +251,77 @@ TEST_F(ContactItemTest, CategoriesBecomeKeywordsAndTheBodyIsKeptAsGiven) {
     ASSERT_TRUE(props.count(keywords));
     EXPECT_EQ(props[keywords].data, PropValue::multiUnicode({"Friends", "Work", "Family"}).data);
     EXPECT_EQ(asString(props[0x1000].data), utf16(" Comments: "));
+}
+
+// A list's members as Outlook wrote them for a contact's first address and two one-off
+// addresses; a list too long for the multi-valued properties keeps every member in the
+// stream form alone. The checker follows every member's entry ID to its message.
+TEST_F(ContactItemTest, ListsKeepTheirMembersAsOutlookDoesAndLongListsInTheStreamForm) {
+    ContactItem contact = newItem();
+    contact.setText(ContactField::DisplayName, "contact name 1");
+    contact.setText(ContactField::Email1Address, "contact1@example.org");
+    contact.save();
+    ContactItem inner = folder_->Items().Add("IPM.DistList");
+    ContactItem outer = folder_->Items().Add("IPM.DistList");
+    outer.setText(ContactField::DisplayName, "test dist list");
+    outer.setMembers({{ListMember::Kind::Contact, contact.nid(), 0, "contact name 1", "contact1@example.org"},
+                      {ListMember::Kind::Address, 0, 0, "dist name 1", "dist1@example.org"},
+                      {ListMember::Kind::List, inner.nid(), 0, "inner", ""}});
+    std::vector<ListMember> many;
+    for (int i = 0; i < 400; ++i) many.push_back({ListMember::Kind::Contact, contact.nid(), i % 3, "c", "c@example.org"});
+    inner.setText(ContactField::DisplayName, "inner");
+    inner.setMembers(many);
+
+    Laid laid(outer);
+    const Bytes members = laid.lid(0x8055)->data;
+    const Bytes oneOffs = laid.lid(0x8054)->data;
+    ASSERT_EQ(le32(members), 3u);
+    Bytes wrapped{0, 0, 0, 0, 0xC0, 0x91, 0xAD, 0xD3, 0x51, 0x9D, 0xCF, 0x11, 0xA4, 0xA9, 0x00, 0xAA, 0x00, 0x47,
+                  0xFA, 0xA4, 0xC3};
+    const Bytes contactId = entryId(store_->uid(), contact.nid());
+    wrapped.insert(wrapped.end(), contactId.begin(), contactId.end());
+    const Bytes outside = oneOffEntryId("dist name 1", "SMTP", "dist1@example.org");
+    const auto value = [](const Bytes& mv, std::uint32_t index) {
+        const std::uint32_t count = le32(mv), start = le32(mv, 4 + 4 * index);
+        const std::uint32_t end = index + 1 < count ? le32(mv, 4 + 4 * (index + 1)) : std::uint32_t(mv.size());
+        return Bytes(mv.begin() + start, mv.begin() + end);
+    };
+    EXPECT_EQ(value(members, 0), wrapped);
+    EXPECT_EQ(value(members, 1), outside);
+    EXPECT_EQ(value(members, 2)[20], 0xB4); // a list of this store
+    EXPECT_EQ(value(oneOffs, 0), oneOffEntryId("contact name 1", "SMTP", "contact1@example.org"));
+    EXPECT_EQ(value(oneOffs, 1), outside);
+    std::uint32_t crc = 0;
+    for (std::uint32_t i = 0; i < 3; ++i) crc = computeCrc(value(members, i).data(), value(members, i).size(), crc);
+    EXPECT_EQ(le32(laid.lid(0x804C)->data), crc);
+    EXPECT_EQ(asString(laid.lid(0x8053)->data), utf16("test dist list"));
+    EXPECT_EQ(le32(laid.id(0x1080)->data), 0x202u);
+    EXPECT_EQ(laid.lid(0x8064), nullptr);
+
+    Laid long_(inner);
+    EXPECT_EQ(long_.lid(0x8055), nullptr);
+    EXPECT_EQ(long_.lid(0x8054), nullptr);
+    const Bytes stream = long_.lid(0x8064)->data;
+    ASSERT_GT(stream.size(), kListPropertyLimit);
+    EXPECT_EQ(le32(stream, 8 + 4), 400u); // the count after version, build and flags
+    // The first member: its wrapped entry ID (e-mail 1), then its one-off.
+    EXPECT_EQ(le32(stream, 28), wrapped.size());
+    EXPECT_EQ(Bytes(stream.begin() + 32, stream.begin() + 32 + std::ptrdiff_t(wrapped.size())), wrapped);
+    EXPECT_EQ(le32(stream, stream.size() - 8), 0u);
+
+    outer.save();
+    inner.save();
+    store_->flush();
+    EXPECT_EQ(brenmoor::pstcheck::checkPstFile(path_), std::vector<std::string>{});
+    // A member whose message was never saved.
+    const ContactItem unsaved = newItem();
+    ContactItem dangling = folder_->Items().Add("IPM.DistList");
+    dangling.setMembers({{ListMember::Kind::Contact, unsaved.nid(), 0, "x", "x@example.org"}});
+    dangling.save();
+    store_->flush();
+    const auto problems = brenmoor::pstcheck::checkPstFile(path_);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_NE(problems[0].find("not a message of this store"), std::string::npos) << problems[0];
 }
 
 TEST(NamedPropertyMap, StreamsAndBucketsAreLaidOutInFull) {

@@ -2,6 +2,7 @@
 // density list, blocks and their reference counts), every heap and table, and the
 // messaging layer's bookkeeping (mandatory nodes, folders, tables, entry IDs).
 #include "pst_checker.h"
+#include "pst_names.h"
 
 #include "pst_tables.h"
 
@@ -370,6 +371,7 @@ private:
                 auto props = properties(nid);
                 if (!props) f_.problem("message " + nidText(nid) + ": no readable property context");
                 else if (!props->count(kMessageClass)) f_.problem("message " + nidText(nid) + ": no PidTagMessageClass");
+                else if (utf16ToUtf8(props->at(kMessageClass).value) == "IPM.DistList") checkListMembers(nid, *props);
             }
         }
         checkStoreEntryIds();
@@ -505,6 +507,71 @@ private:
                        std::to_string(messages.size()) + " messages");
     }
 
+    // The id a named property of PSETID_Address has in this store, or 0.
+    std::uint16_t addressPropertyId(std::uint32_t lid)
+    {
+        if (!names_) names_ = readPropertyNames(file_);
+        static constexpr GuidBytes kPsetidAddress{0x04, 0x20, 0x06, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                                  0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
+        for (const auto& [id, name] : *names_)
+            if (name.set == kPsetidAddress && !name.isString && name.lid == lid) return id;
+        return 0;
+    }
+
+    // Every member of a distribution list that is a contact or list of this store (a
+    // wrapped entry ID of a message) points at a message of this store, in the
+    // multi-valued form and in the stream form alike.
+    void checkListMembers(std::uint64_t nid, const std::map<std::uint16_t, Property>& props)
+    {
+        const std::string where = "distribution list " + nidText(nid);
+        std::vector<Bytes> ids;
+        if (auto members = props.find(addressPropertyId(0x8055)); members != props.end() && members->first) {
+            const Bytes& mv = members->second.value;
+            const std::uint32_t count = mv.size() >= 4 ? le32(mv.data()) : 0;
+            if (mv.size() < 4 + 4 * std::size_t(count)) return f_.problem(where + ": its members' entry IDs are cut short");
+            for (std::uint32_t i = 0; i < count; ++i) {
+                const std::uint32_t start = le32(mv.data() + 4 + 4 * i);
+                const std::uint32_t end = i + 1 < count ? le32(mv.data() + 8 + 4 * i) : std::uint32_t(mv.size());
+                if (start > end || end > mv.size()) return f_.problem(where + ": member " + std::to_string(i) + " lies outside the value");
+                ids.emplace_back(mv.begin() + start, mv.begin() + end);
+            }
+        }
+        if (auto stream = props.find(addressPropertyId(0x8064)); stream != props.end() && stream->first) {
+            const Bytes& s = stream->second.value;
+            std::size_t at = 28;
+            const std::uint32_t count = s.size() >= 16 ? le32(s.data() + 12) : 0;
+            for (std::uint32_t i = 0; i < count; ++i) {
+                for (int part = 0; part < 3; ++part) { // entry ID, one-off, extra information
+                    if (at + 4 > s.size() || le32(s.data() + at) > s.size() - at - 4)
+                        return f_.problem(where + ": its stream ends inside member " + std::to_string(i));
+                    const std::uint32_t size = le32(s.data() + at);
+                    if (part == 0) ids.emplace_back(s.begin() + std::ptrdiff_t(at + 4), s.begin() + std::ptrdiff_t(at + 4 + size));
+                    at += 4 + size;
+                }
+            }
+        }
+        static constexpr std::uint8_t kWrapped[16] = {0xC0, 0x91, 0xAD, 0xD3, 0x51, 0x9D, 0xCF, 0x11,
+                                                      0xA4, 0xA9, 0x00, 0xAA, 0x00, 0x47, 0xFA, 0xA4};
+        for (std::size_t i = 0; i < ids.size(); ++i) {
+            const Bytes& id = ids[i];
+            if (id.size() < 21 || !std::equal(id.begin() + 4, id.begin() + 20, kWrapped)) continue; // a one-off address
+            const int kind = id[20] & 0x0F;
+            if (kind != 3 && kind != 4) continue; // not a message of a store
+            const std::string member = where + ": member " + std::to_string(i);
+            if (id.size() != 21 + 24) {
+                f_.problem(member + " wraps an entry ID of " + std::to_string(id.size() - 21) + " bytes, not 24");
+                continue;
+            }
+            const std::uint32_t target = le32(id.data() + 41);
+            auto store = properties(0x21);
+            auto key = store ? store->find(kRecordKey) : decltype(store->find(kRecordKey)){};
+            if (!store || key == store->end() || !std::equal(id.begin() + 25, id.begin() + 41, key->second.value.begin()))
+                f_.problem(member + " names another store");
+            else if (!file_.node(target) || nidType(target) != kTypeMessage)
+                f_.problem(member + " points at " + nidText(target) + ", which is not a message of this store");
+        }
+    }
+
     void checkStoreEntryIds()
     {
         auto store = properties(0x21);
@@ -543,6 +610,7 @@ private:
     std::vector<std::uint8_t> used_;
     std::vector<std::uint64_t> amapFree_;
     std::map<std::uint16_t, std::string> namedIdsUsed_; // id -> first node using it
+    std::optional<std::map<std::uint16_t, PropertyName>> names_;
 };
 
 } // namespace

@@ -1,10 +1,12 @@
 #!/usr/bin/env node
 // Walks a PST store's folders as pst-extractor's users do (each folder's contents table,
 // item by item) and prints every contact it finds as one JSON object per line: the
-// folder path and the contact's fields. The last line counts the folders and contacts.
+// folder path, the contact's fields and its attachments (name, size, SHA-256 of the bytes
+// read). The last line counts the folders and contacts.
 //     node walk_contacts.js STORE.pst [--count-only]
 'use strict';
 
+const crypto = require('crypto');
 const path = require('path');
 const { PSTFile } = require('pst-extractor');
 
@@ -40,6 +42,27 @@ function fieldsOf(item) {
     return out;
 }
 
+// Each attachment's name, the size the store gives, and the bytes read, hashed.
+function attachmentsOf(item) {
+    const out = [];
+    for (let i = 0; i < item.numberOfAttachments; ++i) {
+        const attachment = item.getAttachment(i);
+        const stream = attachment.fileInputStream;
+        const hash = crypto.createHash('sha256');
+        let read = 0;
+        if (stream) {
+            const buffer = Buffer.alloc(8176);
+            for (let n = stream.read(buffer); n > 0; n = stream.read(buffer)) {
+                hash.update(buffer.subarray(0, n));
+                read += n;
+            }
+        }
+        out.push({ name: attachment.longFilename || attachment.filename, size: attachment.filesize, read,
+                   sha256: hash.digest('hex') });
+    }
+    return out;
+}
+
 let folders = 0;
 let contacts = 0;
 let others = 0;
@@ -52,7 +75,10 @@ function walk(folder, trail) {
         for (let item = folder.getNextChild(); item !== null; item = folder.getNextChild()) {
             if (item.messageClass && item.messageClass.startsWith('IPM.Contact')) {
                 ++contacts;
-                if (!countOnly) process.stdout.write(JSON.stringify({ folder: trail.join('/'), ...fieldsOf(item) }) + '\n');
+                if (!countOnly) {
+                    const attachments = item.hasAttachments ? { attachments: attachmentsOf(item) } : {};
+                    process.stdout.write(JSON.stringify({ folder: trail.join('/'), ...fieldsOf(item), ...attachments }) + '\n');
+                }
             } else {
                 ++others;
             }

@@ -1,0 +1,91 @@
+// Distribution list members: wrapped and one-off entry IDs, checksum and stream form.
+#include "pst/messaging/distribution_list.h"
+
+#include "pst/util/crc.h"
+#include "pst/util/little_endian.h"
+
+namespace brenmoor::pst::messaging {
+
+namespace {
+
+// The provider UID of a wrapped entry ID.
+constexpr std::uint8_t kWrappedProvider[16] = {0xC0, 0x91, 0xAD, 0xD3, 0x51, 0x9D, 0xCF, 0x11,
+                                               0xA4, 0xA9, 0x00, 0xAA, 0x00, 0x47, 0xFA, 0xA4};
+// The type byte: the kind of entry ID inside (low four bits), which of a contact's
+// addresses it is (next three bits: 4 to 6 for e-mail 1 to 3, 3 for anything not a
+// contact), and the high bit for an entry ID of a message.
+constexpr std::uint8_t kWrappedContact = 0x03;
+constexpr std::uint8_t kWrappedList = 0x04;
+constexpr std::uint8_t kWrappedMessage = 0x80;
+constexpr int kFirstEmailAddressIndex = 4;
+constexpr int kNotAContact = 3;
+// Outlook 2007's major version, which the stream form names as its build.
+constexpr std::uint32_t kStreamBuildVersion = 12;
+
+} // namespace
+
+ltp::Bytes wrappedEntryId(const StoreUid& store, const ListMember& member) {
+    const ltp::Bytes message = entryId(store, member.nid);
+    ltp::Bytes id;
+    id.reserve(4 + sizeof kWrappedProvider + 1 + message.size());
+    id.insert(id.end(), 4, 0); // flags
+    id.insert(id.end(), std::begin(kWrappedProvider), std::end(kWrappedProvider));
+    const bool contact = member.kind == ListMember::Kind::Contact;
+    const int index = contact ? kFirstEmailAddressIndex + member.emailSlot : kNotAContact;
+    id.push_back(static_cast<std::uint8_t>(kWrappedMessage | (index << 4) | (contact ? kWrappedContact : kWrappedList)));
+    id.insert(id.end(), message.begin(), message.end());
+    return id;
+}
+
+ListMemberIds listMemberIds(const StoreUid& store, const std::vector<ListMember>& members) {
+    ListMemberIds ids;
+    for (const ListMember& member : members) {
+        // A list's one-off carries Outlook's address type of a personal list and no address.
+        const ltp::Bytes oneOff = member.kind == ListMember::Kind::List
+                                      ? oneOffEntryId(member.displayName, "MAPIPDL", "")
+                                      : oneOffEntryId(member.displayName, "SMTP", member.address);
+        ids.entryIds.push_back(member.kind == ListMember::Kind::Address ? oneOff : wrappedEntryId(store, member));
+        ids.oneOffs.push_back(oneOff);
+    }
+    return ids;
+}
+
+std::size_t multiBinarySize(const std::vector<ltp::Bytes>& values) {
+    std::size_t size = 4 + 4 * values.size(); // the count and an offset each
+    for (const ltp::Bytes& value : values) size += value.size();
+    return size;
+}
+
+std::uint32_t listChecksum(const std::vector<ltp::Bytes>& entryIds) {
+    std::uint32_t crc = 0;
+    for (const ltp::Bytes& id : entryIds) crc = computeCrc(id.data(), id.size(), crc);
+    return crc;
+}
+
+ltp::Bytes listStream(const ListMemberIds& ids) {
+    std::size_t entryBytes = 0, oneOffBytes = 0;
+    for (const ltp::Bytes& id : ids.entryIds) entryBytes += id.size();
+    for (const ltp::Bytes& id : ids.oneOffs) oneOffBytes += id.size();
+    ltp::Bytes stream;
+    stream.reserve(32 + 12 * ids.entryIds.size() + entryBytes + oneOffBytes);
+    appendU16(stream, 1); // stream version
+    appendU16(stream, 0); // reserved
+    appendU32(stream, kStreamBuildVersion);
+    appendU32(stream, 0); // flags
+    appendU32(stream, static_cast<std::uint32_t>(ids.entryIds.size()));
+    appendU32(stream, static_cast<std::uint32_t>(entryBytes));
+    appendU32(stream, static_cast<std::uint32_t>(oneOffBytes));
+    appendU32(stream, 0); // no extra member information
+    for (std::size_t i = 0; i < ids.entryIds.size(); ++i) {
+        for (const ltp::Bytes* id : {&ids.entryIds[i], &ids.oneOffs[i]}) {
+            appendU32(stream, static_cast<std::uint32_t>(id->size()));
+            stream.insert(stream.end(), id->begin(), id->end());
+        }
+        appendU32(stream, 0); // extra member information: none
+    }
+    appendU32(stream, 0);
+    appendU32(stream, 0);
+    return stream;
+}
+
+} // namespace brenmoor::pst::messaging
