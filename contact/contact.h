@@ -168,13 +168,13 @@ struct Contact {
 };
 
 // The contact's note: the briefcase text, an empty line, then the comment (either alone
-// where the other is empty or blank), without the control characters the other values
-// leave out. Hands it to each in pieces, in order, none empty, none copied: joined, they
-// are the note. Nothing where the note is empty.
+// where the other is blank), without the control characters the other values leave out.
+// Hands it to each in pieces, in order, none empty, none copied: joined, they are the
+// note. Nothing where the note is empty or white space alone.
 void forEachNotePiece(const Contact& contact, const std::function<void(std::string_view)>& each);
 // The note whole, for short ones.
 std::string noteText(const Contact& contact);
-// True where the note is not empty.
+// True where the note holds more than white space.
 bool hasNote(const Contact& contact);
 
 // The given, middle and family name joined by single spaces, the empty ones left out.

@@ -152,10 +152,12 @@ public:
     template <typename Item> bool has(Item item) const { return source(item).value != nullptr; }
 
     // Every value of the item as text, joined by separator, into out (its storage
-    // reused), without control characters.
+    // reused), without control characters; nothing where that is blank, as no format
+    // gives a value of white space alone a field.
     template <typename Item> void join(Item item, std::string& out, std::string_view separator = kValueSeparator) const {
         joinAsWritten(source(item), out, separator);
         leftOut_ += leaveOutControls(out);
+        if (isBlank(out)) out.clear();
     }
     template <typename Item> std::string joined(Item item, std::string_view separator = kValueSeparator) const {
         std::string text;
@@ -300,13 +302,14 @@ void readFormattedName(const Items& items, Contact& contact, std::int64_t positi
 }
 
 // The texts the note is made of, in order, before their control characters are left out.
+// A blank one is left out.
 template <typename Each> void forEachNoteText(const Contact& c, Each each) {
     if (isBlank(c.briefcase)) {
-        each(std::string_view(c.comment));
+        if (!isBlank(c.comment)) each(std::string_view(c.comment));
         return;
     }
     each(std::string_view(c.briefcase));
-    if (c.comment.empty()) return;
+    if (isBlank(c.comment)) return;
     each(kEmptyLine);
     each(std::string_view(c.comment));
 }
@@ -440,7 +443,6 @@ void readDateOrText(const Items& items, ContactItem item, DateOrText& value) {
     if (!items.has(item)) return;
     if ((value.date = items.document().itemDate(item))) return;
     items.join(item, value.text);
-    if (isBlank(value.text)) value.text.clear();
 }
 
 void readRelated(const Items& items, std::vector<Related>& related) {
@@ -453,7 +455,8 @@ void readRelated(const Items& items, std::vector<Related>& related) {
     related.clear();
     for (const auto& [item, relation] : kRelated)
         items.forEachValue(item, [&, relation = relation](std::string_view name) {
-            related.push_back({relation, commonName(name)});
+            std::string common = commonName(name);
+            if (!isBlank(common)) related.push_back({relation, std::move(common)});
         });
 }
 
@@ -548,6 +551,7 @@ void read(const ContactDocument& doc, ContactDocument* handedOver, Contact& cont
 } // namespace
 
 void forEachNotePiece(const Contact& contact, const std::function<void(std::string_view)>& each) {
+    if (!hasNote(contact)) return; // white space and control characters alone
     forEachNoteText(contact, [&](std::string_view text) { forEachCleanRun(text, each); });
 }
 
@@ -562,8 +566,8 @@ bool hasNote(const Contact& contact) {
     forEachNoteText(contact, [&](std::string_view text) {
         for (std::size_t at = 0; !any && at < text.size();) {
             const std::size_t length = controlLength(text, at);
-            any = length == 0;
-            at += length;
+            any = length == 0 && text::kWhiteSpace.find(text[at]) == std::string_view::npos;
+            at += std::max<std::size_t>(length, 1);
         }
     });
     return any;

@@ -96,17 +96,19 @@ std::vector<const contact::Phone*> fillPhoneSlots(const std::vector<contact::Pho
                                                   std::span<const PhoneSlot> slots,
                                                   std::vector<std::string_view>& numbers) {
     numbers.assign(slots.size(), std::string_view());
-    std::vector<const contact::Phone*> unplaced;
-    for (const contact::Phone& phone : phones) {
+    const auto place = [&](const contact::Phone& phone, std::uint32_t PhoneSlot::*kinds) {
         const std::uint32_t bit = 1u << static_cast<unsigned>(phone.kind);
-        bool placed = false;
-        for (std::size_t i = 0; i < slots.size() && !placed; ++i) {
-            if ((slots[i].kinds & bit) == 0 || !numbers[i].empty()) continue;
+        for (std::size_t i = 0; i < slots.size(); ++i) {
+            if ((slots[i].*kinds & bit) == 0 || !numbers[i].empty()) continue;
             numbers[i] = phone.number;
-            placed = true;
+            return true;
         }
-        if (!placed) unplaced.push_back(&phone);
-    }
+        return false;
+    };
+    std::vector<const contact::Phone*> unplaced;
+    for (const contact::Phone& phone : phones)
+        if (!place(phone, &PhoneSlot::kinds)) unplaced.push_back(&phone);
+    std::erase_if(unplaced, [&](const contact::Phone* phone) { return place(*phone, &PhoneSlot::alsoKinds); });
     return unplaced;
 }
 

@@ -61,11 +61,13 @@ std::string_view webPageLabel(contact::Place place);
 // The categories in their order, separator between each two.
 std::string joinedCategories(const std::vector<std::string>& categories, std::string_view separator);
 
-// A fixed place for a phone number (an LDIF attribute, a CSV column) and the kinds of
-// number it takes.
+// A fixed place for a phone number (an LDIF attribute, a CSV column), the kinds of number
+// it is for, and those it also takes when they find no place of their own (a third work
+// number in the other phone), only after every number of its own kinds is placed.
 struct PhoneSlot {
     std::string_view name;
-    std::uint32_t kinds; // phoneKinds(...)
+    std::uint32_t kinds;          // phoneKinds(...)
+    std::uint32_t alsoKinds = 0;  // phoneKinds(...)
 };
 
 constexpr std::uint32_t phoneKinds(std::initializer_list<contact::PhoneKind> kinds) {
@@ -74,8 +76,9 @@ constexpr std::uint32_t phoneKinds(std::initializer_list<contact::PhoneKind> kin
     return bits;
 }
 
-// Puts each phone, in order, into the first free slot that takes its kind: numbers[i]
-// becomes slot i's number ("" where none). Returns the phones that found no slot.
+// Puts each phone, in order, into the first free slot for its kind, then each phone left,
+// in order, into the first free slot that also takes its kind: numbers[i] becomes slot
+// i's number ("" where none). Returns the phones that found no slot, in order.
 std::vector<const contact::Phone*> fillPhoneSlots(const std::vector<contact::Phone>& phones,
                                                   std::span<const PhoneSlot> slots,
                                                   std::vector<std::string_view>& numbers);

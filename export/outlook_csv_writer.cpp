@@ -41,9 +41,9 @@ constexpr std::size_t findColumn(std::string_view name) {
 // The position of a column, found when the program is compiled.
 consteval std::size_t column(std::string_view name) { return findColumn(name); }
 
-// The phone columns in order of preference: a number goes into the first free one that
-// takes its kind; a third number of a kind that has two columns into the other phone or
-// fax.
+// The phone columns in order of preference: a number goes into the first free one for
+// its kind; a third number of a kind that has two columns into the other phone or fax,
+// where no number of that kind took it.
 constexpr std::array<PhoneSlot, 12> kPhoneSlots{{
     {"Business Phone", phoneKinds({PhoneKind::WorkVoice})},
     {"Business Phone 2", phoneKinds({PhoneKind::WorkVoice})},
@@ -55,9 +55,10 @@ constexpr std::array<PhoneSlot, 12> kPhoneSlots{{
     {"Home Fax", phoneKinds({PhoneKind::HomeFax})},
     {"Assistant's Phone", phoneKinds({PhoneKind::Assistant})},
     {"Car Phone", phoneKinds({PhoneKind::Car})},
-    {"Other Phone", phoneKinds({PhoneKind::OtherVoice, PhoneKind::WorkCell, PhoneKind::PersonalCell,
-                                PhoneKind::WorkVoice, PhoneKind::HomeVoice, PhoneKind::Assistant, PhoneKind::Car})},
-    {"Other Fax", phoneKinds({PhoneKind::OtherFax, PhoneKind::WorkFax, PhoneKind::HomeFax})},
+    {"Other Phone", phoneKinds({PhoneKind::OtherVoice}),
+     phoneKinds({PhoneKind::WorkCell, PhoneKind::PersonalCell, PhoneKind::WorkVoice, PhoneKind::HomeVoice,
+                 PhoneKind::Assistant, PhoneKind::Car})},
+    {"Other Fax", phoneKinds({PhoneKind::OtherFax}), phoneKinds({PhoneKind::WorkFax, PhoneKind::HomeFax})},
 }};
 constexpr std::size_t phoneColumn(std::size_t slot) {
     constexpr std::array<std::size_t, kPhoneSlots.size()> kPositions = [] {
@@ -139,6 +140,22 @@ void putDate(Fields& fields, std::size_t position, const contact::DateOrText& va
     }
 }
 
+// The categories joined by ";", as Outlook joins them. Its import splits the column at
+// every ";" and has no quoting for one inside a category: such a category is kept whole
+// in the note instead of becoming two.
+std::string categoriesColumn(const std::vector<std::string>& categories, std::string& notes) {
+    std::string joined;
+    for (const std::string& category : categories) {
+        if (category.find(';') != std::string::npos) {
+            appendNoteLine(notes, "Category", category);
+            continue;
+        }
+        if (!joined.empty()) joined += ';';
+        joined += category;
+    }
+    return joined;
+}
+
 void writeRecord(TextSink& out, const Contact& contact) {
     Fields fields{};
     const contact::Name& name = contact.name;
@@ -188,7 +205,7 @@ void writeRecord(TextSink& out, const Contact& contact) {
     putDate(fields, column("Birthday"), contact.birthday, birthday, extra, "Birthday");
     putDate(fields, column("Anniversary"), contact.anniversary, anniversary, extra, "Anniversary");
     putRelated(fields, contact, extra, children);
-    const std::string categories = joinedCategories(contact.categories, ";");
+    const std::string categories = categoriesColumn(contact.categories, extra);
     fields[column("Categories")] = categories;
     if (contact.isPrivate) {
         fields[column("Sensitivity")] = "Private";

@@ -145,8 +145,9 @@ void setAddresses(pst::messaging::ContactItem& item, const contact::Contact& con
     }
 }
 
-// The store's phones in order of preference: a number goes into the first free one that
-// takes its kind, a third of a kind into the other phone or fax, the rest into the body.
+// The store's phones in order of preference: a number goes into the first free one for
+// its kind, a third of a kind into the other phone or fax where no other phone or fax took
+// it, the rest into the body.
 // The store has one mobile phone, taken by the work cell: the personal cell is the pager
 // where there is no pager, else the other phone.
 constexpr std::array<PhoneSlot, 12> kPhoneSlots{{
@@ -154,16 +155,17 @@ constexpr std::array<PhoneSlot, 12> kPhoneSlots{{
     {"", phoneKinds({contact::PhoneKind::WorkVoice})},
     {"", phoneKinds({contact::PhoneKind::WorkFax})},
     {"", phoneKinds({contact::PhoneKind::WorkCell})},
-    {"", phoneKinds({contact::PhoneKind::WorkPager, contact::PhoneKind::PersonalCell})},
+    {"", phoneKinds({contact::PhoneKind::WorkPager}), phoneKinds({contact::PhoneKind::PersonalCell})},
     {"", phoneKinds({contact::PhoneKind::HomeVoice})},
     {"", phoneKinds({contact::PhoneKind::HomeVoice})},
     {"", phoneKinds({contact::PhoneKind::HomeFax})},
     {"", phoneKinds({contact::PhoneKind::Assistant})},
     {"", phoneKinds({contact::PhoneKind::Car})},
-    {"", phoneKinds({contact::PhoneKind::OtherVoice, contact::PhoneKind::PersonalCell, contact::PhoneKind::WorkCell,
-                     contact::PhoneKind::WorkVoice, contact::PhoneKind::HomeVoice, contact::PhoneKind::Assistant,
-                     contact::PhoneKind::Car})},
-    {"", phoneKinds({contact::PhoneKind::OtherFax, contact::PhoneKind::WorkFax, contact::PhoneKind::HomeFax})},
+    {"", phoneKinds({contact::PhoneKind::OtherVoice}),
+     phoneKinds({contact::PhoneKind::PersonalCell, contact::PhoneKind::WorkCell, contact::PhoneKind::WorkVoice,
+                 contact::PhoneKind::HomeVoice, contact::PhoneKind::Assistant, contact::PhoneKind::Car})},
+    {"", phoneKinds({contact::PhoneKind::OtherFax}),
+     phoneKinds({contact::PhoneKind::WorkFax, contact::PhoneKind::HomeFax})},
 }};
 constexpr ContactField kPhoneFields[kPhoneSlots.size()] = {
     ContactField::BusinessPhone, ContactField::Business2Phone, ContactField::BusinessFax, ContactField::MobilePhone,

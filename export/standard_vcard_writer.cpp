@@ -163,7 +163,7 @@ void writeNames(Card& card, const Contact& contact) {
         const std::string& language = contact.alternateNameLanguage;
         card.text(language.empty() || !isLanguageTag(language) ? std::string("FN;ALTID=1")
                                                                : "FN;ALTID=1;LANGUAGE=" + language,
-                  contact.alternateName);
+                  contact.alternateName); // a tag it cannot hold goes into the note
     } else {
         card.text("FN", contact.formattedName);
     }
@@ -207,26 +207,39 @@ void writeReaching(Card& card, const Contact& contact) {
     for (const contact::WebPage& page : contact.webPages) card.text(card.name(webPage(page.place)), page.url);
 }
 
-// Birthday and anniversary; in 3.0 a date that is only text goes into the note.
+// Evolution's own property for a related person, which it reads instead of the others.
+std::string_view evolutionRelated(Relation relation) {
+    switch (relation) {
+    case Relation::Spouse: return "X-EVOLUTION-SPOUSE";
+    case Relation::Manager: return "X-EVOLUTION-MANAGER";
+    case Relation::Assistant: return "X-EVOLUTION-ASSISTANT";
+    case Relation::Child: break; // Evolution has none for children
+    }
+    return {};
+}
+
+// Birthday and anniversary (the anniversary also as Evolution's own property, which is
+// the one it reads); a date that is only text goes into the note as well, as 3.0 has no
+// place for it and readers of 4.0 take VALUE=text for a date or drop it.
 void writeDates(Card& card, const Contact& contact, std::string& noteLines) {
     const struct {
         const contact::DateOrText& value;
         std::string_view v3Name;
         std::string_view v4Name;
+        std::string_view evolutionName;
         std::string_view label;
     } dates[] = {
-        {contact.birthday, "BDAY", "BDAY", "Birthday"},
-        {contact.anniversary, "X-ANNIVERSARY", "ANNIVERSARY", "Anniversary"},
+        {contact.birthday, "BDAY", "BDAY", "", "Birthday"},
+        {contact.anniversary, "X-ANNIVERSARY", "ANNIVERSARY", "X-EVOLUTION-ANNIVERSARY", "Anniversary"},
     };
     for (const auto& date : dates) {
-        if (date.value.date)
+        if (date.value.date) {
             card.plain(card.v4() ? date.v4Name : date.v3Name, dateValue(*date.value.date, card.v4()));
-        else if (date.value.text.empty())
-            continue;
-        else if (card.v4())
-            card.text(std::string(date.v4Name) + ";VALUE=text", date.value.text);
-        else
+            if (!date.evolutionName.empty()) card.plain(date.evolutionName, isoDate(*date.value.date));
+        } else if (!date.value.text.empty()) {
+            if (card.v4()) card.text(std::string(date.v4Name) + ";VALUE=text", date.value.text);
             appendNoteLine(noteLines, date.label, date.value.text);
+        }
     }
 }
 
@@ -238,8 +251,14 @@ void writeCard(TextSink& out, const Contact& contact, VcardVersion version) {
     std::string noteLines;
     writeDates(card, contact, noteLines);
     if (!contact.revisionText.empty()) appendNoteLine(noteLines, "Revision", contact.revisionText);
-    for (const contact::Related& person : contact.related) card.text(card.name(relatedPerson(person.relation)), person.name);
-    appendCommonNoteLines(noteLines, contact, {.instantMessaging = true, .alternateName = card.v4()});
+    for (const contact::Related& person : contact.related) {
+        card.text(card.name(relatedPerson(person.relation)), person.name);
+        if (const std::string_view evolution = evolutionRelated(person.relation); !evolution.empty())
+            card.text(evolution, person.name);
+    }
+    // A language tag LANGUAGE cannot hold keeps the name and its tag in the note.
+    const bool alternateCarried = card.v4() && isLanguageTag(contact.alternateNameLanguage);
+    appendCommonNoteLines(noteLines, contact, {.instantMessaging = true, .alternateName = alternateCarried});
 
     card.textIfAny("NOTE", PiecedText(contact, noteLines));
     if (!contact.categories.empty()) card.list("CATEGORIES", contact.categories);

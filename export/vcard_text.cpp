@@ -56,13 +56,36 @@ void VcardLines::escapePiece(std::string_view piece, std::string_view specials) 
     }
 }
 
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+// How far a fold moves back to find a place between characters that are not blank.
+constexpr std::size_t kFoldSearchOctets = 16;
+
+// Where the text at its start is cut, at most room octets in: the last place in the
+// room's last octets that falls between two characters neither of which is blank, as
+// readers that trim folded lines would lose a blank there; else the last place between
+// two characters; else (no UTF-8) where the room ends. The text holds more than room
+// octets.
+std::size_t foldCut(std::string_view text, std::size_t room) {
+    std::size_t between = 0;
+    for (std::size_t cut = room; cut > 0; --cut) {
+        if (between != 0 && room - cut > kFoldSearchOctets) break;
+        if (text::continuesCharacter(text[cut])) continue;
+        if (between == 0) between = cut;
+        if (!isBlank(text[cut]) && !isBlank(text[cut - 1])) return cut;
+    }
+    return between != 0 ? between : room;
+}
+
+} // namespace
+
 void VcardLines::foldOut() {
     // The first line holds 75 octets; each continuation its leading space and 74.
     std::size_t from = 0;
     while (line_.size() - from > room_) {
-        std::size_t cut = room_;
-        while (cut > 0 && text::continuesCharacter(line_[from + cut])) --cut;
-        if (cut == 0) cut = room_; // not UTF-8: cut where the room ends
+        const std::size_t cut = foldCut(std::string_view(line_).substr(from), room_);
         out_.append(std::string_view(line_).substr(from, cut));
         out_.append("\r\n ");
         from += cut;

@@ -20,7 +20,8 @@ enum class Semicolons { Kept, Escaped };
 // Content lines written to out, one after another: start(), the line's text in pieces,
 // end(). The line is folded so that no line of the file is longer than 75 octets: each
 // continuation starts with CR LF and a space, and a fold never falls inside a UTF-8
-// sequence. Only the part of a line not yet folded is held.
+// sequence nor next to a blank (moved back by what it takes, where the line has a place
+// between two characters that are not blank). Only the part of a line not yet folded is held.
 class VcardLines {
 public:
     explicit VcardLines(TextSink& out) : out_(out) {}

@@ -110,6 +110,21 @@ CONTACTS = [
         ("PublicKey", "(key)"), ("Birthday", "not a date"),
     ]),
 ]
+# Values of white space alone (no field for them), a note whose folds would fall next to
+# spaces, a birthday of text, related people as Evolution reads them, a third work number
+# beside a real other phone, a category holding ";", a language tag LANGUAGE cannot hold.
+CONTACTS += [
+    ({"unid": "ABCDEF0123456789ABCDEF0123456789", "modified": "20240101T120000,00Z"}, [
+        ("FirstName", "Wes"), ("LastName", "Blank"), ("JobTitle", "   "), ("CompanyName", "  "),
+        ("Department", " \t "), ("ShortName", "  "), ("OfficeCity", "   "), ("City", "  "), ("Zip", " "),
+        ("Comment", "word " * 40 + "end"), ("Birthday", "around Easter"), ("Anniversary", ("date", "20050607")),
+        ("Spouse", "Sol Blank"), ("Manager", "CN=Mia Boss/O=Acme"), ("Assistant", "Al Aide"),
+        ("Children", ["Pablo, Inés", "Lu"]), ("OfficePhoneNumber", ["+1 555 0701", "+1 555 0702", "+1 555 0703"]),
+        ("OtherPhone", "+1 555 0709"), ("Categories", ["Friends; close", "Work"]),
+        ("AltFullName", "Wes Leer"), ("AltFullNameLanguage", "de DE!"),
+    ]),
+    (None, [("LastName", "Quiet"), ("Title", " "), ("Briefcase", " \r\n "), ("Comment", "   ")]),
+]
 # The twin again and again, last in the book: more distinguished names than the LDIF
 # writer's table of names first holds (512), so a table that forgot names as it grew
 # would give a late twin a name an earlier one has.

@@ -65,7 +65,7 @@ TEST(VcardText, EscapingAsEachVersionRequires) {
     }
 }
 
-TEST(VcardText, FoldingAt75OctetsNeverInsideAUtf8Sequence) {
+TEST(VcardText, FoldingAt75OctetsNeverInsideAUtf8SequenceNorNextToABlank) {
     const std::string a75(75, 'a');
     struct Case {
         std::string line;
@@ -80,6 +80,11 @@ TEST(VcardText, FoldingAt75OctetsNeverInsideAUtf8Sequence) {
         {std::string(73, 'a') + "\xE7\x94\xB0x", std::string(73, 'a') + "\r\n \xE7\x94\xB0x\r\n"},
         {std::string(72, 'a') + "\xF0\x9F\x8E\x89", std::string(72, 'a') + "\r\n \xF0\x9F\x8E\x89\r\n"},
         {std::string(71, 'a') + "\xF0\x9F\x8E\x89", std::string(71, 'a') + "\xF0\x9F\x8E\x89\r\n"},
+        // Never next to a blank, which readers that trim folded lines would lose.
+        {std::string(74, 'a') + " b", std::string(73, 'a') + "\r\n a b\r\n"},
+        {a75 + " b", std::string(74, 'a') + "\r\n a b\r\n"},
+        {std::string(72, 'a') + "\xC3\xA9\t\xC3\xA9", std::string(72, 'a') + "\r\n \xC3\xA9\t\xC3\xA9\r\n"},
+        {std::string(80, ' '), std::string(75, ' ') + "\r\n      \r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line.size());
@@ -169,9 +174,11 @@ TEST(StandardVcard, VersionFourCard) {
               "BDAY:19780314\r\n"
               "ANNIVERSARY;VALUE=text:spring; 1990\r\n"
               "RELATED;TYPE=spouse;VALUE=text:Bo Lee\r\n"
+              "X-EVOLUTION-SPOUSE:Bo Lee\r\n"
               "RELATED;TYPE=x-manager;VALUE=text:S. Iyer\r\n"
-              "NOTE:Line 1\\nLine 2\\nNotes mail address: Ann Lee/Harbour@HARBOUR\\nOther fie\r\n"
-              " lds\\nHobby: Sailing\r\n"
+              "X-EVOLUTION-MANAGER:S. Iyer\r\n"
+              "NOTE:Line 1\\nLine 2\\nAnniversary: spring; 1990\\nNotes mail address: Ann Lee\r\n"
+              " /Harbour@HARBOUR\\nOther fields\\nHobby: Sailing\r\n"
               "CATEGORIES:Work,Friends\\, close\r\n"
               "END:VCARD\r\n");
 }
@@ -201,10 +208,12 @@ TEST(StandardVcard, VersionThreeCard) {
               "URL;TYPE=HOME:https://ann.example\r\n"
               "BDAY:1978-03-14\r\n"
               "X-MS-SPOUSE:Bo Lee\r\n"
+              "X-EVOLUTION-SPOUSE:Bo Lee\r\n"
               "X-MS-MANAGER:S. Iyer\r\n"
+              "X-EVOLUTION-MANAGER:S. Iyer\r\n"
               "NOTE:Line 1\\nLine 2\\nAnniversary: spring\\; 1990\\nNotes mail address: Ann Le\r\n"
-              " e/Harbour@HARBOUR\\nAlternate name: 李安 (zh-Hant)\\nOther fields\\nHobby: \r\n"
-              " Sailing\r\n"
+              " e/Harbour@HARBOUR\\nAlternate name: 李安 (zh-Hant)\\nOther fields\\nHobby\r\n"
+              " : Sailing\r\n"
               "CATEGORIES:Work,Friends\\, close\r\n"
               "CLASS:PRIVATE\r\n"
               "END:VCARD\r\n");
@@ -333,10 +342,10 @@ TEST(OutlookCsv, OutlooksHeaderAndEveryFieldQuoted) {
     EXPECT_EQ(std::count(record.begin(), record.end(), '"'), 2 * 92 + 2 * 3); // three quotes doubled
 }
 
-TEST(PhoneSlots, EachNumberTakesTheFirstFreeSlotOfItsKind) {
+TEST(PhoneSlots, EachNumberTakesTheFirstFreeSlotOfItsKindThenWhatIsLeftTakesTheOthers) {
     const PhoneSlot slots[] = {
         {"mobile", phoneKinds({PhoneKind::WorkCell, PhoneKind::PersonalCell})},
-        {"other", phoneKinds({PhoneKind::WorkCell, PhoneKind::PersonalCell})},
+        {"other", phoneKinds({PhoneKind::OtherVoice}), phoneKinds({PhoneKind::WorkCell, PhoneKind::PersonalCell})},
         {"fax", phoneKinds({PhoneKind::WorkFax})},
     };
     const std::vector<contact::Phone> phones{{PhoneKind::PersonalCell, "1"},
@@ -344,11 +353,19 @@ TEST(PhoneSlots, EachNumberTakesTheFirstFreeSlotOfItsKind) {
                                              {PhoneKind::WorkCell, "3"},
                                              {PhoneKind::PersonalCell, "4"}};
     std::vector<std::string_view> numbers;
-    const auto left = fillPhoneSlots(phones, slots, numbers);
+    auto left = fillPhoneSlots(phones, slots, numbers);
     EXPECT_EQ(numbers, (std::vector<std::string_view>{"1", "3", ""}));
     ASSERT_EQ(left.size(), 2u);
     EXPECT_EQ(left[0]->number, "2");
     EXPECT_EQ(left[1]->number, "4");
+
+    // A real other number, though it comes last, wins its slot from the spare cell phones.
+    std::vector<contact::Phone> withOther = phones;
+    withOther.push_back({PhoneKind::OtherVoice, "5"});
+    left = fillPhoneSlots(withOther, slots, numbers);
+    EXPECT_EQ(numbers, (std::vector<std::string_view>{"1", "5", ""}));
+    ASSERT_EQ(left.size(), 3u);
+    EXPECT_EQ(left[1]->number, "3");
 }
 
 // Answers the folder picker with one folder and keeps the messages.

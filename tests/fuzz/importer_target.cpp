@@ -389,11 +389,12 @@ private:
             check(p && p->raw == date, what_ + ": " + std::string(name) + " is not " + date);
         } else if (value.text.empty()) {
             check(!p, what_ + ": " + std::string(name) + " without a date");
-        } else if (v4_) {
-            check(p && hasParam(*p, "VALUE=TEXT") && text(*p) == oneBreak(value.text),
-                  what_ + ": " + std::string(name) + " as text differs");
         } else {
-            check(!p, what_ + ": " + std::string(name) + " for a date that is only text");
+            if (v4_)
+                check(p && hasParam(*p, "VALUE=TEXT") && text(*p) == oneBreak(value.text),
+                      what_ + ": " + std::string(name) + " as text differs");
+            else
+                check(!p, what_ + ": " + std::string(name) + " for a date that is only text");
             noteMustHold_.push_back(std::string(label) + ": " + oneBreak(value.text));
         }
     }
