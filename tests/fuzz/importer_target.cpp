@@ -260,6 +260,18 @@ public:
         checkReaching();
         checkDates();
         checkRelated();
+        // The lines every format adds for what it has no place for.
+        for (const contact::OtherField& field : contact_.otherFields)
+            noteMustHold_.push_back(oneBreak(field.label + ": " + field.value));
+        if (!contact_.notesMailAddress.empty())
+            noteMustHold_.push_back(oneBreak("Notes mail address: " + contact_.notesMailAddress));
+        if (!contact_.revisionText.empty()) noteMustHold_.push_back(oneBreak("Revision: " + contact_.revisionText));
+        const std::string& language = contact_.alternateNameLanguage;
+        const bool tagHeld = std::all_of(language.begin(), language.end(), [](char c) {
+            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
+        });
+        if (!contact_.alternateName.empty() && (!v4_ || !tagHeld))
+            noteMustHold_.push_back(oneBreak("Alternate name: " + contact_.alternateName));
         checkNote();
         const auto categories = card_.one("CATEGORIES", what_);
         if (contact_.categories.empty()) check(!categories, what_ + ": CATEGORIES without categories");
