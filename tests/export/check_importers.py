@@ -2,18 +2,24 @@
 """Reads the importer exports (vCard 3.0 and 4.0, LDIF, Outlook CSV) with independent
 readers and checks every card, entry or record field by field against what the format's
 rules make of the contact model (as contact_dump prints it for the same book); what it is
-compared with must itself keep every value of the contact. Each book is the sample book
-and a book of edge cases that importer_book.py writes.
+compared with must itself keep every value of the contact. The books: the sample book, a
+book of edge cases that importer_book.py writes, the realistic book of tests/data, and a
+generated book put together from two replicas (every universal ID twice).
+
+The CardDAV reader (radicale3, radicale4) is a Radicale server started on 127.0.0.1 with
+a storage folder of its own: every card is stored by a PUT of its own, as a CardDAV
+client does, and must read back equal to what was sent.
 
     check_importers.py READER CONVERT DUMP SAMPLE_BOOK [NODE_DIR]
 
-READER: vobject3, eds3, eds4, icaljs3, icaljs4, ldif, outlook-csv. Exits 77 (skipped)
-only where the reader itself is not installed.
+READER: vobject3, eds3, eds4, icaljs3, icaljs4, radicale3, radicale4, ldif, outlook-csv.
+Exits 77 (skipped) only where the reader itself is not installed.
 """
 import base64
 import csv
 import io
 import collections
+import contextlib
 import json
 import os
 import re
@@ -22,13 +28,18 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import carddav_server  # noqa: E402
 import importer_book  # noqa: E402
 
 SKIP = 77
 FILES = {"vcard3": "Qalder_Notes_Contact_v3.vcf", "vcard4": "Qalder_Notes_Contact_v4.vcf",
          "ldif": "Qalder_Notes_Contact.ldif", "outlook-csv": "Qalder_Notes_Contact_Outlook.csv"}
 READERS = {"vobject3": "vcard3", "eds3": "vcard3", "eds4": "vcard4", "icaljs3": "vcard3",
-           "icaljs4": "vcard4", "ldif": "ldif", "outlook-csv": "outlook-csv"}
+           "icaljs4": "vcard4", "radicale3": "vcard3", "radicale4": "vcard4", "ldif": "ldif",
+           "outlook-csv": "outlook-csv"}
+HERE = os.path.dirname(os.path.abspath(__file__))
+REAL_BOOK = os.path.join(HERE, "..", "data", "real_book.dxl")
+GENERATOR = os.path.join(HERE, "..", "..", "bench", "generate_book.py")
 
 PHONE_TYPES = {"WorkVoice": ("work", "voice"), "WorkFax": ("work", "fax"), "WorkCell": ("work", "cell"),
                "WorkPager": ("work", "pager"), "HomeVoice": ("home", "voice"), "HomeFax": ("home", "fax"),
@@ -647,16 +658,44 @@ def check_outlook_csv(path, model):
 
 # ---------------------------------------------------------------- main
 
+def replicas_book(path, folder):
+    """A generated book put together from two replicas: each document twice, with its
+    universal ID."""
+    generated = os.path.join(folder, "generated.dxl")
+    subprocess.run([sys.executable, GENERATOR, "40", generated], check=True)
+    with open(generated, encoding="utf-8") as f:
+        text = f.read()
+    start, end = text.index("<document"), text.rindex("</document>") + len("</document>\n")
+    with open(path, "w", encoding="utf-8") as f:
+        f.write(text[:end] + text[start:end] + text[end:])
+
+
+def check_vcard_lines(raw):
+    lines = raw.split(b"\r\n")
+    found = [f"line of {len(line)} octets: {line[:40]!r}" for line in lines if len(line) > 75]
+    found += [f"fold inside a UTF-8 sequence: {line[:20]!r}" for line in lines
+              if line[:2].startswith(b" ") and len(line) > 1 and (line[1] & 0xC0) == 0x80]
+    found += [f"fold next to a blank: {line[-20:]!r} / {after[:20]!r}" for line, after in zip(lines, lines[1:])
+              if after.startswith(b" ") and (line[-1:] in (b" ", b"\t") or after[1:2] in (b" ", b"\t"))]
+    return found
+
+
 def main():
     reader, convert, dump, sample = sys.argv[1:5]
     node_dir = sys.argv[5] if len(sys.argv) > 5 else None
     fmt = READERS[reader]
+    if reader.startswith("radicale") and not carddav_server.installed():
+        skip("Radicale (radicale) is not installed")
     problems = []
-    with tempfile.TemporaryDirectory() as tmp:
+    with tempfile.TemporaryDirectory() as tmp, contextlib.ExitStack() as stack:
+        server = stack.enter_context(carddav_server.Radicale(tmp)) if reader.startswith("radicale") else None
         edge = os.path.join(tmp, "edge.dxl")
         importer_book.write_book(edge)
-        for book in (sample, edge):
-            out = os.path.join(tmp, "out-" + os.path.basename(book))
+        replicas = os.path.join(tmp, "replicas.dxl")
+        replicas_book(replicas, tmp)
+        for book in (sample, edge, REAL_BOOK, replicas):
+            name = os.path.basename(book)
+            out = os.path.join(tmp, "out-" + name)
             done = subprocess.run([convert, "export", fmt, book, out], capture_output=True, text=True)
             assert done.returncode == 0, done.stderr
             assert done.stdout.splitlines()[-1] == "Conversion Process Completed", done.stdout
@@ -666,20 +705,20 @@ def main():
                 raw = f.read()
             if fmt.startswith("vcard"):  # (a CSV field keeps the line breaks of its value; LDIF has LF alone)
                 assert b"\n" not in raw.replace(b"\r\n", b""), f"{path}: a line ends in a bare LF or CR"
-            if fmt.startswith("vcard"):
-                found = check_vcards(reader, path, model, node_dir)
-                lines = raw.split(b"\r\n")
-                found += [f"line of {len(line)} octets: {line[:40]!r}" for line in lines if len(line) > 75]
-                found += [f"fold inside a UTF-8 sequence: {line[:20]!r}" for line in lines
-                          if line[:2].startswith(b" ") and len(line) > 1 and (line[1] & 0xC0) == 0x80]
-                found += [f"fold next to a blank: {line[-20:]!r} / {after[:20]!r}" for line, after in zip(lines, lines[1:])
-                          if after.startswith(b" ") and (line[-1:] in (b" ", b"\t") or after[1:2] in (b" ", b"\t"))]
+            if server:
+                cards = carddav_server.split_cards(raw.decode("utf-8"))
+                found = [] if len(cards) == len(model) else [f"{len(cards)} cards, the model has {len(model)}"]
+                if book == edge:  # a few of the many twins say what all of them would
+                    cards = cards[:importer_book.DISTINCT + 5]
+                found += server.store_and_read_back(os.path.splitext(name)[0], cards)
+            elif fmt.startswith("vcard"):
+                found = check_vcards(reader, path, model, node_dir) + check_vcard_lines(raw)
             elif fmt == "ldif":
                 found = check_ldif(path, model)
             else:
                 found = check_outlook_csv(path, model)
-            problems += [f"{os.path.basename(book)}: {p}" for p in found]
-            print(f"{os.path.basename(book)}: {len(model)} contacts read by {reader}, {len(found)} problems")
+            problems += [f"{name}: {p}" for p in found]
+            print(f"{name}: {len(model)} contacts read by {reader}, {len(found)} problems")
     for p in problems:
         print(p)
     sys.exit(1 if problems else 0)

@@ -128,6 +128,7 @@ CONTACTS += [
 # The twin again and again, last in the book: more distinguished names than the LDIF
 # writer's table of names first holds (512), so a table that forgot names as it grew
 # would give a late twin a name an earlier one has.
+DISTINCT = len(CONTACTS)  # the contacts before the many twins
 CONTACTS += [TWIN] * 530
 
 
