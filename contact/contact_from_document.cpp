@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <initializer_list>
 #include <vector>
@@ -48,9 +49,29 @@ bool isLineSeparator(std::string_view text, std::size_t at) {
            (static_cast<unsigned char>(text[at + 2]) == 0xA8 || static_cast<unsigned char>(text[at + 2]) == 0xA9);
 }
 
+// The bytes that may begin a control character or a line separator; most values hold none.
+constexpr std::array<bool, 256> kSuspectByte = [] {
+    std::array<bool, 256> suspect{};
+    for (int c = 0; c < 0x20; ++c) suspect[c] = c != '\t' && c != '\n' && c != '\r';
+    suspect[0x7F] = suspect[0xC2] = suspect[0xE2] = true;
+    return suspect;
+}();
+
 bool hasControls(std::string_view text) {
-    for (std::size_t at = 0; at < text.size(); ++at)
-        if (controlLength(text, at) != 0 || isLineSeparator(text, at)) return true;
+    std::size_t at = 0;
+    // Eight bytes at a time past plain ASCII text: none below 0x20, none 0x7F, none above.
+    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+    for (; at + 8 <= text.size(); at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + at, 8);
+        const std::uint64_t belowSpace = (word - 0x20 * kOnes) & ~word;
+        const std::uint64_t del = ((word ^ 0x7F * kOnes) - kOnes) & ~(word ^ 0x7F * kOnes);
+        if (((belowSpace | del | word) & kHighs) != 0) break;
+    }
+    for (; at < text.size(); ++at)
+        if (kSuspectByte[static_cast<unsigned char>(text[at])] &&
+            (controlLength(text, at) != 0 || isLineSeparator(text, at)))
+            return true;
     return false;
 }
 
@@ -82,6 +103,7 @@ template <typename Each> std::int64_t forEachCleanRun(std::string_view text, Eac
 
 // Leaves out the control characters of text, in place; returns how many.
 std::int64_t leaveOutControls(std::string& text) {
+    if (!hasControls(text)) return 0;
     std::size_t kept = 0;
     const std::int64_t leftOut = forEachCleanRun(text, [&](std::string_view run) {
         // A run never starts before the place it is kept at (a separator's three bytes
@@ -129,9 +151,11 @@ public:
     // handedOver: the same document where the reader may take values out of it.
     explicit Items(const ContactDocument& doc, ContactDocument* handedOver = nullptr)
         : doc_(doc), handedOver_(handedOver) {
-        for (const auto& [name, value] : doc.items()) {
+        const auto& items = doc.items();
+        for (std::size_t i = 0; i < items.size(); ++i) {
             // The catalogue's items that no field takes are bookkeeping or secrets.
-            if (notes::catalogueItem(name)) continue;
+            if (doc.isCatalogued(i)) continue;
+            const auto& [name, value] = items[i];
             if (const std::optional<Further> further = furtherItem(name)) {
                 Source& found = further_[static_cast<std::size_t>(*further)];
                 if (!found.value) found = {&value, name};

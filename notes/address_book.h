@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -94,6 +95,11 @@ public:
     const std::vector<std::pair<std::string, ItemValue>>& items() const { return items_; }
     // Where find(item) finds the item among items(); items().size() where the document lacks it.
     std::size_t positionOf(ContactItem item) const;
+    // Whether the item at this place among items() is one of the catalogue's (a second
+    // item of a catalogue name too), found when the document was made.
+    bool isCatalogued(std::size_t index) const {
+        return index < kAbsent ? catalogued_[index] : catalogueItem(items_[index].first).has_value();
+    }
     // Hands the item's value over, leaving the item in place with an empty value; an
     // empty value where the document lacks the item. For a reader done with the document
     // that keeps a long value without copying it.
@@ -108,6 +114,7 @@ private:
     // Where each catalogue item stands among the first kAbsent items, or kAbsent (in a
     // document of more items, one further on is then found by name).
     std::array<std::uint8_t, kContactItemCount> catalogue_;
+    std::bitset<kAbsent> catalogued_; // isCatalogued for the first kAbsent items
 };
 
 // Which file a book was read from, and its state then: the same file changed or

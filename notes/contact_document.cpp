@@ -64,6 +64,7 @@ ContactDocument::ContactDocument(std::vector<std::pair<std::string, ItemValue>> 
     for (std::size_t i = 0; i < indexed; ++i) {
         const std::optional<ContactItem> item = catalogueItem(items_[i].first);
         if (!item) continue;
+        catalogued_.set(i);
         std::uint8_t& at = catalogue_[static_cast<std::size_t>(*item)];
         if (at == kAbsent) at = static_cast<std::uint8_t>(i);
     }

@@ -3,6 +3,7 @@
 // LF starting the next are one break.
 #pragma once
 
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,11 @@ public:
     void append(std::string& out, std::string_view piece) {
         if (afterCr_ && !piece.empty() && piece.front() == '\n') piece.remove_prefix(1);
         afterCr_ = false;
+        if (!piece.data() || (!std::memchr(piece.data(), '\n', piece.size()) &&
+                              !std::memchr(piece.data(), '\r', piece.size()))) {
+            out.append(piece);
+            return;
+        }
         std::size_t start = 0;
         for (std::size_t i = 0; i < piece.size(); ++i) {
             const char c = piece[i];

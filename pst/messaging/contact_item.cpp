@@ -2,6 +2,7 @@
 #include "pst/messaging/contact_item.h"
 
 #include <algorithm>
+#include <bitset>
 #include <cstdlib>
 #include <ctime>
 #include <unordered_map>
@@ -103,12 +104,17 @@ ltp::Bytes conversationIndex(std::uint64_t filetime) {
 // Whether the folder's contents table shows the property: of each item, every column
 // the item holds.
 bool isRowColumn(PropTag tag) {
-    static const std::vector<PropTag> sorted = [] {
-        std::vector<PropTag> columns = layout::contentsColumns();
-        std::sort(columns.begin(), columns.end());
-        return columns;
+    struct Columns {
+        std::vector<PropTag> sorted;
+        std::bitset<0x10000> ids; // most properties are no column: one look settles them
+    };
+    static const Columns columns = [] {
+        Columns made{layout::contentsColumns(), {}};
+        std::sort(made.sorted.begin(), made.sorted.end());
+        for (const PropTag column : made.sorted) made.ids.set(column >> 16);
+        return made;
     }();
-    return std::binary_search(sorted.begin(), sorted.end(), tag);
+    return columns.ids.test(tag >> 16) && std::binary_search(columns.sorted.begin(), columns.sorted.end(), tag);
 }
 
 } // namespace
@@ -579,7 +585,7 @@ void ContactItem::save() {
     written_.drop(savedTextBlocks_);
     written_.nodePut();
     savedTextBlocks_ = list.textBlocks();
-    folder_->recordItem(nid_, row, !saved_);
+    folder_->recordItem(nid_, std::move(row), !saved_);
     saved_ = true;
 }
 

@@ -56,10 +56,9 @@ ContactItem Folder::ItemCollection::Add(std::string_view messageClass) {
 
 std::int64_t Folder::ItemCollection::count() const { return folder_->itemCount(); }
 
-void Folder::recordItem(ndb::Nid item, const std::map<ltp::PropTag, ltp::PropValue>& row, bool isNew) {
+void Folder::recordItem(ndb::Nid item, std::map<ltp::PropTag, ltp::PropValue> values, bool isNew) {
     if (!contents_)
         contents_ = std::make_unique<ltp::StreamedTableContext>(layout::contentsColumns(), store_->nodeDatabase());
-    std::map<ltp::PropTag, ltp::PropValue> values = row;
     values[tags::PidTagLtpRowId] = PropValue::int32(static_cast<std::int32_t>(item));
     values[tags::PidTagLtpRowVer] = PropValue::int32(static_cast<std::int32_t>(++rowVersion_));
     try {

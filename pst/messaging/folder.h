@@ -64,7 +64,7 @@ public:
     MessageStore& store() const { return *store_; }
 
     // Records a saved item in the contents table (its row replaced on a re-save).
-    void recordItem(ndb::Nid item, const std::map<ltp::PropTag, ltp::PropValue>& row, bool isNew);
+    void recordItem(ndb::Nid item, std::map<ltp::PropTag, ltp::PropValue> row, bool isNew);
 
     // The folder's property context and its three tables.
     ndb::NodeContent buildProperties() const;
