@@ -104,26 +104,11 @@ private:
     QPixmap picture_;
 };
 
-// The items the list shows and filters by beyond the names: for a contact without any,
-// the items the contact model names it from; company and e-mail addresses.
-std::vector<std::string> listedItems() {
-    std::vector<std::string> items;
-    for (notes::ContactItem item : {notes::ContactItem::FullName, notes::ContactItem::CompanyName,
-                                    notes::ContactItem::MailAddress, notes::ContactItem::MiscPhone1,
-                                    notes::ContactItem::MiscPhone2, notes::ContactItem::MiscPhone3})
-        items.emplace_back(notes::notesName(item));
-    return items;
-}
-
-// A contact without name items is listed by the name the contact model gives it (its
-// company or e-mail address), in brackets.
+// A contact without name items is listed by the name the contact model gives it; the
+// list filters by company and e-mail addresses too.
 void addListed(const notes::ContactDocument& doc, std::string name,
                const std::optional<notes::DocumentPlace>& place, ScannedContacts& contacts) {
-    if (name.empty()) {
-        const auto position = static_cast<std::int64_t>(contacts.size()) + 1;
-        const contact::Contact c = contact::contactFromDocument(doc, position);
-        if (!c.formattedNameMadeUp && !c.formattedName.empty()) name = "(" + c.formattedName + ")";
-    }
+    name = contact::listedName(doc, std::move(name), static_cast<std::int64_t>(contacts.size()) + 1);
     std::string also = doc.itemText(notes::ContactItem::CompanyName);
     for (const std::string& address : contact::emailAddresses(doc)) also += "\n" + address;
     contacts.add(name, place, also);
@@ -488,7 +473,7 @@ void Velmar::Command3_Click() {
         if (count > 0) enableSaveCommands();
         contacts.reserve(static_cast<std::size_t>(count));
         try {
-            notes::listContacts(book, listedItems(),
+            notes::listContacts(book, contact::listedItems(),
                                 [&](const notes::ContactDocument& doc, const std::string& name,
                                     const std::optional<notes::DocumentPlace>& place) {
                                     addListed(doc, name, place, contacts);

@@ -1,11 +1,13 @@
 // brenmoor-convert list BOOK: the contacts as the window's tree shows them, one
 // line each: T_ and the running number, a TAB, the display name (escaped as show
-// escapes values, so that a name cannot break its line). A book without contacts says
+// escapes values, so that a name cannot break its line; a contact without name items by
+// its company or e-mail address in brackets, as the tree shows it). A book without contacts says
 // so on stderr, naming the documents it holds.
 #include <string>
 
 #include "cli/commands.h"
 #include "cli/escaped_text.h"
+#include "contact/contact_from_document.h"
 #include "notes/address_book.h"
 
 namespace brenmoor::cli {
@@ -18,11 +20,12 @@ int runList(const ParsedArguments& args, std::ostream& out, std::ostream& err) {
         notes::AddressBook book(args.operands[0]);
         std::string line;
         std::int64_t number = 0;
-        notes::listContacts(book, [&](const std::string& name, const auto&) {
+        notes::listContacts(book, contact::listedItems(),
+                            [&](const notes::ContactDocument& doc, const std::string& name, const auto&) {
             line.assign("T_");
             line += std::to_string(++number);
             line += '\t';
-            appendEscaped(line, name);
+            appendEscaped(line, contact::listedName(doc, name, number));
             line += '\n';
             out.write(line.data(), static_cast<std::streamsize>(line.size()));
         });

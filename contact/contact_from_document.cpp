@@ -663,4 +663,20 @@ Contact contactFromDocument(const ContactDocument& doc, std::int64_t position) {
     return contact;
 }
 
+std::vector<std::string> listedItems() {
+    std::vector<std::string> items;
+    for (notes::ContactItem item : {notes::ContactItem::FullName, notes::ContactItem::CompanyName,
+                                    notes::ContactItem::MailAddress, notes::ContactItem::MiscPhone1,
+                                    notes::ContactItem::MiscPhone2, notes::ContactItem::MiscPhone3})
+        items.emplace_back(notes::notesName(item));
+    return items;
+}
+
+std::string listedName(const notes::ContactDocument& doc, std::string name, std::int64_t position) {
+    if (!name.empty()) return name;
+    const Contact contact = contactFromDocument(doc, position);
+    if (contact.formattedNameMadeUp || contact.formattedName.empty()) return {};
+    return "(" + contact.formattedName + ")";
+}
+
 } // namespace brenmoor::contact

@@ -77,6 +77,14 @@ void readContact(notes::ContactDocument&& doc, Contact& contact, std::int64_t po
 // gives them, without reading the rest of the contact.
 std::vector<std::string> emailAddresses(const notes::ContactDocument& doc);
 
+// The items a list of contacts reads beside the name items, for listedName.
+std::vector<std::string> listedItems();
+
+// The name a list of contacts shows (the window's tree, the command line's list): the
+// name Notes shows, or for a contact without name items the name the model gives it (its
+// company or e-mail address) in brackets; "" where it has neither.
+std::string listedName(const notes::ContactDocument& doc, std::string name, std::int64_t position);
+
 // The common name of a Notes user name: "Ann Lee" for "CN=Ann Lee/O=Acme" and for
 // "Ann Lee/Acme"; a flat name as it is (notes::commonName).
 std::string commonName(std::string_view userName);

@@ -42,6 +42,10 @@ printf '%s\n' "<?xml version='1.0'?>" "<database xmlns='http://www.lotus.com/dxl
 "$convert" list "$tmp/forged.dxl" >"$tmp/list" 2>"$tmp/err" || fail "list of names with line breaks: $(cat "$tmp/err")"
 printf '%s\n' $'T_1\tAnn\\r\\nT_2\\tForged\\\\' $'T_2\tBea' >"$tmp/expected"
 cmp -s "$tmp/list" "$tmp/expected" || fail "list lets a name break its line: $(diff "$tmp/expected" "$tmp/list")"
+# A contact without name items is listed as the tree lists it: its company in brackets.
+printf '%s\n' "<?xml version='1.0'?>" "<database xmlns='http://www.lotus.com/dxl'>" \
+  "<document form='Person'><item name='CompanyName'><text>Acme</text></item></document></database>" >"$tmp/company.dxl"
+[ "$("$convert" list "$tmp/company.dxl")" = $'T_1\t(Acme)' ] || fail "list of a company-only contact: $("$convert" list "$tmp/company.dxl")"
 "$convert" show "$tmp/forged.dxl" 1 | grep -qxF $'FirstName\tAnn\\r\\nT_2\\tForged\\\\' || fail "show escapes otherwise than list"
 
 # A declared attribute type that trims the form's spaces: list, show and export agree.
