@@ -17,7 +17,7 @@ class TreeAccessible;
 
 // One shown row of the tree (0 the root, n the n-th contact shown). It asks the view for
 // everything each time, so it stays right while the list changes under it.
-class RowAccessible : public QAccessibleInterface {
+class RowAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
 public:
     RowAccessible(ContactTreeView* view, int row) : view_(view), row_(row) {}
 
@@ -61,6 +61,24 @@ public:
         }
         return state;
     }
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
+    }
+    // A screen reader or switch access picks a row as a click does, or adds it to the
+    // selection (or takes it out) as Ctrl+click does.
+    QStringList actionNames() const override {
+        return {QAccessibleActionInterface::setFocusAction(), QAccessibleActionInterface::toggleAction()};
+    }
+    void doAction(const QString& action) override {
+        if (!isValid() || !view_->selectionModel()) return;
+        const bool toggle = action == QAccessibleActionInterface::toggleAction();
+        if (!toggle && action != QAccessibleActionInterface::setFocusAction()) return;
+        view_->setFocus(Qt::OtherFocusReason);
+        view_->selectionModel()->setCurrentIndex(
+            index(), toggle ? QItemSelectionModel::Toggle : QItemSelectionModel::ClearAndSelect);
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
 private:
     QModelIndex index() const {

@@ -5,7 +5,8 @@
 
 Starts brenmoor BOOK on a virtual X screen with its own session bus, waits for the scan,
 and checks in the accessibility tree: the contact tree's rows (the root and every
-contact, by name), the detail boxes named after their labels, and the filter field.
+contact, by name), the detail boxes named after their labels, the filter field, and that
+a row selected through AT-SPI is selected, shown, and announced by an event.
 Exits 77 (skipped) only where Xvfb, a session bus or AT-SPI is not installed.
 """
 import os
@@ -50,6 +51,40 @@ def find_all(node, predicate, depth=0, found=None):
     return found
 
 
+def selection_failures(pyatspi, tree, rows, named):
+    """A row picked as a screen reader picks it is selected and shown, and the tree tells
+    listeners of the change, as Orca needs to speak the new row."""
+    from gi.repository import GLib
+    events = []
+
+    def heard(event):
+        events.append(event.type)
+    pyatspi.Registry.registerEventListener(heard, "object:selection-changed", "object:state-changed:selected",
+                                           "object:active-descendant-changed")
+    failures = []
+    try:
+        action = rows[2].queryAction()
+        names = [action.getName(i) for i in range(action.nActions)]
+        if "SetFocus" not in names or not action.doAction(names.index("SetFocus")):
+            failures.append("the third row offers no action to pick it: %r" % names)
+        deadline = time.time() + 5
+        while time.time() < deadline and not (events and rows[2].getState().contains(pyatspi.STATE_SELECTED)):
+            GLib.MainContext.default().iteration(False)
+            time.sleep(0.05)
+        if not rows[2].getState().contains(pyatspi.STATE_SELECTED):
+            failures.append("the third row is not selected after its action")
+        if not events:
+            failures.append("no selection event after the selection changed")
+        first = named("text", "First")
+        shown = first[0].queryText().getText(0, -1) if first else ""
+        if rows[2].name and shown and shown not in rows[2].name:
+            failures.append("the details show %r for the selected row %r" % (shown, rows[2].name))
+    finally:
+        pyatspi.Registry.deregisterEventListener(heard, "object:selection-changed", "object:state-changed:selected",
+                                                 "object:active-descendant-changed")
+    return failures
+
+
 def inner(brenmoor, book, expected_contacts, result):
     import pyatspi
     # Settings go to the check's own folder, not the user's.
@@ -91,6 +126,7 @@ def inner(brenmoor, book, expected_contacts, result):
                 failures.append("no text box named %r" % label)
         if not named("text", "Filter"):
             failures.append("no filter field")
+        failures += selection_failures(pyatspi, tree, rows, named)
         for failure in failures:
             print(failure)
         with open(result, "w") as f:
