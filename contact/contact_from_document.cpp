@@ -57,6 +57,16 @@ constexpr std::array<bool, 256> kSuspectByte = [] {
     return suspect;
 }();
 
+// True where text holds a character that is neither white space nor a control character.
+bool holdsText(std::string_view text) {
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = controlLength(text, at);
+        if (length == 0 && text::kWhiteSpace.find(text[at]) == std::string_view::npos) return true;
+        at += std::max<std::size_t>(length, 1);
+    }
+    return false;
+}
+
 bool hasControls(std::string_view text) {
     std::size_t at = 0;
     // Eight bytes at a time past plain ASCII text: none below 0x20, none 0x7F, none above.
@@ -179,9 +189,15 @@ public:
     // reused), without control characters; nothing where that is blank, as no format
     // gives a value of white space alone a field.
     template <typename Item> void join(Item item, std::string& out, std::string_view separator = kValueSeparator) const {
-        joinAsWritten(source(item), out, separator);
+        const Source found = source(item);
+        joinAsWritten(found, out, separator);
         leftOut_ += leaveOutControls(out);
-        if (isBlank(out)) out.clear();
+        // Several values are blank together where none holds text, their separators aside.
+        const bool severalBlank = found.value && isText(*found.value) && !found.value->more.empty() &&
+                                  !holdsText(found.value->text) &&
+                                  std::none_of(found.value->more.begin(), found.value->more.end(),
+                                               [](const std::string& more) { return holdsText(more); });
+        if (isBlank(out) || severalBlank) out.clear();
     }
     template <typename Item> std::string joined(Item item, std::string_view separator = kValueSeparator) const {
         std::string text;
@@ -587,13 +603,7 @@ std::string noteText(const Contact& contact) {
 
 bool hasNote(const Contact& contact) {
     bool any = false;
-    forEachNoteText(contact, [&](std::string_view text) {
-        for (std::size_t at = 0; !any && at < text.size();) {
-            const std::size_t length = controlLength(text, at);
-            any = length == 0 && text::kWhiteSpace.find(text[at]) == std::string_view::npos;
-            at += std::max<std::size_t>(length, 1);
-        }
-    });
+    forEachNoteText(contact, [&](std::string_view text) { any = any || holdsText(text); });
     return any;
 }
 

@@ -495,6 +495,8 @@ def check_ldif(path, model):
         if not dn.startswith("cn=" if contact["formattedName"] else "uid="):
             problems.append(f"entry {i}: dn {dn!r} is not Thunderbird's cn=...,mail=...")
         got = {name: [v.decode("utf-8") for v in values] for name, values in entry.items()}
+        problems += [f"entry {i}: {name} of white space alone" for name, values in got.items()
+                     if any(re.fullmatch(r"[\s,;]*", v) for v in values)]
         want = expected_entry(contact)
         for name in sorted(set(got) | set(want)):
             if got.get(name) != want.get(name):
@@ -645,6 +647,8 @@ def check_outlook_csv(path, model):
             problems.append(f"record {i}: {len(record)} fields")
             continue
         got = dict(zip(OUTLOOK_COLUMNS, record))
+        problems += [f"record {i}: {column} of white space alone" for column, value in got.items()
+                     if value and re.fullmatch(r"[\s,;]*", value)]
         want = expected_record(contact)
         for column in OUTLOOK_COLUMNS:
             if got[column] != want[column]:
@@ -671,8 +675,13 @@ def replicas_book(path, folder):
 
 
 def check_vcard_lines(raw):
+    """Folds within 75 octets, whole characters, never next to a blank; no property of
+    white space alone (3.0's N, which the card must have, aside)."""
+    unfolded = raw.replace(b"\r\n ", b"").decode("utf-8").split("\r\n")
+    found = [f"a property of white space alone: {line!r}" for line in unfolded
+             if ":" in line and not line.startswith("N:") and re.fullmatch(r"[ \t;,]*", line.split(":", 1)[1])]
     lines = raw.split(b"\r\n")
-    found = [f"line of {len(line)} octets: {line[:40]!r}" for line in lines if len(line) > 75]
+    found += [f"line of {len(line)} octets: {line[:40]!r}" for line in lines if len(line) > 75]
     found += [f"fold inside a UTF-8 sequence: {line[:20]!r}" for line in lines
               if line[:2].startswith(b" ") and len(line) > 1 and (line[1] & 0xC0) == 0x80]
     found += [f"fold next to a blank: {line[-20:]!r} / {after[:20]!r}" for line, after in zip(lines, lines[1:])

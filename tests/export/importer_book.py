@@ -117,6 +117,7 @@ CONTACTS += [
     ({"unid": "ABCDEF0123456789ABCDEF0123456789", "modified": "20240101T120000,00Z"}, [
         ("FirstName", "Wes"), ("LastName", "Blank"), ("JobTitle", "   "), ("CompanyName", "  "),
         ("Department", " \t "), ("ShortName", "  "), ("OfficeCity", "   "), ("City", "  "), ("Zip", " "),
+        ("Suffix", ["", "  "]), ("OfficeCountry", [" ", "\t"]),
         ("Comment", "word " * 40 + "end"), ("Birthday", "around Easter"), ("Anniversary", ("date", "20050607")),
         ("Spouse", "Sol Blank"), ("Manager", "CN=Mia Boss/O=Acme"), ("Assistant", "Al Aide"),
         ("Children", ["Pablo, Inés", "Lu"]), ("OfficePhoneNumber", ["+1 555 0701", "+1 555 0702", "+1 555 0703"]),
