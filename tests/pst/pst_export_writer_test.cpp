@@ -288,6 +288,7 @@ TEST_F(PstExportWriter, EachDocumentBecomesAContactWithItsItems) {
 TEST_F(PstExportWriter, EveryAddressAndPagerNumberIsKept) {
     // The e-mail items fill the emails in order, each address once; a fourth goes into
     // the body. The personal pager is the pager only where the business one is empty.
+    // The other phone takes a spare number only where no other phone is there.
     struct Case {
         std::vector<std::pair<std::string, std::string>> texts;
         std::vector<std::string> emails; // e-mail 1, 2, 3 ("<unset>" where empty)
@@ -304,6 +305,9 @@ TEST_F(PstExportWriter, EveryAddressAndPagerNumberIsKept) {
         {{{"MailAddress", "m@x.org"}, {"MiscPhone1", "1@x.org"}, {"MiscPhone2", "2@x.org"}, {"MiscPhone3", "3@x.org"},
           {"Comment", "two\r\nlines\r\n"}},
          {"m@x.org", "1@x.org", "2@x.org"}, " Comments: two\r\nlines\r\nE-mail 4: 3@x.org", "<unset>", "<unset>"},
+        // A real other phone keeps its slot from a third work number, which goes into the body.
+        {{{"OfficePhoneNumber", "555 10"}, {"Work2Phone", "555 11"}, {"Work3Phone", "555 12"}, {"OtherPhone", "555 19"}},
+         {"<unset>", "<unset>", "<unset>"}, " Comments: \r\nOffice phone: 555 12", "<unset>", "555 19"},
     };
     PstWriter writer([] { return std::string("1:02:03"); });
     writer.prepare(dir_.string());
