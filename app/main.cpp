@@ -29,6 +29,7 @@ int main(int argc, char* argv[]) {
     if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
+    brenmoor::app::translateLayerTexts();
 
     QSettings settings;
     brenmoor::app::Velmar window(brenmoor::app::qtPrompts());

@@ -12,4 +12,8 @@ namespace brenmoor::app {
 // language of its own texts, needs none). Install it on the application.
 std::unique_ptr<QTranslator> programTranslation(const QLocale& locale);
 
+// The messages the layers below the window word (the address book's, the exports', the
+// store's) are looked up in the application's installed translations too.
+void translateLayerTexts();
+
 } // namespace brenmoor::app

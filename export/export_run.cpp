@@ -13,28 +13,35 @@
 #include "export/export_error.h"
 #include "export/output_file.h"
 #include "notes/address_book.h"
+#include "text/translation.h"
 
 namespace brenmoor::exporting {
 
 namespace {
 
+using text::arg;
+using text::translate;
+
 constexpr const char* kFolderPrompt = "Please select a Server folder.";
-constexpr const char* kCompletedMessage = "Conversion Process Completed";
+
+std::string completedMessage() { return translate("brenmoor::exporting", "Conversion Process Completed"); }
 
 std::string reasonOf(std::exception_ptr error) {
     try {
         std::rethrow_exception(error);
     } catch (const std::bad_alloc&) {
-        return "There was not enough memory to go on.";
+        return translate("brenmoor::exporting", "There was not enough memory to go on.");
     } catch (const std::exception& e) {
         return e.what();
     } catch (...) {
-        return "An unknown error occurred.";
+        return translate("brenmoor::exporting", "An unknown error occurred.");
     }
 }
 
-std::string counted(std::int64_t n, const char* noun) {
-    return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
+// "1 contact", "25 contacts".
+std::string contactsText(std::int64_t n) {
+    return n == 1 ? translate("brenmoor::exporting", "1 contact")
+                  : arg(translate("brenmoor::exporting", "%1 contacts"), {std::to_string(n)});
 }
 
 // How far a run has come, for the message of a run that stops.
@@ -108,14 +115,15 @@ std::string skipAccount(const Walked& walked, const Progress& progress) {
     std::string account;
     auto sentence = [&](const std::string& text) { account += (account.empty() ? "" : " ") + text; };
     if (progress.total)
-        sentence(counted(walked.failed + walked.unread, "contact") + " of " + std::to_string(*progress.total) +
-                 " could not be written.");
+        sentence(arg(translate("brenmoor::exporting", "%1 of %2 could not be written."),
+                     {contactsText(walked.failed + walked.unread), std::to_string(*progress.total)}));
     else if (walked.failed > 0)
-        sentence(counted(walked.failed, "contact") + " could not be written.");
-    if (walked.failed > 0) sentence("The first failure: " + walked.firstFailure);
+        sentence(arg(translate("brenmoor::exporting", "%1 could not be written."), {contactsText(walked.failed)}));
+    if (walked.failed > 0)
+        sentence(arg(translate("brenmoor::exporting", "The first failure: %1"), {walked.firstFailure}));
     if (!walked.unreadReason.empty())
-        sentence("The address book could not be read after contact " + std::to_string(walked.contacts) + ": " +
-                 walked.unreadReason);
+        sentence(arg(translate("brenmoor::exporting", "The address book could not be read after contact %1: %2"),
+                     {std::to_string(walked.contacts), walked.unreadReason}));
     return account;
 }
 
@@ -124,8 +132,8 @@ std::string skipAccount(const Walked& walked, const Progress& progress) {
 std::string completionMessage(const Walked& walked, const Progress& progress, const std::string& writerSummary) {
     std::string account = walked.any() ? skipAccount(walked, progress) : std::string();
     if (!writerSummary.empty()) account += (account.empty() ? "" : " ") + writerSummary;
-    if (account.empty()) return kCompletedMessage;
-    return std::string(kCompletedMessage) + "\r\n\r\n" + account;
+    if (account.empty()) return completedMessage();
+    return completedMessage() + "\r\n\r\n" + account;
 }
 
 RunSummary summaryOf(const OutputRecord& record, const std::string& folder, std::int64_t contactsWritten) {
@@ -139,35 +147,50 @@ RunSummary summaryOf(const OutputRecord& record, const std::string& folder, std:
 
 std::string stoppedAt(const Progress& progress) {
     switch (progress.stage) {
-    case Progress::Stage::Preparing: return "The export stopped before any contact was exported.";
+    case Progress::Stage::Preparing:
+        return translate("brenmoor::exporting", "The export stopped before any contact was exported.");
     case Progress::Stage::Walking:
         // A book that grew after it was counted has more contacts than its count.
         if (progress.total && progress.reached > *progress.total)
-            return "The export stopped at contact " + std::to_string(progress.reached) + ", past the " +
-                   std::to_string(*progress.total) + " the address book held when the export began.";
-        return "The export stopped at contact " + std::to_string(progress.reached) +
-               (progress.total ? " of " + std::to_string(*progress.total) : std::string()) + ".";
-    case Progress::Stage::Checking: return "The export stopped at the end of the address book.";
-    case Progress::Stage::Closing: return "The export stopped while completing its files.";
+            return arg(translate("brenmoor::exporting", "The export stopped at contact %1, past the %2 the address "
+                                                        "book held when the export began."),
+                       {std::to_string(progress.reached), std::to_string(*progress.total)});
+        if (progress.total)
+            return arg(translate("brenmoor::exporting", "The export stopped at contact %1 of %2."),
+                       {std::to_string(progress.reached), std::to_string(*progress.total)});
+        return arg(translate("brenmoor::exporting", "The export stopped at contact %1."),
+                   {std::to_string(progress.reached)});
+    case Progress::Stage::Checking:
+        return translate("brenmoor::exporting", "The export stopped at the end of the address book.");
+    case Progress::Stage::Closing:
+        return translate("brenmoor::exporting", "The export stopped while completing its files.");
     }
     return {};
 }
 
 // Which files the run put in place and which it did not; everything else is untouched.
 std::string outputAccount(const OutputRecord& record, const std::string& folder) {
-    std::string notWritten;
-    for (const std::string& name : record.unfinished()) notWritten += (notWritten.empty() ? "" : ", ") + name;
-    const char* wasNot = record.unfinished().size() == 1 ? " was not written" : " were not written";
+    std::string names;
+    for (const std::string& name : record.unfinished()) names += (names.empty() ? "" : ", ") + name;
+    const std::string notWritten =
+        names.empty() ? std::string()
+                      : arg(record.unfinished().size() == 1 ? translate("brenmoor::exporting", "%1 was not written")
+                                                            : translate("brenmoor::exporting", "%1 were not written"),
+                            {names});
 
     const std::int64_t count = record.finishedCount();
     if (count == 0)
-        return (notWritten.empty() ? std::string("No file was written") : notWritten + wasNot) +
-               "; every file in \"" + folder + "\" is kept as it was.";
-    std::string account = count == 1 ? "1 file was written to \"" + folder + "\" (" + record.firstFinished() + ")"
-                                     : counted(count, "file") + " were written to \"" + folder + "\" (" +
-                                           record.firstFinished() + " to " + record.lastFinished() + ")";
-    if (!notWritten.empty()) account += "; " + notWritten + wasNot + ",";
-    return account + (notWritten.empty() ? ";" : " and") + " every other file in the folder is kept as it was.";
+        return arg(translate("brenmoor::exporting", "%1; every file in \"%2\" is kept as it was."),
+                   {notWritten.empty() ? translate("brenmoor::exporting", "No file was written") : notWritten, folder});
+    const std::string written =
+        count == 1 ? arg(translate("brenmoor::exporting", "1 file was written to \"%1\" (%2)"),
+                         {folder, record.firstFinished()})
+                   : arg(translate("brenmoor::exporting", "%1 files were written to \"%2\" (%3 to %4)"),
+                         {std::to_string(count), folder, record.firstFinished(), record.lastFinished()});
+    if (notWritten.empty())
+        return arg(translate("brenmoor::exporting", "%1; every other file in the folder is kept as it was."), {written});
+    return arg(translate("brenmoor::exporting", "%1; %2, and every other file in the folder is kept as it was."),
+               {written, notWritten});
 }
 
 } // namespace
@@ -222,14 +245,15 @@ ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWrit
 
         progress.stage = Progress::Stage::Checking;
         if (!selection_.empty() && walked.unreadReason.empty() && walked.contacts < selection_.back())
-            throw notes::NotesError("The address book \"" + bookPath + "\" has " +
-                                    counted(walked.contacts, "contact") + ", fewer than the selection reaches (" +
-                                    std::to_string(selection_.back()) + "). Scan it again and select anew.");
+            throw notes::NotesError(arg(translate("brenmoor::exporting",
+                                                  "The address book \"%1\" has %2, fewer than the selection "
+                                                  "reaches (%3). Scan it again and select anew."),
+                                        {bookPath, contactsText(walked.contacts), std::to_string(selection_.back())}));
         if (selection_.empty() && walked.unreadReason.empty() && progress.total && walked.contacts != *progress.total)
-            throw notes::NotesError("Reading the address book \"" + bookPath + "\" gave " +
-                                    counted(walked.contacts, "contact") + " where its count said " +
-                                    std::to_string(*progress.total) +
-                                    ", so the export cannot be sure it has every contact.");
+            throw notes::NotesError(arg(translate("brenmoor::exporting",
+                                                  "Reading the address book \"%1\" gave %2 where its count said "
+                                                  "%3, so the export cannot be sure it has every contact."),
+                                        {bookPath, contactsText(walked.contacts), std::to_string(*progress.total)}));
 
         // Closing puts the files in place, so its failure fails the run in every mode.
         progress.stage = Progress::Stage::Closing;
@@ -251,8 +275,9 @@ ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWrit
         writer.reset();
         // A file per contact holds a contact each; one file for all holds none until complete.
         const std::int64_t written = record.unfinished().empty() ? record.finishedCount() : 0;
-        ui_.showFailure("Export cancelled: " + counted(written, "contact") + (written == 1 ? " was" : " were") +
-                        " written. " + outputAccount(record, folder));
+        ui_.showFailure(arg(written == 1 ? translate("brenmoor::exporting", "Export cancelled: %1 was written. %2")
+                                         : translate("brenmoor::exporting", "Export cancelled: %1 were written. %2"),
+                            {contactsText(written), outputAccount(record, folder)}));
         ui_.setProgressValue(0);
         return Outcome::Stopped;
     } catch (...) {

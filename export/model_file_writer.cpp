@@ -2,6 +2,7 @@
 #include "export/model_file_writer.h"
 
 #include "contact/contact_from_document.h"
+#include "text/translation.h"
 
 namespace brenmoor::exporting {
 
@@ -21,8 +22,12 @@ void ModelFileWriter::close() { file_.close(); }
 
 std::string ModelFileWriter::summary() const {
     if (leftOutCharacters_ == 0) return {};
-    return std::to_string(leftOutCharacters_) + (leftOutCharacters_ == 1 ? " control character was" : " control characters were") +
-           " left out of the values, as the programs that read the file do not take them.";
+    return text::arg(leftOutCharacters_ == 1
+                         ? text::translate("brenmoor::exporting", "%1 control character was left out of the values, "
+                                                                  "as the programs that read the file do not take them.")
+                         : text::translate("brenmoor::exporting", "%1 control characters were left out of the values, "
+                                                                  "as the programs that read the file do not take them."),
+                     {std::to_string(leftOutCharacters_)});
 }
 
 } // namespace brenmoor::exporting

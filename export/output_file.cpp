@@ -22,6 +22,7 @@
 
 #include "export/export_error.h"
 #include "text/text_bytes.h"
+#include "text/translation.h"
 
 namespace brenmoor::exporting {
 
@@ -37,10 +38,19 @@ constexpr std::int64_t kMostFreeNameAttempts = 100000;
 
 thread_local OutputRecord* currentRecord = nullptr;
 
-[[noreturn]] void fail(const char* what, const std::string& path, int error) {
-    throw ExportError(std::string(what) + " \"" + path + "\": " + std::strerror(error) +
-                      ". Check that the folder exists, that you may write to it and that the "
-                      "disk has room, then export again.");
+using text::arg;
+using text::translate;
+
+enum class Step { Create, Write, Save };
+
+[[noreturn]] void fail(Step step, const std::string& path, int error) {
+    const std::string what =
+        step == Step::Create ? translate("brenmoor::exporting", "Could not create the file \"%1\": %2.")
+        : step == Step::Write ? translate("brenmoor::exporting", "Could not write the file \"%1\": %2.")
+                              : translate("brenmoor::exporting", "Could not save the file \"%1\": %2.");
+    throw ExportError(arg(what, {path, std::strerror(error)}) + " " +
+                      translate("brenmoor::exporting", "Check that the folder exists, that you may write to it "
+                                                       "and that the disk has room, then export again."));
 }
 
 std::string fileNameOf(const std::string& path) {
@@ -131,7 +141,7 @@ int openTemporary(const std::string& path, std::string& temporaryPath, int acces
 // Closes fd; throws where the system reports that data written to it was lost.
 void closeChecked(int fd, const std::string& path) {
     // close() may report a deferred write error (network file systems, quotas).
-    if (::close(fd) != 0 && errno != EINTR) fail("Could not write the file", path, errno);
+    if (::close(fd) != 0 && errno != EINTR) fail(Step::Write, path, errno);
 }
 
 // Removes the temporary file name in the open folder when it is certainly a stale one.
@@ -152,7 +162,7 @@ void writeAll(int fd, std::string_view data, const std::string& path) {
         ssize_t n = ::write(fd, data.data(), data.size());
         if (n < 0) {
             if (errno == EINTR) continue;
-            fail("Could not write the file", path, errno);
+            fail(Step::Write, path, errno);
         }
         data.remove_prefix(static_cast<std::size_t>(n));
     }
@@ -204,9 +214,9 @@ std::string publishUnderFreeName(const std::string& temporaryPath, const std::st
         const std::string path =
             outputPath(folder, stem + (n == 1 ? "" : "_" + std::to_string(n)) + extension);
         if (renameWithoutReplacing(temporaryPath, path) == 0) return path;
-        if (errno != EEXIST) fail("Could not save the file", path, errno);
+        if (errno != EEXIST) fail(Step::Save, path, errno);
     }
-    fail("Could not save the file", outputPath(folder, stem + extension), EEXIST);
+    fail(Step::Save, outputPath(folder, stem + extension), EEXIST);
 }
 
 std::string firstFreeName(const std::string& folder, const std::string& stem, const std::string& extension) {
@@ -257,7 +267,7 @@ void OutputFile::create(const std::string& path) {
     if (OutputRecord* record = OutputRecord::current()) record->begun(path);
     fd_ = openUnnamed(path);
     if (fd_ < 0) fd_ = openTemporary(path, temporaryPath_);
-    if (fd_ < 0) fail("Could not create the file", path, errno);
+    if (fd_ < 0) fail(Step::Create, path, errno);
 }
 
 void OutputFile::append(std::string_view text) {
@@ -301,7 +311,7 @@ void OutputFile::close() {
         }
         if (temporaryPath_.empty()) {
             abandon();
-            fail("Could not save the file", path_, error);
+            fail(Step::Save, path_, error);
         }
     }
     closeWritten();
@@ -310,14 +320,15 @@ void OutputFile::close() {
     struct stat there;
     if (::lstat(path_.c_str(), &there) == 0 && !S_ISREG(there.st_mode) && !S_ISLNK(there.st_mode)) {
         abandon();
-        throw ExportError("Could not save the file \"" + path_ +
-                          "\": something that is not a file has that name. Move it away or choose "
-                          "another folder, then export again.");
+        throw ExportError(arg(translate("brenmoor::exporting",
+                                        "Could not save the file \"%1\": something that is not a file has that "
+                                        "name. Move it away or choose another folder, then export again."),
+                              {path_}));
     }
     if (::rename(temporaryPath_.c_str(), path_.c_str()) != 0) {
         const int error = errno;
         abandon();
-        fail("Could not save the file", path_, error);
+        fail(Step::Save, path_, error);
     }
     temporaryPath_.clear();
     if (OutputRecord* record = OutputRecord::current()) record->finished(path_, path_);
@@ -371,7 +382,7 @@ std::string UnnamedFile::publish(const std::string& folder, const std::string& s
                 if (linkUnnamed(fd_, candidate) == 0)
                     path = candidate;
                 else if (errno != EEXIST || n == kMostFreeNameAttempts)
-                    fail("Could not save the file", candidate, errno);
+                    fail(Step::Save, candidate, errno);
             }
         }
     } catch (...) {

@@ -8,6 +8,7 @@
 #include "notes/book_file.h"
 #include "notes/document_scanner.h"
 #include "notes/dxl_parser.h"
+#include "text/translation.h"
 
 namespace brenmoor::notes {
 
@@ -29,9 +30,12 @@ std::string otherDocumentsText(const OtherDocuments& others) {
     std::string text;
     auto add = [&](const std::string& part) { text += (text.empty() ? "" : ", ") + part; };
     if (others.conflicts > 0)
-        add(std::to_string(others.conflicts) + (others.conflicts == 1 ? " conflict" : " conflicts"));
+        add(text::arg(others.conflicts == 1 ? text::translate("brenmoor::notes", "%1 conflict")
+                                            : text::translate("brenmoor::notes", "%1 conflicts"),
+                      {std::to_string(others.conflicts)}));
     for (const auto& [form, count] : others.forms)
-        add(std::to_string(count) + " " + (form.empty() ? std::string("without a form") : form));
+        add(std::to_string(count) + " " +
+            (form.empty() ? text::translate("brenmoor::notes", "without a form") : form));
     return text;
 }
 

@@ -10,15 +10,20 @@
 
 #include <vector>
 
+#include "text/translation.h"
+
 namespace brenmoor::notes {
 
 namespace {
 
-std::string quoted(const std::string& path) { return "\"" + path + "\""; }
+using text::arg;
+using text::translate;
 
 NotesError cannotOpen(const std::string& path, int err) {
-    return NotesError("Cannot open the address book " + quoted(path) + ": " + std::strerror(err) +
-                      ". Check the path and that you may read the file.");
+    return NotesError(arg(translate("brenmoor::notes",
+                                    "Cannot open the address book \"%1\": %2. Check the path and that you may "
+                                    "read the file."),
+                          {path, std::strerror(err)}));
 }
 
 BookIdentity identityOf(const struct stat& st) {
@@ -34,7 +39,8 @@ BookIdentity identityOf(const struct stat& st) {
 
 BookFile::BookFile(const std::string& path) : path_(path) {
     if (path.empty())
-        throw NotesError("No address book was named. Choose the DXL file exported from Notes.");
+        throw NotesError(
+            translate("brenmoor::notes", "No address book was named. Choose the DXL file exported from Notes."));
     // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer. Reads
     // of a regular file are not affected by it.
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -43,23 +49,28 @@ BookFile::BookFile(const std::string& path) : path_(path) {
         struct stat st{};
         if (::fstat(fd_, &st) != 0) throw cannotOpen(path, errno);
         if (S_ISDIR(st.st_mode))
-            throw NotesError("The address book " + quoted(path) +
-                             " is a folder, not a file. Choose the DXL file exported from Notes.");
+            throw NotesError(arg(translate("brenmoor::notes", "The address book \"%1\" is a folder, not a file. "
+                                                              "Choose the DXL file exported from Notes."),
+                                 {path}));
         if (!S_ISREG(st.st_mode))
-            throw NotesError("The address book " + quoted(path) +
-                             " is not a regular file (it is a pipe, a device or a socket). Choose the DXL file "
-                             "exported from Notes.");
+            throw NotesError(arg(translate("brenmoor::notes",
+                                           "The address book \"%1\" is not a regular file (it is a pipe, a "
+                                           "device or a socket). Choose the DXL file exported from Notes."),
+                                 {path}));
         identity_ = identityOf(st);
         if (identity_.size == 0)
-            throw NotesError("The address book " + quoted(path) +
-                             " is empty. Choose the DXL file exported from Notes.");
+            throw NotesError(arg(translate("brenmoor::notes",
+                                           "The address book \"%1\" is empty. Choose the DXL file exported from Notes."),
+                                 {path}));
         if (head(2) == std::string_view("\x1A\0", 2))
-            throw NotesError(
-                "The file " + quoted(path) +
-                " is a Notes database (.nsf), which Brenmoor cannot read directly. Brenmoor reads "
-                "address books exported from Notes as DXL (Domino XML). Export the address book as DXL "
-                "first with Notes' DXL exporter (for example a LotusScript agent that runs "
-                "NotesSession.CreateDXLExporter on the database), then choose the .xml file it writes.");
+            throw NotesError(arg(
+                translate("brenmoor::notes",
+                          "The file \"%1\" is a Notes database (.nsf), which Brenmoor cannot read directly. "
+                          "Brenmoor reads address books exported from Notes as DXL (Domino XML). Export the "
+                          "address book as DXL first with Notes' DXL exporter (for example a LotusScript agent "
+                          "that runs NotesSession.CreateDXLExporter on the database), then choose the .xml file "
+                          "it writes."),
+                {path}));
     } catch (...) {
         ::close(fd_);
         throw;
@@ -78,8 +89,10 @@ std::size_t BookFile::read(std::uint64_t offset, char* out, std::size_t length) 
         ssize_t got = ::pread(fd_, out + done, length - done, static_cast<off_t>(offset + done));
         if (got < 0) {
             if (errno == EINTR) continue;
-            throw NotesError("The address book " + quoted(path_) + " could not be read: " + std::strerror(errno) +
-                             ". Check the disk or the network share it is on, then try again.");
+            throw NotesError(arg(translate("brenmoor::notes", "The address book \"%1\" could not be read: %2. "
+                                                              "Check the disk or the network share it is on, then "
+                                                              "try again."),
+                                 {path_, std::strerror(errno)}));
         }
         if (got == 0) throw changed(); // shorter than at opening
         done += static_cast<std::size_t>(got);
@@ -105,9 +118,11 @@ void BookFile::checkUnchanged() const {
 }
 
 NotesError BookFile::changed() const {
-    return NotesError("The address book " + quoted(path_) +
-                      " changed while it was read. Wait until nothing writes to it any more (for example until "
-                      "the export from Notes has finished), then try again.");
+    return NotesError(arg(translate("brenmoor::notes",
+                                    "The address book \"%1\" changed while it was read. Wait until nothing "
+                                    "writes to it any more (for example until the export from Notes has "
+                                    "finished), then try again."),
+                          {path_}));
 }
 
 NotesError BookFile::malformed(std::uint64_t offset, std::string_view what) const {
@@ -133,9 +148,10 @@ NotesError BookFile::malformed(std::uint64_t offset, std::string_view what) cons
     } catch (const NotesError& error) {
         return error;
     }
-    return NotesError("The address book " + quoted(path_) + " is not well-formed XML: line " +
-                      std::to_string(line) + ", column " + std::to_string(column) + ": " +
-                      std::string(what) + ". Export the address book from Notes again.");
+    return NotesError(arg(translate("brenmoor::notes", "The address book \"%1\" is not well-formed XML: line "
+                                                       "%2, column %3: %4. Export the address book from Notes "
+                                                       "again."),
+                          {path_, std::to_string(line), std::to_string(column), what}));
 }
 
 } // namespace brenmoor::notes

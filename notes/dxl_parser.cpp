@@ -19,12 +19,19 @@
 #include <vector>
 
 #include "text/text_bytes.h"
+#include "text/translation.h"
 
 namespace brenmoor::notes {
 
 namespace {
 
 constexpr std::string_view kDxlNamespace = "http://www.lotus.com/dxl";
+
+NotesError outOfMemory(const BookFile& file) {
+    return NotesError(text::arg(
+        text::translate("brenmoor::notes", "Out of memory while reading the address book \"%1\"."), {file.path()}));
+}
+
 constexpr char kNamespaceSeparator = ' ';
 // The bytes read and handed to expat at a time.
 constexpr std::size_t kChunk = 256 << 10;
@@ -67,7 +74,7 @@ class Reader {
 public:
     Reader(const BookFile& file, Mode mode, const ItemNames& keep) : file_(file), mode_(mode), builder_(keep) {
         parser_ = XML_ParserCreateNS(nullptr, kNamespaceSeparator);
-        if (!parser_) throw NotesError("Out of memory while reading the address book \"" + file.path() + "\".");
+        if (!parser_) throw outOfMemory(file);
         XML_SetUserData(parser_, this);
         XML_SetElementHandler(parser_, &Reader::onStart, &Reader::onEnd);
         XML_SetEntityDeclHandler(parser_, &Reader::onEntity);
@@ -92,7 +99,7 @@ public:
             bool last = final && start + length == end;
             if (length == 0) return parsed(XML_Parse(parser_, nullptr, 0, last ? XML_TRUE : XML_FALSE));
             void* buffer = XML_GetBuffer(parser_, static_cast<int>(length));
-            if (!buffer) throw NotesError("Out of memory while reading the address book \"" + file_.path() + "\".");
+            if (!buffer) throw outOfMemory(file_);
             file_.read(start, static_cast<char*>(buffer), length);
             noteSegment({streamLength_, start, length, true});
             if (!parsed(XML_ParseBuffer(parser_, static_cast<int>(length), last ? XML_TRUE : XML_FALSE))) return false;
@@ -256,14 +263,18 @@ private:
         std::string_view full(name);
         std::size_t separator = full.rfind(kNamespaceSeparator);
         std::string shown(separator == std::string_view::npos ? full : full.substr(separator + 1));
-        std::string message = "The file \"" + file_.path() +
-                              "\" is XML, but not a Notes address book exported as DXL: its root element is <" +
-                              shown + ">";
-        if (separator == std::string_view::npos && shown == "database")
-            message += " without the DXL namespace " + std::string(kDxlNamespace);
-        message += ", where a DXL export has <database xmlns='" + std::string(kDxlNamespace) +
-                   "'>. Choose the DXL file exported from Notes.";
-        return message;
+        const bool database = separator == std::string_view::npos && shown == "database";
+        return text::arg(database ? text::translate("brenmoor::notes",
+                                                    "The file \"%1\" is XML, but not a Notes address book exported "
+                                                    "as DXL: its root element is <%2> without the DXL namespace %3, "
+                                                    "where a DXL export has <database xmlns='%3'>. Choose the DXL "
+                                                    "file exported from Notes.")
+                                  : text::translate("brenmoor::notes",
+                                                    "The file \"%1\" is XML, but not a Notes address book exported "
+                                                    "as DXL: its root element is <%2>, where a DXL export has "
+                                                    "<database xmlns='%3'>. Choose the DXL file exported from "
+                                                    "Notes."),
+                         {file_.path(), shown, kDxlNamespace});
     }
 
     const BookFile& file_;
@@ -320,9 +331,11 @@ void throwIfNotDxl(const Reader& reader) {
 
 BookOpening probeBook(const BookFile& file) {
     if (!looksLikeMarkup(file))
-        throw NotesError("The file \"" + file.path() +
-                         "\" is not XML, so it is no address book exported from Notes as DXL. Choose the DXL "
-                         "(.xml or .dxl) file exported from Notes.");
+        throw NotesError(text::arg(text::translate("brenmoor::notes",
+                                                   "The file \"%1\" is not XML, so it is no address book exported "
+                                                   "from Notes as DXL. Choose the DXL (.xml or .dxl) file exported "
+                                                   "from Notes."),
+                                   {file.path()}));
     static const ItemNames every;
     Reader reader(file, Mode::Probe, every);
     try {

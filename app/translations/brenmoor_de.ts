@@ -479,6 +479,130 @@ Die Datei hat sich geändert, seit die Liste erstellt wurde. Lesen Sie das Adres
 <context>
     <name>brenmoor::exporting</name>
     <message>
+        <source>Could not create the file "%1": %2.</source>
+        <translation>Die Datei „%1“ konnte nicht angelegt werden: %2.</translation>
+    </message>
+    <message>
+        <source>Could not write the file "%1": %2.</source>
+        <translation>Die Datei „%1“ konnte nicht geschrieben werden: %2.</translation>
+    </message>
+    <message>
+        <source>Could not save the file "%1": %2.</source>
+        <translation>Die Datei „%1“ konnte nicht gespeichert werden: %2.</translation>
+    </message>
+    <message>
+        <source>Check that the folder exists, that you may write to it and that the disk has room, then export again.</source>
+        <translation>Prüfen Sie, ob der Ordner existiert, ob Sie darin schreiben dürfen und ob auf dem Laufwerk Platz ist, und exportieren Sie dann erneut.</translation>
+    </message>
+    <message>
+        <source>Could not save the file "%1": something that is not a file has that name. Move it away or choose another folder, then export again.</source>
+        <translation>Die Datei „%1“ konnte nicht gespeichert werden: Etwas, das keine Datei ist, trägt diesen Namen. Verschieben Sie es oder wählen Sie einen anderen Ordner, und exportieren Sie dann erneut.</translation>
+    </message>
+    <message>
+        <source>There was not enough memory to go on.</source>
+        <translation>Der Arbeitsspeicher reichte nicht aus, um fortzufahren.</translation>
+    </message>
+    <message>
+        <source>An unknown error occurred.</source>
+        <translation>Ein unbekannter Fehler ist aufgetreten.</translation>
+    </message>
+    <message>
+        <source>%1 of %2 could not be written.</source>
+        <translation>Nicht geschrieben werden konnten: %1 von %2.</translation>
+    </message>
+    <message>
+        <source>%1 could not be written.</source>
+        <translation>Nicht geschrieben werden konnten: %1.</translation>
+    </message>
+    <message>
+        <source>The first failure: %1</source>
+        <translation>Der erste Fehler: %1</translation>
+    </message>
+    <message>
+        <source>The address book could not be read after contact %1: %2</source>
+        <translation>Das Adressbuch konnte nach Kontakt %1 nicht weiter gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>The export stopped before any contact was exported.</source>
+        <translation>Der Export brach ab, bevor ein Kontakt exportiert wurde.</translation>
+    </message>
+    <message>
+        <source>The export stopped at contact %1, past the %2 the address book held when the export began.</source>
+        <translation>Der Export brach bei Kontakt %1 ab, nach den %2, die das Adressbuch zu Beginn des Exports enthielt.</translation>
+    </message>
+    <message>
+        <source>The export stopped at contact %1 of %2.</source>
+        <translation>Der Export brach bei Kontakt %1 von %2 ab.</translation>
+    </message>
+    <message>
+        <source>The export stopped at contact %1.</source>
+        <translation>Der Export brach bei Kontakt %1 ab.</translation>
+    </message>
+    <message>
+        <source>The export stopped at the end of the address book.</source>
+        <translation>Der Export brach am Ende des Adressbuchs ab.</translation>
+    </message>
+    <message>
+        <source>The export stopped while completing its files.</source>
+        <translation>Der Export brach beim Fertigstellen seiner Dateien ab.</translation>
+    </message>
+    <message>
+        <source>%1 was not written</source>
+        <translation>%1 wurde nicht geschrieben</translation>
+    </message>
+    <message>
+        <source>%1 were not written</source>
+        <translation>%1 wurden nicht geschrieben</translation>
+    </message>
+    <message>
+        <source>%1; every file in "%2" is kept as it was.</source>
+        <translation>%1; jede Datei in „%2“ bleibt, wie sie war.</translation>
+    </message>
+    <message>
+        <source>No file was written</source>
+        <translation>Es wurde keine Datei geschrieben</translation>
+    </message>
+    <message>
+        <source>1 file was written to "%1" (%2)</source>
+        <translation>1 Datei wurde nach „%1“ geschrieben (%2)</translation>
+    </message>
+    <message>
+        <source>%1 files were written to "%2" (%3 to %4)</source>
+        <translation>%1 Dateien wurden nach „%2“ geschrieben (%3 bis %4)</translation>
+    </message>
+    <message>
+        <source>%1; every other file in the folder is kept as it was.</source>
+        <translation>%1; jede andere Datei im Ordner bleibt, wie sie war.</translation>
+    </message>
+    <message>
+        <source>%1; %2, and every other file in the folder is kept as it was.</source>
+        <translation>%1; %2, und jede andere Datei im Ordner bleibt, wie sie war.</translation>
+    </message>
+    <message>
+        <source>The address book "%1" has %2, fewer than the selection reaches (%3). Scan it again and select anew.</source>
+        <translation>Das Adressbuch „%1“ hat %2, weniger als die Auswahl erreicht (%3). Lesen Sie es erneut ein und wählen Sie neu aus.</translation>
+    </message>
+    <message>
+        <source>Reading the address book "%1" gave %2 where its count said %3, so the export cannot be sure it has every contact.</source>
+        <translation>Das Lesen des Adressbuchs „%1“ ergab %2, wo seine Zählung %3 ergab; der Export kann daher nicht sicher sein, jeden Kontakt zu haben.</translation>
+    </message>
+    <message>
+        <source>Export cancelled: %1 was written. %2</source>
+        <translation>Export abgebrochen: %1 wurde geschrieben. %2</translation>
+    </message>
+    <message>
+        <source>Export cancelled: %1 were written. %2</source>
+        <translation>Export abgebrochen: %1 wurden geschrieben. %2</translation>
+    </message>
+    <message>
+        <source>%1 control character was left out of the values, as the programs that read the file do not take them.</source>
+        <translation>%1 Steuerzeichen wurde aus den Werten weggelassen, da die Programme, die die Datei lesen, es nicht annehmen.</translation>
+    </message>
+    <message>
+        <source>%1 control characters were left out of the values, as the programs that read the file do not take them.</source>
+        <translation>%1 Steuerzeichen wurden aus den Werten weggelassen, da die Programme, die die Datei lesen, sie nicht annehmen.</translation>
+    </message>
+    <message>
         <source>Conversion Process Completed</source>
         <translation>Konvertierung abgeschlossen</translation>
     </message>
@@ -581,6 +705,96 @@ in dem Ordner, den Sie als Nächstes wählen.</translation>
     <message>
         <source>Notes Address Book</source>
         <translation>Notes-Adressbuch</translation>
+    </message>
+</context>
+<context>
+    <name>brenmoor::notes</name>
+    <message>
+        <source>Cannot open the address book "%1": %2. Check the path and that you may read the file.</source>
+        <translation>Das Adressbuch „%1“ kann nicht geöffnet werden: %2. Prüfen Sie den Pfad und ob Sie die Datei lesen dürfen.</translation>
+    </message>
+    <message>
+        <source>No address book was named. Choose the DXL file exported from Notes.</source>
+        <translation>Es wurde kein Adressbuch angegeben. Wählen Sie die aus Notes exportierte DXL-Datei.</translation>
+    </message>
+    <message>
+        <source>The address book "%1" is a folder, not a file. Choose the DXL file exported from Notes.</source>
+        <translation>Das Adressbuch „%1“ ist ein Ordner, keine Datei. Wählen Sie die aus Notes exportierte DXL-Datei.</translation>
+    </message>
+    <message>
+        <source>The address book "%1" is not a regular file (it is a pipe, a device or a socket). Choose the DXL file exported from Notes.</source>
+        <translation>Das Adressbuch „%1“ ist keine gewöhnliche Datei (sondern eine Pipe, ein Gerät oder ein Socket). Wählen Sie die aus Notes exportierte DXL-Datei.</translation>
+    </message>
+    <message>
+        <source>The address book "%1" is empty. Choose the DXL file exported from Notes.</source>
+        <translation>Das Adressbuch „%1“ ist leer. Wählen Sie die aus Notes exportierte DXL-Datei.</translation>
+    </message>
+    <message>
+        <source>The file "%1" is a Notes database (.nsf), which Brenmoor cannot read directly. Brenmoor reads address books exported from Notes as DXL (Domino XML). Export the address book as DXL first with Notes' DXL exporter (for example a LotusScript agent that runs NotesSession.CreateDXLExporter on the database), then choose the .xml file it writes.</source>
+        <translation>Die Datei „%1“ ist eine Notes-Datenbank (.nsf), die Brenmoor nicht direkt lesen kann. Brenmoor liest Adressbücher, die aus Notes als DXL (Domino XML) exportiert wurden. Exportieren Sie das Adressbuch zuerst mit dem DXL-Exporter von Notes als DXL (zum Beispiel mit einem LotusScript-Agenten, der NotesSession.CreateDXLExporter auf die Datenbank anwendet), und wählen Sie dann die .xml-Datei, die er schreibt.</translation>
+    </message>
+    <message>
+        <source>The address book "%1" could not be read: %2. Check the disk or the network share it is on, then try again.</source>
+        <translation>Das Adressbuch „%1“ konnte nicht gelesen werden: %2. Prüfen Sie das Laufwerk oder die Netzwerkfreigabe, auf der es liegt, und versuchen Sie es dann erneut.</translation>
+    </message>
+    <message>
+        <source>The address book "%1" changed while it was read. Wait until nothing writes to it any more (for example until the export from Notes has finished), then try again.</source>
+        <translation>Das Adressbuch „%1“ hat sich geändert, während es gelesen wurde. Warten Sie, bis nichts mehr hineinschreibt (zum Beispiel bis der Export aus Notes beendet ist), und versuchen Sie es dann erneut.</translation>
+    </message>
+    <message>
+        <source>The address book "%1" is not well-formed XML: line %2, column %3: %4. Export the address book from Notes again.</source>
+        <translation>Das Adressbuch „%1“ ist kein wohlgeformtes XML: Zeile %2, Spalte %3: %4. Exportieren Sie das Adressbuch erneut aus Notes.</translation>
+    </message>
+    <message>
+        <source>Out of memory while reading the address book "%1".</source>
+        <translation>Beim Lesen des Adressbuchs „%1“ reichte der Arbeitsspeicher nicht aus.</translation>
+    </message>
+    <message>
+        <source>The file "%1" is XML, but not a Notes address book exported as DXL: its root element is &lt;%2&gt; without the DXL namespace %3, where a DXL export has &lt;database xmlns='%3'&gt;. Choose the DXL file exported from Notes.</source>
+        <translation>Die Datei „%1“ ist XML, aber kein als DXL exportiertes Notes-Adressbuch: Ihr Wurzelelement ist &lt;%2&gt; ohne den DXL-Namensraum %3, wo ein DXL-Export &lt;database xmlns='%3'&gt; hat. Wählen Sie die aus Notes exportierte DXL-Datei.</translation>
+    </message>
+    <message>
+        <source>The file "%1" is XML, but not a Notes address book exported as DXL: its root element is &lt;%2&gt;, where a DXL export has &lt;database xmlns='%3'&gt;. Choose the DXL file exported from Notes.</source>
+        <translation>Die Datei „%1“ ist XML, aber kein als DXL exportiertes Notes-Adressbuch: Ihr Wurzelelement ist &lt;%2&gt;, wo ein DXL-Export &lt;database xmlns='%3'&gt; hat. Wählen Sie die aus Notes exportierte DXL-Datei.</translation>
+    </message>
+    <message>
+        <source>The file "%1" is not XML, so it is no address book exported from Notes as DXL. Choose the DXL (.xml or .dxl) file exported from Notes.</source>
+        <translation>Die Datei „%1“ ist kein XML und damit kein aus Notes als DXL exportiertes Adressbuch. Wählen Sie die aus Notes exportierte DXL-Datei (.xml oder .dxl).</translation>
+    </message>
+    <message>
+        <source>%1 conflict</source>
+        <translation>%1 Konflikt</translation>
+    </message>
+    <message>
+        <source>%1 conflicts</source>
+        <translation>%1 Konflikte</translation>
+    </message>
+    <message>
+        <source>without a form</source>
+        <translation>ohne Maske</translation>
+    </message>
+</context>
+<context>
+    <name>brenmoor::pst</name>
+    <message>
+        <source>The store "%1" cannot be created: %2</source>
+        <translation>Der Speicher „%1“ kann nicht angelegt werden: %2</translation>
+    </message>
+    <message>
+        <source>The store "%1" cannot be written: %2</source>
+        <translation>Der Speicher „%1“ kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>The store "%1" cannot be completed: %2</source>
+        <translation>Der Speicher „%1“ kann nicht fertiggestellt werden: %2</translation>
+    </message>
+    <message>
+        <source>The folder "%1" is full: its contents table holds no more items.</source>
+        <translation>Der Ordner „%1“ ist voll: Seine Inhaltstabelle fasst keine weiteren Elemente.</translation>
+    </message>
+    <message>
+        <source>The PST store would grow past 50 GB, the most a Unicode store may hold.</source>
+        <translation>Der PST-Speicher würde über 50 GB wachsen, das Höchstmaß eines Unicode-Speichers.</translation>
     </message>
 </context>
 </TS>

@@ -9,6 +9,7 @@
 #include "pst/messaging/store_error.h"
 #include "pst/messaging/store_layout.h"
 #include "text/text_bytes.h"
+#include "text/translation.h"
 
 namespace brenmoor::pst::messaging {
 
@@ -64,7 +65,9 @@ void Folder::recordItem(ndb::Nid item, std::map<ltp::PropTag, ltp::PropValue> va
     try {
         contents_->setRow(item, values);
     } catch (const FormatLimitError&) {
-        throw FolderFullError("The folder \"" + name_ + "\" is full: its contents table holds no more items.");
+        throw FolderFullError(text::arg(
+            text::translate("brenmoor::pst", "The folder \"%1\" is full: its contents table holds no more items."),
+            {name_}));
     }
     if (isNew) ++itemCount_;
 }

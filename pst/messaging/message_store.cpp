@@ -14,6 +14,7 @@
 #include "pst/messaging/store_error.h"
 #include "pst/messaging/store_layout.h"
 #include "pst/util/little_endian.h"
+#include "text/translation.h"
 
 namespace brenmoor::pst::messaging {
 
@@ -47,7 +48,8 @@ std::unique_ptr<MessageStore> MessageStore::create(const std::string& path, cons
     try {
         store->nodes_ = std::make_unique<ndb::NodeDatabaseWriter>(path);
     } catch (const std::exception& e) {
-        throw StoreError("The store \"" + path + "\" cannot be created: " + e.what());
+        throw StoreError(text::arg(text::translate("brenmoor::pst", "The store \"%1\" cannot be created: %2"),
+                                   {path, e.what()}));
     }
     try {
         store->start();
@@ -110,7 +112,8 @@ void MessageStore::putNode(ndb::Nid nid, ndb::Nid parent, const ndb::NodeContent
     try {
         nodes_->putNode(nid, parent, content);
     } catch (const std::exception& e) {
-        throw StoreError("The store \"" + path_ + "\" cannot be written: " + e.what());
+        throw StoreError(text::arg(text::translate("brenmoor::pst", "The store \"%1\" cannot be written: %2"),
+                                   {path_, e.what()}));
     }
 }
 
@@ -203,7 +206,8 @@ void MessageStore::flush() {
     try {
         nodes_->commit();
     } catch (const std::exception& e) {
-        throw StoreError("The store \"" + path_ + "\" cannot be completed: " + e.what());
+        throw StoreError(text::arg(text::translate("brenmoor::pst", "The store \"%1\" cannot be completed: %2"),
+                                   {path_, e.what()}));
     }
 }
 

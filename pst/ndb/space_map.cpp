@@ -1,6 +1,7 @@
 // Slot bookkeeping for the allocation maps, and the allocation policy: reuse freed
 // space of a fitting size first, else append at the end of the file.
 #include "pst/ndb/space_map.h"
+#include "text/translation.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -20,7 +21,8 @@ void SpaceMap::openRegion()
 {
     const std::uint64_t region = bits_.size();
     if (region >= kMaxRegions)
-        throw std::runtime_error("The PST store would grow past 50 GB, the most a Unicode store may hold.");
+        throw std::runtime_error(
+            text::translate("brenmoor::pst", "The PST store would grow past 50 GB, the most a Unicode store may hold."));
     bits_.emplace_back();
     bits_.back().fill(0);
     mark(regionStart(region), regionMapBytes(region), true);

@@ -30,6 +30,7 @@
 #include "app/translation.h"
 #include "app/velmar.h"
 #include "export/output_formats.h"
+#include "notes/address_book.h"
 #include "notes/contact_items.h"
 #include "viewer/item_places.h"
 #include "tests/app/dxl_book.h"
@@ -914,7 +915,16 @@ private slots:
         QVERIFY(german);
         QVERIFY(QCoreApplication::installTranslator(german.get()));
         window = std::make_unique<Velmar>(*prompts);
+        // The messages of the layers below the window too.
+        translateLayerTexts();
+        QString unreadable;
+        try {
+            brenmoor::notes::AddressBook book(dir->filePath("missing.dxl").toStdString());
+        } catch (const brenmoor::notes::NotesError& error) {
+            unreadable = QString::fromUtf8(error.what());
+        }
         QCoreApplication::removeTranslator(german.get());
+        QVERIFY2(unreadable.startsWith(QStringLiteral("Das Adressbuch")), qPrintable(unreadable));
         QCOMPARE(button("Command2")->text(), QStringLiteral("Durchsuchen"));
         QCOMPARE(button("CancelExport")->text(), QStringLiteral("Abbrechen"));
         QCOMPARE(control<QGroupBox>("Frame2")->title(), QStringLiteral("Kontaktliste"));
