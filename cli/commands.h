@@ -42,6 +42,7 @@ inline constexpr Option kHelpOption{"--help", "-h", "", "this text"};
 std::span<const Option> exportOptions();
 
 int runList(const ParsedArguments& args, std::ostream& out, std::ostream& err);
+int runGroups(const ParsedArguments& args, std::ostream& out, std::ostream& err);
 int runShow(const ParsedArguments& args, std::ostream& out, std::ostream& err);
 int runExport(const ParsedArguments& args, std::ostream& out, std::ostream& err);
 std::string exportDetails();

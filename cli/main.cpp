@@ -22,6 +22,8 @@ constexpr Option kHelpOnly[] = {kHelpOption};
 // The commands. A new one is a function declared in commands.h and one row here.
 const Command kCommands[] = {
     {"list", "BOOK", "one line per contact: T_n, a TAB, the display name", kHelpOnly, nullptr, &runList},
+    {"groups", "BOOK", "the mailing lists: a line per group, a TAB-indented line per member", kHelpOnly, nullptr,
+     &runGroups},
     {"show", "BOOK N", "the 48 items of contact N, one per line", kHelpOnly, nullptr, &runShow},
     {"export", "FORMAT BOOK... FOLDER", "the contacts of each BOOK as FORMAT files in FOLDER", exportOptions(),
      &exportDetails, &runExport},

@@ -104,6 +104,15 @@ std::string contactUid(const notes::ContactDocument& doc, std::int64_t position)
     return uid.empty() ? nameBasedUid(doc, position) : uid;
 }
 
+std::string groupUid(const notes::ContactDocument& doc, std::int64_t position) {
+    if (std::string uid = uuidFromUnid(doc.noteInfo().unid); !uid.empty()) return uid;
+    VersionFiveUuid uuid;
+    uuid << "group\n";
+    for (const auto& [name, value] : doc.items()) addItem(uuid, name, value);
+    addPosition(uuid, position);
+    return uuid.result();
+}
+
 bool SeenTexts::add(std::string_view text) {
     if ((count_ + 1) * 2 > slots_.size()) grow();
     return insert(std::hash<std::string_view>{}(text) | 1); // 0 marks a free slot
@@ -130,10 +139,14 @@ void SeenTexts::grow() {
 }
 
 std::string DistinctUids::distinct(std::string uid, const notes::ContactDocument& doc, std::int64_t position) {
+    return distinct(std::move(uid), doc.noteInfo().unid, position);
+}
+
+std::string DistinctUids::distinct(std::string uid, std::string_view unid, std::int64_t position) {
     // A derived UID that was given too (as good as never) is derived once more.
     for (int round = 0; !given_.add(uid); ++round) {
         VersionFiveUuid derived;
-        derived << "repeated\n" << doc.noteInfo().unid;
+        derived << "repeated\n" << unid;
         addPosition(derived, position);
         if (round > 0) addPosition(derived, round);
         uid = derived.result();

@@ -32,6 +32,12 @@ std::string nameBasedUid(const notes::ContactDocument& doc, std::int64_t positio
 // uuidFromUnid of the document's universal ID where it has one, else nameBasedUid.
 std::string contactUid(const notes::ContactDocument& doc, std::int64_t position);
 
+// The identity of a Group document: uuidFromUnid of its universal ID where it has one,
+// else a version 5 UUID of every item it has (its name and values, in the document's
+// order) and its 1-based position among the book's groups, made apart from any
+// contact's.
+std::string groupUid(const notes::ContactDocument& doc, std::int64_t position);
+
 // Texts seen so far, kept as 64-bit hashes in an open-addressing table: a look-up per
 // text that stays cheap, and 16 bytes a text, for a book of any size. Two texts of one
 // hash count as one, which at these sizes happens about never and then costs a text
@@ -55,6 +61,9 @@ public:
     // uid (the contactUid of doc at position) where no contact of the file had it,
     // else a version 5 UUID of the document's universal ID and position.
     std::string distinct(std::string uid, const notes::ContactDocument& doc, std::int64_t position);
+    // The same for a uid of the universal ID unid; position tells apart the
+    // documents that repeat it.
+    std::string distinct(std::string uid, std::string_view unid, std::int64_t position);
 
 private:
     SeenTexts given_;

@@ -14,6 +14,7 @@
 #include "export/output_file.h"
 #include "notes/address_book.h"
 #include "text/translation.h"
+#include "text/text_bytes.h"
 
 namespace brenmoor::exporting {
 
@@ -193,6 +194,23 @@ std::string outputAccount(const OutputRecord& record, const std::string& folder)
                {written, notWritten});
 }
 
+// The groups of a format that holds lists: written or not address lists, no longer
+// among the other documents (the conflicts of groups stay there).
+void countGroups(const contact::GroupBook& groups, RunSummary& summary) {
+    summary.groupsWritten = true;
+    summary.lists = static_cast<std::int64_t>(groups.lists().size());
+    for (const contact::Group& group : groups.notLists())
+        summary.notLists.emplace_back(group.name, std::string(contact::groupTypeName(group.type)));
+    auto& forms = summary.otherDocuments.forms;
+    const auto found = static_cast<std::int64_t>(groups.lists().size() + groups.notLists().size());
+    for (auto form = forms.begin(); form != forms.end(); ++form)
+        if (text::equalsIgnoringCase(form->first, "group")) {
+            form->second -= found;
+            if (form->second <= 0) forms.erase(form);
+            break;
+        }
+}
+
 } // namespace
 
 ExportRun::ExportRun(ExportUi& ui) : ui_(ui) {}
@@ -222,6 +240,7 @@ ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWrit
     removeStaleTemporaries(folder);
     OutputRecord record;
     Progress progress;
+    contact::GroupBook groups; // outlives the writer, which may point at it
     std::unique_ptr<FormatWriter> writer;
     try {
         writer = makeWriter();
@@ -238,6 +257,13 @@ ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWrit
             if (!writer->errorTolerant()) throw;
         }
         ui_.setProgressRange(0, selection_.empty() ? progress.total.value_or(0) : std::int64_t(selection_.size()));
+
+        // The lists go with the whole book; where it cannot be counted, there are none to resolve.
+        const bool withGroups = writer->writesGroups() && selection_.empty() && progress.total;
+        if (withGroups) {
+            groups = contact::GroupBook(book.groupDocuments());
+            if (!groups.empty()) writer->setGroups(groups);
+        }
 
         progress.stage = Progress::Stage::Walking;
         ItemTally tally(writer->carriedItems());
@@ -264,6 +290,7 @@ ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWrit
         if (walked.any()) summary.account = skipAccount(walked, progress);
         summary.wholeBook = selection_.empty() && walked.unreadReason.empty();
         if (summary.wholeBook) summary.otherDocuments = book.otherDocuments();
+        if (summary.wholeBook && withGroups) countGroups(groups, summary);
         summary.notCarried = tally.notCarried();
         summary.unreadable = tally.unreadable();
         ui_.showCompletion(completionMessage(walked, progress, writer->summary()), summary);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "contact/group.h"
 #include "notes/address_book.h"
 
 namespace brenmoor::exporting {
@@ -40,6 +41,14 @@ public:
     // Called instead of close() when the run fails; a writer whose files are OutputFile
     // members needs nothing here, as they drop themselves when the writer goes.
     virtual void abandon() noexcept {}
+
+    // True where the format holds mailing lists. The run then hands the writer the book's
+    // groups before the walk (setGroups; not for a selection of contacts): the writer shows
+    // them each contact it writes and writes the lists after the contacts, before close
+    // puts its files in place (contact/group.h says how). The run keeps the groups until
+    // the writer is closed or abandoned.
+    virtual bool writesGroups() const { return false; }
+    virtual void setGroups(contact::GroupBook& groups) { (void)groups; }
 
     // True where failures after prepare() skip the failing contact and the run goes on
     // (the PST export); false where any failure ends the run.

@@ -16,9 +16,21 @@ void ModelFileWriter::writeContact(notes::ContactDocument&& doc, std::int64_t ru
     contact_.uid = uids_.distinct(std::move(contact_.uid), doc, runningNumber);
     leftOutCharacters_ += contact_.leftOutCharacters;
     spell(contact_, runningNumber, file_);
+    if (groups_ && groups_->look(doc, contact_, runningNumber))
+        written_.contacts.emplace(runningNumber, writtenIdentity(contact_));
 }
 
-void ModelFileWriter::close() { file_.close(); }
+void ModelFileWriter::close() {
+    if (groups_) {
+        groups_->resolve();
+        // Positions apart from the contacts' for the UIDs a repeated universal ID derives.
+        const auto& lists = groups_->lists();
+        for (std::size_t i = 0; i < lists.size(); ++i)
+            written_.lists.push_back(uids_.distinct(lists[i].uid, lists[i].unid, -static_cast<std::int64_t>(i) - 1));
+        spellGroups(*groups_, written_, file_);
+    }
+    file_.close();
+}
 
 std::string ModelFileWriter::summary() const {
     if (leftOutCharacters_ == 0) return {};

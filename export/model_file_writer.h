@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "contact/contact.h"
 #include "contact/contact_uid.h"
@@ -15,6 +17,14 @@
 
 namespace brenmoor::exporting {
 
+// What the file wrote for the lists to name: the identity of each contact some list
+// names, by its running number (its UID as written, or the dn of its LDIF entry), and
+// each list's UID, in the order of GroupBook::lists() (distinct from every contact's).
+struct WrittenIdentities {
+    std::unordered_map<std::int64_t, std::string> contacts;
+    std::vector<std::string> lists;
+};
+
 class ModelFileWriter : public FormatWriter {
 public:
     void open(const std::string& folder) override;
@@ -22,6 +32,7 @@ public:
     void close() override;
     void abandon() noexcept override { file_.abandon(); }
     std::string summary() const override;
+    void setGroups(contact::GroupBook& groups) override { groups_ = &groups; }
 
 protected:
     explicit ModelFileWriter(std::string_view fileName) : fileName_(fileName) {}
@@ -30,12 +41,20 @@ protected:
     virtual std::string opening() { return {}; }
     // Writes the contact's text to out, as it goes.
     virtual void spell(const contact::Contact& contact, std::int64_t runningNumber, TextSink& out) = 0;
+    // For a format that writesGroups(): the identity spell() just wrote for the contact
+    // (its UID where not overridden), and the lists, resolved, after every contact.
+    virtual std::string writtenIdentity(const contact::Contact& contact) { return contact.uid; }
+    virtual void spellGroups(const contact::GroupBook& groups, const WrittenIdentities& written, TextSink& out) {
+        (void)groups, (void)written, (void)out;
+    }
 
 private:
     std::string fileName_;
     OutputFile file_;
     contact::Contact contact_; // reused from one document to the next
     contact::DistinctUids uids_;
+    contact::GroupBook* groups_ = nullptr; // the run's, where the format writes lists
+    WrittenIdentities written_;
     std::int64_t leftOutCharacters_ = 0;
 };
 

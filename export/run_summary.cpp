@@ -31,11 +31,18 @@ std::string itemCountsText(const ItemCounts& counts) {
 std::string summaryText(const RunSummary& summary) {
     std::string text = "Contacts written: " + std::to_string(summary.contactsWritten) + "\n";
     if (summary.contactsSkipped > 0) text += "Contacts not written: " + std::to_string(summary.contactsSkipped) + "\n";
+    if (summary.groupsWritten && summary.lists > 0) text += "Mailing lists written: " + std::to_string(summary.lists) + "\n";
     return text + notWrittenText(summary);
 }
 
 std::string notWrittenText(const RunSummary& summary) {
     std::string text;
+    if (!summary.notLists.empty()) {
+        text += "Groups that are no address lists, not written:";
+        for (std::size_t i = 0; i < summary.notLists.size(); ++i)
+            text += (i == 0 ? " " : ", ") + summary.notLists[i].first + " (" + summary.notLists[i].second + ")";
+        text += "\n";
+    }
     if (summary.wholeBook && summary.contactsWritten == 0 && summary.contactsSkipped == 0) {
         text += "The address book holds no contacts: no document of the form \"Person\".";
         if (!summary.otherDocuments.empty())

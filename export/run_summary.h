@@ -29,6 +29,12 @@ struct RunSummary {
     std::string account;              // why contacts were skipped; empty when none were
     bool wholeBook = false;           // every document of the book was walked
     notes::OtherDocuments otherDocuments; // where wholeBook: the documents that are no contacts
+    // Where the format holds mailing lists and wholeBook: the lists written, and the
+    // groups that are no address lists (access control, deny and server lists), each with
+    // its name and type. Neither is then among otherDocuments.
+    bool groupsWritten = false;
+    std::int64_t lists = 0;
+    std::vector<std::pair<std::string, std::string>> notLists;
     ItemCounts notCarried;            // user items with values the format has no place for
     ItemCounts unreadable;            // user items whose value the book holds only as raw data
 };

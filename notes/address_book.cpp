@@ -9,6 +9,7 @@
 #include "notes/document_scanner.h"
 #include "notes/dxl_parser.h"
 #include "text/translation.h"
+#include "text/text_bytes.h"
 
 namespace brenmoor::notes {
 
@@ -39,6 +40,12 @@ std::string otherDocumentsText(const OtherDocuments& others) {
     return text;
 }
 
+bool isGroupItem(std::string_view name) {
+    for (std::string_view item : {"ListName", "Members", "ListDescription", "ListCategory", "GroupType", "InternetAddress"})
+        if (text::equalsIgnoringCase(name, item)) return true;
+    return false;
+}
+
 struct AddressBook::Impl {
     explicit Impl(const std::string& path) : file(path), opening(probeBook(file)) {}
 
@@ -57,20 +64,33 @@ struct AddressBook::Impl {
         }
     }
 
-    std::int64_t walkCount() const {
-        DocumentStream stream(file, {});
+    // The count by the full parse, the groups gathered on the way.
+    std::int64_t walkCount() {
+        static const ItemNames formOnly{"Form"};
+        DocumentStream stream(file, formOnly, true);
         std::int64_t count = 0;
         while (stream.next()) ++count;
+        groups = std::move(stream.groups());
         return count;
     }
 
-    std::int64_t scanCount() const {
+    // The count by the scan; each Group document it passes is parsed on its own.
+    std::int64_t scanCount() {
         DocumentScanner scanner = this->scanner(opening.rootTagEnd);
+        scanner.reportGroups();
         std::int64_t count = 0;
+        std::vector<ContactDocument> found;
         while (true) {
             switch (scanner.next(true)) {
             case DocumentScanner::Step::Found: ++count; continue;
-            case DocumentScanner::Step::End: file.checkUnchanged(); return count;
+            case DocumentScanner::Step::Group:
+                if (auto group = parseGroupAt(file, opening, scanner.found().start, scanner.found().end))
+                    found.push_back(std::move(*group));
+                continue;
+            case DocumentScanner::Step::End:
+                file.checkUnchanged();
+                groups = std::move(found);
+                return count;
             case DocumentScanner::Step::Uncertain: return walkCount();
             case DocumentScanner::Step::Malformed: throw file.malformed(scanner.errorOffset(), scanner.errorText());
             }
@@ -90,6 +110,7 @@ struct AddressBook::Impl {
     std::unique_ptr<DocumentStream> walk;
     std::unique_ptr<BatchedWalk> batchedWalk;
     std::optional<std::int64_t> count;
+    std::vector<ContactDocument> groups; // found by the count
     std::optional<std::uint64_t> lastOffset;
 };
 
@@ -104,6 +125,11 @@ std::int64_t AddressBook::entryCount() {
         else impl_->count = impl_->opening.plainMarkup ? impl_->scanCount() : impl_->walkCount();
     }
     return *impl_->count;
+}
+
+const std::vector<ContactDocument>& AddressBook::groupDocuments() {
+    entryCount();
+    return impl_->groups;
 }
 
 void AddressBook::keepOnlyItems(std::vector<std::string> names) { impl_->keep = std::move(names); }

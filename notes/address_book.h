@@ -117,6 +117,10 @@ private:
     std::bitset<kAbsent> catalogued_; // isCatalogued for the first kAbsent items
 };
 
+// The items a Group document (a mailing list of the book) is read by: "ListName",
+// "Members", "ListDescription", "ListCategory", "GroupType", "InternetAddress".
+bool isGroupItem(std::string_view name);
+
 // Which file a book was read from, and its state then: the same file changed or
 // replaced since has another identity.
 struct BookIdentity {
@@ -156,6 +160,12 @@ public:
     // after the last. Throws NotesError on malformed XML.
     std::optional<ContactDocument> firstDocument();
     std::optional<ContactDocument> nextDocument();
+
+    // The book's Group documents (its mailing lists and access lists) in file order, but
+    // conflicts: each with only its group items (isGroupItem) and its note info. Found by
+    // the count (entryCount), which is made here where it has not been yet. Throws
+    // NotesError as entryCount does.
+    const std::vector<ContactDocument>& groupDocuments();
 
     // The walk keeps only these items of each document, and no note info, from the
     // next firstDocument on (names without regard to case); every item and the note

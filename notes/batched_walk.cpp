@@ -62,6 +62,7 @@ std::optional<std::uint64_t> BatchedWalk::scannedCut(std::uint64_t start) const 
         case DocumentScanner::Step::Found:
             if (scanner.found().end - start >= batchBytes_) return scanner.found().end;
             continue;
+        case DocumentScanner::Step::Group: continue; // never asked for
         case DocumentScanner::Step::Uncertain: return std::nullopt;
         // The rest goes into the last run: it holds less than a run of documents, or
         // the parse fails within what the scan passed.

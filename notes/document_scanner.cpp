@@ -249,11 +249,11 @@ DocumentScanner::Unit DocumentScanner::stepOverOpenChild() {
         open_.reset();
         return Unit::Uncertain;
     }
-    const bool person = open_->person;
-    if (person) found_ = {open_->start, offsetOf(after)};
+    const Unit unit = open_->person ? Unit::Person : open_->group ? Unit::Group : Unit::Skipped;
+    if (unit != Unit::Skipped) found_ = {open_->start, offsetOf(after)};
     pos_ = offsetOf(after);
     open_.reset();
-    return person ? Unit::Person : Unit::Skipped;
+    return unit;
 }
 
 DocumentScanner::Unit DocumentScanner::rootEndTag(const char* p) {
@@ -315,7 +315,7 @@ DocumentScanner::Unit DocumentScanner::childElement(const char* p) {
     if (!q) return needMore_ ? Unit::NeedMore : Unit::Malformed;
     bool selfClosing = q[-1] == '/' && q - 1 >= attributesStart;
 
-    bool person = false;
+    bool person = false, group = false;
     std::string_view prefix, local = name;
     std::size_t colon = name.find(':');
     if (colon != std::string_view::npos) {
@@ -331,15 +331,17 @@ DocumentScanner::Unit DocumentScanner::childElement(const char* p) {
             if (read.noteClass == "document") return Unit::Uncertain;
         } else {
             person = read.hasForm && isPerson(read.form) && read.conflict != "true";
+            group = reportGroups_ && read.hasForm && text::equalsIgnoringCase(read.form, "group") &&
+                    read.conflict != "true";
         }
     }
     if (!selfClosing) {
-        open_ = OpenChild{offsetOf(p), std::string(name), person, offsetOf(q + 1), 1};
+        open_ = OpenChild{offsetOf(p), std::string(name), person, group, offsetOf(q + 1), 1};
         return stepOverOpenChild();
     }
-    if (person) found_ = {offsetOf(p), offsetOf(q + 1)};
+    if (person || group) found_ = {offsetOf(p), offsetOf(q + 1)};
     pos_ = offsetOf(q + 1);
-    return person ? Unit::Person : Unit::Skipped;
+    return person ? Unit::Person : group ? Unit::Group : Unit::Skipped;
 }
 
 DocumentScanner::Unit DocumentScanner::unit(bool onlyHere) {
@@ -386,6 +388,7 @@ DocumentScanner::Step DocumentScanner::scan(bool checkTrailer, bool onlyHere) {
             if (onlyHere) return Step::End;
             continue;
         case Unit::Person: return Step::Found;
+        case Unit::Group: return Step::Group;
         case Unit::RootEnd:
             rootEnded_ = true;
             if (onlyHere) return Step::End;

@@ -55,7 +55,9 @@ struct DocumentSpan {
 
 class DocumentScanner {
 public:
-    enum class Step { Found, End, Uncertain, Malformed };
+    // Group: a Group document (by its form attribute, not marked a conflict), where
+    // reportGroups() asked for them; found() holds it.
+    enum class Step { Found, Group, End, Uncertain, Malformed };
 
     // Scans the root element's content from contentStart on; rootQName is the root's
     // name as written. The window starts at windowBytes and grows as a child needs.
@@ -67,6 +69,8 @@ public:
     // instructions follow). Malformed: errorOffset() and errorText() say where and what.
     // Throws NotesError when the file changed while it was read.
     Step next(bool checkTrailer = true);
+    // From now on next() stops at Group documents too.
+    void reportGroups() { reportGroups_ = true; }
 
     // Looks only at what starts where the scan stands (a remembered offset): Found
     // when a Person document starts there, End when anything else does.
@@ -77,7 +81,7 @@ public:
     const std::string& errorText() const { return errorText_; }
 
 private:
-    enum class Unit { Skipped, Person, RootEnd, NeedMore, Uncertain, Malformed };
+    enum class Unit { Skipped, Person, Group, RootEnd, NeedMore, Uncertain, Malformed };
 
     Step scan(bool checkTrailer, bool onlyHere);
     Step trailer();
@@ -109,6 +113,7 @@ private:
         std::uint64_t start = 0;  // the offset of its '<'
         std::string name;         // as written
         bool person = false;
+        bool group = false;
         std::uint64_t resume = 0; // where the step goes on: everything before is passed
         std::size_t depth = 1;    // its start tags not yet ended
         bool conflictMark = false; // "$Conflict" (in any case) stands in its content
@@ -141,6 +146,7 @@ private:
     std::uint64_t viewStart_ = 0;
     bool viewReachesEnd_ = false;
     bool needMore_ = false;
+    bool reportGroups_ = false;
 };
 
 } // namespace brenmoor::notes

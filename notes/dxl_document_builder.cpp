@@ -67,12 +67,13 @@ bool DocumentBuilder::start(int level, const char* name, const char* const* attr
 bool DocumentBuilder::startRootChild(std::string_view local, const char* const* attrs) {
     if (local == "document") {
         const char* form = attributeValue(attrs, "form");
+        const char* conflict = attributeValue(attrs, "conflict");
+        const bool isConflict = conflict && std::string_view(conflict) == "true";
         if (!form || !equalsIgnoringCase(form, "person")) {
             others_.addForm(form ? form : "");
-            return false;
-        }
-        const char* conflict = attributeValue(attrs, "conflict");
-        if (conflict && std::string_view(conflict) == "true") {
+            if (!collectGroups_ || !form || !equalsIgnoringCase(form, "group") || isConflict) return false;
+            inGroup_ = true;
+        } else if (isConflict) {
             ++others_.conflicts;
             return false;
         }
@@ -88,7 +89,7 @@ bool DocumentBuilder::startRootChild(std::string_view local, const char* const* 
     conflict_ = false;
     items_.clear();
     info_ = NoteInfo{};
-    return true;
+    return !inGroup_;
 }
 
 // <noteinfo><modified><datetime>: the time of the document's last change.
@@ -102,7 +103,7 @@ void DocumentBuilder::startNoteInfoChild(int level, std::string_view local) {
 }
 
 void DocumentBuilder::startDocumentChild(std::string_view local, const char* const* attrs) {
-    if (local == "noteinfo" && keep_.empty()) {
+    if (local == "noteinfo" && (keep_.empty() || inGroup_ || (collectGroups_ && inNote_))) {
         inNoteInfo_ = true;
         inModified_ = false;
         if (const char* unid = attributeValue(attrs, "unid"); unid && info_.unid.empty()) info_.unid = unid;
@@ -190,8 +191,9 @@ void DocumentBuilder::startItemChild(std::string_view local, int level) {
 }
 
 bool DocumentBuilder::keeps(const char* itemName) const {
-    if (keep_.empty()) return true;
     std::string_view name(itemName ? itemName : "");
+    if (inGroup_) return isGroupItem(name);
+    if (keep_.empty() || (collectGroups_ && inNote_ && isGroupItem(name))) return true;
     for (const std::string& kept : keep_)
         if (equalsIgnoringCase(kept, name)) return true;
     return false;
@@ -263,17 +265,32 @@ void DocumentBuilder::endValue() {
 
 void DocumentBuilder::endDocument() {
     inDocument_ = false;
-    if (!isPersonDocument()) {
-        items_.clear();
-        info_ = NoteInfo{};
-        return;
+    // A group's document was counted by its form where it began; a $Conflict item makes
+    // it no group.
+    const bool groupDocument = inGroup_ ? !conflict_ : isGroupNote();
+    const bool keep = groupDocument || (!inGroup_ && isPersonDocument());
+    inGroup_ = false;
+    if (keep) {
+        if (groupDocument) std::erase_if(items_, [](const auto& item) { return !isGroupItem(item.first); });
+        // The document gets a vector of its own size; items_ keeps its room for the next.
+        std::vector<std::pair<std::string, ItemValue>> items(std::make_move_iterator(items_.begin()),
+                                                             std::make_move_iterator(items_.end()));
+        if (groupDocument) groups_.emplace_back(std::move(items), std::move(info_));
+        else ready_.push_back({ContactDocument(std::move(items), std::move(info_)), documentStart_});
     }
-    // The document gets a vector of its own size; items_ keeps its room for the next.
-    std::vector<std::pair<std::string, ItemValue>> items(std::make_move_iterator(items_.begin()),
-                                                         std::make_move_iterator(items_.end()));
-    ready_.push_back({ContactDocument(std::move(items), std::move(info_)), documentStart_});
     items_.clear();
     info_ = NoteInfo{};
+}
+
+// Where the builder collects groups: a note (not a conflict) whose Form item reads
+// Group, counted among the other forms as the contacts' walk counts it.
+bool DocumentBuilder::isGroupNote() {
+    if (!collectGroups_ || !inNote_ || conflict_) return false;
+    auto form = std::find_if(items_.begin(), items_.end(),
+                             [](const auto& item) { return equalsIgnoringCase(item.first, "Form"); });
+    if (form == items_.end() || !equalsIgnoringCase(form->second.text, "group")) return false;
+    others_.addForm(form->second.text);
+    return true;
 }
 
 // At a document's end: a conflict is counted as one, a note of another form by its form;

@@ -37,7 +37,9 @@ const char* attributeValue(const char* const* attrs, std::string_view name);
 
 class DocumentBuilder {
 public:
-    explicit DocumentBuilder(const ItemNames& keep) : keep_(keep) {}
+    // groups: Group documents are built too (groupItemNames() of each, with its note
+    // info) and kept in groups(); otherwise they are only counted.
+    explicit DocumentBuilder(const ItemNames& keep, bool groups = false) : keep_(keep), collectGroups_(groups) {}
 
     // An element's start at level (the root's children are at 2), with its name as
     // expat gives it. True where a document that may be a Person document begins (a
@@ -54,6 +56,8 @@ public:
     std::deque<WalkedDocument>& ready() { return ready_; }
     // The documents passed over so far.
     const OtherDocuments& others() const { return others_; }
+    // The Group documents completed so far, where the builder collects them.
+    std::vector<ContactDocument>& groups() { return groups_; }
 
 private:
     bool startRootChild(std::string_view local, const char* const* attrs);
@@ -66,16 +70,19 @@ private:
     void endValue();
     void endDocument();
     bool isPersonDocument();
+    bool isGroupNote();
     bool keeps(const char* itemName) const;
     void capture(ItemValue::Kind kind, int level);
     void await(std::string_view element, int level, bool single = false);
 
     const ItemNames keep_; // a copy: callers may pass a temporary list
+    const bool collectGroups_;
 
     // Where the walk is: in a document that may be a Person document, a note whose form
     // its Form item tells, one that is a conflict.
     bool inDocument_ = false;
     bool inNote_ = false;
+    bool inGroup_ = false; // a <document form='Group'>, read for its group items
     bool conflict_ = false;
     bool inItem_ = false;
     bool inNoteInfo_ = false;
@@ -110,6 +117,7 @@ private:
 
     std::deque<WalkedDocument> ready_;
     OtherDocuments others_;
+    std::vector<ContactDocument> groups_;
 };
 
 } // namespace brenmoor::notes

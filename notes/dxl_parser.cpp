@@ -72,7 +72,8 @@ enum class Mode { Probe, Documents };
 // root handed to the document builder.
 class Reader {
 public:
-    Reader(const BookFile& file, Mode mode, const ItemNames& keep) : file_(file), mode_(mode), builder_(keep) {
+    Reader(const BookFile& file, Mode mode, const ItemNames& keep, bool groups = false)
+        : file_(file), mode_(mode), builder_(keep, groups) {
         parser_ = XML_ParserCreateNS(nullptr, kNamespaceSeparator);
         if (!parser_) throw outOfMemory(file);
         XML_SetUserData(parser_, this);
@@ -114,6 +115,7 @@ public:
 
     std::deque<WalkedDocument>& ready() { return builder_.ready(); }
     const OtherDocuments& others() const { return builder_.others(); }
+    std::vector<ContactDocument>& groups() { return builder_.groups(); }
     const BookOpening& opening() const { return opening_; }
     bool rootSeen() const { return rootSeen_; }
 
@@ -351,15 +353,15 @@ BookOpening probeBook(const BookFile& file) {
 }
 
 struct DocumentStream::State {
-    State(const BookFile& f, const ItemNames& keep) : file(f), reader(f, Mode::Documents, keep) {}
+    State(const BookFile& f, const ItemNames& keep, bool groups) : file(f), reader(f, Mode::Documents, keep, groups) {}
     const BookFile& file;
     Reader reader;
     std::uint64_t fed = 0;
     std::exception_ptr fault;
 };
 
-DocumentStream::DocumentStream(const BookFile& file, const ItemNames& keep)
-    : state_(std::make_unique<State>(file, keep)) {}
+DocumentStream::DocumentStream(const BookFile& file, const ItemNames& keep, bool groups)
+    : state_(std::make_unique<State>(file, keep, groups)) {}
 
 DocumentStream::DocumentStream(const BookFile& file, const ItemNames& keep, const BookOpening& opening,
                                std::uint64_t contentStart)
@@ -401,16 +403,36 @@ std::optional<WalkedDocument> DocumentStream::next() {
 
 const OtherDocuments& DocumentStream::others() const { return state_->reader.others(); }
 
-std::optional<ContactDocument> parseDocumentAt(const BookFile& file, const BookOpening& opening,
-                                               std::uint64_t start, std::uint64_t end) {
-    static const ItemNames every;
-    Reader reader(file, Mode::Documents, every);
+std::vector<ContactDocument>& DocumentStream::groups() { return state_->reader.groups(); }
+
+namespace {
+
+// Parses the element in [start, end) as a child of the root, with the book's prolog and root start tag around it.
+void parseAlone(Reader& reader, const BookOpening& opening, std::uint64_t start, std::uint64_t end) {
     reader.feedFile(0, opening.rootTagEnd, false);
     reader.feedFile(start, end, false);
     reader.feedOwn("</" + opening.rootQName + ">", end, true);
     throwIfNotDxl(reader);
+}
+
+} // namespace
+
+std::optional<ContactDocument> parseDocumentAt(const BookFile& file, const BookOpening& opening,
+                                               std::uint64_t start, std::uint64_t end) {
+    static const ItemNames every;
+    Reader reader(file, Mode::Documents, every);
+    parseAlone(reader, opening, start, end);
     if (reader.ready().size() != 1) return std::nullopt;
     return std::move(reader.ready().front().document);
+}
+
+std::optional<ContactDocument> parseGroupAt(const BookFile& file, const BookOpening& opening, std::uint64_t start,
+                                            std::uint64_t end) {
+    static const ItemNames formOnly{"Form"};
+    Reader reader(file, Mode::Documents, formOnly, true);
+    parseAlone(reader, opening, start, end);
+    if (reader.groups().size() != 1) return std::nullopt;
+    return std::move(reader.groups().front());
 }
 
 void parseContent(const BookFile& file, const BookOpening& opening, std::uint64_t start, std::uint64_t end,

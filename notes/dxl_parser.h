@@ -41,7 +41,8 @@ BookOpening probeBook(const BookFile& file);
 // before the fault have been handed out, and when the file changed while it was read.
 class DocumentStream {
 public:
-    DocumentStream(const BookFile& file, const ItemNames& keep);
+    // groups: the Group documents are gathered too (groups()).
+    DocumentStream(const BookFile& file, const ItemNames& keep, bool groups = false);
     // The walk from contentStart, a place between two children of the root, on: the
     // book's prolog and root start tag are parsed first so the bytes mean what they
     // mean in the whole book.
@@ -51,6 +52,8 @@ public:
     std::optional<WalkedDocument> next();
     // The documents passed over so far, as the builder counts them.
     const OtherDocuments& others() const;
+    // The Group documents passed so far, where the stream gathers them.
+    std::vector<ContactDocument>& groups();
 
 private:
     struct State;
@@ -63,6 +66,11 @@ private:
 // Person document. Throws NotesError on malformed XML, placed in the book's lines.
 std::optional<ContactDocument> parseDocumentAt(const BookFile& file, const BookOpening& opening,
                                                std::uint64_t start, std::uint64_t end);
+
+// The same for a Group document: its group items and note info (DocumentBuilder's groups);
+// nothing where the element is no Group document or a conflict.
+std::optional<ContactDocument> parseGroupAt(const BookFile& file, const BookOpening& opening, std::uint64_t start,
+                                            std::uint64_t end);
 
 // Parses the root's content in [start, end) with the book's prolog and root start
 // tag before it, and the root's end tag after it unless end is the end of the file;

@@ -399,21 +399,26 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
     with open(report, newline="") as f:
         rows = list(csv.DictReader(f))
     assert [r["contacts"] for r in rows] == ["all"] * len(books) + ["contacts 2"] * 2, rows
-# A book of every kind of document a names.nsf holds (tests/data): the run's summary on the
-# error output, as its .json expects for each format, and no secret of the book in any file.
+# The books of tests/data (every kind of document a names.nsf holds; mailing lists): the
+# run's summary on the error output, as each .json expects for each format, no secret of
+# the book in any file, and the groups with their members as resolved.
 data = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data")
-with open(os.path.join(data, "real_book.json"), encoding="utf-8") as f:
-    real = json.load(f)
-with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
-    for fmt in CONTACTS_WRITTEN:
-        folder = os.path.join(tmp, fmt)
-        status, out, err = convert(fmt, os.path.join(data, "real_book.dxl"), folder)
-        assert status == 0, (fmt, status, out, err)
-        if fmt in real["summaries"]:
-            assert err.splitlines() == real["summaries"][fmt], (fmt, err)
-        for name in os.listdir(folder):
-            written = read(os.path.join(folder, name))
-            for secret in real["secrets"]:
-                for encoding in ("utf-8", "utf-16-le"):
-                    assert secret.encode(encoding) not in written, (fmt, name, secret)
+for book in ("real_book", "groups_book"):
+    with open(os.path.join(data, book + ".json"), encoding="utf-8") as f:
+        expected = json.load(f)
+    dxl = os.path.join(data, book + ".dxl")
+    groups = subprocess.run([CONVERT, "groups", dxl], capture_output=True, text=True)
+    assert groups.returncode == 0 and groups.stdout.splitlines() == expected["groups"], (book, groups)
+    with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
+        for fmt in CONTACTS_WRITTEN:
+            folder = os.path.join(tmp, fmt)
+            status, out, err = convert(fmt, dxl, folder)
+            assert status == 0, (book, fmt, status, out, err)
+            if fmt in expected.get("summaries", {}):
+                assert err.splitlines() == expected["summaries"][fmt], (book, fmt, err)
+            for name in os.listdir(folder):
+                written = read(os.path.join(folder, name))
+                for secret in expected.get("secrets", []):
+                    for encoding in ("utf-8", "utf-16-le"):
+                        assert secret.encode(encoding) not in written, (fmt, name, secret)
 print("brenmoor-convert export: statuses, streams, folders and whole files as expected")

@@ -1,6 +1,7 @@
 // The books of tests/data read every way the program reads a book: the walk, the count,
 // the position lookup and the walk that keeps only the names give the same contacts,
-// pass over the same other documents, and give the values the book's .json expects.
+// pass over the same other documents, and give the values the book's .json expects; the
+// count finds the Group documents it expects.
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -13,7 +14,7 @@
 namespace brenmoor::notes {
 namespace {
 
-const char* const kBooks[] = {"real_book"};
+const char* const kBooks[] = {"real_book", "groups_book"};
 
 QJsonObject expected(const std::string& book) {
     QFile file(QString::fromStdString(std::string(BRENMOOR_TEST_DATA) + "/" + book + ".json"));
@@ -46,6 +47,11 @@ TEST(DataBooks, EveryWayOfReadingGivesTheContactsAndDocumentsExpected) {
         EXPECT_EQ(walked.otherDocuments().forms, others.forms);
 
         EXPECT_EQ(AddressBook(path).entryCount(), std::int64_t(names.size()));
+        std::vector<std::string> groupNames, wantedGroups;
+        AddressBook counted(path);
+        for (const ContactDocument& group : counted.groupDocuments()) groupNames.push_back(group.itemText("ListName"));
+        for (const QJsonValue& name : want["groupDocuments"].toArray()) wantedGroups.push_back(utf8(name));
+        EXPECT_EQ(groupNames, wantedGroups);
         std::vector<std::string> listed;
         AddressBook namesOnly(path);
         listContacts(namesOnly, [&](const std::string& name, const auto&) { listed.push_back(name); });

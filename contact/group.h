@@ -1,0 +1,135 @@
+// The mailing lists of an address book (its Group documents), each member resolved to
+// what it names: a contact of the book, another list of the book, an address outside the
+// book, or a Notes name without an Internet address. Format-neutral, like the contact.
+//
+// How a writer of lists uses it, in the export's walk:
+//   1. Before the contacts: GroupBook groups(book.groupDocuments()).
+//   2. For every contact the writer writes, once its model is read:
+//      groups.look(doc, contact, runningNumber). Where that is true the contact is a
+//      member of some list: the writer keeps the identity it wrote for the contact (its
+//      UID as written, its LDIF dn, its PST entry) under that running number. Only those
+//      contacts are kept, so a book of many contacts costs little more.
+//   3. After the walk: groups.resolve(), then write lists() (after the contacts).
+//      A member of kind Contact names the contact by `contact`, the running number its
+//      writeContact step got (its 1-based position in the book); it is always a contact
+//      the writer was shown in step 2. A member of kind Group names another list by
+//      `group`, its index in lists(); lists may name each other in a circle (expanded()
+//      gives the members of a list and the lists inside it, each once).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "contact/contact.h"
+#include "notes/address_book.h"
+
+namespace brenmoor::contact {
+
+// What a group is for, by its GroupType item: "0" (or no GroupType) multi-purpose, "1"
+// mail only, "2" access control only, "3" deny list only, "4" servers only. Only the
+// first two are address lists; Other is any other value.
+enum class GroupType { MultiPurpose, MailOnly, AccessControl, DenyList, Servers, Other };
+
+// "multi-purpose", "mail only", "access control only", "deny list only", "servers only",
+// "of an unknown type".
+std::string_view groupTypeName(GroupType type);
+
+struct GroupMember {
+    enum class Kind {
+        Contact,    // a contact of the book: contact, and its name and first e-mail address
+        Group,      // another list of the book: group
+        Outside,    // an Internet address the book has no contact for: address, name
+        Unaddressed // a Notes name or mail address matching nothing of the book: name
+    };
+    Kind kind = Kind::Unaddressed;
+    // Contact: the contact's formatted name; Group: the list's name; Outside: the name
+    // written before the address ("Kim Lee" of "Kim Lee <kim@example.com>"), else "";
+    // Unaddressed: the member as the group lists it, a canonical name abbreviated.
+    std::string name;
+    // Contact: its first e-mail address, "" where it has none; Outside: the address.
+    std::string address;
+    std::int64_t contact = 0; // Contact: the running number (1-based position in the book)
+    std::size_t group = 0;    // Group: the index in GroupBook::lists()
+
+    friend bool operator==(const GroupMember&, const GroupMember&) = default;
+};
+
+struct Group {
+    std::string name;          // "ListName"; "Group N" (its position) where it has none
+    GroupType type = GroupType::MultiPurpose;
+    std::string typeText;      // "GroupType" as written
+    std::string description;   // "ListDescription", its values as lines (CR LF)
+    std::vector<std::string> categories; // every value of "ListCategory" (a lone one split as a contact's)
+    std::string internetAddress; // the list's own "InternetAddress", where it is an Internet address
+    // Stable: the universal ID as a UUID, else a name-based UUID of the group's items and
+    // its position among the book's groups (groupUid). Distinct from every contact's.
+    std::string uid;
+    std::string unid;          // the universal ID as written, or ""
+    std::vector<std::string> memberNames; // "Members", each value trimmed, repeats and blanks left out
+    std::vector<GroupMember> members;     // resolved: one per target, in the order of memberNames
+
+    bool addressList() const { return type == GroupType::MultiPurpose || type == GroupType::MailOnly; }
+};
+
+// The group of one Group document; members not yet resolved. position: its 1-based
+// position among the book's Group documents.
+Group readGroup(const notes::ContactDocument& doc, std::int64_t position);
+
+class GroupBook {
+public:
+    GroupBook() = default;
+    // The book's Group documents, in file order (notes::AddressBook::groupDocuments).
+    explicit GroupBook(const std::vector<notes::ContactDocument>& documents);
+
+    // True where the book has no address list: nothing to look for or to write.
+    bool empty() const { return lists_.empty(); }
+
+    // Looks at a contact being written (its document and its model) under its running
+    // number. True where it is the first contact a member of some list names: by any
+    // value of "FullName" (canonical, abbreviated, or its common name), by its formatted
+    // name, its first and last name, its short name, or any of its e-mail addresses;
+    // names compared as Notes does, without regard to case.
+    bool look(const notes::ContactDocument& doc, const Contact& contact, std::int64_t runningNumber);
+
+    // Resolves every member from what look() saw; once the walk has ended.
+    void resolve();
+
+    // The address lists (types multi-purpose and mail only), in file order.
+    const std::vector<Group>& lists() const { return lists_; }
+    // The other groups (access control, deny or server lists): not address lists, not written.
+    const std::vector<Group>& notLists() const { return notLists_; }
+
+    // The members of list i with the lists inside it expanded (each list once, however
+    // they name each other): contacts, outside addresses and unaddressed names, each once.
+    std::vector<GroupMember> expanded(std::size_t i) const;
+
+private:
+    // A member as the list names it: the keys that would find a contact, the list it may
+    // name, and what it is where nothing of the book answers.
+    struct Wanted {
+        std::vector<std::string> keys;
+        GroupMember fallback;
+    };
+    struct Found {
+        std::int64_t runningNumber = 0;
+        std::string name;
+        std::string address;
+    };
+
+    std::vector<Group> lists_;
+    std::vector<Group> notLists_;
+    std::vector<std::vector<Wanted>> wanted_;         // per list, per member name
+    std::unordered_map<std::string, Found> found_;     // key -> the first contact it finds
+    std::unordered_set<std::string> keys_;             // every key a member names
+};
+
+// The book's groups with every member resolved: the Group documents, then one walk over
+// the contacts (for a program that lists the groups rather than exporting them). Throws
+// notes::NotesError where the book cannot be read.
+GroupBook readGroups(notes::AddressBook& book);
+
+} // namespace brenmoor::contact
