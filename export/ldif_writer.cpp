@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 #include "export/contact_text.h"
@@ -185,21 +186,83 @@ public:
 private:
     std::string opening() override { return "version: 1\n"; }
 
+    bool writesGroups() const override { return true; }
+
     void spell(const Contact& contact, std::int64_t runningNumber, TextSink& out) override {
-        // Two contacts of one name and address: the later ones add their uid (distinct
-        // within the file), and where a hash says even that was written, their position.
+        lastDn_ = distinctDn(contact, contact.uid + "-" + std::to_string(runningNumber));
+        writeEntry(out, contact, lastDn_);
+    }
+    std::string writtenIdentity(const Contact&) override { return lastDn_; }
+
+    // Thunderbird's mailing lists: an entry of class groupOfNames per list, its members
+    // by the dns of their entries. Thunderbird's lists hold no lists, so a list inside
+    // another gives its members instead. An address outside the book gets an entry of
+    // its own (a card with a name and an address, as Thunderbird exports such members)
+    // before the first list that names it; a member without an Internet address is a
+    // line of the description, as the list's own address is.
+    void spellGroups(const contact::GroupBook& groups, const WrittenIdentities& written, TextSink& out) override {
+        using Kind = contact::GroupMember::Kind;
+        std::unordered_map<std::string, std::string> outside; // address -> the dn of its entry
+        for (std::size_t i = 0; i < groups.lists().size(); ++i) {
+            const contact::Group& group = groups.lists()[i];
+            std::vector<std::string> members;
+            std::string lines;
+            for (const contact::GroupMember& member : groups.expanded(i)) {
+                if (member.kind == Kind::Contact) {
+                    if (auto found = written.contacts.find(member.contact); found != written.contacts.end())
+                        members.push_back(found->second);
+                } else if (member.kind == Kind::Outside) {
+                    auto [entry, added] = outside.try_emplace(member.address);
+                    if (added) entry->second = writeOutsideEntry(member, outside.size(), out);
+                    members.push_back(entry->second);
+                } else {
+                    appendNoteLine(lines, "Member without an Internet address", member.name);
+                }
+            }
+            if (!group.internetAddress.empty()) appendNoteLine(lines, "E-mail", group.internetAddress);
+            if (!group.categories.empty())
+                appendNoteLine(lines, "Categories", joinedCategories(group.categories, ", "));
+            std::string description = group.description;
+            if (!description.empty() && !lines.empty()) description += "\r\n";
+            Contact list;
+            list.formattedName = group.name;
+            list.uid = written.lists[i];
+            const std::string dn = distinctDn(list, list.uid + "-" + std::to_string(i + 1));
+            appendLdifLine(out, "dn", dn);
+            for (std::string_view objectClass : {"top", "groupOfNames"}) appendLdifLine(out, "objectclass", objectClass);
+            appendLdifLine(out, "cn", group.name);
+            appendLdifLine(out, "description", description + lines);
+            for (const std::string& member : members) appendLdifLine(out, "member", member);
+            out.append("\n");
+        }
+    }
+
+    // The card of the n-th address outside the book, and its dn.
+    std::string writeOutsideEntry(const contact::GroupMember& member, std::size_t n, TextSink& out) {
+        Contact card;
+        card.formattedName = member.name.empty() ? member.address : member.name;
+        card.emails.push_back({contact::Place::Work, member.address, {}});
+        const std::string dn = distinctDn(card, "outside-" + std::to_string(n));
+        writeEntry(out, card, dn);
+        return dn;
+    }
+
+    // Two entries of one name and address: the later ones add their uid (distinct within
+    // the file), and where a hash says even that was written, the fallback.
+    std::string distinctDn(const Contact& contact, const std::string& fallback) {
         std::string dn = thunderbirdDn(contact);
         if (!written_.add(dn)) {
-            dn = thunderbirdDn(contact, contact.uid);
+            dn = thunderbirdDn(contact, contact.uid.empty() ? fallback : contact.uid);
             if (!written_.add(dn)) {
-                dn = thunderbirdDn(contact, contact.uid + "-" + std::to_string(runningNumber));
+                dn = thunderbirdDn(contact, fallback);
                 written_.add(dn);
             }
         }
-        writeEntry(out, contact, dn);
+        return dn;
     }
 
     contact::SeenTexts written_;
+    std::string lastDn_;
 };
 
 } // namespace

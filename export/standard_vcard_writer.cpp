@@ -2,6 +2,7 @@
 // versions differ.
 #include "export/standard_vcard_writer.h"
 
+#include <cctype>
 #include <cstdio>
 #include <initializer_list>
 
@@ -266,13 +267,77 @@ void writeCard(TextSink& out, const Contact& contact, VcardVersion version) {
     card.plain("END", "VCARD");
 }
 
+// "mailto:" and the address, what a URI may not hold as it is percent-encoded (and with
+// it the "," and ";" a vCard value would have to escape).
+std::string mailtoUri(std::string_view address) {
+    static constexpr std::string_view kKept = "-._~@!$&'*+=";
+    std::string uri = "mailto:";
+    for (char c : address) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte < 0x80 && std::isalnum(byte)) || kKept.find(c) != std::string_view::npos) {
+            uri += c;
+        } else {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", byte);
+            uri += escaped;
+        }
+    }
+    return uri;
+}
+
+// "Kim Lee <kim@example.com>", or the address alone.
+std::string namedAddress(const contact::GroupMember& member) {
+    return member.name.empty() ? member.address : member.name + " <" + member.address + ">";
+}
+
+// The card of a list: KIND group (4.0) or Apple's X-ADDRESSBOOKSERVER-KIND (3.0), the
+// members of the book by the UIDs of their cards. Members outside the book are mailto:
+// MEMBERs in 4.0 and note lines in 3.0, which has no member but a card; a member without
+// an Internet address is a note line in both.
+void writeGroupCard(TextSink& out, const contact::Group& group, const std::string& uid,
+                    const WrittenIdentities& written, VcardVersion version) {
+    using Kind = contact::GroupMember::Kind;
+    Card card(out, version);
+    card.plain("BEGIN", "VCARD");
+    card.plain("VERSION", card.v4() ? "4.0" : "3.0");
+    card.plain("PRODID", "-//Brenmoor//Brenmoor//EN");
+    card.plain(card.name({"X-ADDRESSBOOKSERVER-KIND", "KIND"}), "group");
+    card.plain("UID", card.v4() ? "urn:uuid:" + uid : uid);
+    card.text("FN", group.name);
+    if (!card.v4()) card.components("N", {group.name});
+    if (!group.internetAddress.empty()) card.text(card.name({"EMAIL;TYPE=INTERNET", "EMAIL"}), group.internetAddress);
+    const std::string_view member = card.name({"X-ADDRESSBOOKSERVER-MEMBER", "MEMBER"});
+    std::string noteLines;
+    for (const contact::GroupMember& m : group.members) {
+        const std::string* memberUid = nullptr;
+        if (m.kind == Kind::Contact)
+            if (auto found = written.contacts.find(m.contact); found != written.contacts.end()) memberUid = &found->second;
+        if (m.kind == Kind::Group) memberUid = &written.lists.at(m.group);
+        if (memberUid) card.plain(member, "urn:uuid:" + *memberUid);
+        else if (m.kind == Kind::Unaddressed) appendNoteLine(noteLines, "Member without an Internet address", m.name);
+        else if (card.v4()) card.plain(member, mailtoUri(m.address));
+        else appendNoteLine(noteLines, "Member", namedAddress(m));
+    }
+    std::string note = group.description;
+    if (!note.empty() && !noteLines.empty()) note += "\r\n";
+    card.textIfAny("NOTE", note + noteLines);
+    if (!group.categories.empty()) card.list("CATEGORIES", group.categories);
+    card.plain("END", "VCARD");
+}
+
 class StandardVcardWriter final : public ModelFileWriter {
 public:
     StandardVcardWriter(std::string_view fileName, VcardVersion version)
         : ModelFileWriter(fileName), version_(version) {}
 
+    bool writesGroups() const override { return true; }
+
 private:
     void spell(const Contact& contact, std::int64_t, TextSink& out) override { writeCard(out, contact, version_); }
+    void spellGroups(const contact::GroupBook& groups, const WrittenIdentities& written, TextSink& out) override {
+        for (std::size_t i = 0; i < groups.lists().size(); ++i)
+            writeGroupCard(out, groups.lists()[i], written.lists[i], written, version_);
+    }
 
     VcardVersion version_;
 };

@@ -39,6 +39,7 @@ READERS = {"vobject3": "vcard3", "eds3": "vcard3", "eds4": "vcard4", "icaljs3": 
            "outlook-csv": "outlook-csv"}
 HERE = os.path.dirname(os.path.abspath(__file__))
 REAL_BOOK = os.path.join(HERE, "..", "data", "real_book.dxl")
+GROUPS_BOOK = os.path.join(HERE, "..", "data", "groups_book.dxl")
 GENERATOR = os.path.join(HERE, "..", "..", "bench", "generate_book.py")
 
 PHONE_TYPES = {"WorkVoice": ("work", "voice"), "WorkFax": ("work", "fax"), "WorkCell": ("work", "cell"),
@@ -200,6 +201,8 @@ def read_vobject(path):
 
         n = one("N")
         card = {"uid": one("UID"), "rev": one("REV"), "fn": one("FN"),
+                "kind": one("KIND") or one("X-ADDRESSBOOKSERVER-KIND"),
+                "members": [line.value for name in ("MEMBER", "X-ADDRESSBOOKSERVER-MEMBER") for line in values(name)],
                 "n": [n.family, n.given, n.additional, n.prefix, n.suffix] if n else None,
                 "nickname": one("NICKNAME"), "title": one("TITLE"),
                 "urls": [line.value for line in values("URL")],
@@ -251,6 +254,8 @@ def read_eds(path, version):
 
         name = contact.get_property("name")
         card = {"uid": contact.get_property("id"), "rev": contact.get_property("Rev"),
+                "kind": one("KIND") or one("X-ADDRESSBOOKSERVER-KIND"),
+                "members": [text(v) for n, v, _ in attributes if n in ("MEMBER", "X-ADDRESSBOOKSERVER-MEMBER")],
                 "fn": contact.get_property("full-name"),
                 "n": [name.family, name.given, name.additional, name.prefixes, name.suffixes] if name else None,
                 "nickname": one("NICKNAME"), "title": one("TITLE"),
@@ -322,6 +327,8 @@ def read_icaljs(path, version, node_dir):
 
         n = one("n")
         card = {"uid": one("uid"), "rev": one("rev"), "fn": one("fn"), "n": n, "nickname": one("nickname"),
+                "kind": one("kind") or one("x-addressbookserver-kind"),
+                "members": [plain(p)[0] for p in props if p["name"] in ("member", "x-addressbookserver-member")],
                 "title": one("title"),
                 "urls": [plain(p)[0] for p in props if p["name"] == "url"],
                 "fns": [plain(p)[0] for p in props if p["name"] == "fn"],
@@ -347,7 +354,70 @@ def read_icaljs(path, version, node_dir):
     return cards
 
 
-def check_vcards(reader, path, model, node_dir):
+# ---------------------------------------------------------------- mailing lists
+
+def resolved_groups(convert, book):
+    """The address lists as `brenmoor-convert groups` resolves them: for each its name and
+    its members as (kind, value): ("contact", position), ("group", name), ("outside",
+    address) or ("unaddressed", name)."""
+    out = subprocess.run([convert, "groups", book], capture_output=True, text=True, check=True).stdout
+    groups = []
+    for line in out.splitlines():
+        if not line.startswith("\t"):
+            if not line.endswith("not exported"):
+                groups.append({"name": re.sub(r" \([^()]*\)$", "", line), "members": []})
+            continue
+        value, kind = re.fullmatch(r"\t(.*) \((contact \d+|group|outside the book|no Internet address)\)", line).groups()
+        if kind.startswith("contact "):
+            groups[-1]["members"].append(("contact", int(kind.split()[1])))
+        else:
+            groups[-1]["members"].append(({"group": "group", "outside the book": "outside"}.get(kind, "unaddressed"),
+                                          value))
+    return groups
+
+
+def expanded(groups, i):
+    """The members of list i with the lists inside it in their place, each once."""
+    by_name = {g["name"]: n for n, g in enumerate(groups)}
+    seen, pending, members = {i}, [i], []
+    while pending:
+        for member in groups[pending.pop(0)]["members"]:
+            if member[0] != "group":
+                members += [member] if member not in members else []
+            elif by_name[member[1]] not in seen:
+                seen.add(by_name[member[1]])
+                pending.append(by_name[member[1]])
+    return members
+
+
+def bare_uid(uid):
+    return uid[len("urn:uuid:"):] if uid and uid.startswith("urn:uuid:") else uid
+
+
+def check_group_cards(cards, contact_cards, groups, version):
+    """Each list's card: a group, its name, a member for each contact (the UID of the
+    contact's own card) and list of the book, outside addresses as mailto: members (4.0)
+    or note lines (3.0), members without an address as note lines."""
+    problems = []
+    for group, card in zip(groups, cards):
+        where = f"list {group['name']!r}"
+        want, lines = [], []
+        for kind, value in group["members"]:
+            if kind == "contact":
+                want.append(bare_uid(contact_cards[value - 1]["uid"]))
+            elif kind == "group":
+                want.append(bare_uid(cards[[g["name"] for g in groups].index(value)]["uid"]))
+            elif kind == "outside" and version == 4:
+                want.append("mailto:" + value)
+            else:
+                lines.append(value)
+        got = {"kind": (card["kind"] or "").lower(), "fn": card["fn"], "members": [bare_uid(m) for m in card["members"]]}
+        problems += compare(where, got, {"kind": "group", "fn": group["name"], "members": want})
+        problems += [f"{where}: the note lacks {line!r}" for line in lines if line not in (card["note"] or "")]
+    return problems
+
+
+def check_vcards(reader, path, model, node_dir, groups):
     version = 3 if reader.endswith("3") else 4
     if reader == "vobject3":
         cards = read_vobject(path)
@@ -355,12 +425,13 @@ def check_vcards(reader, path, model, node_dir):
         cards = read_eds(path, version)
     else:
         cards = read_icaljs(path, version, node_dir)
-    if len(cards) != len(model):
-        return [f"{len(cards)} cards read, the model has {len(model)} contacts"]
+    if len(cards) != len(model) + len(groups):
+        return [f"{len(cards)} cards read, the model has {len(model)} contacts and {len(groups)} lists"]
     problems = []
     uids = [card["uid"] for card in cards]
     if len(set(uids)) != len(uids):
         problems.append(f"UIDs repeat: {uids}")
+    problems += check_group_cards(cards[len(model):], cards[:len(model)], groups, version)
     for i, (card, contact) in enumerate(zip(cards, model), 1):
         want = expected_card(contact, version)
         problems += lost_values(f"card {i}", contact, texts(want))
@@ -472,7 +543,7 @@ def expected_entry(c):
     return entry
 
 
-def check_ldif(path, model):
+def check_ldif(path, model, groups):
     try:
         import ldif
     except ImportError:
@@ -484,13 +555,27 @@ def check_ldif(path, model):
     records = ldif.LDIFRecordList(io.BytesIO(raw))
     records.parse()
     entries = records.all_records
-    if len(entries) != len(model):
-        return [f"{len(entries)} entries read, the model has {len(model)} contacts"]
+    lists = [(dn, e) for dn, e in entries if b"groupOfNames" in e.get("objectclass", [])]
+    outside = {e["mail"][0].decode(): dn for dn, e in entries[len(model):] if b"groupOfNames" not in e["objectclass"]}
+    if len(entries) != len(model) + len(lists) + len(outside) or len(lists) != len(groups):
+        return [f"{len(entries)} entries read, the model has {len(model)} contacts and {len(groups)} lists"]
     problems = []
     dns = [dn for dn, _ in entries]
     repeated = sorted(dn for dn, times in collections.Counter(dns).items() if times > 1)
     if repeated:
         problems.append(f"distinguished names repeat: {repeated}")
+    # Thunderbird's lists: members by the dns of entries of the file, a list inside a list
+    # by its members, each address outside the book an entry of its own.
+    for n, (group, (dn, entry)) in enumerate(zip(groups, lists)):
+        where = f"list {group['name']!r}"
+        members = expanded(groups, n)
+        want = sorted(dns[value - 1] if kind == "contact" else outside.get(value, value)
+                      for kind, value in members if kind != "unaddressed")
+        got = sorted(m.decode() for m in entry.get("member", []))
+        problems += compare(where, {"cn": entry["cn"][0].decode(), "members": got}, {"cn": group["name"], "members": want})
+        description = entry.get("description", [b""])[0].decode()
+        problems += [f"{where}: the description lacks {value!r}" for kind, value in members
+                     if kind == "unaddressed" and value not in description]
     for i, ((dn, entry), contact) in enumerate(zip(entries, model), 1):
         if not dn.startswith("cn=" if contact["formattedName"] else "uid="):
             problems.append(f"entry {i}: dn {dn!r} is not Thunderbird's cn=...,mail=...")
@@ -702,13 +787,14 @@ def main():
         importer_book.write_book(edge)
         replicas = os.path.join(tmp, "replicas.dxl")
         replicas_book(replicas, tmp)
-        for book in (sample, edge, REAL_BOOK, replicas):
+        for book in (sample, edge, REAL_BOOK, GROUPS_BOOK, replicas):
             name = os.path.basename(book)
             out = os.path.join(tmp, "out-" + name)
             done = subprocess.run([convert, "export", fmt, book, out], capture_output=True, text=True)
             assert done.returncode == 0, done.stderr
             assert done.stdout.splitlines()[-1] == "Conversion Process Completed", done.stdout
             model = json.loads(subprocess.run([dump, book], capture_output=True, text=True, check=True).stdout)
+            groups = resolved_groups(convert, book) if fmt in ("vcard3", "vcard4", "ldif") else []
             path = os.path.join(out, FILES[fmt])
             with open(path, "rb") as f:
                 raw = f.read()
@@ -716,14 +802,14 @@ def main():
                 assert b"\n" not in raw.replace(b"\r\n", b""), f"{path}: a line ends in a bare LF or CR"
             if server:
                 cards = carddav_server.split_cards(raw.decode("utf-8"))
-                found = [] if len(cards) == len(model) else [f"{len(cards)} cards, the model has {len(model)}"]
+                found = [] if len(cards) == len(model) + len(groups) else [f"{len(cards)} cards, the model has {len(model)}"]
                 if book == edge:  # a few of the many twins say what all of them would
                     cards = cards[:importer_book.DISTINCT + 5]
                 found += server.store_and_read_back(os.path.splitext(name)[0], cards)
             elif fmt.startswith("vcard"):
-                found = check_vcards(reader, path, model, node_dir) + check_vcard_lines(raw)
+                found = check_vcards(reader, path, model, node_dir, groups) + check_vcard_lines(raw)
             elif fmt == "ldif":
-                found = check_ldif(path, model)
+                found = check_ldif(path, model, groups)
             else:
                 found = check_outlook_csv(path, model)
             problems += [f"{name}: {p}" for p in found]
