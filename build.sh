@@ -11,7 +11,7 @@ mode=${1:-run}
 
 runtime_pkgs=(cmake g++ make qt6-base-dev qt6-tools-dev qt6-l10n-tools libexpat1-dev libssl-dev xdg-utils)
 test_pkgs=(libgtest-dev python3 python3-vobject chromium pff-tools pst-utils libxml2-utils time
-           python3-ldap python3-gi gir1.2-ebookcontacts-1.2 nodejs radicale
+           python3-ldap python3-gi gir1.2-ebookcontacts-1.2 nodejs radicale abook
            xvfb xauth dbus at-spi2-core python3-pyatspi clang libclang-rt-14-dev)
 
 pkgs=("${runtime_pkgs[@]}")
@@ -44,7 +44,7 @@ case "$mode" in
     exec ./build/brenmoor
     ;;
   test)
-    # The test-only Node readers (ical.js; pst-extractor), pinned by their package-locks.
+    # The test-only Node readers (ical.js, vcard-parser; pst-extractor), pinned by their package-locks.
     for folder in tests/export/node tests/pst/node; do
       (cd "$folder" && npm ci --no-audit --no-fund)
     done
