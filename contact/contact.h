@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/calendar_date.h"
+#include "notes/attached_file.h"
 
 namespace brenmoor::contact {
 
@@ -98,6 +99,35 @@ struct Related {
     friend bool operator==(const Related&, const Related&) = default;
 };
 
+// What an image file is, told by its first bytes (never by its name): JPEG FF D8 FF,
+// PNG 89 50 4E 47 0D 0A 1A 0A, GIF "GIF87a" or "GIF89a"; None for any other file.
+enum class ImageKind : std::uint8_t { None, Jpeg, Png, Gif };
+
+// A file of the contact: its photo, or another file attached to it. Its bytes are never
+// held decoded: a writer takes them a piece at a time (forEachDecodedPiece: pieces of a
+// multiple of 3 bytes but the last, so each may be encoded as base64 on its own), and
+// each copy of an Attachment shares the one base64 text the book's reader kept.
+// A file the book holds compressed or damaged (readable() false) has no bytes: the
+// formats name it, and the run's summary says what to do.
+struct Attachment {
+    notes::AttachedFile file;
+    ImageKind image = ImageKind::None;
+
+    const std::string& name() const { return file.name; }
+    bool readable() const { return file.state == notes::AttachedFile::State::Readable; }
+    // The decoded size in bytes (for a file that is not readable, the size the book declares).
+    std::uint64_t size() const { return file.size(); }
+    void forEachDecodedPiece(const std::function<void(std::string_view)>& each) const {
+        file.forEachDecodedPiece(each);
+    }
+    friend bool operator==(const Attachment&, const Attachment&) = default;
+};
+
+// "image/jpeg", "image/png", "image/gif"; "" for None.
+std::string_view mediaType(ImageKind kind);
+// "JPEG", "PNG", "GIF" (vCard 3.0's TYPE); "" for None.
+std::string_view imageTypeName(ImageKind kind);
+
 struct Contact {
     // The same document always gets the same uid: lower-case 8-4-4-4-12 UUID form.
     std::string uid;
@@ -150,6 +180,13 @@ struct Contact {
     std::string alternateNameLanguage;
     // The user's items no field above takes, in the order of the document.
     std::vector<OtherField> otherFields;
+
+    // The contact's photo: an image among its files (told by content), the one of the
+    // rich-text item "Photo" or a file whose name holds "photo" before the others, else
+    // the first. Every other file of the contact, in the document's order, is in
+    // attachments (those that cannot be read too, so that each is named).
+    std::optional<Attachment> photo;
+    std::vector<Attachment> attachments;
 
     // Control characters (other than tab and line breaks) that the values held and the
     // contact leaves out, as no reader of its formats takes them.

@@ -547,6 +547,14 @@ void readOtherFields(const Items& items, std::vector<OtherField>& fields) {
 }
 
 
+// Names compare without regard to ASCII case.
+bool namedLikeAPhoto(std::string_view name) {
+    constexpr std::string_view kPhoto = "photo";
+    for (std::size_t at = 0; at + kPhoto.size() <= name.size(); ++at)
+        if (text::equalsIgnoringCase(name.substr(at, kPhoto.size()), kPhoto)) return true;
+    return false;
+}
+
 void read(const ContactDocument& doc, ContactDocument* handedOver, Contact& contact, std::int64_t position) {
     const Items items(doc, handedOver);
     contact.uid = contactUid(doc, position);
@@ -583,12 +591,61 @@ void read(const ContactDocument& doc, ContactDocument* handedOver, Contact& cont
     readCategories(items, contact.categories);
     readOtherFields(items, contact.otherFields);
     readStoreFields(items, contact.store);
+    readFiles(doc, contact.photo, contact.attachments);
 
     readFormattedName(items, contact, position);
     contact.leftOutCharacters = items.leftOut() + noteControls(contact);
 }
 
 } // namespace
+
+void readFiles(const ContactDocument& doc, std::optional<Attachment>& photo, std::vector<Attachment>& attachments) {
+    photo.reset();
+    attachments.clear();
+    std::optional<std::size_t> chosen; // among attachments, until it moves out
+    bool preferred = false;
+    for (const notes::AttachedFile& file : doc.files()) {
+        Attachment& attachment = attachments.emplace_back(Attachment{file, imageKindOf(file)});
+        leaveOutControls(attachment.file.name); // the name goes into notes and file names
+        if (attachment.image == ImageKind::None || preferred) continue;
+        const bool likeAPhoto = text::equalsIgnoringCase(file.item, "Photo") || namedLikeAPhoto(file.name);
+        if (chosen && !likeAPhoto) continue;
+        chosen = attachments.size() - 1;
+        preferred = likeAPhoto;
+    }
+    if (!chosen) return;
+    photo = std::move(attachments[*chosen]);
+    attachments.erase(attachments.begin() + static_cast<std::ptrdiff_t>(*chosen));
+}
+
+ImageKind imageKindOf(const notes::AttachedFile& file) {
+    if (file.state != notes::AttachedFile::State::Readable) return ImageKind::None;
+    const std::string head = file.head(8);
+    if (head.starts_with("\xFF\xD8\xFF")) return ImageKind::Jpeg;
+    if (head == std::string_view("\x89PNG\r\n\x1A\n", 8)) return ImageKind::Png;
+    if (head.starts_with("GIF87a") || head.starts_with("GIF89a")) return ImageKind::Gif;
+    return ImageKind::None;
+}
+
+std::string_view mediaType(ImageKind kind) {
+    switch (kind) {
+    case ImageKind::Jpeg: return "image/jpeg";
+    case ImageKind::Png: return "image/png";
+    case ImageKind::Gif: return "image/gif";
+    case ImageKind::None: break;
+    }
+    return {};
+}
+
+std::string_view imageTypeName(ImageKind kind) {
+    switch (kind) {
+    case ImageKind::Jpeg: return "JPEG";
+    case ImageKind::Png: return "PNG";
+    case ImageKind::Gif: return "GIF";
+    case ImageKind::None: break;
+    }
+    return {};
+}
 
 void forEachNotePiece(const Contact& contact, const std::function<void(std::string_view)>& each) {
     if (!hasNote(contact)) return; // white space and control characters alone

@@ -53,6 +53,9 @@ namespace brenmoor::contact {
 //   bookkeeping items or secrets (contact/item_kinds.h).
 // - store (the PST store's meanings, from each item's first value): fullName the common
 //   name of "FullName", emailDisplayName "NameDisplayPref", personalHomePage "MailDomain".
+// - photo and attachments: the document's files (notes::ContactDocument::files); the
+//   photo is an image (imageKindOf) among them, the one of the rich-text item "Photo" or
+//   one whose file name holds "photo" (without regard to case) winning, else the first.
 // Every value but the store's, the briefcase and the comment leaves out the control
 // characters (C0 but tab, LF and CR; DEL; C1), and so does the note made of those two;
 // each is counted in leftOutCharacters. U+2028 and U+2029 become line breaks (CR LF).
@@ -84,6 +87,14 @@ std::vector<std::string> listedItems();
 // name Notes shows, or for a contact without name items the name the model gives it (its
 // company or e-mail address) in brackets; "" where it has neither.
 std::string listedName(const notes::ContactDocument& doc, std::string name, std::int64_t position);
+
+// The photo and the other files of the document, as readContact reads them, without
+// reading the rest of the contact.
+void readFiles(const notes::ContactDocument& doc, std::optional<Attachment>& photo,
+               std::vector<Attachment>& attachments);
+
+// What the file is, by its first bytes; None for a file that cannot be read.
+ImageKind imageKindOf(const notes::AttachedFile& file);
 
 // The common name of a Notes user name: "Ann Lee" for "CN=Ann Lee/O=Acme" and for
 // "Ann Lee/Acme"; a flat name as it is (notes::commonName).

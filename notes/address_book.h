@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "base/calendar_date.h"
+#include "notes/attached_file.h"
 #include "notes/contact_items.h"
 
 namespace brenmoor::notes {
@@ -67,7 +68,8 @@ struct NoteInfo {
 class ContactDocument {
 public:
     ContactDocument();
-    explicit ContactDocument(std::vector<std::pair<std::string, ItemValue>> items, NoteInfo info = {});
+    explicit ContactDocument(std::vector<std::pair<std::string, ItemValue>> items, NoteInfo info = {},
+                             std::vector<AttachedFile> files = {});
 
     // The item's first value as text (UTF-8), formatted for the current locale, a
     // canonical name in the abbreviated form Notes shows (notes/user_name.h); the empty
@@ -105,12 +107,15 @@ public:
     // that keeps a long value without copying it.
     ItemValue takeValue(ContactItem item);
     const NoteInfo& noteInfo() const { return info_; }
+    // The attached files and the pictures of "Photo", in the document's order.
+    const std::vector<AttachedFile>& files() const { return files_; }
 
 private:
     static constexpr std::uint8_t kAbsent = 0xFF;
 
     std::vector<std::pair<std::string, ItemValue>> items_;
     NoteInfo info_;
+    std::vector<AttachedFile> files_;
     // Where each catalogue item stands among the first kAbsent items, or kAbsent (in a
     // document of more items, one further on is then found by name).
     std::array<std::uint8_t, kContactItemCount> catalogue_;

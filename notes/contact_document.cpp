@@ -57,8 +57,9 @@ std::size_t ContactDocument::positionOf(ContactItem item) const {
     return items_.size();
 }
 
-ContactDocument::ContactDocument(std::vector<std::pair<std::string, ItemValue>> items, NoteInfo info)
-    : items_(std::move(items)), info_(std::move(info)) {
+ContactDocument::ContactDocument(std::vector<std::pair<std::string, ItemValue>> items, NoteInfo info,
+                                 std::vector<AttachedFile> files)
+    : items_(std::move(items)), info_(std::move(info)), files_(std::move(files)) {
     catalogue_.fill(kAbsent);
     const std::size_t indexed = std::min<std::size_t>(items_.size(), kAbsent);
     for (std::size_t i = 0; i < indexed; ++i) {

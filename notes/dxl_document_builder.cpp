@@ -8,6 +8,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "text/base64.h"
 #include "text/text_bytes.h"
 
 namespace brenmoor::notes {
@@ -57,6 +58,7 @@ bool DocumentBuilder::start(int level, const char* name, const char* const* attr
     if (inNoteInfo_) startNoteInfoChild(level, local);
     else if (level == 3) startDocumentChild(local, attrs);
     else if (!inItem_) return false;
+    else if (fileItem_) startInFileItem(local, level, attrs);
     else if (captureLevel_ != 0) startInValue(local, level, attrs);
     else startItemChild(local, level);
     return false;
@@ -89,6 +91,8 @@ bool DocumentBuilder::startRootChild(std::string_view local, const char* const* 
     conflict_ = false;
     items_.clear();
     info_ = NoteInfo{};
+    files_.clear();
+    references_.clear();
     return !inGroup_;
 }
 
@@ -119,6 +123,8 @@ void DocumentBuilder::startItem(const char* itemName) {
     if (equalsIgnoringCase(name, "$Conflict")) conflict_ = true;
     if (!keeps(itemName) && !(inNote_ && equalsIgnoringCase(name, "Form"))) return;
     inItem_ = true;
+    fileItem_ = equalsIgnoringCase(name, "$FILE");
+    photoItem_ = equalsIgnoringCase(name, "Photo");
     itemName_ = name;
     value_ = ItemValue{};
     firstChildSeen_ = false;
@@ -131,9 +137,17 @@ void DocumentBuilder::startItem(const char* itemName) {
 // and the breaks of text. A section's title is a line of its own, as a paragraph is.
 void DocumentBuilder::startInValue(std::string_view local, int level, const char* const* attrs) {
     if (value_.kind == ItemValue::Kind::RichText) {
-        if (hiddenLevel_ != 0) return;
+        if (hiddenLevel_ != 0) {
+            if (pictureLevel_ != 0 && level == pictureLevel_ + 1 && (local == "jpeg" || local == "png" || local == "gif")) {
+                file_ = AttachedFile{};
+                file_.name = std::string(itemName_) + "." + std::string(local == "jpeg" ? "jpg" : local);
+                file_.item = itemName_;
+                startFileData(level);
+            }
+            return;
+        }
         if (isHiddenRichTextElement(local)) {
-            hiddenLevel_ = level;
+            startHidden(local, level, attrs);
         } else if (local == "par" || local == "sectiontitle") {
             if (paragraphs_++ > 0) buffer_ += "\r\n";
             ++openParagraphs_;
@@ -151,6 +165,60 @@ void DocumentBuilder::startInValue(std::string_view local, int level, const char
     } else if (local == "break") {
         buffer_ += "\r\n";
     }
+}
+
+// A picture of "Photo" is read as a file; an attachment reference gives the display
+// name of the file it shows (its own picture is the file's icon, not read).
+void DocumentBuilder::startHidden(std::string_view local, int level, const char* const* attrs) {
+    hiddenLevel_ = level;
+    if (local == "picture" && photoItem_) {
+        pictureLevel_ = level;
+    } else if (local == "attachmentref") {
+        const char* name = attributeValue(attrs, "name");
+        const char* shown = attributeValue(attrs, "displayname");
+        if (name && shown && *shown) references_.emplace_back(name, shown);
+    }
+}
+
+// $FILE: <object><file name='...' compression='none' size='...'>...<filedata>base64</filedata></file></object>.
+void DocumentBuilder::startInFileItem(std::string_view local, int level, const char* const* attrs) {
+    if (level == 5 && local == "file") {
+        fileLevel_ = level;
+        file_ = AttachedFile{};
+        const char* name = attributeValue(attrs, "name");
+        file_.name = name ? name : "";
+        file_.item = itemName_;
+        const char* compression = attributeValue(attrs, "compression");
+        if (compression && *compression && !equalsIgnoringCase(compression, "none"))
+            file_.state = AttachedFile::State::Compressed;
+        if (const char* size = attributeValue(attrs, "size"))
+            for (const char* c = size; *c >= '0' && *c <= '9' && file_.declaredSize < (1ull << 50); ++c)
+                file_.declaredSize = file_.declaredSize * 10 + std::uint64_t(*c - '0');
+    } else if (fileLevel_ != 0 && level == fileLevel_ + 1 && local == "filedata") {
+        if (file_.state == AttachedFile::State::Readable) startFileData(level);
+    }
+}
+
+void DocumentBuilder::startFileData(int level) {
+    fileDataLevel_ = level;
+    fileData_.clear();
+    // Room for the whole base64 text at once where the file tells its size (never more
+    // than a gigabyte ahead): growing by doubling would copy a large file's text.
+    if (file_.declaredSize > 0) fileData_.reserve(std::min<std::uint64_t>(file_.declaredSize / 3 * 4 + 4, 1ull << 30));
+}
+
+// The data read: kept where it is whole base64, else the file is damaged. A picture is
+// a file of its own; a $FILE's file is complete at its element's end.
+void DocumentBuilder::endFileData() {
+    fileDataLevel_ = 0;
+    if (!text::isCleanBase64(fileData_)) {
+        file_.state = AttachedFile::State::Damaged;
+        fileData_.clear();
+    } else {
+        file_.base64 = std::make_shared<const std::string>(std::move(fileData_));
+        fileData_ = std::string();
+    }
+    if (pictureLevel_ != 0) files_.push_back(std::move(file_));
 }
 
 // A link's target follows its text in angle brackets ("LinkedIn <https://...>"), or
@@ -219,6 +287,13 @@ void DocumentBuilder::await(std::string_view element, int level, bool single) {
 
 void DocumentBuilder::end(int level, const char* name) {
     if (!inDocument_) return;
+    if (fileDataLevel_ == level) return endFileData();
+    if (fileLevel_ == level) {
+        fileLevel_ = 0;
+        if (file_.state == AttachedFile::State::Readable && !file_.base64) file_.state = AttachedFile::State::Damaged;
+        files_.push_back(std::move(file_));
+        return;
+    }
     if (inNoteInfo_) {
         if (level == captureLevel_) {
             info_.modified = buffer_;
@@ -232,7 +307,7 @@ void DocumentBuilder::end(int level, const char* name) {
     if (captureLevel_ != 0) {
         if (level == captureLevel_) endValue();
         else if (value_.kind != ItemValue::Kind::RichText) return;
-        else if (hiddenLevel_ == level) hiddenLevel_ = 0;
+        else if (hiddenLevel_ == level) hiddenLevel_ = pictureLevel_ = 0;
         else if (linkLevel_ == level) endLink();
         else if (hiddenLevel_ == 0 && openParagraphs_ > 0 &&
                  (dxlLocalName(name) == "par" || dxlLocalName(name) == "sectiontitle"))
@@ -241,7 +316,7 @@ void DocumentBuilder::end(int level, const char* name) {
     }
     if (awaitLevel_ == level + 1) awaitLevel_ = 0; // the list ended
     if (level == 3 && inItem_) {
-        inItem_ = false;
+        inItem_ = fileItem_ = photoItem_ = false;
         items_.emplace_back(std::move(itemName_), std::move(value_));
         itemName_.clear();
         value_ = ItemValue{};
@@ -275,11 +350,18 @@ void DocumentBuilder::endDocument() {
         // The document gets a vector of its own size; items_ keeps its room for the next.
         std::vector<std::pair<std::string, ItemValue>> items(std::make_move_iterator(items_.begin()),
                                                              std::make_move_iterator(items_.end()));
-        if (groupDocument) groups_.emplace_back(std::move(items), std::move(info_));
-        else ready_.push_back({ContactDocument(std::move(items), std::move(info_)), documentStart_});
+        for (AttachedFile& file : files_)
+            for (const auto& [name, shown] : references_)
+                if (equalsIgnoringCase(file.item, "$FILE") && file.name == name) file.name = shown;
+        if (groupDocument)
+            groups_.emplace_back(std::move(items), std::move(info_));
+        else
+            ready_.push_back({ContactDocument(std::move(items), std::move(info_), std::move(files_)), documentStart_});
     }
     items_.clear();
     info_ = NoteInfo{};
+    files_.clear();
+    references_.clear();
 }
 
 // Where the builder collects groups: a note (not a conflict) whose Form item reads
@@ -313,6 +395,15 @@ bool DocumentBuilder::isPersonDocument() {
 }
 
 void DocumentBuilder::characters(std::string_view text) {
+    if (fileDataLevel_ != 0) {
+        // Base64 text without the line breaks and spaces between its lines.
+        while (!text.empty()) {
+            const std::size_t space = std::min(text.find_first_of(text::kWhiteSpace), text.size());
+            fileData_.append(text.substr(0, space));
+            text.remove_prefix(std::min(text.find_first_not_of(text::kWhiteSpace, space), text.size()));
+        }
+        return;
+    }
     if (captureLevel_ == 0) return;
     if (inNoteInfo_) {
         buffer_.append(text);

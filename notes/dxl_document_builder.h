@@ -50,7 +50,7 @@ public:
     void documentStartsAt(std::uint64_t offset) { documentStart_ = offset; }
 
     // Whether character data matters now: only while a value is being read.
-    bool wantsText() const { return captureLevel_ != 0; }
+    bool wantsText() const { return captureLevel_ != 0 || fileDataLevel_ != 0; }
 
     // The documents completed and not yet taken.
     std::deque<WalkedDocument>& ready() { return ready_; }
@@ -67,6 +67,10 @@ private:
     void startInValue(std::string_view local, int level, const char* const* attrs);
     void endLink();
     void startItemChild(std::string_view local, int level);
+    void startInFileItem(std::string_view local, int level, const char* const* attrs);
+    void startFileData(int level);
+    void endFileData();
+    void startHidden(std::string_view local, int level, const char* const* attrs);
     void endValue();
     void endDocument();
     bool isPersonDocument();
@@ -114,6 +118,20 @@ private:
     int linkLevel_ = 0;
     std::string linkTarget_;
     std::size_t linkTextStart_ = 0;
+
+    // The attached files of the document. The file being read: a $FILE item's <file>
+    // element (its level), or a picture of the rich-text item "Photo" (the picture's
+    // level); the level of its data element while its base64 is read (without white
+    // space). Attachment references give display names: (file name, display name).
+    std::vector<AttachedFile> files_;
+    bool fileItem_ = false;
+    bool photoItem_ = false;
+    int fileLevel_ = 0;
+    int pictureLevel_ = 0;
+    int fileDataLevel_ = 0;
+    AttachedFile file_;
+    std::string fileData_;
+    std::vector<std::pair<std::string, std::string>> references_;
 
     std::deque<WalkedDocument> ready_;
     OtherDocuments others_;

@@ -111,6 +111,21 @@ QJsonObject dump(const contact::Contact& c) {
     for (const contact::OtherField& field : c.otherFields)
         others.append(QJsonObject{{"label", text(field.label)}, {"value", text(field.value)}});
     object["otherFields"] = others;
+    if (c.photo) {
+        QByteArray bytes;
+        c.photo->forEachDecodedPiece([&](std::string_view piece) { bytes.append(piece.data(), qsizetype(piece.size())); });
+        object["photo"] = QJsonObject{{"name", text(c.photo->name())},
+                                      {"type", text(std::string(contact::mediaType(c.photo->image)))},
+                                      {"data", QString::fromLatin1(bytes.toBase64())}};
+    } else {
+        object["photo"] = QJsonValue::Null;
+    }
+    static const char* const kStates[] = {"readable", "compressed", "damaged"};
+    QJsonArray attachments;
+    for (const contact::Attachment& file : c.attachments)
+        attachments.append(QJsonObject{{"name", text(file.name())}, {"size", qint64(file.size())},
+                                       {"state", kStates[int(file.file.state)]}});
+    object["attachments"] = attachments;
     return object;
 }
 

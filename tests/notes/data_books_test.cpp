@@ -1,7 +1,8 @@
 // The books of tests/data read every way the program reads a book: the walk, the count,
 // the position lookup and the walk that keeps only the names give the same contacts,
-// pass over the same other documents, and give the values the book's .json expects; the
-// count finds the Group documents it expects.
+// pass over the same other documents, and give the values and the attached files (their
+// bytes equal to the originals in BOOK_files/) the book's .json expects; the count finds
+// the Group documents it expects.
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,10 +12,12 @@
 
 #include "notes/address_book.h"
 
+#include <QCryptographicHash>
+
 namespace brenmoor::notes {
 namespace {
 
-const char* const kBooks[] = {"real_book", "groups_book"};
+const char* const kBooks[] = {"real_book", "groups_book", "media_book"};
 
 QJsonObject expected(const std::string& book) {
     QFile file(QString::fromStdString(std::string(BRENMOOR_TEST_DATA) + "/" + book + ".json"));
@@ -73,6 +76,33 @@ TEST(DataBooks, EveryWayOfReadingGivesTheContactsAndDocumentsExpected) {
             ASSERT_TRUE(found) << item;
             EXPECT_EQ(found->unreadable, value["unreadable"].toBool()) << item;
         }
+
+        std::vector<std::string> files, wantFiles;
+        for (std::size_t n = 1; n <= documents.size(); ++n)
+            for (const AttachedFile& file : documents[n - 1].files()) {
+                static const char* const kStates[] = {"readable", "compressed", "damaged"};
+                QByteArray bytes;
+                file.forEachDecodedPiece([&](std::string_view piece) { bytes.append(piece.data(), qsizetype(piece.size())); });
+                EXPECT_EQ(std::uint64_t(bytes.size()), file.size()) << file.name;
+                files.push_back(std::to_string(n) + " " + file.name + " " + file.item + " " +
+                                kStates[int(file.state)] + " " + std::to_string(file.size()) + " " +
+                                QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().toStdString());
+            }
+        for (const QJsonValue& entry : want["files"].toArray()) {
+            const QJsonObject file = entry.toObject();
+            QByteArray bytes;
+            if (file.contains("original")) {
+                QFile original(QString::fromStdString(std::string(BRENMOOR_TEST_DATA) + "/" + book + "_files/") +
+                               file["original"].toString());
+                EXPECT_TRUE(original.open(QIODevice::ReadOnly)) << utf8(file["original"]);
+                bytes = original.readAll();
+            }
+            wantFiles.push_back(std::to_string(file["contact"].toInt()) + " " + utf8(file["name"]) + " " +
+                                utf8(file["item"]) + " " + utf8(file["state"]) + " " +
+                                std::to_string(file["size"].toInteger()) + " " +
+                                QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().toStdString());
+        }
+        EXPECT_EQ(files, wantFiles);
     }
 }
 
