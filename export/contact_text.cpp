@@ -68,10 +68,25 @@ void appendCommonNoteLines(std::string& lines, const contact::Contact& contact, 
                        contact.alternateNameLanguage.empty()
                            ? contact.alternateName
                            : contact.alternateName + " (" + contact.alternateNameLanguage + ")");
+    if (!carried.photo && contact.photo) appendNoteLine(lines, "Photo", attachmentText(*contact.photo));
+    for (const contact::Attachment& file : contact.attachments)
+        if (!carried.attachments || !file.readable()) appendNoteLine(lines, "Attachment", attachmentText(file));
     if (contact.otherFields.empty()) return;
     if (!lines.empty()) lines += "\r\n";
     lines += "Other fields";
     for (const contact::OtherField& field : contact.otherFields) appendNoteLine(lines, field.label, field.value);
+}
+
+std::string attachmentText(const contact::Attachment& file) {
+    using State = notes::AttachedFile::State;
+    if (file.file.state == State::Compressed) return file.name() + " (stored compressed in the book, not readable)";
+    if (file.file.state == State::Damaged) return file.name() + " (damaged in the book, not readable)";
+    constexpr std::uint64_t kKilo = 1024, kMega = 1024 * 1024;
+    const std::uint64_t size = file.size();
+    if (size < kKilo) return file.name() + " (" + std::to_string(size) + (size == 1 ? " byte)" : " bytes)");
+    if (size < kMega) return file.name() + " (" + std::to_string((size + kKilo / 2) / kKilo) + " KB)";
+    const std::uint64_t tenths = (size * 10 + kMega / 2) / kMega;
+    return file.name() + " (" + std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " MB)";
 }
 
 std::string_view webPageLabel(contact::Place place) {

@@ -47,13 +47,20 @@ private:
 struct Carried {
     bool instantMessaging = false;
     bool alternateName = false;
+    bool photo = false;       // the photo's bytes
+    bool attachments = false; // the bytes of the other files
 };
 
 // Appends the note lines every format writes alike after its own: "Notes mail address",
-// the instant-messaging addresses and the alternate name where the format does not carry
-// them, then, under a line "Other fields", a line for each of the user's items no field
-// of the model takes.
+// the instant-messaging addresses, the alternate name, the photo ("Photo: me.png (2 KB)")
+// and each attachment ("Attachment: contract.pdf (120 KB)") where the format does not
+// carry them, then, under a line "Other fields", a line for each of the user's items no
+// field of the model takes.
 void appendCommonNoteLines(std::string& lines, const contact::Contact& contact, Carried carried);
+
+// "contract.pdf (120 KB)", "me.png (73 bytes)", "scan.tif (1.5 MB)"; a file that cannot be
+// read says why: "minutes.doc (stored compressed in the book, not readable)".
+std::string attachmentText(const contact::Attachment& file);
 
 // "Work web page", "Home web page", "Web page".
 std::string_view webPageLabel(contact::Place place);

@@ -266,7 +266,7 @@ ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWrit
         }
 
         progress.stage = Progress::Stage::Walking;
-        ItemTally tally(writer->carriedItems());
+        ItemTally tally(writer->carriedItems(), writer->mediaUse());
         const Walked walked = walk(book, std::move(current), *writer, ui_, progress, selection_, tally);
 
         progress.stage = Progress::Stage::Checking;
@@ -293,6 +293,7 @@ ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWrit
         if (summary.wholeBook && withGroups) countGroups(groups, summary);
         summary.notCarried = tally.notCarried();
         summary.unreadable = tally.unreadable();
+        tally.countFiles(summary);
         ui_.showCompletion(completionMessage(walked, progress, writer->summary()), summary);
         ui_.setProgressValue(0);
         return walked.any() ? Outcome::CompletedWithSkips : Outcome::Completed;

@@ -22,6 +22,16 @@ ItemSet itemsOf(const Table& table) {
     return items;
 }
 
+// What a format makes of the contacts' photos and their other attached files: nothing,
+// a line of the note naming each, or the file itself. jpegPhotoOnly: a photo of another
+// image type is only named.
+enum class FileUse : std::uint8_t { Dropped, Named, Written };
+struct MediaUse {
+    FileUse photo = FileUse::Dropped;
+    FileUse attachments = FileUse::Dropped;
+    bool jpegPhotoOnly = false;
+};
+
 class FormatWriter {
 public:
     virtual ~FormatWriter() = default;
@@ -60,6 +70,8 @@ public:
     // for every user item (the importer formats write what has no field of its own
     // into the note). The run's summary names the items of a contact outside the set.
     virtual const ItemSet* carriedItems() const { return nullptr; }
+    // What the format makes of photos and attached files, for the run's summary.
+    virtual MediaUse mediaUse() const { return {}; }
     // A line for the command line to print before the completion (the PST store's path).
     virtual std::string resultPath() const { return {}; }
 };

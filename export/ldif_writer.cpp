@@ -12,6 +12,7 @@
 #include "export/contact_text.h"
 #include "contact/contact_uid.h"
 #include "export/model_file_writer.h"
+#include "text/base64.h"
 
 namespace brenmoor::exporting {
 
@@ -36,59 +37,6 @@ std::pair<std::string_view, std::string_view> streetLines(std::string_view stree
     if (street[end] == '\r' && next < street.size() && street[next] == '\n') ++next;
     return {street.substr(0, end), street.substr(next)};
 }
-
-// Base64 (RFC 4648) of a text given in pieces, written as it goes.
-class Base64Writer {
-public:
-    explicit Base64Writer(TextSink& out) : out_(out) {}
-
-    void add(std::string_view bytes) {
-        while (carried_ > 0 && carried_ < 3 && !bytes.empty()) {
-            carry_[carried_++] = bytes.front();
-            bytes.remove_prefix(1);
-        }
-        if (carried_ == 3) {
-            encode(std::string_view(carry_, 3));
-            carried_ = 0;
-        }
-        while (bytes.size() >= 3) {
-            const std::size_t whole = std::min(bytes.size() / 3 * 3, kBlockOctets);
-            encode(bytes.substr(0, whole));
-            bytes.remove_prefix(whole);
-        }
-        for (char c : bytes) carry_[carried_++] = c;
-    }
-    // The last one or two bytes, padded with "=".
-    void finish() {
-        if (carried_ == 0) return;
-        const auto byte = [&](std::size_t i) { return i < carried_ ? static_cast<unsigned char>(carry_[i]) : 0u; };
-        const std::uint32_t bits = byte(0) << 16 | byte(1) << 8 | byte(2);
-        char quad[4] = {kDigits[bits >> 18], kDigits[(bits >> 12) & 63], '=', '='};
-        if (carried_ == 2) quad[2] = kDigits[(bits >> 6) & 63];
-        out_.append(std::string_view(quad, 4));
-        carried_ = 0;
-    }
-
-private:
-    static constexpr std::size_t kBlockOctets = 48 * 1024; // a multiple of 3
-    static constexpr const char* kDigits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-
-    // Encodes whole groups of three bytes.
-    void encode(std::string_view triples) {
-        encoded_.clear();
-        for (std::size_t i = 0; i < triples.size(); i += 3) {
-            const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(triples[i + at]); };
-            const std::uint32_t bits = byte(0) << 16 | byte(1) << 8 | byte(2);
-            for (int shift = 18; shift >= 0; shift -= 6) encoded_ += kDigits[(bits >> shift) & 63];
-        }
-        out_.append(encoded_);
-    }
-
-    TextSink& out_;
-    std::string encoded_;
-    char carry_[3] = {};
-    std::size_t carried_ = 0;
-};
 
 void appendAddress(TextSink& out, const std::optional<contact::Address>& address,
                    const std::array<std::string_view, 6>& attributes) {
@@ -139,7 +87,8 @@ std::string descriptionLines(const Contact& contact, const std::vector<const con
     for (const contact::Related& person : contact.related)
         appendNoteLine(extra, relationLabel(person.relation), person.name);
     if (!contact.categories.empty()) appendNoteLine(extra, "Categories", joinedCategories(contact.categories, ", "));
-    appendCommonNoteLines(extra, contact, {});
+    const bool jpeg = contact.photo && contact.photo->image == contact::ImageKind::Jpeg;
+    appendCommonNoteLines(extra, contact, {.photo = jpeg});
     return extra;
 }
 
@@ -176,6 +125,14 @@ void writeEntry(TextSink& out, const Contact& contact, std::string_view dn) {
         appendLdifLine(out, "birthday", std::to_string(birthday->day));
     }
     appendLdifLine(out, "description", PiecedText(contact, descriptionLines(contact, unplaced)));
+    // Thunderbird and LDAP take a photo as JPEG alone (RFC 2798); other images are named
+    // in the description.
+    if (contact.photo && contact.photo->image == contact::ImageKind::Jpeg) {
+        out.append("jpegPhoto:: ");
+        text::encodeBase64([&](const auto& each) { contact.photo->forEachDecodedPiece(each); },
+                           [&](std::string_view digits) { out.append(digits); });
+        out.append("\n");
+    }
     out.append("\n");
 }
 
@@ -185,6 +142,9 @@ public:
 
 private:
     std::string opening() override { return "version: 1\n"; }
+    MediaUse mediaUse() const override {
+        return {.photo = FileUse::Written, .attachments = FileUse::Named, .jpegPhotoOnly = true};
+    }
 
     bool writesGroups() const override { return true; }
 
@@ -291,9 +251,8 @@ void appendLdifLine(TextSink& out, std::string_view attribute, const PiecedText&
         value.forEach([&](std::string_view piece) { out.append(piece); });
     } else {
         out.append(":: ");
-        Base64Writer base64(out);
-        value.forEach([&](std::string_view piece) { base64.add(piece); });
-        base64.finish();
+        text::encodeBase64([&](const auto& each) { value.forEach(each); },
+                           [&](std::string_view digits) { out.append(digits); });
     }
     out.append("\n"); // LF alone, as RFC 2849 allows: readers that split at LF keep no stray CR
 

@@ -33,6 +33,8 @@ public:
     void abandon() noexcept override { file_.abandon(); }
     std::string summary() const override;
     void setGroups(contact::GroupBook& groups) override { groups_ = &groups; }
+    // The importer formats name every file in the note; a format that holds the photo says so.
+    MediaUse mediaUse() const override { return {.photo = FileUse::Named, .attachments = FileUse::Named}; }
 
 protected:
     explicit ModelFileWriter(std::string_view fileName) : fileName_(fileName) {}

@@ -40,6 +40,8 @@ public:
     void close() override;
     void abandon() noexcept override;
     bool errorTolerant() const override { return true; }
+    // The body names the photo and every attachment.
+    MediaUse mediaUse() const override { return {.photo = FileUse::Named, .attachments = FileUse::Named}; }
     // The store's path once closed.
     std::string resultPath() const override { return path_; }
 

@@ -5,6 +5,7 @@
 // command line prints it, the batch report keeps it in its columns.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -37,6 +38,15 @@ struct RunSummary {
     std::vector<std::pair<std::string, std::string>> notLists;
     ItemCounts notCarried;            // user items with values the format has no place for
     ItemCounts unreadable;            // user items whose value the book holds only as raw data
+    // The contacts' photos and other attached files, by what the format made of them
+    // (FileUse), and those the book holds compressed or damaged: their number and the
+    // first few names ("minutes.doc (Lee Marsh)").
+    std::array<std::int64_t, 3> photos{};
+    std::array<std::int64_t, 3> attachments{};
+    std::int64_t compressedCount = 0;
+    std::vector<std::string> compressedFiles;
+    std::int64_t damagedCount = 0;
+    std::vector<std::string> damagedFiles;
 };
 
 // "InternetAddress (4 contacts), HomeEmail (1 contact)".
@@ -49,16 +59,19 @@ std::string summaryText(const RunSummary& summary);
 std::string notWrittenText(const RunSummary& summary);
 
 // Counts, contact by contact, the user items (neither Notes' bookkeeping nor secrets)
-// whose values the format has no place for, and those that could not be read. Each
-// contact is looked at before its step (the step may take its values), and counted
-// once the step has written it.
+// whose values the format has no place for, and those that could not be read, and the
+// photos and attached files by what the format makes of them. Each contact is looked
+// at before its step (the step may take its values), and counted once the step has
+// written it.
 class ItemTally {
 public:
-    explicit ItemTally(const ItemSet* carried) : carried_(carried) {}
+    explicit ItemTally(const ItemSet* carried, MediaUse media = {}) : carried_(carried), media_(media) {}
     void look(const notes::ContactDocument& doc);
     void written();
     const ItemCounts& notCarried() const { return notCarried_.counts; }
     const ItemCounts& unreadable() const { return unreadable_.counts; }
+    // Puts the counts of photos and files into summary.
+    void countFiles(RunSummary& summary) const;
 
 private:
     struct Counter {
@@ -71,6 +84,12 @@ private:
     std::vector<char> carriedAt_; // per position of the contact's items: a field takes it
     Counter notCarried_;
     Counter unreadable_;
+
+    void lookAtFiles(const notes::ContactDocument& doc);
+    // The files of the contact looked at (pending), and of those written.
+    MediaUse media_;
+    RunSummary pendingFiles_;
+    RunSummary files_;
 };
 
 } // namespace brenmoor::exporting

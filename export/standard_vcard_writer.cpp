@@ -9,6 +9,7 @@
 #include "export/contact_text.h"
 #include "export/model_file_writer.h"
 #include "export/vcard_text.h"
+#include "text/base64.h"
 
 namespace brenmoor::exporting {
 
@@ -111,6 +112,17 @@ public:
             first = false;
             lines_.escaped(value, textSemicolons_);
         }
+        lines_.end();
+    }
+
+    // The photo inline, its bytes in base64 as they are decoded: 3.0's binary value,
+    // 4.0's data URI (RFC 2397).
+    void photo(const contact::Attachment& photo) {
+        const std::string_view type = v4_ ? contact::mediaType(photo.image) : contact::imageTypeName(photo.image);
+        start(v4_ ? "PHOTO" : "PHOTO;ENCODING=b;TYPE=" + std::string(type));
+        if (v4_) lines_.plain("data:" + std::string(type) + ";base64,");
+        text::encodeBase64([&](const auto& each) { photo.forEachDecodedPiece(each); },
+                           [&](std::string_view digits) { lines_.plain(digits); });
         lines_.end();
     }
 
@@ -259,11 +271,12 @@ void writeCard(TextSink& out, const Contact& contact, VcardVersion version) {
     }
     // A language tag LANGUAGE cannot hold keeps the name and its tag in the note.
     const bool alternateCarried = card.v4() && isLanguageTag(contact.alternateNameLanguage);
-    appendCommonNoteLines(noteLines, contact, {.instantMessaging = true, .alternateName = alternateCarried});
+    appendCommonNoteLines(noteLines, contact, {.instantMessaging = true, .alternateName = alternateCarried, .photo = true});
 
     card.textIfAny("NOTE", PiecedText(contact, noteLines));
     if (!contact.categories.empty()) card.list("CATEGORIES", contact.categories);
     if (contact.isPrivate && !card.v4()) card.plain("CLASS", "PRIVATE");
+    if (contact.photo) card.photo(*contact.photo);
     card.plain("END", "VCARD");
 }
 
@@ -338,6 +351,7 @@ private:
         for (std::size_t i = 0; i < groups.lists().size(); ++i)
             writeGroupCard(out, groups.lists()[i], written.lists[i], written, version_);
     }
+    MediaUse mediaUse() const override { return {.photo = FileUse::Written, .attachments = FileUse::Named}; }
 
     VcardVersion version_;
 };

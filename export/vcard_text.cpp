@@ -23,6 +23,7 @@ void VcardLines::start() {
 void VcardLines::plain(std::string_view text) {
     line_.append(text);
     afterCr_ = false;
+    if (line_.size() >= kPieceOctets) foldOut();
 }
 
 void VcardLines::escaped(std::string_view value, Semicolons semicolons) {

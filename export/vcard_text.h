@@ -27,7 +27,7 @@ public:
     explicit VcardLines(TextSink& out) : out_(out) {}
 
     void start();
-    // Appends text as it is (a name, a separator, a date).
+    // Appends text as it is (a name, a separator, a date, base64 in pieces).
     void plain(std::string_view text);
     // Appends a value with "\" and "," (and ";" where asked) each escaped by a backslash
     // and every line break (CR LF, CR or LF) written as "\n". Pieces of one value follow

@@ -3,8 +3,10 @@
 readers and checks every card, entry or record field by field against what the format's
 rules make of the contact model (as contact_dump prints it for the same book); what it is
 compared with must itself keep every value of the contact. The books: the sample book, a
-book of edge cases that importer_book.py writes, the realistic book of tests/data, and a
-generated book put together from two replicas (every universal ID twice).
+book of edge cases that importer_book.py writes, the realistic book of tests/data, a
+generated book put together from two replicas (every universal ID twice), and
+tests/data/media_book.dxl (photos and attachments: a photo's bytes read back equal the
+model's).
 
 The CardDAV reader (radicale3, radicale4) is a Radicale server started on 127.0.0.1 with
 a storage folder of its own: every card is stored by a PUT of its own, as a CardDAV
@@ -42,6 +44,7 @@ READERS = {"vobject3": "vcard3", "eds3": "vcard3", "eds4": "vcard4", "icaljs3": 
 HERE = os.path.dirname(os.path.abspath(__file__))
 REAL_BOOK = os.path.join(HERE, "..", "data", "real_book.dxl")
 GROUPS_BOOK = os.path.join(HERE, "..", "data", "groups_book.dxl")
+MEDIA_BOOK = os.path.join(HERE, "..", "data", "media_book.dxl")
 GENERATOR = os.path.join(HERE, "..", "..", "bench", "generate_book.py")
 
 PHONE_TYPES = {"WorkVoice": ("work", "voice"), "WorkFax": ("work", "fax"), "WorkCell": ("work", "cell"),
@@ -76,10 +79,28 @@ def date_or_text(value):
     return value.get("date") if value and "date" in value else (value or {}).get("text")
 
 
-def common_lines(c, note, im_carried=False, alternate_carried=False):
+def file_text(f):
+    """"contract.pdf (3 KB)", as the note names a file."""
+    if f["state"] != "readable":
+        return f["name"] + (" (stored compressed in the book, not readable)" if f["state"] == "compressed"
+                            else " (damaged in the book, not readable)")
+    size = f["size"]
+    if size < 1024:
+        return f"{f['name']} ({size} byte{'' if size == 1 else 's'})"
+    if size < 1024 * 1024:
+        return f"{f['name']} ({(size + 512) // 1024} KB)"
+    tenths = (size * 10 + 512 * 1024) // (1024 * 1024)
+    return f"{f['name']} ({tenths // 10}.{tenths % 10} MB)"
+
+
+def photo_bytes(c):
+    return base64.b64decode(c["photo"]["data"]) if c["photo"] else None
+
+
+def common_lines(c, note, im_carried=False, alternate_carried=False, photo_carried=False):
     """The lines every format writes alike after its own: the Notes mail address, the
-    Sametime logins and the alternate name where the format has no place for them, then
-    the user's other items under "Other fields"."""
+    Sametime logins, the alternate name and the photo where the format has no place for
+    them, each attachment, then the user's other items under "Other fields"."""
     if c["notesMailAddress"]:
         note = note_line(note, "Notes mail address", c["notesMailAddress"])
     if not im_carried:
@@ -88,6 +109,11 @@ def common_lines(c, note, im_carried=False, alternate_carried=False):
     if not alternate_carried and c["alternateName"]:
         language = c["alternateNameLanguage"]
         note = note_line(note, "Alternate name", c["alternateName"] + (f" ({language})" if language else ""))
+    if c["photo"] and not photo_carried:
+        note = note_line(note, "Photo", file_text({"name": c["photo"]["name"], "size": len(photo_bytes(c)),
+                                                   "state": "readable"}))
+    for f in c["attachments"]:
+        note = note_line(note, "Attachment", file_text(f))
     if c["otherFields"]:
         note = (note + "\r\n" if note else "") + "Other fields"
         for field in c["otherFields"]:
@@ -144,9 +170,11 @@ def expected_card(c, version):
     if c["revisionText"]:
         note = note_line(note, "Revision", c["revisionText"])
     extra = common_lines(c, "", im_carried=True,
-                         alternate_carried=v4 and re.fullmatch(r"[A-Za-z0-9-]*", c["alternateNameLanguage"]))
+                         alternate_carried=v4 and re.fullmatch(r"[A-Za-z0-9-]*", c["alternateNameLanguage"]),
+                         photo_carried=True)
     note = (note + "\r\n" if note and extra else note) + extra
     card["note"] = lf(note) or None
+    card["photo"] = (c["photo"]["type"], photo_bytes(c)) if c["photo"] else None
     card["related"] = [(RELATED_V4[r["relation"]] if v4 else RELATED_V3[r["relation"]], r["name"])
                        for r in c["related"]]
     return card
@@ -225,8 +253,16 @@ def read_vobject(path):
         card["birthday"] = ("date", bday) if bday else None
         card["anniversary"] = ("date", anniversary) if anniversary else None
         card["related"] = [(n, line.value) for n, line in props if n.startswith("X-MS-") and n != "X-MS-IMADDRESS"]
+        photos = values("PHOTO")  # ENCODING=b: vobject gives the bytes
+        card["photo"] = ("image/" + photos[0].params["TYPE"][0].lower(), photos[0].value) if photos else None
         cards.append(card)
     return cards
+
+
+def data_uri(uri):
+    """(media type, bytes) of an RFC 2397 data URI in base64, or the URI where it is none."""
+    m = re.fullmatch(r"data:([^;,]+);base64,(.*)", uri or "", re.S)
+    return (m.group(1), base64.b64decode(m.group(2), validate=True)) if m else uri
 
 
 def read_eds(path, version):
@@ -292,6 +328,14 @@ def read_eds(path, version):
         card["evolution"] = {"anniversary": f"{day.year:04d}-{day.month:02d}-{day.day:02d}" if day else None}
         for relation in ("spouse", "manager", "assistant"):
             card["evolution"][relation] = contact.get_property(relation)
+        # PHOTO as EDS parsed it: 3.0's base64 with its TYPE, 4.0's data URI.
+        photos = [(text(v), p) for n, v, p in attributes if n == "PHOTO"]
+        if not photos:
+            card["photo"] = None
+        elif version == 4:
+            card["photo"] = data_uri(photos[0][0])
+        else:
+            card["photo"] = ("image/" + photos[0][1]["TYPE"][0], base64.b64decode(photos[0][0], validate=True))
         cards.append(card)
     return cards
 
@@ -352,6 +396,14 @@ def read_icaljs(path, version, node_dir):
         else:
             card["related"] = [(p["name"].upper(), plain(p)[0]) for p in props
                                if p["name"].startswith("x-ms-") and p["name"] != "x-ms-imaddress"]
+        photos = [p for p in props if p["name"] == "photo"]
+        if not photos:
+            card["photo"] = None
+        elif version == 4:
+            card["photo"] = data_uri(photos[0]["values"][0])
+        else:  # 3.0's binary value as written
+            card["photo"] = ("image/" + photos[0]["params"]["type"].lower(),
+                             base64.b64decode(photos[0]["values"][0], validate=True))
         cards.append(card)
     return cards
 
@@ -603,8 +655,11 @@ def expected_entry(c):
         extra = note_line(extra, person["relation"], person["name"])
     if c["categories"]:
         extra = note_line(extra, "Categories", ", ".join(c["categories"]))
-    extra = common_lines(c, extra)
+    jpeg = c["photo"] and c["photo"]["type"] == "image/jpeg"
+    extra = common_lines(c, extra, photo_carried=jpeg)
     put("description", c["note"] + "\r\n" + extra if c["note"] and extra else c["note"] or extra)
+    if jpeg:
+        entry["jpegPhoto"] = [photo_bytes(c)]
     return entry
 
 
@@ -644,14 +699,15 @@ def check_ldif(path, model, groups):
     for i, ((dn, entry), contact) in enumerate(zip(entries, model), 1):
         if not dn.startswith("cn=" if contact["formattedName"] else "uid="):
             problems.append(f"entry {i}: dn {dn!r} is not Thunderbird's cn=...,mail=...")
-        got = {name: [v.decode("utf-8") for v in values] for name, values in entry.items()}
+        got = {name: values if name == "jpegPhoto" else [v.decode("utf-8") for v in values]
+               for name, values in entry.items()}
         problems += [f"entry {i}: {name} of white space alone" for name, values in got.items()
-                     if any(re.fullmatch(r"[\s,;]*", v) for v in values)]
+                     if name != "jpegPhoto" and any(re.fullmatch(r"[\s,;]*", v) for v in values)]
         want = expected_entry(contact)
         for name in sorted(set(got) | set(want)):
             if got.get(name) != want.get(name):
                 problems.append(f"entry {i}: {name}: read {got.get(name)!r}, the model says {want.get(name)!r}")
-        fields = texts(want)
+        fields = texts({k: v for k, v in want.items() if k != "jpegPhoto"})
         if "birthyear" in want:  # the birthday in its three attributes
             fields.append("-".join(f"{int(want[k][0]):0{w}d}" for k, w in
                                    (("birthyear", 4), ("birthmonth", 2), ("birthday", 2))))
@@ -789,7 +845,7 @@ def model_values(c):
     values += [c["nickname"], c["organization"], c["unit"], c["jobTitle"], c["office"],
                c["note"], c["notesMailAddress"], c["alternateName"]] + list(c["name"].values()) + addresses(c)
     values += c["categories"] + c["imAddresses"] + [p["url"] for p in c["webPages"]]
-    values += [f["value"] for f in c["otherFields"]]
+    values += [f["value"] for f in c["otherFields"]] + [f["name"] for f in c["attachments"]]
     values += [p["number"] for p in c["phones"]] + [r["name"] for r in c["related"]]
     for address in (c["workAddress"], c["homeAddress"]):
         values += list((address or {}).values())
@@ -886,7 +942,7 @@ def main():
         importer_book.write_book(edge)
         replicas = os.path.join(tmp, "replicas.dxl")
         replicas_book(replicas, tmp)
-        for book in (sample, edge, REAL_BOOK, GROUPS_BOOK, replicas):
+        for book in (sample, edge, REAL_BOOK, GROUPS_BOOK, replicas, MEDIA_BOOK):
             name = os.path.basename(book)
             out = os.path.join(tmp, "out-" + name)
             done = subprocess.run([convert, "export", fmt, book, out], capture_output=True, text=True)

@@ -16,6 +16,7 @@
 #include "export/outlook_csv_writer.h"
 #include "export/standard_vcard_writer.h"
 #include "tests/fuzz/fuzz_targets.h"
+#include "text/base64.h"
 
 namespace brenmoor::fuzz {
 
@@ -78,7 +79,9 @@ std::string asXmlText(std::string_view bytes) {
 
 // The input split at NUL bytes: one piece per catalogue item in its order, then the
 // universal ID and the time of last change. Within a piece, byte 1 separates the values
-// of a list; a first byte 2, 3 or 4 makes it a date-time, a number or rich text.
+// of a list; a first byte 2, 3 or 4 makes it a date-time, a number or rich text. Each
+// piece after those is an attached file: a first byte (bit 0: a picture of "Photo",
+// bit 1: stored compressed), its name, byte 1, its bytes.
 notes::ContactDocument documentOf(std::string_view input) {
     std::vector<std::string_view> pieces;
     while (!input.empty()) {
@@ -113,10 +116,38 @@ notes::ContactDocument documentOf(std::string_view input) {
     const std::size_t count = std::size(notes::kContactItems);
     if (pieces.size() > count) info.unid = asXmlText(pieces[count]);
     if (pieces.size() > count + 1) info.modified = asXmlText(pieces[count + 1]);
-    return notes::ContactDocument(std::move(items), std::move(info));
+    std::vector<notes::AttachedFile> files;
+    for (std::size_t i = count + 2; i < pieces.size(); ++i) {
+        std::string_view piece = pieces[i];
+        if (piece.empty()) continue;
+        notes::AttachedFile& file = files.emplace_back();
+        const char flags = piece.front();
+        piece.remove_prefix(1);
+        const std::size_t end = std::min(piece.find('\1'), piece.size());
+        file.name = asXmlText(piece.substr(0, end));
+        file.item = (flags & 1) ? "Photo" : "$FILE";
+        piece.remove_prefix(std::min(end + 1, piece.size()));
+        if (flags & 2) {
+            file.state = notes::AttachedFile::State::Compressed;
+            continue;
+        }
+        std::string base64;
+        text::encodeBase64([&](const auto& each) { each(piece); }, [&](std::string_view d) { base64.append(d); });
+        file.base64 = std::make_shared<const std::string>(std::move(base64));
+    }
+    return notes::ContactDocument(std::move(items), std::move(info), std::move(files));
 }
 
 // ---- small helpers --------------------------------------------------------------------
+
+std::optional<std::string> fromBase64(std::string_view text);
+
+// The bytes of a file of the contact.
+std::string bytesOf(const contact::Attachment& file) {
+    std::string bytes;
+    file.forEachDecodedPiece([&](std::string_view piece) { bytes.append(piece); });
+    return bytes;
+}
 
 bool contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 
@@ -272,6 +303,7 @@ public:
         });
         if (!contact_.alternateName.empty() && (!v4_ || !tagHeld))
             noteMustHold_.push_back(oneBreak("Alternate name: " + contact_.alternateName));
+        checkPhoto();
         checkNote();
         const auto categories = card_.one("CATEGORIES", what_);
         if (contact_.categories.empty()) check(!categories, what_ + ": CATEGORIES without categories");
@@ -445,6 +477,20 @@ private:
         }
     }
 
+    // The photo inline, its bytes those of the model; every other file named in the note.
+    void checkPhoto() {
+        const auto photo = card_.one("PHOTO", what_);
+        for (const auto& file : contact_.attachments) noteMustHold_.push_back("Attachment: " + oneBreak(file.name()));
+        if (!contact_.photo) return check(!photo, what_ + ": PHOTO without a photo");
+        check(photo != nullptr, what_ + ": PHOTO missing");
+        const std::string type(v4_ ? contact::mediaType(contact_.photo->image) : contact::imageTypeName(contact_.photo->image));
+        const std::string prefix = v4_ ? "data:" + type + ";base64," : "";
+        check(v4_ || (hasParam(*photo, "ENCODING=B") && hasParam(*photo, "TYPE=" + type)), what_ + ": PHOTO's parameters");
+        check(photo->raw.rfind(prefix, 0) == 0, what_ + ": PHOTO is no data URI of its type");
+        const auto bytes = fromBase64(std::string_view(photo->raw).substr(prefix.size()));
+        check(bytes && *bytes == bytesOf(*contact_.photo), what_ + ": PHOTO's bytes differ from the photo's");
+    }
+
     void checkNote() {
         const auto note = card_.one("NOTE", what_);
         if (!contact::hasNote(contact_) && noteMustHold_.empty()) {
@@ -604,6 +650,11 @@ void checkLdif(const Contact& contact) {
     somewhere(contact.anniversary.text, "anniversary");
     for (const auto& person : contact.related) somewhere(person.name, "related person");
     for (const auto& category : contact.categories) somewhere(category, "category");
+    for (const auto& file : contact.attachments) somewhere("Attachment: " + file.name(), "attachment");
+    // A JPEG photo as jpegPhoto, its bytes those of the model; any other photo named.
+    const bool jpeg = contact.photo && contact.photo->image == contact::ImageKind::Jpeg;
+    single("jpegPhoto", jpeg ? bytesOf(*contact.photo) : "");
+    if (contact.photo && !jpeg) somewhere("Photo: " + contact.photo->name(), "photo");
     if (const auto& date = contact.birthday.date) {
         single("birthyear", std::to_string(date->year));
         single("birthmonth", std::to_string(date->month));
@@ -704,6 +755,8 @@ void checkOutlookCsv(const Contact& contact) {
     somewhere(contact.anniversary.text, "anniversary");
     for (const auto& person : contact.related) somewhere(person.name, "related person");
     for (const auto& category : contact.categories) somewhere(category, "category");
+    if (contact.photo) somewhere("Photo: " + contact.photo->name(), "photo");
+    for (const auto& file : contact.attachments) somewhere("Attachment: " + file.name(), "attachment");
 }
 
 // ---- the model itself ------------------------------------------------------------------
