@@ -1,8 +1,9 @@
 // The commands of brenmoor-convert. Each takes the arguments after its own word (its
 // options already split from its operands), writes its output to out and its complaints
 // to err, and returns the exit status: 0 done, 1 failed (err says what and names the
-// book and the file), 2 wrong usage (it throws UsageError), and for export 3: a PST store
-// was written but some contacts could not be.
+// book and the file), 2 wrong usage (it throws UsageError), and 3: for export, a PST
+// store was written but some contacts could not be; for attachments, some files could not
+// be saved.
 #pragma once
 
 #include <ostream>
@@ -45,6 +46,7 @@ int runList(const ParsedArguments& args, std::ostream& out, std::ostream& err);
 int runGroups(const ParsedArguments& args, std::ostream& out, std::ostream& err);
 int runShow(const ParsedArguments& args, std::ostream& out, std::ostream& err);
 int runExport(const ParsedArguments& args, std::ostream& out, std::ostream& err);
+int runAttachments(const ParsedArguments& args, std::ostream& out, std::ostream& err);
 std::string exportDetails();
 
 // Of two exit statuses the worse: 1, then 3, then 0.

@@ -27,6 +27,8 @@ const Command kCommands[] = {
     {"show", "BOOK N", "the 48 items of contact N, one per line", kHelpOnly, nullptr, &runShow},
     {"export", "FORMAT BOOK... FOLDER", "the contacts of each BOOK as FORMAT files in FOLDER", exportOptions(),
      &exportDetails, &runExport},
+    {"attachments", "BOOK FOLDER", "every contact's photo and attached files, into FOLDER/<contact>/", kHelpOnly,
+     nullptr, &runAttachments},
 };
 
 constexpr std::string_view kExitStatuses =
@@ -34,7 +36,8 @@ constexpr std::string_view kExitStatuses =
     "  0  done; for export, every contact was written\n"
     "  1  something failed (the message names the book and the file)\n"
     "  2  wrong usage\n"
-    "  3  export pst: the store was written, but some contacts could not be\n";
+    "  3  export pst: the store was written, but some contacts could not be;\n"
+    "     attachments: some files could not be saved (the book holds them compressed or damaged)\n";
 
 // "list BOOK", "export [OPTIONS] FORMAT BOOK... FOLDER".
 std::string synopsis(const Command& command) {

@@ -17,6 +17,27 @@ bool refusedInFileName(unsigned char c) {
     }
 }
 
+// name with every character a file name may not hold made "_", cut at a character
+// boundary to leave room for tail.
+std::string safeStem(std::string_view stem, std::string_view tail) {
+    std::string name(stem);
+    for (char& c : name)
+        if (refusedInFileName(static_cast<unsigned char>(c))) c = '_';
+    const std::size_t room = kMaxFileNameBytes > tail.size() ? kMaxFileNameBytes - tail.size() : 0;
+    if (name.size() > room) {
+        std::size_t cut = room;
+        while (cut > 0 && text::continuesCharacter(name[cut])) --cut;
+        name.resize(cut);
+    }
+    return name;
+}
+
+// A name beginning with "." would be a hidden file.
+std::string shown(std::string fileName) {
+    if (fileName.empty()) return "_";
+    if (fileName.front() == '.') fileName.front() = '_';
+    return fileName;
+}
 
 } // namespace
 
@@ -25,23 +46,15 @@ std::string contactFileName(std::string_view firstName, std::string_view lastNam
     std::string tail = "_" + std::to_string(runningNumber);
     tail += extension;
 
-    std::string name;
-    name.reserve(firstName.size() + lastName.size() + tail.size());
-    name += firstName;
-    name += lastName;
-    for (char& c : name)
-        if (refusedInFileName(static_cast<unsigned char>(c))) c = '_';
+    return shown(safeStem(std::string(firstName) + std::string(lastName), tail) + tail);
+}
 
-    const std::size_t room = kMaxFileNameBytes > tail.size() ? kMaxFileNameBytes - tail.size() : 0;
-    if (name.size() > room) {
-        std::size_t cut = room;
-        while (cut > 0 && text::continuesCharacter(name[cut])) --cut;
-        name.resize(cut);
-    }
-    std::string fileName = name + tail;
-    // A name beginning with "." would be a hidden file.
-    if (fileName.front() == '.') fileName.front() = '_';
-    return fileName;
+std::string safeFileName(std::string_view name) {
+    std::size_t dot = name.rfind('.');
+    // An extension is short and holds nothing a file name may not: else it is no extension.
+    if (dot == std::string_view::npos || dot == 0 || name.size() - dot > 16) dot = name.size();
+    std::string extension = safeStem(name.substr(dot), "");
+    return shown(safeStem(name.substr(0, dot), extension) + extension);
 }
 
 } // namespace brenmoor::exporting

@@ -19,4 +19,9 @@ inline constexpr std::size_t kMaxFileNameBytes = 255;
 std::string contactFileName(std::string_view firstName, std::string_view lastName,
                             std::int64_t runningNumber, std::string_view extension);
 
+// A name from elsewhere (an attached file's) made safe by the same rules: the characters
+// above become "_", a leading "." too, a name too long is cut before its extension (the
+// part from its last "."), and an empty one is "_".
+std::string safeFileName(std::string_view name);
+
 } // namespace brenmoor::exporting
