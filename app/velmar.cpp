@@ -86,12 +86,29 @@ QString fromUtf8(std::string_view text) {
 // the list and the details stay usable.
 constexpr QSize kMinimumClient(640, 440);
 
-// The banner across the top: the picture drawn as wide as the window.
+// The banner across the top: the picture drawn as wide as the window, and at its right
+// end the photo of the contact shown, where it covers no control.
 class Banner : public QWidget {
 public:
     explicit Banner(QWidget* parent) : QWidget(parent) {
-        setFixedHeight(79);
+        setFixedHeight(kHeight);
         setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        photo_ = new QLabel(this);
+        photo_->setObjectName(QStringLiteral("Photo"));
+        photo_->setAccessibleName(Velmar::tr("Photo"));
+        photo_->setFixedSize(kPhotoSide, kPhotoSide);
+        photo_->setAlignment(Qt::AlignCenter);
+        photo_->hide();
+    }
+
+    void showPhoto(const QPixmap& photo) {
+        if (photo.isNull()) {
+            photo_->clear();
+            photo_->hide();
+            return;
+        }
+        photo_->setPixmap(photo.scaled(kPhotoSide, kPhotoSide, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+        photo_->show();
     }
 
 protected:
@@ -99,9 +116,16 @@ protected:
         if (picture_.width() != width()) picture_ = bannerPicture(width());
         QPainter(this).drawPixmap(0, 0, picture_);
     }
+    void resizeEvent(QResizeEvent*) override {
+        const int margin = (kHeight - kPhotoSide) / 2;
+        photo_->move(width() - kPhotoSide - margin, margin);
+    }
 
 private:
+    static constexpr int kHeight = 79;
+    static constexpr int kPhotoSide = 73;
     QPixmap picture_;
+    QLabel* photo_ = nullptr;
 };
 
 // A contact without name items is listed by the name the contact model gives it; the
@@ -222,6 +246,7 @@ void Velmar::buildControls() {
     tree_->setModel(contacts_);
     tree_->viewport()->installEventFilter(this);
     detail_ = new viewer::ContactDetailView(split);
+    connect(detail_, &viewer::ContactDetailView::photoChanged, banner, &Banner::showPhoto);
     split->addWidget(listColumn);
     split->addWidget(detail_);
     split->setStretchFactor(0, 1);

@@ -2,6 +2,8 @@
 // places, so each box stands in its tab and frame under its own name.
 #include "viewer/contact_detail_view.h"
 
+#include "contact/contact_from_document.h"
+
 #include <QCoreApplication>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -12,6 +14,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -21,6 +24,9 @@ namespace brenmoor::viewer {
 
 namespace {
 
+
+// The largest photo file decoded into the window.
+constexpr std::uint64_t kLargestPhotoBytes = 16u << 20;
 
 QString qs(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -189,10 +195,21 @@ void ContactDetailView::setBoxText(std::size_t index, const QString& text) {
 void ContactDetailView::showContact(const notes::ContactDocument& contact) {
     for (std::size_t i = 0; i < kItemPlaces.size(); ++i)
         setBoxText(i, QString::fromStdString(contact.itemText(kItemPlaces[i].item)));
+    std::optional<contact::Attachment> photo;
+    std::vector<contact::Attachment> others;
+    contact::readFiles(contact, photo, others);
+    QPixmap picture;
+    if (photo && photo->size() <= kLargestPhotoBytes) {
+        QByteArray bytes;
+        photo->forEachDecodedPiece([&](std::string_view piece) { bytes.append(piece.data(), qsizetype(piece.size())); });
+        picture.loadFromData(bytes);
+    }
+    emit photoChanged(picture);
 }
 
 void ContactDetailView::clear() {
     for (std::size_t i = 0; i < kItemPlaces.size(); ++i) setBoxText(i, QString());
+    emit photoChanged(QPixmap());
 }
 
 QString ContactDetailView::boxText(notes::ContactItem item) const {

@@ -1,9 +1,11 @@
 // The contact detail view: the frame "Contact Informations" with its two name rows and
 // the four tabbed pages of boxes, one box per catalogued contact item. It shows one
-// contact at a time and keeps no contact data of its own.
+// contact at a time and keeps no contact data of its own; the contact's photo it hands
+// to the window (photoChanged), which shows it where it covers no control.
 #pragma once
 
 #include <QGroupBox>
+#include <QPixmap>
 #include <array>
 
 #include "notes/address_book.h"
@@ -33,6 +35,11 @@ public:
     QWidget* box(notes::ContactItem item) const;
 
     QTabWidget* tabs() const { return tabs_; }
+
+signals:
+    // The photo of the contact shown; a null pixmap where it has none (or the view is
+    // empty, or the photo cannot be read).
+    void photoChanged(const QPixmap& photo);
 
 private:
     void setBoxText(std::size_t index, const QString& text);

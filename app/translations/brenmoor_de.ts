@@ -262,6 +262,10 @@
 <context>
     <name>brenmoor::app::Velmar</name>
     <message>
+        <source>Photo</source>
+        <translation>Foto</translation>
+    </message>
+    <message>
         <source>Select Lotus Notes Addressbook Names.nsf File</source>
         <translation>Lotus-Notes-Adressbuch (Names.nsf) auswählen</translation>
     </message>

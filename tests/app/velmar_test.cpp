@@ -393,6 +393,33 @@ private slots:
         QVERIFY(prompts->messageTexts() == QStringList{kScanCompleted});
     }
 
+    // The photo (JPEG as a file, PNG in the Photo item) shows in the banner; a contact
+    // without one hides it. No box moves, no control is covered.
+    void thePhotoShowsWithoutMovingOrCoveringABox() {
+        scan(QStringLiteral(BRENMOOR_TEST_DATA "/media_book.dxl"));
+        auto* photo = control<QLabel>("Photo");
+        const auto boxes = [&] {
+            QList<QRect> rects;
+            for (QWidget* control : window->findChildren<QWidget*>())
+                if (control->isVisible() && control != photo && control->focusPolicy() != Qt::NoFocus)
+                    rects.append(QRect(control->mapTo(window.get(), QPoint(0, 0)), control->size()));
+            return rects;
+        };
+        window->TreeView1_NodeClick(node(3));
+        QVERIFY(!photo->isVisible());
+        const QList<QRect> without = boxes();
+        QVERIFY(!without.isEmpty());
+        for (int n : {0, 1}) {
+            window->TreeView1_NodeClick(node(n));
+            QVERIFY2(photo->isVisible() && !photo->pixmap().isNull(), qPrintable(QString::number(n)));
+            QCOMPARE(boxes(), without);
+            const QRect shown(photo->mapTo(window.get(), QPoint(0, 0)), photo->size());
+            for (const QRect& box : without) QVERIFY(!shown.intersects(box));
+        }
+        window->TreeView1_NodeClick(node(2));
+        QVERIFY(!photo->isVisible());
+    }
+
     void mouseClickAndArrowKeysShowTheContact() {
         scan(book("two.dxl", {{{"FirstName", "Ann"}}, {{"FirstName", "Bea"}, {"Comment", "line one\nline two"}}}));
         QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, pointOf(node(1)));
