@@ -461,6 +461,14 @@ def read_vcardparser(path, version, node_dir):
         else:
             card["related"] = [(name, plain(p, name)) for name, found in props.items() for p in found
                                if name.startswith("X-MS-") and name != "X-MS-IMADDRESS"]
+        photos = props.get("photo", [])
+        if not photos:
+            card["photo"] = None
+        elif version == 4:
+            card["photo"] = data_uri(plain(photos[0], "photo"))
+        else:
+            card["photo"] = ("image/" + photos[0].get("meta", {}).get("type", [""])[0].lower(),
+                             base64.b64decode(plain(photos[0], "photo"), validate=True))
         cards.append(card)
     return cards
 
