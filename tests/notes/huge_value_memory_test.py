@@ -6,8 +6,9 @@
 ONLY=pst,vcard3 (say) measures those exports alone, ITEMS=MiddleInitial those items
 alone, while working on them.
 
-For each item of ITEMS (the comment, unless ITEMS=MiddleInitial,CompanyName, say, names
-others), writes two books of the same contacts, one of them with a
+For each item of ITEMS (the comment and an attached file, $FILE, a JPEG photo whose
+base64 text is the value, unless ITEMS=MiddleInitial,CompanyName, say, names others),
+writes two books of the same contacts, one of them with a
 value of VALUE_MIB (default 64) in that item of a contact in the middle, runs list, show of that contact and of its neighbour, and
 the exports on both, and compares the peak resident sets (GNU time's count): a run may
 need at most twice the value (and a little slack) more than on the book without it, and
@@ -28,7 +29,7 @@ SLACK_MIB = 12           # besides the value and one copy: the documents parsed 
 FORMATS = ["csv", "txt", "html", "vcard", "pst", "vcard3", "vcard4", "ldif", "outlook-csv"]
 CONTACTS = 2001
 HUGE_AT = 1001
-ITEMS = ["Comment"]
+ITEMS = ["Comment", "$FILE"]
 
 PROLOG = ("<?xml version='1.0' encoding='utf-8'?>\n"
           "<database xmlns='http://www.lotus.com/dxl' version='9.0' title='Huge value'>\n")
@@ -43,7 +44,12 @@ def write_book(path, value_bytes, huge_item):
                 values[huge_item] = "x" * value_bytes
             # The huge one has no universal ID: the exports derive its UID from its values.
             info = "" if n == HUGE_AT else f"<noteinfo unid='{n:032X}'/>"
+            photo = values.pop("$FILE", None)
             items = "".join(f"<item name='{name}'><text>{text}</text></item>" for name, text in values.items())
+            if photo is not None:  # base64 of a JPEG's first bytes, then zeros, whole groups of four
+                data = "/9j/" + "A" * ((len(photo) + 3) // 4 * 4 - 4)
+                items += (f"<item name='$FILE'><object><file hosttype='msdos' compression='none' name='photo.jpg'>"
+                          f"<filedata>{data}</filedata></file></object></item>")
             out.write(f"<document form='Person'>{info}{items}</document>\n")
         out.write("</database>\n")
 
@@ -57,6 +63,9 @@ def peaks(convert, book, work):
     for fmt in only or FORMATS:
         shutil.rmtree(out, ignore_errors=True)
         figures["export " + fmt] = peak_mib([convert, "export", fmt, book, out])
+    if not only:
+        shutil.rmtree(out, ignore_errors=True)
+        figures["attachments"] = peak_mib([convert, "attachments", book, out])
     shutil.rmtree(out, ignore_errors=True)
     return figures
 
