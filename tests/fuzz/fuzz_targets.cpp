@@ -12,6 +12,7 @@
 #include "export/csv_writer.h"
 #include "export/export_error.h"
 #include "notes/address_book.h"
+#include "notes/dxl_parser.h"
 
 namespace brenmoor::fuzz {
 
@@ -177,6 +178,17 @@ int bookTarget(const std::uint8_t* data, std::size_t size) {
             check(!book.documentAt(static_cast<std::int64_t>(docs->size()) + 1),
                   "show " + std::to_string(docs->size() + 1) + " finds a contact the walk does not have");
         check(!book.documentAt(0), "show 0 finds a contact");
+        // The groups the count gathers (by the scan where it can) are those a full parse finds.
+        const notes::BookFile file(path);
+        notes::DocumentStream stream(file, {"Form"}, true);
+        while (stream.next()) {
+        }
+        const auto& groups = book.groupDocuments();
+        check(groups.size() == stream.groups().size(), "the count finds " + std::to_string(groups.size()) +
+                                                           " groups, the full parse " +
+                                                           std::to_string(stream.groups().size()));
+        for (std::size_t i = 0; i < std::min(groups.size(), stream.groups().size()); ++i)
+            check(sameDocument(groups[i], stream.groups()[i]), "group " + std::to_string(i + 1) + " differs");
     } catch (const notes::NotesError& e) {
         check(false, std::string("the walk reads the book, but opening, counting or show fails: ") + e.what());
     }
