@@ -14,6 +14,7 @@
 #include "export/contact_text.h"
 #include "export/export_error.h"
 #include "export/output_file.h"
+#include "export/pst_objects.h"
 #include "notes/locale_text.h"
 #include "pst/messaging/message_store.h"
 #include "pst/messaging/store_clock.h"
@@ -306,6 +307,7 @@ void PstWriter::addContact(notes::ContactDocument&& doc, std::int64_t runningNum
     item.setPrivate(contact_.isPrivate);
     setBody(item, contact_, bodyLines);
     item.save();
+    if (groups_ && groups_->look(doc, contact_, runningNumber)) listed_[runningNumber] = item.nid();
 }
 
 std::string PstWriter::stem() const {
@@ -316,6 +318,10 @@ void PstWriter::close() {
     if (!store_) return;
     const std::string expected = outputPath(folder_, expectedName_);
     try {
+        if (groups_) {
+            groups_->resolve();
+            writeLists(store_->defaultFolder(kContactsKind), *groups_, listed_);
+        }
         store_->flush();
     } catch (const std::exception& e) {
         abandon();

@@ -9,8 +9,10 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "contact/contact.h"
+#include "contact/group.h"
 #include "export/format_writer.h"
 #include "export/output_file.h"
 
@@ -42,6 +44,9 @@ public:
     bool errorTolerant() const override { return true; }
     // The body names the photo and every attachment.
     MediaUse mediaUse() const override { return {.photo = FileUse::Named, .attachments = FileUse::Named}; }
+    // The book's address lists become distribution lists, written when the store is closed.
+    bool writesGroups() const override { return true; }
+    void setGroups(contact::GroupBook& groups) override { groups_ = &groups; }
     // The store's path once closed.
     std::string resultPath() const override { return path_; }
 
@@ -59,6 +64,8 @@ private:
     std::string expectedName_;  // the name it would take now: the first free one
     UnnamedFile file_;
     std::string path_;
+    contact::GroupBook* groups_ = nullptr;
+    std::unordered_map<std::int64_t, std::uint32_t> listed_; // contacts the lists name: running number -> item
 };
 
 } // namespace brenmoor::exporting

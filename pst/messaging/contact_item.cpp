@@ -386,10 +386,9 @@ void ContactItem::putListProperties(PropertyList& list) const {
     if (multiBinarySize(ids.entryIds) >= kListPropertyLimit || multiBinarySize(ids.oneOffs) >= kListPropertyLimit) {
         list.put(PidLidDistributionListStream, PropValue::binary(listStream(ids)));
     } else {
-        if (!ids.entryIds.empty()) {
-            list.put(PidLidDistributionListMembers, PropValue::multiBinary(ids.entryIds));
-            list.put(PidLidDistributionListOneOffMembers, PropValue::multiBinary(ids.oneOffs));
-        }
+        // Also where empty: readers look for both.
+        list.put(PidLidDistributionListMembers, PropValue::multiBinary(ids.entryIds));
+        list.put(PidLidDistributionListOneOffMembers, PropValue::multiBinary(ids.oneOffs));
         list.put(PidLidDistributionListChecksum, PropValue::int32(static_cast<std::int32_t>(listChecksum(ids.entryIds))));
     }
     putDatesBodyAndCategories(list);

@@ -15,6 +15,11 @@ CASE is one of
              persons, conflicts, other forms, rich text): every contact through every
              reader, its values not compared (they follow the contact model, not the
              items the comparison reads);
+  objects    the groups book and the media book of tests/data, the latter with a file of
+             many blocks added: every address list is a distribution list to pffexport
+             (the checker follows each member to its message), every readable file and
+             picture an attachment whose bytes pffexport and pst-extractor read equal to
+             the original (readpst writes no contact's attachments);
   large      a generated book of 20,000 contacts.
 
 Every store must pass pst-check and open in pffinfo, pffexport, lspst, readpst and
@@ -25,9 +30,12 @@ sample for pffexport and readpst in the large case). Exits 77 (skipped) only whe
 those outside programs is not installed; an export that fails is a failure.
 """
 import argparse
+import base64
 import datetime
+import hashlib
 import json
 import os
+import random
 import re
 import shutil
 import struct
@@ -694,9 +702,116 @@ def check_store(args, book, store, work, book_items=None, values=True):
     compare_walk(book_items, walked)
 
 
+# ---------------------------------------------------------------- lists and files
+
+
+def big_file_document(data):
+    """A Person document with one attached file of these bytes, as a DXL export writes it."""
+    encoded = base64.b64encode(data).decode("ascii")
+    lines = "\n".join(encoded[i:i + 76] for i in range(0, len(encoded), 76))
+    return ("<document form='Person'><noteinfo noteid='9f0' unid='B10000000000000000000000000000F0' sequence='1'/>\n"
+            "<item name='FirstName'><text>Large</text></item><item name='LastName'><text>File</text></item>\n"
+            "<item name='$FILE'><object><file hosttype='msdos' compression='none' flags='storedindoc' "
+            f"encoding='none' name='scan.bin'><filedata>\n{lines}\n</filedata></file></object></item>\n</document>\n")
+
+
+def expected_files(data_dir):
+    """{(first name, last name): [(name in the store, original bytes)]} of the media book: the
+    photo first, as the contact's picture, then the other readable files in order."""
+    with open(os.path.join(data_dir, "media_book.json"), encoding="utf-8") as f:
+        described = json.load(f)
+    names = [tuple(c.split("  ", 1)) for c in described["contacts"]]
+    files = {}
+    for entry in described["files"]:
+        if entry["state"] != "readable":
+            continue
+        with open(os.path.join(data_dir, "media_book_files", entry["original"]), "rb") as f:
+            data = f.read()
+        files.setdefault(names[entry["contact"] - 1], []).append((entry["name"], data))
+    return files
+
+
+def check_files(store, pff_dir, walked, expected):
+    """Every readable file of every contact is an attachment with equal bytes, in pffexport
+    and in pst-extractor; the photo is there once, as ContactPicture with its type's extension."""
+    by_name = {(w.get("givenName", ""), w.get("surname", "")): w for w in walked}
+    pff = {}
+    for root, values, fields in read_pff_contacts(pff_dir):
+        key = (values.get(0x3A06, fields.get("Given name", "")), values.get(0x3A11, fields.get("Surname", "")))
+        folder = os.path.join(root, "Attachments")
+        pff[key] = {}
+        if os.path.isdir(folder):
+            for name in os.listdir(folder):
+                numbered = re.match(r"\d+_(.+)$", name)  # beside ItemValues.txt, the files as "1_name"
+                if numbered:
+                    with open(os.path.join(folder, name), "rb") as f:
+                        pff[key][numbered.group(1)] = f.read()
+    for key, files in expected.items():
+        want = {}
+        for name, data in files:
+            want.setdefault(name, data)
+        got_pff = pff.get(key, {})
+        got_walk = {a["name"]: a for a in by_name.get(key, {}).get("attachments", [])}
+        pictures = [n for n in got_pff if n.startswith("ContactPicture.")]
+        images = any(data.startswith((b"\xFF\xD8\xFF", b"\x89PNG\r\n\x1A\n", b"GIF8")) for data in want.values())
+        if len(pictures) != (1 if images else 0):
+            problem(f"{key}: pffexport finds {len(pictures)} contact pictures: {sorted(got_pff)}")
+            continue
+        for name, data in want.items():
+            in_pff = got_pff.get(name)
+            in_walk = got_walk.get(name)
+            if in_pff is None and pictures and data == got_pff[pictures[0]]:
+                in_pff, in_walk = data, got_walk.get(pictures[0])  # the photo, under Outlook's name
+            if in_pff != data:
+                problem(f"{key}: pffexport's {name} is not the book's file ({None if in_pff is None else len(in_pff)} "
+                        f"bytes, expected {len(data)})")
+            if not in_walk or in_walk["sha256"] != hashlib.sha256(data).hexdigest() or in_walk["read"] != len(data):
+                problem(f"{key}: pst-extractor reads {name} as {in_walk}, expected {len(data)} bytes")
+        if len(got_pff) != len(want) or len(got_walk) != len(want):
+            problem(f"{key}: {len(want)} files in the book; pffexport has {sorted(got_pff)}, "
+                    f"pst-extractor {sorted(got_walk)}")
+
+
+def read_pff_lists(pff_dir):
+    """{list name: the DistributionList.txt fields} of every list pffexport wrote."""
+    lists = {}
+    for root, _, files in os.walk(pff_dir):
+        if "DistributionList.txt" in files:
+            fields = parse_contact_txt(os.path.join(root, "DistributionList.txt"))
+            lists[fields.get("Name", "")] = fields
+    return lists
+
+
+def check_objects(args, work):
+    """The groups book's lists and the media book's pictures and files (and a file of many
+    blocks) through every reader; their contacts counted as in the real case (the books
+    follow the contact model, not the items the comparison reads)."""
+    data_dir = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data")
+    groups_book = os.path.join(data_dir, "groups_book.dxl")
+    with open(os.path.join(data_dir, "groups_book.json"), encoding="utf-8") as f:
+        lines = json.load(f)["groups"]
+    lists = [line.rsplit(" (", 1)[0] for line in lines if not line.startswith("\t") and "not exported" not in line]
+    for name, book in (("groups", groups_book),):
+        sub = os.path.join(work, name)
+        out = os.path.join(sub, "out")
+        os.makedirs(out)
+        store = export(args.convert, book, out)
+        if not store:
+            continue
+        check_store(args, book, store, sub, values=False)
+        pff_dir = os.path.join(sub, "pff.export")
+        if name == "groups":
+            found = read_pff_lists(pff_dir)
+            if sorted(found) != sorted(lists):
+                problem(f"pffexport finds the lists {sorted(found)}, the book has {sorted(lists)}")
+        else:
+            walked, _ = read_extractor_contacts(args.node_dir, store)
+            check_files(store, pff_dir, walked, files)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("case", choices=["reference", "sample", "empty", "edge", "real", "large"])
+    parser.add_argument("case", choices=["reference", "sample", "empty", "edge", "real", "objects", "large"])
     parser.add_argument("--tools", required=True, help="folder holding pst-check")
     parser.add_argument("--convert", required=True, help="the brenmoor-convert program")
     parser.add_argument("--node-dir", required=True, help="folder of walk_contacts.js and its node_modules")
@@ -731,6 +846,8 @@ def main():
                             walked[0].get("givenName") != "contact" or \
                             not any(n == "N" and v.startswith("1;contact") for n, _, v in cards[0][1]):
                         problem("the reference contact's names did not come through the parsers")
+        elif args.case == "objects":
+            check_objects(args, work)
         else:
             book_items = None
             if args.case == "sample":

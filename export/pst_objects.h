@@ -1,0 +1,19 @@
+// The PST export's other objects beside the contacts: the book's address lists as
+// distribution lists in the contacts folder, written after the contacts they name.
+#pragma once
+
+#include <cstdint>
+#include <unordered_map>
+
+#include "contact/contact.h"
+#include "contact/group.h"
+#include "pst/messaging/folder.h"
+
+namespace brenmoor::exporting {
+
+// Writes every address list of the book into the folder: the contacts they name by
+// running number are the items in contacts. Lists may name each other in any order.
+void writeLists(pst::messaging::Folder& folder, const contact::GroupBook& groups,
+                const std::unordered_map<std::int64_t, pst::ndb::Nid>& contacts);
+
+} // namespace brenmoor::exporting
