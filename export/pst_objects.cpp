@@ -1,10 +1,12 @@
 // Pictures, attached files and distribution lists of the PST export.
 #include "export/pst_objects.h"
 
+#include <span>
 #include <string>
 #include <vector>
 
 #include "export/contact_text.h"
+#include "pst/messaging/attachment.h"
 
 namespace brenmoor::exporting {
 
@@ -12,7 +14,29 @@ namespace {
 
 using pst::messaging::ListMember;
 
+void attach(pst::messaging::ContactItem& item, const contact::Attachment& file, std::string_view name, bool picture) {
+    item.addAttachment(name, picture);
+    file.forEachDecodedPiece([&](std::string_view piece) {
+        item.appendAttachment(std::span(reinterpret_cast<const std::uint8_t*>(piece.data()), piece.size()));
+    });
+}
+
+// Outlook's name of a contact's picture, with the extension of the picture's kind.
+std::string pictureName(contact::ImageKind kind) {
+    switch (kind) {
+    case contact::ImageKind::Png: return "ContactPicture.png";
+    case contact::ImageKind::Gif: return "ContactPicture.gif";
+    default: return pst::messaging::kContactPictureName;
+    }
+}
+
 } // namespace
+
+void attachFiles(pst::messaging::ContactItem& item, const contact::Contact& contact) {
+    if (contact.photo && contact.photo->readable()) attach(item, *contact.photo, pictureName(contact.photo->image), true);
+    for (const contact::Attachment& file : contact.attachments)
+        if (file.readable()) attach(item, file, file.name(), false);
+}
 
 void writeLists(pst::messaging::Folder& folder, const contact::GroupBook& groups,
                 const std::unordered_map<std::int64_t, pst::ndb::Nid>& contacts) {

@@ -1,5 +1,6 @@
-// The PST export's other objects beside the contacts: the book's address lists as
-// distribution lists in the contacts folder, written after the contacts they name.
+// The PST export's other objects beside the contacts' fields: a contact's picture and
+// files as attachments of its item, and the book's address lists as distribution lists
+// in the contacts folder, written after the contacts they name.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,10 @@
 #include "pst/messaging/folder.h"
 
 namespace brenmoor::exporting {
+
+// Attaches the contact's photo as the item's picture and each of its other files that
+// the book holds readable, their bytes decoded a piece at a time.
+void attachFiles(pst::messaging::ContactItem& item, const contact::Contact& contact);
 
 // Writes every address list of the book into the folder: the contacts they name by
 // running number are the items in contacts. Lists may name each other in any order.

@@ -216,7 +216,8 @@ void setEmails(pst::messaging::ContactItem& item, const contact::Contact& contac
 // may be huge.
 void setBody(pst::messaging::ContactItem& item, const contact::Contact& contact, std::string& bodyLines) {
     for (std::size_t i = 1; i < contact.imAddresses.size(); ++i) appendNoteLine(bodyLines, "Sametime", contact.imAddresses[i]);
-    appendCommonNoteLines(bodyLines, contact, {.instantMessaging = true, .alternateName = false});
+    appendCommonNoteLines(bodyLines, contact,
+                          {.instantMessaging = true, .alternateName = false, .photo = true, .attachments = true});
     const std::string_view comment = contact.comment;
     if (!bodyLines.empty() && !comment.ends_with('\n')) bodyLines.insert(0, "\r\n");
     const std::string_view body[] = {contact.briefcase, " Comments: ", comment, bodyLines};
@@ -306,6 +307,7 @@ void PstWriter::addContact(notes::ContactDocument&& doc, std::int64_t runningNum
     item.setCategories(contact_.categories);
     item.setPrivate(contact_.isPrivate);
     setBody(item, contact_, bodyLines);
+    attachFiles(item, contact_);
     item.save();
     if (groups_ && groups_->look(doc, contact_, runningNumber)) listed_[runningNumber] = item.nid();
 }

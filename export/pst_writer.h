@@ -42,8 +42,8 @@ public:
     void close() override;
     void abandon() noexcept override;
     bool errorTolerant() const override { return true; }
-    // The body names the photo and every attachment.
-    MediaUse mediaUse() const override { return {.photo = FileUse::Named, .attachments = FileUse::Named}; }
+    // The photo is the item's picture, every other readable file an attachment of the item.
+    MediaUse mediaUse() const override { return {.photo = FileUse::Written, .attachments = FileUse::Written}; }
     // The book's address lists become distribution lists, written when the store is closed.
     bool writesGroups() const override { return true; }
     void setGroups(contact::GroupBook& groups) override { groups_ = &groups; }

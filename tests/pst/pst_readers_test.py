@@ -791,7 +791,15 @@ def check_objects(args, work):
     with open(os.path.join(data_dir, "groups_book.json"), encoding="utf-8") as f:
         lines = json.load(f)["groups"]
     lists = [line.rsplit(" (", 1)[0] for line in lines if not line.startswith("\t") and "not exported" not in line]
-    for name, book in (("groups", groups_book),):
+    media_book = os.path.join(work, "media.dxl")
+    big = bytes(random.Random(16).getrandbits(8) for _ in range(200_000))  # 25 blocks of data
+    with open(os.path.join(data_dir, "media_book.dxl"), encoding="utf-8") as f:
+        text = f.read()
+    with open(media_book, "w", encoding="utf-8") as f:
+        f.write(text.replace("</database>", big_file_document(big) + "</database>"))
+    files = expected_files(data_dir)
+    files[("Large", "File")] = [("scan.bin", big)]
+    for name, book in (("groups", groups_book), ("media", media_book)):
         sub = os.path.join(work, name)
         out = os.path.join(sub, "out")
         os.makedirs(out)
