@@ -6,14 +6,21 @@
 #include "contact/contact_from_document.h"
 #include "contact/item_kinds.h"
 #include "text/text_bytes.h"
+#include "text/translation.h"
 
 namespace brenmoor::exporting {
 
 namespace {
 
-std::string counted(std::int64_t n, const char* noun) {
-    return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
+using text::arg;
+using text::translate;
+
+// "1 contact", "3 photos": the text for one and the pattern for more, both translated.
+std::string counted(std::int64_t n, const std::string& one, const std::string& more) {
+    return n == 1 ? one : arg(more, {std::to_string(n)});
 }
+
+std::string line(const std::string& pattern, const std::string& value) { return arg(pattern, {value}) + "\n"; }
 
 bool holdsValue(const notes::ItemValue& value) {
     if (!value.text.empty()) return true;
@@ -27,15 +34,21 @@ constexpr std::size_t kFileNamesShown = 10;
 std::string filesText(const RunSummary& summary, FileUse use) {
     const std::int64_t photos = summary.photos[std::size_t(use)];
     const std::int64_t attachments = summary.attachments[std::size_t(use)];
-    std::string text = photos > 0 ? counted(photos, "photo") : "";
-    if (attachments > 0) text += (text.empty() ? "" : ", ") + counted(attachments, "attachment");
+    std::string text = photos > 0 ? counted(photos, translate("brenmoor::exporting", "1 photo"),
+                                            translate("brenmoor::exporting", "%1 photos"))
+                                  : "";
+    if (attachments > 0)
+        text += (text.empty() ? "" : ", ") + counted(attachments, translate("brenmoor::exporting", "1 attachment"),
+                                                     translate("brenmoor::exporting", "%1 attachments"));
     return text;
 }
 
 std::string namesText(const std::vector<std::string>& names, std::int64_t count) {
     std::string text;
     for (std::size_t i = 0; i < names.size(); ++i) text += (i == 0 ? "" : ", ") + names[i];
-    if (count > std::int64_t(names.size())) text += " and " + std::to_string(count - std::int64_t(names.size())) + " more";
+    if (count > std::int64_t(names.size()))
+        text = arg(translate("brenmoor::exporting", "%1 and %2 more"),
+                   {text, std::to_string(count - std::int64_t(names.size()))});
     return text;
 }
 
@@ -51,51 +64,69 @@ std::string contactName(const notes::ContactDocument& doc) {
 std::string itemCountsText(const ItemCounts& counts) {
     std::string text;
     for (const auto& [name, contacts] : counts)
-        text += (text.empty() ? "" : ", ") + name + " (" + counted(contacts, "contact") + ")";
+        text += (text.empty() ? "" : ", ") + name + " (" +
+                counted(contacts, translate("brenmoor::exporting", "1 contact"),
+                        translate("brenmoor::exporting", "%1 contacts")) +
+                ")";
     return text;
 }
 
 std::string summaryText(const RunSummary& summary) {
-    std::string text = "Contacts written: " + std::to_string(summary.contactsWritten) + "\n";
-    if (summary.contactsSkipped > 0) text += "Contacts not written: " + std::to_string(summary.contactsSkipped) + "\n";
-    if (summary.groupsWritten && summary.lists > 0) text += "Mailing lists written: " + std::to_string(summary.lists) + "\n";
+    std::string text =
+        line(translate("brenmoor::exporting", "Contacts written: %1"), std::to_string(summary.contactsWritten));
+    if (summary.contactsSkipped > 0)
+        text += line(translate("brenmoor::exporting", "Contacts not written: %1"),
+                     std::to_string(summary.contactsSkipped));
+    if (summary.groupsWritten && summary.lists > 0)
+        text += line(translate("brenmoor::exporting", "Mailing lists written: %1"), std::to_string(summary.lists));
     if (const std::string written = filesText(summary, FileUse::Written); !written.empty())
-        text += "Written with the contacts: " + written + "\n";
+        text += line(translate("brenmoor::exporting", "Written with the contacts: %1"), written);
     if (const std::string named = filesText(summary, FileUse::Named); !named.empty())
-        text += "Named in the contacts' notes: " + named + "\n";
+        text += line(translate("brenmoor::exporting", "Named in the contacts' notes: %1"), named);
     return text + notWrittenText(summary);
 }
 
 std::string notWrittenText(const RunSummary& summary) {
     std::string text;
     if (!summary.notLists.empty()) {
-        text += "Groups that are no address lists, not written:";
+        std::string groups;
         for (std::size_t i = 0; i < summary.notLists.size(); ++i)
-            text += (i == 0 ? " " : ", ") + summary.notLists[i].first + " (" + summary.notLists[i].second + ")";
-        text += "\n";
+            groups += (i == 0 ? "" : ", ") + summary.notLists[i].first + " (" + summary.notLists[i].second + ")";
+        text += line(translate("brenmoor::exporting", "Groups that are no address lists, not written: %1"), groups);
     }
     if (summary.wholeBook && summary.contactsWritten == 0 && summary.contactsSkipped == 0) {
-        text += "The address book holds no contacts: no document of the form \"Person\".";
+        text += translate("brenmoor::exporting", "The address book holds no contacts: no document of the form "
+                                                 "\"Person\".");
         if (!summary.otherDocuments.empty())
-            text += " It holds " + notes::otherDocumentsText(summary.otherDocuments) + " documents.";
+            text += " " + arg(translate("brenmoor::exporting", "It holds %1 documents."),
+                              {notes::otherDocumentsText(summary.otherDocuments)});
         text += "\n";
     } else if (summary.wholeBook && !summary.otherDocuments.empty()) {
-        text += "Documents that are no contacts, not written: " + notes::otherDocumentsText(summary.otherDocuments) +
-                "\n";
+        text += line(translate("brenmoor::exporting", "Documents that are no contacts, not written: %1"),
+                     notes::otherDocumentsText(summary.otherDocuments));
     }
     if (!summary.unreadable.empty())
-        text += "Rich text or MIME that could not be read, left empty: " + itemCountsText(summary.unreadable) +
-                ". Export the book again with rich text as DXL (RichTextOption and MIMEOption set to DXL).\n";
+        text += line(translate("brenmoor::exporting",
+                               "Rich text or MIME that could not be read, left empty: %1. Export the book again "
+                               "with rich text as DXL (RichTextOption and MIMEOption set to DXL)."),
+                     itemCountsText(summary.unreadable));
     if (!summary.notCarried.empty())
-        text += "Values this format has no place for, not written: " + itemCountsText(summary.notCarried) + "\n";
+        text += line(translate("brenmoor::exporting", "Values this format has no place for, not written: %1"),
+                     itemCountsText(summary.notCarried));
     if (const std::string dropped = filesText(summary, FileUse::Dropped); !dropped.empty())
-        text += "Photos and attachments this format has no place for, not written: " + dropped + "\n";
+        text += line(translate("brenmoor::exporting",
+                               "Photos and attachments this format has no place for, not written: %1"),
+                     dropped);
     if (summary.compressedCount > 0)
-        text += "Attachments the book holds compressed, not written: " + namesText(summary.compressedFiles, summary.compressedCount) +
-                ". Export the book again with the DXL exporter's UncompressAttachments option set.\n";
+        text += line(translate("brenmoor::exporting",
+                               "Attachments the book holds compressed, not written: %1. Export the book again with "
+                               "the DXL exporter's UncompressAttachments option set."),
+                     namesText(summary.compressedFiles, summary.compressedCount));
     if (summary.damagedCount > 0)
-        text += "Attachments whose data is damaged in the book, not written: " + namesText(summary.damagedFiles, summary.damagedCount) +
-                ". Export the book again.\n";
+        text += line(translate("brenmoor::exporting",
+                               "Attachments whose data is damaged in the book, not written: %1. Export the book "
+                               "again."),
+                     namesText(summary.damagedFiles, summary.damagedCount));
     return text;
 }
 

@@ -483,6 +483,90 @@ Die Datei hat sich geändert, seit die Liste erstellt wurde. Lesen Sie das Adres
 <context>
     <name>brenmoor::exporting</name>
     <message>
+        <source>Contacts written: %1</source>
+        <translation>Geschriebene Kontakte: %1</translation>
+    </message>
+    <message>
+        <source>It holds %1 documents.</source>
+        <translation>Es enthält folgende Dokumente: %1.</translation>
+    </message>
+    <message>
+        <source>1 contact</source>
+        <translation>1 Kontakt</translation>
+    </message>
+    <message>
+        <source>%1 contacts</source>
+        <translation>%1 Kontakte</translation>
+    </message>
+    <message>
+        <source>1 photo</source>
+        <translation>1 Foto</translation>
+    </message>
+    <message>
+        <source>%1 photos</source>
+        <translation>%1 Fotos</translation>
+    </message>
+    <message>
+        <source>1 attachment</source>
+        <translation>1 Anhang</translation>
+    </message>
+    <message>
+        <source>%1 attachments</source>
+        <translation>%1 Anhänge</translation>
+    </message>
+    <message>
+        <source>%1 and %2 more</source>
+        <translation>%1 und %2 weitere</translation>
+    </message>
+    <message>
+        <source>Contacts not written: %1</source>
+        <translation>Nicht geschriebene Kontakte: %1</translation>
+    </message>
+    <message>
+        <source>Mailing lists written: %1</source>
+        <translation>Geschriebene Verteilerlisten: %1</translation>
+    </message>
+    <message>
+        <source>Written with the contacts: %1</source>
+        <translation>Mit den Kontakten geschrieben: %1</translation>
+    </message>
+    <message>
+        <source>Named in the contacts' notes: %1</source>
+        <translation>In den Notizen der Kontakte genannt: %1</translation>
+    </message>
+    <message>
+        <source>Groups that are no address lists, not written: %1</source>
+        <translation>Gruppen, die keine Adresslisten sind, nicht geschrieben: %1</translation>
+    </message>
+    <message>
+        <source>The address book holds no contacts: no document of the form "Person".</source>
+        <translation>Das Adressbuch enthält keine Kontakte: kein Dokument der Maske „Person“.</translation>
+    </message>
+    <message>
+        <source>Documents that are no contacts, not written: %1</source>
+        <translation>Dokumente, die keine Kontakte sind, nicht geschrieben: %1</translation>
+    </message>
+    <message>
+        <source>Rich text or MIME that could not be read, left empty: %1. Export the book again with rich text as DXL (RichTextOption and MIMEOption set to DXL).</source>
+        <translation>Rich Text oder MIME, das nicht gelesen werden konnte, leer gelassen: %1. Exportieren Sie das Adressbuch erneut mit Rich Text als DXL (RichTextOption und MIMEOption auf DXL gesetzt).</translation>
+    </message>
+    <message>
+        <source>Values this format has no place for, not written: %1</source>
+        <translation>Werte, für die dieses Format keinen Platz hat, nicht geschrieben: %1</translation>
+    </message>
+    <message>
+        <source>Photos and attachments this format has no place for, not written: %1</source>
+        <translation>Fotos und Anhänge, für die dieses Format keinen Platz hat, nicht geschrieben: %1</translation>
+    </message>
+    <message>
+        <source>Attachments the book holds compressed, not written: %1. Export the book again with the DXL exporter's UncompressAttachments option set.</source>
+        <translation>Anhänge, die das Adressbuch komprimiert enthält, nicht geschrieben: %1. Exportieren Sie das Adressbuch erneut mit gesetzter Option UncompressAttachments des DXL-Exporters.</translation>
+    </message>
+    <message>
+        <source>Attachments whose data is damaged in the book, not written: %1. Export the book again.</source>
+        <translation>Anhänge, deren Daten im Adressbuch beschädigt sind, nicht geschrieben: %1. Exportieren Sie das Adressbuch erneut.</translation>
+    </message>
+    <message>
         <source>Could not create the file "%1": %2.</source>
         <translation>Die Datei „%1“ konnte nicht angelegt werden: %2.</translation>
     </message>
