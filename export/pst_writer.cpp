@@ -19,6 +19,7 @@
 #include "pst/messaging/message_store.h"
 #include "pst/messaging/store_clock.h"
 #include "pst/messaging/store_error.h"
+#include "text/translation.h"
 
 namespace brenmoor::exporting {
 
@@ -261,18 +262,19 @@ void PstWriter::prepare(const std::string& folder) {
         }
     } catch (const std::exception& e) {
         abandon();
-        throw ExportError("Could not create the PST store \"" + expected + "\": " + reasonOf(e) +
-                          ". Choose a folder you can write to.");
+        throw ExportError(text::arg(text::translate("brenmoor::exporting", "Could not create the PST store \"%1\": "
+                                                                           "%2. Choose a folder you can write to."),
+                                    {expected, reasonOf(e)}));
     }
 }
 
 void PstWriter::writeContact(notes::ContactDocument&& doc, std::int64_t runningNumber) {
-    if (!store_) throw ExportError("The PST store was not created.");
+    if (!store_) throw ExportError(text::translate("brenmoor::exporting", "The PST store was not created."));
     try {
         addContact(std::move(doc), runningNumber);
     } catch (const pst::messaging::FolderFullError&) {
-        throw ExportError("The Contacts folder of the PST store is full: one folder holds about 3.5 million "
-                          "contacts at the most.");
+        throw ExportError(text::translate("brenmoor::exporting", "The Contacts folder of the PST store is full: one "
+                                                                 "folder holds about 3.5 million contacts at the most."));
     } catch (const ExportError&) {
         throw;
     } catch (const std::exception& e) {
@@ -281,10 +283,13 @@ void PstWriter::writeContact(notes::ContactDocument&& doc, std::int64_t runningN
         // A failed write leaves a store that takes nothing more: no later contact can be
         // saved, so the export ends here, saying why.
         if (store_->writeFailed())
-            throw OutputBroken("The PST store could not be written: " + reason +
-                               ". Make room on the disk or choose another folder, then export again.");
+            throw OutputBroken(text::arg(text::translate("brenmoor::exporting",
+                                                         "The PST store could not be written: %1. Make room on the "
+                                                         "disk or choose another folder, then export again."),
+                                         {reason}));
         if (!reason.empty()) reason[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(reason[0])));
-        throw ExportError("The contact could not be saved in the PST store: " + reason + ".");
+        throw ExportError(text::arg(
+            text::translate("brenmoor::exporting", "The contact could not be saved in the PST store: %1."), {reason}));
     }
 }
 
@@ -327,7 +332,8 @@ void PstWriter::close() {
         store_->flush();
     } catch (const std::exception& e) {
         abandon();
-        throw ExportError("Could not complete the PST store \"" + expected + "\": " + reasonOf(e) + ".");
+        throw ExportError(text::arg(text::translate("brenmoor::exporting", "Could not complete the PST store \"%1\": %2."),
+                                    {expected, reasonOf(e)}));
     }
     store_.reset(); // closes the store's descriptor of the file
     try {

@@ -483,6 +483,30 @@ Die Datei hat sich geändert, seit die Liste erstellt wurde. Lesen Sie das Adres
 <context>
     <name>brenmoor::exporting</name>
     <message>
+        <source>Could not create the PST store "%1": %2. Choose a folder you can write to.</source>
+        <translation>Der PST-Speicher „%1“ konnte nicht angelegt werden: %2. Wählen Sie einen Ordner, in den Sie schreiben dürfen.</translation>
+    </message>
+    <message>
+        <source>The PST store was not created.</source>
+        <translation>Der PST-Speicher wurde nicht angelegt.</translation>
+    </message>
+    <message>
+        <source>The Contacts folder of the PST store is full: one folder holds about 3.5 million contacts at the most.</source>
+        <translation>Der Kontakte-Ordner des PST-Speichers ist voll: Ein Ordner fasst höchstens etwa 3,5 Millionen Kontakte.</translation>
+    </message>
+    <message>
+        <source>The PST store could not be written: %1. Make room on the disk or choose another folder, then export again.</source>
+        <translation>Der PST-Speicher konnte nicht geschrieben werden: %1. Schaffen Sie Platz auf dem Laufwerk oder wählen Sie einen anderen Ordner, und exportieren Sie dann erneut.</translation>
+    </message>
+    <message>
+        <source>The contact could not be saved in the PST store: %1.</source>
+        <translation>Der Kontakt konnte nicht im PST-Speicher gespeichert werden: %1.</translation>
+    </message>
+    <message>
+        <source>Could not complete the PST store "%1": %2.</source>
+        <translation>Der PST-Speicher „%1“ konnte nicht fertiggestellt werden: %2.</translation>
+    </message>
+    <message>
         <source>Contacts written: %1</source>
         <translation>Geschriebene Kontakte: %1</translation>
     </message>
