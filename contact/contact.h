@@ -215,6 +215,8 @@ std::string noteText(const Contact& contact);
 bool hasNote(const Contact& contact);
 
 // The given, middle and family name joined by single spaces, the empty ones left out.
+// Names made of other values (this one, the formatted name, the store's names) are cut
+// at text::kDerivedNameLimit bytes; the parts themselves stay whole.
 std::string joinedName(const Name& name);
 
 // The categories of one text: its parts between commas and semicolons, without

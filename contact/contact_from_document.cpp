@@ -32,6 +32,11 @@ using text::trimmed;
 
 bool isBlank(std::string_view text) { return trimmed(text).empty(); }
 
+// The start of a value that a name made of it takes (all of it but an absurdly long one).
+std::string_view namePart(std::string_view value) { return text::cutBefore(value, text::kDerivedNameLimit); }
+// A name made of parts, cut to the length of such names.
+void cutName(std::string& name) { name.resize(namePart(name).size()); }
+
 // The UTF-8 sequences of a control character that no reader of the formats takes: C0
 // but tab, LF and CR; DEL; C1. U+2028 and U+2029 (line and paragraph separators) become
 // line breaks, which the formats write as theirs.
@@ -190,14 +195,20 @@ public:
     // gives a value of white space alone a field.
     template <typename Item> void join(Item item, std::string& out, std::string_view separator = kValueSeparator) const {
         const Source found = source(item);
+        const bool blank = severalBlank(found);
         joinAsWritten(found, out, separator);
         leftOut_ += leaveOutControls(out);
-        // Several values are blank together where none holds text, their separators aside.
-        const bool severalBlank = found.value && isText(*found.value) && !found.value->more.empty() &&
-                                  !holdsText(found.value->text) &&
-                                  std::none_of(found.value->more.begin(), found.value->more.end(),
-                                               [](const std::string& more) { return holdsText(more); });
-        if (isBlank(out) || severalBlank) out.clear();
+        if (isBlank(out) || blank) out.clear();
+    }
+    // As join; but where the document is handed over, the values move into out (as take
+    // moves them), so that a long one is held once. For items no other reading needs.
+    void joinTaking(ContactItem item, std::string& out) const {
+        const Source found = source(item);
+        if (!handedOver_ || !found.value || !isText(*found.value)) return join(item, out);
+        const bool blank = severalBlank(found);
+        take(item, out, kValueSeparator);
+        leftOut_ += leaveOutControls(out);
+        if (isBlank(out) || blank) out.clear();
     }
     template <typename Item> std::string joined(Item item, std::string_view separator = kValueSeparator) const {
         std::string text;
@@ -252,6 +263,12 @@ public:
 private:
     static bool isText(const notes::ItemValue& value) {
         return value.kind == notes::ItemValue::Kind::Text || value.kind == notes::ItemValue::Kind::RichText;
+    }
+    // Several values are blank together where none holds text, their separators aside.
+    static bool severalBlank(Source found) {
+        return found.value && isText(*found.value) && !found.value->more.empty() && !holdsText(found.value->text) &&
+               std::none_of(found.value->more.begin(), found.value->more.end(),
+                            [](const std::string& more) { return holdsText(more); });
     }
     // Where a document has two items of one name, the first counts.
     bool seenOther(std::string_view name) const {
@@ -331,14 +348,14 @@ void readFormattedName(const Items& items, Contact& contact, std::int64_t positi
     std::string& name = contact.formattedName;
     name.clear();
     items.forEachValue(ContactItem::FullName, [&](std::string_view value) {
-        if (name.empty()) name = commonName(value);
+        if (name.empty()) name = commonName(namePart(value));
     });
     if (name.empty()) name = joinedName(contact.name);
-    if (name.empty()) name = contact.organization;
-    if (name.empty() && !contact.emails.empty()) name = contact.emails.front().address;
+    if (name.empty()) name = namePart(contact.organization);
+    if (name.empty() && !contact.emails.empty()) name = namePart(contact.emails.front().address);
     contact.formattedNameMadeUp = name.empty();
     if (!name.empty()) return;
-    name = contact.phones.empty() ? "Contact " + std::to_string(position) : contact.phones.front().number;
+    name = contact.phones.empty() ? "Contact " + std::to_string(position) : namePart(contact.phones.front().number);
 }
 
 // The texts the note is made of, in order, before their control characters are left out.
@@ -516,7 +533,7 @@ void readCategories(const Items& items, std::vector<std::string>& categories) {
 
 void readStoreFields(const Items& items, Contact::StoreFields& store) {
     const ContactDocument& doc = items.document();
-    store.fullName = commonName(doc.itemText(ContactItem::FullName));
+    store.fullName = commonName(namePart(doc.itemText(ContactItem::FullName)));
     store.emailDisplayName = doc.itemText(ContactItem::NameDisplayPref);
     store.personalHomePage = doc.itemText(ContactItem::MailDomain);
 }
@@ -563,16 +580,16 @@ void read(const ContactDocument& doc, ContactDocument* handedOver, Contact& cont
     if (!contact.revision && notes::parseDxlDateTime(doc.noteInfo().modified))
         contact.revisionText = trimmed(doc.noteInfo().modified);
 
-    items.join(ContactItem::Title, contact.name.prefix);
-    items.join(ContactItem::FirstName, contact.name.given);
-    items.join(ContactItem::MiddleInitial, contact.name.middle);
-    items.join(ContactItem::LastName, contact.name.family);
-    items.join(ContactItem::Suffix, contact.name.suffix);
-    items.join(ContactItem::ShortName, contact.nickname);
-    items.join(ContactItem::CompanyName, contact.organization);
-    items.join(ContactItem::Department, contact.unit);
-    items.join(ContactItem::JobTitle, contact.jobTitle);
-    items.join(ContactItem::Location, contact.office);
+    items.joinTaking(ContactItem::Title, contact.name.prefix);
+    items.joinTaking(ContactItem::FirstName, contact.name.given);
+    items.joinTaking(ContactItem::MiddleInitial, contact.name.middle);
+    items.joinTaking(ContactItem::LastName, contact.name.family);
+    items.joinTaking(ContactItem::Suffix, contact.name.suffix);
+    items.joinTaking(ContactItem::ShortName, contact.nickname);
+    items.joinTaking(ContactItem::CompanyName, contact.organization);
+    items.joinTaking(ContactItem::Department, contact.unit);
+    items.joinTaking(ContactItem::JobTitle, contact.jobTitle);
+    items.joinTaking(ContactItem::Location, contact.office);
     readWebPages(items, contact.webPages);
 
     contact.otherFields.clear();
@@ -669,8 +686,9 @@ std::string joinedName(const Name& name) {
     for (const std::string* part : {&name.given, &name.middle, &name.family}) {
         if (part->empty()) continue;
         if (!joined.empty()) joined += ' ';
-        joined += *part;
+        joined += namePart(*part);
     }
+    cutName(joined);
     return joined;
 }
 
@@ -686,18 +704,23 @@ void splitCategories(std::string_view text, std::vector<std::string>& categories
 
 StoreNames storeNames(const Contact& contact) {
     StoreNames names;
-    names.displayName = contact.store.fullName;
+    names.displayName = namePart(contact.store.fullName);
     if (names.displayName.empty()) names.displayName = joinedName(contact.name);
-    if (names.displayName.empty()) names.displayName = contact.organization;
+    if (names.displayName.empty()) names.displayName = namePart(contact.organization);
 
     const Name& name = contact.name;
-    std::string given = name.given;
-    if (!name.middle.empty()) given += (given.empty() ? "" : " ") + name.middle;
-    if (!name.family.empty() || !given.empty()) {
-        names.fileAs = name.family.empty() ? given : given.empty() ? name.family : name.family + ", " + given;
+    std::string given(namePart(name.given));
+    if (!name.middle.empty()) {
+        if (!given.empty()) given += ' ';
+        given += namePart(name.middle);
+    }
+    const std::string_view family = namePart(name.family);
+    if (!family.empty() || !given.empty()) {
+        names.fileAs = family.empty() ? given : given.empty() ? std::string(family) : std::string(family) + ", " + given;
+        cutName(names.fileAs);
         names.rule = StoreNames::FileAs::FamilyGivenMiddle;
     } else if (!contact.organization.empty()) {
-        names.fileAs = contact.organization;
+        names.fileAs = namePart(contact.organization);
         names.rule = StoreNames::FileAs::Organization;
     } else if (!names.displayName.empty()) {
         names.fileAs = names.displayName;

@@ -6,6 +6,7 @@
 
 #include "export/contact_text.h"
 #include "export/model_file_writer.h"
+#include "text/text_bytes.h"
 
 namespace brenmoor::exporting {
 
@@ -167,8 +168,9 @@ void writeRecord(TextSink& out, const Contact& contact) {
     // Outlook has no column for the whole name: a name known only as a whole (from the
     // full name) goes where Outlook's own name parsing would start it.
     if (name.given.empty() && name.middle.empty() && name.family.empty() && !contact.formattedNameMadeUp &&
-        contact.formattedName != contact.organization &&
-        (contact.emails.empty() || contact.formattedName != contact.emails.front().address))
+        contact.formattedName != text::cutBefore(contact.organization, text::kDerivedNameLimit) &&
+        (contact.emails.empty() ||
+         contact.formattedName != text::cutBefore(contact.emails.front().address, text::kDerivedNameLimit)))
         fields[column("First Name")] = contact.formattedName;
     fields[column("Company")] = contact.organization;
     fields[column("Department")] = contact.unit;

@@ -133,9 +133,14 @@ std::optional<CalendarDate> ContactDocument::itemDate(std::string_view name) con
 std::optional<CalendarDate> ContactDocument::itemDate(ContactItem item) const { return dateOf(find(item)); }
 
 std::string displayName(const ContactDocument& doc) {
-    std::string name = doc.itemText(ContactItem::FirstName) + " " +
-                       doc.itemText(ContactItem::MiddleInitial) + " " +
-                       doc.itemText(ContactItem::LastName);
+    // A part of absurd length is shown by its start; the whole stays in its item.
+    const auto part = [&](ContactItem item) {
+        const ItemValue* value = doc.find(item);
+        return value ? valueText(value->kind, std::string(text::cutBefore(value->text, text::kDerivedNameLimit)))
+                     : std::string();
+    };
+    std::string name =
+        part(ContactItem::FirstName) + " " + part(ContactItem::MiddleInitial) + " " + part(ContactItem::LastName);
     std::size_t first = name.find_first_not_of(' ');
     if (first == std::string::npos) return {};
     std::size_t last = name.find_last_not_of(' ');

@@ -30,4 +30,16 @@ constexpr std::string_view trimmed(std::string_view text) {
 // True for the second and later bytes of a UTF-8 character (10xxxxxx).
 constexpr bool continuesCharacter(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
+// The longest a name made of other values (a display name, a file-as text, an LDAP dn)
+// grows: a part of absurd length stays whole in its own field, while the names made of it
+// take its start only, so that no export holds several copies of it.
+inline constexpr std::size_t kDerivedNameLimit = 32 * 1024;
+
+// The first limit bytes of text at most, cut before a character, never inside one.
+constexpr std::string_view cutBefore(std::string_view text, std::size_t limit) {
+    if (text.size() <= limit) return text;
+    while (limit > 0 && continuesCharacter(text[limit])) --limit;
+    return text.substr(0, limit);
+}
+
 } // namespace brenmoor::text

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -23,6 +24,11 @@ ItemValue list(std::vector<std::string> values) {
     ItemValue value{ItemValue::Kind::Text, values.front(), {}};
     value.more.assign(values.begin() + 1, values.end());
     return value;
+}
+std::string repeated(std::string_view piece, int times) {
+    std::string text;
+    for (int i = 0; i < times; ++i) text += piece;
+    return text;
 }
 ItemValue dateTime(std::string written) { return {ItemValue::Kind::DateTime, std::move(written), {}}; }
 
@@ -157,6 +163,10 @@ TEST(ContactModel, StoreNamesFollowTheStoresRules) {
         {{{"CompanyName", text("Acme")}, {"MailAddress", text("a@example.com")}}, "Acme", "Acme", FileAs::Organization},
         {{{"FullName", text("Dr. No")}}, "Dr. No", "Dr. No", FileAs::DisplayName},
         {{{"MailAddress", text("a@example.com")}}, "", "", FileAs::Nothing},
+        // A name part of absurd length: the names made of it end before the character
+        // that would pass 32 KiB.
+        {{{"FirstName", text("Anna")}, {"MiddleInitial", text(repeated("\u00e9", 20000))}},
+         "Anna " + repeated("\u00e9", 16381), "Anna " + repeated("\u00e9", 16381), FileAs::FamilyGivenMiddle},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.display);
@@ -305,8 +315,10 @@ TEST(ContactModel, ReadingIntoAUsedContactLeavesNothingOfTheLastOne) {
     const Items full = everyItemNamed();
     const Items dated{{"Birthday", dateTime("19780314")}, {"Categories", text("a; b")}, {"OfficeCity", text("X")}};
     const Items lists{{"Comment", list({"c1", "", "c3"})}, {"Briefcase", list({"b1\x01", "b2"})}};
+    const Items names{{"FirstName", list({" ", ""})}, {"LastName", list({"Lee\x01", "Ek"})},
+                      {"MiddleInitial", text(" \t")}, {"CompanyName", list({"", "Acme"})}};
     const std::vector<Items> documents{full, dated, lists, {}, {{"Location", text("Tower 2")}, {"Country", text("N")}},
-                                       lists, full};
+                                       names, lists, full};
     Contact reused;
     for (const Items& items : documents) {
         // Handed over, as the exports read documents: the same contact as from a kept one.
