@@ -6,9 +6,9 @@
 ONLY=pst,vcard3 (say) measures those exports alone, ITEMS=MiddleInitial those items
 alone, while working on them.
 
-For each item of ITEMS (the comment and an attached file, $FILE, a JPEG photo whose
-base64 text is the value, unless ITEMS=MiddleInitial,CompanyName, say, names others),
-writes two books of the same contacts, one of them with a
+For each item of ITEMS (the comment; an attached file, $FILE, a JPEG photo whose base64
+text is the value; a name part and the company, which names and listings are made of;
+ITEMS=Comment, say, measures one), writes two books of the same contacts, one of them with a
 value of VALUE_MIB (default 64) in that item of a contact in the middle, runs list, show of that contact and of its neighbour, and
 the exports on both, and compares the peak resident sets (GNU time's count): a run may
 need at most twice the value (and a little slack) more than on the book without it, and
@@ -29,7 +29,7 @@ SLACK_MIB = 12           # besides the value and one copy: the documents parsed 
 FORMATS = ["csv", "txt", "html", "vcard", "pst", "vcard3", "vcard4", "ldif", "outlook-csv"]
 CONTACTS = 2001
 HUGE_AT = 1001
-ITEMS = ["Comment", "$FILE"]
+ITEMS = ["Comment", "$FILE", "MiddleInitial", "CompanyName"]
 
 PROLOG = ("<?xml version='1.0' encoding='utf-8'?>\n"
           "<database xmlns='http://www.lotus.com/dxl' version='9.0' title='Huge value'>\n")
