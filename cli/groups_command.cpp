@@ -46,7 +46,7 @@ int runGroups(const ParsedArguments& args, std::ostream& out, std::ostream& err)
         std::string text;
         for (const contact::Group& group : groups.lists()) {
             appendEscaped(text, group.name);
-            text += " (" + std::string(contact::groupTypeName(group.type)) + ")\n";
+            text += " (" + contact::groupTypeName(group.type) + ")\n";
             for (const GroupMember& member : group.members) {
                 text += '\t';
                 appendMember(text, member);
@@ -55,7 +55,7 @@ int runGroups(const ParsedArguments& args, std::ostream& out, std::ostream& err)
         }
         for (const contact::Group& group : groups.notLists()) {
             appendEscaped(text, group.name);
-            text += " (" + std::string(contact::groupTypeName(group.type)) + "): no address list, not exported\n";
+            text += " (" + contact::groupTypeName(group.type) + "): no address list, not exported\n";
         }
         out << text;
         if (groups.lists().empty() && groups.notLists().empty())

@@ -8,6 +8,7 @@
 #include "contact/contact_uid.h"
 #include "contact/mail_address.h"
 #include "text/text_bytes.h"
+#include "text/translation.h"
 
 namespace brenmoor::contact {
 
@@ -57,16 +58,17 @@ std::vector<std::string> memberKeys(std::string_view member, GroupMember& fallba
 
 } // namespace
 
-std::string_view groupTypeName(GroupType type) {
+std::string groupTypeName(GroupType type) {
+    using text::translate;
     switch (type) {
-    case GroupType::MultiPurpose: return "multi-purpose";
-    case GroupType::MailOnly: return "mail only";
-    case GroupType::AccessControl: return "access control only";
-    case GroupType::DenyList: return "deny list only";
-    case GroupType::Servers: return "servers only";
+    case GroupType::MultiPurpose: return translate("brenmoor::groups", "multi-purpose");
+    case GroupType::MailOnly: return translate("brenmoor::groups", "mail only");
+    case GroupType::AccessControl: return translate("brenmoor::groups", "access control only");
+    case GroupType::DenyList: return translate("brenmoor::groups", "deny list only");
+    case GroupType::Servers: return translate("brenmoor::groups", "servers only");
     case GroupType::Other: break;
     }
-    return "of an unknown type";
+    return translate("brenmoor::groups", "of an unknown type");
 }
 
 Group readGroup(const notes::ContactDocument& doc, std::int64_t position) {

@@ -35,8 +35,9 @@ namespace brenmoor::contact {
 enum class GroupType { MultiPurpose, MailOnly, AccessControl, DenyList, Servers, Other };
 
 // "multi-purpose", "mail only", "access control only", "deny list only", "servers only",
-// "of an unknown type".
-std::string_view groupTypeName(GroupType type);
+// "of an unknown type", in the installed translation's language (the command line's stay
+// English).
+std::string groupTypeName(GroupType type);
 
 struct GroupMember {
     enum class Kind {

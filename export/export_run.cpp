@@ -200,7 +200,7 @@ void countGroups(const contact::GroupBook& groups, RunSummary& summary) {
     summary.groupsWritten = true;
     summary.lists = static_cast<std::int64_t>(groups.lists().size());
     for (const contact::Group& group : groups.notLists())
-        summary.notLists.emplace_back(group.name, std::string(contact::groupTypeName(group.type)));
+        summary.notLists.emplace_back(group.name, contact::groupTypeName(group.type));
     auto& forms = summary.otherDocuments.forms;
     const auto found = static_cast<std::int64_t>(groups.lists().size() + groups.notLists().size());
     for (auto form = forms.begin(); form != forms.end(); ++form)

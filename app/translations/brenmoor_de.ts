@@ -909,4 +909,31 @@ in dem Ordner, den Sie als Nächstes wählen.</translation>
         <translation>Der PST-Speicher würde über 50 GB wachsen, das Höchstmaß eines Unicode-Speichers.</translation>
     </message>
 </context>
+<context>
+    <name>brenmoor::groups</name>
+    <message>
+        <source>multi-purpose</source>
+        <translation>Mehrzweck</translation>
+    </message>
+    <message>
+        <source>mail only</source>
+        <translation>nur E-Mail</translation>
+    </message>
+    <message>
+        <source>access control only</source>
+        <translation>nur Zugriffskontrolle</translation>
+    </message>
+    <message>
+        <source>deny list only</source>
+        <translation>nur Zugriff verweigert</translation>
+    </message>
+    <message>
+        <source>servers only</source>
+        <translation>nur Server</translation>
+    </message>
+    <message>
+        <source>of an unknown type</source>
+        <translation>unbekannten Typs</translation>
+    </message>
+</context>
 </TS>

@@ -29,6 +29,7 @@
 #include "app/save_dialog.h"
 #include "app/translation.h"
 #include "app/velmar.h"
+#include "contact/group.h"
 #include "export/output_formats.h"
 #include "notes/address_book.h"
 #include "notes/contact_items.h"
@@ -950,7 +951,9 @@ private slots:
         } catch (const brenmoor::notes::NotesError& error) {
             unreadable = QString::fromUtf8(error.what());
         }
+        const std::string groupType = brenmoor::contact::groupTypeName(brenmoor::contact::GroupType::AccessControl);
         QCoreApplication::removeTranslator(german.get());
+        QCOMPARE(QString::fromStdString(groupType), QStringLiteral("nur Zugriffskontrolle"));
         QVERIFY2(unreadable.startsWith(QStringLiteral("Das Adressbuch")), qPrintable(unreadable));
         QCOMPARE(button("Command2")->text(), QStringLiteral("Durchsuchen"));
         QCOMPARE(button("CancelExport")->text(), QStringLiteral("Abbrechen"));
