@@ -78,8 +78,10 @@ std::string asXmlText(std::string_view bytes) {
 }
 
 // The input split at NUL bytes: one piece per catalogue item in its order, then the
-// universal ID and the time of last change. Within a piece, byte 1 separates the values
-// of a list; a first byte 2, 3 or 4 makes it a date-time, a number or rich text. Each
+// universal ID and the time of last change. A piece that starts with byte 5 names its item
+// itself, up to the next byte 5 (an item of the current template, of the Directory, or
+// the user's own, in the catalogue item's place). Within a piece, byte 1 separates the
+// values of a list; a first byte 2, 3 or 4 makes it a date-time, a number or rich text. Each
 // piece after those is an attached file: a first byte (bit 0: a picture of "Photo",
 // bit 1: stored compressed), its name, byte 1, its bytes.
 notes::ContactDocument documentOf(std::string_view input) {
@@ -93,6 +95,14 @@ notes::ContactDocument documentOf(std::string_view input) {
     for (std::size_t i = 0; i < pieces.size() && i < std::size(notes::kContactItems); ++i) {
         std::string_view piece = pieces[i];
         if (piece.empty()) continue;
+        std::string name(notes::kContactItems[i].notesName);
+        if (piece.front() == 5) {
+            piece.remove_prefix(1);
+            const std::size_t end = std::min(piece.find('\5'), piece.size());
+            name = asXmlText(piece.substr(0, end));
+            piece.remove_prefix(std::min(end + 1, piece.size()));
+            if (name.empty() || piece.empty()) continue;
+        }
         notes::ItemValue value{notes::ItemValue::Kind::Text, {}, {}};
         if (piece.front() >= 2 && piece.front() <= 4) {
             value.kind = piece.front() == 2   ? notes::ItemValue::Kind::DateTime
@@ -110,7 +120,7 @@ notes::ContactDocument documentOf(std::string_view input) {
             if (end == piece.size()) break;
             piece.remove_prefix(end + 1);
         }
-        items.emplace_back(std::string(notes::kContactItems[i].notesName), std::move(value));
+        items.emplace_back(std::move(name), std::move(value));
     }
     notes::NoteInfo info;
     const std::size_t count = std::size(notes::kContactItems);
@@ -349,8 +359,19 @@ private:
     }
 
     void checkNames() {
-        const auto fn = card_.one("FN", what_);
-        check(fn && text(*fn) == oneBreak(contact_.formattedName), what_ + ": FN differs");
+        if (v4_ && !contact_.alternateName.empty()) {
+            // The name in another language is a second FN, tied to the first by ALTID.
+            const auto fns = card_.all("FN");
+            check(fns.size() == 2, what_ + ": " + std::to_string(fns.size()) + " FN beside an alternate name");
+            if (fns.size() == 2) {
+                check(text(*fns[0]) == oneBreak(contact_.formattedName), what_ + ": FN differs");
+                check(text(*fns[1]) == oneBreak(contact_.alternateName), what_ + ": the alternate FN differs");
+                check(hasParam(*fns[0], "ALTID=1") && hasParam(*fns[1], "ALTID=1"), what_ + ": FN without ALTID");
+            }
+        } else {
+            const auto fn = card_.one("FN", what_);
+            check(fn && text(*fn) == oneBreak(contact_.formattedName), what_ + ": FN differs");
+        }
         const contact::Name& n = contact_.name;
         const std::vector<std::string> parts{n.family, n.given, n.middle, n.prefix, n.suffix};
         const bool named = std::any_of(parts.begin(), parts.end(), [](const auto& s) { return !s.empty(); });
@@ -369,7 +390,7 @@ private:
         expectText("TITLE", contact_.jobTitle);
     }
 
-    static std::string phoneType(PhoneKind kind) {
+    std::string phoneType(PhoneKind kind) const {
         switch (kind) {
         case PhoneKind::WorkVoice: return "WORK,VOICE";
         case PhoneKind::WorkFax: return "WORK,FAX";
@@ -378,6 +399,10 @@ private:
         case PhoneKind::HomeVoice: return "HOME,VOICE";
         case PhoneKind::HomeFax: return "HOME,FAX";
         case PhoneKind::PersonalCell: return "HOME,CELL";
+        case PhoneKind::Assistant: return "X-ASSISTANT,VOICE";
+        case PhoneKind::Car: return v4_ ? "X-CAR,VOICE" : "CAR,VOICE";
+        case PhoneKind::OtherVoice: return "VOICE";
+        case PhoneKind::OtherFax: return "FAX";
         }
         return "";
     }
@@ -399,8 +424,11 @@ private:
                                                            std::to_string(contact_.phones.size()) + " phones");
         for (std::size_t i = 0; i < phones.size(); ++i) {
             check(text(*phones[i]) == oneBreak(contact_.phones[i].number), what_ + ": TEL " + std::to_string(i + 1) + " differs");
-            check(hasParam(*phones[i], "TYPE=" + phoneType(contact_.phones[i].kind)),
+            const bool preferred = contact_.phones[i].preferred;
+            check(hasParam(*phones[i], "TYPE=" + phoneType(contact_.phones[i].kind) + (preferred && !v4_ ? ",PREF" : "")),
                   what_ + ": TEL " + std::to_string(i + 1) + " has the wrong type");
+            check(!v4_ || preferred == hasParam(*phones[i], "PREF=1"),
+                  what_ + ": TEL " + std::to_string(i + 1) + " says preferred wrongly");
         }
         const auto adrs = card_.all("ADR");
         const VcardProperty* work = nullptr;
@@ -456,7 +484,8 @@ private:
                     if (param.rfind("TYPE=", 0) == 0) type = param.substr(5);
                 check(hasParam(p, "VALUE=TEXT"), what_ + ": RELATED without VALUE=text");
                 read.emplace_back(type, text(p));
-            } else if (!v4_ && p.name.rfind("X-MS-", 0) == 0) {
+            } else if (!v4_ && (p.name == "X-MS-SPOUSE" || p.name == "X-MS-CHILD" || p.name == "X-MS-MANAGER" ||
+                                p.name == "X-MS-ASSISTANT")) {
                 read.emplace_back(p.name.substr(5), text(p));
             }
         }
