@@ -223,14 +223,16 @@ huge_book() {
 import sys
 sys.path.insert(0, sys.argv[1])
 import huge_value_memory_test as t
-t.write_book(sys.argv[3], int(sys.argv[2]))' "$root/tests/notes" "$size" "$path.part" && mv "$path.part" "$path"
+t.write_book(sys.argv[3], int(sys.argv[2]), "Comment")' "$root/tests/notes" "$size" "$path.part" ||
+      { echo "the book $path could not be generated" >&2; return 1; }
+    mv "$path.part" "$path"
   fi
   echo "$path"
 }
 figure_huge_value_memory() {
   local value_mib=${HUGE_MIB:-100} plain huge name limit base peak out
-  plain=$(huge_book 10)
-  huge=$(huge_book $((value_mib << 20)))
+  plain=$(huge_book 10) || return 1
+  huge=$(huge_book $((value_mib << 20))) || return 1
   limit=$((96 + 2 * value_mib))
   out=$(mktemp -d)
   while IFS='|' read -r name args; do
