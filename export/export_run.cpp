@@ -12,6 +12,7 @@
 
 #include "export/export_error.h"
 #include "export/output_file.h"
+#include "export/run_summary.h"
 #include "notes/address_book.h"
 #include "text/translation.h"
 #include "text/text_bytes.h"
@@ -37,12 +38,6 @@ std::string reasonOf(std::exception_ptr error) {
     } catch (...) {
         return translate("brenmoor::exporting", "An unknown error occurred.");
     }
-}
-
-// "1 contact", "25 contacts".
-std::string contactsText(std::int64_t n) {
-    return n == 1 ? translate("brenmoor::exporting", "1 contact")
-                  : arg(translate("brenmoor::exporting", "%1 contacts"), {std::to_string(n)});
 }
 
 // How far a run has come, for the message of a run that stops.

@@ -61,13 +61,15 @@ std::string contactName(const notes::ContactDocument& doc) {
 
 } // namespace
 
+std::string contactsText(std::int64_t n) {
+    return n == 1 ? translate("brenmoor::exporting", "1 contact")
+                  : arg(translate("brenmoor::exporting", "%1 contacts"), {std::to_string(n)});
+}
+
 std::string itemCountsText(const ItemCounts& counts) {
     std::string text;
     for (const auto& [name, contacts] : counts)
-        text += (text.empty() ? "" : ", ") + name + " (" +
-                counted(contacts, translate("brenmoor::exporting", "1 contact"),
-                        translate("brenmoor::exporting", "%1 contacts")) +
-                ")";
+        text += (text.empty() ? "" : ", ") + name + " (" + contactsText(contacts) + ")";
     return text;
 }
 

@@ -49,6 +49,8 @@ struct RunSummary {
     std::vector<std::string> damagedFiles;
 };
 
+// "1 contact", "25 contacts", in the installed translation's language.
+std::string contactsText(std::int64_t n);
 // "InternetAddress (4 contacts), HomeEmail (1 contact)".
 std::string itemCountsText(const ItemCounts& counts);
 // The lines of the summary, each ending in a line break: the contacts written and not
