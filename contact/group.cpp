@@ -3,6 +3,8 @@
 
 #include <QString>
 #include <algorithm>
+#include <set>
+#include <tuple>
 
 #include "contact/contact_from_document.h"
 #include "contact/contact_uid.h"
@@ -54,6 +56,14 @@ std::vector<std::string> memberKeys(std::string_view member, GroupMember& fallba
     const std::string common = commonName(name);
     if (common != name) keys.push_back(nameKey(common));
     return keys;
+}
+
+// Adds member to members unless an equal one is there (seen holds those there), without
+// a scan of the list: a Directory group may have thousands of members.
+using MemberKey = std::tuple<GroupMember::Kind, std::int64_t, std::size_t, std::string, std::string>;
+void addOnce(std::vector<GroupMember>& members, std::set<MemberKey>& seen, GroupMember member) {
+    if (seen.emplace(member.kind, member.contact, member.group, member.name, member.address).second)
+        members.push_back(std::move(member));
 }
 
 } // namespace
@@ -143,6 +153,7 @@ void GroupBook::resolve() {
     for (std::size_t i = 0; i < lists_.size(); ++i) {
         Group& group = lists_[i];
         group.members.clear();
+        std::set<MemberKey> seen;
         for (std::size_t m = 0; m < group.memberNames.size(); ++m) {
             const Wanted& wanted = wanted_[i][m];
             GroupMember member = wanted.fallback;
@@ -159,14 +170,14 @@ void GroupBook::resolve() {
                     }
             }
             // Two names of one member (a name and an address of one contact) make one member.
-            if (std::find(group.members.begin(), group.members.end(), member) == group.members.end())
-                group.members.push_back(std::move(member));
+            addOnce(group.members, seen, std::move(member));
         }
     }
 }
 
 std::vector<GroupMember> GroupBook::expanded(std::size_t i) const {
     std::vector<GroupMember> members;
+    std::set<MemberKey> seen;
     std::vector<bool> visited(lists_.size(), false);
     std::vector<std::size_t> pending{i};
     visited[i] = true;
@@ -178,8 +189,8 @@ std::vector<GroupMember> GroupBook::expanded(std::size_t i) const {
                     visited[member.group] = true;
                     pending.push_back(member.group);
                 }
-            } else if (std::find(members.begin(), members.end(), member) == members.end()) {
-                members.push_back(member);
+            } else {
+                addOnce(members, seen, member);
             }
         }
     }
