@@ -35,11 +35,12 @@ command -v xmllint >/dev/null || { echo "xmllint missing: apt-get install libxml
 measure=$(mktemp)
 trap 'rm -f "$measure"' EXIT
 
-# The median wall-clock seconds of REPS runs of a command (its output discarded).
+# The median wall-clock seconds of REPS runs of a command (its output discarded);
+# "failed" where a run fails, so that no figure is made of a command that did not work.
 median_seconds() {
   local times=()
   for ((i = 0; i < reps; i++)); do
-    /usr/bin/time -o "$measure" -f '%e' "$@" >/dev/null 2>&1 || true
+    /usr/bin/time -o "$measure" -f '%e' "$@" >/dev/null 2>&1 || { echo failed; return; }
     times+=("$(tail -1 "$measure")")
   done
   median_of "${times[@]}"
@@ -50,9 +51,9 @@ median_of() {
   printf '%s\n' "$@" | sort -g | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'
 }
 
-# The largest resident set of one run of a command, in KiB.
+# The largest resident set of one run of a command, in KiB; "failed" where it fails.
 peak_kib() {
-  /usr/bin/time -o "$measure" -f '%M' "$@" >/dev/null 2>&1 || true
+  /usr/bin/time -o "$measure" -f '%M' "$@" >/dev/null 2>&1 || { echo failed; return; }
   tail -1 "$measure"
 }
 
@@ -65,6 +66,10 @@ ratio_against_xmllint() {
   local base mine
   base=$(xmllint_seconds)
   mine=$(median_seconds "$@")
+  if [ "$mine" = failed ] || [ "$base" = failed ]; then
+    printf '%-12s FAILED: %s\n' "$name" "$([ "$mine" = failed ] && echo "$*" || echo xmllint) exited with an error"
+    return
+  fi
   awk -v n="$name" -v m="$mine" -v b="$base" -v l="$limit" -v r="$reps" 'BEGIN {
     ratio = (b > 0) ? m / b : 0
     printf "%-12s %6.3f x xmllint  (limit %s; median of %d: %.2f s vs %.2f s)%s\n", n, ratio, l, r, m, b,
@@ -78,6 +83,10 @@ memory_limit() {
   local name=$1 limit=$2; shift 2
   local kib
   kib=$(peak_kib "$@")
+  if [ "$kib" = failed ]; then
+    printf '%-12s FAILED: %s exited with an error\n' "$name" "$*"
+    return
+  fi
   awk -v n="$name" -v k="$kib" -v l="$limit" 'BEGIN {
     printf "%-12s %6.1f MiB  (limit %d MiB)%s\n", n, k / 1024, l, (k <= l * 1024) ? "" : "  OVER"
   }'
@@ -149,8 +158,12 @@ copy_ratio() {
     copy=$base/copy$i
     mkdir -p "$out" "$copy"
     sync
-    /usr/bin/time -o "$measure" -f '%e' sh -c '"$1" export "$2" "$3" "$4" >/dev/null 2>&1 && sync' \
-      sh "$convert" "$format" "$book" "$out" || true
+    if ! /usr/bin/time -o "$measure" -f '%e' sh -c '"$1" export "$2" "$3" "$4" >/dev/null 2>&1 && sync' \
+      sh "$convert" "$format" "$book" "$out"; then
+      rm -rf "$base"
+      echo "export $format FAILED: $convert export $format exited with an error"
+      return
+    fi
     mine+=("$(tail -1 "$measure")")
     /usr/bin/time -o "$measure" -f '%e' sh -c 'tar -C "$1" -cf - . | tar -C "$2" -xf - && sync' sh "$out" "$copy" || true
     theirs+=("$(tail -1 "$measure")")
@@ -242,6 +255,10 @@ figure_huge_value_memory() {
     rm -rf "$out"
     # shellcheck disable=SC2086
     peak=$(peak_kib "$convert" ${args//BOOK/$huge})
+    if [ "$base" = failed ] || [ "$peak" = failed ]; then
+      printf '%-22s FAILED: brenmoor-convert %s exited with an error\n' "$name" "$args"
+      continue
+    fi
     awk -v n="$name" -v p="$peak" -v b="$base" -v v="$value_mib" -v l="$limit" 'BEGIN {
       printf "%-22s %6.1f MiB  %5.2f x the value more than without it  (limit %d MiB)%s\n", n, p / 1024,
              (p - b) / 1024 / v, l, (p <= l * 1024) ? "" : "  OVER"
