@@ -13,7 +13,10 @@ namespace brenmoor::pst::ltp {
 // Malformed sequences (stray continuation bytes, truncated or overlong forms,
 // surrogates) become U+FFFD each, so a broken byte in a Notes item never swallows the
 // characters after it.
-std::size_t appendUtf16(Bytes& out, std::string_view utf8, bool final)
+namespace {
+
+template <typename Out>
+std::size_t appendUtf16To(Out& out, std::string_view utf8, bool final)
 {
     const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
     const std::size_t n = utf8.size();
@@ -72,6 +75,11 @@ std::size_t appendUtf16(Bytes& out, std::string_view utf8, bool final)
     return i;
 }
 
+} // namespace
+
+std::size_t appendUtf16(Bytes& out, std::string_view utf8, bool final) { return appendUtf16To(out, utf8, final); }
+std::size_t appendUtf16(ValueBytes& out, std::string_view utf8, bool final) { return appendUtf16To(out, utf8, final); }
+
 namespace {
 
 // The layout of variable-size multi-valued properties: the value count, one 32-bit
@@ -81,14 +89,19 @@ PropValue multiValued(PropType type, const std::vector<Bytes>& values)
     PropValue v;
     v.type = type;
     const std::size_t headerSize = 4 + 4 * values.size();
-    appendU32(v.data, values.size());
+    std::size_t total = headerSize;
+    for (const Bytes& value : values)
+        total += value.size();
+    v.data.resize(headerSize);
+    v.data.reserve(total);
+    putU32(v.data.data(), std::uint32_t(values.size()));
     std::size_t offset = headerSize;
-    for (const Bytes& value : values) {
-        appendU32(v.data, offset);
-        offset += value.size();
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        putU32(v.data.data() + 4 + 4 * i, std::uint32_t(offset));
+        offset += values[i].size();
     }
     for (const Bytes& value : values)
-        v.data.insert(v.data.end(), value.begin(), value.end());
+        v.data.append(value.data(), value.size());
     return v;
 }
 
@@ -98,7 +111,8 @@ PropValue PropValue::int32(std::int32_t value)
 {
     PropValue v;
     v.type = PT_LONG;
-    appendU32(v.data, std::uint32_t(value));
+    v.data.resize(4);
+    putU32(v.data.data(), std::uint32_t(value));
     return v;
 }
 
@@ -106,7 +120,8 @@ PropValue PropValue::int64(std::int64_t value)
 {
     PropValue v;
     v.type = PT_LONGLONG;
-    appendU64(v.data, std::uint64_t(value));
+    v.data.resize(8);
+    putU64(v.data.data(), std::uint64_t(value));
     return v;
 }
 
@@ -131,7 +146,8 @@ PropValue PropValue::systime(std::uint64_t filetime)
 {
     PropValue v;
     v.type = PT_SYSTIME;
-    appendU64(v.data, filetime);
+    v.data.resize(8);
+    putU64(v.data.data(), filetime);
     return v;
 }
 
@@ -147,7 +163,7 @@ PropValue PropValue::clsid(const std::uint8_t (&guid)[16])
 {
     PropValue v;
     v.type = PT_CLSID;
-    v.data.assign(guid, guid + 16);
+    v.data.append(guid, 16);
     return v;
 }
 
@@ -219,7 +235,7 @@ bool isWellFormed(const PropValue& value)
 {
     if (!value.writtenBlocks.empty())
         return value.data.empty() && (value.type == PT_BINARY || (value.type == PT_UNICODE && value.writtenSize % 2 == 0));
-    const Bytes& d = value.data;
+    const ValueBytes& d = value.data;
     if (const std::size_t size = fixedSize(value.type))
         return d.size() == size;
     switch (value.type) {

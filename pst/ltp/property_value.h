@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "pst/ltp/value_bytes.h"
+
 namespace brenmoor::pst::ltp {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -46,7 +48,7 @@ constexpr PropType tagType(PropTag tag) { return PropType(tag & 0xFFFF); }
 // types in the format's multi-value layout.
 struct PropValue {
     PropType type = PT_LONG;
-    Bytes data;
+    ValueBytes data;
     // A PT_UNICODE or PT_BINARY value too large to keep in memory: the data blocks
     // its bytes were written to ahead of its node (see StreamedValueWriter), in
     // order, and their byte count; data is empty then.
@@ -70,6 +72,7 @@ struct PropValue {
 // Where more of the text follows (final false), a character cut off at the end is
 // left for the next piece. Returns the count of bytes taken.
 std::size_t appendUtf16(Bytes& out, std::string_view utf8, bool final = true);
+std::size_t appendUtf16(ValueBytes& out, std::string_view utf8, bool final = true);
 
 // The size of a fixed-size type's value (PT_BOOLEAN 1, PT_CLSID 16, ...); 0 for the
 // variable-size and multi-valued types, whose values are stored by reference.

@@ -34,13 +34,14 @@ ltp::Bytes entryId(const StoreUid& store, ndb::Nid nid) {
 ltp::Bytes oneOffEntryId(std::string_view displayName, std::string_view addressType, std::string_view address) {
     static constexpr std::uint8_t kOneOffProvider[16] = {0x81, 0x2B, 0x1F, 0xA4, 0xBE, 0xA3, 0x10, 0x19,
                                                          0x9D, 0x6E, 0x00, 0xDD, 0x01, 0x0F, 0x54, 0x02};
-    ltp::Bytes id(4, 0);
+    ltp::Bytes id;
+    id.reserve(4 + 16 + 4 + 2 * (displayName.size() + addressType.size() + address.size() + 3));
+    id.resize(4);
     id.insert(id.end(), std::begin(kOneOffProvider), std::end(kOneOffProvider));
     // Version 0, then the flags: Unicode strings (0x8000), no rich information (0x0001).
     for (std::uint8_t b : {0x00, 0x00, 0x01, 0x80}) id.push_back(b);
     for (std::string_view text : {displayName, addressType, address}) {
-        const ltp::Bytes utf16 = ltp::PropValue::unicode(text).data;
-        id.insert(id.end(), utf16.begin(), utf16.end());
+        ltp::appendUtf16(id, text);
         id.push_back(0);
         id.push_back(0);
     }

@@ -229,6 +229,30 @@ TEST(StreamedValue, ATextInPiecesIsStoredAsTheWholeTextAndOnlyALongOneWrittenAhe
     std::filesystem::remove(path);
 }
 
+// A value's bytes stay whole as they grow out of their place and as values are copied
+// and moved, on either side of the in-place limit.
+TEST(PropValue, BytesStayWholeAcrossGrowthCopiesAndMoves)
+{
+    constexpr std::size_t limit = ValueBytes::kInPlace;
+    for (std::size_t size : {std::size_t(0), std::size_t(1), limit - 1, limit, limit + 1, 5 * limit}) {
+        Bytes expected(size);
+        for (std::size_t i = 0; i < size; ++i)
+            expected[i] = std::uint8_t(i * 7 + 1);
+        PropValue grown{PT_BINARY, {}};
+        for (std::uint8_t b : expected)
+            grown.data.push_back(b);
+        PropValue moved = PropValue(grown);
+        std::vector<PropValue> many(3, moved);
+        many.resize(64); // moved again as the vector grows
+        EXPECT_EQ(grown.data, expected) << size;
+        EXPECT_EQ(many[2].data, expected) << size;
+        moved = many[1];
+        moved = std::move(many[0]);
+        EXPECT_EQ(moved.data, expected) << size;
+        EXPECT_TRUE(many[0].data.empty()) << size;
+    }
+}
+
 TEST(PropValue, MultiValuedLayouts)
 {
     EXPECT_EQ(PropValue::multiUnicode({"a", "bc"}).data,
