@@ -21,6 +21,7 @@ constexpr std::size_t kBitmapHeaderSize = 66; // HNBITMAPHDR
 constexpr std::size_t kMaxPages = 0x10000;    // hidBlockIndex is 16 bits
 constexpr std::size_t kMaxAllocationsPerPage = 0x7FF; // hidIndex is 11 bits
 constexpr std::size_t kPagesTried = 16; // pages looked at for room before a new one
+constexpr std::size_t kStartsReserved = 128; // allocations a page makes room for at once
 
 bool isBitmapPage(std::size_t pageIndex)
 {
@@ -83,6 +84,10 @@ Hid HeapOnNodeBuilder::reserve(std::size_t size)
         if (pages_.size() >= kMaxPages)
             throw FormatLimitError("heap has no room for more pages");
         Page page;
+        // A page fills up to a block before the next is opened: its room at once, and
+        // not as many times over as it grows.
+        page.data.reserve(ndb::kMaxBlockData);
+        page.starts.reserve(kStartsReserved);
         page.data.resize(headerSize(pages_.size()));
         pages_.push_back(std::move(page));
     }

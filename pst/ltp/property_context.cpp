@@ -89,8 +89,8 @@ ndb::NodeContent PropertyContextBuilder::layOut(const Range& properties)
     const BTreeOnHeapLayout tree = reserveBTreeOnHeap(heap, kKeySize, kDataSize, properties.size());
     heap.setUserRoot(tree.header);
 
-    Bytes records;
-    records.reserve(properties.size() * (kKeySize + kDataSize));
+    Bytes records(properties.size() * (kKeySize + kDataSize));
+    std::uint8_t* record = records.data();
     for (const auto& [tag, value] : properties) {
         std::uint32_t cell = 0;
         const std::size_t size = fixedSize(value.type);
@@ -104,9 +104,10 @@ ndb::NodeContent PropertyContextBuilder::layOut(const Range& properties)
         } else {
             cell = values.store(value.data);
         }
-        appendU16(records, tagId(tag));
-        appendU16(records, std::uint16_t(value.type));
-        appendU32(records, cell);
+        putU16(record, tagId(tag));
+        putU16(record + 2, std::uint16_t(value.type));
+        putU32(record + 4, cell);
+        record += kKeySize + kDataSize;
     }
     fillBTreeOnHeap(heap, tree, records);
     content.blocks = heap.takeBlocks();
