@@ -9,7 +9,7 @@ namespace {
 
 using text::trimmed;
 
-bool holdsSpace(std::string_view text) { return text.find_first_of(" \t\r\n") != std::string_view::npos; }
+bool holdsSpace(std::string_view text) { return text::findAnyOf(text, text::kWhiteSpace) != std::string_view::npos; }
 
 // local@domain.tld: something before the last @, a dot inside the domain, no spaces.
 bool isInternetAddress(std::string_view address) {

@@ -47,16 +47,13 @@ void appendNoteLine(std::string& note, std::string_view label, std::string_view 
     note += value;
 }
 
-void PiecedText::forEach(const std::function<void(std::string_view)>& each) const {
+bool PiecedText::forEachNotePiece(const std::function<void(std::string_view)>& each) const {
     bool any = false;
-    if (noteOf_)
-        contact::forEachNotePiece(*noteOf_, [&](std::string_view piece) {
-            any = true;
-            each(piece);
-        });
-    if (text_.empty()) return;
-    if (any) each("\r\n");
-    each(text_);
+    contact::forEachNotePiece(*noteOf_, [&](std::string_view piece) {
+        any = true;
+        each(piece);
+    });
+    return any;
 }
 
 void appendCommonNoteLines(std::string& lines, const contact::Contact& contact, Carried carried) {

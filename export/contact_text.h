@@ -36,9 +36,19 @@ public:
     PiecedText(const contact::Contact& noteOf, std::string_view lines) : text_(lines), noteOf_(&noteOf) {}
 
     bool empty() const { return text_.empty() && (!noteOf_ || !contact::hasNote(*noteOf_)); }
-    void forEach(const std::function<void(std::string_view)>& each) const;
+    // Hands each piece on in order: the note's, a line break, the lines after it. A text
+    // without a note is one piece, handed on without a call through std::function.
+    template <typename Each> void forEach(Each&& each) const {
+        const bool any = noteOf_ && forEachNotePiece(std::ref(each));
+        if (text_.empty()) return;
+        if (any) each(std::string_view("\r\n"));
+        each(text_);
+    }
 
 private:
+    // Hands each piece of the note on; whether there was any.
+    bool forEachNotePiece(const std::function<void(std::string_view)>& each) const;
+
     std::string_view text_; // the lines after a note
     const contact::Contact* noteOf_ = nullptr;
 };

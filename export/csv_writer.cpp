@@ -8,6 +8,7 @@
 
 #include "export/item_view.h"
 #include "export/output_file.h"
+#include "text/text_bytes.h"
 
 namespace brenmoor::exporting {
 
@@ -84,7 +85,7 @@ private:
 
 void appendCsvField(std::string& line, std::string_view value) {
     roomFor(line, value.size() + 2);
-    if (value.find_first_of(",\"\r\n") == std::string_view::npos) {
+    if (text::findAnyOf(value, ",\"\r\n") == std::string_view::npos) {
         line += value;
         return;
     }

@@ -236,7 +236,10 @@ bool isSafeLdifValue(const PiecedText& value) {
         first = false;
         for (char c : piece) {
             const auto byte = static_cast<unsigned char>(c);
-            if (byte == 0 || byte == '\r' || byte == '\n' || byte >= 0x80) safe = false;
+            if (byte == 0 || byte == '\r' || byte == '\n' || byte >= 0x80) {
+                safe = false;
+                return;
+            }
         }
         last = piece.back();
     });

@@ -40,7 +40,7 @@ void VcardLines::escapePiece(std::string_view piece, std::string_view specials) 
     if (afterCr_ && piece.front() == '\n') piece.remove_prefix(1); // the CR wrote the break
     afterCr_ = false;
     while (!piece.empty()) {
-        const std::size_t at = piece.find_first_of(specials);
+        const std::size_t at = text::findAnyOf(piece, specials);
         line_.append(piece.substr(0, at));
         if (at == std::string_view::npos) return;
         const char c = piece[at];

@@ -104,11 +104,12 @@ private:
 
     // Encodes whole groups of three bytes.
     void encode(std::string_view triples) {
-        encoded_.clear();
+        encoded_.resize(triples.size() / 3 * 4);
+        char* digit = encoded_.data();
         for (std::size_t i = 0; i < triples.size(); i += 3) {
             const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(triples[i + at]); };
             const std::uint32_t bits = byte(0) << 16 | byte(1) << 8 | byte(2);
-            for (int shift = 18; shift >= 0; shift -= 6) encoded_ += kBase64Digits[(bits >> shift) & 63];
+            for (int shift = 18; shift >= 0; shift -= 6) *digit++ = kBase64Digits[(bits >> shift) & 63];
         }
         out_(encoded_);
     }

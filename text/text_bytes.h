@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 namespace brenmoor::text {
@@ -20,11 +21,26 @@ constexpr bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 
 inline constexpr std::string_view kWhiteSpace = " \t\r\n";
 
+constexpr bool isWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// The first position at or after from whose byte is one of set's, or npos: as
+// find_first_of, which looks the set up with a call for every byte of the text.
+constexpr std::size_t findAnyOf(std::string_view text, std::string_view set, std::size_t from = 0) {
+    std::uint64_t inSet[4] = {}; // a bit for each byte value
+    for (char c : set) inSet[static_cast<unsigned char>(c) >> 6] |= std::uint64_t(1) << (c & 63);
+    for (std::size_t i = from; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if ((inSet[byte >> 6] >> (byte & 63)) & 1) return i;
+    }
+    return std::string_view::npos;
+}
+
 // text without the spaces, tabs and line breaks at its ends.
 constexpr std::string_view trimmed(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(kWhiteSpace);
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(kWhiteSpace) - first + 1);
+    std::size_t first = 0, end = text.size();
+    while (first < end && isWhiteSpace(text[first])) ++first;
+    while (end > first && isWhiteSpace(text[end - 1])) --end;
+    return text.substr(first, end - first);
 }
 
 // True for the second and later bytes of a UTF-8 character (10xxxxxx).
