@@ -72,21 +72,32 @@ bool holdsText(std::string_view text) {
     return false;
 }
 
-bool hasControls(std::string_view text) {
-    std::size_t at = 0;
+// The first position at or after at whose byte may begin a control character or a
+// line separator; the text's size where none does.
+std::size_t nextSuspect(std::string_view text, std::size_t at) {
+    const auto suspect = [&](std::size_t i) { return kSuspectByte[static_cast<unsigned char>(text[i])]; };
     // Eight bytes at a time past plain ASCII text: none below 0x20, none 0x7F, none above.
     constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
-    for (; at + 8 <= text.size(); at += 8) {
+    while (at + 8 <= text.size()) {
         std::uint64_t word;
         std::memcpy(&word, text.data() + at, 8);
         const std::uint64_t belowSpace = (word - 0x20 * kOnes) & ~word;
         const std::uint64_t del = ((word ^ 0x7F * kOnes) - kOnes) & ~(word ^ 0x7F * kOnes);
-        if (((belowSpace | del | word) & kHighs) != 0) break;
+        if (((belowSpace | del | word) & kHighs) == 0) {
+            at += 8;
+            continue;
+        }
+        for (const std::size_t end = at + 8; at < end; ++at)
+            if (suspect(at)) return at;
     }
     for (; at < text.size(); ++at)
-        if (kSuspectByte[static_cast<unsigned char>(text[at])] &&
-            (controlLength(text, at) != 0 || isLineSeparator(text, at)))
-            return true;
+        if (suspect(at)) return at;
+    return text.size();
+}
+
+bool hasControls(std::string_view text) {
+    for (std::size_t at = nextSuspect(text, 0); at < text.size(); at = nextSuspect(text, at + 1))
+        if (controlLength(text, at) != 0 || isLineSeparator(text, at)) return true;
     return false;
 }
 
@@ -95,7 +106,7 @@ bool hasControls(std::string_view text) {
 template <typename Each> std::int64_t forEachCleanRun(std::string_view text, Each each) {
     std::int64_t leftOut = 0;
     std::size_t start = 0, at = 0;
-    while (at < text.size()) {
+    while ((at = nextSuspect(text, at)) < text.size()) {
         const std::size_t length = controlLength(text, at);
         const bool separator = length == 0 && isLineSeparator(text, at);
         if (length == 0 && !separator) {
