@@ -60,7 +60,7 @@ std::size_t HeapOnNodeBuilder::pageSize(std::size_t used, std::size_t allocation
     return used + (used & 1) + 4 + 2 * (allocations + 1);
 }
 
-Hid HeapOnNodeBuilder::reserve(std::size_t size)
+Hid HeapOnNodeBuilder::place(std::size_t size, const std::uint8_t* bytes)
 {
     if (size > kMaxHeapAllocation)
         throw FormatLimitError("heap allocation of " + std::to_string(size)
@@ -93,16 +93,14 @@ Hid HeapOnNodeBuilder::reserve(std::size_t size)
     }
     Page& page = pages_[target];
     page.starts.push_back(std::uint16_t(page.data.size()));
-    page.data.resize(page.data.size() + size);
+    if (bytes) page.data.insert(page.data.end(), bytes, bytes + size);
+    else page.data.resize(page.data.size() + size);
     return makeHid(std::uint32_t(target), std::uint32_t(page.starts.size()));
 }
 
 Hid HeapOnNodeBuilder::allocate(std::span<const std::uint8_t> bytes)
 {
-    const Hid hid = reserve(bytes.size());
-    std::span<std::uint8_t> target = bytesAt(hid);
-    std::copy(bytes.begin(), bytes.end(), target.begin());
-    return hid;
+    return place(bytes.size(), bytes.data());
 }
 
 std::span<std::uint8_t> HeapOnNodeBuilder::bytesAt(Hid hid)

@@ -42,7 +42,7 @@ public:
     // kMaxHeapAllocation bytes or when the heap cannot take more pages.
     Hid allocate(std::span<const std::uint8_t> bytes);
     // A new zero-filled allocation, to be filled in through bytesAt().
-    Hid reserve(std::size_t size);
+    Hid reserve(std::size_t size) { return place(size, nullptr); }
     std::span<std::uint8_t> bytesAt(Hid hid);
 
     void setUserRoot(Hid hid) { userRoot_ = hid; }
@@ -65,6 +65,8 @@ public:
     Bytes takePage(std::size_t page);
 
 private:
+    // A new allocation of size bytes, copied from bytes, or zero-filled where null.
+    Hid place(std::size_t size, const std::uint8_t* bytes);
     struct Page {
         Bytes data;                        // header space, then the allocations
         std::vector<std::uint16_t> starts; // offset of each allocation, in order
