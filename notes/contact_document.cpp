@@ -78,10 +78,8 @@ const ItemValue* ContactDocument::find(std::string_view name) const {
 }
 
 ItemValue ContactDocument::takeValue(ContactItem item) {
-    const ItemValue* found = find(item);
-    for (auto& [name, value] : items_)
-        if (&value == found) return std::exchange(value, ItemValue{});
-    return {};
+    const std::size_t at = positionOf(item);
+    return at < items_.size() ? std::exchange(items_[at].second, ItemValue{}) : ItemValue{};
 }
 
 namespace {
