@@ -665,10 +665,14 @@ void Velmar::cal_4() { runExport(*exporting::dialogFormats().at(3)); }
 void Velmar::cal_5() { runExport(*exporting::dialogFormats().at(4)); }
 
 void Velmar::runDialogForm(int form) {
-    using Command = void (Velmar::*)();
-    static constexpr Command kCommands[] = {&Velmar::cal_1, &Velmar::cal_2, &Velmar::cal_3, &Velmar::cal_4,
-                                            &Velmar::cal_5};
-    if (form >= 0 && form < int(std::size(kCommands))) (this->*kCommands[form])();
+    switch (form) {
+    case 0: cal_1(); break;
+    case 1: cal_2(); break;
+    case 2: cal_3(); break;
+    case 3: cal_4(); break;
+    case 4: cal_5(); break;
+    default: break;
+    }
 }
 
 // Save: the save format dialog, created on first use and kept while it is only hidden.

@@ -1,6 +1,8 @@
 // Distribution list members: wrapped and one-off entry IDs, checksum and stream form.
 #include "pst/messaging/distribution_list.h"
 
+#include <algorithm>
+
 #include "pst/util/crc.h"
 #include "pst/util/little_endian.h"
 
@@ -26,14 +28,13 @@ constexpr std::uint32_t kStreamBuildVersion = 12;
 
 ltp::Bytes wrappedEntryId(const StoreUid& store, const ListMember& member) {
     const ltp::Bytes message = entryId(store, member.nid);
-    ltp::Bytes id;
-    id.reserve(4 + sizeof kWrappedProvider + 1 + message.size());
-    id.insert(id.end(), 4, 0); // flags
-    id.insert(id.end(), std::begin(kWrappedProvider), std::end(kWrappedProvider));
+    constexpr std::size_t kHeader = 4 + sizeof kWrappedProvider + 1; // flags, provider, type
+    ltp::Bytes id(kHeader + message.size(), 0);
+    std::copy(std::begin(kWrappedProvider), std::end(kWrappedProvider), id.begin() + 4);
     const bool contact = member.kind == ListMember::Kind::Contact;
     const int index = contact ? kFirstEmailAddressIndex + member.emailSlot : kNotAContact;
-    id.push_back(static_cast<std::uint8_t>(kWrappedMessage | (index << 4) | (contact ? kWrappedContact : kWrappedList)));
-    id.insert(id.end(), message.begin(), message.end());
+    id[kHeader - 1] = static_cast<std::uint8_t>(kWrappedMessage | (index << 4) | (contact ? kWrappedContact : kWrappedList));
+    std::copy(message.begin(), message.end(), id.begin() + kHeader);
     return id;
 }
 

@@ -1,6 +1,7 @@
 // Entry IDs and the random GUIDs behind store UIDs and search keys.
 #include "pst/messaging/entry_id.h"
 
+#include <algorithm>
 #include <random>
 
 #include "pst/messaging/store_clock.h"
@@ -25,21 +26,21 @@ StoreUid newStoreUid() {
 }
 
 ltp::Bytes entryId(const StoreUid& store, ndb::Nid nid) {
-    ltp::Bytes id(4, 0);
-    id.insert(id.end(), store.begin(), store.end());
-    appendU32(id, nid);
+    ltp::Bytes id(4 + store.size() + 4, 0); // flags, the store's UID, the NID
+    std::copy(store.begin(), store.end(), id.begin() + 4);
+    putU32(id.data() + 4 + store.size(), nid);
     return id;
 }
 
 ltp::Bytes oneOffEntryId(std::string_view displayName, std::string_view addressType, std::string_view address) {
     static constexpr std::uint8_t kOneOffProvider[16] = {0x81, 0x2B, 0x1F, 0xA4, 0xBE, 0xA3, 0x10, 0x19,
                                                          0x9D, 0x6E, 0x00, 0xDD, 0x01, 0x0F, 0x54, 0x02};
-    ltp::Bytes id;
-    id.reserve(4 + 16 + 4 + 2 * (displayName.size() + addressType.size() + address.size() + 3));
-    id.resize(4);
-    id.insert(id.end(), std::begin(kOneOffProvider), std::end(kOneOffProvider));
+    constexpr std::size_t kHeader = 4 + sizeof kOneOffProvider + 4; // flags, provider, version and flags
+    ltp::Bytes id(kHeader, 0);
+    id.reserve(kHeader + 2 * (displayName.size() + addressType.size() + address.size() + 3));
+    std::copy(std::begin(kOneOffProvider), std::end(kOneOffProvider), id.begin() + 4);
     // Version 0, then the flags: Unicode strings (0x8000), no rich information (0x0001).
-    for (std::uint8_t b : {0x00, 0x00, 0x01, 0x80}) id.push_back(b);
+    putU16(id.data() + kHeader - 2, 0x8001);
     for (std::string_view text : {displayName, addressType, address}) {
         ltp::appendUtf16(id, text);
         id.push_back(0);

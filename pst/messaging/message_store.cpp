@@ -162,7 +162,7 @@ void MessageStore::putFixedNodes() {
     const ltp::Hid tree = ltp::writeBTreeOnHeap(map, 16, 4, {});
     putU32(map.bytesAt(root).data(), tree);
     map.setUserRoot(root);
-    putNode(layout::kEmptyInternalMap, 0, ndb::NodeContent{map.takeBlocks()});
+    putNode(layout::kEmptyInternalMap, 0, ndb::NodeContent{.blocks = map.takeBlocks(), .subnodes = {}});
     putNode(layout::kHierarchyTableTemplate, 0, emptyTable(layout::hierarchyColumns()));
     putNode(layout::kContentsTableTemplate, 0, emptyTable(layout::contentsColumns()));
     putNode(layout::kAssocContentsTableTemplate, 0, emptyTable(layout::assocContentsColumns()));

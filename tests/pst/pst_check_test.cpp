@@ -282,7 +282,10 @@ void expectEachDamageReported(const Subject& subject)
                      }
              });
          }, "hash bucket"},
-        {"file truncated", [](DamagedStore& s, const Subject&) { s.bytes().resize(s.bytes().size() - 512); }, "ibFileEof"},
+        {"file truncated", [](DamagedStore& s, const Subject&) {
+             const std::size_t size = s.bytes().size();
+             s.bytes().resize(size > 512 ? size - 512 : 0);
+         }, "ibFileEof"},
     };
     ASSERT_TRUE(subject.message && subject.otherFolder && subject.dataBlock) << subject.path;
     EXPECT_EQ(joined(checkPstFile(subject.path)), "") << "the undamaged store " << subject.path;
