@@ -66,7 +66,7 @@ constexpr std::array<bool, 256> kSuspectByte = [] {
 bool holdsText(std::string_view text) {
     for (std::size_t at = 0; at < text.size();) {
         const std::size_t length = controlLength(text, at);
-        if (length == 0 && text::kWhiteSpace.find(text[at]) == std::string_view::npos) return true;
+        if (length == 0 && !text::isWhiteSpace(text[at])) return true;
         at += std::max<std::size_t>(length, 1);
     }
     return false;

@@ -1,6 +1,8 @@
 // Telling Internet and Notes mail addresses apart.
 #include "contact/mail_address.h"
 
+#include <algorithm>
+
 #include "text/text_bytes.h"
 
 namespace brenmoor::contact {
@@ -9,7 +11,7 @@ namespace {
 
 using text::trimmed;
 
-bool holdsSpace(std::string_view text) { return text::findAnyOf(text, text::kWhiteSpace) != std::string_view::npos; }
+bool holdsSpace(std::string_view text) { return std::ranges::any_of(text, text::isWhiteSpace); }
 
 // local@domain.tld: something before the last @, a dot inside the domain, no spaces.
 bool isInternetAddress(std::string_view address) {

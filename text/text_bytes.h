@@ -21,6 +21,7 @@ constexpr bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 
 inline constexpr std::string_view kWhiteSpace = " \t\r\n";
 
+// Whether c is one of kWhiteSpace's, tested without a search of it.
 constexpr bool isWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // The first position at or after from whose byte is one of set's, or npos: as

@@ -92,8 +92,8 @@ PropValue multiValued(PropType type, const std::vector<Bytes>& values)
     std::size_t total = headerSize;
     for (const Bytes& value : values)
         total += value.size();
-    v.data.resize(headerSize);
     v.data.reserve(total);
+    v.data.resize(headerSize);
     putU32(v.data.data(), std::uint32_t(values.size()));
     std::size_t offset = headerSize;
     for (std::size_t i = 0; i < values.size(); ++i) {

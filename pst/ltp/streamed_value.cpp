@@ -15,10 +15,9 @@ constexpr std::size_t kSlice = ndb::kMaxBlockData / 2;
 constexpr std::size_t kLongestCharacter = 4;
 } // namespace
 
-StreamedValueWriter::StreamedValueWriter(ndb::NodeDatabaseWriter& store) : store_(store)
-{
-    buffer_.reserve(2 * ndb::kMaxBlockData);
-}
+// The buffer grows with the value (to two blocks at the most): most values are short,
+// and a writer is made for every body.
+StreamedValueWriter::StreamedValueWriter(ndb::NodeDatabaseWriter& store) : store_(store) {}
 
 StreamedValueWriter::~StreamedValueWriter()
 {

@@ -179,19 +179,6 @@ void ContactItem::setDate(ContactDate which, const CalendarDate& date) {
 }
 
 void ContactItem::setBody(std::span<const std::string_view> pieces) {
-    // A body that fits a block whatever its line breaks become is converted at once:
-    // most are, and the streaming writer's buffer would cost more than the body.
-    std::size_t size = 0;
-    for (std::string_view piece : pieces) size += piece.size();
-    if (4 * size <= ndb::kMaxBlockData) {
-        std::string text;
-        text.reserve(2 * size);
-        text::CrLfLines lines;
-        for (std::string_view piece : pieces) lines.append(text, piece);
-        if (body_) written_.drop(body_->writtenBlocks);
-        body_ = PropValue::unicode(text);
-        return;
-    }
     ltp::StreamedValueWriter writer(folder_->store().nodeDatabase());
     // A slice at a time, so a long body is never copied whole.
     constexpr std::size_t kSlice = 64 << 10;
