@@ -1,14 +1,18 @@
 // Dates, labels, note lines and phone places of the importer formats.
 #include "export/contact_text.h"
 
-#include <cstdio>
+#include "text/text_bytes.h"
 
 namespace brenmoor::exporting {
 
 std::string isoDate(const CalendarDate& date) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
-    return text;
+    std::string out;
+    text::appendZeroPadded(out, date.year, 4);
+    out += '-';
+    text::appendZeroPadded(out, date.month, 2);
+    out += '-';
+    text::appendZeroPadded(out, date.day, 2);
+    return out;
 }
 
 std::string_view phoneLabel(contact::PhoneKind kind) {

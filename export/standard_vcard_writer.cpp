@@ -10,6 +10,7 @@
 #include "export/model_file_writer.h"
 #include "export/vcard_text.h"
 #include "text/base64.h"
+#include "text/text_bytes.h"
 
 namespace brenmoor::exporting {
 
@@ -148,16 +149,31 @@ bool isLanguageTag(std::string_view tag) {
 
 std::string dateValue(const CalendarDate& date, bool v4) {
     if (!v4) return isoDate(date);
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d%02d%02d", date.year, date.month, date.day);
-    return text;
+    std::string out;
+    text::appendZeroPadded(out, date.year, 4);
+    text::appendZeroPadded(out, date.month, 2);
+    text::appendZeroPadded(out, date.day, 2);
+    return out;
 }
 
 std::string timestampValue(const contact::Timestamp& stamp, bool v4) {
-    char text[32];
-    std::snprintf(text, sizeof text, v4 ? "%04d%02d%02dT%02d%02d%02d%s" : "%04d-%02d-%02dT%02d:%02d:%02d%s",
-                  stamp.year, stamp.month, stamp.day, stamp.hour, stamp.minute, stamp.second, stamp.utc ? "Z" : "");
-    return text;
+    // 20240131T120000Z in vCard 4.0, 2024-01-31T12:00:00Z in vCard 3.0.
+    const std::string_view dateDash = v4 ? "" : "-";
+    const std::string_view timeColon = v4 ? "" : ":";
+    std::string out;
+    text::appendZeroPadded(out, stamp.year, 4);
+    out += dateDash;
+    text::appendZeroPadded(out, stamp.month, 2);
+    out += dateDash;
+    text::appendZeroPadded(out, stamp.day, 2);
+    out += 'T';
+    text::appendZeroPadded(out, stamp.hour, 2);
+    out += timeColon;
+    text::appendZeroPadded(out, stamp.minute, 2);
+    out += timeColon;
+    text::appendZeroPadded(out, stamp.second, 2);
+    if (stamp.utc) out += 'Z';
+    return out;
 }
 
 void writeIdentity(Card& card, const Contact& contact) {

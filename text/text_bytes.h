@@ -3,8 +3,10 @@
 // ends, and the bytes that continue a character, where a cut must not fall.
 #pragma once
 
+#include <charconv>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace brenmoor::text {
@@ -57,6 +59,22 @@ constexpr std::string_view cutBefore(std::string_view text, std::size_t limit) {
     if (text.size() <= limit) return text;
     while (limit > 0 && continuesCharacter(text[limit])) --limit;
     return text.substr(0, limit);
+}
+
+// Appends value in decimal with zeros before it up to width characters, as printf's
+// "%0*d" writes it (a minus sign counts in the width), without printf's cost of a
+// format parsed and a locale looked at for every number of every date.
+inline void appendZeroPadded(std::string& out, long long value, int width) {
+    char digits[24];
+    const std::to_chars_result written = std::to_chars(digits, digits + sizeof digits, value);
+    std::string_view text(digits, static_cast<std::size_t>(written.ptr - digits));
+    if (value < 0) {
+        out += '-';
+        text.remove_prefix(1);
+        --width;
+    }
+    for (int pad = width - static_cast<int>(text.size()); pad > 0; --pad) out += '0';
+    out += text;
 }
 
 } // namespace brenmoor::text
