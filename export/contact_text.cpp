@@ -5,15 +5,7 @@
 
 namespace brenmoor::exporting {
 
-std::string isoDate(const CalendarDate& date) {
-    std::string out;
-    text::appendZeroPadded(out, date.year, 4);
-    out += '-';
-    text::appendZeroPadded(out, date.month, 2);
-    out += '-';
-    text::appendZeroPadded(out, date.day, 2);
-    return out;
-}
+std::string isoDate(const CalendarDate& date) { return text::threeNumbers(date.year, 4, date.month, date.day, "-"); }
 
 std::string_view phoneLabel(contact::PhoneKind kind) {
     using contact::PhoneKind;

@@ -148,32 +148,13 @@ bool isLanguageTag(std::string_view tag) {
 }
 
 std::string dateValue(const CalendarDate& date, bool v4) {
-    if (!v4) return isoDate(date);
-    std::string out;
-    text::appendZeroPadded(out, date.year, 4);
-    text::appendZeroPadded(out, date.month, 2);
-    text::appendZeroPadded(out, date.day, 2);
-    return out;
+    return text::threeNumbers(date.year, 4, date.month, date.day, v4 ? "" : "-");
 }
 
+// 20240131T120000Z in vCard 4.0, 2024-01-31T12:00:00Z in vCard 3.0.
 std::string timestampValue(const contact::Timestamp& stamp, bool v4) {
-    // 20240131T120000Z in vCard 4.0, 2024-01-31T12:00:00Z in vCard 3.0.
-    const std::string_view dateDash = v4 ? "" : "-";
-    const std::string_view timeColon = v4 ? "" : ":";
-    std::string out;
-    text::appendZeroPadded(out, stamp.year, 4);
-    out += dateDash;
-    text::appendZeroPadded(out, stamp.month, 2);
-    out += dateDash;
-    text::appendZeroPadded(out, stamp.day, 2);
-    out += 'T';
-    text::appendZeroPadded(out, stamp.hour, 2);
-    out += timeColon;
-    text::appendZeroPadded(out, stamp.minute, 2);
-    out += timeColon;
-    text::appendZeroPadded(out, stamp.second, 2);
-    if (stamp.utc) out += 'Z';
-    return out;
+    return text::threeNumbers(stamp.year, 4, stamp.month, stamp.day, v4 ? "" : "-") + 'T' +
+           text::threeNumbers(stamp.hour, 2, stamp.minute, stamp.second, v4 ? "" : ":") + (stamp.utc ? "Z" : "");
 }
 
 void writeIdentity(Card& card, const Contact& contact) {

@@ -40,18 +40,6 @@ QString timeWithSecondsFormat(const QLocale& locale) {
     return out.trimmed();
 }
 
-// first, second and third with separator between them, the first zero-padded to
-// firstWidth digits and the others to two ("2024-01-31", "09:05:00").
-std::string threeNumbers(int first, int firstWidth, int second, int third, char separator) {
-    std::string out;
-    text::appendZeroPadded(out, first, firstWidth);
-    out += separator;
-    text::appendZeroPadded(out, second, 2);
-    out += separator;
-    text::appendZeroPadded(out, third, 2);
-    return out;
-}
-
 } // namespace
 
 bool isCLocale() {
@@ -61,7 +49,7 @@ bool isCLocale() {
 
 std::string localeDateText(int year, int month, int day) {
     if (isCLocale()) {
-        return threeNumbers(year, 4, month, day, '-');
+        return text::threeNumbers(year, 4, month, day, "-");
     }
     QLocale locale;
     return locale.toString(QDate(year, month, day), fourDigitYearFormat(locale)).toStdString();
@@ -69,7 +57,7 @@ std::string localeDateText(int year, int month, int day) {
 
 std::string localeTimeText(int hour, int minute, int second) {
     if (isCLocale()) {
-        return threeNumbers(hour, 2, minute, second, ':');
+        return text::threeNumbers(hour, 2, minute, second, ":");
     }
     QLocale locale;
     return locale.toString(QTime(hour, minute, second), timeWithSecondsFormat(locale)).toStdString();

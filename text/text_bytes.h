@@ -77,4 +77,17 @@ inline void appendZeroPadded(std::string& out, long long value, int width) {
     out += text;
 }
 
+// first, second and third with separator between them, the first zero-padded to
+// firstWidth digits and the others to two: a date or a time ("2024-01-31", "20240131",
+// "09:05:00").
+inline std::string threeNumbers(int first, int firstWidth, int second, int third, std::string_view separator) {
+    std::string out;
+    appendZeroPadded(out, first, firstWidth);
+    out += separator;
+    appendZeroPadded(out, second, 2);
+    out += separator;
+    appendZeroPadded(out, third, 2);
+    return out;
+}
+
 } // namespace brenmoor::text
