@@ -6,7 +6,10 @@
 // of every export it completed, which --skip-done reads to go on where it stopped.
 #include "cli/batch_export.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
@@ -19,6 +22,7 @@
 #include <set>
 #include <sstream>
 #include <stdexcept>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
 #include <tuple>
@@ -27,6 +31,8 @@
 #include "cli/batch_report.h"
 #include "cli/commands.h"
 #include "cli/sha256.h"
+#include "export/csv_writer.h"
+#include "notes/book_file.h"
 #include "export/export_run.h"
 #include "export/output_file.h"
 
@@ -39,20 +45,74 @@ using Clock = std::chrono::steady_clock;
 using exporting::ExportRun;
 using exporting::OutputFormat;
 
-// A subfolder name per book, after the book's file without its extension, made unique
-// in list order ("names", "names_2", ...), so that a run of the same list finds them again.
-std::vector<std::string> subfolderNames(const std::vector<std::string>& books) {
-    std::set<std::string> taken{kReportName};
-    std::vector<std::string> names;
-    for (const std::string& book : books) {
-        std::string stem = fs::path(book).filename().stem().string();
-        if (stem.empty() || stem == "." || stem == "..") stem = "book";
-        std::string name = stem;
-        for (int n = 2; taken.count(name); ++n) name = stem + "_" + std::to_string(n);
-        taken.insert(name);
-        names.push_back(name);
+// The file that says which book a subfolder belongs to: the book's absolute path.
+constexpr const char* kOwnerName = ".brenmoor-book";
+
+std::string absolutePath(const std::string& path) {
+    std::error_code error;
+    const fs::path absolute = fs::absolute(path, error);
+    return (error ? fs::path(path) : absolute).lexically_normal().string();
+}
+
+// Reads a small regular file (not through a link, without waiting on a pipe); nothing
+// where there is none.
+std::optional<std::string> readSmallFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) return std::nullopt;
+    struct stat info {};
+    std::string text;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        text.resize(std::min<std::size_t>(std::size_t(info.st_size), 65536));
+        const ssize_t got = ::read(fd, text.data(), text.size());
+        text.resize(got > 0 ? std::size_t(got) : 0);
     }
-    return names;
+    ::close(fd);
+    return text;
+}
+
+// Makes the book's subfolder where missing, or takes it again where it is the book's own
+// (or holds no owner yet). Never through a symbolic link; never a folder another book
+// owns. Returns "" or why not; made says whether the folder is new.
+std::string claimFolder(const std::string& folder, const std::string& owner, bool& made) {
+    made = false;
+    struct stat info {};
+    if (::lstat(folder.c_str(), &info) != 0) {
+        if (errno != ENOENT) return "Could not make the folder \"" + folder + "\": " + std::strerror(errno) + ".";
+        if (::mkdir(folder.c_str(), 0777) == 0) made = true;
+        else if (errno != EEXIST)
+            return "Could not make the folder \"" + folder + "\": " + std::strerror(errno) + ".";
+        if (::lstat(folder.c_str(), &info) != 0)
+            return "Could not make the folder \"" + folder + "\": " + std::strerror(errno) + ".";
+    }
+    if (S_ISLNK(info.st_mode))
+        return "The folder \"" + folder + "\" is a symbolic link, which a batch never follows; "
+               "remove the link (or move it away) and run the batch again.";
+    if (!S_ISDIR(info.st_mode))
+        return "Could not make the folder \"" + folder + "\": a file of that name is in the way.";
+    const std::string ownerFile = exporting::outputPath(folder, kOwnerName);
+    if (const auto recorded = readSmallFile(ownerFile)) {
+        std::string path = *recorded;
+        while (!path.empty() && path.back() == '\n') path.pop_back();
+        if (path == owner) return {};
+        return "The folder \"" + folder + "\" holds the files of the book \"" + path +
+               "\"; give this book another folder (the column output of the mapping) or move that one away.";
+    }
+    try {
+        exporting::writeWholeFile(ownerFile, owner + "\n");
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return {};
+}
+
+// Takes back a folder the run made for a book that failed: only where nothing but its
+// owner file is in it.
+void dropNewFolder(const std::string& folder) {
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+        if (it->path().filename() != kOwnerName) return;
+    ::unlink(exporting::outputPath(folder, kOwnerName).c_str());
+    ::rmdir(folder.c_str());
 }
 
 // The files of a folder, to tell which ones an export put in place.
@@ -205,7 +265,6 @@ std::string selectionText(const BatchRequest& request) {
     return request.selection && request.selection->picks() ? request.selection->description() : "all";
 }
 
-// The rows of a book: each format converted, or taken over from the earlier report.
 // The row of an export that did not run: the book could not be read or picked from.
 ReportRow failedRow(ReportRow row, const std::string& message) {
     row.status = kStatusFailed;
@@ -213,31 +272,45 @@ ReportRow failedRow(ReportRow row, const std::string& message) {
     return row;
 }
 
-// The rows of a book: each format converted, or taken over from the earlier report.
-std::vector<ReportRow> convertBook(const BatchRequest& request, const std::string& book, const std::string& subfolder,
+// The contacts of a book by which --duplicates-report finds them in other books.
+struct ContactKeys {
+    std::int64_t position = 0;
+    std::string name;
+    std::string unid;
+    std::vector<std::string> addresses;
+};
+
+// The rows of a book: each format converted, or taken over from the earlier report
+// where it is done in the book's own folder from the same file.
+std::vector<ReportRow> convertBook(const BatchRequest& request, const BatchBook& book,
                                    const std::map<DoneKey, ReportRow>& done, BatchProgress& progress,
                                    std::atomic<std::int64_t>& written) {
     ReportRow base;
-    base.book = book;
-    base.folder = subfolder;
+    base.book = book.path;
+    base.folder = bookFolderName(book);
     base.selection = selectionText(request);
+    base.mailbox = book.mailbox;
+    base.user = book.user;
+    base.displayName = book.displayName;
+    base.carddavUrl = book.carddavUrl;
     std::string failure; // why no export of the book can run
-    struct stat info {};
-    if (::stat(book.c_str(), &info) == 0) base.size = info.st_size;
-    try {
-        base.sha256 = fileSha256(book);
+    try { // what the file is, before anything reads it: a device or a pipe never ends
+        const notes::BookFile file(book.path);
+        base.size = static_cast<std::int64_t>(file.size());
+        base.sha256 = fileSha256(book.path);
     } catch (const std::exception& e) {
         failure = e.what();
     }
-    const std::string folder = exporting::outputPath(request.folder, subfolder);
+    const std::string folder = exporting::outputPath(request.folder, base.folder);
     std::optional<std::vector<std::int64_t>> picked; // found when the first export needs them
 
     std::vector<ReportRow> rows;
     for (const OutputFormat* format : request.formats) {
         ReportRow row = base;
         row.format = std::string(format->word);
-        if (auto earlier = done.find(doneKey(row));
-            earlier != done.end() && !base.sha256.empty() && earlier->second.sha256 == base.sha256) {
+        if (auto earlier = done.find(doneKey(row)); earlier != done.end() && !base.sha256.empty() &&
+                                                    earlier->second.sha256 == base.sha256 &&
+                                                    earlier->second.folder == base.folder) {
             rows.push_back(earlier->second);
             rows.back().earlierRun = true;
             continue;
@@ -245,7 +318,7 @@ std::vector<ReportRow> convertBook(const BatchRequest& request, const std::strin
         const auto start = Clock::now();
         if (failure.empty() && request.selection && request.selection->picks() && !picked) {
             try {
-                picked = request.selection->positionsIn(book);
+                picked = request.selection->positionsIn(book.path);
             } catch (const std::exception& e) {
                 failure = e.what();
             }
@@ -261,18 +334,17 @@ std::vector<ReportRow> convertBook(const BatchRequest& request, const std::strin
             rows.push_back(row);
             continue;
         }
-        std::error_code error;
-        const bool folderIsNew = !fs::exists(folder, error);
-        std::ostringstream folderError;
-        if (!makeFolder(folder, folderError)) {
-            rows.push_back(failedRow(row, folderError.str()));
+        bool folderIsNew = false;
+        if (const std::string refused = claimFolder(folder, absolutePath(book.path), folderIsNew); !refused.empty()) {
+            rows.push_back(failedRow(row, refused));
             continue;
         }
         const FolderState before = folderState(folder);
         BookUi ui(folder, progress);
         ExportRun run(ui);
         if (picked) run.setSelection(*picked);
-        const ExportRun::Outcome outcome = run.run(*format, book);
+        run.setStoreIdentity(!book.mailbox.empty() ? book.mailbox : book.user);
+        const ExportRun::Outcome outcome = run.run(*format, book.path);
         row.seconds = std::chrono::duration<double>(Clock::now() - start).count();
         row.outputs = outputsBetween(before, folderState(folder));
         row.message = ui.message();
@@ -289,22 +361,19 @@ std::vector<ReportRow> convertBook(const BatchRequest& request, const std::strin
         row.status = outcome == ExportRun::Outcome::Completed            ? kStatusDone
                      : outcome == ExportRun::Outcome::CompletedWithSkips ? kStatusSkippedContacts
                                                                          : kStatusFailed;
-        if (row.status == kStatusFailed && folderIsNew) fs::remove(folder, error); // only where left empty
+        if (row.status == kStatusFailed && folderIsNew) dropNewFolder(folder);
         written += std::max<std::int64_t>(row.contactsWritten, 0);
         rows.push_back(row);
     }
     return rows;
 }
 
-std::string readWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// The report file: written whole at the start (with the rows taken over), a row appended
-// as each export ends, and written whole again in list order at the end.
+// The report file, which only ever grows while the batch runs: each export's row is
+// appended (and handed to the system) as the export ends, so a run killed at any point
+// leaves every row it completed, and the rows of earlier runs stay as they were. Only
+// at the end is it written anew (under a temporary name, then renamed) from all it
+// holds: the rows of books this run left alone and this run's rows in list order. Where
+// the same book, format and pick have several rows, the last tells.
 class ReportFile {
 public:
     explicit ReportFile(std::string path) : path_(std::move(path)) {}
@@ -312,33 +381,73 @@ public:
         if (fd_ >= 0) ::close(fd_);
     }
 
-    void start(const std::vector<ReportRow>& kept) {
-        writeWhole(kept);
-        fd_ = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-        if (fd_ < 0) fail(errno);
+    // Opens the report (made where missing) and returns the rows it holds. A report of
+    // another version's columns, or with a last line cut short, is first written anew
+    // with the rows it holds, so that the rows appended match its header.
+    std::vector<ReportRow> open() {
+        std::string text = openAndRead();
+        std::vector<ReportRow> rows = parseReport(text);
+        if (!text.starts_with(reportHeader()) || !text.ends_with("\n")) {
+            writeWhole(rows);
+            ::close(fd_);
+            text = openAndRead();
+        }
+        return rows;
     }
     void append(const std::vector<ReportRow>& rows) {
         std::string text;
-        for (const ReportRow& row : rows) text += reportCsvLine(row);
+        for (const ReportRow& row : rows)
+            if (!row.earlierRun) text += reportCsvLine(row);
         std::lock_guard lock(mutex_);
-        if (failure_.empty() && ::write(fd_, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
+        if (failure_.empty() && !text.empty() && ::write(fd_, text.data(), text.size()) != ssize_t(text.size()))
             failure_ = "Could not add to the report \"" + path_ + "\": " + std::strerror(errno) + ".";
     }
     void finish(const std::vector<ReportRow>& rows) {
+        writeWhole(rows);
         ::close(fd_);
         fd_ = -1;
-        writeWhole(rows);
     }
     const std::string& failure() const { return failure_; }
 
 private:
+    // Opens the report for appending, without waiting on a pipe and only where it is a
+    // regular file; locked, so that two batches never write one report at once.
+    std::string openAndRead() {
+        fd_ = ::open(path_.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+        if (fd_ < 0) fail(std::strerror(errno));
+        struct stat info {};
+        if (::fstat(fd_, &info) != 0) fail(std::strerror(errno));
+        if (!S_ISREG(info.st_mode))
+            fail("it is not a regular file (a pipe, a device or a socket); move it away and run the batch again");
+        if (::flock(fd_, LOCK_EX | LOCK_NB) != 0)
+            fail(errno == EWOULDBLOCK ? "another batch is writing it; wait for that one to end"
+                                      : std::strerror(errno));
+        std::string text(std::size_t(info.st_size), '\0');
+        std::size_t have = 0;
+        while (have < text.size()) {
+            const ssize_t got = ::pread(fd_, text.data() + have, text.size() - have, off_t(have));
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) fail(std::strerror(errno));
+            if (got == 0) break;
+            have += std::size_t(got);
+        }
+        text.resize(have);
+        if (text.empty()) {
+            const std::string header = reportHeader();
+            if (::write(fd_, header.data(), header.size()) != ssize_t(header.size())) fail(std::strerror(errno));
+            text = header;
+        }
+        return text;
+    }
     void writeWhole(const std::vector<ReportRow>& rows) {
         std::string text = reportHeader();
         for (const ReportRow& row : rows) text += reportCsvLine(row);
         exporting::writeWholeFile(path_, text);
     }
-    [[noreturn]] void fail(int error) {
-        throw std::runtime_error("Could not write the report \"" + path_ + "\": " + std::strerror(error) + ".");
+    [[noreturn]] void fail(const std::string& why) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+        throw std::runtime_error("Could not write the report \"" + path_ + "\": " + why + ".");
     }
 
     std::string path_;
@@ -347,62 +456,224 @@ private:
     std::string failure_;
 };
 
+// The Microsoft 365 import service's mapping of PST files to mailboxes: a row per PST
+// store the report lists, its FilePath the book's subfolder (FOLDER is the folder
+// uploaded), as Microsoft's "Use network upload to import PST files" documents it.
+std::string m365Mapping(const std::vector<ReportRow>& rows, const std::string& target,
+                        std::vector<std::string>& withoutMailbox) {
+    std::string text = "Workload,FilePath,Name,Mailbox,IsArchive,TargetRootFolder,ContentCodePage,SPFileContainer,"
+                       "SPManifestContainer,SPSiteUrl\r\n";
+    for (const ReportRow& row : rows) {
+        if (row.format != "pst" || !row.converted()) continue;
+        for (std::size_t at = 0; at < row.outputs.size();) { // "name (n bytes); ..."
+            const std::size_t end = std::min(row.outputs.find("; ", at), row.outputs.size());
+            const std::string output = row.outputs.substr(at, end - at);
+            at = end + 2;
+            const std::size_t size = output.rfind(" (");
+            const std::string name = output.substr(0, size);
+            if (size == std::string::npos || !name.ends_with(".pst")) continue;
+            const std::string mailbox = row.mailbox.empty() ? row.user : row.mailbox;
+            if (mailbox.empty()) withoutMailbox.push_back(row.book);
+            text += "Exchange,";
+            for (const std::string& field : {row.folder, name, mailbox}) {
+                exporting::appendCsvField(text, field);
+                text += ',';
+            }
+            text += "FALSE,";
+            exporting::appendCsvField(text, target);
+            text += ",,,,\r\n";
+        }
+    }
+    return text;
+}
+
+// The contacts of a book, read for --duplicates-report: position, name, universal ID
+// and e-mail address.
+std::vector<ContactKeys> contactKeysOf(const std::string& path) {
+    notes::AddressBook book(path); // whole documents: a walk that keeps only some items drops the universal ID
+    std::vector<ContactKeys> keys;
+    std::int64_t position = 0;
+    for (auto doc = book.firstDocument(); doc; doc = book.nextDocument()) {
+        ContactKeys contact{++position, notes::displayName(*doc), doc->noteInfo().unid, {}};
+        for (std::string address : doc->itemTexts(notes::ContactItem::MailAddress)) {
+            for (char& c : address) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            if (address.find('@') != std::string::npos) contact.addresses.push_back(address);
+        }
+        keys.push_back(std::move(contact));
+    }
+    return keys;
+}
+
+// The duplicates report: a line for each contact whose universal ID or e-mail address
+// another book of the run holds too, grouped by what they share.
+std::string duplicatesReport(const std::vector<BatchBook>& books, const std::vector<std::vector<ContactKeys>>& keys) {
+    struct Seen {
+        std::size_t book;
+        const ContactKeys* contact;
+    };
+    std::map<std::pair<std::string, std::string>, std::vector<Seen>> by; // (kind, value)
+    for (std::size_t b = 0; b < books.size(); ++b)
+        for (const ContactKeys& contact : keys[b]) {
+            if (!contact.unid.empty()) by[{"unid", contact.unid}].push_back({b, &contact});
+            for (const std::string& address : contact.addresses) by[{"email", address}].push_back({b, &contact});
+        }
+    std::string text = "shared,value,book,position,name\r\n";
+    for (const auto& [key, seen] : by) {
+        std::set<std::size_t> inBooks;
+        for (const Seen& s : seen) inBooks.insert(s.book);
+        if (inBooks.size() < 2) continue;
+        for (const Seen& s : seen) {
+            std::string line = key.first;
+            for (const std::string& field : {key.second, books[s.book].path, std::to_string(s.contact->position),
+                                             s.contact->name}) {
+                line += ',';
+                exporting::appendCsvField(line, spreadsheetSafe(field));
+            }
+            text += line + "\r\n";
+        }
+    }
+    return text;
+}
+
 } // namespace
 
-std::vector<std::string> readBookList(const std::string& list) {
-    std::ifstream file;
-    if (list != "-") {
-        file.open(list);
-        if (!file) throw std::runtime_error("Could not read the list of books \"" + list + "\": " +
-                                            std::strerror(errno) + ".");
+std::string Shard::tag() const { return "shard-" + std::to_string(index + 1) + "-of-" + std::to_string(count); }
+
+std::string shardFileName(const std::string& name, const Shard& shard) {
+    if (shard.whole()) return name;
+    const fs::path path(name);
+    const std::string stem = path.stem().string(), extension = path.extension().string();
+    return (path.parent_path() / (stem + "-" + shard.tag() + extension)).string();
+}
+
+std::string bookFolderName(const BatchBook& book) {
+    if (!book.output.empty()) return book.output;
+    std::string stem = fs::path(book.path).filename().stem().string();
+    if (stem.empty() || stem == "." || stem == "..") stem = "book";
+    // Room for the suffix within a file name's 255 bytes, cut where no UTF-8 sequence is.
+    std::size_t keep = std::min<std::size_t>(stem.size(), 200);
+    while (keep > 0 && keep < stem.size() && (static_cast<unsigned char>(stem[keep]) & 0xC0) == 0x80) --keep;
+    stem.resize(keep);
+    return stem + "-" + textSha256(absolutePath(book.path)).substr(0, 12);
+}
+
+std::vector<BatchBook> readBookList(const std::string& list) {
+    std::string text;
+    if (list == "-") {
+        std::ostringstream in;
+        in << std::cin.rdbuf();
+        text = in.str();
+    } else {
+        const int fd = ::open(list.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        struct stat info {};
+        if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+            const std::string why = fd < 0 ? std::strerror(errno) : "it is not a regular file";
+            if (fd >= 0) ::close(fd);
+            throw std::runtime_error("Could not read the list of books \"" + list + "\": " + why + ".");
+        }
+        ::close(fd);
+        std::ifstream file(list, std::ios::binary);
+        std::ostringstream in;
+        in << file.rdbuf();
+        text = in.str();
+        if (file.bad()) throw std::runtime_error("Could not read the list of books \"" + list + "\".");
     }
-    std::istream& in = list == "-" ? std::cin : file;
-    std::vector<std::string> books;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.find_first_not_of(" \t") != std::string::npos) books.push_back(line);
+    std::vector<BatchBook> books;
+    const std::size_t lineEnd = std::min(text.find('\n'), text.size());
+    const auto head = csvRecords(std::string_view(text).substr(0, lineEnd), true);
+    const bool mapping = !head.empty() && std::find(head[0].begin(), head[0].end(), "book") != head[0].end();
+    if (!mapping) {
+        std::istringstream in(text);
+        for (std::string line; std::getline(in, line);) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (line.find_first_not_of(" \t") != std::string::npos) books.emplace_back(line);
+        }
+        return books;
     }
-    if (in.bad()) throw std::runtime_error("Could not read the list of books \"" + list + "\".");
+    // A mapping file: the columns by their header.
+    const std::pair<const char*, std::string BatchBook::*> kColumns[] = {
+        {"book", &BatchBook::path},         {"mailbox", &BatchBook::mailbox}, {"user", &BatchBook::user},
+        {"display_name", &BatchBook::displayName}, {"output", &BatchBook::output},
+        {"carddav_url", &BatchBook::carddavUrl}};
+    const auto records = csvRecords(text, true);
+    std::vector<std::string BatchBook::*> members;
+    for (const std::string& name : records[0]) {
+        auto column = std::find_if(std::begin(kColumns), std::end(kColumns),
+                                   [&](const auto& c) { return name == c.first; });
+        if (column == std::end(kColumns))
+            throw std::runtime_error("The mapping \"" + list + "\" has the column \"" + name +
+                                     "\", which is not known (the columns: book, mailbox, user, display_name, "
+                                     "output, carddav_url).");
+        members.push_back(column->second);
+    }
+    for (std::size_t r = 1; r < records.size(); ++r) {
+        BatchBook book;
+        for (std::size_t f = 0; f < records[r].size() && f < members.size(); ++f) book.*members[f] = records[r][f];
+        if (book.path.empty() && records[r].size() <= 1) continue; // a blank line
+        const std::string& output = book.output;
+        if (book.path.empty() || output == "." || output == ".." || output.find('/') != std::string::npos ||
+            output == kReportName)
+            throw std::runtime_error("The mapping \"" + list + "\", line " + std::to_string(r + 1) +
+                                     (book.path.empty() ? ": no book is named."
+                                                        : ": the output \"" + output +
+                                                              "\" is no folder name (a name without \"/\")."));
+        books.push_back(std::move(book));
+    }
     return books;
 }
 
 int runBatch(const BatchRequest& request, std::ostream& out, std::ostream& err) {
     if (!makeFolder(request.folder, err)) return kFailed;
-    const std::string reportPath = exporting::outputPath(request.folder, kReportName);
-
-    // What the earlier report says is done, and the rows of books this run leaves alone.
-    std::map<DoneKey, ReportRow> done;
-    std::vector<ReportRow> kept;
-    if (request.skipDone) {
-        std::set<DoneKey> asked;
-        for (const std::string& book : request.books)
-            for (const OutputFormat* format : request.formats)
-                asked.insert({book, std::string(format->word), selectionText(request)});
-        for (ReportRow& row : parseReport(readWholeFile(reportPath))) {
-            const DoneKey key = doneKey(row);
-            if (!asked.count(key)) kept.push_back(row);
-            else if (row.converted()) done[key] = row;
-        }
-    }
-
-    const std::vector<std::string> subfolders = subfolderNames(request.books);
-    std::vector<std::vector<ReportRow>> rows(request.books.size());
+    const std::string reportPath = exporting::outputPath(request.folder, shardFileName(kReportName, request.shard));
     ReportFile report(reportPath);
+    std::vector<ReportRow> earlier;
     try {
-        report.start(kept);
+        earlier = report.open();
     } catch (const std::exception& e) {
         err << "brenmoor-convert: " << e.what() << "\n";
         return kFailed;
     }
 
+    // What the earlier report says is done (its last row for a book, format and pick),
+    // and the rows of books this run leaves alone.
+    std::map<DoneKey, ReportRow> done;
+    std::vector<ReportRow> kept;
+    if (request.skipDone) {
+        std::set<DoneKey> asked;
+        for (const BatchBook& book : request.books)
+            for (const OutputFormat* format : request.formats)
+                asked.insert({book.path, std::string(format->word), selectionText(request)});
+        std::map<DoneKey, std::size_t> keptAt;
+        for (ReportRow& row : earlier) {
+            const DoneKey key = doneKey(row);
+            if (asked.count(key)) {
+                if (row.converted()) done[key] = row;
+                else done.erase(key);
+            } else if (auto at = keptAt.find(key); at != keptAt.end()) {
+                kept[at->second] = std::move(row);
+            } else {
+                keptAt[key] = kept.size();
+                kept.push_back(std::move(row));
+            }
+        }
+    }
+
+    std::vector<std::vector<ReportRow>> rows(request.books.size());
+    std::vector<std::vector<ContactKeys>> keys(request.duplicatesReport.empty() ? 0 : request.books.size());
     BatchProgress progress(err, request.books.size());
     std::atomic<std::size_t> next{0};
     std::atomic<std::int64_t> written{0};
     auto work = [&] {
         for (std::size_t i = next++; i < request.books.size(); i = next++) {
-            progress.bookStarted(request.books[i]);
-            rows[i] = convertBook(request, request.books[i], subfolders[i], done, progress, written);
+            progress.bookStarted(request.books[i].path);
+            rows[i] = convertBook(request, request.books[i], done, progress, written);
             report.append(rows[i]);
+            if (!keys.empty()) {
+                try {
+                    keys[i] = contactKeysOf(request.books[i].path);
+                } catch (const std::exception&) { // the book's rows say why it could not be read
+                }
+            }
             progress.bookDone();
         }
     };
@@ -428,7 +699,19 @@ int runBatch(const BatchRequest& request, std::ostream& out, std::ostream& err) 
     try {
         if (!report.failure().empty()) throw std::runtime_error(report.failure());
         report.finish(all);
-        if (!request.reportJson.empty()) exporting::writeWholeFile(request.reportJson, reportJson(all));
+        if (!request.reportJson.empty())
+            exporting::writeWholeFile(shardFileName(request.reportJson, request.shard), reportJson(all));
+        if (!request.m365Mapping.empty()) {
+            std::vector<std::string> withoutMailbox;
+            exporting::writeWholeFile(shardFileName(request.m365Mapping, request.shard),
+                                      m365Mapping(all, request.m365Target, withoutMailbox));
+            for (const std::string& book : withoutMailbox)
+                err << "brenmoor-convert: " << book << ": no mailbox or user in the mapping; its PST store's row "
+                    << "in the Microsoft 365 mapping has no Mailbox.\n";
+        }
+        if (!request.duplicatesReport.empty())
+            exporting::writeWholeFile(shardFileName(request.duplicatesReport, request.shard),
+                                      duplicatesReport(request.books, keys));
     } catch (const std::exception& e) {
         err << "brenmoor-convert: " << e.what() << "\n";
         status = kFailed;

@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <string_view>
 #include <type_traits>
 #include <variant>
 
@@ -36,6 +37,10 @@ const Column kColumns[] = {
     {"status", &ReportRow::status},
     {"message", &ReportRow::message},
     {"seconds", &ReportRow::seconds},
+    {"mailbox", &ReportRow::mailbox},
+    {"user", &ReportRow::user},
+    {"display_name", &ReportRow::displayName},
+    {"carddav_url", &ReportRow::carddavUrl},
 };
 
 std::string number(std::int64_t n) { return n < 0 ? std::string() : std::to_string(n); }
@@ -92,6 +97,15 @@ void appendJsonString(std::string& out, const std::string& text) {
 
 } // namespace
 
+// A text field as the CSV holds it: after an apostrophe where a spreadsheet would take it
+// for a formula (or where it begins with the apostrophe, so that reading takes off only
+// what writing put on).
+std::string spreadsheetSafe(std::string text) {
+    if (!text.empty() && std::string_view("=+-@'").find(text.front()) != std::string_view::npos)
+        text.insert(text.begin(), '\'');
+    return text;
+}
+
 int ReportRow::exitStatus() const {
     if (status == kStatusDone) return kDone;
     if (status == kStatusSkippedContacts) return kSomeContactsSkipped;
@@ -110,46 +124,16 @@ std::string reportCsvLine(const ReportRow& row) {
     std::string line;
     for (const Column& column : kColumns) {
         if (&column != kColumns) line += ',';
-        exporting::appendCsvField(line, fieldOf(row, column));
+        const bool text = std::holds_alternative<std::string ReportRow::*>(column.member);
+        exporting::appendCsvField(line, text ? spreadsheetSafe(fieldOf(row, column)) : fieldOf(row, column));
     }
     return line + "\r\n";
 }
 
-std::vector<ReportRow> parseReport(const std::string& text) {
-    std::vector<ReportRow> rows;
+std::vector<std::vector<std::string>> csvRecords(std::string_view text, bool lastWithoutLineEnd) {
+    std::vector<std::vector<std::string>> records;
     std::vector<std::string> fields(1);
     bool quoted = false;
-    bool header = true;
-    // Where each column stands in the file, from its header: a report of an earlier
-    // version with other columns still gives the rows it can.
-    std::vector<int> at(std::size(kColumns), -1);
-    auto endRecord = [&] {
-        if (header) {
-            for (std::size_t c = 0; c < std::size(kColumns); ++c)
-                for (std::size_t f = 0; f < fields.size(); ++f)
-                    if (fields[f] == kColumns[c].name) at[c] = static_cast<int>(f);
-        } else if (fields.size() > 1) {
-            ReportRow row;
-            bool readable = true;
-            for (std::size_t c = 0; c < std::size(kColumns) && readable; ++c) {
-                const std::string empty;
-                const std::string& field =
-                    at[c] >= 0 && std::size_t(at[c]) < fields.size() ? fields[std::size_t(at[c])] : empty;
-                std::visit(
-                    [&](auto member) {
-                        auto& value = row.*member;
-                        using Value = std::decay_t<decltype(value)>;
-                        if constexpr (std::is_same_v<Value, std::string>) value = field;
-                        else if constexpr (std::is_same_v<Value, std::int64_t>) readable = readNumber(field, value);
-                        else value = std::atof(field.c_str());
-                    },
-                    kColumns[c].member);
-            }
-            if (readable && !row.book.empty()) rows.push_back(std::move(row));
-        }
-        header = false;
-        fields.assign(1, std::string());
-    };
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (quoted) {
@@ -161,12 +145,49 @@ std::vector<ReportRow> parseReport(const std::string& text) {
         } else if (c == ',') {
             fields.emplace_back();
         } else if (c == '\n') {
-            endRecord();
+            records.push_back(std::move(fields));
+            fields.assign(1, std::string());
         } else if (c != '\r') {
             fields.back() += c;
         }
     }
+    if (lastWithoutLineEnd && (fields.size() > 1 || !fields.back().empty())) records.push_back(std::move(fields));
+    return records;
+}
+
+std::vector<ReportRow> parseReport(const std::string& text) {
     // A last line without its line end was cut short by a killed run: not a row.
+    const auto records = csvRecords(text, false);
+    std::vector<ReportRow> rows;
+    if (records.empty()) return rows;
+    // Where each column stands in the file, from its header: a report of an earlier
+    // version with other columns still gives the rows it can.
+    std::vector<int> at(std::size(kColumns), -1);
+    for (std::size_t c = 0; c < std::size(kColumns); ++c)
+        for (std::size_t f = 0; f < records[0].size(); ++f)
+            if (records[0][f] == kColumns[c].name) at[c] = static_cast<int>(f);
+    for (std::size_t r = 1; r < records.size(); ++r) {
+        const std::vector<std::string>& fields = records[r];
+        if (fields.size() < 2) continue;
+        ReportRow row;
+        bool readable = true;
+        for (std::size_t c = 0; c < std::size(kColumns) && readable; ++c) {
+            const std::string empty;
+            const std::string& field =
+                at[c] >= 0 && std::size_t(at[c]) < fields.size() ? fields[std::size_t(at[c])] : empty;
+            std::visit(
+                [&](auto member) {
+                    auto& value = row.*member;
+                    using Value = std::decay_t<decltype(value)>;
+                    if constexpr (std::is_same_v<Value, std::string>)
+                        value = field.starts_with('\'') ? field.substr(1) : field;
+                    else if constexpr (std::is_same_v<Value, std::int64_t>) readable = readNumber(field, value);
+                    else value = std::atof(field.c_str());
+                },
+                kColumns[c].member);
+        }
+        if (readable && !row.book.empty()) rows.push_back(std::move(row));
+    }
     return rows;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace brenmoor::cli {
@@ -26,6 +27,11 @@ struct ReportRow {
     std::string status;    // done, skipped-contacts, failed
     std::string message;
     double seconds = 0;
+    // The book's line of a mapping file (export --from), carried to the row.
+    std::string mailbox;
+    std::string user;
+    std::string displayName;
+    std::string carddavUrl;
     bool earlierRun = false; // taken over from the report of an earlier run (not written)
 
     // The exit status the row stands for.
@@ -39,7 +45,15 @@ inline constexpr const char* kStatusSkippedContacts = "skipped-contacts";
 inline constexpr const char* kStatusFailed = "failed";
 
 std::string reportHeader();
+// text as a CSV cell of a report: after an apostrophe where it begins with = + - or @
+// (or with the apostrophe itself), so that a spreadsheet shows it as text rather than
+// running it as a formula. Reading a report takes the apostrophe off again.
+std::string spreadsheetSafe(std::string text);
+// The row as a line of the CSV, its texts spreadsheetSafe.
 std::string reportCsvLine(const ReportRow& row);
+// The records of CSV text (RFC 4180), each a list of its fields; a last line without its
+// line end is one only where lastWithoutLineEnd.
+std::vector<std::vector<std::string>> csvRecords(std::string_view text, bool lastWithoutLineEnd);
 // The rows of a report's CSV text; rows that do not read right are passed over.
 std::vector<ReportRow> parseReport(const std::string& text);
 std::string reportJson(const std::vector<ReportRow>& rows);

@@ -41,12 +41,14 @@ std::string formatWords();
 inline constexpr Option kHelpOption{"--help", "-h", "", "this text"};
 
 std::span<const Option> exportOptions();
+std::span<const Option> reportOptions();
 
 int runList(const ParsedArguments& args, std::ostream& out, std::ostream& err);
 int runGroups(const ParsedArguments& args, std::ostream& out, std::ostream& err);
 int runShow(const ParsedArguments& args, std::ostream& out, std::ostream& err);
 int runExport(const ParsedArguments& args, std::ostream& out, std::ostream& err);
 int runAttachments(const ParsedArguments& args, std::ostream& out, std::ostream& err);
+int runReport(const ParsedArguments& args, std::ostream& out, std::ostream& err);
 std::string exportDetails();
 
 // Of two exit statuses the worse: 1, then 3, then 0.

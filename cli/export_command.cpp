@@ -5,6 +5,8 @@
 // store written without some contacts ends with status 3, so scripts see the loss.
 // Several books (or --from) make a batch (batch_export.h); FORMAT may name several formats.
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <ostream>
@@ -29,9 +31,15 @@ using exporting::OutputFormat;
 
 constexpr Option kOptions[] = {
     {"--jobs", "-j", "N", "convert N books at once (default: the number of cores)"},
-    {"--from", "", "LIST", "the books are the lines of the file LIST (- for standard input)"},
+    {"--from", "", "LIST", "the books are the lines of the file LIST (- for standard input), or its rows"
+                           " where it is a CSV mapping with the column book"},
     {"--report-json", "", "FILE", "write the batch report as JSON to FILE too"},
     {"--skip-done", "", "", "leave out each book and format the report in FOLDER says is done"},
+    {"--shard", "", "K/N", "convert only the K-th of N shares of the books (every N-th, from the K-th)"},
+    {"--shards", "", "N", "N shares, this one by SLURM_ARRAY_TASK_ID or JOB_COMPLETION_INDEX"},
+    {"--m365-mapping", "", "FILE", "write the Microsoft 365 PST import mapping of the PST stores to FILE"},
+    {"--m365-target-folder", "", "PATH", "its TargetRootFolder (default: /Imported Notes Contacts)"},
+    {"--duplicates-report", "", "FILE", "list in FILE the contacts found in more than one book"},
     {"--only", "", "LIST", "only the contacts at these positions, as list numbers them: 3,7-12"},
     {"--category", "", "NAME", "only the contacts with the category NAME"},
     kHelpOption,
@@ -135,6 +143,68 @@ std::string exportDetails() {
                   "        gets a row per book and format\n";
 }
 
+namespace {
+
+unsigned wholeNumber(const std::string& text, const std::string& what) {
+    std::size_t used = 0;
+    unsigned long n = 0;
+    try {
+        n = std::stoul(text, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (text.empty() || used != text.size() || !std::isdigit(static_cast<unsigned char>(text[0])) || n > 1000000)
+        throw UsageError(what + " is no whole number: \"" + text + "\"");
+    return static_cast<unsigned>(n);
+}
+
+// The share of the list this process takes: --shard K/N; else the job array's index
+// (Slurm's, from its first index, or a Kubernetes Indexed Job's) of --shards N or of
+// SLURM_ARRAY_TASK_COUNT; else the whole list.
+Shard shardOf(const ParsedArguments& args) {
+    Shard shard;
+    auto environment = [](const char* name) -> std::optional<std::string> {
+        const char* value = std::getenv(name);
+        return value && *value ? std::optional<std::string>(value) : std::nullopt;
+    };
+    if (args.has("--shard")) {
+        const std::string text = args.value("--shard");
+        const std::size_t slash = text.find('/');
+        if (slash == std::string::npos) throw UsageError("--shard takes K/N, as 2/4, not \"" + text + "\"");
+        const unsigned k = wholeNumber(text.substr(0, slash), "--shard's K");
+        shard.count = wholeNumber(text.substr(slash + 1), "--shard's N");
+        if (k < 1 || k > shard.count) throw UsageError("--shard K/N takes K from 1 to N, not \"" + text + "\"");
+        shard.index = k - 1;
+        return shard;
+    }
+    std::optional<unsigned> count;
+    if (args.has("--shards")) count = wholeNumber(args.value("--shards"), "--shards");
+    std::optional<unsigned> index;
+    std::string source;
+    if (const auto task = environment("SLURM_ARRAY_TASK_ID")) {
+        source = "SLURM_ARRAY_TASK_ID";
+        const unsigned id = wholeNumber(*task, source);
+        const unsigned first = wholeNumber(environment("SLURM_ARRAY_TASK_MIN").value_or("0"), "SLURM_ARRAY_TASK_MIN");
+        if (id < first) throw UsageError("SLURM_ARRAY_TASK_ID is below SLURM_ARRAY_TASK_MIN");
+        index = id - first;
+        if (!count) if (const auto tasks = environment("SLURM_ARRAY_TASK_COUNT"))
+            count = wholeNumber(*tasks, "SLURM_ARRAY_TASK_COUNT");
+    } else if (const auto job = environment("JOB_COMPLETION_INDEX")) {
+        source = "JOB_COMPLETION_INDEX";
+        index = wholeNumber(*job, source);
+    }
+    if (!index && !count) return shard;
+    if (!index) throw UsageError("--shards N needs SLURM_ARRAY_TASK_ID or JOB_COMPLETION_INDEX (or give --shard K/N)");
+    if (!count) throw UsageError(source + " is set: give --shards N, the number of shares");
+    if (*count < 1 || *index >= *count)
+        throw UsageError(source + " " + std::to_string(*index) + " is not a share of " + std::to_string(*count));
+    shard.index = *index;
+    shard.count = *count;
+    return shard;
+}
+
+} // namespace
+
 int worstStatus(int a, int b) {
     auto rank = [](int status) { return status == kFailed ? 2 : status == kSomeContactsSkipped ? 1 : 0; };
     return rank(a) >= rank(b) ? a : b;
@@ -195,7 +265,10 @@ int runExport(const ParsedArguments& args, std::ostream& out, std::ostream& err)
     const ContactSelection selection(args.value("--only"), args.value("--category"));
     BatchRequest batch{.formats = formats, .books = {}, .folder = folder, .jobs = 1,
                        .reportJson = args.value("--report-json"), .skipDone = args.has("--skip-done"),
-                       .selection = &selection};
+                       .selection = &selection, .shard = shardOf(args),
+                       .m365Mapping = args.value("--m365-mapping"),
+                       .m365Target = args.value("--m365-target-folder", "/Imported Notes Contacts"),
+                       .duplicatesReport = args.value("--duplicates-report")};
     const std::string jobs = args.value("--jobs", std::to_string(std::max(1u, std::thread::hardware_concurrency())));
     std::size_t used = 0;
     try {
@@ -214,16 +287,24 @@ int runExport(const ParsedArguments& args, std::ostream& out, std::ostream& err)
             return kFailed;
         }
     } else {
-        batch.books.assign(operands.begin() + 1, operands.end() - 1);
+        for (auto operand = operands.begin() + 1; operand != operands.end() - 1; ++operand)
+            batch.books.emplace_back(*operand);
     }
-    for (const std::string& book : batch.books)
-        if (book.empty()) throw UsageError("a BOOK may not be empty");
+    for (const BatchBook& book : batch.books)
+        if (book.path.empty()) throw UsageError("a BOOK may not be empty");
 
     // One book without the batch's options: its files go into FOLDER itself.
-    const bool single = !fromList && batch.books.size() == 1 && !batch.skipDone && batch.reportJson.empty();
-    if (!single) return runBatch(batch, out, err);
+    const bool single = !fromList && batch.books.size() == 1 && !batch.skipDone && batch.reportJson.empty() &&
+                        batch.shard.whole() && batch.m365Mapping.empty() && batch.duplicatesReport.empty();
+    if (!single) {
+        std::vector<BatchBook> share; // every N-th book of the list, from the K-th
+        for (std::size_t i = batch.shard.index; i < batch.books.size(); i += batch.shard.count)
+            share.push_back(std::move(batch.books[i]));
+        batch.books = std::move(share);
+        return runBatch(batch, out, err);
+    }
 
-    const std::string& book = batch.books.front();
+    const std::string& book = batch.books.front().path;
     std::optional<std::vector<std::int64_t>> picked;
     if (selection.picks()) {
         try {

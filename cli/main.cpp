@@ -29,6 +29,8 @@ const Command kCommands[] = {
      &exportDetails, &runExport},
     {"attachments", "BOOK FOLDER", "every contact's photo and attached files, into FOLDER/<contact>/", kHelpOnly,
      nullptr, &runAttachments},
+    {"report", "merge REPORT...", "the batch reports of several shards as one report, on standard output",
+     reportOptions(), nullptr, &runReport},
 };
 
 constexpr std::string_view kExitStatuses =

@@ -3,11 +3,14 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace brenmoor::cli {
 
 // The lower-case hex SHA-256 of the file at path; throws std::runtime_error naming the
 // file where it cannot be read.
 std::string fileSha256(const std::string& path);
+// The lower-case hex SHA-256 of text.
+std::string textSha256(std::string_view text);
 
 } // namespace brenmoor::cli

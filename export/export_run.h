@@ -39,6 +39,12 @@ public:
     // any order; repeats count once); every contact where empty, as at the start.
     void setSelection(std::vector<std::int64_t> positions);
 
+    // What the book's owner is known by where a mapping of books to people names it
+    // (a mailbox address or a user name), for a store whose identity should come from
+    // it; "" where nothing is known.
+    void setStoreIdentity(std::string identity) { storeIdentity_ = std::move(identity); }
+    const std::string& storeIdentity() const { return storeIdentity_; }
+
     // The writer's result path (the PST store) of the last completed run, else "".
     const std::string& resultPath() const { return resultPath_; }
 
@@ -46,6 +52,7 @@ private:
     ExportUi& ui_;
     std::string resultPath_;
     std::vector<std::int64_t> selection_; // ascending, without repeats
+    std::string storeIdentity_;
 };
 
 } // namespace brenmoor::exporting

@@ -17,7 +17,9 @@ import hashlib
 import io
 import json
 import os
+import re
 import resource
+import shutil
 import signal
 import subprocess
 import sys
@@ -51,6 +53,17 @@ def read(path):
 
 def names(folder):
     return sorted(os.listdir(folder))
+
+
+def visible(folder):
+    return [name for name in names(folder) if not name.startswith(".")]
+
+
+# A book's subfolder in a batch: its file name, a dash and 12 hex digits of the SHA-256
+# of its absolute path, whatever the list and the run.
+def book_folder(path):
+    stem = os.path.splitext(os.path.basename(path))[0]
+    return stem + "-" + hashlib.sha256(os.path.abspath(path).encode()).hexdigest()[:12]
 
 
 def csv_records(path, encoding):
@@ -261,24 +274,26 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
     assert [{k: "" if v is None else str(v) for k, v in r.items() if k != "seconds"} for r in from_json] == \
         [{k: v for k, v in r.items() if k != "seconds"} for r in rows], (from_json, rows)
     assert [(r["book"], r["format"]) for r in rows] == [(books[b], f) for b in order for f in ("pst", "csv")]
+    tags = {path: tag for tag, path in books.items()}
     for row in rows:
-        tag = row["folder"]
+        tag = tags[row["book"]]
+        assert row["folder"] == book_folder(row["book"]), row
         state, found, written = expected[(tag, row["format"])]
         assert (row["status"], row["contacts_found"], row["contacts_written"]) == \
             (state, "" if found is None else str(found), "" if written is None else str(written)), row
         if tag == "missing":
-            assert row["size"] == row["sha256"] == "" and not os.path.exists(os.path.join(folder, tag)), row
+            assert row["size"] == row["sha256"] == "" and not os.path.exists(os.path.join(folder, row["folder"])), row
             continue
         if tag == "garbage":  # read and failed: no empty subfolder left behind
-            assert row["outputs"] == "" and not os.path.exists(os.path.join(folder, tag)), row
+            assert row["outputs"] == "" and not os.path.exists(os.path.join(folder, row["folder"])), row
             continue
         assert row["sha256"] == hashlib.sha256(read(books[tag])).hexdigest(), row
         assert row["documents_skipped"] == ("1 conflict" if tag == "conflict" else ""), row
         assert row["size"] == str(os.path.getsize(books[tag])), row
         for output in filter(None, row["outputs"].split("; ")):
             name, size = output[:-len(" bytes)")].split(" (")
-            assert os.path.getsize(os.path.join(folder, tag, name)) == int(size), (row, output)
-    assert "Qalder_Notes_Contact.csv" not in names(os.path.join(folder, "broken"))
+            assert os.path.getsize(os.path.join(folder, row["folder"], name)) == int(size), (row, output)
+    assert "Qalder_Notes_Contact.csv" not in names(os.path.join(folder, book_folder(books["broken"])))
 
     # The exit status is the worst of all books: 1, then 3, then 0.
     for tags, formats, want in [(["good", "empty"], "pst,csv", 0), (["good", "broken"], "pst", 3),
@@ -291,7 +306,8 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
     # --from - reads the list from standard input.
     done = subprocess.run([CONVERT, "export", "csv", "--from", "-", os.path.join(tmp, "stdin")],
                           input=books["good"] + "\n", capture_output=True, text=True)
-    assert done.returncode == 0 and os.listdir(os.path.join(tmp, "stdin", "good")) == ["Qalder_Notes_Contact.csv"]
+    assert done.returncode == 0 and \
+        visible(os.path.join(tmp, "stdin", book_folder(books["good"]))) == ["Qalder_Notes_Contact.csv"]
 
 # A full disk during a one-file-per-contact export (a file size limit stands in for it:
 # the third contact's page is larger than the limit): the pages before it are whole,
@@ -305,9 +321,10 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
     book = write_book(os.path.join(tmp, "big.dxl"), [person("Ann", "Lee"), person("Bob", "Ray"),
                                                      person("Cy", "Doe", "x" * 65536), person("Di", "Ng")])
     folder = os.path.join(tmp, "out")
+    big = os.path.join(folder, book_folder(book))
     for extension in ("txt", "html"):
-        os.makedirs(os.path.join(folder, "big"), exist_ok=True)
-        with open(os.path.join(folder, "big", "CyDoe_3." + extension), "w") as f:
+        os.makedirs(big, exist_ok=True)
+        with open(os.path.join(big, "CyDoe_3." + extension), "w") as f:
             f.write("earlier")
     done = subprocess.run([CONVERT, "export", "txt,html", "--report-json", os.path.join(tmp, "r.json"), book, folder],
                           capture_output=True, text=True, preexec_fn=full_disk)
@@ -316,10 +333,10 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
         rows = json.load(f)
     assert [(r["format"], r["status"]) for r in rows] == [("txt", "failed"), ("html", "failed")], rows
     assert all("File too large" in r["message"] and "CyDoe_3." + r["format"] in r["message"] for r in rows), rows
-    assert names(os.path.join(folder, "big")) == ["AnnLee_1.html", "AnnLee_1.txt", "BobRay_2.html", "BobRay_2.txt",
-                                                  "CyDoe_3.html", "CyDoe_3.txt"], names(os.path.join(folder, "big"))
-    for name in names(os.path.join(folder, "big")):
-        page = read(os.path.join(folder, "big", name))
+    assert visible(big) == ["AnnLee_1.html", "AnnLee_1.txt", "BobRay_2.html", "BobRay_2.txt",
+                            "CyDoe_3.html", "CyDoe_3.txt"], names(big)
+    for name in visible(big):
+        page = read(os.path.join(big, name))
         if name.startswith("CyDoe"):
             assert page == b"earlier", name
         elif name.endswith(".html"):
@@ -362,8 +379,8 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
     folder = os.path.join(tmp, "batch")
     status, out, err = convert("txt", "--category", "work", book, other, folder)
     assert status == 0, (status, out, err)
-    assert names(os.path.join(folder, "cats")) == ["Ann_1.txt", "Cy_3.txt"], names(os.path.join(folder, "cats"))
-    assert not os.path.exists(os.path.join(folder, "other"))
+    assert visible(os.path.join(folder, book_folder(book))) == ["Ann_1.txt", "Cy_3.txt"]
+    assert not os.path.exists(os.path.join(folder, book_folder(other)))
     with open(os.path.join(folder, "brenmoor-report.csv"), newline="") as f:
         rows = list(csv.DictReader(f))
     assert [(r["status"], r["contacts_written"]) for r in rows] == [("done", "2"), ("done", "0")], rows
@@ -384,21 +401,227 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
     run.wait()
     with open(report, newline="") as f:
         first = list(csv.DictReader(f))
-    assert 1 <= len(first) < len(books), first
+    assert 1 <= len(first) < len(books) - 1, first
+    # Killed again, now a --skip-done run: the report keeps every row it had and gains one
+    # per book this run ended.
+    run = subprocess.Popen([CONVERT, "export", "-j", "1", "--skip-done", "csv", *books, folder],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    while time.time() < deadline and read(report).count(b"\n") < len(first) + 2:
+        time.sleep(0.01)
+    run.send_signal(signal.SIGKILL)
+    run.wait()
+    with open(report, newline="") as f:
+        second = list(csv.DictReader(f))
+    assert second[:len(first)] == first and len(second) == len(first) + 1, second
     status, out, err = convert("csv", "--skip-done", *books, folder)
-    assert status == 0 and ("%d done before" % len(first)) in out, (status, out, err)
+    left = len(books) - len(second)
+    assert status == 0 and ("%d done, %d done before; %d contacts written" % (left, len(second), 40000 * left)) \
+        in out, (status, out, err)
     with open(report, newline="") as f:
         rows = list(csv.DictReader(f))
     assert [r["book"] for r in rows] == books and all(r["status"] == "done" for r in rows), rows
-    assert rows[:len(first)] == first, "a done book was converted again"
+    assert rows[:len(second)] == second, "a done book was converted again"
     for n in range(len(books)):
-        assert read(os.path.join(folder, "b%d" % n, "Qalder_Notes_Contact.csv")).count(b"\r\n") == 40001
+        assert read(os.path.join(folder, book_folder(books[n]), "Qalder_Notes_Contact.csv")).count(b"\r\n") == 40001
     # Done means done with the same contacts picked: other picks are converted anew.
     status, out, err = convert("csv", "--skip-done", "--only", "2", *books[:2], folder)
     assert status == 0 and "done before" not in out, (status, out, err)
     with open(report, newline="") as f:
         rows = list(csv.DictReader(f))
     assert [r["contacts"] for r in rows] == ["all"] * len(books) + ["contacts 2"] * 2, rows
+# Books of one file name in different folders each keep a folder of their own, whatever
+# the list's order; what is no regular file (a device, a pipe, a link to a device) fails
+# at once, as a book and as the report; a subfolder planted as a link is never followed;
+# report cells that a spreadsheet would run as formulas are written as text.
+def unid(n):
+    return "<noteinfo unid='%032X'/>" % n
+
+
+def mailed(first, address, note_id):
+    return ("<document form='Person'>%s<item name='FirstName'><text>%s</text></item>"
+            "<item name='MailAddress'><text>%s</text></item></document>\n" % (unid(note_id), first, address))
+
+
+# A report's rows as two runs of the same books into different folders give them:
+# without the seconds, the folder of the run, and the time of day a PST store's name holds.
+def comparable(text):
+    def same(value):
+        return re.sub(r'names\d{6}\.pst', "names.pst", re.sub(r'"[^"]*/([^"/]+-[0-9a-f]{12})"', r'"\1"', value))
+    return [{k: same(v) for k, v in r.items() if k != "seconds"} for r in csv.DictReader(io.StringIO(text))]
+
+
+def report_rows(path):
+    with open(path, newline="", encoding="utf-8") as f:
+        return comparable(f.read())
+
+
+with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
+    same = []
+    for d in ("a", "b", "c"):
+        os.mkdir(os.path.join(tmp, d))
+        same.append(write_book(os.path.join(tmp, d, "names.dxl"), [person("%s%d" % (d, i), "Lee") for i in range(3)]))
+    folder = os.path.join(tmp, "out")
+    for run, listed in enumerate([same, same[::-1], same[1:]]):
+        status, out, err = convert("csv", *(["--skip-done"] if run == 2 else []), *listed, folder)
+        assert status == 0, (status, out, err)
+        for book in same:
+            with open(os.path.join(folder, book_folder(book), "Qalder_Notes_Contact.csv"), newline="") as f:
+                d = os.path.basename(os.path.dirname(book))
+                assert [r["First Name"] for r in csv.DictReader(f)] == [d + str(i) for i in range(3)], (run, book)
+    assert "2 done before" in out and sorted(visible(folder)) == sorted(
+        [book_folder(b) for b in same] + ["brenmoor-report.csv"]), (out, visible(folder))
+
+    # Hostile places: each case a book list (or the report's place) and what the run says.
+    os.mkfifo(os.path.join(tmp, "fifo.dxl"))
+    os.symlink("/dev/zero", os.path.join(tmp, "zero.dxl"))
+    formula = write_book(os.path.join(tmp, "=HYPERLINK(1).dxl"), [person("=1+2", "@Lee")])
+    planted = os.path.join(folder, book_folder(same[0]) + "-planted")
+    elsewhere = os.path.join(tmp, "elsewhere")
+    os.mkdir(elsewhere)
+    for books, report_place, want in [
+            (["/dev/zero", same[0]], None, "is not a regular file"),
+            ([os.path.join(tmp, "fifo.dxl"), same[0]], None, "is not a regular file"),
+            ([os.path.join(tmp, "zero.dxl"), same[0]], None, "is not a regular file"),
+            (same[:2], "fifo", "not a regular file"),
+            (same[:2], "/dev/zero", "not a regular file")]:
+        where = os.path.join(tmp, "hostile")
+        shutil.rmtree(where, ignore_errors=True)
+        os.mkdir(where)
+        if report_place == "fifo":
+            os.mkfifo(os.path.join(where, "brenmoor-report.csv"))
+        elif report_place:
+            os.symlink(report_place, os.path.join(where, "brenmoor-report.csv"))
+        done = subprocess.run([CONVERT, "export", "csv", *books, where], capture_output=True, text=True, timeout=20)
+        assert done.returncode == 1 and want in done.stderr, (books, report_place, done)
+        if not report_place:  # the good book of the list is converted all the same
+            assert "1 done, 1 failed" in done.stdout, done.stdout
+    done = subprocess.run([CONVERT, "export", "csv", "/dev/zero", tmp], capture_output=True, text=True, timeout=20)
+    assert done.returncode == 1 and "not a regular file" in done.stderr, done
+
+    # A link planted where a book's subfolder goes is refused, and nothing goes through it.
+    os.rename(os.path.join(folder, book_folder(same[0])), planted)
+    os.symlink(elsewhere, os.path.join(folder, book_folder(same[0])))
+    status, out, err = convert("csv", same[0], formula, folder)
+    assert status == 1 and "is a symbolic link" in err and os.listdir(elsewhere) == [], (status, out, err)
+    # Cells that begin with = + - @ get an apostrophe in the report, not in the JSON or the contacts' files.
+    done = subprocess.run([CONVERT, "export", "csv", "--report-json", "r.json", os.path.basename(formula), "out2"],
+                          cwd=tmp, capture_output=True, text=True)
+    assert done.returncode == 0, done
+    assert b"\r\n'=HYPERLINK(1).dxl," in read(os.path.join(tmp, "out2", "brenmoor-report.csv"))
+    with open(os.path.join(tmp, "r.json")) as f:
+        assert json.load(f)[0]["book"] == "=HYPERLINK(1).dxl"
+    assert report_rows(os.path.join(tmp, "out2", "brenmoor-report.csv"))[0]["book"] == "'=HYPERLINK(1).dxl"
+    contacts = read(os.path.join(tmp, "out2", book_folder(os.path.join(tmp, "=HYPERLINK(1).dxl")),
+                                 "Qalder_Notes_Contact.csv"))
+    assert b"\r\n=1+2,," in contacts and b"'" not in contacts, contacts
+
+# A mapping of 40 books (a few broken) to people, converted in one run and in four shards
+# as separate processes (by the Slurm script, the GNU parallel line and the Kubernetes
+# Job of data/): merged, the shards' reports give the one run's rows; a missing shard's
+# books are named. The mapping's columns reach the report; the Microsoft 365 mapping has
+# a row per PST made; contacts found in two books are listed.
+recipes = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "data")
+with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
+    books = []
+    for n in range(40):
+        path = os.path.join(tmp, "dir%d" % (n % 3), "names%d.dxl" % (n % 7))
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        if os.path.exists(path):
+            path = path[:-4] + "_%d.dxl" % n
+        books.append(write_book(path, [mailed("P%d_%d" % (n, i), "p%d.%d@example.com" % (n, i), 1000 * n + i)
+                                       for i in range(3)]))
+    write_book(books[0], [mailed("Ann", "ann@example.com", 7), mailed("Bo", "bo@example.com", 8)])
+    write_book(books[1], [mailed("Ann", "other@example.com", 7), mailed("Bob", "BO@example.com", 9)])
+    books[5] = os.path.join(tmp, "missing.dxl")
+    with open(books[17], "w") as f:
+        f.write("not an address book\n")
+    books[33] = "/dev/zero"
+    write_book(books[22], [mailed("Cy", "cy@example.com", 22), broken_tail])
+    mapping = os.path.join(tmp, "mapping.csv")
+    with open(mapping, "w", newline="") as f:
+        w = csv.writer(f)
+        w.writerow(["book", "mailbox", "user", "display_name", "carddav_url"])
+        for n, book in enumerate(books):
+            w.writerow([book, "u%d@example.com" % n if n % 4 else "", "user%d" % n, "User, %d" % n,
+                        "https://dav.example.com/u%d/" % n])
+    one = os.path.join(tmp, "one")
+    status, out, err = convert("pst", "--from", mapping, "--report-json", os.path.join(tmp, "one.json"),
+                               "--m365-mapping", os.path.join(tmp, "m365.csv"),
+                               "--duplicates-report", os.path.join(tmp, "dups.csv"), one)
+    assert status == 1 and out.startswith("40 books, 40 exports: 36 done, 1 skipped-contacts, 3 failed;"), (status, out, err)
+    whole = report_rows(os.path.join(one, "brenmoor-report.csv"))
+    assert [(r["book"], r["mailbox"], r["user"], r["display_name"], r["carddav_url"]) for r in whole] == \
+        [(b, "u%d@example.com" % n if n % 4 else "", "user%d" % n, "User, %d" % n, "https://dav.example.com/u%d/" % n)
+         for n, b in enumerate(books)], whole
+    with open(os.path.join(tmp, "one.json")) as f:
+        assert [r["display_name"] for r in json.load(f)] == ["User, %d" % n for n in range(40)]
+    with open(os.path.join(tmp, "m365.csv"), newline="") as f:
+        m365 = list(csv.reader(f))
+    assert m365[0] == ["Workload", "FilePath", "Name", "Mailbox", "IsArchive", "TargetRootFolder", "ContentCodePage",
+                       "SPFileContainer", "SPManifestContainer", "SPSiteUrl"], m365[0]
+    made = [r for r in whole if r["status"] in ("done", "skipped-contacts")]
+    assert len(m365) == 1 + len(made), m365
+    for row, r in zip(m365[1:], made):
+        assert row[:2] == ["Exchange", r["folder"]] and os.path.isfile(os.path.join(one, row[1], row[2])), row
+        assert row[3:6] == [r["mailbox"] or r["user"], "FALSE", "/Imported Notes Contacts"], row
+    with open(os.path.join(tmp, "dups.csv"), newline="") as f:
+        dups = [tuple(r) for r in csv.reader(f)]
+    assert dups == [("shared", "value", "book", "position", "name"),
+                    ("email", "bo@example.com", books[0], "2", "Bo"), ("email", "bo@example.com", books[1], "2", "Bob"),
+                    ("unid", "%032X" % 7, books[0], "1", "Ann"), ("unid", "%032X" % 7, books[1], "1", "Ann")], dups
+
+    env = dict(os.environ, PATH=os.path.dirname(os.path.abspath(CONVERT)) + ":" + os.environ["PATH"],
+               LIST=mapping, FORMATS="pst")
+    shards = [os.path.join(tmp, "slurm", "brenmoor-report-shard-%d-of-4.csv" % k) for k in (1, 2, 3, 4)]
+    script = os.path.join(recipes, "brenmoor-slurm.sh")
+    assert subprocess.run(["bash", "-n", script]).returncode == 0
+    for task in range(4):  # the array's tasks, numbered from 1 here
+        subprocess.run(["bash", script], cwd=tmp, capture_output=True, check=False,
+                       env=dict(env, OUT="slurm", SLURM_ARRAY_TASK_ID=str(task + 1), SLURM_ARRAY_TASK_MIN="1",
+                                SLURM_ARRAY_TASK_COUNT="4", SLURM_CPUS_PER_TASK="1"))
+    merged = subprocess.run([CONVERT, "report", "merge", "--from", mapping, *shards], capture_output=True, text=True)
+    assert merged.returncode == 1, merged
+    assert comparable(merged.stdout) == whole, merged.stdout
+    merged = subprocess.run([CONVERT, "report", "merge", "--from", mapping, *shards[:2], shards[3]],
+                            capture_output=True, text=True)
+    lost = [r for r in csv.DictReader(io.StringIO(merged.stdout)) if r["message"].startswith("No report holds")]
+    assert merged.returncode == 1 and [r["book"] for r in lost] == books[2::4], merged
+    assert all(b in merged.stderr for b in books[2::4]), merged.stderr
+
+    script = os.path.join(recipes, "brenmoor-parallel.sh")
+    assert subprocess.run(["bash", "-n", script]).returncode == 0
+    if shutil.which("parallel"):
+        done = subprocess.run(["bash", script], cwd=tmp, capture_output=True, text=True, env=dict(env, OUT="par"))
+        assert done.returncode == 1, done
+        assert report_rows(os.path.join(tmp, "par", "brenmoor-report-all.csv")) == whole
+    manifest = os.path.join(recipes, "brenmoor-k8s-job.yaml")
+    try:
+        import yaml
+        with open(manifest) as f:
+            job = yaml.safe_load(f)
+    except ImportError:  # a light check: the keys an Indexed Job needs
+        text = open(manifest).read()
+        assert all(key in text for key in ("kind: Job", "completionMode: Indexed", "completions: 4")), text
+        job = None
+    if job:
+        assert job["kind"] == "Job" and job["spec"]["completionMode"] == "Indexed", job
+        command = job["spec"]["template"]["spec"]["containers"][0]["command"]
+        pods = job["spec"]["completions"]
+        assert command[command.index("--shards") + 1] == str(pods), command
+        command = [CONVERT] + [a.replace("/data/books.txt", mapping).replace("/data", tmp) for a in command[1:]]
+        for index in range(pods):
+            subprocess.run(command, capture_output=True, env=dict(os.environ, JOB_COMPLETION_INDEX=str(index)))
+        merged = subprocess.run([CONVERT, "report", "merge", "--from", mapping,
+                                 *glob.glob(os.path.join(tmp, "out", "brenmoor-report-shard-*-of-4.csv"))],
+                                capture_output=True, text=True)
+        assert comparable(merged.stdout) == whole, merged.stdout
+    # Wrong shares are wrong usage.
+    for options, environment in [(["--shard", "5/4"], {}), (["--shard", "0/4"], {}), (["--shards", "4"], {}),
+                                 ([], {"JOB_COMPLETION_INDEX": "1"}), (["--shards", "2"], {"JOB_COMPLETION_INDEX": "2"})]:
+        done = subprocess.run([CONVERT, "export", "csv", *options, "--from", mapping, os.path.join(tmp, "usage")],
+                              capture_output=True, text=True, env=dict(os.environ, **environment))
+        assert done.returncode == 2, (options, environment, done)
+
 # The books of tests/data (every kind of document a names.nsf holds; mailing lists; photos
 # and attached files): the run's summary on the error output, as each .json expects for
 # each format, no secret of the book in any file, and the groups with their members as
