@@ -12,7 +12,7 @@ mode=${1:-run}
 runtime_pkgs=(cmake g++ make qt6-base-dev qt6-tools-dev qt6-l10n-tools libexpat1-dev libssl-dev xdg-utils)
 test_pkgs=(libgtest-dev python3 python3-vobject chromium pff-tools pst-utils libxml2-utils time
            python3-ldap python3-gi gir1.2-ebookcontacts-1.2 nodejs radicale abook
-           xvfb xauth dbus at-spi2-core python3-pyatspi clang libclang-rt-14-dev)
+           xvfb xauth dbus at-spi2-core python3-pyatspi clang libclang-rt-14-dev parallel python3-yaml)
 
 pkgs=("${runtime_pkgs[@]}")
 [ "$mode" = test ] && pkgs+=("${test_pkgs[@]}")

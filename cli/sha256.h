@@ -8,7 +8,7 @@
 namespace brenmoor::cli {
 
 // The lower-case hex SHA-256 of the file at path; throws std::runtime_error naming the
-// file where it cannot be read.
+// file where it cannot be read or is no regular file (a device or a pipe never ends).
 std::string fileSha256(const std::string& path);
 // The lower-case hex SHA-256 of text.
 std::string textSha256(std::string_view text);
