@@ -4,7 +4,8 @@
 # the one book that holds all of their contacts in the same order, converted alone.
 # Prints the time ratio (limit 1.2) and the peak memory ratio (limit 2), each the median
 # of REPS runs, and the ratio of CPU seconds (user + system), which a busy machine
-# disturbs less than the wall-clock time.
+# disturbs less than the wall-clock time. Then the list in 4 shards (--shard K/4) run one
+# after another against one run of the list: the time ratio (limit 1.05) and the CPU ratio.
 #   bench/batch.sh [BOOKS [CONTACTS]]   default 1000 books of 100 contacts; JOBS=n (default 2),
 #                                       FORMAT=word (default pst), REPS=n (default 3),
 #                                       BUILD=dir (default build), BOOKS_DIR=dir (default bench/out)
@@ -46,9 +47,13 @@ median() { sort -g | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] 
 
 : >"$work/single"
 : >"$work/batch"
+: >"$work/shards"
+# The 4 shards of the list one after another, as one command.
+shards='for k in 1 2 3 4; do "$0" export -j "$1" --shard "$k/4" "$2" --from "$3" "$4" >/dev/null || exit 1; done'
 for ((i = 0; i < reps; i++)); do
   measure "$convert" export "$format" "$one" "$work/out" >>"$work/single"
   measure "$convert" export -j "$jobs" "$format" --from "$work/list" "$work/out" >>"$work/batch"
+  measure bash -c "$shards" "$convert" "$jobs" "$format" "$work/list" "$work/out" >>"$work/shards"
 done
 single_s=$(cut -d' ' -f1 "$work/single" | median)
 single_kib=$(cut -d' ' -f2 "$work/single" | median)
@@ -56,10 +61,16 @@ batch_s=$(cut -d' ' -f1 "$work/batch" | median)
 batch_kib=$(cut -d' ' -f2 "$work/batch" | median)
 single_cpu=$(cut -d' ' -f3 "$work/single" | median)
 batch_cpu=$(cut -d' ' -f3 "$work/batch" | median)
+shards_s=$(cut -d' ' -f1 "$work/shards" | median)
+shards_cpu=$(cut -d' ' -f3 "$work/shards" | median)
 awk -v c="$count" -v n="$contacts" -v j="$jobs" -v f="$format" -v ss="$single_s" -v bs="$batch_s" \
-    -v sk="$single_kib" -v bk="$batch_kib" -v sc="$single_cpu" -v bc="$batch_cpu" 'BEGIN {
+    -v sk="$single_kib" -v bk="$batch_kib" -v sc="$single_cpu" -v bc="$batch_cpu" \
+    -v hs="$shards_s" -v hc="$shards_cpu" 'BEGIN {
   printf "%d books of %d contacts, %s, -j %d, against one book of %d contacts:\n", c, n, f, j, c * n
   printf "  time   %.2f (limit 1.2): %.2f s against %.2f s\n", bs / ss, bs, ss
   printf "  memory %.2f (limit 2): %.0f MiB against %.0f MiB peak resident\n", bk / sk, bk / 1024, sk / 1024
   printf "  cpu    %.2f: %.2f s against %.2f s of user and system time\n", bc / sc, bc, sc
+  printf "4 shards (--shard K/4) one after another, against one run of the list:\n"
+  printf "  time   %.3f (limit 1.05): %.2f s against %.2f s\n", hs / bs, hs, bs
+  printf "  cpu    %.3f: %.2f s against %.2f s of user and system time\n", hc / bc, hc, bc
 }'

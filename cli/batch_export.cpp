@@ -578,6 +578,7 @@ std::vector<BatchBook> readBookList(const std::string& list) {
         text = in.str();
         if (file.bad()) throw std::runtime_error("Could not read the list of books \"" + list + "\".");
     }
+    if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3); // the byte order mark spreadsheets put first
     std::vector<BatchBook> books;
     const std::size_t lineEnd = std::min(text.find('\n'), text.size());
     const auto head = csvRecords(std::string_view(text).substr(0, lineEnd), true);
@@ -597,7 +598,9 @@ std::vector<BatchBook> readBookList(const std::string& list) {
         {"carddav_url", &BatchBook::carddavUrl}};
     const auto records = csvRecords(text, true);
     std::vector<std::string BatchBook::*> members;
-    for (const std::string& name : records[0]) {
+    for (std::string name : records[0]) {
+        name.erase(0, name.find_first_not_of(' '));
+        name.erase(name.find_last_not_of(' ') + 1);
         auto column = std::find_if(std::begin(kColumns), std::end(kColumns),
                                    [&](const auto& c) { return name == c.first; });
         if (column == std::end(kColumns))
@@ -606,6 +609,7 @@ std::vector<BatchBook> readBookList(const std::string& list) {
                                      "output, carddav_url).");
         members.push_back(column->second);
     }
+    std::set<std::string> outputs;
     for (std::size_t r = 1; r < records.size(); ++r) {
         BatchBook book;
         for (std::size_t f = 0; f < records[r].size() && f < members.size(); ++f) book.*members[f] = records[r][f];
@@ -617,9 +621,21 @@ std::vector<BatchBook> readBookList(const std::string& list) {
                                      (book.path.empty() ? ": no book is named."
                                                         : ": the output \"" + output +
                                                               "\" is no folder name (a name without \"/\")."));
+        if (!output.empty() && !outputs.insert(output).second)
+            throw std::runtime_error("The mapping \"" + list + "\", line " + std::to_string(r + 1) + ": the output \"" +
+                                     output + "\" is another book's already; give each book a folder of its own.");
         books.push_back(std::move(book));
     }
     return books;
+}
+
+void dropRepeatedBooks(std::vector<BatchBook>& books, std::ostream& err) {
+    std::set<std::string> seen;
+    std::erase_if(books, [&](const BatchBook& book) {
+        if (seen.insert(absolutePath(book.path)).second) return false;
+        err << "brenmoor-convert: " << book.path << " stands in the list more than once; it is converted once.\n";
+        return true;
+    });
 }
 
 int runBatch(const BatchRequest& request, std::ostream& out, std::ostream& err) {

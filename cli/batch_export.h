@@ -63,6 +63,10 @@ std::string shardFileName(const std::string& name, const Shard& shard);
 // dash and 12 hex digits of the SHA-256 of its absolute path ("names-3fa9c01b22e4").
 std::string bookFolderName(const BatchBook& book);
 
+// Leaves out the books that stand in the list again (by absolute path), saying so on err:
+// a book is converted once, into its one folder.
+void dropRepeatedBooks(std::vector<BatchBook>& books, std::ostream& err);
+
 // Runs the batch; returns the worst exit status of all books (1, then 3, then 0).
 int runBatch(const BatchRequest& request, std::ostream& out, std::ostream& err);
 

@@ -161,8 +161,9 @@ unsigned wholeNumber(const std::string& text, const std::string& what) {
 
 // The share of the list this process takes: --shard K/N; else the job array's index
 // (Slurm's, from its first index, or a Kubernetes Indexed Job's) of --shards N or of
-// SLURM_ARRAY_TASK_COUNT; else the whole list.
-Shard shardOf(const ParsedArguments& args) {
+// SLURM_ARRAY_TASK_COUNT; else the whole list. The job array's variables count only
+// for a batch (or with --shards): a single book exported inside a job is not shared out.
+Shard shardOf(const ParsedArguments& args, bool batch) {
     Shard shard;
     auto environment = [](const char* name) -> std::optional<std::string> {
         const char* value = std::getenv(name);
@@ -178,6 +179,7 @@ Shard shardOf(const ParsedArguments& args) {
         shard.index = k - 1;
         return shard;
     }
+    if (!batch && !args.has("--shards")) return shard;
     std::optional<unsigned> count;
     if (args.has("--shards")) count = wholeNumber(args.value("--shards"), "--shards");
     std::optional<unsigned> index;
@@ -266,7 +268,7 @@ int runExport(const ParsedArguments& args, std::ostream& out, std::ostream& err)
     const ContactSelection selection(args.value("--only"), args.value("--category"));
     BatchRequest batch{.formats = formats, .books = {}, .folder = folder, .jobs = 1,
                        .reportJson = args.value("--report-json"), .skipDone = args.has("--skip-done"),
-                       .selection = &selection, .shard = shardOf(args),
+                       .selection = &selection, .shard = {},
                        .m365Mapping = args.value("--m365-mapping"),
                        .m365Target = args.value("--m365-target-folder", "/Imported Notes Contacts"),
                        .duplicatesReport = args.value("--duplicates-report")};
@@ -293,11 +295,13 @@ int runExport(const ParsedArguments& args, std::ostream& out, std::ostream& err)
     }
     for (const BatchBook& book : batch.books)
         if (book.path.empty()) throw UsageError("a BOOK may not be empty");
+    batch.shard = shardOf(args, fromList || batch.books.size() > 1);
 
     // One book without the batch's options: its files go into FOLDER itself.
     const bool single = !fromList && batch.books.size() == 1 && !batch.skipDone && batch.reportJson.empty() &&
                         batch.shard.whole() && batch.m365Mapping.empty() && batch.duplicatesReport.empty();
     if (!single) {
+        dropRepeatedBooks(batch.books, err);
         std::vector<BatchBook> share; // every N-th book of the list, from the K-th
         for (std::size_t i = batch.shard.index; i < batch.books.size(); i += batch.shard.count)
             share.push_back(std::move(batch.books[i]));

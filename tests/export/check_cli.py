@@ -621,6 +621,16 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
         done = subprocess.run([CONVERT, "export", "csv", *options, "--from", mapping, os.path.join(tmp, "usage")],
                               capture_output=True, text=True, env=dict(os.environ, **environment))
         assert done.returncode == 2, (options, environment, done)
+    # A mapping as a spreadsheet saves it (a byte order mark, spaces after the commas) reads, and a
+    # book it names twice is converted once; two books of one output, or a column not known, are refused.
+    for n, (text, want, says) in enumerate([
+            ("\ufeffbook, mailbox\n%s,a@example.com\n%s,a@example.com\n" % (books[0], books[0]), 0, "more than once"),
+            ("book,output\n%s,o\n%s,o\n" % (books[0], books[1]), 1, "is another book's already"),
+            ("book,mail\n%s,a\n" % books[0], 1, 'the column "mail"')]):
+        with open(mapping, "w", encoding="utf-8") as f:
+            f.write(text)
+        status, out, err = convert("csv", "--from", mapping, os.path.join(tmp, "map%d" % n))
+        assert status == want and says in err and (want or out.startswith("1 book, 1 export: 1 done")), (text, out, err)
 
 # The books of tests/data (every kind of document a names.nsf holds; mailing lists; photos
 # and attached files): the run's summary on the error output, as each .json expects for
