@@ -566,8 +566,9 @@ std::vector<BatchBook> readBookList(const std::string& list) {
     } else {
         const int fd = ::open(list.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         struct stat info {};
-        if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-            const std::string why = fd < 0 ? std::strerror(errno) : "it is not a regular file";
+        // A pipe is a list too (--from <(find ...)); a device would be read without end.
+        if (fd < 0 || ::fstat(fd, &info) != 0 || !(S_ISREG(info.st_mode) || S_ISFIFO(info.st_mode))) {
+            const std::string why = fd < 0 ? std::strerror(errno) : "it is neither a file nor a pipe";
             if (fd >= 0) ::close(fd);
             throw std::runtime_error("Could not read the list of books \"" + list + "\": " + why + ".");
         }

@@ -497,6 +497,12 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
             assert "1 done, 1 failed" in done.stdout, done.stdout
     done = subprocess.run([CONVERT, "export", "csv", "/dev/zero", tmp], capture_output=True, text=True, timeout=20)
     assert done.returncode == 1 and "not a regular file" in done.stderr, done
+    done = subprocess.run([CONVERT, "export", "csv", "--from", "/dev/zero", tmp], capture_output=True, text=True,
+                          timeout=20)
+    assert done.returncode == 1 and "neither a file nor a pipe" in done.stderr, done
+    done = subprocess.run(["bash", "-c", '"$0" export csv --from <(echo "$1") "$2"', CONVERT, same[1],
+                           os.path.join(tmp, "piped")], capture_output=True, text=True, timeout=20)
+    assert done.returncode == 0 and "1 done" in done.stdout, done  # a list may come through a pipe
 
     # A link planted where a book's subfolder goes is refused, and nothing goes through it.
     os.rename(os.path.join(folder, book_folder(same[0])), planted)
