@@ -4,7 +4,8 @@ completion on stdout with status 0, failures on stderr with status 1, a PST stor
 some contacts with status 3, the PST store's path before the completion; and the files in
 the folder always whole and from one run, also when a run fails, is killed, or runs
 beside another. Batches of books: the report's rows, the worst status, --skip-done after
-a killed batch. A book of every kind of markup around its documents (comments,
+killed batches, each book's own folder, hostile books and report places, a mapping of
+books to people, shards merged, the job-engine recipes of data/. A book of every kind of markup around its documents (comments,
 processing instructions, CDATA, <folder> notes, a document that declares a namespace)
 exported whole in every format, and shown.
 
