@@ -7,6 +7,7 @@
 
 #include <QAbstractItemModel>
 #include <QIcon>
+#include <QItemSelection>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -54,17 +55,34 @@ public:
     void setContacts(ScannedContacts contacts);
     const ScannedContacts& contacts() const { return contacts_; }
 
-    // Shows only the contacts whose name, company or e-mail holds text, without regard
-    // to case; all of them for the empty text. Keys and running numbers stay.
+    // Shows only the contacts whose name, company or e-mail holds text as the user reads
+    // it: case, accents and runs of white space make no difference (both sides are
+    // brought to Unicode's compatibility decomposition, marks dropped, case folded).
+    // All of them for a text of white space alone. Keys and running numbers stay.
     void setFilter(const QString& text);
     bool isFiltered() const { return filtered_; }
+    // The filter's form of a text: what setFilter compares.
+    static QString folded(const QString& text);
+
+    // The contacts in the book and those the filter shows.
+    std::size_t contactCount() const { return contacts_.size(); }
+    std::size_t shownCount() const { return filtered_ ? shown_.size() : contacts_.size(); }
+
+    // The contacts the user selected, kept here so that a selection outlives the filter:
+    // contacts it hides stay selected. Rows are those shown now.
+    void setChosen(int firstRow, int lastRow, bool chosen);
+    void clearChosen();
+    std::size_t chosenCount() const { return chosenCount_; }
+    // The shown rows whose contacts are selected, as ranges of rows for the view.
+    QItemSelection chosenShownRows() const;
+    // The running numbers of the selected contacts, and of the contacts shown, in book order.
+    std::vector<std::int64_t> chosenRunningNumbers() const;
+    std::vector<std::int64_t> shownRunningNumbers() const;
 
     QModelIndex rootIndex() const { return createIndex(0, 0, kRootId); }
     bool isContact(const QModelIndex& index) const { return index.isValid() && index.internalId() == kContactId; }
     // A contact node's running number (1 for the first): its position in the book.
     std::int64_t runningNumber(const QModelIndex& contact) const { return std::int64_t(contactAt(contact.row())) + 1; }
-    // The running numbers of the contacts on rows first to last, in row order.
-    void appendRunningNumbers(int first, int last, std::vector<std::int64_t>& numbers) const;
     std::optional<notes::DocumentPlace> place(const QModelIndex& contact) const;
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
@@ -78,9 +96,10 @@ private:
     static constexpr quintptr kContactId = 1;
 
     std::size_t contactAt(int row) const { return filtered_ ? shown_[std::size_t(row)] : std::size_t(row); }
-    std::size_t shownCount() const { return filtered_ ? shown_.size() : contacts_.size(); }
 
     ScannedContacts contacts_;
+    std::vector<bool> chosen_; // per contact of the book
+    std::size_t chosenCount_ = 0;
     bool filtered_ = false;
     std::vector<std::uint32_t> shown_; // the contacts the filter lets through, in book order
     QIcon bookPicture_;
