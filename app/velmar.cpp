@@ -266,6 +266,7 @@ void Velmar::buildControls() {
     auto* split = new QSplitter(Qt::Horizontal, frame2);
     split->setObjectName(QStringLiteral("ContactSplitter"));
     split->setChildrenCollapsible(false);
+    split->setAccessibleName(tr("Contact list and details"));
     // Above the tree, a field that narrows it to the contacts whose name, company or
     // e-mail holds what is typed.
     auto* listColumn = new QWidget(split);
@@ -281,6 +282,7 @@ void Velmar::buildControls() {
     filter_->setToolTip(tr("Filter by name, company or e-mail (Ctrl+F; Esc clears it)"));
     filterCount_ = new QLabel(listColumn);
     filterCount_->setObjectName(QStringLiteral("FilterCount"));
+    filterCount_->setAccessibleDescription(tr("Contacts the filter shows"));
     filterCount_->hide();
     listLayout->addWidget(filter_);
     listLayout->addWidget(filterCount_);
@@ -304,6 +306,7 @@ void Velmar::buildControls() {
     progress_ = new QProgressBar(margins);
     progress_->setObjectName(QStringLiteral("ProgressBar1"));
     progress_->setTextVisible(false);
+    progress_->setAccessibleName(tr("Progress"));
     progress_->setRange(0, 100);
     progress_->setValue(0);
     // Cancel, live only while an export runs, stops it at the next contact (so does Esc).
@@ -341,6 +344,7 @@ void Velmar::buildControls() {
     status->insertWidget(0, scanStatus_, 3);
     selectionStatus_ = new QLabel(status);
     selectionStatus_->setObjectName(QStringLiteral("SelectionStatus"));
+    selectionStatus_->setAccessibleDescription(tr("Selected contacts"));
     status->insertWidget(1, selectionStatus_, 2);
     setStatusBar(status);
 

@@ -177,6 +177,10 @@ ContactDetailView::ContactDetailView(QWidget* parent) : QGroupBox(tr("Contact In
         auto* scroller = new QScrollArea(tabs_);
         scroller->setObjectName(QStringLiteral("SSTab1_%1_Scroll").arg(qs(page.caption)));
         scroller->setFrameShape(QFrame::NoFrame);
+        // The page's boxes take the focus, not the scroller around them: no Tab stop that
+        // shows nothing and has no name.
+        scroller->setFocusPolicy(Qt::NoFocus);
+        scroller->setAccessibleName(shown(page.caption));
         scroller->setWidgetResizable(true);
         scroller->setWidget(pageWidget);
         tabs_->addTab(scroller, shown(page.caption));

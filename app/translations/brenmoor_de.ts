@@ -243,12 +243,28 @@
 <context>
     <name>brenmoor::app::Dialog</name>
     <message>
+        <source>Save as %1</source>
+        <translation>Als %1 speichern</translation>
+    </message>
+    <message>
+        <source>Contacts to save</source>
+        <translation>Zu speichernde Kontakte</translation>
+    </message>
+    <message>
+        <source>Save contacts as</source>
+        <translation>Kontakte speichern als</translation>
+    </message>
+    <message>
+        <source>Files for other programs</source>
+        <translation>Dateien für andere Programme</translation>
+    </message>
+    <message>
         <source>Save NSF Contacts As</source>
         <translation>NSF-Kontakte speichern als</translation>
     </message>
     <message>
-        <source>Convert</source>
-        <translation>Konvertieren</translation>
+        <source>&amp;Convert</source>
+        <translation>&amp;Konvertieren</translation>
     </message>
     <message>
         <source>Cancel</source>
@@ -261,6 +277,50 @@
 </context>
 <context>
     <name>brenmoor::app::Velmar</name>
+    <message>
+        <source>Filter by name, company or e-mail (Ctrl+F; Esc clears it)</source>
+        <translation>Nach Name, Firma oder E-Mail filtern (Strg+F; Esc leert das Feld)</translation>
+    </message>
+    <message>
+        <source>Contacts to save</source>
+        <translation>Zu speichernde Kontakte</translation>
+    </message>
+    <message>
+        <source>Save as</source>
+        <translation>Speichern als</translation>
+    </message>
+    <message>
+        <source>%1 of %2 selected</source>
+        <translation>%1 von %2 ausgewählt</translation>
+    </message>
+    <message>
+        <source>%1 of %2 shown</source>
+        <translation>%1 von %2 angezeigt</translation>
+    </message>
+    <message>
+        <source>The list shows no address book. Scan %1 first, then save.</source>
+        <translation>Die Liste zeigt kein Adressbuch. Lesen Sie zuerst %1 ein, dann speichern Sie.</translation>
+    </message>
+    <message>
+        <source>The path box names %1, but the list shows the contacts of %2.&#xd;
+&#xd;
+Scan %1 first to save its contacts, or put %2 back into the path box to save the list.</source>
+        <translation>Das Pfadfeld nennt %1, die Liste zeigt aber die Kontakte von %2.&#xd;
+&#xd;
+Lesen Sie zuerst %1 ein, um dessen Kontakte zu speichern, oder setzen Sie %2 wieder in das Pfadfeld, um die Liste zu speichern.</translation>
+    </message>
+    <message>
+        <source>Stop the scan (Esc)</source>
+        <translation>Einlesen abbrechen (Esc)</translation>
+    </message>
+    <message>
+        <source>Scan of %1 cancelled</source>
+        <translation>Einlesen von %1 abgebrochen</translation>
+    </message>
+    <message>
+        <source>Stopping the scan ...</source>
+        <translation>Einlesen wird abgebrochen ...</translation>
+    </message>
     <message>
         <source>Photo</source>
         <translation>Foto</translation>
@@ -295,7 +355,7 @@
     </message>
     <message>
         <source>Filter by name, company or e-mail</source>
-        <translation>Nach Name, Firma oder E-Mail filtern</translation>
+        <translation>Name, Firma oder E-Mail</translation>
     </message>
     <message>
         <source>Filter</source>
@@ -778,30 +838,24 @@ Wählen Sie zuerst mit „Durchsuchen“ die Datei Names.nsf aus.</translation>
         <translation>Konverter für Lotus-Notes-Adressbücher</translation>
     </message>
     <message>
-        <source>SAVES EVERY CONTACT AS</source>
-        <translation>SPEICHERT JEDEN KONTAKT ALS</translation>
+        <source>SAVES CONTACTS AS</source>
+        <translation>SPEICHERT KONTAKTE ALS</translation>
     </message>
     <message>
         <source>Conversion options</source>
         <translation>Umwandlungsoptionen</translation>
     </message>
     <message>
-        <source>Choose the form to save your contacts in</source>
-        <translation>Wählen Sie das Format, in dem Ihre Kontakte gespeichert werden</translation>
-    </message>
-    <message>
-        <source>Every contact of the address book is saved,
-in the folder you choose next.</source>
-        <translation>Jeder Kontakt des Adressbuchs wird gespeichert,
-in dem Ordner, den Sie als Nächstes wählen.</translation>
+        <source>Choose the contacts and the form to save them in</source>
+        <translation>Kontakte und Format wählen</translation>
     </message>
     <message>
         <source>SAVE CONTACTS AS</source>
         <translation>KONTAKTE SPEICHERN ALS</translation>
     </message>
     <message>
-        <source>Saves Lotus Notes contacts as CSV, vCard, HTML, text and PST</source>
-        <translation>Speichert Lotus-Notes-Kontakte als CSV, vCard, HTML, Text und PST</translation>
+        <source>Saves Lotus Notes contacts as PST, CSV, vCard, LDIF, HTML and text</source>
+        <translation>Speichert Notes-Kontakte als PST, CSV, vCard, LDIF, HTML, Text</translation>
     </message>
     <message>
         <source>Support</source>
@@ -934,6 +988,61 @@ in dem Ordner, den Sie als Nächstes wählen.</translation>
     <message>
         <source>of an unknown type</source>
         <translation>unbekannten Typs</translation>
+    </message>
+</context>
+<context>
+    <name>brenmoor::app::SaveScope</name>
+    <message>
+        <source>&amp;All: the one contact of the book</source>
+        <translation>&amp;Alle: der eine Kontakt des Adressbuchs</translation>
+    </message>
+    <message>
+        <source>&amp;All %1 contacts</source>
+        <translation>&amp;Alle %1 Kontakte</translation>
+    </message>
+    <message>
+        <source>The &amp;selected contact</source>
+        <translation>Der &amp;ausgewählte Kontakt</translation>
+    </message>
+    <message>
+        <source>The %1 &amp;selected contacts</source>
+        <translation>Die %1 &amp;ausgewählten Kontakte</translation>
+    </message>
+    <message>
+        <source>The contact shown by the &amp;filter</source>
+        <translation>Der vom &amp;Filter gezeigte Kontakt</translation>
+    </message>
+    <message>
+        <source>The %1 contacts shown by the &amp;filter</source>
+        <translation>Die %1 vom &amp;Filter gezeigten Kontakte</translation>
+    </message>
+    <message>
+        <source>The one contact of the address book is saved</source>
+        <translation>Der eine Kontakt des Adressbuchs wird gespeichert</translation>
+    </message>
+    <message>
+        <source>All %1 contacts of the address book are saved</source>
+        <translation>Alle %1 Kontakte des Adressbuchs werden gespeichert</translation>
+    </message>
+    <message>
+        <source>Only the selected contact is saved</source>
+        <translation>Nur der ausgewählte Kontakt wird gespeichert</translation>
+    </message>
+    <message>
+        <source>Only the %1 selected contacts are saved</source>
+        <translation>Nur die %1 ausgewählten Kontakte werden gespeichert</translation>
+    </message>
+    <message>
+        <source>Only the contact shown by the filter is saved</source>
+        <translation>Nur der vom Filter gezeigte Kontakt wird gespeichert</translation>
+    </message>
+    <message>
+        <source>Only the %1 contacts shown by the filter are saved</source>
+        <translation>Nur die %1 vom Filter gezeigten Kontakte werden gespeichert</translation>
+    </message>
+    <message>
+        <source>, in the folder you choose next.</source>
+        <translation>, im Ordner, den Sie als Nächstes wählen.</translation>
     </message>
 </context>
 </TS>
