@@ -1105,6 +1105,52 @@ private slots:
         QCOMPARE(control<QLineEdit>("First")->accessibleName(), QStringLiteral("Vorname"));
     }
 
+    // In German, on a 1366 x 768 screen, every caption of the window and the save dialog
+    // is shown whole, the placeholder of the filter too. BRENMOOR_SCREENSHOTS=folder
+    // keeps pictures of both to look at.
+    void germanTextsFitAt1366x768() {
+        const std::unique_ptr<QTranslator> german = programTranslation(QLocale(QLocale::German, QLocale::Germany));
+        QVERIFY(german && QCoreApplication::installTranslator(german.get()));
+        window = std::make_unique<Velmar>(*prompts);
+        window->resize(1366 - 16, 768 - 48);
+        window->show();
+        scan(QStringLiteral(BRENMOOR_TEST_DATA "/../../samples/names.dxl"));
+        window->TreeView1_NodeClick(node(0));
+        Dialog dialog(*prompts, [](int) {}, window.get());
+        dialog.setScopes({25, 7, 3, true}, SaveScope::Selected);
+        dialog.show();
+        QCoreApplication::removeTranslator(german.get());
+        QVERIFY(dialog.height() <= 768 - 48);
+        const auto cut = [](QWidget* top) {
+            QStringList cut;
+            for (QWidget* w : top->findChildren<QWidget*>()) {
+                if (!w->isVisibleTo(top)) continue;
+                QString text;
+                int room = w->contentsRect().width();
+                if (auto* label = qobject_cast<QLabel*>(w); label && !label->wordWrap()) text = label->text();
+                if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+                    text = button->text();
+                    room -= button->icon().isNull() && !qobject_cast<QRadioButton*>(w) ? 8 : 24;
+                }
+                if (auto* line = qobject_cast<QLineEdit*>(w); line && line->text().isEmpty()) {
+                    text = line->placeholderText();
+                    room -= 28; // the frame, the margins and the clear button
+                }
+                text.remove('&');
+                if (!text.isEmpty() && !text.contains('\n') && w->fontMetrics().horizontalAdvance(text) > room)
+                    cut << w->objectName() + ": " + text;
+            }
+            return cut;
+        };
+        const QString shots = qEnvironmentVariable("BRENMOOR_SCREENSHOTS");
+        if (!shots.isEmpty()) {
+            window->grab().save(shots + "/window-de.png");
+            dialog.grab().save(shots + "/save-dialog-de.png");
+        }
+        QCOMPARE(cut(window.get()), QStringList());
+        QCOMPARE(cut(&dialog), QStringList());
+    }
+
     void helpOpensTheManualOnlyWhereItExists() {
         window->setHelpFile(dir->filePath("orvelline.html"));
         window->content_Click();
