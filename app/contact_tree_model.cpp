@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <functional>
 
 namespace brenmoor::app {
 
@@ -24,10 +25,22 @@ void ScannedContacts::reserve(std::size_t count) {
     nameEnds_.reserve(count);
     alsoEnds_.reserve(count);
     offsets_.reserve(count);
+    unids_.reserve(count);
 }
 
+namespace {
+
+// Eight bytes for a UNID's 32 digits: enough to tell a document from the one before it.
+std::uint64_t unidHash(std::string_view unid) {
+    if (unid.empty()) return 0;
+    return std::max<std::uint64_t>(std::hash<std::string_view>{}(unid), 1);
+}
+
+} // namespace
+
 void ScannedContacts::add(std::string_view name, const std::optional<notes::DocumentPlace>& place,
-                          std::string_view also) {
+                          std::string_view also, std::string_view unid) {
+    unids_.push_back(unidHash(unid));
     // Names past 4 GiB in all would not be addressed; such a contact is listed unnamed.
     if (names_.size() + name.size() <= UINT32_MAX) names_.append(name);
     nameEnds_.push_back(static_cast<std::uint32_t>(names_.size()));
@@ -49,6 +62,11 @@ std::string_view ScannedContacts::name(std::size_t i) const {
 std::string_view ScannedContacts::also(std::size_t i) const {
     std::size_t start = i == 0 ? 0 : alsoEnds_[i - 1];
     return std::string_view(also_).substr(start, alsoEnds_[i] - start);
+}
+
+bool ScannedContacts::isSameDocument(std::size_t i, std::string_view unid) const {
+    const std::uint64_t listed = unids_[i];
+    return listed == 0 || unid.empty() || listed == unidHash(unid);
 }
 
 std::optional<notes::DocumentPlace> ScannedContacts::place(std::size_t i) const {

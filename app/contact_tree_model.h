@@ -29,12 +29,16 @@ class ScannedContacts {
 public:
     // Room for count contacts (the book's entry count); more may still be added.
     void reserve(std::size_t count);
-    void add(std::string_view name, const std::optional<notes::DocumentPlace>& place, std::string_view also = {});
+    void add(std::string_view name, const std::optional<notes::DocumentPlace>& place, std::string_view also = {},
+             std::string_view unid = {});
 
     std::size_t size() const { return nameEnds_.size(); }
     std::string_view name(std::size_t i) const;
     std::string_view also(std::size_t i) const;
     std::optional<notes::DocumentPlace> place(std::size_t i) const;
+    // Whether document is the contact the scan found at i, as far as the book's UNIDs
+    // tell: true where either has none.
+    bool isSameDocument(std::size_t i, std::string_view unid) const;
 
 private:
     static constexpr std::uint64_t kNoPlace = UINT64_MAX;
@@ -43,6 +47,7 @@ private:
     std::string also_;
     std::vector<std::uint32_t> alsoEnds_;
     std::vector<std::uint64_t> offsets_; // kNoPlace where the walk gave none
+    std::vector<std::uint64_t> unids_;   // a hash of each contact's UNID, 0 where it has none
     std::optional<notes::BookIdentity> book_;
 };
 
@@ -84,6 +89,9 @@ public:
     // A contact node's running number (1 for the first): its position in the book.
     std::int64_t runningNumber(const QModelIndex& contact) const { return std::int64_t(contactAt(contact.row())) + 1; }
     std::optional<notes::DocumentPlace> place(const QModelIndex& contact) const;
+    bool isSameDocument(const QModelIndex& contact, std::string_view unid) const {
+        return isContact(contact) && contacts_.isSameDocument(contactAt(contact.row()), unid);
+    }
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     QModelIndex parent(const QModelIndex& child) const override;

@@ -144,7 +144,7 @@ void addListed(const notes::ContactDocument& doc, std::string name,
     name = contact::listedName(doc, std::move(name), static_cast<std::int64_t>(contacts.size()) + 1);
     std::string also = doc.itemText(notes::ContactItem::CompanyName);
     for (const std::string& address : contact::emailAddresses(doc)) also += "\n" + address;
-    contacts.add(name, place, also);
+    contacts.add(name, place, also, doc.noteInfo().unid);
 }
 
 } // namespace
@@ -736,7 +736,8 @@ void Velmar::showNode(const QModelIndex& node) {
         const auto place = contacts_->place(node);
         const std::optional<notes::ContactDocument> contact =
             place ? book.documentAt(position, *place) : book.documentAt(position);
-        if (!contact) {
+        // Another document at the contact's position: the book changed since the scan.
+        if (!contact || !contacts_->isSameDocument(node, contact->noteInfo().unid)) {
             detail_->clear();
             warn(tr(kContactGone));
             return;

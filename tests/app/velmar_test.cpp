@@ -644,6 +644,23 @@ private slots:
         QCOMPARE(statusText(), QStringLiteral("shrinks.dxl: 3 contacts"));
     }
 
+    // The book changed under the list and another person stands at the contact's place:
+    // the UNID tells, and the boxes show no one rather than the wrong person.
+    void anotherDocumentAtTheContactsPlaceIsNotShown() {
+        const QString path = dir->filePath("changes.dxl");
+        const QString unidA(32, 'A'), unidB(32, 'B'), unidZ(32, 'C');
+        QVERIFY(writeDxlBook(path, {{{"FirstName", "Ann"}}, {{"FirstName", "Bea"}}}, {unidA, unidB}));
+        scan(path);
+        QVERIFY(writeDxlBook(path, {{{"FirstName", "Ann"}}, {{"FirstName", "Zed"}}}, {unidA, unidZ}));
+        prompts->messages.clear();
+        window->TreeView1_NodeClick(node(1));
+        QCOMPARE(boxText("First"), QString());
+        QCOMPARE(prompts->messages.size(), 1);
+        QVERIFY(prompts->messages[0].text.contains("no longer in the address book"));
+        window->TreeView1_NodeClick(node(0));
+        QCOMPARE(boxText("First"), QStringLiteral("Ann"));
+    }
+
     // The status bar names the scanned book and its count; a new Scan, good or failed,
     // empties the boxes and starts the list at its top.
     void scanNamesTheBookAndCountAndStartsAfresh() {
