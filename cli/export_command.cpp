@@ -130,6 +130,8 @@ std::string exportDetails() {
     }
     return text + "  several formats at once: a comma-separated list (pst,vcard3)\n"
                   "BOOK    the address book exported as DXL; with one BOOK the files go into FOLDER itself\n"
+                  "        (a file of the same name there is replaced by the complete new one; the\n"
+                  "        window asks first where a text or HTML page per contact would replace one)\n"
                   "FOLDER  where the files go (made if missing); with several books (or --from) each\n"
                   "        book gets a subfolder named after its file, and FOLDER/brenmoor-report.csv\n"
                   "        gets a row per book and format\n";

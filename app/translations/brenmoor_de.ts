@@ -278,6 +278,22 @@
 <context>
     <name>brenmoor::app::Velmar</name>
     <message>
+        <source>Contact list and details</source>
+        <translation>Kontaktliste und Details</translation>
+    </message>
+    <message>
+        <source>Progress</source>
+        <translation>Fortschritt</translation>
+    </message>
+    <message>
+        <source>Contacts the filter shows</source>
+        <translation>Vom Filter gezeigte Kontakte</translation>
+    </message>
+    <message>
+        <source>Selected contacts</source>
+        <translation>Ausgewählte Kontakte</translation>
+    </message>
+    <message>
         <source>Filter by name, company or e-mail (Ctrl+F; Esc clears it)</source>
         <translation>Nach Name, Firma oder E-Mail filtern (Strg+F; Esc leert das Feld)</translation>
     </message>
@@ -488,6 +504,26 @@ Die Datei hat sich geändert, seit die Liste erstellt wurde. Lesen Sie das Adres
 </context>
 <context>
     <name>WindowExportUi</name>
+    <message>
+        <source>&quot;%1&quot; is in the folder already, and maybe more pages of contacts of an earlier export.&#xd;
+&#xd;
+Replace them with the new pages, or keep them and give the new pages names of their own?</source>
+        <translation>„%1“ liegt schon im Ordner, vielleicht mit weiteren Kontaktseiten eines früheren Exports.&#xd;
+&#xd;
+Sollen die neuen Seiten sie ersetzen, oder sollen sie bleiben und die neuen Seiten eigene Namen bekommen?</translation>
+    </message>
+    <message>
+        <source>&amp;Replace</source>
+        <translation>&amp;Ersetzen</translation>
+    </message>
+    <message>
+        <source>&amp;Keep Both</source>
+        <translation>&amp;Beide behalten</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
     <message>
         <source>1 contact was written to &quot;%1&quot;</source>
         <translation>1 Kontakt wurde nach „%1“ geschrieben</translation>

@@ -383,6 +383,41 @@ private slots:
         QVERIFY(!tree()->selectionModel()->isSelected(node(1)));
     }
 
+    // Pages per contact already in the folder: one question per export, whose answer
+    // holds for every page of it.
+    void pagesAlreadyThereAreReplacedKeptOrLeftAsTheUserSays() {
+        scan(book("two.dxl", {{{"FirstName", "Ann"}}, {{"FirstName", "Bea"}}}));
+        const struct {
+            int answer; // Replace, Keep Both, Cancel
+            QStringList files;
+            QByteArray ann; // Ann_1.txt's content afterwards
+        } cases[] = {
+            {0, {"Ann_1.txt", "Bea_2.txt"}, ""},
+            {1, {"Ann_1 (2).txt", "Ann_1.txt", "Bea_2 (2).txt", "Bea_2.txt"}, "earlier"},
+            {2, {"Ann_1.txt", "Bea_2.txt"}, "earlier"},
+        };
+        for (const auto& c : cases) {
+            const QString out = dir->filePath(QStringLiteral("pages%1").arg(c.answer));
+            QVERIFY(QDir().mkpath(out));
+            for (const char* name : {"Ann_1.txt", "Bea_2.txt"}) {
+                QFile earlier(QDir(out).filePath(QLatin1String(name)));
+                QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier") == 7);
+            }
+            prompts->questions.clear();
+            prompts->chooseAnswers.enqueue(c.answer);
+            prompts->folderAnswers.enqueue(out);
+            action("savetxt")->trigger();
+            QCOMPARE(prompts->questions.size(), 1);
+            QVERIFY(prompts->questions[0].text.contains("Ann_1.txt"));
+            QCOMPARE(QDir(out).entryList(QDir::Files), c.files);
+            QFile ann(QDir(out).filePath("Ann_1.txt"));
+            QVERIFY(ann.open(QIODevice::ReadOnly));
+            const QByteArray content = ann.readAll();
+            QVERIFY2(c.ann.isEmpty() ? content != "earlier" : content == c.ann, content.constData());
+        }
+        QVERIFY2(prompts->messageTexts().last().startsWith("Export cancelled"), qPrintable(prompts->messageTexts().last()));
+    }
+
     // Saves take the book on screen: a path typed over it is to be scanned first.
     void saveTakesTheBookOnScreen() {
         scan(book("two.dxl", {{{"FirstName", "Ann"}}, {{"FirstName", "Bea"}}}));
