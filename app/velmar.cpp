@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QSaveFile>
 #include <QSettings>
 #include <QSplitter>
 #include <QShortcut>
@@ -295,6 +296,7 @@ void Velmar::buildControls() {
     tree_->viewport()->installEventFilter(this);
     detail_ = new viewer::ContactDetailView(split);
     connect(detail_, &viewer::ContactDetailView::photoChanged, banner, &Banner::showPhoto);
+    connect(detail_, &viewer::ContactDetailView::saveFileRequested, this, &Velmar::saveAttachedFile);
     split->addWidget(listColumn);
     split->addWidget(detail_);
     split->setStretchFactor(0, 1);
@@ -931,6 +933,31 @@ void Velmar::about_Click() {
 void Velmar::content_Click() {
     if (helpFile_.isEmpty() || !QFileInfo::exists(helpFile_)) return;
     prompts_.openUrl(QUrl::fromLocalFile(helpFile_));
+}
+
+// An attached file of the contact shown, saved whole into a folder the user picks, under
+// its own name or, where that is taken, a free one beside it: nothing there is replaced.
+void Velmar::saveAttachedFile(const contact::Attachment& file) {
+    const QString folder = prompts_.chooseFolder(this, tr("Save the attached file in which folder?"),
+                                                 remembered(kLastFolderKey));
+    if (folder.isEmpty()) return;
+    const QFileInfo named(QDir(folder).filePath(QFileInfo(QString::fromStdString(file.name())).fileName()));
+    QString path = named.filePath();
+    for (int n = 2; QFileInfo::exists(path) || QFileInfo(path).isSymLink(); ++n)
+        path = QDir(folder).filePath(named.completeBaseName() + QStringLiteral(" (%1)").arg(n) +
+                                     (named.suffix().isEmpty() ? QString() : QStringLiteral(".") + named.suffix()));
+    QSaveFile out(path);
+    bool written = out.open(QIODevice::WriteOnly);
+    if (written)
+        file.forEachDecodedPiece([&](std::string_view piece) {
+            written = written && out.write(piece.data(), qint64(piece.size())) == qint64(piece.size());
+        });
+    if (!written || !out.commit()) {
+        out.cancelWriting();
+        warn(tr("\"%1\" could not be saved: %2").arg(QDir::toNativeSeparators(path), out.errorString()));
+        return;
+    }
+    prompts_.message(this, kTitle, tr("Saved as \"%1\".").arg(QDir::toNativeSeparators(path)));
 }
 
 void Velmar::Command4_Click() { close(); }

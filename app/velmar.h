@@ -14,6 +14,7 @@
 
 #include "app/contact_tree_model.h"
 #include "app/save_scope.h"
+#include "contact/contact.h"
 #include "export/output_format.h"
 
 class QAction;
@@ -87,6 +88,7 @@ public slots:
     void TreeView1_NodeClick(const QModelIndex& node);
     // Cancel, Esc: stops the export in progress before its next contact.
     void stopExport();
+    void saveAttachedFile(const contact::Attachment& file);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -4,6 +4,70 @@
 <context>
     <name>brenmoor::viewer::ContactDetailView</name>
     <message>
+        <source>More</source>
+        <translation>Weitere Angaben</translation>
+    </message>
+    <message>
+        <source>Attached files</source>
+        <translation>Angehängte Dateien</translation>
+    </message>
+    <message>
+        <source>work</source>
+        <translation>geschäftlich</translation>
+    </message>
+    <message>
+        <source>home</source>
+        <translation>privat</translation>
+    </message>
+    <message>
+        <source>other</source>
+        <translation>sonstige</translation>
+    </message>
+    <message>
+        <source>Personal cell phone</source>
+        <translation>Mobiltelefon privat</translation>
+    </message>
+    <message>
+        <source>Car phone</source>
+        <translation>Autotelefon</translation>
+    </message>
+    <message>
+        <source>Other phone</source>
+        <translation>Weiteres Telefon</translation>
+    </message>
+    <message>
+        <source>Other fax</source>
+        <translation>Weiteres Fax</translation>
+    </message>
+    <message>
+        <source>Child</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>E-mail (%1): %2</source>
+        <translation>E-Mail (%1): %2</translation>
+    </message>
+    <message>
+        <source>Web page (%1): %2</source>
+        <translation>Webseite (%1): %2</translation>
+    </message>
+    <message>
+        <source>Instant messaging: %1</source>
+        <translation>Instant Messaging: %1</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>&amp;Save...</source>
+        <translation>&amp;Speichern ...</translation>
+    </message>
+    <message>
+        <source>Save %1</source>
+        <translation>%1 speichern</translation>
+    </message>
+    <message>
         <source>Contact Informations</source>
         <translation>Kontaktinformationen</translation>
     </message>
@@ -277,6 +341,18 @@
 </context>
 <context>
     <name>brenmoor::app::Velmar</name>
+    <message>
+        <source>Save the attached file in which folder?</source>
+        <translation>In welchem Ordner soll die angehängte Datei gespeichert werden?</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; could not be saved: %2</source>
+        <translation>„%1“ konnte nicht gespeichert werden: %2</translation>
+    </message>
+    <message>
+        <source>Saved as &quot;%1&quot;.</source>
+        <translation>Gespeichert als „%1“.</translation>
+    </message>
     <message>
         <source>Contact list and details</source>
         <translation>Kontaktliste und Details</translation>

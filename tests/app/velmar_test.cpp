@@ -679,6 +679,35 @@ private slots:
         QCOMPARE(statusText(), QStringLiteral("shrinks.dxl: 3 contacts"));
     }
 
+    // The details show all the contact model holds: the Internet address in the Email box
+    // where the book has no Notes address, every address on Advanced, and the attached
+    // files, each saved whole by its own button without replacing a file there.
+    void detailsShowEveryAddressAndSaveAttachedFiles() {
+        scan(QStringLiteral(BRENMOOR_TEST_DATA "/media_book.dxl"));
+        window->TreeView1_NodeClick(node(0));
+        QCOMPARE(boxText("First"), QStringLiteral("Jane"));
+        QCOMPARE(boxText("email"), QStringLiteral("jane.doe@example.com"));
+        QVERIFY(control<QPlainTextEdit>("More")->toPlainText().contains("jane.doe@example.com"));
+        QList<QPushButton*> saves = control<QWidget>("AttachedFiles")->findChildren<QPushButton*>("SaveFile");
+        QVERIFY(!saves.isEmpty());
+        QPushButton* contract = nullptr;
+        for (QPushButton* save : saves)
+            if (save->accessibleName() == QStringLiteral("Save contract.pdf")) contract = save;
+        QVERIFY(contract);
+        const QString out = dir->filePath("files");
+        QVERIFY(QDir().mkpath(out));
+        QFile there(QDir(out).filePath("contract.pdf"));
+        QVERIFY(there.open(QIODevice::WriteOnly) && there.write("earlier") == 7);
+        there.close();
+        prompts->folderAnswers.enqueue(out);
+        contract->click();
+        QFile expected(QStringLiteral(BRENMOOR_TEST_DATA "/media_book_files/contract.pdf")), saved(QDir(out).filePath("contract (2).pdf"));
+        QVERIFY(expected.open(QIODevice::ReadOnly) && saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), expected.readAll());
+        QVERIFY(there.open(QIODevice::ReadOnly));
+        QCOMPARE(there.readAll(), QByteArray("earlier"));
+    }
+
     // The book changed under the list and another person stands at the contact's place:
     // the UNID tells, and the boxes show no one rather than the wrong person.
     void anotherDocumentAtTheContactsPlaceIsNotShown() {
