@@ -46,6 +46,7 @@
 #include "app/save_dialog.h"
 #include "app/window_export_ui.h"
 #include "contact/contact_from_document.h"
+#include "contact/group.h"
 #include "export/export_run.h"
 #include "export/output_formats.h"
 #include "notes/address_book.h"
@@ -157,6 +158,7 @@ struct Velmar::ScanJob {
     std::atomic<bool> stop{false};
     std::atomic<std::int64_t> listed{0};
     std::atomic<std::int64_t> total{-1}; // the book's entry count, once it is known
+    std::size_t lists = 0;  // the book's mailing lists
     ScannedContacts contacts;
     notes::OtherDocuments others;
     bool opened = false;    // the book opened and its contacts were counted
@@ -177,6 +179,7 @@ void runScan(const std::shared_ptr<Velmar::ScanJob>& job) {
         job->contacts.reserve(static_cast<std::size_t>(std::max<std::int64_t>(count, 0)));
         job->total = count;
         job->opened = true;
+        job->lists = contact::GroupBook(book.groupDocuments()).lists().size();
         notes::listContacts(book, contact::listedItems(),
                             [&](const notes::ContactDocument& doc, const std::string& name,
                                 const std::optional<notes::DocumentPlace>& place) {
@@ -689,7 +692,10 @@ void Velmar::scanFinished(const std::shared_ptr<ScanJob>& job) {
         return;
     }
     const bool none = job->contacts.size() == 0;
-    listScanned(path, std::move(job->contacts));
+    listScanned(path, std::move(job->contacts),
+                job->lists == 0   ? QString()
+                : job->lists == 1 ? tr("1 mailing list")
+                                  : tr("%1 mailing lists").arg(countText(std::int64_t(job->lists))));
     QString noContacts = tr("%1 holds no contacts: no document of the form \"Person\".").arg(bookName);
     if (!job->others.empty())
         noContacts += QStringLiteral(" ") + tr("It holds %1 documents.")
@@ -705,7 +711,7 @@ void Velmar::listScanned(const QString& path, ScannedContacts contacts, const QS
     scannedBook_ = path;
     remember(kLastBookKey, QFileInfo(path).absoluteFilePath());
     QString text = QFileInfo(path).fileName() + QStringLiteral(": ") + contactCountText(count);
-    if (!remark.isEmpty()) text += QStringLiteral(" (") + remark + QStringLiteral(")");
+    if (!remark.isEmpty()) text += QStringLiteral(", ") + remark;
     scanStatus_->setText(text);
     scanStatus_->setToolTip(path);
     setWindowTitle(QFileInfo(path).fileName() + QStringLiteral(" - ") + kTitle);

@@ -342,6 +342,14 @@
 <context>
     <name>brenmoor::app::Velmar</name>
     <message>
+        <source>1 mailing list</source>
+        <translation>1 Verteilerliste</translation>
+    </message>
+    <message>
+        <source>%1 mailing lists</source>
+        <translation>%1 Verteilerlisten</translation>
+    </message>
+    <message>
         <source>Save the attached file in which folder?</source>
         <translation>In welchem Ordner soll die angehängte Datei gespeichert werden?</translation>
     </message>

@@ -725,6 +725,13 @@ private slots:
         QCOMPARE(boxText("First"), QStringLiteral("Ann"));
     }
 
+    // The book's mailing lists are counted beside its contacts.
+    void scanCountsTheMailingLists() {
+        scan(QStringLiteral(BRENMOOR_TEST_DATA "/groups_book.dxl"));
+        QVERIFY2(statusText().startsWith("groups_book.dxl: ") && statusText().endsWith(" mailing lists"),
+                 qPrintable(statusText()));
+    }
+
     // The status bar names the scanned book and its count; a new Scan, good or failed,
     // empties the boxes and starts the list at its top.
     void scanNamesTheBookAndCountAndStartsAfresh() {
