@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include <QGuiApplication>
+#include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -33,13 +34,20 @@ struct Badge {
     QColor colour;
 };
 
-// The five output forms, in the order the save dialog lists them.
+// The output forms, in the order the save dialog lists them: the five of the first row,
+// then the files for other programs.
 const std::array<Badge, 5> kFormatBadges{{
     {"PST", QColor(0x1e, 0x63, 0xb5)},
     {"CSV", QColor(0x2f, 0x85, 0x5a)},
     {"vCard", QColor(0xc0, 0x39, 0x2b)},
     {"HTML", QColor(0xdd, 0x6b, 0x20)},
     {"TXT", QColor(0x4a, 0x55, 0x68)},
+}};
+const std::array<Badge, 4> kImporterBadges{{
+    {"vCard 3.0", QColor(0x9b, 0x2c, 0x2c)},
+    {"vCard 4.0", QColor(0x9b, 0x2c, 0x2c)},
+    {"LDIF", QColor(0x55, 0x3c, 0x9a)},
+    {"Outlook CSV", QColor(0x2c, 0x52, 0x82)},
 }};
 
 qreal screenRatio()
@@ -188,36 +196,31 @@ void paintBadge(QPainter& painter, const QRectF& area, const Badge& badge, qreal
     painter.restore();
 }
 
-// The five badges side by side, starting at `origin`.
-void paintBadgeRow(QPainter& painter, QPointF origin, QSizeF size, qreal gap, qreal pixelSize)
+// Every format's badge in two rows of the same width, the five above the four, the
+// first starting at `origin`.
+void paintBadgeRows(QPainter& painter, QPointF origin, qreal width, qreal height, qreal gap, qreal pixelSize)
 {
-    for (const Badge& badge : kFormatBadges) {
-        paintBadge(painter, QRectF(origin, size), badge, pixelSize);
-        origin.rx() += size.width() + gap;
-    }
+    const auto row = [&](const auto& badges, QPointF at) {
+        const qreal n = qreal(badges.size());
+        const QSizeF size((width - gap * (n - 1)) / n, height);
+        for (const Badge& badge : badges) {
+            paintBadge(painter, QRectF(at, size), badge, pixelSize);
+            at.rx() += size.width() + gap;
+        }
+    };
+    row(kFormatBadges, origin);
+    row(kImporterBadges, origin + QPointF(0, height + gap / 2 + 2));
 }
 
-void drawText(QPainter& painter, const QRectF& area, const QString& text, const QFont& font,
+// The text in one line of area, its font made smaller where a translation runs longer.
+void drawText(QPainter& painter, const QRectF& area, const QString& text, QFont font,
               const QColor& colour, int flags = Qt::AlignLeft | Qt::AlignVCenter)
 {
+    while (font.pixelSize() > 7 && QFontMetricsF(font).horizontalAdvance(text) > area.width())
+        font.setPixelSize(font.pixelSize() - 1);
     painter.setFont(font);
     painter.setPen(colour);
     painter.drawText(area, flags, text);
-}
-
-// A white panel with a hairline frame and a soft shadow.
-void paintPanel(QPainter& painter, const QRectF& area)
-{
-    painter.save();
-    painter.setPen(Qt::NoPen);
-    for (int i = 1; i <= 4; ++i) {
-        painter.setBrush(QColor(0x1a, 0x36, 0x5d, 10));
-        painter.drawRoundedRect(area.adjusted(-i, -i + 2, i, i + 2), 8 + i, 8 + i);
-    }
-    painter.setBrush(QColor::fromRgb(kPanelColour));
-    painter.setPen(QPen(QColor(0xb8, 0xc4, 0xd4), 1.0));
-    painter.drawRoundedRect(area.adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
-    painter.restore();
 }
 
 void paintPageBackground(QPainter& painter, const QRectF& area)
@@ -231,6 +234,20 @@ void paintPageBackground(QPainter& painter, const QRectF& area)
 QString productName() { return QString::fromLatin1(kProductName); }
 
 } // namespace
+
+void paintPanel(QPainter& painter, const QRectF& area)
+{
+    painter.save();
+    painter.setPen(Qt::NoPen);
+    for (int i = 1; i <= 4; ++i) {
+        painter.setBrush(QColor(0x1a, 0x36, 0x5d, 10));
+        painter.drawRoundedRect(area.adjusted(-i, -i + 2, i, i + 2), 8 + i, 8 + i);
+    }
+    painter.setBrush(QColor::fromRgb(kPanelColour));
+    painter.setPen(QPen(QColor(0xb8, 0xc4, 0xd4), 1.0));
+    painter.drawRoundedRect(area.adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
+    painter.restore();
+}
 
 QPixmap bannerPicture(int width)
 {
@@ -250,9 +267,9 @@ QPixmap bannerPicture(int width)
     if (!badges)
         return pixmap;
     const int right = width - 904;
-    drawText(painter, QRectF(right + 528, 12, 354, 16), QCoreApplication::translate("brenmoor::app::Artwork", "SAVES EVERY CONTACT AS"),
+    drawText(painter, QRectF(right + 528, 6, 354, 14), QCoreApplication::translate("brenmoor::app::Artwork", "SAVES CONTACTS AS"),
              uiFont(10, QFont::DemiBold), QColor(255, 255, 255, 170), Qt::AlignRight | Qt::AlignVCenter);
-    paintBadgeRow(painter, QPointF(right + 534, 34), QSizeF(62, 22), 11, 11);
+    paintBadgeRows(painter, QPointF(right + 528, 24), 354, 20, 8, 10);
     return pixmap;
 }
 
@@ -322,30 +339,20 @@ QIcon programIcon()
     return icon;
 }
 
-QPixmap saveDialogPicture()
+QPixmap saveDialogPicture(int height, int width)
 {
-    QPixmap pixmap = canvas(404, 442);
+    QPixmap pixmap = canvas(width, height);
     QPainter painter(&pixmap);
     prepare(painter);
-    paintPageBackground(painter, QRectF(0, 0, 404, 442));
+    paintPageBackground(painter, QRectF(0, 0, width, height));
 
-    paintBrandStrip(painter, QRectF(0, 0, 404, 128));
-    paintLogo(painter, QRectF(18, 16, 44, 44));
-    drawText(painter, QRectF(74, 14, 310, 26), QCoreApplication::translate("brenmoor::app::Artwork", "Conversion options"),
+    paintBrandStrip(painter, QRectF(0, 0, width, kSaveDialogStripHeight));
+    paintLogo(painter, QRectF(18, 12, 40, 40));
+    drawText(painter, QRectF(70, 10, 316, 26), QCoreApplication::translate("brenmoor::app::Artwork", "Conversion options"),
              uiFont(20, QFont::Bold), Qt::white);
-    drawText(painter, QRectF(75, 40, 310, 18), QCoreApplication::translate("brenmoor::app::Artwork", "Choose the form to save your contacts in"),
+    drawText(painter, QRectF(71, 36, 316, 18), QCoreApplication::translate("brenmoor::app::Artwork", "Choose the contacts and the form to save them in"),
              uiFont(12), kMist);
-    paintBadgeRow(painter, QPointF(21, 80), QSizeF(64, 24), 10, 12);
-
-    drawText(painter, QRectF(20, 136, 364, 34),
-             QCoreApplication::translate("brenmoor::app::Artwork", "Every contact of the address book is saved,\nin the folder you choose next."),
-             uiFont(11), kMuted, Qt::AlignLeft | Qt::AlignVCenter);
-
-    paintPanel(painter, QRectF(16, 176, 370, 208));
-    drawText(painter, QRectF(32, 182, 340, 18), QCoreApplication::translate("brenmoor::app::Artwork", "SAVE CONTACTS AS"),
-             uiFont(10, QFont::DemiBold), kTeal);
-    painter.setPen(QPen(QColor(0xe2, 0xe8, 0xf0), 1.0));
-    painter.drawLine(QPointF(32, 205.5), QPointF(370, 205.5));
+    paintBadgeRows(painter, QPointF(18, 66), 368, 20, 8, 10);
     return pixmap;
 }
 
@@ -360,7 +367,7 @@ QPixmap aboutPicture()
     drawText(painter, QRectF(22, 10, 360, 34), productName(), uiFont(26, QFont::Bold), Qt::white,
              Qt::AlignLeft | Qt::AlignBottom);
     drawText(painter, QRectF(23, 46, 370, 16),
-             QCoreApplication::translate("brenmoor::app::Artwork", "Saves Lotus Notes contacts as CSV, vCard, HTML, text and PST"),
+             QCoreApplication::translate("brenmoor::app::Artwork", "Saves Lotus Notes contacts as PST, CSV, vCard, LDIF, HTML and text"),
              uiFont(11), kMist);
 
     paintLogo(painter, QRectF(26, 102, 84, 84));

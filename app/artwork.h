@@ -9,6 +9,8 @@
 #include <QRect>
 #include <QString>
 
+class QPainter;
+
 namespace brenmoor::app {
 
 // The maker's details that the about box's picture shows.
@@ -18,7 +20,7 @@ inline constexpr const char* kMakerName = "Qalder Software";
 inline constexpr const char* kSupportEmail = "support@qalder.example";
 inline constexpr const char* kMakerWebsite = "https://www.qalder.example/";
 
-// width x 79: the strip across the top of the main window; the format badges keep to
+// width x 79: the strip across the top of the main window; the formats' badges keep to
 // its right end, where it is 904 wide or more, and are left out where it is narrower.
 QPixmap bannerPicture(int width = 904);
 // 16 x 16: the address book at the root of the contact tree.
@@ -28,9 +30,13 @@ QPixmap contactCardPicture();
 // The logo at the usual icon sizes, for the windows and the desktop.
 QIcon programIcon();
 
-// 404 x 442: the save format dialog's background, a banner with the five format badges
-// over a framed white panel that holds the choices.
-QPixmap saveDialogPicture();
+// width x height: the save format dialog's background, a strip at the top with its title
+// and the badges of every format over a plain page that holds the choices.
+QPixmap saveDialogPicture(int height, int width = 404);
+inline constexpr int kSaveDialogStripHeight = 120;
+// A white panel with a hairline frame and a soft shadow, as the save dialog sets its
+// choices on.
+void paintPanel(QPainter& painter, const QRectF& area);
 // The save dialog picture's panel and the ink for text on it. The options and their texts
 // take these colours whatever the desktop's colour scheme, so they always sit on the panel.
 inline constexpr QRgb kPanelColour = 0xffffffff;

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <functional>
 
 namespace brenmoor::app {
 
@@ -24,10 +25,22 @@ void ScannedContacts::reserve(std::size_t count) {
     nameEnds_.reserve(count);
     alsoEnds_.reserve(count);
     offsets_.reserve(count);
+    unids_.reserve(count);
 }
 
+namespace {
+
+// Eight bytes for a UNID's 32 digits: enough to tell a document from the one before it.
+std::uint64_t unidHash(std::string_view unid) {
+    if (unid.empty()) return 0;
+    return std::max<std::uint64_t>(std::hash<std::string_view>{}(unid), 1);
+}
+
+} // namespace
+
 void ScannedContacts::add(std::string_view name, const std::optional<notes::DocumentPlace>& place,
-                          std::string_view also) {
+                          std::string_view also, std::string_view unid) {
+    unids_.push_back(unidHash(unid));
     // Names past 4 GiB in all would not be addressed; such a contact is listed unnamed.
     if (names_.size() + name.size() <= UINT32_MAX) names_.append(name);
     nameEnds_.push_back(static_cast<std::uint32_t>(names_.size()));
@@ -51,6 +64,11 @@ std::string_view ScannedContacts::also(std::size_t i) const {
     return std::string_view(also_).substr(start, alsoEnds_[i] - start);
 }
 
+bool ScannedContacts::isSameDocument(std::size_t i, std::string_view unid) const {
+    const std::uint64_t listed = unids_[i];
+    return listed == 0 || unid.empty() || listed == unidHash(unid);
+}
+
 std::optional<notes::DocumentPlace> ScannedContacts::place(std::size_t i) const {
     if (!book_ || offsets_[i] == kNoPlace) return std::nullopt;
     return notes::DocumentPlace{*book_, offsets_[i]};
@@ -62,6 +80,7 @@ ContactTreeModel::ContactTreeModel(QObject* parent)
 void ContactTreeModel::setContacts(ScannedContacts contacts) {
     beginResetModel();
     contacts_ = std::move(contacts);
+    clearChosen();
     filtered_ = false;
     shown_ = {};
     endResetModel();
@@ -69,58 +88,128 @@ void ContactTreeModel::setContacts(ScannedContacts contacts) {
 
 namespace {
 
-// Whether text holds needle, ASCII letters compared without regard to case; needle is
-// folded already. Other letters compare as they are, unless the caller folded both.
-bool holdsFolded(std::string_view text, std::string_view needle) {
-    if (needle.size() > text.size()) return false;
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c; };
-    const char first = needle.front();
-    const std::size_t last = text.size() - needle.size();
-    for (std::size_t i = 0; i <= last; ++i) {
-        if (lower(text[i]) != first) continue;
-        std::size_t k = 1;
-        while (k < needle.size() && lower(text[i + k]) == needle[k]) ++k;
-        if (k == needle.size()) return true;
-    }
-    return false;
-}
-
 QString utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 bool isAscii(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-// Whether text holds the folded needle, which has a letter beyond ASCII: text of ASCII
-// alone folds to ASCII alone and cannot, and is not decoded.
-bool holdsUnicode(std::string_view text, const QString& needle) {
-    return !isAscii(text) && utf8(text).contains(needle, Qt::CaseInsensitive);
+bool isAsciiSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// The folded form of ASCII text, into out: letters in lower case, each run of white space
+// one space, none at either end. The same as ContactTreeModel::folded for such text.
+void foldAscii(std::string_view text, std::string& out) {
+    out.clear();
+    bool space = false;
+    for (char c : text) {
+        if (isAsciiSpace(c)) {
+            space = !out.empty();
+            continue;
+        }
+        if (space) out += ' ';
+        space = false;
+        out += c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
+    }
+}
+
+// Whether one line of text, folded, holds the folded needle. ASCII text is folded byte by
+// byte in scratch; other text goes through Unicode.
+bool lineHolds(std::string_view text, const std::string& needle, const QString& unicodeNeedle, std::string& scratch) {
+    if (isAscii(text)) {
+        foldAscii(text, scratch);
+        return scratch.find(needle) != std::string::npos;
+    }
+    return ContactTreeModel::folded(utf8(text)).contains(unicodeNeedle);
+}
+
+// Company and e-mail addresses stand a line each: a match does not run from one to the next.
+bool holds(std::string_view text, const std::string& needle, const QString& unicodeNeedle, std::string& scratch) {
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        if (lineHolds(text.substr(0, end), needle, unicodeNeedle, scratch)) return true;
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+    return false;
 }
 
 } // namespace
 
-// An ASCII filter compares bytes, folding only ASCII letters, which is all it takes for
-// ASCII text to match without regard to case; other text is folded as Unicode first.
+QString ContactTreeModel::folded(const QString& text) {
+    const QString decomposed = text.normalized(QString::NormalizationForm_KD);
+    QString out;
+    out.reserve(decomposed.size());
+    bool space = false;
+    for (const QChar c : decomposed) {
+        if (c.isSpace()) {
+            space = !out.isEmpty();
+            continue;
+        }
+        // The marks decomposition split off the letters: accents, cedillas, umlauts.
+        if (c.category() == QChar::Mark_NonSpacing || c.category() == QChar::Mark_Enclosing) continue;
+        if (space) out += QLatin1Char(' ');
+        space = false;
+        out += c;
+    }
+    return out.toCaseFolded();
+}
+
+// A filter is folded once; each contact's name, company and addresses as the filter runs.
 void ContactTreeModel::setFilter(const QString& text) {
     beginResetModel();
     shown_ = {};
-    filtered_ = !text.isEmpty();
+    const QString needle = folded(text);
+    filtered_ = !needle.isEmpty();
     if (filtered_) {
-        const QString folded = text.toCaseFolded();
-        const std::string needle = folded.toStdString();
-        const bool ascii = isAscii(needle);
-        for (std::size_t i = 0; i < contacts_.size() && i <= UINT32_MAX; ++i) {
-            const bool match = ascii ? holdsFolded(contacts_.name(i), needle) || holdsFolded(contacts_.also(i), needle)
-                                     : holdsUnicode(contacts_.name(i), folded) || holdsUnicode(contacts_.also(i), folded);
-            if (match) shown_.push_back(static_cast<std::uint32_t>(i));
-        }
+        const std::string bytes = needle.toStdString();
+        std::string scratch;
+        for (std::size_t i = 0; i < contacts_.size() && i <= UINT32_MAX; ++i)
+            if (holds(contacts_.name(i), bytes, needle, scratch) || holds(contacts_.also(i), bytes, needle, scratch))
+                shown_.push_back(static_cast<std::uint32_t>(i));
     }
     endResetModel();
 }
 
-void ContactTreeModel::appendRunningNumbers(int first, int last, std::vector<std::int64_t>& numbers) const {
-    for (int row = std::max(first, 0); row <= last && std::size_t(row) < shownCount(); ++row)
-        numbers.push_back(std::int64_t(contactAt(row)) + 1);
+void ContactTreeModel::setChosen(int firstRow, int lastRow, bool chosen) {
+    for (int row = std::max(firstRow, 0); row <= lastRow && std::size_t(row) < shownCount(); ++row) {
+        const std::size_t i = contactAt(row);
+        if (chosen_[i] == chosen) continue;
+        chosen_[i] = chosen;
+        chosen ? ++chosenCount_ : --chosenCount_;
+    }
+}
+
+void ContactTreeModel::clearChosen() {
+    chosen_.assign(contacts_.size(), false);
+    chosenCount_ = 0;
+}
+
+QItemSelection ContactTreeModel::chosenShownRows() const {
+    QItemSelection rows;
+    if (chosenCount_ == 0) return rows;
+    const int shown = static_cast<int>(std::min<std::size_t>(shownCount(), INT_MAX));
+    for (int row = 0; row < shown; ++row) {
+        if (!chosen_[contactAt(row)]) continue;
+        int last = row;
+        while (last + 1 < shown && chosen_[contactAt(last + 1)]) ++last;
+        rows.append(QItemSelectionRange(index(row, 0, rootIndex()), index(last, 0, rootIndex())));
+        row = last;
+    }
+    return rows;
+}
+
+std::vector<std::int64_t> ContactTreeModel::chosenRunningNumbers() const {
+    std::vector<std::int64_t> numbers;
+    numbers.reserve(chosenCount_);
+    for (std::size_t i = 0; i < chosen_.size(); ++i)
+        if (chosen_[i]) numbers.push_back(std::int64_t(i) + 1);
+    return numbers;
+}
+
+std::vector<std::int64_t> ContactTreeModel::shownRunningNumbers() const {
+    std::vector<std::int64_t> numbers;
+    numbers.reserve(shownCount());
+    for (std::size_t row = 0; row < shownCount(); ++row) numbers.push_back(std::int64_t(contactAt(int(row))) + 1);
+    return numbers;
 }
 
 std::optional<notes::DocumentPlace> ContactTreeModel::place(const QModelIndex& contact) const {

@@ -7,6 +7,7 @@
 
 #include <QAbstractItemModel>
 #include <QIcon>
+#include <QItemSelection>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -28,12 +29,16 @@ class ScannedContacts {
 public:
     // Room for count contacts (the book's entry count); more may still be added.
     void reserve(std::size_t count);
-    void add(std::string_view name, const std::optional<notes::DocumentPlace>& place, std::string_view also = {});
+    void add(std::string_view name, const std::optional<notes::DocumentPlace>& place, std::string_view also = {},
+             std::string_view unid = {});
 
     std::size_t size() const { return nameEnds_.size(); }
     std::string_view name(std::size_t i) const;
     std::string_view also(std::size_t i) const;
     std::optional<notes::DocumentPlace> place(std::size_t i) const;
+    // Whether document is the contact the scan found at i, as far as the book's UNIDs
+    // tell: true where either has none.
+    bool isSameDocument(std::size_t i, std::string_view unid) const;
 
 private:
     static constexpr std::uint64_t kNoPlace = UINT64_MAX;
@@ -42,6 +47,7 @@ private:
     std::string also_;
     std::vector<std::uint32_t> alsoEnds_;
     std::vector<std::uint64_t> offsets_; // kNoPlace where the walk gave none
+    std::vector<std::uint64_t> unids_;   // a hash of each contact's UNID, 0 where it has none
     std::optional<notes::BookIdentity> book_;
 };
 
@@ -54,18 +60,38 @@ public:
     void setContacts(ScannedContacts contacts);
     const ScannedContacts& contacts() const { return contacts_; }
 
-    // Shows only the contacts whose name, company or e-mail holds text, without regard
-    // to case; all of them for the empty text. Keys and running numbers stay.
+    // Shows only the contacts whose name, company or e-mail holds text as the user reads
+    // it: case, accents and runs of white space make no difference (both sides are
+    // brought to Unicode's compatibility decomposition, marks dropped, case folded).
+    // All of them for a text of white space alone. Keys and running numbers stay.
     void setFilter(const QString& text);
     bool isFiltered() const { return filtered_; }
+    // The filter's form of a text: what setFilter compares.
+    static QString folded(const QString& text);
+
+    // The contacts in the book and those the filter shows.
+    std::size_t contactCount() const { return contacts_.size(); }
+    std::size_t shownCount() const { return filtered_ ? shown_.size() : contacts_.size(); }
+
+    // The contacts the user selected, kept here so that a selection outlives the filter:
+    // contacts it hides stay selected. Rows are those shown now.
+    void setChosen(int firstRow, int lastRow, bool chosen);
+    void clearChosen();
+    std::size_t chosenCount() const { return chosenCount_; }
+    // The shown rows whose contacts are selected, as ranges of rows for the view.
+    QItemSelection chosenShownRows() const;
+    // The running numbers of the selected contacts, and of the contacts shown, in book order.
+    std::vector<std::int64_t> chosenRunningNumbers() const;
+    std::vector<std::int64_t> shownRunningNumbers() const;
 
     QModelIndex rootIndex() const { return createIndex(0, 0, kRootId); }
     bool isContact(const QModelIndex& index) const { return index.isValid() && index.internalId() == kContactId; }
     // A contact node's running number (1 for the first): its position in the book.
     std::int64_t runningNumber(const QModelIndex& contact) const { return std::int64_t(contactAt(contact.row())) + 1; }
-    // The running numbers of the contacts on rows first to last, in row order.
-    void appendRunningNumbers(int first, int last, std::vector<std::int64_t>& numbers) const;
     std::optional<notes::DocumentPlace> place(const QModelIndex& contact) const;
+    bool isSameDocument(const QModelIndex& contact, std::string_view unid) const {
+        return isContact(contact) && contacts_.isSameDocument(contactAt(contact.row()), unid);
+    }
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     QModelIndex parent(const QModelIndex& child) const override;
@@ -78,9 +104,10 @@ private:
     static constexpr quintptr kContactId = 1;
 
     std::size_t contactAt(int row) const { return filtered_ ? shown_[std::size_t(row)] : std::size_t(row); }
-    std::size_t shownCount() const { return filtered_ ? shown_.size() : contacts_.size(); }
 
     ScannedContacts contacts_;
+    std::vector<bool> chosen_; // per contact of the book
+    std::size_t chosenCount_ = 0;
     bool filtered_ = false;
     std::vector<std::uint32_t> shown_; // the contacts the filter lets through, in book order
     QIcon bookPicture_;

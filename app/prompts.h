@@ -39,6 +39,14 @@ public:
     virtual void message(QWidget* parent, const QString& title, const QString& text) = 0;
     // A message box with Yes and No and no icon; true for Yes.
     virtual bool askYesNo(QWidget* parent, const QString& title, const QString& text) = 0;
+    // A question with answers of its own, the last one cancelling (as Esc and the close
+    // box do); the index of the answer given.
+    virtual int choose(QWidget* parent, const QString& title, const QString& text, const QStringList& answers) {
+        (void)parent;
+        (void)title;
+        (void)text;
+        return int(answers.size()) - 1;
+    }
     // The open-file dialog; the chosen file, or the empty text on cancel. Each filter is a
     // caption with its patterns in parentheses ("All files (*.*)"); "*.*" stands for
     // every file, names without a dot included.

@@ -44,6 +44,19 @@ public:
         return box.exec() == QMessageBox::Yes;
     }
 
+    int choose(QWidget* parent, const QString& title, const QString& text, const QStringList& answers) override {
+        QMessageBox box(QMessageBox::Question, title, forDisplay(text), QMessageBox::NoButton, parent);
+        QList<QAbstractButton*> buttons;
+        for (qsizetype i = 0; i < answers.size(); ++i)
+            buttons.append(box.addButton(answers[i], i + 1 == answers.size() ? QMessageBox::RejectRole
+                                                                              : QMessageBox::AcceptRole));
+        if (!buttons.isEmpty()) box.setDefaultButton(qobject_cast<QPushButton*>(buttons.first()));
+        if (!buttons.isEmpty()) box.setEscapeButton(buttons.last());
+        box.exec();
+        const qsizetype chosen = buttons.indexOf(box.clickedButton());
+        return chosen < 0 ? int(answers.size()) - 1 : int(chosen);
+    }
+
     QString openFile(QWidget* parent, const QString& startDir, const QStringList& filters) override {
         QFileDialog dialog(parent, QString(), startDir);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);

@@ -1,10 +1,9 @@
-// The save format dialog's controls, laid out in twips as the form was designed (15 twips
-// to a pixel), over the background picture, and its two commands.
+// The save format dialog's controls, laid out over its background picture on two white
+// panels (which contacts, which form), and its two commands.
 #include "app/save_dialog.h"
 
 #include "app/artwork.h"
 #include "app/prompts.h"
-#include "app/twips.h"
 #include "export/output_formats.h"
 
 #include <QButtonGroup>
@@ -18,104 +17,192 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
 
-#include <algorithm>
 #include <vector>
 
 namespace brenmoor::app {
 namespace {
 
-// The forms' rows: the first at 3240 twips from the top, each 480 twips below the last.
-constexpr int kFirstRowTop = 3240;
-constexpr int kRowStep = 480;
+constexpr int kWidth = 402;
+constexpr int kPanelInset = 16; // the panels' margin from the dialog's edges
+constexpr int kOptionIndent = 24; // a form's text from its option's left edge
 
 QString captionOf(const exporting::OutputFormat& format)
 {
-    return QCoreApplication::translate("brenmoor::exporting", std::string(format.dialogCaption).c_str());
+    const auto translated = [](std::string_view text) {
+        return QCoreApplication::translate("brenmoor::exporting", std::string(text).c_str());
+    };
+    if (format.offeredByDialog())
+        return translated(format.dialogCaption);
+    return Dialog::tr("Save as %1").arg(translated(format.menuCaption));
 }
 
-// The dialog's font, made smaller where needed so that every row's text fits its label.
-QFont fittingFont(QFont font, int width)
+// A heading over a panel's choices, as the picture's headings were drawn.
+QLabel* heading(const QString& text, QWidget* parent)
 {
-    auto widest = [](const QFont& f) {
-        const QFontMetrics metrics(f);
-        int result = 0;
-        for (const exporting::OutputFormat* format : exporting::dialogFormats())
-            result = std::max(result, metrics.horizontalAdvance(captionOf(*format)));
-        return result;
-    };
-    for (int step = 0; step < 20 && widest(font) > width; ++step) {
-        if (font.pixelSize() > 0)
-            font.setPixelSize(font.pixelSize() - 1);
-        else
-            font.setPointSizeF(font.pointSizeF() - 0.25);
-    }
-    return font;
+    auto* label = new QLabel(text, parent);
+    QFont font = label->font();
+    font.setBold(true);
+    font.setCapitalization(QFont::AllUppercase);
+    label->setFont(font);
+    QPalette teal = label->palette();
+    teal.setColor(QPalette::WindowText, QColor(0x2c, 0x7a, 0x7b));
+    label->setPalette(teal);
+    return label;
 }
 
 } // namespace
 
+std::vector<const exporting::OutputFormat*> saveDialogFormats()
+{
+    std::vector<const exporting::OutputFormat*> forms = exporting::dialogFormats();
+    for (const exporting::OutputFormat& format : exporting::outputFormats())
+        if (!format.offeredByDialog())
+            forms.push_back(&format);
+    return forms;
+}
+
 Dialog::Dialog(Prompts& prompts, std::function<void(int form)> command, QWidget* parent)
     : QDialog(parent), prompts_(prompts), command_(std::move(command)),
-      background_(saveDialogPicture()), options_(new QButtonGroup(this))
+      options_(new QButtonGroup(this)), scopes_(new QButtonGroup(this))
 {
     setObjectName(QStringLiteral("Dialog"));
     setWindowTitle(tr("Save NSF Contacts As"));
     setWindowIcon(programIcon());
-    setFixedSize(fromTwips(0, 0, 6030, 6630).size());
 
-    auto* convert = new QPushButton(tr("Convert"), this);
-    convert->setObjectName(QStringLiteral("OKButton"));
-    convert->setGeometry(fromTwips(1080, 6000, 1335, 375));
-    convert->setDefault(true);
-    connect(convert, &QPushButton::clicked, this, &Dialog::OKButton_Click);
-
-    auto* cancel = new QPushButton(tr("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("CancelButton"));
-    cancel->setGeometry(fromTwips(3000, 6000, 1215, 375));
-    connect(cancel, &QPushButton::clicked, this, &Dialog::CancelButton_Click);
-
-    // One exclusive group that starts with nothing chosen; a click on a row's text
-    // chooses it as a click on the option does.
-    options_->setExclusive(true);
-    // The choices sit on the picture's white panel, so they take its colours rather than
-    // the desktop's, which might be dark.
+    // The choices sit on white panels, so they take the panels' colours rather than the
+    // desktop's, which might be dark.
     QPalette onPanel = palette();
     onPanel.setColor(QPalette::Base, QColor::fromRgb(kPanelColour));
     onPanel.setColor(QPalette::Window, QColor::fromRgb(kPanelColour));
     onPanel.setColor(QPalette::WindowText, QColor::fromRgb(kPanelInkColour));
     onPanel.setColor(QPalette::Text, QColor::fromRgb(kPanelInkColour));
-    const QRect labelArea = fromTwips(840, 0, 4575, 375);
-    const QFont labelFont = fittingFont(font(), labelArea.width() - 2);
-    QWidget* previous = cancel;
-    setTabOrder(convert, cancel);
-    const std::vector<const exporting::OutputFormat*> forms = exporting::dialogFormats();
-    for (int i = 0; i < int(forms.size()); ++i) {
-        const int top = kFirstRowTop + kRowStep * i;
-        const QString caption = captionOf(*forms[i]);
+    onPanel.setColor(QPalette::ButtonText, QColor::fromRgb(kPanelInkColour));
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(kPanelInset, kSaveDialogStripHeight + 8, kPanelInset, 12);
+    column->setSpacing(10);
+    summary_ = new QLabel(this);
+    summary_->setObjectName(QStringLiteral("SaveSummary"));
+    summary_->setWordWrap(true);
+    summary_->setTextFormat(Qt::PlainText);
+    column->addWidget(summary_);
+
+    const auto panel = [&](const QString& name) {
+        auto* frame = new QWidget(this);
+        frame->setObjectName(name);
+        frame->setPalette(onPanel);
+        auto* rows = new QVBoxLayout(frame);
+        rows->setContentsMargins(14, 8, 14, 10);
+        rows->setSpacing(4);
+        column->addWidget(frame);
+        panels_.append(frame);
+        return rows;
+    };
+
+    // Which contacts: a choice with its count each.
+    QVBoxLayout* which = panel(QStringLiteral("ScopePanel"));
+    which->addWidget(heading(tr("Contacts to save"), this));
+    const std::pair<SaveScope, const char*> scopes[] = {
+        {SaveScope::All, "ScopeAll"}, {SaveScope::Selected, "ScopeSelected"}, {SaveScope::Shown, "ScopeShown"}};
+    for (const auto& [scope, name] : scopes) {
+        auto* option = new QRadioButton(this);
+        option->setObjectName(QString::fromLatin1(name));
+        option->setPalette(onPanel);
+        scopes_->addButton(option, int(scope));
+        which->addWidget(option);
+    }
+    connect(scopes_, &QButtonGroup::idToggled, this, [this](int, bool on) {
+        if (on)
+            showSummary();
+    });
+
+    // Which form: the five, then the files for other programs under their own heading.
+    // Each option's text is a label of its own; a click on it chooses the option.
+    QVBoxLayout* forms = panel(QStringLiteral("FormPanel"));
+    forms->addWidget(heading(tr("Save contacts as"), this));
+    options_->setExclusive(true);
+    const std::vector<const exporting::OutputFormat*> offered = saveDialogFormats();
+    for (int i = 0; i < int(offered.size()); ++i) {
+        if (i > 0 && offered[i - 1]->offeredByDialog() && !offered[i]->offeredByDialog()) {
+            forms->addSpacing(6);
+            forms->addWidget(heading(tr("Files for other programs"), this));
+        }
+        const QString caption = captionOf(*offered[i]);
+        auto* row = new QHBoxLayout;
+        row->setSpacing(0);
         auto* option = new QRadioButton(this);
         option->setObjectName(QStringLiteral("Option1_%1").arg(i));
-        option->setGeometry(fromTwips(480, top, 255, 255));
-        option->setAutoFillBackground(true);
-        option->setBackgroundRole(QPalette::Base);
+        option->setFixedWidth(kOptionIndent);
         option->setPalette(onPanel);
         option->setAccessibleName(caption);
         options_->addButton(option, i);
-        setTabOrder(previous, option);
-        previous = option;
-
         auto* label = new QLabel(caption, this);
         label->setObjectName(QStringLiteral("Label1_%1").arg(i));
-        label->setGeometry(fromTwips(840, top, 4575, 375));
         label->setTextFormat(Qt::PlainText);
-        label->setFont(labelFont);
         label->setPalette(onPanel);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        label->setContentsMargins(0, 1, 0, 0);  // its first line level with the option's circle
         label->setBuddy(option);
         label->installEventFilter(this);
+        row->addWidget(option);
+        row->addWidget(label, 1);
+        forms->addLayout(row);
     }
-    convert->setFocus();
+
+    auto* buttons = new QHBoxLayout;
+    auto* convert = new QPushButton(tr("&Convert"), this);
+    convert->setObjectName(QStringLiteral("OKButton"));
+    convert->setDefault(true);
+    connect(convert, &QPushButton::clicked, this, &Dialog::OKButton_Click);
+    auto* cancel = new QPushButton(tr("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("CancelButton"));
+    connect(cancel, &QPushButton::clicked, this, &Dialog::CancelButton_Click);
+    buttons->addStretch(1);
+    buttons->addWidget(convert);
+    buttons->addWidget(cancel);
+    buttons->addStretch(1);
+    column->addStretch(1);
+    column->addLayout(buttons);
+
+    // Tab: the contacts, the forms in their order, Convert, Cancel.
+    QList<QWidget*> order;
+    for (QAbstractButton* option : scopes_->buttons())
+        order.append(option);
+    for (QAbstractButton* option : options_->buttons())
+        order.append(option);
+    order << convert << cancel;
+    for (int i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    setScopes({}, SaveScope::All);
+    // As wide as the form was designed, wider where a text (a translation) needs it.
+    setFixedSize(std::max(kWidth, sizeHint().width()), sizeHint().height());
+    background_ = saveDialogPicture(height(), width());
+}
+
+void Dialog::setScopes(const ScopeCounts& counts, SaveScope chosen)
+{
+    counts_ = counts;
+    for (QAbstractButton* option : scopes_->buttons()) {
+        const auto scope = SaveScope(scopes_->id(option));
+        option->setText(scopeChoiceText(scope, counts));
+        option->setEnabled(scopeOffered(scope, counts));
+    }
+    if (!scopeOffered(chosen, counts))
+        chosen = SaveScope::All;
+    scopes_->button(int(chosen))->setChecked(true);
+    showSummary();
+}
+
+SaveScope Dialog::chosenScope() const
+{
+    return scopes_->checkedId() < 0 ? SaveScope::All : SaveScope(scopes_->checkedId());
+}
+
+void Dialog::showSummary()
+{
+    summary_->setText(scopeSummary(chosenScope(), counts_));
 }
 
 int Dialog::chosenForm() const
@@ -147,6 +234,8 @@ void Dialog::setExportRunning(bool running, std::function<void()> stop)
     stopExport_ = running ? std::move(stop) : std::function<void()>();
     for (QAbstractButton* option : options_->buttons())
         option->setEnabled(!running);
+    for (QAbstractButton* option : scopes_->buttons())
+        option->setEnabled(!running && scopeOffered(SaveScope(scopes_->id(option)), counts_));
     findChild<QPushButton*>(QStringLiteral("OKButton"))->setEnabled(!running);
 }
 
@@ -207,6 +296,9 @@ void Dialog::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.drawPixmap(0, 0, background_);
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (const QWidget* panel : std::as_const(panels_))
+        paintPanel(painter, QRectF(panel->geometry()));
 }
 
 void Dialog::unload()

@@ -1,6 +1,7 @@
-// The save format dialog: the user picks one of the output forms the table of output
-// formats offers here (five) and Convert runs that form's export command of the main
-// window. The dialog exports nothing itself.
+// The save format dialog: the user picks which contacts to save (all, the selected, those
+// the filter shows) and one of the output forms, every one of the table of output formats
+// (its five first, then the files for other programs), and Convert runs that form's
+// export command of the main window. The dialog exports nothing itself.
 //
 // Lifetime, as the main window relies on it:
 // - Create it on the first Save and show it modally (exec()). It starts with no form chosen.
@@ -19,12 +20,21 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
+
+#include "app/save_scope.h"
+#include "export/output_format.h"
 
 class QButtonGroup;
+class QLabel;
 
 namespace brenmoor::app {
 
 class Prompts;
+
+// The dialog's forms in its order: the five of the first group, then the files for other
+// programs, in the order of the table of output formats.
+std::vector<const exporting::OutputFormat*> saveDialogFormats();
 
 class Dialog : public QDialog {
     Q_OBJECT
@@ -34,6 +44,10 @@ public:
 
     // The chosen form's index, or -1 while none is chosen.
     int chosenForm() const;
+
+    // The contacts on screen and the choice to show; choices without contacts are greyed.
+    void setScopes(const ScopeCounts& counts, SaveScope chosen);
+    SaveScope chosenScope() const;
 
     // Convert: runs the chosen form's command, then hides the dialog.
     void OKButton_Click();
@@ -61,11 +75,16 @@ protected:
 
 private:
     void unload();
+    void showSummary();
 
     Prompts& prompts_;
     std::function<void(int form)> command_;
     QPixmap background_;
     QButtonGroup* options_;
+    QButtonGroup* scopes_;
+    QLabel* summary_;
+    ScopeCounts counts_;
+    QList<QWidget*> panels_;
     bool unloading_ = false;
     std::function<void()> stopExport_; // set while an export runs
     std::optional<QPoint> placement_; // the frame's position when last hidden

@@ -2,17 +2,22 @@
 // the exports, Save, Help, About and the exit confirmation.
 #include "app/velmar.h"
 
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
+#include <QDir>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QFileInfo>
 #include <QPainter>
 #include <QScreen>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QSaveFile>
 #include <QSettings>
 #include <QSplitter>
 #include <QShortcut>
+#include <QThread>
 #include <QTimer>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -28,16 +33,20 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <array>
+#include <atomic>
+#include <climits>
 #include <iterator>
 #include <string_view>
 
 #include "app/about_box.h"
 #include "app/artwork.h"
 #include "app/contact_tree_view.h"
+#include "app/mnemonics.h"
 #include "app/prompts.h"
 #include "app/save_dialog.h"
 #include "app/window_export_ui.h"
 #include "contact/contact_from_document.h"
+#include "contact/group.h"
 #include "export/export_run.h"
 #include "export/output_formats.h"
 #include "notes/address_book.h"
@@ -52,6 +61,8 @@ const QString kTitle = QStringLiteral("Brenmoor");
 // What the window remembers between runs, under these settings keys.
 constexpr const char* kLastBookKey = "lastBook";
 constexpr const char* kLastFolderKey = "lastOutputFolder";
+constexpr const char* kGeometryKey = "windowGeometry";
+constexpr const char* kSplitterKey = "listSplitter";
 // The messages, in English; the window shows them translated (tr()).
 const char* const kScanCompleted = QT_TRANSLATE_NOOP("brenmoor::app::Velmar", "Scanning process completed");
 const char* const kExitQuestion = QT_TRANSLATE_NOOP("brenmoor::app::Velmar", "Are you sure you want to exit?");
@@ -135,32 +146,57 @@ void addListed(const notes::ContactDocument& doc, std::string name,
     name = contact::listedName(doc, std::move(name), static_cast<std::int64_t>(contacts.size()) + 1);
     std::string also = doc.itemText(notes::ContactItem::CompanyName);
     for (const std::string& address : contact::emailAddresses(doc)) also += "\n" + address;
-    contacts.add(name, place, also);
+    contacts.add(name, place, also, doc.noteInfo().unid);
 }
 
 } // namespace
 
-// The wait cursor and a note in the status bar while a command works without returning
-// to the event loop; both go when it ends or when end() is called.
-class Velmar::BusyNote {
-public:
-    BusyNote(Velmar& window, const QString& note) : window_(window) {
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        window_.statusBar()->showMessage(note);
-        window_.statusBar()->repaint();
-    }
-    ~BusyNote() { end(); }
-    void end() const {
-        if (ended_) return;
-        ended_ = true;
-        window_.statusBar()->clearMessage();
-        QGuiApplication::restoreOverrideCursor();
-    }
-
-private:
-    Velmar& window_;
-    mutable bool ended_ = false;
+// A scan in progress: what the scan thread found and how far it has come. The thread
+// writes the results; the window reads them once the thread has finished.
+struct Velmar::ScanJob {
+    QString path;
+    std::atomic<bool> stop{false};
+    std::atomic<std::int64_t> listed{0};
+    std::atomic<std::int64_t> total{-1}; // the book's entry count, once it is known
+    std::size_t lists = 0;  // the book's mailing lists
+    ScannedContacts contacts;
+    notes::OtherDocuments others;
+    bool opened = false;    // the book opened and its contacts were counted
+    bool stopped = false;   // Cancel stopped the walk
+    QString failure;        // why the scan failed, where it did
 };
+
+namespace {
+
+// Thrown out of the walk when Cancel stopped the scan.
+struct ScanStopped {};
+
+// The scan itself, on its own thread: it knows no widgets, only the job.
+void runScan(const std::shared_ptr<Velmar::ScanJob>& job) {
+    try {
+        notes::AddressBook book(job->path.toStdString());
+        const std::int64_t count = book.entryCount();
+        job->contacts.reserve(static_cast<std::size_t>(std::max<std::int64_t>(count, 0)));
+        job->total = count;
+        job->opened = true;
+        job->lists = contact::GroupBook(book.groupDocuments()).lists().size();
+        notes::listContacts(book, contact::listedItems(),
+                            [&](const notes::ContactDocument& doc, const std::string& name,
+                                const std::optional<notes::DocumentPlace>& place) {
+                                if (job->stop) throw ScanStopped{};
+                                addListed(doc, name, place, job->contacts);
+                                ++job->listed;
+                            });
+        job->others = book.otherDocuments();
+    } catch (const ScanStopped&) {
+        job->stopped = true;
+    } catch (const std::exception& failure) {
+        job->failure = QString::fromUtf8(failure.what());
+        if (job->failure.isEmpty()) job->failure = QStringLiteral("?");
+    }
+}
+
+} // namespace
 
 Velmar::Velmar(Prompts& prompts, QWidget* parent) : QMainWindow(parent), prompts_(prompts) {
     setObjectName(QStringLiteral("Velmar"));
@@ -180,7 +216,12 @@ Velmar::Velmar(Prompts& prompts, QWidget* parent) : QMainWindow(parent), prompts
     Form_Load();
 }
 
-Velmar::~Velmar() = default;
+Velmar::~Velmar() {
+    if (scan_) {
+        scan_->stop = true;
+        if (scanThread_) scanThread_->wait();
+    }
+}
 
 void Velmar::buildControls() {
     auto* central = new QWidget(this);
@@ -201,6 +242,9 @@ void Velmar::buildControls() {
     label1->setObjectName(QStringLiteral("Label1"));
     files_ = new QLineEdit(frame1);
     files_->setObjectName(QStringLiteral("Files"));
+    // A file dropped on the path box opens as one dropped anywhere else on the window,
+    // rather than being spliced into the text.
+    files_->setAcceptDrops(false);
     browseButton_ = makeButton(QStringLiteral("Command2"), tr("Browse"), frame1);
     scanButton_ = makeButton(QStringLiteral("Command3"), tr("Scan Lotus Notes Contact"), frame1);
     saveButton_ = makeButton(QStringLiteral("SaveC"), tr("Save"), frame1);
@@ -226,6 +270,7 @@ void Velmar::buildControls() {
     auto* split = new QSplitter(Qt::Horizontal, frame2);
     split->setObjectName(QStringLiteral("ContactSplitter"));
     split->setChildrenCollapsible(false);
+    split->setAccessibleName(tr("Contact list and details"));
     // Above the tree, a field that narrows it to the contacts whose name, company or
     // e-mail holds what is typed.
     auto* listColumn = new QWidget(split);
@@ -237,7 +282,14 @@ void Velmar::buildControls() {
     filter_->setPlaceholderText(tr("Filter by name, company or e-mail"));
     filter_->setAccessibleName(tr("Filter"));
     filter_->setClearButtonEnabled(true);
+    filter_->setAcceptDrops(false);
+    filter_->setToolTip(tr("Filter by name, company or e-mail (Ctrl+F; Esc clears it)"));
+    filterCount_ = new QLabel(listColumn);
+    filterCount_->setObjectName(QStringLiteral("FilterCount"));
+    filterCount_->setAccessibleDescription(tr("Contacts the filter shows"));
+    filterCount_->hide();
     listLayout->addWidget(filter_);
+    listLayout->addWidget(filterCount_);
     tree_ = new ContactTreeView(listColumn);
     tree_->setObjectName(QStringLiteral("TreeView1"));
     tree_->setAccessibleName(tr("Contact List"));
@@ -247,6 +299,7 @@ void Velmar::buildControls() {
     tree_->viewport()->installEventFilter(this);
     detail_ = new viewer::ContactDetailView(split);
     connect(detail_, &viewer::ContactDetailView::photoChanged, banner, &Banner::showPhoto);
+    connect(detail_, &viewer::ContactDetailView::saveFileRequested, this, &Velmar::saveAttachedFile);
     split->addWidget(listColumn);
     split->addWidget(detail_);
     split->setStretchFactor(0, 1);
@@ -258,6 +311,7 @@ void Velmar::buildControls() {
     progress_ = new QProgressBar(margins);
     progress_->setObjectName(QStringLiteral("ProgressBar1"));
     progress_->setTextVisible(false);
+    progress_->setAccessibleName(tr("Progress"));
     progress_->setRange(0, 100);
     progress_->setValue(0);
     // Cancel, live only while an export runs, stops it at the next contact (so does Esc).
@@ -268,6 +322,9 @@ void Velmar::buildControls() {
     progressRow->addWidget(progress_, 1);
     progressRow->addWidget(cancelButton_);
     body->addLayout(progressRow);
+    scanTicker_ = new QTimer(this);
+    scanTicker_->setInterval(50);
+    connect(scanTicker_, &QTimer::timeout, this, &Velmar::showScanProgress);
     stopShortcut_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     stopShortcut_->setEnabled(false);
     setCentralWidget(central);
@@ -290,15 +347,16 @@ void Velmar::buildControls() {
     scanStatus_ = new QLabel(status);
     scanStatus_->setObjectName(QStringLiteral("ScanStatus"));
     status->insertWidget(0, scanStatus_, 3);
+    selectionStatus_ = new QLabel(status);
+    selectionStatus_->setObjectName(QStringLiteral("SelectionStatus"));
+    selectionStatus_->setAccessibleDescription(tr("Selected contacts"));
+    status->insertWidget(1, selectionStatus_, 2);
     setStatusBar(status);
 
     connect(browseButton_, &QPushButton::clicked, this, &Velmar::Command2_Click);
     connect(files_, &QLineEdit::textChanged, this, &Velmar::filesEdited);
-    connect(filter_, &QLineEdit::textChanged, this, [this](const QString& text) {
-        contacts_->setFilter(text);
-        tree_->setExpanded(contacts_->rootIndex(), true);
-        tree_->verticalScrollBar()->setValue(0);
-    });
+    connect(filter_, &QLineEdit::textChanged, this, &Velmar::filterEdited);
+    connect(tree_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &Velmar::selectionChanged);
     connect(scanButton_, &QPushButton::clicked, this, &Velmar::Command3_Click);
     connect(saveButton_, &QPushButton::clicked, this, &Velmar::SaveC_Click);
     connect(exitButton_, &QPushButton::clicked, this, &Velmar::Command4_Click);
@@ -328,6 +386,22 @@ void Velmar::buildMenus() {
 
     QMenu* saveAs = bar->addMenu(tr("&Save As"));
     saveAs->setObjectName(QStringLiteral("saveas"));
+    // First which contacts the formats below save, each choice with its count.
+    scopeActions_ = new QActionGroup(this);
+    saveAs->addSection(tr("Contacts to save"));
+    const std::pair<SaveScope, const char*> scopes[] = {
+        {SaveScope::All, "ScopeAll"}, {SaveScope::Selected, "ScopeSelected"}, {SaveScope::Shown, "ScopeShown"}};
+    for (const auto& [scope, name] : scopes) {
+        QAction* choice = makeAction(QString::fromLatin1(name), QString(), saveAs);
+        choice->setCheckable(true);
+        choice->setData(int(scope));
+        scopeActions_->addAction(choice);
+        connect(choice, &QAction::triggered, this, [this, scope = scope] {
+            pickedScope_ = scope;
+            countsChanged();
+        });
+    }
+    saveAs->addSection(tr("Save as"));
     // The formats the save format dialog offers, a line, then the formats for importers.
     bool aboveTheLine = true;
     for (const exporting::OutputFormat& format : exporting::outputFormats()) {
@@ -345,6 +419,28 @@ void Velmar::buildMenus() {
     contentAction_ = makeAction(QStringLiteral("content"), tr("Content"), help);
     contentAction_->setShortcut(QKeySequence::HelpContents);
     aboutAction_ = makeAction(QStringLiteral("about"), tr("About..."), help);
+
+    // Ctrl+F goes to the filter; Esc there clears it. Ctrl+Q quits.
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, [this] {
+        filter_->setFocus(Qt::ShortcutFocusReason);
+        filter_->selectAll();
+    });
+    auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    connect(quit, &QShortcut::activated, this, &Velmar::exit_Click);
+    exitAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    exitAction_->setShortcutContext(Qt::WidgetShortcut); // the shortcut above answers it
+    filter_->installEventFilter(this);
+    connect(files_, &QLineEdit::returnPressed, this, [this] {
+        if (scanButton_->isEnabled() || QFileInfo(files_->text()).isFile()) openBook(files_->text());
+    });
+
+    // Every caption an access key: the menu titles and the buttons share Alt, each
+    // menu's items have their own.
+    giveMnemonics({file->menuAction(), saveAs->menuAction(), help->menuAction(), browseButton_, scanButton_,
+                   saveButton_, exitButton_, cancelButton_});
+    for (QMenu* menu : {file, saveAs, help}) giveMnemonics(menu->actions());
+    countsChanged();
 
     connect(openAction_, &QAction::triggered, this, &Velmar::Open_Click);
     connect(scanAction_, &QAction::triggered, this, &Velmar::scan_Click);
@@ -364,6 +460,11 @@ void Velmar::Form_Load() {
 bool Velmar::eventFilter(QObject* watched, QEvent* event) {
     if (watched == tree_->viewport() && event->type() == QEvent::MouseButtonPress)
         currentAtPress_ = tree_->currentIndex();
+    if (watched == filter_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && !filter_->text().isEmpty()) {
+        filter_->clear();
+        return true;
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -419,6 +520,7 @@ void Velmar::Command2_Click() {
 // A book named on the command line or dropped on the window: as if browsed, then scanned.
 void Velmar::openBook(const QString& path) {
     if (exporting_) return;
+    stopScan();
     rememberedFile_ = path;
     browsedOnce_ = true;
     files_->setText(path);
@@ -437,6 +539,11 @@ void Velmar::filesEdited(const QString& text) {
 
 void Velmar::setSettings(QSettings* settings) {
     settings_ = settings;
+    if (settings_) {
+        restoreGeometry(settings_->value(QString::fromLatin1(kGeometryKey)).toByteArray());
+        findChild<QSplitter*>(QStringLiteral("ContactSplitter"))
+            ->restoreState(settings_->value(QString::fromLatin1(kSplitterKey)).toByteArray());
+    }
     const QString lastBook = remembered(kLastBookKey);
     if (files_->text().isEmpty() && QFileInfo(lastBook).isFile()) files_->setText(lastBook);
 }
@@ -449,10 +556,19 @@ void Velmar::remember(const char* key, const QString& value) {
     if (settings_) settings_->setValue(QString::fromLatin1(key), value);
 }
 
+// The file a drop names: its one local URL, else its text where that is the path of a
+// file (or its file: URL).
 static QString droppedBook(const QMimeData* data) {
-    if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls()[0].isLocalFile()) return {};
-    const QString path = data->urls()[0].toLocalFile();
-    return QFileInfo(path).isFile() ? path : QString();
+    if (!data) return {};
+    QString path;
+    if (data->hasUrls()) {
+        if (data->urls().size() != 1 || !data->urls()[0].isLocalFile()) return {};
+        path = data->urls()[0].toLocalFile();
+    } else if (data->hasText()) {
+        path = data->text().trimmed();
+        if (path.startsWith(QStringLiteral("file:"))) path = QUrl(path).toLocalFile();
+    }
+    return !path.isEmpty() && QFileInfo(path).isFile() ? path : QString();
 }
 
 void Velmar::dragEnterEvent(QDragEnterEvent* event) {
@@ -470,7 +586,9 @@ void Velmar::dropEvent(QDropEvent* event) {
 void Velmar::Open_Click() { Command2_Click(); }
 
 // Scan: lists every contact of the book under the root, keyed T_1, T_2, ... in view order.
-// The tree then belongs to that book: a click reads it, whatever Files says later.
+// The tree then belongs to that book: a click reads it, whatever Files says later. The
+// book is read on a thread of its own; the window answers meanwhile, its progress bar
+// shows how far the scan has come and Cancel (or Esc) stops it.
 void Velmar::Command3_Click() {
     scanAction_->setEnabled(true);
     const QString path = files_->text();
@@ -478,59 +596,110 @@ void Velmar::Command3_Click() {
         warn(exportText(exporting::kNoBookMessage));
         return;
     }
+    if (exporting_) return;
+    stopScan();
 
     // The tree starts again from its root alone, expanded and at the top; the boxes
     // showed a contact of the list that is gone.
     contacts_->setContacts({});
     filter_->clear();
     scannedBook_.clear();
+    setWindowTitle(kTitle);
     tree_->setExpanded(contacts_->rootIndex(), true);
     tree_->verticalScrollBar()->setValue(0);
     detail_->clear();
+    countsChanged();
     const QString bookName = QFileInfo(path).fileName();
-    const BusyNote busy(*this, tr("Scanning %1 ...").arg(bookName));
+    scanStatus_->setText(tr("Scanning %1 ...").arg(bookName));
+    scanStatus_->setToolTip(path);
 
-    ScannedContacts contacts;
-    notes::OtherDocuments others;
-    try {
-        notes::AddressBook book(path.toStdString());
-        const std::int64_t count = book.entryCount();
-        if (count > 0) enableSaveCommands();
-        contacts.reserve(static_cast<std::size_t>(count));
-        try {
-            notes::listContacts(book, contact::listedItems(),
-                                [&](const notes::ContactDocument& doc, const std::string& name,
-                                    const std::optional<notes::DocumentPlace>& place) {
-                                    addListed(doc, name, place, contacts);
-                                });
-            others = book.otherDocuments();
-        } catch (const std::exception& failure) {
-            // The contacts read so far are sound and keep their positions: list them.
-            const std::size_t listed = contacts.size();
-            listScanned(path, std::move(contacts), tr("scan stopped"));
-            busy.end();
-            showFailure(listed == 0
-                            ? tr("The address book could not be scanned.")
-                            : listed == 1
-                            ? tr("Scanning stopped after the first contact; the list shows only it.")
-                            : tr("Scanning stopped after %1 contacts; the list shows only those.")
-                                  .arg(listed),
-                        failure);
-            return;
-        }
-    } catch (const std::exception& failure) {
-        scanStatus_->setText(tr("%1 could not be scanned").arg(bookName));
-        busy.end();
-        showFailure(tr("The address book could not be scanned."), failure);
+    // Nothing to save while the list is made; Cancel stops the scan.
+    saveWasEnabled_ = saveButton_->isEnabled();
+    saveButton_->setEnabled(false);
+    for (QAction* action : saveActions_) action->setEnabled(false);
+    scanButton_->setEnabled(false);
+    scanAction_->setEnabled(false);
+    cancelButton_->setEnabled(true);
+    cancelButton_->setToolTip(tr("Stop the scan (Esc)"));
+    stopShortcut_->setEnabled(true);
+    progress_->setRange(0, 0);
+
+    auto job = std::make_shared<ScanJob>();
+    job->path = path;
+    scan_ = job;
+    QThread* thread = QThread::create([job] { runScan(job); });
+    thread->setObjectName(QStringLiteral("Scan"));
+    connect(thread, &QThread::finished, this, [this, job] { scanFinished(job); });
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    scanThread_ = thread;
+    scanTicker_->start();
+    thread->start();
+}
+
+void Velmar::showScanProgress() {
+    if (!scan_) return;
+    const std::int64_t total = scan_->total;
+    if (total < 0) return; // still counting: the bar keeps moving
+    const int most = int(std::min<std::int64_t>(std::max<std::int64_t>(total, 1), INT_MAX));
+    if (progress_->maximum() != most) progress_->setRange(0, most);
+    progress_->setValue(int(std::min<std::int64_t>(scan_->listed, most)));
+}
+
+// Stops the scan in progress, if any, and waits for its thread; its list is not shown.
+void Velmar::stopScan() {
+    if (!scan_) return;
+    scan_->stop = true;
+    if (scanThread_) scanThread_->wait();
+    const std::shared_ptr<ScanJob> job = scan_;
+    scanFinished(job);
+}
+
+void Velmar::scanFinished(const std::shared_ptr<ScanJob>& job) {
+    if (job != scan_) return; // a scan stopped and answered for already
+    scan_.reset();
+    scanThread_ = nullptr;
+    scanTicker_->stop();
+    progress_->setRange(0, 100);
+    progress_->setValue(0);
+    cancelButton_->setEnabled(false);
+    cancelButton_->setToolTip(tr("Stop the export at the next contact (Esc)"));
+    stopShortcut_->setEnabled(false);
+    scanButton_->setEnabled(true);
+    scanAction_->setEnabled(true);
+    // A book with contacts makes the save commands available; they stay as they were
+    // after an empty or unreadable one.
+    if (saveWasEnabled_ || job->total > 0) enableSaveCommands();
+
+    const QString path = job->path;
+    const QString bookName = QFileInfo(path).fileName();
+    if (job->stopped) {
+        scanStatus_->setText(tr("Scan of %1 cancelled").arg(bookName));
         return;
     }
-    const bool none = contacts.size() == 0;
-    listScanned(path, std::move(contacts));
-    busy.end();
+    if (!job->failure.isEmpty()) {
+        const std::size_t listed = job->contacts.size();
+        if (!job->opened) {
+            scanStatus_->setText(tr("%1 could not be scanned").arg(bookName));
+            warn(tr("The address book could not be scanned.") + QStringLiteral("\r\n\r\n") + job->failure);
+            return;
+        }
+        // The contacts read so far are sound and keep their positions: list them.
+        listScanned(path, std::move(job->contacts), tr("scan stopped"));
+        warn((listed == 0   ? tr("The address book could not be scanned.")
+              : listed == 1 ? tr("Scanning stopped after the first contact; the list shows only it.")
+                            : tr("Scanning stopped after %1 contacts; the list shows only those.").arg(countText(std::int64_t(listed)))) +
+             QStringLiteral("\r\n\r\n") + job->failure);
+        return;
+    }
+    const bool none = job->contacts.size() == 0;
+    listScanned(path, std::move(job->contacts),
+                job->lists == 0   ? QString()
+                : job->lists == 1 ? tr("1 mailing list")
+                                  : tr("%1 mailing lists").arg(countText(std::int64_t(job->lists))));
     QString noContacts = tr("%1 holds no contacts: no document of the form \"Person\".").arg(bookName);
-    if (!others.empty())
+    if (!job->others.empty())
         noContacts += QStringLiteral(" ") + tr("It holds %1 documents.")
-                                                .arg(QString::fromStdString(notes::otherDocumentsText(others)));
+                                                .arg(QString::fromStdString(notes::otherDocumentsText(job->others)));
     prompts_.message(this, kTitle, none ? tr(kScanCompleted) + QStringLiteral("\r\n\r\n") + noContacts : tr(kScanCompleted));
 }
 
@@ -542,15 +711,18 @@ void Velmar::listScanned(const QString& path, ScannedContacts contacts, const QS
     scannedBook_ = path;
     remember(kLastBookKey, QFileInfo(path).absoluteFilePath());
     QString text = QFileInfo(path).fileName() + QStringLiteral(": ") + contactCountText(count);
-    if (!remark.isEmpty()) text += QStringLiteral(" (") + remark + QStringLiteral(")");
+    if (!remark.isEmpty()) text += QStringLiteral(", ") + remark;
     scanStatus_->setText(text);
     scanStatus_->setToolTip(path);
+    setWindowTitle(QFileInfo(path).fileName() + QStringLiteral(" - ") + kTitle);
+    pickedScope_.reset();
+    countsChanged();
 }
 
 QString Velmar::contactCountText(std::int64_t count) const {
     if (count == 0) return tr("no contacts");
     if (count == 1) return tr("1 contact");
-    return tr("%1 contacts").arg(count);
+    return tr("%1 contacts").arg(countText(count));
 }
 
 void Velmar::scan_Click() { Command3_Click(); }
@@ -572,7 +744,8 @@ void Velmar::showNode(const QModelIndex& node) {
         const auto place = contacts_->place(node);
         const std::optional<notes::ContactDocument> contact =
             place ? book.documentAt(position, *place) : book.documentAt(position);
-        if (!contact) {
+        // Another document at the contact's position: the book changed since the scan.
+        if (!contact || !contacts_->isSameDocument(node, contact->noteInfo().unid)) {
             detail_->clear();
             warn(tr(kContactGone));
             return;
@@ -607,22 +780,89 @@ void Velmar::setCommandsEnabledForRun(bool enabled) {
     if (dialog_) dialog_->setExportRunning(!enabled, [this] { stopExport(); });
 }
 
-// The running numbers of the selected contacts.
-std::vector<std::int64_t> Velmar::selectedPositions() const {
-    std::vector<std::int64_t> positions;
-    for (const QItemSelectionRange& range : tree_->selectionModel()->selection())
-        if (range.parent() == contacts_->rootIndex())
-            contacts_->appendRunningNumbers(range.top(), range.bottom(), positions);
-    return positions;
+// The view's selection changes feed the model's, which keeps contacts the filter hides.
+void Velmar::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
+    if (refiltering_) return;
+    for (const QItemSelectionRange& range : deselected)
+        if (range.parent() == contacts_->rootIndex()) contacts_->setChosen(range.top(), range.bottom(), false);
+    for (const QItemSelectionRange& range : selected)
+        if (range.parent() == contacts_->rootIndex()) contacts_->setChosen(range.top(), range.bottom(), true);
+    pickedScope_.reset();
+    countsChanged();
+}
+
+// A new filter shows its contacts with those of them selected that were.
+void Velmar::filterEdited(const QString& text) {
+    refiltering_ = true;
+    contacts_->setFilter(text);
+    tree_->selectionModel()->select(contacts_->chosenShownRows(), QItemSelectionModel::Select);
+    refiltering_ = false;
+    tree_->setExpanded(contacts_->rootIndex(), true);
+    tree_->verticalScrollBar()->setValue(0);
+    pickedScope_.reset();
+    countsChanged();
+}
+
+ScopeCounts Velmar::scopeCounts() const {
+    ScopeCounts counts;
+    counts.total = std::int64_t(contacts_->contactCount());
+    counts.selected = std::int64_t(contacts_->chosenCount());
+    counts.shown = std::int64_t(contacts_->shownCount());
+    counts.filtered = contacts_->isFiltered();
+    return counts;
+}
+
+SaveScope Velmar::saveScope() const {
+    const ScopeCounts counts = scopeCounts();
+    if (pickedScope_ && scopeOffered(*pickedScope_, counts)) return *pickedScope_;
+    return defaultScope(counts);
+}
+
+void Velmar::countsChanged() {
+    const ScopeCounts counts = scopeCounts();
+    const bool listed = counts.total > 0;
+    selectionStatus_->setText(listed ? tr("%1 of %2 selected").arg(countText(counts.selected), countText(counts.total))
+                                     : QString());
+    filterCount_->setVisible(counts.filtered);
+    filterCount_->setText(counts.filtered ? tr("%1 of %2 shown").arg(countText(counts.shown), countText(counts.total))
+                                          : QString());
+    const SaveScope scope = saveScope();
+    for (QAction* choice : scopeActions_->actions()) {
+        const auto of = SaveScope(choice->data().toInt());
+        choice->setText(scopeChoiceText(of, counts));
+        choice->setEnabled(listed && scopeOffered(of, counts));
+        choice->setChecked(listed && of == scope);
+    }
+    if (QMenu* saveAs = menuBar()->findChild<QMenu*>(QStringLiteral("saveas"))) giveMnemonics(saveAs->actions());
+}
+
+// Saves take the book the list was made from. The path box naming another asks for a
+// scan of that one first; an empty one lets the export say that no book is chosen.
+bool Velmar::bookOnScreenIsTheOneNamed() {
+    const QString named = files_->text();
+    if (named.isEmpty()) return true;
+    if (!scannedBook_.isEmpty() && QFileInfo(named).absoluteFilePath() == QFileInfo(scannedBook_).absoluteFilePath())
+        return true;
+    warn(scannedBook_.isEmpty()
+             ? tr("The list shows no address book. Scan %1 first, then save.").arg(named)
+             : tr("The path box names %1, but the list shows the contacts of %2.\r\n\r\n"
+                  "Scan %1 first to save its contacts, or put %2 back into the path box to save the list.")
+                   .arg(QDir::toNativeSeparators(named), QDir::toNativeSeparators(scannedBook_)));
+    return false;
 }
 
 void Velmar::stopExport() {
     if (run_) run_->requestStop();
+    // The same Cancel stops a scan, answering at once; the thread ends at its next contact.
+    if (scan_ && !run_) {
+        scan_->stop = true;
+        scanStatus_->setText(tr("Stopping the scan ..."));
+    }
 }
 
 // One export from start to end; the window takes no other command meanwhile.
 void Velmar::runExport(const exporting::OutputFormat& format) {
-    if (exporting_) return;
+    if (exporting_ || scan_ || !bookOnScreenIsTheOneNamed()) return;
     exporting_ = true;
     bool disabled = false;
     WindowExportUi ui(prompts_, this, *progress_, [&] {
@@ -631,12 +871,13 @@ void Velmar::runExport(const exporting::OutputFormat& format) {
     });
     run_ = &ui;
     ui.setStartFolder(remembered(kLastFolderKey));
-    // Several contacts selected: those, from the book they were listed from.
-    const std::vector<std::int64_t> chosen = selectedPositions();
     try {
         exporting::ExportRun run(ui);
-        if (chosen.size() > 1) run.setSelection(chosen);
-        run.run(format, (chosen.size() > 1 ? scannedBook_ : files_->text()).toStdString());
+        // The contacts the save choice names, of the book on screen.
+        const SaveScope scope = saveScope();
+        if (scope == SaveScope::Selected) run.setSelection(contacts_->chosenRunningNumbers());
+        if (scope == SaveScope::Shown) run.setSelection(contacts_->shownRunningNumbers());
+        run.run(format, files_->text().isEmpty() ? std::string() : scannedBook_.toStdString());
     } catch (const std::exception& failure) {
         progress_->setValue(progress_->minimum());
         // The run reports its own failures; this is the last resort for one it could not.
@@ -665,19 +906,25 @@ void Velmar::cal_4() { runExport(*exporting::dialogFormats().at(3)); }
 void Velmar::cal_5() { runExport(*exporting::dialogFormats().at(4)); }
 
 void Velmar::runDialogForm(int form) {
+    if (dialog_) pickedScope_ = dialog_->chosenScope();
+    countsChanged();
     switch (form) {
     case 0: cal_1(); break;
     case 1: cal_2(); break;
     case 2: cal_3(); break;
     case 3: cal_4(); break;
     case 4: cal_5(); break;
-    default: break;
+    default:
+        // The files for other programs, which the Save As menu runs alike.
+        if (form > 0 && std::size_t(form) < saveDialogFormats().size()) runExport(*saveDialogFormats()[std::size_t(form)]);
+        break;
     }
 }
 
 // Save: the save format dialog, created on first use and kept while it is only hidden.
 void Velmar::SaveC_Click() {
     if (!dialog_) dialog_ = new Dialog(prompts_, [this](int form) { runDialogForm(form); }, this);
+    dialog_->setScopes(scopeCounts(), saveScope());
     dialog_->exec();
 }
 
@@ -692,6 +939,31 @@ void Velmar::about_Click() {
 void Velmar::content_Click() {
     if (helpFile_.isEmpty() || !QFileInfo::exists(helpFile_)) return;
     prompts_.openUrl(QUrl::fromLocalFile(helpFile_));
+}
+
+// An attached file of the contact shown, saved whole into a folder the user picks, under
+// its own name or, where that is taken, a free one beside it: nothing there is replaced.
+void Velmar::saveAttachedFile(const contact::Attachment& file) {
+    const QString folder = prompts_.chooseFolder(this, tr("Save the attached file in which folder?"),
+                                                 remembered(kLastFolderKey));
+    if (folder.isEmpty()) return;
+    const QFileInfo named(QDir(folder).filePath(QFileInfo(QString::fromStdString(file.name())).fileName()));
+    QString path = named.filePath();
+    for (int n = 2; QFileInfo::exists(path) || QFileInfo(path).isSymLink(); ++n)
+        path = QDir(folder).filePath(named.completeBaseName() + QStringLiteral(" (%1)").arg(n) +
+                                     (named.suffix().isEmpty() ? QString() : QStringLiteral(".") + named.suffix()));
+    QSaveFile out(path);
+    bool written = out.open(QIODevice::WriteOnly);
+    if (written)
+        file.forEachDecodedPiece([&](std::string_view piece) {
+            written = written && out.write(piece.data(), qint64(piece.size())) == qint64(piece.size());
+        });
+    if (!written || !out.commit()) {
+        out.cancelWriting();
+        warn(tr("\"%1\" could not be saved: %2").arg(QDir::toNativeSeparators(path), out.errorString()));
+        return;
+    }
+    prompts_.message(this, kTitle, tr("Saved as \"%1\".").arg(QDir::toNativeSeparators(path)));
 }
 
 void Velmar::Command4_Click() { close(); }
@@ -719,6 +991,12 @@ void Velmar::closeEvent(QCloseEvent* event) {
     if (!Form_Unload()) {
         event->ignore();
         return;
+    }
+    stopScan();
+    if (settings_) {
+        settings_->setValue(QString::fromLatin1(kGeometryKey), saveGeometry());
+        settings_->setValue(QString::fromLatin1(kSplitterKey),
+                            findChild<QSplitter*>(QStringLiteral("ContactSplitter"))->saveState());
     }
     event->accept();
 }

@@ -8,18 +8,25 @@
 #include <QPointer>
 #include <QString>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/contact_tree_model.h"
+#include "app/save_scope.h"
+#include "contact/contact.h"
 #include "export/output_format.h"
 
 class QAction;
+class QActionGroup;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QSettings;
 class QShortcut;
+class QThread;
+class QTimer;
 
 namespace brenmoor::viewer {
 class ContactDetailView;
@@ -45,6 +52,9 @@ public:
     void setHelpFile(const QString& path) { helpFile_ = path; }
 
     bool isExporting() const { return exporting_; }
+    // A scan runs on its thread; its list shows when it ends.
+    bool isScanning() const { return scan_ != nullptr; }
+    struct ScanJob;
 
     // Where the last book and the last output folder are kept between runs; nothing is
     // kept without. Files starts with that book where it still exists.
@@ -78,6 +88,7 @@ public slots:
     void TreeView1_NodeClick(const QModelIndex& node);
     // Cancel, Esc: stops the export in progress before its next contact.
     void stopExport();
+    void saveAttachedFile(const contact::Attachment& file);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -101,13 +112,23 @@ private:
     void showFailure(const QString& what, const std::exception& failure);
     void warn(const QString& text);
     void filesEdited(const QString& text);
-    std::vector<std::int64_t> selectedPositions() const;
+    // The contacts on screen, selected and shown; what a save takes now.
+    ScopeCounts scopeCounts() const;
+    SaveScope saveScope() const;
+    // After the selection or the filter changed: the counts shown, the save choices.
+    void countsChanged();
+    void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
+    void filterEdited(const QString& text);
+    // False, having said why, where the path box names another book than the list shows.
+    bool bookOnScreenIsTheOneNamed();
     QString remembered(const char* key) const;
     void remember(const char* key, const QString& value);
     void listScanned(const QString& path, ScannedContacts contacts, const QString& remark = {});
     QString contactCountText(std::int64_t count) const;
 
-    class BusyNote;
+    void scanFinished(const std::shared_ptr<ScanJob>& job);
+    void showScanProgress();
+    void stopScan();
 
     Prompts& prompts_;
     QString rememberedFile_;
@@ -133,8 +154,17 @@ private:
     viewer::ContactDetailView* detail_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* scanStatus_ = nullptr;
+    QLabel* selectionStatus_ = nullptr; // "N of M selected"
+    QLabel* filterCount_ = nullptr;     // "N of M shown" while the filter is in force
+    bool refiltering_ = false;          // the view's selection is being rebuilt after a filter
+    std::optional<SaveScope> pickedScope_; // what the user chose in the menu or the dialog
+    QActionGroup* scopeActions_ = nullptr;
     QPushButton* cancelButton_ = nullptr;
     QShortcut* stopShortcut_ = nullptr;
+    std::shared_ptr<ScanJob> scan_; // the scan in progress
+    QThread* scanThread_ = nullptr;
+    QTimer* scanTicker_ = nullptr;  // shows the scan's progress
+    bool saveWasEnabled_ = false;
 
     QAction* openAction_ = nullptr;
     QAction* scanAction_ = nullptr;

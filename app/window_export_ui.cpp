@@ -76,6 +76,19 @@ void WindowExportUi::showCompletion(const std::string& text, const exporting::Ru
     if (prompts_.notify(owner_, notice)) prompts_.openUrl(QUrl::fromLocalFile(fromUtf8(summary.folder)));
 }
 
+exporting::ExistingFiles WindowExportUi::existingFiles(const std::string& path) {
+    const QString file = QDir::toNativeSeparators(fromUtf8(path));
+    const int answer = prompts_.choose(
+        owner_, QStringLiteral("Brenmoor"),
+        tr("\"%1\" is in the folder already, and maybe more pages of contacts of an earlier export.\r\n\r\n"
+           "Replace them with the new pages, or keep them and give the new pages names of their own?")
+            .arg(file),
+        {tr("&Replace"), tr("&Keep Both"), tr("Cancel")});
+    if (answer == 0) return exporting::ExistingFiles::Replace;
+    if (answer == 1) return exporting::ExistingFiles::KeepBoth;
+    return exporting::ExistingFiles::Cancel;
+}
+
 void WindowExportUi::showFailure(const std::string& text) {
     Notice notice;
     notice.title = QStringLiteral("Brenmoor");

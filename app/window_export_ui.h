@@ -34,6 +34,8 @@ public:
     void showCompletion(const std::string& text, const exporting::RunSummary& summary) override;
     void showFailure(const std::string& text) override;
     bool stopRequested() override { return stopRequested_; }
+    // Replace, keep both or cancel, asked of the user.
+    exporting::ExistingFiles existingFiles(const std::string& path) override;
 
     // The folder the picker opens at; the folder chosen in it.
     void setStartFolder(const QString& folder) { startFolder_ = folder; }

@@ -31,6 +31,8 @@ inline bool scanInWindow(brenmoor::app::Velmar& window, const AnsweringPrompts& 
     QPushButton* scan = window.findChild<QPushButton*>(QStringLiteral("Command3"));
     scan->setEnabled(true);
     scan->click();
+    // The scan runs on its own thread; its list and message come when it ends.
+    while (window.isScanning()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
     QCoreApplication::processEvents();
     return prompts.lastMessage == QStringLiteral("Scanning process completed");
 }

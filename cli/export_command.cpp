@@ -138,6 +138,8 @@ std::string exportDetails() {
     }
     return text + "  several formats at once: a comma-separated list (pst,vcard3)\n"
                   "BOOK    the address book exported as DXL; with one BOOK the files go into FOLDER itself\n"
+                  "        (a file of the same name there is replaced by the complete new one; the\n"
+                  "        window asks first where a text or HTML page per contact would replace one)\n"
                   "FOLDER  where the files go (made if missing); with several books (or --from) each\n"
                   "        book gets a subfolder of its own (its file name and a hash of its path:\n"
                   "        names-3fa9c01b22e4), and FOLDER/brenmoor-report.csv\n"

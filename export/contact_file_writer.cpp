@@ -5,6 +5,9 @@
 #include "export/contact_page_rows.h"
 #include "export/output_file.h"
 
+#include <filesystem>
+#include <system_error>
+
 namespace brenmoor::exporting {
 
 namespace {
@@ -19,8 +22,11 @@ public:
         const std::string name =
             contactFileName(doc.itemText(notes::ContactItem::FirstName),
                             doc.itemText(notes::ContactItem::LastName), runningNumber, extension_);
-        writeWholeFile(outputPath(folder_, name), page_(doc));
+        std::string path = outputPath(folder_, name);
+        if (answer_ && taken(path) && answer_(path) == ExistingFiles::KeepBoth) path = freePath(path);
+        writeWholeFile(path, page_(doc));
     }
+    void setExistingFileAnswer(ExistingFileAnswer answer) override { answer_ = std::move(answer); }
     // Both pages write the rows of kContactPageRows.
     const ItemSet* carriedItems() const override {
         static const ItemSet carried = itemsOf(kContactPageRows);
@@ -28,9 +34,25 @@ public:
     }
 
 private:
+    // Something stands at path: a file, a folder, a link (even a broken one).
+    static bool taken(const std::string& path) {
+        std::error_code error;
+        return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+    }
+    // "Ann_1 (2).txt", "Ann_1 (3).txt", ...: the first name free beside path.
+    static std::string freePath(const std::string& path) {
+        const std::filesystem::path given(path);
+        for (int n = 2;; ++n) {
+            std::filesystem::path next = given;
+            next.replace_filename(given.stem().string() + " (" + std::to_string(n) + ")" + given.extension().string());
+            if (!taken(next.string())) return next.string();
+        }
+    }
+
     std::string extension_;
     ContactPage page_;
     std::string folder_;
+    ExistingFileAnswer answer_;
 };
 
 } // namespace

@@ -240,6 +240,12 @@ ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWrit
     try {
         writer = makeWriter();
         writer->prepare(folder);
+        // The first file per contact already in the folder asks what to do with all of them.
+        writer->setExistingFileAnswer([this, answer = std::optional<ExistingFiles>()](const std::string& path) mutable {
+            if (!answer) answer = ui_.existingFiles(path);
+            if (*answer == ExistingFiles::Cancel) throw StopRequested{};
+            return *answer;
+        });
 
         // A book that cannot be read at all fails the run in every mode.
         notes::AddressBook book(bookPath);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "export/existing_files.h"
 #include "export/run_summary.h"
 
 namespace brenmoor::exporting {
@@ -31,6 +32,14 @@ public:
     // Asked before each contact; true stops the run there, as a failure would, but
     // keeping every file already complete.
     virtual bool stopRequested() { return false; }
+    // Asked once per run, at the first file per contact (its path) that the folder holds
+    // already; the answer holds for the rest of the run. KeepBoth writes the new file
+    // under a free name ("Ann_1 (2).txt"); Cancel stops the run there. The command line
+    // replaces them, as it always has.
+    virtual ExistingFiles existingFiles(const std::string& path) {
+        (void)path;
+        return ExistingFiles::Replace;
+    }
 };
 
 } // namespace brenmoor::exporting

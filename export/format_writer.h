@@ -4,9 +4,11 @@
 
 #include <bitset>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "contact/group.h"
+#include "export/existing_files.h"
 #include "notes/address_book.h"
 
 namespace brenmoor::exporting {
@@ -59,6 +61,11 @@ public:
     // the writer is closed or abandoned.
     virtual bool writesGroups() const { return false; }
     virtual void setGroups(contact::GroupBook& groups) { (void)groups; }
+
+    // Where the format writes a file per contact: asked for a file (its path) that is
+    // there already, before it is written over.
+    using ExistingFileAnswer = std::function<ExistingFiles(const std::string& path)>;
+    virtual void setExistingFileAnswer(ExistingFileAnswer answer) { (void)answer; }
 
     // True where failures after prepare() skip the failing contact and the run goes on
     // (the PST export); false where any failure ends the run.

@@ -172,8 +172,8 @@ public:
     // NotesError as entryCount does.
     const std::vector<ContactDocument>& groupDocuments();
 
-    // The walk keeps only these items of each document, and no note info, from the
-    // next firstDocument on (names without regard to case); every item and the note
+    // The walk keeps only these items of each document, and of its note info only the
+    // UNID, from the next firstDocument on (names without regard to case); every item and the note
     // info where the list is empty, as at the start. Reading the three names of every
     // contact is quicker than reading all.
     void keepOnlyItems(std::vector<std::string> names);

@@ -107,10 +107,13 @@ void DocumentBuilder::startNoteInfoChild(int level, std::string_view local) {
 }
 
 void DocumentBuilder::startDocumentChild(std::string_view local, const char* const* attrs) {
-    if (local == "noteinfo" && (keep_.empty() || inGroup_ || (collectGroups_ && inNote_))) {
-        inNoteInfo_ = true;
-        inModified_ = false;
+    if (local == "noteinfo") {
+        // The UNID, an attribute, comes with every walk: it tells a document again later.
         if (const char* unid = attributeValue(attrs, "unid"); unid && info_.unid.empty()) info_.unid = unid;
+        if (keep_.empty() || inGroup_ || (collectGroups_ && inNote_)) {
+            inNoteInfo_ = true;
+            inModified_ = false;
+        }
     } else if (local == "item") {
         startItem(attributeValue(attrs, "name"));
     }

@@ -7,6 +7,9 @@
 #include <QCoreApplication>
 #include <QFormLayout>
 #include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLocale>
+#include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -172,11 +175,33 @@ ContactDetailView::ContactDetailView(QWidget* parent) : QGroupBox(tr("Contact In
                 form->addRow(makeLabel(shown(info.label), names, frame), lines_[i]);
             }
         }
+        if (page.tab == DetailTab::Advanced) {
+            auto* frame = new QGroupBox(tr("More"), pageWidget);
+            frame->setObjectName(QStringLiteral("MoreFrame"));
+            auto* layout = new QVBoxLayout(frame);
+            more_ = new QPlainTextEdit(frame);
+            more_->setObjectName(QStringLiteral("More"));
+            more_->setReadOnly(true);
+            more_->setAccessibleName(tr("More"));
+            layout->addWidget(more_);
+            grid->addWidget(frame, grid->rowCount(), 0, 1, grid->columnCount());
+        }
+        if (page.tab == DetailTab::Briefcase) {
+            files_ = new QGroupBox(tr("Attached files"), pageWidget);
+            files_->setObjectName(QStringLiteral("AttachedFiles"));
+            fileRows_ = new QVBoxLayout(files_);
+            files_->hide();
+            grid->addWidget(files_, grid->rowCount(), 0, 1, grid->columnCount());
+        }
         for (int column = 0; column < grid->columnCount(); ++column) grid->setColumnStretch(column, 1);
         // A page taller or wider than the room the window gives it scrolls.
         auto* scroller = new QScrollArea(tabs_);
         scroller->setObjectName(QStringLiteral("SSTab1_%1_Scroll").arg(qs(page.caption)));
         scroller->setFrameShape(QFrame::NoFrame);
+        // The page's boxes take the focus, not the scroller around them: no Tab stop that
+        // shows nothing and has no name.
+        scroller->setFocusPolicy(Qt::NoFocus);
+        scroller->setAccessibleName(shown(page.caption));
         scroller->setWidgetResizable(true);
         scroller->setWidget(pageWidget);
         tabs_->addTab(scroller, shown(page.caption));
@@ -195,6 +220,7 @@ void ContactDetailView::setBoxText(std::size_t index, const QString& text) {
 void ContactDetailView::showContact(const notes::ContactDocument& contact) {
     for (std::size_t i = 0; i < kItemPlaces.size(); ++i)
         setBoxText(i, QString::fromStdString(contact.itemText(kItemPlaces[i].item)));
+    showModel(contact);
     std::optional<contact::Attachment> photo;
     std::vector<contact::Attachment> others;
     contact::readFiles(contact, photo, others);
@@ -207,8 +233,101 @@ void ContactDetailView::showContact(const notes::ContactDocument& contact) {
     emit photoChanged(picture);
 }
 
+namespace {
+
+QString placeText(contact::Place place) {
+    switch (place) {
+    case contact::Place::Work: return ContactDetailView::tr("work");
+    case contact::Place::Home: return ContactDetailView::tr("home");
+    case contact::Place::Other: return ContactDetailView::tr("other");
+    }
+    return {};
+}
+
+QString phoneText(contact::PhoneKind kind) {
+    using contact::PhoneKind;
+    switch (kind) {
+    case PhoneKind::WorkVoice: return ContactDetailView::tr("Office phone");
+    case PhoneKind::WorkFax: return ContactDetailView::tr("Office fax");
+    case PhoneKind::WorkCell: return ContactDetailView::tr("Cell phone");
+    case PhoneKind::WorkPager: return ContactDetailView::tr("Pager");
+    case PhoneKind::HomeVoice: return ContactDetailView::tr("Home phone");
+    case PhoneKind::HomeFax: return ContactDetailView::tr("Home fax");
+    case PhoneKind::PersonalCell: return ContactDetailView::tr("Personal cell phone");
+    case PhoneKind::Assistant: return ContactDetailView::tr("Assistant");
+    case PhoneKind::Car: return ContactDetailView::tr("Car phone");
+    case PhoneKind::OtherVoice: return ContactDetailView::tr("Other phone");
+    case PhoneKind::OtherFax: return ContactDetailView::tr("Other fax");
+    }
+    return {};
+}
+
+QString relationText(contact::Relation relation) {
+    switch (relation) {
+    case contact::Relation::Spouse: return ContactDetailView::tr("Spouse");
+    case contact::Relation::Child: return ContactDetailView::tr("Child");
+    case contact::Relation::Manager: return ContactDetailView::tr("Manager");
+    case contact::Relation::Assistant: return ContactDetailView::tr("Assistant");
+    }
+    return {};
+}
+
+QString sizeText(std::uint64_t bytes) { return QLocale().formattedDataSize(qint64(bytes)); }
+
+} // namespace
+
+void ContactDetailView::clearFiles() {
+    while (QLayoutItem* row = fileRows_->takeAt(0)) {
+        delete row->widget();
+        delete row;
+    }
+    files_->hide();
+}
+
+void ContactDetailView::showModel(const notes::ContactDocument& doc) {
+    const contact::Contact model = contact::contactFromDocument(doc, 0);
+    const auto utf8 = [](const std::string& text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); };
+    // The Email box shows the first Internet address where the book has no Notes one.
+    const auto email = static_cast<std::size_t>(notes::ContactItem::MailAddress);
+    if (lines_[email] && lines_[email]->text().isEmpty() && !model.emails.empty())
+        setBoxText(email, utf8(model.emails.front().address));
+
+    QStringList lines;
+    for (const contact::Email& e : model.emails)
+        lines << tr("E-mail (%1): %2").arg(placeText(e.place), utf8(e.address));
+    for (const contact::Phone& p : model.phones) lines << phoneText(p.kind) + QStringLiteral(": ") + utf8(p.number);
+    for (const contact::WebPage& w : model.webPages)
+        lines << tr("Web page (%1): %2").arg(placeText(w.place), utf8(w.url));
+    for (const contact::Related& r : model.related) lines << relationText(r.relation) + QStringLiteral(": ") + utf8(r.name);
+    for (const std::string& im : model.imAddresses) lines << tr("Instant messaging: %1").arg(utf8(im));
+    for (const contact::OtherField& f : model.otherFields) lines << utf8(f.label) + QStringLiteral(": ") + utf8(f.value);
+    more_->setPlainText(lines.join(QLatin1Char('\n')));
+
+    // A row per attached file: its name and size, and a button that saves it.
+    clearFiles();
+    for (const contact::Attachment& file : model.attachments) {
+        auto* row = new QWidget(files_);
+        auto* line = new QHBoxLayout(row);
+        line->setContentsMargins(0, 0, 0, 0);
+        const QString name = utf8(file.name());
+        auto* label = new QLabel(tr("%1 (%2)").arg(name, sizeText(file.size())), row);
+        label->setTextFormat(Qt::PlainText);
+        auto* save = new QPushButton(tr("&Save..."), row);
+        save->setObjectName(QStringLiteral("SaveFile"));
+        save->setAccessibleName(tr("Save %1").arg(name));
+        save->setEnabled(file.readable());
+        connect(save, &QPushButton::clicked, this, [this, file] { emit saveFileRequested(file); });
+        line->addWidget(label, 1);
+        line->addWidget(save);
+        fileRows_->addWidget(row);
+    }
+    files_->setVisible(!model.attachments.empty());
+}
+
 void ContactDetailView::clear() {
     for (std::size_t i = 0; i < kItemPlaces.size(); ++i) setBoxText(i, QString());
+    more_->clear();
+    clearFiles();
     emit photoChanged(QPixmap());
 }
 

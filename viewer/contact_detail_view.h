@@ -8,11 +8,13 @@
 #include <QPixmap>
 #include <array>
 
+#include "contact/contact.h"
 #include "notes/address_book.h"
 #include "notes/contact_items.h"
 #include "viewer/item_places.h"
 
 class QLineEdit;
+class QVBoxLayout;
 class QPlainTextEdit;
 class QTabWidget;
 class QWidget;
@@ -40,13 +42,22 @@ signals:
     // The photo of the contact shown; a null pixmap where it has none (or the view is
     // empty, or the photo cannot be read).
     void photoChanged(const QPixmap& photo);
+    // The user asked to save one of the contact's attached files.
+    void saveFileRequested(const brenmoor::contact::Attachment& file);
 
 private:
     void setBoxText(std::size_t index, const QString& text);
+    // What the boxes of single items leave out: every address, number, web page and
+    // person of the contact model (Advanced, "More"), the attached files (Briefcase).
+    void showModel(const notes::ContactDocument& contact);
+    void clearFiles();
 
     std::array<QLineEdit*, notes::kContactItemCount> lines_{};
     std::array<QPlainTextEdit*, notes::kContactItemCount> pages_{};
     QTabWidget* tabs_ = nullptr;
+    QPlainTextEdit* more_ = nullptr;
+    QWidget* files_ = nullptr; // a row per attached file, with its Save button
+    QVBoxLayout* fileRows_ = nullptr;
 };
 
 } // namespace brenmoor::viewer

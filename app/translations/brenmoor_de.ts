@@ -4,6 +4,70 @@
 <context>
     <name>brenmoor::viewer::ContactDetailView</name>
     <message>
+        <source>More</source>
+        <translation>Weitere Angaben</translation>
+    </message>
+    <message>
+        <source>Attached files</source>
+        <translation>Angehängte Dateien</translation>
+    </message>
+    <message>
+        <source>work</source>
+        <translation>geschäftlich</translation>
+    </message>
+    <message>
+        <source>home</source>
+        <translation>privat</translation>
+    </message>
+    <message>
+        <source>other</source>
+        <translation>sonstige</translation>
+    </message>
+    <message>
+        <source>Personal cell phone</source>
+        <translation>Mobiltelefon privat</translation>
+    </message>
+    <message>
+        <source>Car phone</source>
+        <translation>Autotelefon</translation>
+    </message>
+    <message>
+        <source>Other phone</source>
+        <translation>Weiteres Telefon</translation>
+    </message>
+    <message>
+        <source>Other fax</source>
+        <translation>Weiteres Fax</translation>
+    </message>
+    <message>
+        <source>Child</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>E-mail (%1): %2</source>
+        <translation>E-Mail (%1): %2</translation>
+    </message>
+    <message>
+        <source>Web page (%1): %2</source>
+        <translation>Webseite (%1): %2</translation>
+    </message>
+    <message>
+        <source>Instant messaging: %1</source>
+        <translation>Instant Messaging: %1</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>&amp;Save...</source>
+        <translation>&amp;Speichern ...</translation>
+    </message>
+    <message>
+        <source>Save %1</source>
+        <translation>%1 speichern</translation>
+    </message>
+    <message>
         <source>Contact Informations</source>
         <translation>Kontaktinformationen</translation>
     </message>
@@ -243,12 +307,28 @@
 <context>
     <name>brenmoor::app::Dialog</name>
     <message>
+        <source>Save as %1</source>
+        <translation>Als %1 speichern</translation>
+    </message>
+    <message>
+        <source>Contacts to save</source>
+        <translation>Zu speichernde Kontakte</translation>
+    </message>
+    <message>
+        <source>Save contacts as</source>
+        <translation>Kontakte speichern als</translation>
+    </message>
+    <message>
+        <source>Files for other programs</source>
+        <translation>Dateien für andere Programme</translation>
+    </message>
+    <message>
         <source>Save NSF Contacts As</source>
         <translation>NSF-Kontakte speichern als</translation>
     </message>
     <message>
-        <source>Convert</source>
-        <translation>Konvertieren</translation>
+        <source>&amp;Convert</source>
+        <translation>&amp;Konvertieren</translation>
     </message>
     <message>
         <source>Cancel</source>
@@ -261,6 +341,86 @@
 </context>
 <context>
     <name>brenmoor::app::Velmar</name>
+    <message>
+        <source>1 mailing list</source>
+        <translation>1 Verteilerliste</translation>
+    </message>
+    <message>
+        <source>%1 mailing lists</source>
+        <translation>%1 Verteilerlisten</translation>
+    </message>
+    <message>
+        <source>Save the attached file in which folder?</source>
+        <translation>In welchem Ordner soll die angehängte Datei gespeichert werden?</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; could not be saved: %2</source>
+        <translation>„%1“ konnte nicht gespeichert werden: %2</translation>
+    </message>
+    <message>
+        <source>Saved as &quot;%1&quot;.</source>
+        <translation>Gespeichert als „%1“.</translation>
+    </message>
+    <message>
+        <source>Contact list and details</source>
+        <translation>Kontaktliste und Details</translation>
+    </message>
+    <message>
+        <source>Progress</source>
+        <translation>Fortschritt</translation>
+    </message>
+    <message>
+        <source>Contacts the filter shows</source>
+        <translation>Vom Filter gezeigte Kontakte</translation>
+    </message>
+    <message>
+        <source>Selected contacts</source>
+        <translation>Ausgewählte Kontakte</translation>
+    </message>
+    <message>
+        <source>Filter by name, company or e-mail (Ctrl+F; Esc clears it)</source>
+        <translation>Nach Name, Firma oder E-Mail filtern (Strg+F; Esc leert das Feld)</translation>
+    </message>
+    <message>
+        <source>Contacts to save</source>
+        <translation>Zu speichernde Kontakte</translation>
+    </message>
+    <message>
+        <source>Save as</source>
+        <translation>Speichern als</translation>
+    </message>
+    <message>
+        <source>%1 of %2 selected</source>
+        <translation>%1 von %2 ausgewählt</translation>
+    </message>
+    <message>
+        <source>%1 of %2 shown</source>
+        <translation>%1 von %2 angezeigt</translation>
+    </message>
+    <message>
+        <source>The list shows no address book. Scan %1 first, then save.</source>
+        <translation>Die Liste zeigt kein Adressbuch. Lesen Sie zuerst %1 ein, dann speichern Sie.</translation>
+    </message>
+    <message>
+        <source>The path box names %1, but the list shows the contacts of %2.&#xd;
+&#xd;
+Scan %1 first to save its contacts, or put %2 back into the path box to save the list.</source>
+        <translation>Das Pfadfeld nennt %1, die Liste zeigt aber die Kontakte von %2.&#xd;
+&#xd;
+Lesen Sie zuerst %1 ein, um dessen Kontakte zu speichern, oder setzen Sie %2 wieder in das Pfadfeld, um die Liste zu speichern.</translation>
+    </message>
+    <message>
+        <source>Stop the scan (Esc)</source>
+        <translation>Einlesen abbrechen (Esc)</translation>
+    </message>
+    <message>
+        <source>Scan of %1 cancelled</source>
+        <translation>Einlesen von %1 abgebrochen</translation>
+    </message>
+    <message>
+        <source>Stopping the scan ...</source>
+        <translation>Einlesen wird abgebrochen ...</translation>
+    </message>
     <message>
         <source>Photo</source>
         <translation>Foto</translation>
@@ -295,7 +455,7 @@
     </message>
     <message>
         <source>Filter by name, company or e-mail</source>
-        <translation>Nach Name, Firma oder E-Mail filtern</translation>
+        <translation>Name, Firma oder E-Mail</translation>
     </message>
     <message>
         <source>Filter</source>
@@ -428,6 +588,26 @@ Die Datei hat sich geändert, seit die Liste erstellt wurde. Lesen Sie das Adres
 </context>
 <context>
     <name>WindowExportUi</name>
+    <message>
+        <source>&quot;%1&quot; is in the folder already, and maybe more pages of contacts of an earlier export.&#xd;
+&#xd;
+Replace them with the new pages, or keep them and give the new pages names of their own?</source>
+        <translation>„%1“ liegt schon im Ordner, vielleicht mit weiteren Kontaktseiten eines früheren Exports.&#xd;
+&#xd;
+Sollen die neuen Seiten sie ersetzen, oder sollen sie bleiben und die neuen Seiten eigene Namen bekommen?</translation>
+    </message>
+    <message>
+        <source>&amp;Replace</source>
+        <translation>&amp;Ersetzen</translation>
+    </message>
+    <message>
+        <source>&amp;Keep Both</source>
+        <translation>&amp;Beide behalten</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
     <message>
         <source>1 contact was written to &quot;%1&quot;</source>
         <translation>1 Kontakt wurde nach „%1“ geschrieben</translation>
@@ -778,30 +958,24 @@ Wählen Sie zuerst mit „Durchsuchen“ die Datei Names.nsf aus.</translation>
         <translation>Konverter für Lotus-Notes-Adressbücher</translation>
     </message>
     <message>
-        <source>SAVES EVERY CONTACT AS</source>
-        <translation>SPEICHERT JEDEN KONTAKT ALS</translation>
+        <source>SAVES CONTACTS AS</source>
+        <translation>SPEICHERT KONTAKTE ALS</translation>
     </message>
     <message>
         <source>Conversion options</source>
         <translation>Umwandlungsoptionen</translation>
     </message>
     <message>
-        <source>Choose the form to save your contacts in</source>
-        <translation>Wählen Sie das Format, in dem Ihre Kontakte gespeichert werden</translation>
-    </message>
-    <message>
-        <source>Every contact of the address book is saved,
-in the folder you choose next.</source>
-        <translation>Jeder Kontakt des Adressbuchs wird gespeichert,
-in dem Ordner, den Sie als Nächstes wählen.</translation>
+        <source>Choose the contacts and the form to save them in</source>
+        <translation>Kontakte und Format wählen</translation>
     </message>
     <message>
         <source>SAVE CONTACTS AS</source>
         <translation>KONTAKTE SPEICHERN ALS</translation>
     </message>
     <message>
-        <source>Saves Lotus Notes contacts as CSV, vCard, HTML, text and PST</source>
-        <translation>Speichert Lotus-Notes-Kontakte als CSV, vCard, HTML, Text und PST</translation>
+        <source>Saves Lotus Notes contacts as PST, CSV, vCard, LDIF, HTML and text</source>
+        <translation>Speichert Notes-Kontakte als PST, CSV, vCard, LDIF, HTML, Text</translation>
     </message>
     <message>
         <source>Support</source>
@@ -934,6 +1108,61 @@ in dem Ordner, den Sie als Nächstes wählen.</translation>
     <message>
         <source>of an unknown type</source>
         <translation>unbekannten Typs</translation>
+    </message>
+</context>
+<context>
+    <name>brenmoor::app::SaveScope</name>
+    <message>
+        <source>&amp;All: the one contact of the book</source>
+        <translation>&amp;Alle: der eine Kontakt des Adressbuchs</translation>
+    </message>
+    <message>
+        <source>&amp;All %1 contacts</source>
+        <translation>&amp;Alle %1 Kontakte</translation>
+    </message>
+    <message>
+        <source>The &amp;selected contact</source>
+        <translation>Der &amp;ausgewählte Kontakt</translation>
+    </message>
+    <message>
+        <source>The %1 &amp;selected contacts</source>
+        <translation>Die %1 &amp;ausgewählten Kontakte</translation>
+    </message>
+    <message>
+        <source>The contact shown by the &amp;filter</source>
+        <translation>Der vom &amp;Filter gezeigte Kontakt</translation>
+    </message>
+    <message>
+        <source>The %1 contacts shown by the &amp;filter</source>
+        <translation>Die %1 vom &amp;Filter gezeigten Kontakte</translation>
+    </message>
+    <message>
+        <source>The one contact of the address book is saved</source>
+        <translation>Der eine Kontakt des Adressbuchs wird gespeichert</translation>
+    </message>
+    <message>
+        <source>All %1 contacts of the address book are saved</source>
+        <translation>Alle %1 Kontakte des Adressbuchs werden gespeichert</translation>
+    </message>
+    <message>
+        <source>Only the selected contact is saved</source>
+        <translation>Nur der ausgewählte Kontakt wird gespeichert</translation>
+    </message>
+    <message>
+        <source>Only the %1 selected contacts are saved</source>
+        <translation>Nur die %1 ausgewählten Kontakte werden gespeichert</translation>
+    </message>
+    <message>
+        <source>Only the contact shown by the filter is saved</source>
+        <translation>Nur der vom Filter gezeigte Kontakt wird gespeichert</translation>
+    </message>
+    <message>
+        <source>Only the %1 contacts shown by the filter are saved</source>
+        <translation>Nur die %1 vom Filter gezeigten Kontakte werden gespeichert</translation>
+    </message>
+    <message>
+        <source>, in the folder you choose next.</source>
+        <translation>, im Ordner, den Sie als Nächstes wählen.</translation>
     </message>
 </context>
 </TS>

@@ -110,7 +110,7 @@ private slots:
         using namespace brenmoor::app;
         const QList<QPair<QPixmap, QSize>> pictures{
             {bannerPicture(), QSize(904, 79)},       {addressBookPicture(), QSize(16, 16)},
-            {contactCardPicture(), QSize(16, 16)},   {saveDialogPicture(), QSize(404, 442)},
+            {contactCardPicture(), QSize(16, 16)},   {saveDialogPicture(442), QSize(404, 442)},
             {aboutPicture(), QSize(404, 314)},
         };
         for (const auto& [pixmap, size] : pictures) {

@@ -5,11 +5,13 @@
 
 Starts brenmoor BOOK on a virtual X screen with its own session bus, waits for the scan,
 and checks in the accessibility tree: the contact tree's rows (the root and every
-contact, by name), the detail boxes named after their labels, the filter field, and that
-a row selected through AT-SPI is selected, shown, and announced by an event.
+contact, by name), the detail boxes named after their labels, the filter field, that
+a row selected through AT-SPI is selected, shown, and announced by an event, the
+selection count, and a name on every control the keyboard reaches.
 Exits 77 (skipped) only where Xvfb, a session bus or AT-SPI is not installed.
 """
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -127,6 +129,20 @@ def inner(brenmoor, book, expected_contacts, result):
         if not named("text", "Filter"):
             failures.append("no filter field")
         failures += selection_failures(pyatspi, tree, rows, named)
+        # The selection count reads as the status bar shows it.
+        counts = find_all(app, lambda n: n.getRoleName() == "label" and re.fullmatch(r"[\d,.]+ of [\d,.]+ selected", n.name))
+        if not counts:
+            failures.append("no selection count (\"N of M selected\") among the labels")
+        elif not counts[0].name.startswith("1 of "):
+            failures.append("the selection count reads %r with one row selected" % counts[0].name)
+        for role, name in (("split pane", "Contact list and details"), ("progress bar", "Progress")):
+            if not named(role, name):
+                failures.append("no %s named %r" % (role, name))
+        # Every control the keyboard reaches has a name to be read by.
+        for node in find_all(app, lambda n: n.getState().contains(pyatspi.STATE_FOCUSABLE)
+                             and n.getState().contains(pyatspi.STATE_SHOWING) and not n.name
+                             and n.getRoleName() not in ("table cell", "tree item")):
+            failures.append("a %s the keyboard reaches has no name" % node.getRoleName())
         for failure in failures:
             print(failure)
         with open(result, "w") as f:

@@ -48,7 +48,7 @@ class DialogTest : public QObject {
     QList<int> checkedOptions()
     {
         QList<int> checked;
-        for (int i = 0; i < 5; ++i)
+        for (int i = 0; i < 9; ++i)
             if (option(i)->isChecked())
                 checked << i;
         return checked;
@@ -96,7 +96,7 @@ private slots:
     void convertRunsTheChosenFormsCommandThenHides_data()
     {
         QTest::addColumn<int>("index");
-        for (int i = 0; i < 5; ++i)
+        for (int i = 0; i < 9; ++i)
             QTest::addRow("form %d", i) << i;
     }
     void convertRunsTheChosenFormsCommandThenHides()
@@ -197,61 +197,86 @@ private slots:
     {
         for (int i : {3, 0, 4}) {
             auto* label = dialog_->findChild<QLabel*>(QStringLiteral("Label1_%1").arg(i));
-            clickAt(*dialog_, label->geometry().topLeft() + QPoint(2, 2));
+            clickAt(*dialog_, label->mapTo(dialog_.data(), QPoint(2, 2)));
             QCOMPARE(checkedOptions(), QList<int>{i});
         }
     }
 
-    void controlsSitWhereTheFormPlacesThem()
+    // Every format of the table, the five first, then the files for other programs under
+    // their own heading; each text whole on the white panel.
+    void offersEveryFormatInTwoGroups()
     {
-        QCOMPARE(dialog_->objectName(), QStringLiteral("Dialog"));
         QCOMPARE(dialog_->windowTitle(), QStringLiteral("Save NSF Contacts As"));
-        QCOMPARE(dialog_->size(), QSize(402, 442));
-        QCOMPARE(button("OKButton")->text(), QStringLiteral("Convert"));
-        QCOMPARE(button("OKButton")->geometry(), QRect(72, 400, 89, 25));
-        QCOMPARE(button("CancelButton")->text(), QStringLiteral("Cancel"));
-        QCOMPARE(button("CancelButton")->geometry(), QRect(200, 400, 81, 25));
+        QCOMPARE(button("OKButton")->text(), QStringLiteral("&Convert"));
         const QStringList texts{
             QStringLiteral("Save as PST (Outlook 2010,2007,2003,2002,2000,97)"), QStringLiteral("Save as CSV"),
             QStringLiteral("Save as vCard (.vcf)"), QStringLiteral("Save as HTML"),
-            QStringLiteral("Save as TXT format")};
-        for (int i = 0; i < 5; ++i) {
-            const int top = 216 + 32 * i;
-            QCOMPARE(option(i)->geometry(), QRect(32, top, 17, 17));
+            QStringLiteral("Save as TXT format"), QStringLiteral("Save as vCard 3.0"), QStringLiteral("Save as vCard 4.0"),
+            QStringLiteral("Save as LDIF (Thunderbird)"), QStringLiteral("Save as Outlook CSV")};
+        QCOMPARE(int(brenmoor::app::saveDialogFormats().size()), texts.size());
+        const QImage shown = dialog_->grab().toImage();
+        const QColor white = QColor::fromRgb(brenmoor::app::kPanelColour);
+        int lastTop = -1;
+        for (int i = 0; i < texts.size(); ++i) {
             QVERIFY(option(i)->text().isEmpty());
+            QCOMPARE(option(i)->accessibleName(), texts[i]);
             auto* label = dialog_->findChild<QLabel*>(QStringLiteral("Label1_%1").arg(i));
-            QCOMPARE(label->geometry(), QRect(56, top, 305, 25));
             QCOMPARE(label->text(), texts[i]);
-            // The whole text fits its label.
             QVERIFY(QFontMetrics(label->font()).horizontalAdvance(texts[i]) <= label->width());
+            // The panel's margin beside the row is white: the row lies on the panel.
+            const QPoint margin(label->parentWidget()->mapTo(dialog_.data(), QPoint(4, 0)).x(),
+                                label->mapTo(dialog_.data(), QPoint(0, label->height() / 2)).y());
+            QCOMPARE(shown.pixelColor(margin * shown.devicePixelRatio()), white);
+            const int top = label->mapTo(dialog_.data(), QPoint()).y();
+            QVERIFY(top > lastTop);
+            lastTop = top;
         }
+        QLabel* group = nullptr;
+        for (QLabel* label : dialog_->findChildren<QLabel*>())
+            if (label->text() == QStringLiteral("Files for other programs"))
+                group = label;
+        QVERIFY(group);
+        const auto topOf = [&](QWidget* w) { return w->mapTo(dialog_.data(), QPoint()).y(); };
+        QVERIFY(topOf(option(4)) < topOf(group) && topOf(group) < topOf(option(5)));
     }
 
-    void tabGoesConvertCancelThenTheFormsInOrder()
+    // The contacts to save: each choice with its count, the one without contacts greyed,
+    // and the sentence above saying what Convert will save.
+    void saysWhichContactsItSaves()
+    {
+        using brenmoor::app::SaveScope;
+        const auto scope = [&](const char* name) { return dialog_->findChild<QRadioButton*>(QLatin1String(name)); };
+        QLabel* summary = dialog_->findChild<QLabel*>(QStringLiteral("SaveSummary"));
+        dialog_->setScopes({25, 7, 3, true}, SaveScope::Selected);
+        QCOMPARE(scope("ScopeAll")->text(), QStringLiteral("&All 25 contacts"));
+        QCOMPARE(scope("ScopeSelected")->text(), QStringLiteral("The 7 &selected contacts"));
+        QCOMPARE(scope("ScopeShown")->text(), QStringLiteral("The 3 contacts shown by the &filter"));
+        QCOMPARE(summary->text(), QStringLiteral("Only the 7 selected contacts are saved, in the folder you choose next."));
+        scope("ScopeShown")->click();
+        QCOMPARE(dialog_->chosenScope(), SaveScope::Shown);
+        QCOMPARE(summary->text(), QStringLiteral("Only the 3 contacts shown by the filter are saved, in the folder you choose next."));
+
+        dialog_->setScopes({1, 0, 1, false}, SaveScope::Selected);
+        QVERIFY(!scope("ScopeSelected")->isEnabled());
+        QVERIFY(!scope("ScopeShown")->isEnabled());
+        QCOMPARE(dialog_->chosenScope(), SaveScope::All);
+        QCOMPARE(summary->text(), QStringLiteral("The one contact of the address book is saved, in the folder you choose next."));
+    }
+
+    void tabGoesThroughTheChoicesThenConvertAndCancel()
     {
         QStringList order;
-        QWidget* widget = button("OKButton");
-        while (order.size() < 7) {
-            if (widget->focusPolicy() & Qt::TabFocus)
+        QWidget* widget = dialog_->findChild<QWidget*>(QStringLiteral("ScopeAll"));
+        while (order.size() < 14) {
+            if (widget->focusPolicy() & Qt::TabFocus && widget->isVisible())
                 order << widget->objectName();
             widget = widget->nextInFocusChain();
         }
-        QCOMPARE(order, (QStringList{"OKButton", "CancelButton", "Option1_0", "Option1_1", "Option1_2",
-                                     "Option1_3", "Option1_4"}));
-    }
-
-    // The options' own background is the window colour, so the picture must be plain
-    // white wherever an option or its text lies.
-    void choicesLieOnThePicturesWhitePanel()
-    {
-        const QImage picture = brenmoor::app::saveDialogPicture().toImage();
-        QCOMPARE(picture.size() / picture.devicePixelRatio(), QSize(404, 442));
-        const QColor white = option(0)->palette().color(QPalette::Base);
-        const QRect choices(32, 216, 361 - 32, 369 - 216);
-        const qreal ratio = picture.devicePixelRatio();
-        for (int y = choices.top(); y <= choices.bottom(); y += 3)
-            for (int x = choices.left(); x <= choices.right(); x += 3)
-                QCOMPARE(picture.pixelColor(QPoint(x, y) * ratio), white);
+        QStringList expected{"ScopeAll", "ScopeSelected", "ScopeShown"};
+        for (int i = 0; i < 9; ++i)
+            expected << QStringLiteral("Option1_%1").arg(i);
+        expected << "OKButton" << "CancelButton";
+        QCOMPARE(order, expected);
     }
 };
 

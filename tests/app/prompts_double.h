@@ -39,6 +39,10 @@ public:
         questions.append({title, text});
         return yesNoAnswers.isEmpty() ? false : yesNoAnswers.dequeue();
     }
+    int choose(QWidget*, const QString& title, const QString& text, const QStringList& answers) override {
+        questions.append({title, text});
+        return chooseAnswers.isEmpty() ? int(answers.size()) - 1 : chooseAnswers.dequeue();
+    }
     QString openFile(QWidget*, const QString& startDir, const QStringList& filters) override {
         openFileRequests.append({startDir, filters});
         return openFileAnswers.isEmpty() ? QString() : openFileAnswers.dequeue();
@@ -65,6 +69,7 @@ public:
     QList<QUrl> openedUrls;
 
     QQueue<bool> yesNoAnswers;
+    QQueue<int> chooseAnswers; // the last answer (cancel) when empty
     QQueue<bool> actionAnswers; // for notices with an action button; false when empty
     QQueue<QString> openFileAnswers;
     QQueue<QString> folderAnswers;
