@@ -3,10 +3,10 @@
 #include "pst/messaging/entry_id.h"
 
 #include <algorithm>
+#include <memory>
 #include <openssl/evp.h>
 #include <random>
 #include <stdexcept>
-#include <string>
 
 #include "pst/messaging/store_clock.h"
 #include "pst/util/little_endian.h"
@@ -48,15 +48,20 @@ constexpr StoreUid kStoreNamespace = {0xbb, 0xa1, 0x61, 0x80, 0x88, 0xde, 0x08, 
 } // namespace
 
 StoreUid nameBasedGuid(const StoreUid& space, std::string_view name) {
-    // SHA-1 fetched once: an implicit fetch on every digest would cost more than the digest.
+    // SHA-1 fetched once, and a context a thread that is set up again for each digest: a
+    // fetch and a new context for every item would cost more than its digest.
     static EVP_MD* const sha1 = EVP_MD_fetch(nullptr, "SHA1", nullptr);
-    std::string input(sizeof(StoreUid) + name.size(), '\0');
-    std::copy(space.begin(), space.end(), input.begin());
-    swapGuidOrder(reinterpret_cast<std::uint8_t*>(input.data()));
-    std::copy(name.begin(), name.end(), input.begin() + sizeof(StoreUid));
+    thread_local const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(),
+                                                                                      EVP_MD_CTX_free);
+    std::uint8_t rfcSpace[sizeof(StoreUid)];
+    std::copy(space.begin(), space.end(), rfcSpace);
+    swapGuidOrder(rfcSpace);
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
-    if (!sha1 || EVP_Digest(input.data(), input.size(), digest, &length, sha1, nullptr) != 1 || length < 16)
+    if (!sha1 || !context || EVP_DigestInit_ex2(context.get(), sha1, nullptr) != 1 ||
+        EVP_DigestUpdate(context.get(), rfcSpace, sizeof rfcSpace) != 1 ||
+        EVP_DigestUpdate(context.get(), name.data(), name.size()) != 1 ||
+        EVP_DigestFinal_ex(context.get(), digest, &length) != 1 || length < 16)
         throw std::runtime_error("SHA-1 is not available to derive a store's identities.");
     StoreUid guid{};
     std::copy(digest, digest + 16, guid.begin());
