@@ -49,8 +49,10 @@ void writeLists(pst::messaging::Folder& folder, const contact::GroupBook& groups
     // Every list's item first, so that a list can name one written after it.
     std::vector<pst::messaging::ContactItem> items;
     items.reserve(groups.lists().size());
-    for (std::size_t i = 0; i < groups.lists().size(); ++i)
-        items.push_back(folder.Items().Add("IPM.DistList", itemIdentity(groups.lists()[i].unid, "list", std::int64_t(i) + 1)));
+    for (std::size_t i = 0; i < groups.lists().size(); ++i) {
+        const std::string identity = itemIdentity(groups.lists()[i].unid, "list", static_cast<std::int64_t>(i) + 1);
+        items.push_back(folder.Items().Add("IPM.DistList", identity));
+    }
     for (std::size_t i = 0; i < groups.lists().size(); ++i) {
         const contact::Group& group = groups.lists()[i];
         pst::messaging::ContactItem& item = items[i];

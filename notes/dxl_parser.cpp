@@ -243,7 +243,8 @@ private:
             return;
         }
         if (mode_ != Mode::Probe) return;
-        if (const char* replica = attributeValue(attrs, "replicaid")) opening_.replicaId = std::string(text::trimmed(replica));
+        if (const char* replica = attributeValue(attrs, "replicaid"))
+            opening_.replicaId = std::string(text::trimmed(replica));
         opening_.rootStart = bookOffset(XML_GetCurrentByteIndex(parser_));
         opening_.rootTagEnd = opening_.rootStart + static_cast<std::uint64_t>(XML_GetCurrentByteCount(parser_));
         std::string tag(opening_.rootTagEnd - opening_.rootStart, '\0');

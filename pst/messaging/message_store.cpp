@@ -122,7 +122,8 @@ MessageStore::ItemIdentity MessageStore::newItemIdentity(std::string_view identi
         while (messageIndexes_.count(nextMessageIndex_) != 0) ++nextMessageIndex_;
         if (nextMessageIndex_ >= (1u << 27)) throw StoreError("The store holds too many items.");
         index = nextMessageIndex_++;
-        made.searchKey = nameBasedGuid(uid_, "nid:" + std::to_string(ndb::makeNid(ndb::NID_TYPE_NORMAL_MESSAGE, index)));
+        const ndb::Nid nid = ndb::makeNid(ndb::NID_TYPE_NORMAL_MESSAGE, index);
+        made.searchKey = nameBasedGuid(uid_, "nid:" + std::to_string(nid));
     } else {
         const std::uint32_t repeat = identities_[std::hash<std::string_view>{}(identity)]++;
         made.searchKey = repeat == 0 ? nameBasedGuid(uid_, identity)

@@ -399,7 +399,8 @@ struct NodeDatabaseWriter::Impl {
         std::erase_if(blocks, [](const BlockEntry& e) { return e.refs == 0; });
 
         const std::vector<NodeEntry>& sortedNodes = nodes.sorted();
-        const BlockRef nbt = writeBTree(PTYPE_NBT, kNbtEntrySize, sortedNodes.size(), [&](std::size_t i, std::uint8_t* e) {
+        const std::size_t nodeCount = sortedNodes.size();
+        const BlockRef nbt = writeBTree(PTYPE_NBT, kNbtEntrySize, nodeCount, [&](std::size_t i, std::uint8_t* e) {
             const NodeEntry& node = sortedNodes[i];
             std::memset(e, 0, kNbtEntrySize);
             putU64(e, node.nid);

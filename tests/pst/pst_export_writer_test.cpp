@@ -51,8 +51,8 @@ protected:
         check::Findings findings;
         check::PstFile file(path, findings);
         const check::NodeEntry* contents = file.node(0x808E); // the first user folder's
-        const auto table = check::readTableContext(check::readFrame(file, contents->bidData, contents->bidSub, "contents"),
-                                                   "contents", findings).value();
+        const auto rows = check::readFrame(file, contents->bidData, contents->bidSub, "contents");
+        const auto table = check::readTableContext(rows, "contents", findings).value();
         std::vector<std::map<std::uint16_t, check::Property>> out;
         for (std::size_t row = 0; row < table.rows.size(); ++row) {
             const check::NodeEntry* entry = file.node(check::le32(check::cell(table, row, 0x67F20003)->value()));

@@ -858,8 +858,8 @@ def check_identities(args, work):
                 "<item name='MailAddress'><text>neil@new.example</text></item>\n</document>\n")
     # Ann removed, a contact added before every other document, Jane changed.
     changed = original.replace(ann, "").replace("<document form='Group'>", newcomer + "<document form='Group'>", 1)
-    changed = changed.replace("<item name='LastName'><text>Doe</text></item>",
-                              "<item name='LastName'><text>Doe</text></item><item name='JobTitle'><text>Pilot</text></item>")
+    jane = "<item name='LastName'><text>Doe</text></item>"
+    changed = changed.replace(jane, jane + "<item name='JobTitle'><text>Pilot</text></item>")
     other_replica = original.replace("replicaid='85257D1100C0FFEE'", "replicaid='85257D1100C0FFEF'")
     no_replica = original.replace(" replicaid='85257D1100C0FFEE'", "")
     books = []
@@ -900,7 +900,8 @@ def check_identities(args, work):
             if len(new) != 1 or any(v == w for v in new for w in base_items.values()):
                 problem(f"changed: the added contact has identities {new}, not one item of its own")
             # vCard UIDs and LDIF dns: every contact but Ann keeps its own.
-            for label, before, after, removed in (("vCard UIDs", base_uids, uids, "b1000000-0000-0000-0000-000000000003"),
+            ann_uid = "b1000000-0000-0000-0000-000000000003"
+            for label, before, after, removed in (("vCard UIDs", base_uids, uids, ann_uid),
                                                   ("LDIF dns", base_dns, dns, "cn=Ann Lee,")):
                 kept = {x for x in before if removed not in x}
                 if not kept <= set(after) or len(kept) == len(before):

@@ -18,8 +18,8 @@ The PST store's file name holds the time of day, and the store holds its creatio
 and a random GUID in each item's conversation index (its UID, NIDs and search keys follow
 from the book's identity). The exports run with BRENMOOR_FIXED_CLOCK set, which stands
 the store's clock still and seeds those GUIDs from that time, so the whole store is
-compared byte for byte like every other file. TZ and the locale are fixed too: a birthday is stored at local midnight and
-the file name is the time as the locale writes it.
+compared byte for byte like every other file. TZ and the locale are fixed too: a birthday
+is stored at local midnight and the file name is the time as the locale writes it.
 """
 import argparse
 import difflib
