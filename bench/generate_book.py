@@ -141,7 +141,10 @@ def main():
                 out.close()
             path = os.path.join(args.output, "book-%04d.dxl" % ((n - 1) // per_book + 1)) if args.books else args.output
             out = open(path, "w", encoding="utf-8", newline="\n")
-            out.write(head)
+            # Books of their own are replicas of databases of their own: the PST stores made of
+            # them take their identities from the replica ID.
+            out.write(head.replace("85257C3A004F2B11", "85257C3A%08X" % ((n - 1) // per_book + 1)) if args.books
+                      else head)
         if n % 1000 == 500:
             out.write("<!-- a group among the contacts: <document form='Person'> -->\n"
                       "<document form='Group'><item name='ListName'><text>Group</text></item></document>\n")

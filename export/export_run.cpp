@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <filesystem>
 #include <optional>
 
 #include "export/export_error.h"
@@ -208,6 +209,20 @@ void countGroups(const contact::GroupBook& groups, RunSummary& summary) {
 
 } // namespace
 
+std::string bookIdentity(std::string_view replicaId, std::string_view storeIdentity, const std::string& bookPath) {
+    if (!replicaId.empty()) {
+        std::string identity = "replica:";
+        for (char c : replicaId) identity += c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        return identity;
+    }
+    if (const std::string_view owner = text::trimmed(storeIdentity); !owner.empty()) {
+        std::string identity = "owner:";
+        for (char c : owner) identity += text::lowerAscii(c);
+        return identity;
+    }
+    return "file:" + std::filesystem::path(bookPath).filename().string();
+}
+
 ExportRun::ExportRun(ExportUi& ui) : ui_(ui) {}
 
 void ExportRun::setSelection(std::vector<std::int64_t> positions) {
@@ -251,6 +266,7 @@ ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWrit
         notes::AddressBook book(bookPath);
         std::optional<notes::ContactDocument> current = book.firstDocument();
         writer->open(folder);
+        writer->setBookIdentity(bookIdentity(book.replicaId(), options_.storeIdentity, bookPath));
         try {
             progress.total = book.entryCount();
         } catch (...) {

@@ -44,6 +44,10 @@ public:
     // The opening step: after the book is opened and its first document fetched,
     // before the entry count is read.
     virtual void open(const std::string& folder) { (void)folder; }
+    // Who the book is (bookIdentity in export_run.h), for a format whose output keeps a
+    // lasting identity, the same in every run over the book (the PST store's). After
+    // open(), before the first contact.
+    virtual void setBookIdentity(const std::string& identity) { (void)identity; }
     // The contact step, once per contact with its 1-based running number. The document
     // is handed over: the run drops it after the step, so a writer may move values out.
     virtual void writeContact(notes::ContactDocument&& doc, std::int64_t runningNumber) = 0;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "contact/contact_uid.h"
 #include "export/contact_text.h"
 #include "pst/messaging/attachment.h"
 
@@ -32,6 +33,11 @@ std::string pictureName(contact::ImageKind kind) {
 
 } // namespace
 
+std::string itemIdentity(std::string_view unid, std::string_view kind, std::int64_t position) {
+    if (std::string uuid = contact::uuidFromUnid(unid); !uuid.empty()) return "unid:" + uuid;
+    return std::string(kind) + ":" + std::to_string(position);
+}
+
 void attachFiles(pst::messaging::ContactItem& item, const contact::Contact& contact) {
     if (contact.photo && contact.photo->readable()) attach(item, *contact.photo, pictureName(contact.photo->image), true);
     for (const contact::Attachment& file : contact.attachments)
@@ -43,7 +49,10 @@ void writeLists(pst::messaging::Folder& folder, const contact::GroupBook& groups
     // Every list's item first, so that a list can name one written after it.
     std::vector<pst::messaging::ContactItem> items;
     items.reserve(groups.lists().size());
-    for (std::size_t i = 0; i < groups.lists().size(); ++i) items.push_back(folder.Items().Add("IPM.DistList"));
+    for (std::size_t i = 0; i < groups.lists().size(); ++i) {
+        const std::string identity = itemIdentity(groups.lists()[i].unid, "list", static_cast<std::int64_t>(i) + 1);
+        items.push_back(folder.Items().Add("IPM.DistList", identity));
+    }
     for (std::size_t i = 0; i < groups.lists().size(); ++i) {
         const contact::Group& group = groups.lists()[i];
         pst::messaging::ContactItem& item = items[i];

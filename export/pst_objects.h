@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "contact/contact.h"
@@ -11,6 +13,12 @@
 #include "pst/messaging/folder.h"
 
 namespace brenmoor::exporting {
+
+// The lasting name of a contact's or a list's item in the store, from which its NID and
+// search key follow (MessageStore::newItemIdentity): "unid:" and the document's
+// universal ID as a UUID, else kind ("contact", "list"), ":" and its 1-based position
+// (among the book's contacts, or its address lists).
+std::string itemIdentity(std::string_view unid, std::string_view kind, std::int64_t position);
 
 // Attaches the contact's photo as the item's picture and each of its other files that
 // the book holds readable, their bytes decoded a piece at a time.

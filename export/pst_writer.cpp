@@ -293,11 +293,16 @@ void PstWriter::writeContact(notes::ContactDocument&& doc, std::int64_t runningN
     }
 }
 
+void PstWriter::setBookIdentity(const std::string& identity) {
+    if (store_) store_->setIdentity(identity);
+}
+
 void PstWriter::addContact(notes::ContactDocument&& doc, std::int64_t runningNumber) {
+    const std::string identity = itemIdentity(doc.noteInfo().unid, "contact", runningNumber);
     contact::readContact(std::move(doc), contact_, runningNumber);
     // A fresh item per document: a failed add leaves nothing of this document in
     // any other item.
-    pst::messaging::ContactItem item = store_->defaultFolder(kContactsKind).Items().Add("IPM.Contact");
+    pst::messaging::ContactItem item = store_->defaultFolder(kContactsKind).Items().Add("IPM.Contact", identity);
     std::string bodyLines; // what the store has no place for, in the order of the steps
     setNames(item, contact_);
     setWork(item, contact_);

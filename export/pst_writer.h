@@ -36,6 +36,9 @@ public:
     ~PstWriter() override;
 
     void prepare(const std::string& folder) override;
+    // The store takes the book's identity: the same book gives a store of the same UID
+    // and items of the same NIDs and search keys in every run.
+    void setBookIdentity(const std::string& identity) override;
     void writeContact(notes::ContactDocument&& doc, std::int64_t runningNumber) override;
     // Puts the store in place as folder/<name>.pst, or where that is taken the first
     // free of <name>_2.pst, <name>_3.pst, ...

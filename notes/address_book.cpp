@@ -118,6 +118,7 @@ AddressBook::AddressBook(const std::string& path) : impl_(std::make_unique<Impl>
 AddressBook::~AddressBook() = default;
 
 const std::string& AddressBook::path() const { return impl_->file.path(); }
+const std::string& AddressBook::replicaId() const { return impl_->opening.replicaId; }
 
 std::int64_t AddressBook::entryCount() {
     if (!impl_->count) {

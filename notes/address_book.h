@@ -157,6 +157,10 @@ public:
     AddressBook& operator=(const AddressBook&) = delete;
 
     const std::string& path() const;
+    // The replica ID the DXL gives the database (<database replicaid=...>), as written
+    // without surrounding spaces; "" where it gives none. The same in every replica and
+    // export of one database.
+    const std::string& replicaId() const;
 
     // Number of contacts in the view. Throws NotesError on malformed XML.
     std::int64_t entryCount();

@@ -216,7 +216,7 @@ private:
 
     void start(const XML_Char* name, const XML_Char** attrs) {
         const int level = ++depth_;
-        if (level == 1) startRoot(name);
+        if (level == 1) startRoot(name, attrs);
         else if (builder_.start(level, name, attrs))
             builder_.documentStartsAt(bookOffset(XML_GetCurrentByteIndex(parser_)));
         followBuilder();
@@ -235,7 +235,7 @@ private:
     }
 
     // The root must be DXL's <database>; the probe takes where its start tag lies.
-    void startRoot(const XML_Char* name) {
+    void startRoot(const XML_Char* name, const XML_Char** attrs) {
         rootSeen_ = true;
         if (dxlLocalName(name) != "database") {
             notDxl_ = notDxlMessage(name);
@@ -243,6 +243,8 @@ private:
             return;
         }
         if (mode_ != Mode::Probe) return;
+        if (const char* replica = attributeValue(attrs, "replicaid"))
+            opening_.replicaId = std::string(text::trimmed(replica));
         opening_.rootStart = bookOffset(XML_GetCurrentByteIndex(parser_));
         opening_.rootTagEnd = opening_.rootStart + static_cast<std::uint64_t>(XML_GetCurrentByteCount(parser_));
         std::string tag(opening_.rootTagEnd - opening_.rootStart, '\0');

@@ -30,6 +30,7 @@ struct BookOpening {
     bool rootIsEmpty = false;      // <database .../>
     bool plainMarkup = true;
     std::string rootQName;         // the root's name as written, prefix included
+    std::string replicaId;         // the root's replicaid, without surrounding spaces; "" where none
 };
 
 // Reads the prolog and the root start tag. Throws NotesError when the file is not

@@ -61,9 +61,19 @@ std::size_t StreamedTableContext::findRow(std::uint32_t rowId) const
 
 void StreamedTableContext::setRow(std::uint32_t rowId, const std::map<PropTag, PropValue>& values)
 {
-    layout_.check(values);
     const bool appended = rowIds_.empty() || (idsAscending_ && rowId > rowIds_.back());
-    const std::size_t position = appended ? rowIds_.size() : findRow(rowId);
+    putRow(rowId, values, appended ? rowIds_.size() : findRow(rowId));
+}
+
+void StreamedTableContext::appendRow(std::uint32_t rowId, const std::map<PropTag, PropValue>& values)
+{
+    putRow(rowId, values, rowIds_.size());
+}
+
+void StreamedTableContext::putRow(std::uint32_t rowId, const std::map<PropTag, PropValue>& values,
+                                  std::size_t position)
+{
+    layout_.check(values);
     Bytes& row = scratch_;
     row.resize(layout_.rowSize());
     layout_.encode(row.data(), rowId, nextVersion_, values, 0,

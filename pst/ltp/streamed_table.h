@@ -29,6 +29,9 @@ public:
     // TableContextBuilder::setRow; throws std::invalid_argument for a value that does
     // not fit its column and std::runtime_error where a block cannot be written.
     void setRow(std::uint32_t rowId, const std::map<PropTag, PropValue>& values);
+    // Appends a row whose ID the table does not hold yet (the caller knows it new),
+    // without looking for it: rows in any order of their IDs cost the same.
+    void appendRow(std::uint32_t rowId, const std::map<PropTag, PropValue>& values);
     std::size_t rowCount() const { return rowIds_.size(); }
 
     // The table's node: what is held in memory, and the blocks written so far by ID.
@@ -39,6 +42,7 @@ private:
     void writeFinishedPages();
     std::size_t rowsPerBlock() const { return ndb::kMaxBlockData / layout_.rowSize(); }
     std::size_t findRow(std::uint32_t rowId) const; // its position, or rowCount()
+    void putRow(std::uint32_t rowId, const std::map<PropTag, PropValue>& values, std::size_t position);
     void replaceRow(std::size_t position, const std::uint8_t* row);
     void dropLargeValues(const std::uint8_t* row);
 

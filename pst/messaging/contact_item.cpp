@@ -148,9 +148,9 @@ std::uint64_t localMidnight(const CalendarDate& date) {
     return answer;
 }
 
-ContactItem::ContactItem(Folder& folder, ndb::Nid nid, std::string messageClass)
+ContactItem::ContactItem(Folder& folder, ndb::Nid nid, std::string messageClass, const StoreUid& searchKey)
     : folder_(&folder), nid_(nid), messageClass_(std::move(messageClass)), created_(fileTimeNow()),
-      searchKey_(randomGuidBytes()), conversationIndex_(conversationIndex(created_)),
+      searchKey_(searchKey.begin(), searchKey.end()), conversationIndex_(conversationIndex(created_)),
       written_(folder.store().nodeDatabase()) {}
 
 namespace {

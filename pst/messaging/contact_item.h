@@ -21,6 +21,7 @@
 #include "pst/messaging/attachment.h"
 #include "pst/messaging/contact_field.h"
 #include "pst/messaging/distribution_list.h"
+#include "pst/messaging/entry_id.h"
 #include "pst/ndb/node_database.h"
 
 namespace brenmoor::pst::messaging {
@@ -41,7 +42,8 @@ enum class FileUnder { LastFirstMiddle, Company, DisplayName };
 // holds a name, members, a body and categories.
 class ContactItem {
 public:
-    ContactItem(Folder& folder, ndb::Nid nid, std::string messageClass);
+    // searchKey: its lasting identity beside the NID (MessageStore::newItemIdentity).
+    ContactItem(Folder& folder, ndb::Nid nid, std::string messageClass, const StoreUid& searchKey);
 
     ndb::Nid nid() const { return nid_; }
     bool isList() const { return messageClass_ == "IPM.DistList"; }

@@ -48,11 +48,12 @@ void Folder::SetAsDefaultFolder(int kind) {
     store_->setDefaultFolder(kind, *this);
 }
 
-ContactItem Folder::ItemCollection::Add(std::string_view messageClass) {
+ContactItem Folder::ItemCollection::Add(std::string_view messageClass, std::string_view identity) {
     if (messageClass != "IPM.Contact" && messageClass.rfind("IPM.Contact.", 0) != 0 && messageClass != "IPM.DistList")
         throw StoreError("This store holds contacts and distribution lists only, not \"" + std::string(messageClass) +
                          "\".");
-    return ContactItem(*folder_, folder_->store().newMessageNid(), std::string(messageClass));
+    const MessageStore::ItemIdentity made = folder_->store().newItemIdentity(identity);
+    return ContactItem(*folder_, made.nid, std::string(messageClass), made.searchKey);
 }
 
 std::int64_t Folder::ItemCollection::count() const { return folder_->itemCount(); }
@@ -63,7 +64,8 @@ void Folder::recordItem(ndb::Nid item, std::map<ltp::PropTag, ltp::PropValue> va
     values[tags::PidTagLtpRowId] = PropValue::int32(static_cast<std::int32_t>(item));
     values[tags::PidTagLtpRowVer] = PropValue::int32(static_cast<std::int32_t>(++rowVersion_));
     try {
-        contents_->setRow(item, values);
+        if (isNew) contents_->appendRow(item, values);
+        else contents_->setRow(item, values);
     } catch (const FormatLimitError&) {
         throw FolderFullError(text::arg(
             text::translate("brenmoor::pst", "The folder \"%1\" is full: its contents table holds no more items."),

@@ -51,8 +51,9 @@ public:
     public:
         explicit ItemCollection(Folder& folder) : folder_(&folder) {}
         // A new contact item or distribution list ("IPM.DistList"); StoreError for any
-        // other message class.
-        ContactItem Add(std::string_view messageClass);
+        // other message class. identity: a name that stays with the item from one
+        // store to the next (see MessageStore::newItemIdentity); "" for none.
+        ContactItem Add(std::string_view messageClass, std::string_view identity = {});
         std::int64_t count() const;
 
     private:

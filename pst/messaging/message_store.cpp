@@ -3,6 +3,7 @@
 #include "pst/messaging/message_store.h"
 
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 
 #include "pst/ltp/btree_on_heap.h"
@@ -27,6 +28,10 @@ using ltp::makeTag;
 constexpr std::int32_t kSubtreeValid = 0x01;
 constexpr std::int32_t kWastebasketValid = 0x08;
 constexpr std::int32_t kFinderValid = 0x80;
+
+// The NID indexes of items with an identity: the lower half of the message NIDs, so
+// that a program adding items to the store later has the upper half to go on in.
+constexpr std::uint32_t kDerivedIndexes = 1u << 26;
 
 // The client signature of the internal heap (bTypeReserved3).
 constexpr std::uint8_t kClientInternalMap = 0x9C;
@@ -103,9 +108,33 @@ Folder& MessageStore::newFolder(Folder& parent, const std::string& name) {
     return folders_.emplace_back(*this, nid, &parent, name);
 }
 
-ndb::Nid MessageStore::newMessageNid() {
-    if (nextMessageIndex_ >= (1u << 27)) throw StoreError("The store holds too many items.");
-    return ndb::makeNid(ndb::NID_TYPE_NORMAL_MESSAGE, nextMessageIndex_++);
+void MessageStore::setIdentity(std::string_view identity) {
+    if (!messageIndexes_.empty())
+        throw StoreError("The store \"" + path_ + "\" holds items already: its identity cannot change.");
+    uid_ = storeUidFor(identity);
+}
+
+MessageStore::ItemIdentity MessageStore::newItemIdentity(std::string_view identity) {
+    if (messageIndexes_.size() >= kDerivedIndexes) throw StoreError("The store holds too many items.");
+    ItemIdentity made{};
+    std::uint32_t index = 0;
+    if (identity.empty()) {
+        while (messageIndexes_.count(nextMessageIndex_) != 0) ++nextMessageIndex_;
+        if (nextMessageIndex_ >= (1u << 27)) throw StoreError("The store holds too many items.");
+        index = nextMessageIndex_++;
+        const ndb::Nid nid = ndb::makeNid(ndb::NID_TYPE_NORMAL_MESSAGE, index);
+        made.searchKey = nameBasedGuid(uid_, "nid:" + std::to_string(nid));
+    } else {
+        const std::uint32_t repeat = identities_[std::hash<std::string_view>{}(identity)]++;
+        made.searchKey = repeat == 0 ? nameBasedGuid(uid_, identity)
+                                     : nameBasedGuid(uid_, std::string(identity) + "\n" + std::to_string(repeat + 1));
+        std::uint32_t offset = getU32(made.searchKey.data() + 12) % kDerivedIndexes;
+        while (messageIndexes_.count(layout::kFirstMessageIndex + offset) != 0) offset = (offset + 1) % kDerivedIndexes;
+        index = layout::kFirstMessageIndex + offset;
+    }
+    messageIndexes_.insert(index);
+    made.nid = ndb::makeNid(ndb::NID_TYPE_NORMAL_MESSAGE, index);
+    return made;
 }
 
 void MessageStore::putNode(ndb::Nid nid, ndb::Nid parent, const ndb::NodeContent& content) {

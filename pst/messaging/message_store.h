@@ -11,6 +11,9 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "pst/messaging/entry_id.h"
 #include "pst/messaging/folder.h"
@@ -35,6 +38,12 @@ public:
     const std::string& path() const { return path_; }
     const std::string& displayName() const { return displayName_; }
     const StoreUid& uid() const { return uid_; }
+    // Gives the store a lasting identity: a text naming it in every run (a book's replica
+    // ID, its owner's mailbox). Its UID (record key, and the provider UID of every entry
+    // ID) and its items' search keys are then derived from it, the same in every store
+    // made with it; a store without one has a random UID. Before the first item is
+    // added (StoreError after).
+    void setIdentity(std::string_view identity);
 
     // The folder the user sees as the store's top: "Top of Personal Folders".
     Folder& rootFolder() { return *ipmSubtree_; }
@@ -51,7 +60,17 @@ public:
     // For folders and items.
     Folder& newFolder(Folder& parent, const std::string& name);
     void setDefaultFolder(int kind, Folder& folder);
-    ndb::Nid newMessageNid();
+    // The NID and search key of a new item. Where identity names the item lastingly (a
+    // document's universal ID), they follow from it and the store's UID: the search key
+    // is its nameBasedGuid in the UID's namespace, the NID a hash of that into the lower
+    // half of the message NIDs, or where an item of this store holds that NID the next
+    // free one after it. A name given again in one store counts with its repeat number.
+    // Without an identity: the next free NID in order, and a search key named after it.
+    struct ItemIdentity {
+        ndb::Nid nid;
+        StoreUid searchKey;
+    };
+    ItemIdentity newItemIdentity(std::string_view identity);
     NamedPropertyMap& names() { return names_; }
     ndb::NodeDatabaseWriter& nodeDatabase() { return *nodes_; }
     void putNode(ndb::Nid nid, ndb::Nid parent, const ndb::NodeContent& content);
@@ -79,6 +98,8 @@ private:
     std::map<int, Folder*> defaults_;
     std::uint32_t nextFolderIndex_;
     std::uint32_t nextMessageIndex_;
+    std::unordered_set<std::uint32_t> messageIndexes_;           // every item's NID index
+    std::unordered_map<std::uint64_t, std::uint32_t> identities_; // times each identity was given, by hash
 };
 
 } // namespace brenmoor::pst::messaging

@@ -1,5 +1,6 @@
 // The clock and the random source a new store reads: the time its items are created
-// and the GUIDs of its UID and search keys. Both are the system's, unless the
+// and the GUIDs of their conversation indexes (and the UID of a store without a lasting
+// identity). Both are the system's, unless the
 // environment variable BRENMOOR_FIXED_CLOCK names a time (seconds since 1970-01-01
 // UTC): then the clock stands at that time and the GUIDs follow from it, so that the
 // same book gives the same store byte for byte (the golden-output tests rely on it).

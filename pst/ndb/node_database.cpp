@@ -42,31 +42,59 @@ struct BlockEntry {
     bool callerOwned = false; // written ahead of its node, freed by the caller alone
 };
 
-// The nodes by NID, kept in one sorted vector (24 bytes a node): items are put in
-// ascending NID order, so nearly every new node goes at the end.
+// The nodes by NID, in sorted vectors (24 bytes a node): a node past the last goes at
+// the end; one put among them (items whose NIDs follow from their identities come in any
+// order) first into a small sorted vector of its own, merged into the large one whenever
+// it fills, so that a node put costs no move of the whole table.
 class NodeTable {
 public:
     NodeEntry* find(Nid nid)
     {
-        auto it = lowerBound(nid);
-        return it != nodes_.end() && it->nid == nid ? &*it : nullptr;
+        if (NodeEntry* found = findIn(nodes_, nid)) return found;
+        return findIn(added_, nid);
     }
     const NodeEntry* find(Nid nid) const { return const_cast<NodeTable*>(this)->find(nid); }
     void insert(const NodeEntry& entry)
     {
-        if (nodes_.empty() || nodes_.back().nid < entry.nid) nodes_.push_back(entry);
-        else nodes_.insert(lowerBound(entry.nid), entry);
+        if (nodes_.empty() || nodes_.back().nid < entry.nid) {
+            nodes_.push_back(entry);
+            return;
+        }
+        added_.insert(lowerBound(added_, entry.nid), entry);
+        if (added_.size() >= kAddedLimit) merge();
     }
-    std::size_t size() const { return nodes_.size(); }
-    const NodeEntry& operator[](std::size_t i) const { return nodes_[i]; }
+    std::size_t size() const { return nodes_.size() + added_.size(); }
+    // The nodes in NID order, for the node B-tree.
+    const std::vector<NodeEntry>& sorted()
+    {
+        merge();
+        return nodes_;
+    }
 
 private:
-    std::vector<NodeEntry>::iterator lowerBound(Nid nid)
+    static constexpr std::size_t kAddedLimit = 1024;
+
+    static std::vector<NodeEntry>::iterator lowerBound(std::vector<NodeEntry>& nodes, Nid nid)
     {
-        return std::lower_bound(nodes_.begin(), nodes_.end(), nid,
-                                [](const NodeEntry& e, Nid n) { return e.nid < n; });
+        return std::lower_bound(nodes.begin(), nodes.end(), nid, [](const NodeEntry& e, Nid n) { return e.nid < n; });
     }
+    static NodeEntry* findIn(std::vector<NodeEntry>& nodes, Nid nid)
+    {
+        auto it = lowerBound(nodes, nid);
+        return it != nodes.end() && it->nid == nid ? &*it : nullptr;
+    }
+    void merge()
+    {
+        if (added_.empty()) return;
+        const std::size_t middle = nodes_.size();
+        nodes_.insert(nodes_.end(), added_.begin(), added_.end());
+        std::inplace_merge(nodes_.begin(), nodes_.begin() + static_cast<std::ptrdiff_t>(middle), nodes_.end(),
+                           [](const NodeEntry& a, const NodeEntry& b) { return a.nid < b.nid; });
+        added_.clear();
+    }
+
     std::vector<NodeEntry> nodes_;
+    std::vector<NodeEntry> added_; // put among the nodes since the last merge
 };
 
 // The counter a NID type draws from: tables share their folder's.
@@ -370,8 +398,10 @@ struct NodeDatabaseWriter::Impl {
         committedPages.clear();
         std::erase_if(blocks, [](const BlockEntry& e) { return e.refs == 0; });
 
-        const BlockRef nbt = writeBTree(PTYPE_NBT, kNbtEntrySize, nodes.size(), [&](std::size_t i, std::uint8_t* e) {
-            const NodeEntry& node = nodes[i];
+        const std::vector<NodeEntry>& sortedNodes = nodes.sorted();
+        const std::size_t nodeCount = sortedNodes.size();
+        const BlockRef nbt = writeBTree(PTYPE_NBT, kNbtEntrySize, nodeCount, [&](std::size_t i, std::uint8_t* e) {
+            const NodeEntry& node = sortedNodes[i];
             std::memset(e, 0, kNbtEntrySize);
             putU64(e, node.nid);
             putU64(e + 8, node.bidData);

@@ -94,6 +94,16 @@ protected:
 const std::string kBrowse = "browse Please select a Server folder.";
 const std::string kDone = "message Conversion Process Completed";
 
+// A book is known by its replica ID, else by the mailbox or user it goes to, else by its
+// file name wherever it lies; its content plays no part.
+TEST(BookIdentity, ReplicaThenOwnerThenFileName) {
+    using brenmoor::exporting::bookIdentity;
+    EXPECT_EQ(bookIdentity("85257d1100c0ffee", "ann@example.com", "/a/names.dxl"), "replica:85257D1100C0FFEE");
+    EXPECT_EQ(bookIdentity("", " Ann.Lee@Example.com ", "/a/names.dxl"), "owner:ann.lee@example.com");
+    EXPECT_EQ(bookIdentity("", "  ", "/a/names.dxl"), bookIdentity("", "", "/b/c/names.dxl"));
+    EXPECT_EQ(bookIdentity("", "", "names.dxl"), "file:names.dxl");
+}
+
 TEST_F(ExportRunTest, NoBookAsksNothingElse) {
     ExportRun run(ui);
     EXPECT_EQ(run.run(outputFormat("csv"), ""), ExportRun::Outcome::NoBook);

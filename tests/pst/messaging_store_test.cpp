@@ -4,6 +4,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <set>
 #include <unistd.h>
 
 #include "pst/messaging/message_store.h"
@@ -211,3 +213,59 @@ TEST(MessagingStore, ALongBodyIsWrittenAheadAndABodyNotSavedLeavesNoBlock) {
 }
 
 } // namespace
+
+// An item's NID and search key follow from its identity and the store's: the same in
+// every store of that identity, whatever other items it holds and in whatever order they
+// were added; a NID taken goes to the next free one, a name given twice gets a second
+// identity of its own.
+TEST(MessagingStore, ItemIdentitiesFollowFromTheirNamesInAnyOrder) {
+    constexpr int kNames = 20000; // enough for some hashes to meet in the NID space
+    auto identities = [](const std::string& file, const std::vector<int>& order) {
+        auto store = MessageStore::create(tempStorePath(file), "Ids");
+        store->setIdentity("replica:85257D1100C0FFEE");
+        std::map<int, MessageStore::ItemIdentity> made;
+        for (int n : order) made.emplace(n, store->newItemIdentity("unid:" + std::to_string(n)));
+        return std::pair(store->uid(), made);
+    };
+    std::vector<int> all(kNames);
+    for (int n = 0; n < kNames; ++n) all[n] = n;
+    const auto [uid, first] = identities("ids1.pst", all);
+    // The first choice of a NID: the search key's last four bytes into the lower half.
+    auto firstChoice = [](const MessageStore::ItemIdentity& id) {
+        const std::uint32_t hash = id.searchKey[12] | id.searchKey[13] << 8 | id.searchKey[14] << 16 |
+                                   std::uint32_t(id.searchKey[15]) << 24;
+        return 0x10001 + hash % (1u << 26);
+    };
+    std::set<std::uint32_t> nids, moved;
+    for (const auto& [n, id] : first) {
+        EXPECT_EQ(id.nid & 0x1F, 0x04u);
+        EXPECT_TRUE(nids.insert(id.nid).second) << "NID " << id.nid << " given twice";
+        if ((id.nid >> 5) != firstChoice(id)) moved.insert(n);
+    }
+    EXPECT_FALSE(moved.empty()) << "no NID was taken before: the probing went untried";
+
+    // Another store of the identity, the names in reverse order with some left out: every
+    // name keeps its search key, and its NID unless it met another name in either store
+    // (a handful of 20,000).
+    std::vector<int> reversed;
+    for (int n = kNames - 1; n >= 0; --n)
+        if (n % 7 != 3) reversed.push_back(n);
+    const auto [sameUid, second] = identities("ids2.pst", reversed);
+    EXPECT_EQ(sameUid, uid);
+    std::size_t changed = 0;
+    for (const auto& [n, id] : second) {
+        EXPECT_EQ(id.searchKey, first.at(n).searchKey) << n;
+        if (id.nid == first.at(n).nid) continue;
+        ++changed;
+        EXPECT_TRUE(moved.count(n) || (id.nid >> 5) != firstChoice(id)) << n;
+    }
+    EXPECT_LE(changed, 20u);
+    // A name given again is another item; a store of another identity shares nothing.
+    auto store = MessageStore::create(tempStorePath("ids3.pst"), "Ids");
+    store->setIdentity("replica:85257D1100C0FFEF");
+    const auto once = store->newItemIdentity("unid:1"), again = store->newItemIdentity("unid:1");
+    EXPECT_NE(once.nid, again.nid);
+    EXPECT_NE(once.searchKey, again.searchKey);
+    EXPECT_NE(store->uid(), uid);
+    EXPECT_NE(once.searchKey, first.at(1).searchKey);
+}

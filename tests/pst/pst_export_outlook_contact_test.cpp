@@ -48,6 +48,16 @@ std::map<std::string, Property> propertiesOf(const std::string& path, std::uint3
     return out;
 }
 
+// The NID of a store's first item (an item's NID follows from its identity).
+std::uint32_t firstItemOf(const std::string& path)
+{
+    check::Findings findings;
+    check::PstFile file(path, findings);
+    for (const auto& [nid, entry] : file.nodes())
+        if (check::nidType(nid) == 0x04) return static_cast<std::uint32_t>(nid);
+    return 0;
+}
+
 // Outlook's properties that our contacts do not carry, and why.
 const std::map<std::string, std::string> kLeftOut = [] {
     const std::string sender = "the sender Outlook stamps from its own mail profile (here \"Unknown\"); "
@@ -101,7 +111,7 @@ TEST(OutlookContact, OurContactCarriesWhatOutlookWritesWithOutlooksValues)
         items.push_back({name, ItemValue{ItemValue::Kind::Text, text, {}}});
     writer.writeContact(brenmoor::notes::ContactDocument(std::move(items)), 1);
     writer.close();
-    const auto ours = propertiesOf(writer.resultPath(), 0x200024);
+    const auto ours = propertiesOf(writer.resultPath(), firstItemOf(writer.resultPath()));
     fs::remove_all(dir);
     ASSERT_FALSE(ours.empty());
 

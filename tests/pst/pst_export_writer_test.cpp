@@ -45,14 +45,18 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir_); }
 
-    // The store's items (property ID -> property) in the order they were added.
+    // The store's items (property ID -> property) in the order they were added: the rows
+    // of the contacts folder's contents table (their NIDs follow from their identities).
     std::vector<std::map<std::uint16_t, check::Property>> items(const std::string& path) {
         check::Findings findings;
         check::PstFile file(path, findings);
+        const check::NodeEntry* contents = file.node(0x808E); // the first user folder's
+        const auto rows = check::readFrame(file, contents->bidData, contents->bidSub, "contents");
+        const auto table = check::readTableContext(rows, "contents", findings).value();
         std::vector<std::map<std::uint16_t, check::Property>> out;
-        for (const auto& [nid, entry] : file.nodes()) {
-            if (check::nidType(nid) != 0x04) continue;
-            const auto frame = check::readFrame(file, entry.bidData, entry.bidSub, "item");
+        for (std::size_t row = 0; row < table.rows.size(); ++row) {
+            const check::NodeEntry* entry = file.node(check::le32(check::cell(table, row, 0x67F20003)->value()));
+            const auto frame = check::readFrame(file, entry->bidData, entry->bidSub, "item");
             out.push_back(check::readPropertyContext(frame, "item", findings).value());
         }
         // Named properties: the map's entries give each contact LID its property ID.

@@ -20,7 +20,13 @@ CASE is one of
              (the checker follows each member to its message), every readable file and
              picture an attachment whose bytes pffexport and pst-extractor read equal to
              the original (readpst writes no contact's attachments);
-  large      a generated book of 20,000 contacts.
+  large      a generated book of 20,000 contacts;
+  identity   the groups book converted twice, after a contact was added, one removed and one
+             changed, and as two other books (another replica ID; none, and another file
+             name): the same book gives the same store record key and every contact and list
+             the same entry ID, search key and source key (as pst-check reads them), however
+             the book changed around it; other books share none of them. The vCard 4.0 UIDs
+             and LDIF dns of the contacts kept stay as they were.
 
 Every store must pass pst-check and open in pffinfo, pffexport, lspst, readpst and
 pst-extractor (Node) without a warning or an error. Every contact must come out of
@@ -42,6 +48,7 @@ import struct
 import subprocess
 import sys
 import tempfile
+import uuid
 
 SKIPPED = 77
 COMPLETED = "Conversion Process Completed"
@@ -782,6 +789,132 @@ def read_pff_lists(pff_dir):
     return lists
 
 
+IDENTITY_PROPERTIES = {0x300B: "search key", 0x65E0: "source key"}
+
+
+def store_identities(tools, store):
+    """What pst-check reads of a store's identities: its record key, and of each item by
+    (message class, display name, the addresses among its texts) its entry ID (built of the
+    record key and its NID, which its ReferenceEntryId must repeat), search key and source
+    key where it has one."""
+    result = run([os.path.join(tools, "pst-check"), "--dump", store])
+    if result.returncode != 0:
+        problem(f"pst-check --dump {store}: exit {result.returncode}\n{result.stderr}")
+        return None, {}
+    nodes, nid = {}, None
+    for line in result.stdout.splitlines():
+        m = re.match(r"node (0x[0-9A-Fa-f]+):$", line)
+        if m:
+            nid = int(m.group(1), 16)
+            nodes[nid] = {}
+            continue
+        m = re.match(r"    0x([0-9A-Fa-f]{4})([0-9A-Fa-f]{4})(?: \(([^)]*)\))? \[[^]]*\] (.*)$", line)
+        if m and nid is not None:
+            nodes[nid][m.group(3) or int(m.group(1), 16)] = m.group(4)
+    record_key = nodes.get(0x21, {}).get(0x0FF9)
+    items = {}
+    for nid, props in nodes.items():
+        if nid & 0x1F != 0x04:
+            continue
+        texts = [v for v in props.values() if v.startswith('"')]
+        key = (props.get(0x001A), props.get(0x3001),
+               tuple(sorted(t for t in texts if "@" in t)) if props.get(0x001A) == '"IPM.Contact"' else ())
+        entry_id = "00000000" + (record_key or "") + struct.pack("<I", nid).hex()
+        reference = next((v for name, v in props.items() if isinstance(name, str) and "85bd" in name.lower()), None)
+        if reference is not None and reference != entry_id:  # contacts hold it, lists do not
+            problem(f"{store}: item {nid:#x} holds the reference entry ID {reference}, not its own {entry_id}")
+        if key in items:
+            problem(f"{store}: two items of one key {key}")
+        items[key] = {"entry ID": entry_id, **{label: props.get(tag) for tag, label in IDENTITY_PROPERTIES.items()}}
+    return record_key, items
+
+
+def books_identities(args, work, books):
+    """Each book exported to a folder of its own: its store's identities, its vCard 4.0 UIDs
+    and its LDIF dns."""
+    out = {}
+    for name, book in books:
+        folder = os.path.join(work, "identity-" + name)
+        result = run([args.convert, "export", "pst,vcard4,ldif", book, folder])
+        stores = [line for line in result.stdout.splitlines() if line.endswith(".pst")]
+        if result.returncode != 0 or len(stores) != 1:
+            problem(f"export of {name} failed (exit {result.returncode}):\n{result.stdout}{result.stderr}")
+            continue
+        with open(os.path.join(folder, "Qalder_Notes_Contact_v4.vcf"), encoding="utf-8") as f:
+            uids = re.findall(r"^UID:(.*?)\r?$", f.read(), re.MULTILINE)
+        with open(os.path.join(folder, "Qalder_Notes_Contact.ldif"), encoding="utf-8") as f:
+            dns = re.findall(r"^dn:(.*)$", f.read(), re.MULTILINE)
+        out[name] = (*store_identities(args.tools, stores[0]), uids, dns, stores[0])
+    return out
+
+
+def check_identities(args, work):
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "groups_book.dxl"),
+              encoding="utf-8") as f:
+        original = f.read()
+    ann = re.search(r"<document form='Person'>\n<noteinfo noteid='a0a'.*?</document>\n", original, re.DOTALL).group(0)
+    newcomer = ("<document form='Person'>\n<noteinfo noteid='c02' unid='B1000000000000000000000000000009'/>\n"
+                "<item name='FirstName'><text>Neil</text></item><item name='LastName'><text>New</text></item>\n"
+                "<item name='MailAddress'><text>neil@new.example</text></item>\n</document>\n")
+    # Ann removed, a contact added before every other document, Jane changed.
+    changed = original.replace(ann, "").replace("<document form='Group'>", newcomer + "<document form='Group'>", 1)
+    jane = "<item name='LastName'><text>Doe</text></item>"
+    changed = changed.replace(jane, jane + "<item name='JobTitle'><text>Pilot</text></item>")
+    other_replica = original.replace("replicaid='85257D1100C0FFEE'", "replicaid='85257D1100C0FFEF'")
+    no_replica = original.replace(" replicaid='85257D1100C0FFEE'", "")
+    books = []
+    for name, text, file_name in (("first", original, "groups.dxl"), ("again", original, "groups.dxl"),
+                                  ("changed", changed, "groups.dxl"), ("other", other_replica, "groups.dxl"),
+                                  ("unnamed", no_replica, "unnamed.dxl"), ("moved", no_replica, "unnamed.dxl")):
+        os.makedirs(os.path.join(work, "books-" + name))
+        path = os.path.join(work, "books-" + name, file_name)
+        with open(path, "w", encoding="utf-8") as f:
+            f.write(text)
+        books.append((name, path))
+    found = books_identities(args, work, books)
+    if len(found) != len(books):
+        return
+    check_opens_cleanly(found["changed"][4], args.tools, os.path.join(work, "readers"), item_values=False)
+    first_key, first_items, first_uids, first_dns, _ = found["first"]
+    if not first_key or len(first_items) != 7:
+        problem(f"expected a record key and 7 items (4 contacts, 3 lists), found {first_key} and {sorted(first_items)}")
+        return
+    # The store's UID is the version 5 UUID of its identity in a namespace fixed for good: a
+    # change would make every store converted before a stranger to the next conversion.
+    expected = uuid.uuid5(uuid.UUID("8061a1bb-de88-4308-a410-a89e027f1855"), "replica:85257D1100C0FFEE").bytes_le.hex()
+    if first_key != expected:
+        problem(f"the store's record key is {first_key}, not {expected}")
+    for name in ("again", "changed", "moved"):
+        key, items, uids, dns, _ = found[name]
+        base_key, base_items, base_uids, base_dns, _ = found["unnamed" if name == "moved" else "first"]
+        if key != base_key:
+            problem(f"{name}: the store's record key {key} differs from {base_key}")
+        kept = [k for k in base_items if k in items]
+        if len(kept) != len(base_items) - (name == "changed"):
+            problem(f"{name}: items {sorted(set(base_items) - set(items))} are missing")
+        for k in kept:
+            if items[k] != base_items[k]:
+                problem(f"{name}: {k} has the identities {items[k]}, before {base_items[k]}")
+        if name == "changed":
+            new = [v for k, v in items.items() if k not in base_items]
+            if len(new) != 1 or any(v == w for v in new for w in base_items.values()):
+                problem(f"changed: the added contact has identities {new}, not one item of its own")
+            # vCard UIDs and LDIF dns: every contact but Ann keeps its own.
+            ann_uid = "b1000000-0000-0000-0000-000000000003"
+            for label, before, after, removed in (("vCard UIDs", base_uids, uids, ann_uid),
+                                                  ("LDIF dns", base_dns, dns, "cn=Ann Lee,")):
+                kept = {x for x in before if removed not in x}
+                if not kept <= set(after) or len(kept) == len(before):
+                    problem(f"changed: the {label} {after} do not keep those of {before}")
+    # Other books share nothing: neither the record key nor any entry ID, search key or source key.
+    for a, b in (("first", "other"), ("first", "unnamed"), ("other", "unnamed")):
+        if found[a][0] == found[b][0]:
+            problem(f"{a} and {b} have one record key {found[a][0]}")
+        ids = lambda items: {(label, v) for item in items.values() for label, v in item.items() if v is not None}
+        if ids(found[a][1]) & ids(found[b][1]):
+            problem(f"{a} and {b} share identities: {sorted(ids(found[a][1]) & ids(found[b][1]))}")
+
+
 def check_objects(args, work):
     """The groups book's lists and the media book's pictures and files (and a file of many
     blocks) through every reader; their contacts counted as in the real case (the books
@@ -819,7 +952,8 @@ def check_objects(args, work):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("case", choices=["reference", "sample", "empty", "edge", "real", "objects", "large"])
+    parser.add_argument("case", choices=["reference", "sample", "empty", "edge", "real", "objects", "large",
+                                         "identity"])
     parser.add_argument("--tools", required=True, help="folder holding pst-check")
     parser.add_argument("--convert", required=True, help="the brenmoor-convert program")
     parser.add_argument("--node-dir", required=True, help="folder of walk_contacts.js and its node_modules")
@@ -856,6 +990,8 @@ def main():
                         problem("the reference contact's names did not come through the parsers")
         elif args.case == "objects":
             check_objects(args, work)
+        elif args.case == "identity":
+            check_identities(args, work)
         else:
             book_items = None
             if args.case == "sample":

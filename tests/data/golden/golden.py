@@ -15,11 +15,11 @@ book, too large for that, keeps one line per file: its SHA-256 and its path
 (generated-2000.sha256).
 
 The PST store's file name holds the time of day, and the store holds its creation times
-and random GUIDs (the store's UID, each contact's search key and conversation index).
-The exports run with BRENMOOR_FIXED_CLOCK set, which stands the store's clock still and
-seeds its GUIDs from that time, so the whole store is compared byte for byte like every
-other file. TZ and the locale are fixed too: a birthday is stored at local midnight and
-the file name is the time as the locale writes it.
+and a random GUID in each item's conversation index (its UID, NIDs and search keys follow
+from the book's identity). The exports run with BRENMOOR_FIXED_CLOCK set, which stands
+the store's clock still and seeds those GUIDs from that time, so the whole store is
+compared byte for byte like every other file. TZ and the locale are fixed too: a birthday
+is stored at local midnight and the file name is the time as the locale writes it.
 """
 import argparse
 import difflib
