@@ -168,7 +168,8 @@ void DocumentBuilder::startInValue(std::string_view local, int level, const char
 }
 
 // A picture of "Photo" is read as a file; an attachment reference gives the display
-// name of the file it shows (its own picture is the file's icon, not read).
+// name of the file it shows and the item it shows it in (its own picture is the file's
+// icon, not read).
 void DocumentBuilder::startHidden(std::string_view local, int level, const char* const* attrs) {
     hiddenLevel_ = level;
     if (local == "picture" && photoItem_) {
@@ -176,7 +177,7 @@ void DocumentBuilder::startHidden(std::string_view local, int level, const char*
     } else if (local == "attachmentref") {
         const char* name = attributeValue(attrs, "name");
         const char* shown = attributeValue(attrs, "displayname");
-        if (name && shown && *shown) references_.emplace_back(name, shown);
+        if (name && *name) references_.push_back({name, shown ? shown : "", itemName_});
     }
 }
 
@@ -202,9 +203,13 @@ void DocumentBuilder::startInFileItem(std::string_view local, int level, const c
 void DocumentBuilder::startFileData(int level) {
     fileDataLevel_ = level;
     fileData_.clear();
-    // Room for the whole base64 text at once where the file tells its size (never more
-    // than a gigabyte ahead): growing by doubling would copy a large file's text.
-    if (file_.declaredSize > 0) fileData_.reserve(std::min<std::uint64_t>(file_.declaredSize / 3 * 4 + 4, 1ull << 30));
+    // Room for the whole base64 text at once where the file tells its size: growing by
+    // doubling would copy a large file's text. The size is a hint, not a promise: never
+    // more room than the book has bytes left, nor more than a gigabyte ahead.
+    if (file_.declaredSize == 0) return;
+    std::uint64_t room = std::min<std::uint64_t>(file_.declaredSize / 3 * 4 + 4, 1ull << 30);
+    if (bytesLeft_) room = std::min(room, bytesLeft_());
+    fileData_.reserve(room);
 }
 
 // The data read: kept where it is whole base64, else the file is damaged. A picture is
@@ -215,6 +220,10 @@ void DocumentBuilder::endFileData() {
         file_.state = AttachedFile::State::Damaged;
         fileData_.clear();
     } else {
+        // A size declared larger than the data (or entities that made it so) leaves room
+        // that the kept text would hold for good.
+        if (fileData_.capacity() - fileData_.size() > std::max<std::size_t>(fileData_.size() / 8, 4096))
+            fileData_.shrink_to_fit();
         file_.base64 = std::make_shared<const std::string>(std::move(fileData_));
         fileData_ = std::string();
     }
@@ -350,9 +359,17 @@ void DocumentBuilder::endDocument() {
         // The document gets a vector of its own size; items_ keeps its room for the next.
         std::vector<std::pair<std::string, ItemValue>> items(std::make_move_iterator(items_.begin()),
                                                              std::make_move_iterator(items_.end()));
+        // A file shown by the item Photo is shown there whatever else shows it; the first
+        // display name given is the file's name.
         for (AttachedFile& file : files_)
-            for (const auto& [name, shown] : references_)
-                if (equalsIgnoringCase(file.item, "$FILE") && file.name == name) file.name = shown;
+            for (const Reference& reference : references_) {
+                const std::string& stored = file.storedName.empty() ? file.name : file.storedName;
+                if (!equalsIgnoringCase(file.item, "$FILE") || stored != reference.name) continue;
+                if (file.shownIn.empty() || equalsIgnoringCase(reference.item, "Photo")) file.shownIn = reference.item;
+                if (reference.shown.empty() || !file.storedName.empty() || reference.shown == file.name) continue;
+                file.storedName = std::move(file.name);
+                file.name = reference.shown;
+            }
         if (groupDocument)
             groups_.emplace_back(std::move(items), std::move(info_));
         else

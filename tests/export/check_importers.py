@@ -954,7 +954,8 @@ def main():
             name = os.path.basename(book)
             out = os.path.join(tmp, "out-" + name)
             done = subprocess.run([convert, "export", fmt, book, out], capture_output=True, text=True)
-            assert done.returncode == 0, done.stderr
+            # The media book holds files that cannot be written (compressed, damaged): status 3.
+            assert done.returncode == (3 if book == MEDIA_BOOK else 0), done.stderr
             assert done.stdout.splitlines()[-1] == "Conversion Process Completed", done.stdout
             model = json.loads(subprocess.run([dump, book], capture_output=True, text=True, check=True).stdout)
             groups = resolved_groups(convert, book) if fmt in ("vcard3", "vcard4", "ldif") else []
