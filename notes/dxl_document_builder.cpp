@@ -24,6 +24,9 @@ using text::equalsIgnoringCase;
 constexpr char kDxlPrefix[] = "http://www.lotus.com/dxl ";
 constexpr std::size_t kDxlPrefixLength = sizeof kDxlPrefix - 1;
 
+// The room a file's data gets at first where its declared size asks for more.
+constexpr std::uint64_t kFirstFileRoom = 4 << 10;
+
 // Rich-text elements whose content is no text of the paragraph: pictures and their
 // data, attachments, embedded objects and controls, formulas and code.
 bool isHiddenRichTextElement(std::string_view local) {
@@ -206,10 +209,13 @@ void DocumentBuilder::startFileData(int level) {
     // Room for the whole base64 text at once where the file tells its size: growing by
     // doubling would copy a large file's text. The size is a hint, not a promise: never
     // more room than the book has bytes left, nor more than a gigabyte ahead.
+    // The room is taken once the data outgrows a first small part of it, so a size declared
+    // far beyond the data costs nothing.
+    fileRoom_ = 0;
     if (file_.declaredSize == 0) return;
-    std::uint64_t room = std::min<std::uint64_t>(file_.declaredSize / 3 * 4 + 4, 1ull << 30);
-    if (bytesLeft_) room = std::min(room, bytesLeft_());
-    fileData_.reserve(room);
+    fileRoom_ = std::min<std::uint64_t>(file_.declaredSize / 3 * 4 + 4, 1ull << 30);
+    if (bytesLeft_) fileRoom_ = std::min(fileRoom_, bytesLeft_());
+    fileData_.reserve(std::min<std::uint64_t>(fileRoom_, kFirstFileRoom));
 }
 
 // The data read: kept where it is whole base64, else the file is damaged. A picture is
@@ -220,9 +226,9 @@ void DocumentBuilder::endFileData() {
         file_.state = AttachedFile::State::Damaged;
         fileData_.clear();
     } else {
-        // A size declared larger than the data (or entities that made it so) leaves room
-        // that the kept text would hold for good.
-        if (fileData_.capacity() - fileData_.size() > std::max<std::size_t>(fileData_.size() / 8, 4096))
+        // A size declared larger than the data leaves room that the kept text would hold
+        // for good.
+        if (fileRoom_ > 0 && fileData_.capacity() - fileData_.size() > fileData_.size() / 8)
             fileData_.shrink_to_fit();
         file_.base64 = std::make_shared<const std::string>(std::move(fileData_));
         fileData_ = std::string();
@@ -414,6 +420,8 @@ bool DocumentBuilder::isPersonDocument() {
 void DocumentBuilder::characters(std::string_view text) {
     if (fileDataLevel_ != 0) {
         // Base64 text without the line breaks and spaces between its lines.
+        if (fileData_.size() + text.size() > fileData_.capacity() && fileData_.capacity() < fileRoom_)
+            fileData_.reserve(std::max<std::uint64_t>(fileRoom_, fileData_.size() + text.size()));
         while (!text.empty()) {
             const std::size_t space = std::min(text.find_first_of(text::kWhiteSpace), text.size());
             fileData_.append(text.substr(0, space));

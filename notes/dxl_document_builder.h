@@ -136,6 +136,7 @@ private:
     AttachedFile file_;
     std::string fileData_;
     std::function<std::uint64_t()> bytesLeft_;
+    std::uint64_t fileRoom_ = 0; // the room the declared size asks for, within what the book holds
     struct Reference {
         std::string name;  // the $FILE's file name
         std::string shown; // its display name, "" where none
