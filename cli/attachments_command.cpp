@@ -1,6 +1,7 @@
 // brenmoor-convert attachments BOOK FOLDER: every contact's photo and attached files,
 // saved into FOLDER/<the contact's file name>/ (export/attachment_files.h). Prints each
-// file saved; names on the error output each file that could not be, and why.
+// file saved and the count (saved of found, and from how many contacts); names on the
+// error output each file that could not be or was not saved, and why.
 #include <string>
 
 #include "cli/commands.h"
@@ -15,6 +16,7 @@ namespace {
 using State = notes::AttachedFile::State;
 
 std::string notSavedText(const exporting::SavedFile& file, const std::string& contact) {
+    if (file.idFile) return file.name + " (" + contact + ") is a Notes ID file, which holds private keys: never saved";
     if (file.state == State::Compressed)
         return file.name + " (" + contact + ") is stored compressed in the book, not saved";
     return file.name + " (" + contact + ") is damaged in the book, not saved";
@@ -27,7 +29,7 @@ int runAttachments(const ParsedArguments& args, std::ostream& out, std::ostream&
     const std::string& book = args.operands[0];
     const std::string& folder = args.operands[1];
     if (book.empty() || folder.empty()) throw UsageError("a BOOK or FOLDER may not be empty");
-    std::int64_t saved = 0, contacts = 0, compressed = 0, damaged = 0;
+    std::int64_t saved = 0, found = 0, contacts = 0, compressed = 0, damaged = 0;
     try {
         notes::AddressBook addressBook(book);
         if (!makeFolder(folder, err)) return kFailed;
@@ -35,8 +37,9 @@ int runAttachments(const ParsedArguments& args, std::ostream& out, std::ostream&
         for (auto doc = addressBook.firstDocument(); doc; doc = addressBook.nextDocument()) {
             ++position;
             const auto files = exporting::saveAttachedFiles(*doc, position, folder);
-            contacts += files.empty() ? 0 : 1;
+            contacts += !files.empty() && !files.front().path.empty() ? 1 : 0; // the saved ones come first
             for (const exporting::SavedFile& file : files) {
+                found += file.idFile ? 0 : 1;
                 if (!file.path.empty()) {
                     ++saved;
                     out << file.path;
@@ -44,7 +47,7 @@ int runAttachments(const ParsedArguments& args, std::ostream& out, std::ostream&
                     out << "\n";
                     continue;
                 }
-                ++(file.state == State::Compressed ? compressed : damaged);
+                if (!file.idFile) ++(file.state == State::Compressed ? compressed : damaged);
                 err << notSavedText(file, exporting::contactFolderName(*doc, position)) << ".\n";
             }
         }
@@ -55,7 +58,8 @@ int runAttachments(const ParsedArguments& args, std::ostream& out, std::ostream&
         err << "brenmoor-convert: " << error.what() << " The files saved before it stay in \"" << folder << "\".\n";
         return kFailed;
     }
-    out << "Files saved: " << saved << " of " << contacts << (contacts == 1 ? " contact" : " contacts") << "\n";
+    out << "Files saved: " << saved << " of " << found << ", from " << contacts
+        << (contacts == 1 ? " contact" : " contacts") << "\n";
     if (compressed > 0)
         err << "Export the book again with the DXL exporter's UncompressAttachments option set to save the files "
                "it holds compressed.\n";

@@ -361,6 +361,8 @@ std::vector<ReportRow> convertBook(const BatchRequest& request, const BatchBook&
         row.status = outcome == ExportRun::Outcome::Completed            ? kStatusDone
                      : outcome == ExportRun::Outcome::CompletedWithSkips ? kStatusSkippedContacts
                                                                          : kStatusFailed;
+        if (row.status == kStatusDone && ui.summary() && exporting::someFilesNotWritten(*ui.summary()))
+            row.status = kStatusSkippedFiles;
         if (row.status == kStatusFailed && folderIsNew) dropNewFolder(folder);
         written += std::max<std::int64_t>(row.contactsWritten, 0);
         rows.push_back(row);

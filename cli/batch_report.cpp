@@ -108,11 +108,13 @@ std::string spreadsheetSafe(std::string text) {
 
 int ReportRow::exitStatus() const {
     if (status == kStatusDone) return kDone;
-    if (status == kStatusSkippedContacts) return kSomeContactsSkipped;
+    if (status == kStatusSkippedContacts || status == kStatusSkippedFiles) return kSomeContactsSkipped;
     return kFailed;
 }
 
-bool ReportRow::converted() const { return status == kStatusDone || status == kStatusSkippedContacts; }
+bool ReportRow::converted() const {
+    return status == kStatusDone || status == kStatusSkippedContacts || status == kStatusSkippedFiles;
+}
 
 std::string reportHeader() {
     std::string line;

@@ -42,6 +42,7 @@ struct ReportRow {
 
 inline constexpr const char* kStatusDone = "done";
 inline constexpr const char* kStatusSkippedContacts = "skipped-contacts";
+inline constexpr const char* kStatusSkippedFiles = "skipped-files"; // attached files not all written
 inline constexpr const char* kStatusFailed = "failed";
 
 std::string reportHeader();

@@ -2,7 +2,9 @@
 // line. The folder is made where missing and stands in for the folder picker; progress
 // goes to stderr as a bar when stderr is a terminal; the completion goes to stdout, the
 // run's summary (what was written and what was not) to stderr. A PST
-// store written without some contacts ends with status 3, so scripts see the loss.
+// store written without some contacts, and any export of a book whose attached files
+// could not all be written (held compressed or damaged), ends with status 3, so
+// scripts see the loss.
 // Several books (or --from) make a batch (batch_export.h); FORMAT may name several formats.
 #include <algorithm>
 #include <cctype>
@@ -247,7 +249,8 @@ int exportBook(const OutputFormat& format, const std::string& book, const std::v
         if (const auto& summary = ui.summary()) err << exporting::summaryText(*summary);
         if (!run.resultPath().empty()) out << run.resultPath() << '\n';
         out << completion << '\n';
-        return outcome == ExportRun::Outcome::Completed ? kDone : kSomeContactsSkipped;
+        const bool filesMissing = ui.summary() && exporting::someFilesNotWritten(*ui.summary());
+        return outcome == ExportRun::Outcome::Completed && !filesMissing ? kDone : kSomeContactsSkipped;
     }
     for (const std::string& message : messages) err << message << '\n';
     return kFailed;

@@ -26,6 +26,8 @@ int runShow(const ParsedArguments& args, std::ostream& out, std::ostream& err) {
     const bool fits = std::from_chars(position.data(), position.data() + position.size(), n).ec == std::errc();
     try {
         notes::AddressBook addressBook(book);
+        // A book that list and export reject is no book to show from either.
+        addressBook.checkWhole();
         auto doc = fits ? addressBook.documentAt(n) : std::nullopt;
         if (!doc) {
             const std::int64_t count = addressBook.entryCount();

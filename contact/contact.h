@@ -182,11 +182,13 @@ struct Contact {
     std::vector<OtherField> otherFields;
 
     // The contact's photo: an image among its files (told by content), the one of the
-    // rich-text item "Photo" or a file whose name holds "photo" before the others, else
-    // the first. Every other file of the contact, in the document's order, is in
-    // attachments (those that cannot be read too, so that each is named).
+    // rich-text item "Photo", else one whose name holds "photo". Every other file of the
+    // contact, in the document's order, is in attachments (those that cannot be read
+    // too, so that each is named), but its Notes ID files: they hold private keys and are
+    // never written, and only their names are kept, for the note and the summary.
     std::optional<Attachment> photo;
     std::vector<Attachment> attachments;
+    std::vector<std::string> idFiles;
 
     // Control characters (other than tab and line breaks) that the values held and the
     // contact leaves out, as no reader of its formats takes them.

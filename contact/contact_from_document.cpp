@@ -592,6 +592,10 @@ bool namedLikeAPhoto(std::string_view name) {
     return false;
 }
 
+bool endsWithIdExtension(std::string_view name) {
+    return name.size() > 3 && text::equalsIgnoringCase(name.substr(name.size() - 3), ".id");
+}
+
 void read(const ContactDocument& doc, ContactDocument* handedOver, Contact& contact, std::int64_t position) {
     const Items items(doc, handedOver);
     contact.uid = contactUid(doc, position);
@@ -628,7 +632,7 @@ void read(const ContactDocument& doc, ContactDocument* handedOver, Contact& cont
     readCategories(items, contact.categories);
     readOtherFields(items, contact.otherFields);
     readStoreFields(items, contact.store);
-    readFiles(doc, contact.photo, contact.attachments);
+    readFiles(doc, contact.photo, contact.attachments, contact.idFiles);
 
     readFormattedName(items, contact, position);
     contact.leftOutCharacters = items.leftOut() + noteControls(contact);
@@ -636,23 +640,42 @@ void read(const ContactDocument& doc, ContactDocument* handedOver, Contact& cont
 
 } // namespace
 
-void readFiles(const ContactDocument& doc, std::optional<Attachment>& photo, std::vector<Attachment>& attachments) {
+void readFiles(const ContactDocument& doc, std::optional<Attachment>& photo, std::vector<Attachment>& attachments,
+               std::vector<std::string>& idFiles) {
     photo.reset();
     attachments.clear();
-    std::optional<std::size_t> chosen; // among attachments, until it moves out
-    bool preferred = false;
+    idFiles.clear();
+    // The photo: the first image of the item Photo (its picture, or a file it shows),
+    // else the first image named like a photo; until it moves out, its place in attachments.
+    std::optional<std::size_t> chosen;
+    bool ofPhotoItem = false;
     for (const notes::AttachedFile& file : doc.files()) {
+        if (isNotesIdFile(file)) {
+            idFiles.push_back(file.name);
+            leaveOutControls(idFiles.back());
+            continue;
+        }
         Attachment& attachment = attachments.emplace_back(Attachment{file, imageKindOf(file)});
         leaveOutControls(attachment.file.name); // the name goes into notes and file names
-        if (attachment.image == ImageKind::None || preferred) continue;
-        const bool likeAPhoto = text::equalsIgnoringCase(file.item, "Photo") || namedLikeAPhoto(file.name);
-        if (chosen && !likeAPhoto) continue;
+        if (attachment.image == ImageKind::None || ofPhotoItem) continue;
+        const bool inPhotoItem =
+            text::equalsIgnoringCase(file.item, "Photo") || text::equalsIgnoringCase(file.shownIn, "Photo");
+        if (!inPhotoItem && (chosen || !namedLikeAPhoto(file.name))) continue;
         chosen = attachments.size() - 1;
-        preferred = likeAPhoto;
+        ofPhotoItem = inPhotoItem;
     }
     if (!chosen) return;
     photo = std::move(attachments[*chosen]);
     attachments.erase(attachments.begin() + static_cast<std::ptrdiff_t>(*chosen));
+}
+
+void readFiles(const ContactDocument& doc, std::optional<Attachment>& photo, std::vector<Attachment>& attachments) {
+    std::vector<std::string> idFiles;
+    readFiles(doc, photo, attachments, idFiles);
+}
+
+bool isNotesIdFile(const notes::AttachedFile& file) {
+    return endsWithIdExtension(file.name) || endsWithIdExtension(file.storedName);
 }
 
 ImageKind imageKindOf(const notes::AttachedFile& file) {

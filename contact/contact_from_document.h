@@ -54,8 +54,11 @@ namespace brenmoor::contact {
 // - store (the PST store's meanings, from each item's first value): fullName the common
 //   name of "FullName", emailDisplayName "NameDisplayPref", personalHomePage "MailDomain".
 // - photo and attachments: the document's files (notes::ContactDocument::files); the
-//   photo is an image (imageKindOf) among them, the one of the rich-text item "Photo" or
-//   one whose file name holds "photo" (without regard to case) winning, else the first.
+//   photo is an image (imageKindOf) of the rich-text item "Photo" (its picture, or a file
+//   an attachment reference there shows), else an image whose file name holds "photo"
+//   (without regard to case), else none: every other file is an attachment.
+// - idFiles: the names of the Notes ID files among them (isNotesIdFile), which are
+//   neither the photo nor attachments.
 // Every value but the store's, the briefcase and the comment leaves out the control
 // characters (C0 but tab, LF and CR; DEL; C1), and so does the note made of those two;
 // each is counted in leftOutCharacters. U+2028 and U+2029 become line breaks (CR LF).
@@ -88,10 +91,18 @@ std::vector<std::string> listedItems();
 // company or e-mail address) in brackets; "" where it has neither.
 std::string listedName(const notes::ContactDocument& doc, std::string name, std::int64_t position);
 
-// The photo and the other files of the document, as readContact reads them, without
-// reading the rest of the contact.
+// The photo, the other files and the names of the ID files of the document, as
+// readContact reads them, without reading the rest of the contact.
+void readFiles(const notes::ContactDocument& doc, std::optional<Attachment>& photo,
+               std::vector<Attachment>& attachments, std::vector<std::string>& idFiles);
 void readFiles(const notes::ContactDocument& doc, std::optional<Attachment>& photo,
                std::vector<Attachment>& attachments);
+
+// A Notes ID file, which holds its owner's private keys and is never exported. Told by
+// its name ending in ".id" (without regard to case; its name in the book or the name a
+// reference shows), as the format of ID files is not published and has no signature to
+// tell it by.
+bool isNotesIdFile(const notes::AttachedFile& file);
 
 // What the file is, by its first bytes; None for a file that cannot be read.
 ImageKind imageKindOf(const notes::AttachedFile& file);

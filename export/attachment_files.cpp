@@ -1,10 +1,12 @@
 // A contact's files saved one by one, each through an unnamed file linked in when whole.
 #include "export/attachment_files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
 #include <system_error>
+#include <unordered_map>
 #include <unistd.h>
 
 #include "contact/contact_from_document.h"
@@ -21,12 +23,12 @@ namespace {
 }
 
 // Makes the contact's folder where it is missing; a folder there already is used (not a
-// link: the files go where the folder names them, nowhere else).
-void makeFolder(const std::string& path) {
-    if (::mkdir(path.c_str(), 0777) == 0) return;
+// link: the files go where the folder names them, nowhere else). True where it made it.
+bool makeFolder(const std::string& path) {
+    if (::mkdir(path.c_str(), 0777) == 0) return true;
     const int error = errno;
     struct stat status {};
-    if (error == EEXIST && ::lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) return;
+    if (error == EEXIST && ::lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) return false;
     fail("Could not make the folder", path, error == EEXIST ? ENOTDIR : error);
 }
 
@@ -39,10 +41,11 @@ void writeAll(int fd, std::string_view bytes, const std::string& path) {
     }
 }
 
-// Writes the file's bytes into folder under its safe name, or the next free one.
-SavedFile save(const contact::Attachment& file, const std::string& folder) {
+// Writes the file's bytes into folder under its safe name, or the next free one after
+// those this contact's files of that name took (next: a number per name).
+SavedFile save(const contact::Attachment& file, const std::string& folder,
+               std::unordered_map<std::string, std::int64_t>& next) {
     SavedFile saved{file.name(), file.file.state, {}, false};
-    if (!file.readable()) return saved;
     const std::string name = safeFileName(file.name());
     std::size_t dot = name.rfind('.');
     if (dot == std::string::npos || dot == 0) dot = name.size();
@@ -63,7 +66,7 @@ SavedFile save(const contact::Attachment& file, const std::string& folder) {
         throw;
     }
     if (::close(fd) != 0) fail("Could not write the file", intended, errno);
-    saved.path = output.publish(folder, stem, extension);
+    saved.path = output.publish(folder, stem, extension, &next.try_emplace(name, 1).first->second);
     saved.nameTaken = saved.path != intended;
     return saved;
 }
@@ -79,13 +82,29 @@ std::vector<SavedFile> saveAttachedFiles(const notes::ContactDocument& doc, std:
                                          const std::string& folder) {
     std::optional<contact::Attachment> photo;
     std::vector<contact::Attachment> files;
-    contact::readFiles(doc, photo, files);
+    std::vector<std::string> idFiles;
+    contact::readFiles(doc, photo, files, idFiles);
     if (photo) files.insert(files.begin(), std::move(*photo));
+    // The readable files first, in order; then those that cannot be saved.
+    std::stable_partition(files.begin(), files.end(), [](const contact::Attachment& file) { return file.readable(); });
     std::vector<SavedFile> saved;
-    if (files.empty()) return saved;
-    const std::string contactFolder = outputPath(folder, contactFolderName(doc, position));
-    makeFolder(contactFolder);
-    for (const contact::Attachment& file : files) saved.push_back(save(file, contactFolder));
+    const auto unreadable =
+        std::find_if(files.begin(), files.end(), [](const contact::Attachment& file) { return !file.readable(); });
+    if (unreadable != files.begin()) {
+        const std::string contactFolder = outputPath(folder, contactFolderName(doc, position));
+        const bool made = makeFolder(contactFolder);
+        std::unordered_map<std::string, std::int64_t> next;
+        try {
+            for (auto file = files.begin(); file != unreadable; ++file) saved.push_back(save(*file, contactFolder, next));
+        } catch (...) {
+            if (made && saved.empty()) ::rmdir(contactFolder.c_str());
+            throw;
+        }
+    }
+    for (auto file = unreadable; file != files.end(); ++file)
+        saved.push_back({file->name(), file->file.state, {}, false});
+    for (std::string& name : idFiles)
+        saved.push_back({std::move(name), notes::AttachedFile::State::Readable, {}, false, true});
     return saved;
 }
 

@@ -64,6 +64,8 @@ void appendCommonNoteLines(std::string& lines, const contact::Contact& contact, 
     if (!carried.photo && contact.photo) appendNoteLine(lines, "Photo", attachmentText(*contact.photo));
     for (const contact::Attachment& file : contact.attachments)
         if (!carried.attachments || !file.readable()) appendNoteLine(lines, "Attachment", attachmentText(file));
+    for (const std::string& name : contact.idFiles)
+        appendNoteLine(lines, "Notes ID file", name + " (holds private keys, never exported)");
     if (contact.otherFields.empty()) return;
     if (!lines.empty()) lines += "\r\n";
     lines += "Other fields";

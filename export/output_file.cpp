@@ -20,6 +20,7 @@
 #include <system_error>
 #include <unistd.h>
 
+#include "export/contact_file_name.h"
 #include "export/export_error.h"
 #include "text/text_bytes.h"
 #include "text/translation.h"
@@ -208,22 +209,33 @@ std::string temporaryPathFor(const std::string& finalPath) {
     return finalPath.substr(0, nameStart) + "." + name + "." + randomPart() + std::string(kTemporarySuffix);
 }
 
+std::string numberedName(const std::string& stem, std::int64_t n, const std::string& extension) {
+    const std::string tail = (n == 1 ? "" : "_" + std::to_string(n)) + extension;
+    std::size_t room = kMaxFileNameBytes > tail.size() ? kMaxFileNameBytes - tail.size() : 0;
+    if (stem.size() <= room) return stem + tail;
+    while (room > 0 && text::continuesCharacter(stem[room])) --room;
+    return stem.substr(0, room) + tail;
+}
+
 std::string publishUnderFreeName(const std::string& temporaryPath, const std::string& folder,
-                                 const std::string& stem, const std::string& extension) {
-    for (std::int64_t n = 1; n <= kMostFreeNameAttempts; ++n) {
-        const std::string path =
-            outputPath(folder, stem + (n == 1 ? "" : "_" + std::to_string(n)) + extension);
-        if (renameWithoutReplacing(temporaryPath, path) == 0) return path;
+                                 const std::string& stem, const std::string& extension, std::int64_t* next) {
+    const std::int64_t first = next ? *next : 1;
+    for (std::int64_t n = first; n < first + kMostFreeNameAttempts; ++n) {
+        const std::string path = outputPath(folder, numberedName(stem, n, extension));
+        if (renameWithoutReplacing(temporaryPath, path) == 0) {
+            if (next) *next = n + 1;
+            return path;
+        }
         if (errno != EEXIST) fail(Step::Save, path, errno);
     }
-    fail(Step::Save, outputPath(folder, stem + extension), EEXIST);
+    fail(Step::Save, outputPath(folder, numberedName(stem, first, extension)), EEXIST);
 }
 
 std::string firstFreeName(const std::string& folder, const std::string& stem, const std::string& extension) {
     struct stat taken;
-    std::string name = stem + extension;
+    std::string name = numberedName(stem, 1, extension);
     for (std::int64_t n = 2; n <= kMostFreeNameAttempts && ::lstat(outputPath(folder, name).c_str(), &taken) == 0; ++n)
-        name = stem + "_" + std::to_string(n) + extension;
+        name = numberedName(stem, n, extension);
     return name;
 }
 
@@ -369,20 +381,23 @@ int UnnamedFile::duplicate() const {
     return fd;
 }
 
-std::string UnnamedFile::publish(const std::string& folder, const std::string& stem, const std::string& extension) {
+std::string UnnamedFile::publish(const std::string& folder, const std::string& stem, const std::string& extension,
+                                 std::int64_t* next) {
     std::string path;
     try {
         if (!temporaryPath_.empty()) {
-            path = publishUnderFreeName(temporaryPath_, folder, stem, extension);
+            path = publishUnderFreeName(temporaryPath_, folder, stem, extension, next);
             temporaryPath_.clear();
         } else {
-            for (std::int64_t n = 1; path.empty(); ++n) {
-                const std::string candidate =
-                    outputPath(folder, stem + (n == 1 ? "" : "_" + std::to_string(n)) + extension);
-                if (linkUnnamed(fd_, candidate) == 0)
+            const std::int64_t first = next ? *next : 1;
+            for (std::int64_t n = first; path.empty(); ++n) {
+                const std::string candidate = outputPath(folder, numberedName(stem, n, extension));
+                if (linkUnnamed(fd_, candidate) == 0) {
                     path = candidate;
-                else if (errno != EEXIST || n == kMostFreeNameAttempts)
+                    if (next) *next = n + 1;
+                } else if (errno != EEXIST || n == first + kMostFreeNameAttempts - 1) {
                     fail(Step::Save, candidate, errno);
+                }
             }
         }
     } catch (...) {

@@ -21,12 +21,20 @@ std::string outputPath(const std::string& folder, std::string_view fileName);
 // folder so that the rename into place never copies. Nothing is created.
 std::string temporaryPathFor(const std::string& finalPath);
 
-// Puts the complete file at temporaryPath in place under a free name in folder: stem +
-// extension, else stem + "_2" + extension, "_3", ... It never replaces anything at a
-// name, also not a link; a name taken meanwhile by another program is passed over.
-// Returns the path taken.
+// The n-th name publishUnderFreeName tries: stem + extension for 1, else stem + "_n" +
+// extension, the stem cut at a character boundary where the whole would be longer than
+// kMaxFileNameBytes, so that every number fits beside a long name.
+std::string numberedName(const std::string& stem, std::int64_t n, const std::string& extension);
+
+// Puts the complete file at temporaryPath in place under a free name in folder: the
+// numberedName of 1, 2, 3, ... It never replaces anything at a name, also not a link; a
+// name taken meanwhile by another program is passed over. Returns the path taken. With
+// next, it begins at *next and leaves there the number after the one taken: a caller
+// that saves many files of one name keeps one per name, and finds each free name in
+// one step rather than trying every name taken before it.
 std::string publishUnderFreeName(const std::string& temporaryPath, const std::string& folder,
-                                 const std::string& stem, const std::string& extension);
+                                 const std::string& stem, const std::string& extension,
+                                 std::int64_t* next = nullptr);
 
 // The first of stem + extension, stem + "_2" + extension, "_3", ... that nothing in folder
 // has (a link counts, even a dangling one), as publishUnderFreeName would choose now.
@@ -126,7 +134,8 @@ public:
     // close; throws as create() does.
     int duplicate() const;
     // Puts the complete file in place as publishUnderFreeName does; returns the path.
-    std::string publish(const std::string& folder, const std::string& stem, const std::string& extension);
+    std::string publish(const std::string& folder, const std::string& stem, const std::string& extension,
+                        std::int64_t* next = nullptr);
     // Drops the file; nothing of it is left.
     void abandon() noexcept;
 

@@ -129,6 +129,10 @@ std::string notWrittenText(const RunSummary& summary) {
                                "Attachments whose data is damaged in the book, not written: %1. Export the book "
                                "again."),
                      namesText(summary.damagedFiles, summary.damagedCount));
+    if (summary.idFileCount > 0)
+        text += line(translate("brenmoor::exporting",
+                               "Notes ID files, never written as they hold private keys: %1"),
+                     namesText(summary.idFiles, summary.idFileCount));
     return text;
 }
 
@@ -166,7 +170,9 @@ void ItemTally::lookAtFiles(const notes::ContactDocument& doc) {
     if (doc.files().empty()) return;
     std::optional<contact::Attachment> photo;
     std::vector<contact::Attachment> attachments;
-    contact::readFiles(doc, photo, attachments);
+    std::vector<std::string> idFiles;
+    contact::readFiles(doc, photo, attachments, idFiles);
+    for (const std::string& name : idFiles) pendingFiles_.idFiles.push_back(name + " (" + contactName(doc) + ")");
     if (photo) {
         const bool named = media_.jpegPhotoOnly && photo->image != contact::ImageKind::Jpeg;
         ++pendingFiles_.photos[std::size_t(named ? FileUse::Named : media_.photo)];
@@ -189,6 +195,8 @@ void ItemTally::countFiles(RunSummary& summary) const {
     summary.compressedFiles = files_.compressedFiles;
     summary.damagedCount = files_.damagedCount;
     summary.damagedFiles = files_.damagedFiles;
+    summary.idFileCount = files_.idFileCount;
+    summary.idFiles = files_.idFiles;
 }
 
 void ItemTally::written() {
@@ -199,8 +207,10 @@ void ItemTally::written() {
     // A large book's names are kept only as far as the summary shows them.
     files_.compressedCount += std::int64_t(pendingFiles_.compressedFiles.size());
     files_.damagedCount += std::int64_t(pendingFiles_.damagedFiles.size());
+    files_.idFileCount += std::int64_t(pendingFiles_.idFiles.size());
     for (auto [from, to] : {std::pair(&pendingFiles_.compressedFiles, &files_.compressedFiles),
-                            std::pair(&pendingFiles_.damagedFiles, &files_.damagedFiles)})
+                            std::pair(&pendingFiles_.damagedFiles, &files_.damagedFiles),
+                            std::pair(&pendingFiles_.idFiles, &files_.idFiles)})
         for (std::string& name : *from)
             if (to->size() < kFileNamesShown) to->push_back(std::move(name));
     pendingFiles_ = RunSummary{};

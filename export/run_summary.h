@@ -47,7 +47,16 @@ struct RunSummary {
     std::vector<std::string> compressedFiles;
     std::int64_t damagedCount = 0;
     std::vector<std::string> damagedFiles;
+    // The Notes ID files left out, as they hold private keys: their number and first names.
+    std::int64_t idFileCount = 0;
+    std::vector<std::string> idFiles;
 };
+
+// Whether some attached files could not be written, as the book holds them compressed
+// or damaged: the export is then not complete (the command line's status 3).
+inline bool someFilesNotWritten(const RunSummary& summary) {
+    return summary.compressedCount + summary.damagedCount > 0;
+}
 
 // "1 contact", "25 contacts", in the installed translation's language.
 std::string contactsText(std::int64_t n);

@@ -170,6 +170,13 @@ std::optional<DocumentPlace> AddressBook::place() const {
     return DocumentPlace{impl_->file.identity(), *impl_->lastOffset};
 }
 
+void AddressBook::checkWhole() {
+    static const ItemNames formOnly{"Form"};
+    DocumentStream stream(impl_->file, formOnly);
+    while (stream.next()) {
+    }
+}
+
 std::optional<ContactDocument> AddressBook::documentAt(std::int64_t n) {
     if (n < 1 || impl_->opening.rootIsEmpty) return std::nullopt;
     if (!impl_->opening.plainMarkup) return impl_->walkTo(n);

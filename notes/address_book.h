@@ -165,6 +165,10 @@ public:
     // Number of contacts in the view. Throws NotesError on malformed XML.
     std::int64_t entryCount();
 
+    // Reads the whole book as the walk does, keeping nothing: throws NotesError, with
+    // the message the walk would give, where the book cannot be read to its end.
+    void checkWhole();
+
     // The walk in view order: the first document, then each next one; nothing
     // after the last. Throws NotesError on malformed XML.
     std::optional<ContactDocument> firstDocument();

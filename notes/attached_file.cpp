@@ -23,7 +23,7 @@ std::string AttachedFile::head(std::size_t n) const {
 
 bool operator==(const AttachedFile& a, const AttachedFile& b) {
     const bool sameData = a.base64 == b.base64 || (a.base64 && b.base64 && *a.base64 == *b.base64);
-    return a.name == b.name && a.item == b.item && a.state == b.state && a.declaredSize == b.declaredSize && sameData;
+    return a.name == b.name && a.item == b.item && a.shownIn == b.shownIn && a.storedName == b.storedName && a.state == b.state && a.declaredSize == b.declaredSize && sameData;
 }
 
 } // namespace brenmoor::notes

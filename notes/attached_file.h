@@ -19,6 +19,11 @@ struct AttachedFile {
     enum class State : std::uint8_t { Readable, Compressed, Damaged };
     std::string name; // as the user sees it: an attachment reference's display name where one gives it
     std::string item; // "$FILE", or the rich-text item the picture is in
+    // A $FILE's file: the rich-text item whose attachment reference shows it ("Photo"
+    // where that is one of them), "" where none; and its own name where a reference
+    // shows it under another (then in name), else "".
+    std::string shownIn;
+    std::string storedName;
     State state = State::Readable;
     std::uint64_t declaredSize = 0;            // the size the file element gives, 0 where none
     std::shared_ptr<const std::string> base64; // clean base64 where Readable, else null

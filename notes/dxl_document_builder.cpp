@@ -24,6 +24,9 @@ using text::equalsIgnoringCase;
 constexpr char kDxlPrefix[] = "http://www.lotus.com/dxl ";
 constexpr std::size_t kDxlPrefixLength = sizeof kDxlPrefix - 1;
 
+// The room a file's data gets at first where its declared size asks for more.
+constexpr std::uint64_t kFirstFileRoom = 4 << 10;
+
 // Rich-text elements whose content is no text of the paragraph: pictures and their
 // data, attachments, embedded objects and controls, formulas and code.
 bool isHiddenRichTextElement(std::string_view local) {
@@ -171,7 +174,8 @@ void DocumentBuilder::startInValue(std::string_view local, int level, const char
 }
 
 // A picture of "Photo" is read as a file; an attachment reference gives the display
-// name of the file it shows (its own picture is the file's icon, not read).
+// name of the file it shows and the item it shows it in (its own picture is the file's
+// icon, not read).
 void DocumentBuilder::startHidden(std::string_view local, int level, const char* const* attrs) {
     hiddenLevel_ = level;
     if (local == "picture" && photoItem_) {
@@ -179,7 +183,7 @@ void DocumentBuilder::startHidden(std::string_view local, int level, const char*
     } else if (local == "attachmentref") {
         const char* name = attributeValue(attrs, "name");
         const char* shown = attributeValue(attrs, "displayname");
-        if (name && shown && *shown) references_.emplace_back(name, shown);
+        if (name && *name) references_.push_back({name, shown ? shown : "", itemName_});
     }
 }
 
@@ -205,9 +209,16 @@ void DocumentBuilder::startInFileItem(std::string_view local, int level, const c
 void DocumentBuilder::startFileData(int level) {
     fileDataLevel_ = level;
     fileData_.clear();
-    // Room for the whole base64 text at once where the file tells its size (never more
-    // than a gigabyte ahead): growing by doubling would copy a large file's text.
-    if (file_.declaredSize > 0) fileData_.reserve(std::min<std::uint64_t>(file_.declaredSize / 3 * 4 + 4, 1ull << 30));
+    // Room for the whole base64 text at once where the file tells its size: growing by
+    // doubling would copy a large file's text. The size is a hint, not a promise: never
+    // more room than the book has bytes left, nor more than a gigabyte ahead.
+    // The room is taken once the data outgrows a first small part of it, so a size declared
+    // far beyond the data costs nothing.
+    fileRoom_ = 0;
+    if (file_.declaredSize == 0) return;
+    fileRoom_ = std::min<std::uint64_t>(file_.declaredSize / 3 * 4 + 4, 1ull << 30);
+    if (bytesLeft_) fileRoom_ = std::min(fileRoom_, bytesLeft_());
+    fileData_.reserve(std::min<std::uint64_t>(fileRoom_, kFirstFileRoom));
 }
 
 // The data read: kept where it is whole base64, else the file is damaged. A picture is
@@ -218,6 +229,10 @@ void DocumentBuilder::endFileData() {
         file_.state = AttachedFile::State::Damaged;
         fileData_.clear();
     } else {
+        // A size declared larger than the data leaves room that the kept text would hold
+        // for good.
+        if (fileRoom_ > 0 && fileData_.capacity() - fileData_.size() > fileData_.size() / 8)
+            fileData_.shrink_to_fit();
         file_.base64 = std::make_shared<const std::string>(std::move(fileData_));
         fileData_ = std::string();
     }
@@ -353,9 +368,17 @@ void DocumentBuilder::endDocument() {
         // The document gets a vector of its own size; items_ keeps its room for the next.
         std::vector<std::pair<std::string, ItemValue>> items(std::make_move_iterator(items_.begin()),
                                                              std::make_move_iterator(items_.end()));
+        // A file shown by the item Photo is shown there whatever else shows it; the first
+        // display name given is the file's name.
         for (AttachedFile& file : files_)
-            for (const auto& [name, shown] : references_)
-                if (equalsIgnoringCase(file.item, "$FILE") && file.name == name) file.name = shown;
+            for (const Reference& reference : references_) {
+                const std::string& stored = file.storedName.empty() ? file.name : file.storedName;
+                if (!equalsIgnoringCase(file.item, "$FILE") || stored != reference.name) continue;
+                if (file.shownIn.empty() || equalsIgnoringCase(reference.item, "Photo")) file.shownIn = reference.item;
+                if (reference.shown.empty() || !file.storedName.empty() || reference.shown == file.name) continue;
+                file.storedName = std::move(file.name);
+                file.name = reference.shown;
+            }
         if (groupDocument)
             groups_.emplace_back(std::move(items), std::move(info_));
         else
@@ -400,6 +423,8 @@ bool DocumentBuilder::isPersonDocument() {
 void DocumentBuilder::characters(std::string_view text) {
     if (fileDataLevel_ != 0) {
         // Base64 text without the line breaks and spaces between its lines.
+        if (fileData_.size() + text.size() > fileData_.capacity() && fileData_.capacity() < fileRoom_)
+            fileData_.reserve(std::max<std::uint64_t>(fileRoom_, fileData_.size() + text.size()));
         while (!text.empty()) {
             const std::size_t space = std::min(text.find_first_of(text::kWhiteSpace), text.size());
             fileData_.append(text.substr(0, space));

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -48,6 +49,9 @@ public:
     void end(int level, const char* name);
     void characters(std::string_view text);
     void documentStartsAt(std::uint64_t offset) { documentStart_ = offset; }
+    // How many bytes of the book are left to read from where the parser is: a file's
+    // declared size reserves no more room than that, as its data cannot be longer.
+    void boundFileData(std::function<std::uint64_t()> bytesLeft) { bytesLeft_ = std::move(bytesLeft); }
 
     // Whether character data matters now: only while a value is being read.
     bool wantsText() const { return captureLevel_ != 0 || fileDataLevel_ != 0; }
@@ -122,7 +126,7 @@ private:
     // The attached files of the document. The file being read: a $FILE item's <file>
     // element (its level), or a picture of the rich-text item "Photo" (the picture's
     // level); the level of its data element while its base64 is read (without white
-    // space). Attachment references give display names: (file name, display name).
+    // space). Attachment references give display names and the item that shows the file.
     std::vector<AttachedFile> files_;
     bool fileItem_ = false;
     bool photoItem_ = false;
@@ -131,7 +135,14 @@ private:
     int fileDataLevel_ = 0;
     AttachedFile file_;
     std::string fileData_;
-    std::vector<std::pair<std::string, std::string>> references_;
+    std::function<std::uint64_t()> bytesLeft_;
+    std::uint64_t fileRoom_ = 0; // the room the declared size asks for, within what the book holds
+    struct Reference {
+        std::string name;  // the $FILE's file name
+        std::string shown; // its display name, "" where none
+        std::string item;  // the rich-text item the reference is in
+    };
+    std::vector<Reference> references_;
 
     std::deque<WalkedDocument> ready_;
     OtherDocuments others_;

@@ -74,6 +74,10 @@ class Reader {
 public:
     Reader(const BookFile& file, Mode mode, const ItemNames& keep, bool groups = false)
         : file_(file), mode_(mode), builder_(keep, groups) {
+        builder_.boundFileData([this] {
+            const std::uint64_t at = bookOffset(XML_GetCurrentByteIndex(parser_));
+            return file_.size() > at ? file_.size() - at : 0;
+        });
         parser_ = XML_ParserCreateNS(nullptr, kNamespaceSeparator);
         if (!parser_) throw outOfMemory(file);
         XML_SetUserData(parser_, this);

@@ -4,14 +4,17 @@
 
 #include "contact/contact_from_document.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLocale>
 #include <QPushButton>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QTabWidget>
@@ -28,8 +31,52 @@ namespace brenmoor::viewer {
 namespace {
 
 
-// The largest photo file decoded into the window.
+// The largest photo file decoded into the window, and the most pixels a photo may
+// declare: a picture is decoded at the size its header declares, so a few bytes may
+// ask for hundreds of megabytes. A larger one shows as a placeholder, never decoded.
 constexpr std::uint64_t kLargestPhotoBytes = 16u << 20;
+constexpr qint64 kPhotoPixelBudget = 4096 * 1024; // 16 MiB as 32-bit pixels
+// The side a photo is read at where its format can scale on reading (JPEG): the banner
+// shows it smaller still.
+constexpr int kPhotoReadSide = 512;
+
+// A grey outline of a person, for a photo too large to show.
+QPixmap placeholderPhoto() {
+    constexpr int side = 96;
+    QPixmap pixmap(side, side);
+    pixmap.fill(QColor(0xE4, 0xE4, 0xE4));
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0xA8, 0xA8, 0xA8));
+    painter.drawEllipse(QRectF(side * 0.33, side * 0.14, side * 0.34, side * 0.34));
+    painter.drawEllipse(QRectF(side * 0.16, side * 0.56, side * 0.68, side * 0.7));
+    return pixmap;
+}
+
+// The photo as the window shows it: decoded only where its declared size is within the
+// budget, scaled on reading where the format can; a placeholder where it is too large,
+// nothing where it cannot be read.
+QPixmap photoPixmap(const contact::Attachment& photo) {
+    if (photo.size() > kLargestPhotoBytes) return placeholderPhoto();
+    QByteArray bytes;
+    photo.forEachDecodedPiece([&](std::string_view piece) { bytes.append(piece.data(), qsizetype(piece.size())); });
+    QBuffer buffer(&bytes);
+    QImageReader reader(&buffer);
+    const QSize declared = reader.size();
+    if (!declared.isValid()) return QPixmap();
+    const bool scales = reader.supportsOption(QImageIOHandler::ScaledSize);
+    const QSize read = scales && (declared.width() > kPhotoReadSide || declared.height() > kPhotoReadSide)
+                           ? declared.scaled(kPhotoReadSide, kPhotoReadSide, Qt::KeepAspectRatio)
+                           : declared;
+    // A reader that scales decodes at the smaller size; any other decodes it whole first.
+    const QSize decoded = scales ? read : declared;
+    if (qint64(decoded.width()) * decoded.height() > kPhotoPixelBudget ||
+        qint64(declared.width()) * declared.height() > kPhotoPixelBudget * 64)
+        return placeholderPhoto();
+    if (read != declared) reader.setScaledSize(read);
+    return QPixmap::fromImage(reader.read());
+}
 
 QString qs(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -224,13 +271,7 @@ void ContactDetailView::showContact(const notes::ContactDocument& contact) {
     std::optional<contact::Attachment> photo;
     std::vector<contact::Attachment> others;
     contact::readFiles(contact, photo, others);
-    QPixmap picture;
-    if (photo && photo->size() <= kLargestPhotoBytes) {
-        QByteArray bytes;
-        photo->forEachDecodedPiece([&](std::string_view piece) { bytes.append(piece.data(), qsizetype(piece.size())); });
-        picture.loadFromData(bytes);
-    }
-    emit photoChanged(picture);
+    emit photoChanged(photo ? photoPixmap(*photo) : QPixmap());
 }
 
 namespace {

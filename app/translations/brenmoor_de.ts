@@ -771,6 +771,10 @@ Sollen die neuen Seiten sie ersetzen, oder sollen sie bleiben und die neuen Seit
         <translation>Anhänge, deren Daten im Adressbuch beschädigt sind, nicht geschrieben: %1. Exportieren Sie das Adressbuch erneut.</translation>
     </message>
     <message>
+        <source>Notes ID files, never written as they hold private keys: %1</source>
+        <translation>Notes-ID-Dateien, nie geschrieben, da sie private Schlüssel enthalten: %1</translation>
+    </message>
+    <message>
         <source>Could not create the file "%1": %2.</source>
         <translation>Die Datei „%1“ konnte nicht angelegt werden: %2.</translation>
     </message>

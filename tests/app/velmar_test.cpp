@@ -559,8 +559,8 @@ private slots:
         QVERIFY(prompts->messageTexts() == QStringList{kScanCompleted});
     }
 
-    // The photo (JPEG as a file, PNG in the Photo item) shows in the banner; a contact
-    // without one hides it. No box moves, no control is covered.
+    // The photo (JPEG as a file, PNG in the Photo item, a GIF too large as a placeholder)
+    // shows in the banner; a contact without one hides it. No box moves, no control is covered.
     void thePhotoShowsWithoutMovingOrCoveringABox() {
         scan(QStringLiteral(BRENMOOR_TEST_DATA "/media_book.dxl"));
         auto* photo = control<QLabel>("Photo");
@@ -584,6 +584,13 @@ private slots:
         }
         window->TreeView1_NodeClick(node(2));
         QVERIFY(!photo->isVisible());
+        // A price list is no photo; a GIF declaring 5700 x 5700 pixels shows as the
+        // placeholder, never decoded.
+        window->TreeView1_NodeClick(node(4));
+        QVERIFY(!photo->isVisible());
+        window->TreeView1_NodeClick(node(5));
+        QVERIFY(photo->isVisible() && !photo->pixmap().isNull());
+        QCOMPARE(photo->pixmap().toImage().pixelColor(0, 0), QColor(0xE4, 0xE4, 0xE4)); // the placeholder's grey
     }
 
     void mouseClickAndArrowKeysShowTheContact() {

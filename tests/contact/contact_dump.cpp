@@ -126,6 +126,9 @@ QJsonObject dump(const contact::Contact& c) {
         attachments.append(QJsonObject{{"name", text(file.name())}, {"size", qint64(file.size())},
                                        {"state", kStates[int(file.file.state)]}});
     object["attachments"] = attachments;
+    QJsonArray idFiles;
+    for (const std::string& name : c.idFiles) idFiles.append(text(name));
+    object["idFiles"] = idFiles;
     return object;
 }
 

@@ -105,6 +105,60 @@ TEST(ContactModel, EveryFieldFromItsItem) {
     EXPECT_EQ(c.categories, std::vector<std::string>{"Categories"});
 }
 
+// Which file becomes the photo: an image of the item Photo (its picture, or a file its
+// attachment reference shows), else an image named like a photo; every other image is an
+// attachment. Notes ID files are neither, whatever they hold or show.
+TEST(ContactModel, ThePhotoIsThePhotoItemsImageElseOneNamedLikeAPhoto) {
+    // The first bytes of each kind, as the book's base64.
+    const std::string jpeg = "/9j/4AAQ", png = "iVBORw0KGgo=", gif = "R0lGODlh", pdf = "JVBERi0x";
+    struct File {
+        std::string item, name, base64, shownIn = "", storedName = "";
+    };
+    struct Case {
+        std::vector<File> files;
+        std::string photo; // "" where none
+        std::vector<std::string> attachments, idFiles;
+    };
+    const Case cases[] = {
+        {{{"$FILE", "diagram.png", png}, {"$FILE", "ContactPhoto.jpg", jpeg}}, "ContactPhoto.jpg", {"diagram.png"}, {}},
+        {{{"$FILE", "myphoto.gif", gif}, {"Photo", "Photo.png", png}}, "Photo.png", {"myphoto.gif"}, {}},
+        // A price list shown in the Briefcase, the only image: an attachment.
+        {{{"$FILE", "pricelist.png", png, "Briefcase"}}, "", {"pricelist.png"}, {}},
+        {{{"$FILE", "logo.gif", gif}, {"$FILE", "team.JPG", jpeg}}, "", {"logo.gif", "team.JPG"}, {}},
+        {{{"$FILE", "photo2.jpg", jpeg}, {"$FILE", "IMG_0042.jpg", jpeg, "Photo"}}, "IMG_0042.jpg", {"photo2.jpg"}, {}},
+        {{{"Photo", "Photo.gif", gif}, {"Photo", "Photo.jpg", jpeg}}, "Photo.gif", {"Photo.jpg"}, {}},
+        {{{"$FILE", "photo.pdf", pdf}, {"$FILE", "PHOTO-old.png", png}}, "PHOTO-old.png", {"photo.pdf"}, {}},
+        {{{"$FILE", "portrait.pdf", pdf, "Photo"}}, "", {"portrait.pdf"}, {}},
+        {{{"$FILE", "user.id", pdf},
+          {"$FILE", "SERVER.ID", jpeg, "Photo"},
+          {"$FILE", "photo.Id", jpeg},
+          {"$FILE", "contract.pdf", pdf, "Comment", "jdoe.id"},
+          {"$FILE", "idea.png", png},
+          {"$FILE", "id", pdf}},
+         "",
+         {"idea.png", "id"},
+         {"user.id", "SERVER.ID", "photo.Id", "contract.pdf"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<notes::AttachedFile> files;
+        for (const File& f : c.files) {
+            notes::AttachedFile& file = files.emplace_back();
+            file.name = f.name;
+            file.item = f.item;
+            file.shownIn = f.shownIn;
+            file.storedName = f.storedName;
+            file.base64 = std::make_shared<const std::string>(f.base64);
+        }
+        const std::string trace = c.files.front().name + "...";
+        const Contact contact = contactFromDocument(notes::ContactDocument({}, {}, files), 1);
+        EXPECT_EQ(contact.photo ? contact.photo->name() : "", c.photo) << trace;
+        std::vector<std::string> attachments;
+        for (const Attachment& file : contact.attachments) attachments.push_back(file.name());
+        EXPECT_EQ(attachments, c.attachments) << trace;
+        EXPECT_EQ(contact.idFiles, c.idFiles) << trace;
+    }
+}
+
 TEST(ContactModel, AContactWithoutItemsIsEmptyButHasAnIdentity) {
     const Contact c = read({}, {}, 7);
     EXPECT_EQ(c.formattedName, "Contact 7");

@@ -40,10 +40,15 @@ void check(bool ok, const std::string& what) {
 }
 
 std::string inputAsFile(const std::uint8_t* data, std::size_t size) {
-    static const std::string path = [] {
+    // One file per process, removed when it ends (a crash leaves it, beside the report).
+    static const struct InputFile {
+        std::string path;
+        ~InputFile() { ::unlink(path.c_str()); }
+    } file{[] {
         const char* dir = std::getenv("TMPDIR");
         return std::string(dir && *dir ? dir : "/tmp") + "/brenmoor-fuzz-" + std::to_string(::getpid()) + ".dxl";
-    }();
+    }()};
+    const std::string& path = file.path;
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     check(fd >= 0, "cannot write the input to " + path);
     for (std::size_t done = 0; done < size;) {

@@ -135,6 +135,29 @@ TEST_F(BadBooks, EntityTricksAreRefused) {
     EXPECT_TRUE(contains(failure(write(parameter, "parameter.dxl")), "external entity \"remote\""));
 }
 
+// A file's declared size is a hint: files declaring a terabyte each reserve no more than
+// the book holds, and keep no room beyond their data (each kept a gigabyte before).
+TEST_F(BadBooks, DeclaredSizesReserveNoMoreThanTheDataPresent) {
+    std::string files;
+    for (int i = 0; i < 8; ++i)
+        files += "<item name='$FILE'><object><file name='f" + std::to_string(i) +
+                 ".txt' size='1000000000000'><filedata>QUJD</filedata></file></object></item>";
+    const std::string path = write(dxl(person(textItem("FirstName", "Ann") + files)));
+    BoundedMemory bounded;
+    for (const auto& read : {+[](AddressBook& book) { return book.documentAt(1); },
+                             +[](AddressBook& book) { return book.firstDocument(); }}) {
+        AddressBook book(path);
+        const auto doc = read(book);
+        ASSERT_TRUE(doc);
+        ASSERT_EQ(doc->files().size(), 8u);
+        for (const AttachedFile& file : doc->files()) {
+            EXPECT_EQ(file.head(3), "ABC");
+            EXPECT_EQ(file.declaredSize, 1000000000000u);
+            EXPECT_LT(file.base64->capacity(), 4096u);
+        }
+    }
+}
+
 TEST_F(BadBooks, SmallEntitiesStillWork) {
     std::string book = "<?xml version='1.0'?>\n<!DOCTYPE database [\n<!ENTITY co 'Harbour &amp; Sons'>\n"
                        "<!ENTITY both '&co;, Ltd.'>\n]>\n<database xmlns='http://www.lotus.com/dxl'>" +

@@ -1,7 +1,8 @@
 // The books of tests/data read every way the program reads a book: the walk, the count,
 // the position lookup and the walk that keeps only the names give the same contacts,
 // pass over the same other documents, and give the values and the attached files (their
-// bytes equal to the originals in BOOK_files/) the book's .json expects; the count finds
+// bytes equal to the originals in BOOK_files/, and the item whose attachment reference
+// shows each) the book's .json expects; the count finds
 // the Group documents it expects.
 #include <QFile>
 #include <QJsonArray>
@@ -86,7 +87,7 @@ TEST(DataBooks, EveryWayOfReadingGivesTheContactsAndDocumentsExpected) {
                 EXPECT_EQ(std::uint64_t(bytes.size()), file.size()) << file.name;
                 files.push_back(std::to_string(n) + " " + file.name + " " + file.item + " " +
                                 kStates[int(file.state)] + " " + std::to_string(file.size()) + " " +
-                                QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().toStdString());
+                                file.shownIn + " " + QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().toStdString());
             }
         for (const QJsonValue& entry : want["files"].toArray()) {
             const QJsonObject file = entry.toObject();
@@ -99,7 +100,7 @@ TEST(DataBooks, EveryWayOfReadingGivesTheContactsAndDocumentsExpected) {
             }
             wantFiles.push_back(std::to_string(file["contact"].toInt()) + " " + utf8(file["name"]) + " " +
                                 utf8(file["item"]) + " " + utf8(file["state"]) + " " +
-                                std::to_string(file["size"].toInteger()) + " " +
+                                std::to_string(file["size"].toInteger()) + " " + utf8(file["shownIn"]) + " " +
                                 QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().toStdString());
         }
         EXPECT_EQ(files, wantFiles);

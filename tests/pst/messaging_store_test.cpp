@@ -19,9 +19,16 @@ using namespace brenmoor::pst::messaging;
 namespace check = brenmoor::pstcheck;
 
 std::string tempStorePath(const std::string& name) {
-    const auto dir = std::filesystem::temp_directory_path() / ("brenmoor-messaging-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
-    const auto path = dir / name;
+    // The stores of this run, in a folder removed when the tests end.
+    static const struct Folder {
+        std::filesystem::path path;
+        ~Folder() {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    } folder{std::filesystem::temp_directory_path() / ("brenmoor-messaging-" + std::to_string(getpid()))};
+    std::filesystem::create_directories(folder.path);
+    const auto path = folder.path / name;
     std::filesystem::remove(path);
     return path.string();
 }
