@@ -48,11 +48,15 @@ void Folder::SetAsDefaultFolder(int kind) {
     store_->setDefaultFolder(kind, *this);
 }
 
-ContactItem Folder::ItemCollection::Add(std::string_view messageClass) {
+ContactItem Folder::ItemCollection::Add(std::string_view messageClass) { return Add(messageClass, reserve()); }
+
+ndb::Nid Folder::ItemCollection::reserve() { return folder_->store().newMessageNid(); }
+
+ContactItem Folder::ItemCollection::Add(std::string_view messageClass, ndb::Nid reserved) {
     if (messageClass != "IPM.Contact" && messageClass.rfind("IPM.Contact.", 0) != 0 && messageClass != "IPM.DistList")
         throw StoreError("This store holds contacts and distribution lists only, not \"" + std::string(messageClass) +
                          "\".");
-    return ContactItem(*folder_, folder_->store().newMessageNid(), std::string(messageClass));
+    return ContactItem(*folder_, reserved, std::string(messageClass));
 }
 
 std::int64_t Folder::ItemCollection::count() const { return folder_->itemCount(); }

@@ -53,6 +53,10 @@ public:
         // A new contact item or distribution list ("IPM.DistList"); StoreError for any
         // other message class.
         ContactItem Add(std::string_view messageClass);
+        // The same with a number given out before by reserve(), for items that name each
+        // other (distribution lists) without all being held at once.
+        ContactItem Add(std::string_view messageClass, ndb::Nid reserved);
+        ndb::Nid reserve();
         std::int64_t count() const;
 
     private:
