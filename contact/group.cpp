@@ -299,7 +299,13 @@ std::vector<bool> GroupBook::holding(std::vector<bool> marked) const {
 GroupBook readGroups(notes::AddressBook& book) {
     GroupBook groups;
     book.handOutGroups([&](const notes::ContactDocument& doc) { groups.add(doc); });
-    book.entryCount();
+    try {
+        book.entryCount();
+    } catch (const notes::NotesError&) {
+        // The walk's own account of the fault where it meets one, as list gives it.
+        for (auto doc = book.firstDocument(); doc; doc = book.nextDocument()) {}
+        throw;
+    }
     // The whole book is walked even without lists, so that a book the walk rejects fails
     // here as it fails everywhere.
     Contact contact;
