@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "export/contact_text.h"
@@ -224,7 +225,10 @@ private:
             for (std::string_view objectClass : {"top", "groupOfNames"}) appendLdifLine(out, "objectclass", objectClass);
             appendLdifLine(out, "cn", group.name);
             appendLdifLine(out, "description", description + lines);
-            for (const std::string& member : members) appendLdifLine(out, "member", member);
+            // A contact named by two addresses Thunderbird has no place for is one member.
+            std::unordered_set<std::string_view> once;
+            for (const std::string& member : members)
+                if (once.insert(member).second) appendLdifLine(out, "member", member);
             out.append("\n");
         }
     }
