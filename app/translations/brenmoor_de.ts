@@ -551,6 +551,14 @@ Die Datei hat sich geändert, seit die Liste erstellt wurde. Lesen Sie das Adres
         <translation>Geschriebene Verteilerlisten: %1</translation>
     </message>
     <message>
+        <source>Mailing lists left out, none of their members picked: %1</source>
+        <translation>Ausgelassene Verteilerlisten, keines ihrer Mitglieder ausgewählt: %1</translation>
+    </message>
+    <message>
+        <source>Mailing lists without a member, not written (an LDIF list needs one): %1</source>
+        <translation>Verteilerlisten ohne Mitglied, nicht geschrieben (eine LDIF-Liste braucht eines): %1</translation>
+    </message>
+    <message>
         <source>Written with the contacts: %1</source>
         <translation>Mit den Kontakten geschrieben: %1</translation>
     </message>
@@ -934,6 +942,14 @@ in dem Ordner, den Sie als Nächstes wählen.</translation>
     <message>
         <source>of an unknown type</source>
         <translation>unbekannten Typs</translation>
+    </message>
+    <message>
+        <source>%1: %2 contacts of that name; the first was taken</source>
+        <translation>%1: %2 Kontakte dieses Namens; der erste wurde genommen</translation>
+    </message>
+    <message>
+        <source>%1: %2 contacts of that address; the first was taken</source>
+        <translation>%1: %2 Kontakte dieser Adresse; der erste wurde genommen</translation>
     </message>
 </context>
 </TS>
