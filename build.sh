@@ -64,7 +64,7 @@ case "$mode" in
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
     (cd build-asan && ctest --output-on-failure -j"$jobs" -LE no_asan)
     # The fuzz programs build with clang's libFuzzer and run their seed corpus once.
-    for target in book csv_line importers walk; do JOBS=$jobs tests/fuzz/run.sh "$target" 0; done
+    for target in book csv_line importers walk groups; do JOBS=$jobs tests/fuzz/run.sh "$target" 0; done
     ;;
   *)
     echo "usage: $0 run|test" >&2

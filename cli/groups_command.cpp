@@ -1,5 +1,7 @@
 // brenmoor-convert groups BOOK: the book's groups, each on a line with its type, then
-// each member on a line of its own after a TAB, as it was resolved. Groups that are no
+// each member on a line of its own after a TAB, as it was resolved (a contact named by
+// an address other than its first with that address). A member name that finds more
+// than one contact is said on the error output. Groups that are no
 // address lists are listed with their type and "not exported". Names are escaped as list
 // escapes them.
 #include <string>
@@ -18,7 +20,13 @@ void appendMember(std::string& line, const GroupMember& member) {
     switch (member.kind) {
     case GroupMember::Kind::Contact:
         appendEscaped(line, member.name);
-        line += " (contact " + std::to_string(member.contact) + ")";
+        line += " (contact " + std::to_string(member.contact);
+        // Named by another of its addresses: mailed there.
+        if (member.emailSlot > 0) {
+            line += ", at ";
+            appendEscaped(line, member.address);
+        }
+        line += ")";
         return;
     case GroupMember::Kind::Group:
         appendEscaped(line, member.name);
@@ -58,10 +66,16 @@ int runGroups(const ParsedArguments& args, std::ostream& out, std::ostream& err)
             text += " (" + contact::groupTypeName(group.type) + "): no address list, not exported\n";
         }
         out << text;
+        for (const contact::AmbiguousMember& member : groups.ambiguous()) {
+            std::string line = "brenmoor-convert: ";
+            appendEscaped(line, contact::ambiguityText(member));
+            err << line << "\n";
+        }
         if (groups.lists().empty() && groups.notLists().empty())
             err << "brenmoor-convert: the address book \"" << args.operands[0]
                 << "\" holds no groups: no document of the form \"Group\".\n";
     } catch (const notes::NotesError& error) {
+        out.flush();
         err << "brenmoor-convert: " << error.what() << "\n";
         return kFailed;
     }

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "contact/contact_from_document.h"
 #include "export/export_error.h"
 #include "export/output_file.h"
 #include "export/run_summary.h"
@@ -68,10 +69,14 @@ struct Walked {
 // The walk over the book from its first document to its end, each contact through the
 // writer. Failures of single contacts in a tolerant run, and a book that breaks off
 // after some contacts were written, are counted; every other failure throws.
+// With a selection and lists (groups), the contacts passed over are shown to the lists as
+// not picked.
 Walked walk(notes::AddressBook& book, std::optional<notes::ContactDocument> current, FormatWriter& writer,
-            ExportUi& ui, Progress& progress, const std::vector<std::int64_t>& selection, ItemTally& tally) {
+            ExportUi& ui, Progress& progress, const std::vector<std::int64_t>& selection, ItemTally& tally,
+            contact::GroupBook* groups) {
     const bool tolerant = writer.errorTolerant();
     Walked walked;
+    contact::Contact passedOver;
     std::size_t chosen = 0; // selected contacts reached so far
     while (current) {
         if (ui.stopRequested()) throw StopRequested{};
@@ -90,6 +95,9 @@ Walked walk(notes::AddressBook& book, std::optional<notes::ContactDocument> curr
                 if (!tolerant) throw;
                 if (walked.failed++ == 0) walked.firstFailure = reasonOf(std::current_exception());
             }
+        } else if (groups) {
+            contact::readContact(*current, passedOver, walked.contacts);
+            groups->look(*current, passedOver, walked.contacts, false);
         }
         // A selection ends with its last contact.
         if (!selection.empty() && chosen == selection.size()) break;
@@ -192,9 +200,14 @@ std::string outputAccount(const OutputRecord& record, const std::string& folder)
 
 // The groups of a format that holds lists: written or not address lists, no longer
 // among the other documents (the conflicts of groups stay there).
-void countGroups(const contact::GroupBook& groups, RunSummary& summary) {
+void countGroups(const contact::GroupBook& groups, const FormatWriter& writer, RunSummary& summary) {
     summary.groupsWritten = true;
-    summary.lists = static_cast<std::int64_t>(groups.lists().size());
+    summary.listsWithoutMembers = writer.listsWithoutMembers();
+    summary.lists = static_cast<std::int64_t>(groups.lists().size() - summary.listsWithoutMembers.size());
+    summary.listsLeftOut = groups.listsLeftOut();
+    for (const contact::AmbiguousMember& member : groups.ambiguous())
+        summary.ambiguousMembers.push_back(contact::ambiguityText(member));
+    if (!summary.wholeBook) return;
     for (const contact::Group& group : groups.notLists())
         summary.notLists.emplace_back(group.name, contact::groupTypeName(group.type));
     auto& forms = summary.otherDocuments.forms;
@@ -267,6 +280,8 @@ ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWrit
         std::optional<notes::ContactDocument> current = book.firstDocument();
         writer->open(folder);
         writer->setBookIdentity(bookIdentity(book.replicaId(), options_.storeIdentity, bookPath));
+        // The lists are read as the count finds them, never all documents at once.
+        if (writer->writesGroups()) book.handOutGroups([&](const notes::ContactDocument& doc) { groups.add(doc); });
         try {
             progress.total = book.entryCount();
         } catch (...) {
@@ -275,16 +290,18 @@ ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWrit
         }
         ui_.setProgressRange(0, selection_.empty() ? progress.total.value_or(0) : std::int64_t(selection_.size()));
 
-        // The lists go with the whole book; where it cannot be counted, there are none to resolve.
-        const bool withGroups = writer->writesGroups() && selection_.empty() && progress.total;
-        if (withGroups) {
-            groups = contact::GroupBook(book.groupDocuments());
-            if (!groups.empty()) writer->setGroups(groups);
+        // Where the book cannot be counted, there are no lists to resolve. A selection
+        // keeps the lists that hold a contact picked, with those contacts.
+        const bool withGroups = writer->writesGroups() && progress.total;
+        if (withGroups && !groups.empty()) {
+            writer->setGroups(groups);
+            if (!selection_.empty()) groups.keepPickedOnly();
         }
 
         progress.stage = Progress::Stage::Walking;
         ItemTally tally(writer->carriedItems(), writer->mediaUse());
-        const Walked walked = walk(book, std::move(current), *writer, ui_, progress, selection_, tally);
+        const Walked walked = walk(book, std::move(current), *writer, ui_, progress, selection_, tally,
+                                   withGroups && !groups.empty() && !selection_.empty() ? &groups : nullptr);
 
         progress.stage = Progress::Stage::Checking;
         if (!selection_.empty() && walked.unreadReason.empty() && walked.contacts < selection_.back())
@@ -307,7 +324,7 @@ ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWrit
         if (walked.any()) summary.account = skipAccount(walked, progress);
         summary.wholeBook = selection_.empty() && walked.unreadReason.empty();
         if (summary.wholeBook) summary.otherDocuments = book.otherDocuments();
-        if (summary.wholeBook && withGroups) countGroups(groups, summary);
+        if (withGroups) countGroups(groups, *writer, summary);
         summary.notCarried = tally.notCarried();
         summary.unreadable = tally.unreadable();
         tally.countFiles(summary);

@@ -59,12 +59,17 @@ public:
     virtual void abandon() noexcept {}
 
     // True where the format holds mailing lists. The run then hands the writer the book's
-    // groups before the walk (setGroups; not for a selection of contacts): the writer shows
-    // them each contact it writes and writes the lists after the contacts, before close
-    // puts its files in place (contact/group.h says how). The run keeps the groups until
-    // the writer is closed or abandoned.
+    // groups before the walk (setGroups; for a selection of contacts the lists that hold
+    // one): the writer shows them each contact it writes and writes the lists after the
+    // contacts, before close puts its files in place (contact/group.h says how). The run
+    // keeps the groups until the writer is closed or abandoned. After close, the names of
+    // the lists the format could not write (an LDIF list needs a member).
     virtual bool writesGroups() const { return false; }
     virtual void setGroups(contact::GroupBook& groups) { (void)groups; }
+    virtual const std::vector<std::string>& listsWithoutMembers() const {
+        static const std::vector<std::string> none;
+        return none;
+    }
 
     // Where the format writes a file per contact: asked for a file (its path) that is
     // there already, before it is written over.

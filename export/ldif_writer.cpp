@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "export/contact_text.h"
@@ -136,6 +137,14 @@ void writeEntry(TextSink& out, const Contact& contact, std::string_view dn) {
     out.append("\n");
 }
 
+// The dn of a contact's entry (its first RDN, then its first address) with another of its
+// addresses in the address's place.
+std::string dnAt(std::string_view dn, std::string_view address) {
+    std::size_t end = 0;
+    while (end < dn.size() && dn[end] != ',') end += dn[end] == '\\' ? 2 : 1;
+    return std::string(dn.substr(0, std::min(end, dn.size()))) + ",mail=" + dnValue(address);
+}
+
 class LdifWriter final : public ModelFileWriter {
 public:
     LdifWriter() : ModelFileWriter(kLdifFileName) {}
@@ -155,22 +164,50 @@ private:
     std::string writtenIdentity(const Contact&) override { return lastDn_; }
 
     // Thunderbird's mailing lists: an entry of class groupOfNames per list, its members
-    // by the dns of their entries. Thunderbird's lists hold no lists, so a list inside
-    // another gives its members instead. An address outside the book gets an entry of
-    // its own (a card with a name and an address, as Thunderbird exports such members)
-    // before the first list that names it; a member without an Internet address is a
-    // line of the description, as the list's own address is.
+    // by the dns of their entries (a contact named by its second address by the dn of that
+    // address, which Thunderbird finds the card by), a list inside it by the dn of that
+    // list's entry, so that every list holds its members once however deep they nest.
+    // Thunderbird's lists hold no lists, so the description names the lists inside too.
+    // An address outside the book gets an entry of its own (a card with a name and an
+    // address, as Thunderbird exports such members) before the first list that names it;
+    // a member without an Internet address is a line of the description, as the list's
+    // own address is. A groupOfNames needs a member: a list without one (nor one inside
+    // it) is left out and named in the summary.
     void spellGroups(const contact::GroupBook& groups, const WrittenIdentities& written, TextSink& out) override {
         using Kind = contact::GroupMember::Kind;
-        std::unordered_map<std::string, std::string> outside; // address -> the dn of its entry
-        for (std::size_t i = 0; i < groups.lists().size(); ++i) {
-            const contact::Group& group = groups.lists()[i];
-            std::vector<std::string> members;
+        const std::vector<contact::Group>& lists = groups.lists();
+        std::vector<bool> direct(lists.size(), false);
+        for (std::size_t i = 0; i < lists.size(); ++i)
+            for (const contact::GroupMember& member : lists[i].members)
+                if (member.kind == Kind::Outside || (member.kind == Kind::Contact && written.contacts.contains(member.contact)))
+                    direct[i] = true;
+        const std::vector<bool> kept = groups.holding(direct);
+        std::vector<std::string> dns(lists.size());
+        for (std::size_t i = 0; i < lists.size(); ++i) {
+            if (!kept[i]) {
+                emptyLists_.emplace_back(lists[i].name);
+                continue;
+            }
+            Contact list;
+            list.formattedName = lists[i].name;
+            list.uid = written.lists[i];
+            dns[i] = distinctDn(list, list.uid + "-" + std::to_string(i + 1));
+        }
+        std::unordered_map<std::string_view, std::string> outside; // address -> the dn of its entry
+        std::vector<std::string> members;
+        for (std::size_t i = 0; i < lists.size(); ++i) {
+            if (!kept[i]) continue;
+            const contact::Group& group = lists[i];
+            members.clear();
             std::string lines;
-            for (const contact::GroupMember& member : groups.expanded(i)) {
+            for (const contact::GroupMember& member : group.members) {
                 if (member.kind == Kind::Contact) {
                     if (auto found = written.contacts.find(member.contact); found != written.contacts.end())
-                        members.push_back(found->second);
+                        members.push_back(member.emailSlot == 1 ? dnAt(found->second, member.address) : found->second);
+                } else if (member.kind == Kind::Group) {
+                    if (!kept[member.group]) continue;
+                    members.push_back(dns[member.group]);
+                    appendNoteLine(lines, "List inside this one", member.name);
                 } else if (member.kind == Kind::Outside) {
                     auto [entry, added] = outside.try_emplace(member.address);
                     if (added) entry->second = writeOutsideEntry(member, outside.size(), out);
@@ -182,26 +219,27 @@ private:
             if (!group.internetAddress.empty()) appendNoteLine(lines, "E-mail", group.internetAddress);
             if (!group.categories.empty())
                 appendNoteLine(lines, "Categories", joinedCategories(group.categories, ", "));
-            std::string description = group.description;
+            std::string description(group.description);
             if (!description.empty() && !lines.empty()) description += "\r\n";
-            Contact list;
-            list.formattedName = group.name;
-            list.uid = written.lists[i];
-            const std::string dn = distinctDn(list, list.uid + "-" + std::to_string(i + 1));
-            appendLdifLine(out, "dn", dn);
+            appendLdifLine(out, "dn", dns[i]);
             for (std::string_view objectClass : {"top", "groupOfNames"}) appendLdifLine(out, "objectclass", objectClass);
             appendLdifLine(out, "cn", group.name);
             appendLdifLine(out, "description", description + lines);
-            for (const std::string& member : members) appendLdifLine(out, "member", member);
+            // A contact named by two addresses Thunderbird has no place for is one member.
+            std::unordered_set<std::string_view> once;
+            for (const std::string& member : members)
+                if (once.insert(member).second) appendLdifLine(out, "member", member);
             out.append("\n");
         }
     }
+
+    const std::vector<std::string>& listsWithoutMembers() const override { return emptyLists_; }
 
     // The card of the n-th address outside the book, and its dn.
     std::string writeOutsideEntry(const contact::GroupMember& member, std::size_t n, TextSink& out) {
         Contact card;
         card.formattedName = member.name.empty() ? member.address : member.name;
-        card.emails.push_back({contact::Place::Work, member.address, {}});
+        card.emails.push_back({contact::Place::Work, std::string(member.address), {}});
         const std::string dn = distinctDn(card, "outside-" + std::to_string(n));
         writeEntry(out, card, dn);
         return dn;
@@ -223,6 +261,7 @@ private:
 
     contact::SeenTexts written_;
     std::string lastDn_;
+    std::vector<std::string> emptyLists_;
 };
 
 } // namespace

@@ -26,7 +26,7 @@ void ModelFileWriter::close() {
         // Positions apart from the contacts' for the UIDs a repeated universal ID derives.
         const auto& lists = groups_->lists();
         for (std::size_t i = 0; i < lists.size(); ++i)
-            written_.lists.push_back(uids_.distinct(lists[i].uid, lists[i].unid, -static_cast<std::int64_t>(i) - 1));
+            written_.lists.push_back(uids_.distinct(std::string(lists[i].uid), lists[i].unid, -static_cast<std::int64_t>(i) - 1));
         spellGroups(*groups_, written_, file_);
     }
     file_.close();

@@ -90,6 +90,17 @@ std::string summaryText(const RunSummary& summary) {
 
 std::string notWrittenText(const RunSummary& summary) {
     std::string text;
+    if (summary.listsLeftOut > 0)
+        text += line(translate("brenmoor::exporting", "Mailing lists left out, none of their members picked: %1"),
+                     std::to_string(summary.listsLeftOut));
+    if (!summary.listsWithoutMembers.empty()) {
+        std::string names;
+        for (const std::string& name : summary.listsWithoutMembers) names += (names.empty() ? "" : ", ") + name;
+        text += line(translate("brenmoor::exporting", "Mailing lists without a member, not written (an LDIF list "
+                                                      "needs one): %1"),
+                     names);
+    }
+    for (const std::string& ambiguous : summary.ambiguousMembers) text += ambiguous + "\n";
     if (!summary.notLists.empty()) {
         std::string groups;
         for (std::size_t i = 0; i < summary.notLists.size(); ++i)

@@ -34,7 +34,13 @@ struct RunSummary {
     // groups that are no address lists (access control, deny and server lists), each with
     // its name and type. Neither is then among otherDocuments.
     bool groupsWritten = false;
+    // For a selection too: the lists written, those left out for holding no contact
+    // picked, and the member names that found more than one contact ("Jane Doe: 2
+    // contacts of that name; the first was taken").
     std::int64_t lists = 0;
+    std::int64_t listsLeftOut = 0;
+    std::vector<std::string> listsWithoutMembers; // not written where a list needs a member
+    std::vector<std::string> ambiguousMembers;
     std::vector<std::pair<std::string, std::string>> notLists;
     ItemCounts notCarried;            // user items with values the format has no place for
     ItemCounts unreadable;            // user items whose value the book holds only as raw data

@@ -297,7 +297,8 @@ std::string mailtoUri(std::string_view address) {
 
 // "Kim Lee <kim@example.com>", or the address alone.
 std::string namedAddress(const contact::GroupMember& member) {
-    return member.name.empty() ? member.address : member.name + " <" + member.address + ">";
+    const std::string address(member.address);
+    return member.name.empty() ? address : std::string(member.name) + " <" + address + ">";
 }
 
 // The card of a list: KIND group (4.0) or Apple's X-ADDRESSBOOKSERVER-KIND (3.0), the
@@ -328,7 +329,7 @@ void writeGroupCard(TextSink& out, const contact::Group& group, const std::strin
         else if (card.v4()) card.plain(member, mailtoUri(m.address));
         else appendNoteLine(noteLines, "Member", namedAddress(m));
     }
-    std::string note = group.description;
+    std::string note(group.description);
     if (!note.empty() && !noteLines.empty()) note += "\r\n";
     card.textIfAny("NOTE", note + noteLines);
     if (!group.categories.empty()) card.list("CATEGORIES", group.categories);

@@ -69,8 +69,11 @@ struct AddressBook::Impl {
         static const ItemNames formOnly{"Form"};
         DocumentStream stream(file, formOnly, true);
         std::int64_t count = 0;
-        while (stream.next()) ++count;
-        groups = std::move(stream.groups());
+        while (stream.next()) {
+            ++count;
+            found(stream.groups());
+        }
+        found(stream.groups());
         return count;
     }
 
@@ -79,19 +82,25 @@ struct AddressBook::Impl {
         DocumentScanner scanner = this->scanner(opening.rootTagEnd);
         scanner.reportGroups();
         std::int64_t count = 0;
-        std::vector<ContactDocument> found;
+        std::vector<ContactDocument> group;
         while (true) {
             switch (scanner.next(true)) {
             case DocumentScanner::Step::Found: ++count; continue;
             case DocumentScanner::Step::Group:
-                if (auto group = parseGroupAt(file, opening, scanner.found().start, scanner.found().end))
-                    found.push_back(std::move(*group));
+                if (auto parsed = parseGroupAt(file, opening, scanner.found().start, scanner.found().end)) {
+                    group.push_back(std::move(*parsed));
+                    found(group);
+                }
                 continue;
             case DocumentScanner::Step::End:
                 file.checkUnchanged();
-                groups = std::move(found);
                 return count;
-            case DocumentScanner::Step::Uncertain: return walkCount();
+            case DocumentScanner::Step::Uncertain:
+                // The full parse finds the groups handed out so far again, first.
+                groups.clear();
+                if (!takeGroup) handedOut = 0;
+                alreadyFound = handedOut;
+                return walkCount();
             case DocumentScanner::Step::Malformed: throw file.malformed(scanner.errorOffset(), scanner.errorText());
             }
         }
@@ -110,7 +119,20 @@ struct AddressBook::Impl {
     std::unique_ptr<DocumentStream> walk;
     std::unique_ptr<BatchedWalk> batchedWalk;
     std::optional<std::int64_t> count;
-    std::vector<ContactDocument> groups; // found by the count
+    std::vector<ContactDocument> groups; // found by the count, where nobody takes them
+    std::function<void(const ContactDocument&)> takeGroup;
+
+    std::size_t handedOut = 0, alreadyFound = 0;
+
+    // Hands the Group documents just found to takeGroup, or keeps them; documents is emptied.
+    void found(std::vector<ContactDocument>& documents) {
+        for (ContactDocument& doc : documents) {
+            if (alreadyFound > 0) --alreadyFound;
+            else if (++handedOut, takeGroup) takeGroup(doc);
+            else groups.push_back(std::move(doc));
+        }
+        documents.clear();
+    }
     std::optional<std::uint64_t> lastOffset;
 };
 
@@ -131,6 +153,12 @@ std::int64_t AddressBook::entryCount() {
 const std::vector<ContactDocument>& AddressBook::groupDocuments() {
     entryCount();
     return impl_->groups;
+}
+
+void AddressBook::handOutGroups(std::function<void(const ContactDocument&)> take) {
+    for (const ContactDocument& doc : impl_->groups) take(doc);
+    impl_->groups.clear();
+    impl_->takeGroup = std::move(take);
 }
 
 void AddressBook::keepOnlyItems(std::vector<std::string> names) { impl_->keep = std::move(names); }

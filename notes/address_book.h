@@ -179,6 +179,10 @@ public:
     // the count (entryCount), which is made here where it has not been yet. Throws
     // NotesError as entryCount does.
     const std::vector<ContactDocument>& groupDocuments();
+    // Instead: hands each Group document to take as the count finds it (at once those it
+    // found already), so that a book of many lists never holds them all; groupDocuments()
+    // gives none of them then.
+    void handOutGroups(std::function<void(const ContactDocument&)> take);
 
     // The walk keeps only these items of each document, and of its note info only the
     // UNID, from the next firstDocument on (names without regard to case); every item and the note

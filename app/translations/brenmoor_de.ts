@@ -731,6 +731,14 @@ Sollen die neuen Seiten sie ersetzen, oder sollen sie bleiben und die neuen Seit
         <translation>Geschriebene Verteilerlisten: %1</translation>
     </message>
     <message>
+        <source>Mailing lists left out, none of their members picked: %1</source>
+        <translation>Ausgelassene Verteilerlisten, keines ihrer Mitglieder ausgewählt: %1</translation>
+    </message>
+    <message>
+        <source>Mailing lists without a member, not written (an LDIF list needs one): %1</source>
+        <translation>Verteilerlisten ohne Mitglied, nicht geschrieben (eine LDIF-Liste braucht eines): %1</translation>
+    </message>
+    <message>
         <source>Written with the contacts: %1</source>
         <translation>Mit den Kontakten geschrieben: %1</translation>
     </message>
@@ -1112,6 +1120,14 @@ Wählen Sie zuerst mit „Durchsuchen“ die Datei Names.nsf aus.</translation>
     <message>
         <source>of an unknown type</source>
         <translation>unbekannten Typs</translation>
+    </message>
+    <message>
+        <source>%1: %2 contacts of that name; the first was taken</source>
+        <translation>%1: %2 Kontakte dieses Namens; der erste wurde genommen</translation>
+    </message>
+    <message>
+        <source>%1: %2 contacts of that address; the first was taken</source>
+        <translation>%1: %2 Kontakte dieser Adresse; der erste wurde genommen</translation>
     </message>
 </context>
 <context>

@@ -196,6 +196,26 @@ void ContactItem::setBody(std::span<const std::string_view> pieces) {
     body_ = std::move(body);
 }
 
+void ContactItem::setMembers(std::vector<ListMember> members) {
+    std::size_t entryBytes = 4 + 4 * members.size(), oneOffBytes = entryBytes;
+    forEachMemberIds(folder_->store().uid(), members, [&](const ltp::Bytes& entryId, const ltp::Bytes& oneOff) {
+        entryBytes += entryId.size();
+        oneOffBytes += oneOff.size();
+    });
+    if (listStream_) written_.drop(listStream_->writtenBlocks);
+    listStream_.reset();
+    members_.clear();
+    if (entryBytes < kListPropertyLimit && oneOffBytes < kListPropertyLimit) {
+        members_ = std::move(members);
+        return;
+    }
+    ltp::StreamedValueWriter writer(folder_->store().nodeDatabase());
+    writeListStream(folder_->store().uid(), members, [&](const ltp::Bytes& piece) { writer.appendBinary(piece); });
+    ltp::PropValue stream = writer.finishBinary();
+    written_.add(stream.writtenBlocks);
+    listStream_ = std::move(stream);
+}
+
 void ContactItem::setFileAs(std::string_view text, FileUnder rule) {
     fileAs_ = std::string(text);
     fileUnder_ = rule;
@@ -383,10 +403,10 @@ void ContactItem::putListProperties(PropertyList& list) const {
     list.put(PidLidFileUnderId, PropValue::int32(kFileUnderOwnText));
     list.putText(PidLidDistributionListName, name);
     list.put(PidLidAddressBookProviderArrayType, PropValue::int32(0));
-    const ListMemberIds ids = listMemberIds(folder_->store().uid(), members_);
-    if (multiBinarySize(ids.entryIds) >= kListPropertyLimit || multiBinarySize(ids.oneOffs) >= kListPropertyLimit) {
-        list.put(PidLidDistributionListStream, PropValue::binary(listStream(ids)));
+    if (listStream_) {
+        list.put(PidLidDistributionListStream, *listStream_);
     } else {
+        const ListMemberIds ids = listMemberIds(folder_->store().uid(), members_);
         // Also where empty: readers look for both.
         list.put(PidLidDistributionListMembers, PropValue::multiBinary(ids.entryIds));
         list.put(PidLidDistributionListOneOffMembers, PropValue::multiBinary(ids.oneOffs));

@@ -67,7 +67,9 @@ public:
     // A private contact is hidden from those the store's owner shares the folder with.
     void setPrivate(bool isPrivate) { private_ = isPrivate; }
     // A list's members, in order; the list's name is its display name.
-    void setMembers(std::vector<ListMember> members) { members_ = std::move(members); }
+    // A list too long for the multi-valued properties is written to the file at once,
+    // in the stream form, a block at a time.
+    void setMembers(std::vector<ListMember> members);
 
     // Attaches a file by value (the contact's picture where contactPicture); its bytes
     // follow with appendAttachment, written to the file a block at a time
@@ -130,6 +132,7 @@ private:
     bool private_ = false;
     bool saved_ = false;
     std::vector<ListMember> members_;
+    std::optional<ltp::PropValue> listStream_; // the stream form of a long list, written
     std::vector<Attachment> attachments_;
     std::unique_ptr<ltp::StreamedValueWriter> attaching_; // the last file added, while its bytes come
 };

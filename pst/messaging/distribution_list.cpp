@@ -38,23 +38,25 @@ ltp::Bytes wrappedEntryId(const StoreUid& store, const ListMember& member) {
     return id;
 }
 
-ListMemberIds listMemberIds(const StoreUid& store, const std::vector<ListMember>& members) {
-    ListMemberIds ids;
+void forEachMemberIds(const StoreUid& store, const std::vector<ListMember>& members,
+                      const std::function<void(const ltp::Bytes& entryId, const ltp::Bytes& oneOff)>& each) {
     for (const ListMember& member : members) {
         // A list's one-off carries Outlook's address type of a personal list and no address.
         const ltp::Bytes oneOff = member.kind == ListMember::Kind::List
                                       ? oneOffEntryId(member.displayName, "MAPIPDL", "")
                                       : oneOffEntryId(member.displayName, "SMTP", member.address);
-        ids.entryIds.push_back(member.kind == ListMember::Kind::Address ? oneOff : wrappedEntryId(store, member));
-        ids.oneOffs.push_back(oneOff);
+        if (member.kind == ListMember::Kind::Address) each(oneOff, oneOff);
+        else each(wrappedEntryId(store, member), oneOff);
     }
-    return ids;
 }
 
-std::size_t multiBinarySize(const std::vector<ltp::Bytes>& values) {
-    std::size_t size = 4 + 4 * values.size(); // the count and an offset each
-    for (const ltp::Bytes& value : values) size += value.size();
-    return size;
+ListMemberIds listMemberIds(const StoreUid& store, const std::vector<ListMember>& members) {
+    ListMemberIds ids;
+    forEachMemberIds(store, members, [&](const ltp::Bytes& entryId, const ltp::Bytes& oneOff) {
+        ids.entryIds.push_back(entryId);
+        ids.oneOffs.push_back(oneOff);
+    });
+    return ids;
 }
 
 std::uint32_t listChecksum(const std::vector<ltp::Bytes>& entryIds) {
@@ -63,30 +65,48 @@ std::uint32_t listChecksum(const std::vector<ltp::Bytes>& entryIds) {
     return crc;
 }
 
-ltp::Bytes listStream(const ListMemberIds& ids) {
-    std::size_t entryBytes = 0, oneOffBytes = 0;
-    for (const ltp::Bytes& id : ids.entryIds) entryBytes += id.size();
-    for (const ltp::Bytes& id : ids.oneOffs) oneOffBytes += id.size();
-    ltp::Bytes stream;
-    stream.reserve(32 + 12 * ids.entryIds.size() + entryBytes + oneOffBytes);
-    appendU16(stream, 1); // stream version
-    appendU16(stream, 0); // reserved
-    appendU32(stream, kStreamBuildVersion);
-    appendU32(stream, 0); // flags
-    appendU32(stream, static_cast<std::uint32_t>(ids.entryIds.size()));
-    appendU32(stream, static_cast<std::uint32_t>(entryBytes));
-    appendU32(stream, static_cast<std::uint32_t>(oneOffBytes));
-    appendU32(stream, 0); // no extra member information
-    for (std::size_t i = 0; i < ids.entryIds.size(); ++i) {
-        for (const ltp::Bytes* id : {&ids.entryIds[i], &ids.oneOffs[i]}) {
-            appendU32(stream, static_cast<std::uint32_t>(id->size()));
-            stream.insert(stream.end(), id->begin(), id->end());
+namespace {
+
+using IdsEach = std::function<void(const ltp::Bytes&, const ltp::Bytes&)>;
+
+// The stream form of the IDs forEach hands out, which it goes through twice: for the sizes
+// in the header, then for the IDs; each piece handed to write.
+void writeListStream(const std::function<void(const IdsEach&)>& forEach,
+                     const std::function<void(const ltp::Bytes&)>& write) {
+    std::size_t count = 0, entryBytes = 0, oneOffBytes = 0;
+    forEach([&](const ltp::Bytes& entryId, const ltp::Bytes& oneOff) {
+        ++count;
+        entryBytes += entryId.size();
+        oneOffBytes += oneOff.size();
+    });
+    ltp::Bytes piece;
+    appendU16(piece, 1); // stream version
+    appendU16(piece, 0); // reserved
+    appendU32(piece, kStreamBuildVersion);
+    appendU32(piece, 0); // flags
+    appendU32(piece, static_cast<std::uint32_t>(count));
+    appendU32(piece, static_cast<std::uint32_t>(entryBytes));
+    appendU32(piece, static_cast<std::uint32_t>(oneOffBytes));
+    appendU32(piece, 0); // no extra member information
+    forEach([&](const ltp::Bytes& entryId, const ltp::Bytes& oneOff) {
+        for (const ltp::Bytes* id : {&entryId, &oneOff}) {
+            appendU32(piece, static_cast<std::uint32_t>(id->size()));
+            piece.insert(piece.end(), id->begin(), id->end());
         }
-        appendU32(stream, 0); // extra member information: none
-    }
-    appendU32(stream, 0);
-    appendU32(stream, 0);
-    return stream;
+        appendU32(piece, 0); // extra member information: none
+        write(piece);
+        piece.clear();
+    });
+    appendU32(piece, 0);
+    appendU32(piece, 0);
+    write(piece);
+}
+
+} // namespace
+
+void writeListStream(const StoreUid& store, const std::vector<ListMember>& members,
+                     const std::function<void(const ltp::Bytes& piece)>& write) {
+    writeListStream([&](const IdsEach& each) { forEachMemberIds(store, members, each); }, write);
 }
 
 } // namespace brenmoor::pst::messaging

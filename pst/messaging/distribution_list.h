@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,18 +36,22 @@ struct ListMemberIds {
     std::vector<ltp::Bytes> oneOffs;
 };
 ListMemberIds listMemberIds(const StoreUid& store, const std::vector<ListMember>& members);
+// The same one member at a time, for a long list: each ID made as it is used.
+void forEachMemberIds(const StoreUid& store, const std::vector<ListMember>& members,
+                      const std::function<void(const ltp::Bytes& entryId, const ltp::Bytes& oneOff)>& each);
 
-// Outlook keeps either property of the multi-valued form under this many bytes; a list
-// whose entry IDs or one-offs take more is written in the stream form alone.
+// Outlook keeps either property of the multi-valued form under this many bytes (the count,
+// an offset each, and the values); a list whose entry IDs or one-offs take more is
+// written in the stream form alone.
 inline constexpr std::size_t kListPropertyLimit = 15000;
-// The bytes a multi-valued binary property of these values takes.
-std::size_t multiBinarySize(const std::vector<ltp::Bytes>& values);
 
 // The format's CRC-32 over the entry IDs one after another.
 std::uint32_t listChecksum(const std::vector<ltp::Bytes>& entryIds);
 
 // The stream form: a header, each member's entry ID and one-off with their sizes, and
-// two terminators.
-ltp::Bytes listStream(const ListMemberIds& ids);
+// two terminators; made from the members directly and handed to write a piece at a time,
+// without all their IDs held at once.
+void writeListStream(const StoreUid& store, const std::vector<ListMember>& members,
+                     const std::function<void(const ltp::Bytes& piece)>& write);
 
 } // namespace brenmoor::pst::messaging

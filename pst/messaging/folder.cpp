@@ -49,11 +49,19 @@ void Folder::SetAsDefaultFolder(int kind) {
 }
 
 ContactItem Folder::ItemCollection::Add(std::string_view messageClass, std::string_view identity) {
+    return Add(messageClass, reserve(identity));
+}
+
+Folder::ItemCollection::Reserved Folder::ItemCollection::reserve(std::string_view identity) {
+    const MessageStore::ItemIdentity made = folder_->store().newItemIdentity(identity);
+    return {made.nid, made.searchKey};
+}
+
+ContactItem Folder::ItemCollection::Add(std::string_view messageClass, const Reserved& reserved) {
     if (messageClass != "IPM.Contact" && messageClass.rfind("IPM.Contact.", 0) != 0 && messageClass != "IPM.DistList")
         throw StoreError("This store holds contacts and distribution lists only, not \"" + std::string(messageClass) +
                          "\".");
-    const MessageStore::ItemIdentity made = folder_->store().newItemIdentity(identity);
-    return ContactItem(*folder_, made.nid, std::string(messageClass), made.searchKey);
+    return ContactItem(*folder_, reserved.nid, std::string(messageClass), reserved.searchKey);
 }
 
 std::int64_t Folder::ItemCollection::count() const { return folder_->itemCount(); }

@@ -665,6 +665,15 @@ for book in ("real_book", "groups_book", "media_book"):
                 for secret in expected.get("secrets", []):
                     for encoding in ("utf-8", "utf-16-le"):
                         assert secret.encode(encoding) not in written, (fmt, name, secret)
+        # Some contacts picked: the lists that hold one, with those contacts; the others
+        # left out and counted.
+        for n, selection in enumerate(expected.get("selections", [])):
+            folder = os.path.join(tmp, f"selection{n}")
+            status, out, err = convert(selection["format"], *selection["args"], dxl, folder)
+            assert status == 0 and err.splitlines() == selection["summary"], (book, selection, err)
+            (name,) = os.listdir(folder)
+            lines = read(os.path.join(folder, name)).decode().splitlines()
+            assert [line for line in lines if line.startswith(("cn: ", "member: "))] == selection["entries"], lines
 
 # attachments: every readable file of the book saved, byte for byte the original, in the
 # contact's folder; the ones it cannot read named, with status 3. Run again into the same

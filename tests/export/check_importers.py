@@ -481,35 +481,25 @@ def read_vcardparser(path, version, node_dir):
 def resolved_groups(convert, book):
     """The address lists as `brenmoor-convert groups` resolves them: for each its name and
     its members as (kind, value): ("contact", position), ("group", name), ("outside",
-    address) or ("unaddressed", name)."""
+    address) or ("unaddressed", name); "at" maps the position of a contact named by
+    another of its addresses to that address."""
     out = subprocess.run([convert, "groups", book], capture_output=True, text=True, check=True).stdout
     groups = []
     for line in out.splitlines():
         if not line.startswith("\t"):
             if not line.endswith("not exported"):
-                groups.append({"name": re.sub(r" \([^()]*\)$", "", line), "members": []})
+                groups.append({"name": re.sub(r" \([^()]*\)$", "", line), "members": [], "at": {}})
             continue
-        value, kind = re.fullmatch(r"\t(.*) \((contact \d+|group|outside the book|no Internet address)\)", line).groups()
+        value, kind, at = re.fullmatch(r"\t(.*) \((contact \d+|group|outside the book|no Internet address)(?:, at (.*))?\)",
+                                       line).groups()
         if kind.startswith("contact "):
             groups[-1]["members"].append(("contact", int(kind.split()[1])))
+            if at:
+                groups[-1]["at"][int(kind.split()[1])] = at
         else:
             groups[-1]["members"].append(({"group": "group", "outside the book": "outside"}.get(kind, "unaddressed"),
                                           value))
     return groups
-
-
-def expanded(groups, i):
-    """The members of list i with the lists inside it in their place, each once."""
-    by_name = {g["name"]: n for n, g in enumerate(groups)}
-    seen, pending, members = {i}, [i], []
-    while pending:
-        for member in groups[pending.pop(0)]["members"]:
-            if member[0] != "group":
-                members += [member] if member not in members else []
-            elif by_name[member[1]] not in seen:
-                seen.add(by_name[member[1]])
-                pending.append(by_name[member[1]])
-    return members
 
 
 def bare_uid(uid):
@@ -688,25 +678,47 @@ def check_ldif(path, model, groups):
     entries = records.all_records
     lists = [(dn, e) for dn, e in entries if b"groupOfNames" in e.get("objectclass", [])]
     outside = {e["mail"][0].decode(): dn for dn, e in entries[len(model):] if b"groupOfNames" not in e["objectclass"]}
-    if len(entries) != len(model) + len(lists) + len(outside) or len(lists) != len(groups):
-        return [f"{len(entries)} entries read, the model has {len(model)} contacts and {len(groups)} lists"]
+    # A groupOfNames needs a member: the lists without one, nor one inside them, are left out.
+    kept = [any(kind in ("contact", "outside") for kind, _ in g["members"]) for g in groups]
+    by_name = {g["name"]: n for n, g in enumerate(groups)}
+    while True:
+        more = [n for n, g in enumerate(groups) if not kept[n] and
+                any(kind == "group" and kept[by_name[value]] for kind, value in g["members"])]
+        if not more:
+            break
+        for n in more:
+            kept[n] = True
+    if len(entries) != len(model) + len(lists) + len(outside) or len(lists) != sum(kept):
+        return [f"{len(entries)} entries read, the model has {len(model)} contacts and {sum(kept)} lists with members"]
     problems = []
     dns = [dn for dn, _ in entries]
     repeated = sorted(dn for dn, times in collections.Counter(dns).items() if times > 1)
     if repeated:
         problems.append(f"distinguished names repeat: {repeated}")
+    list_dns = dict(zip([g["name"] for g, k in zip(groups, kept) if k], [dn for dn, _ in lists]))
+
+    def contact_dn(group, position):
+        """The dn of the contact's entry, with the address the list names it by where that is
+        its second, which Thunderbird finds the card by."""
+        dn, entry = entries[position - 1]
+        at = group["at"].get(position)
+        if at and [v.decode() for v in entry.get("mozillaSecondEmail", [])] == [at]:
+            return re.match(r"(?:[^,\\]|\\.)*", dn).group(0) + ",mail=" + at
+        return dn
+
     # Thunderbird's lists: members by the dns of entries of the file, a list inside a list
-    # by its members, each address outside the book an entry of its own.
-    for n, (group, (dn, entry)) in enumerate(zip(groups, lists)):
+    # by the dn of its entry, each address outside the book an entry of its own.
+    for group, (dn, entry) in zip([g for g, k in zip(groups, kept) if k], lists):
         where = f"list {group['name']!r}"
-        members = expanded(groups, n)
-        want = sorted(dns[value - 1] if kind == "contact" else outside.get(value, value)
-                      for kind, value in members if kind != "unaddressed")
+        members = group["members"]
+        want = sorted(contact_dn(group, value) if kind == "contact" else
+                      list_dns[value] if kind == "group" else outside.get(value, value)
+                      for kind, value in members if kind != "unaddressed" and (kind != "group" or value in list_dns))
         got = sorted(m.decode() for m in entry.get("member", []))
         problems += compare(where, {"cn": entry["cn"][0].decode(), "members": got}, {"cn": group["name"], "members": want})
         description = entry.get("description", [b""])[0].decode()
         problems += [f"{where}: the description lacks {value!r}" for kind, value in members
-                     if kind == "unaddressed" and value not in description]
+                     if (kind == "unaddressed" or (kind == "group" and value in list_dns)) and value not in description]
     for i, ((dn, entry), contact) in enumerate(zip(entries, model), 1):
         if not dn.startswith("cn=" if contact["formattedName"] else "uid="):
             problems.append(f"entry {i}: dn {dn!r} is not Thunderbird's cn=...,mail=...")

@@ -30,6 +30,11 @@ int importersTarget(const std::uint8_t* data, std::size_t size);
 // fails with the same error as one full parse.
 int walkTarget(const std::uint8_t* data, std::size_t size);
 
+// The input as an address book: its mailing lists resolved (members name contacts of the
+// walk and other lists; expansion holds each member once), then written by the LDIF and
+// PST writers without failing, the LDIF's members each the dn of an entry of the file.
+int groupsTarget(const std::uint8_t* data, std::size_t size);
+
 // Where a failed check reports; the replay names the input file here.
 void setCurrentInput(std::string name);
 
@@ -44,6 +49,7 @@ struct Target {
     int (*run)(const std::uint8_t*, std::size_t);
 };
 inline constexpr Target kTargets[] = {
-    {"book", &bookTarget}, {"csv_line", &csvLineTarget}, {"importers", &importersTarget}, {"walk", &walkTarget}};
+    {"book", &bookTarget}, {"csv_line", &csvLineTarget}, {"importers", &importersTarget}, {"walk", &walkTarget},
+    {"groups", &groupsTarget}};
 
 } // namespace brenmoor::fuzz

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Fuzzes one target with libFuzzer for a given time, starting from the committed corpus.
-#   tests/fuzz/run.sh book|csv_line|importers|walk SECONDS [JOBS]
+#   tests/fuzz/run.sh book|csv_line|importers|walk|groups SECONDS [JOBS]
 # Needs clang and libclang-rt-14-dev (Debian). Builds into build-fuzz/ (BUILD= to change),
 # with AddressSanitizer and UndefinedBehaviorSanitizer. New inputs go to
 # build-fuzz/corpus/TARGET, crashes and failed checks to build-fuzz/findings/TARGET; add the
@@ -9,8 +9,8 @@
 # does, to prove every target builds and runs with clang).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-target=${1:?usage: tests/fuzz/run.sh book|csv_line|importers|walk SECONDS [JOBS]}
-seconds=${2:?usage: tests/fuzz/run.sh book|csv_line|importers|walk SECONDS [JOBS]}
+target=${1:?usage: tests/fuzz/run.sh book|csv_line|importers|walk|groups SECONDS [JOBS]}
+seconds=${2:?usage: tests/fuzz/run.sh book|csv_line|importers|walk|groups SECONDS [JOBS]}
 jobs=${3:-1}
 build=${BUILD:-build-fuzz}
 

@@ -77,6 +77,16 @@ for n in 26 99999999999999999999; do
 done
 expect_status 1 list "$tmp/missing.dxl"
 grep -qF "$tmp/missing.dxl" "$tmp/err" || fail "list of a missing book says: $(cat "$tmp/err")"
+# A malformed book: groups fails as list does, with the same message (a book cut short,
+# and one whose count and walk meet different faults).
+head -c 1500 "$(dirname "$0")/../data/groups_book.dxl" >"$tmp/cut.dxl"
+printf '<?xml version="1.0"?>\n<database xmlns="http://www.lotus.com/dxl"><document form="Person"></document><document form="Person"><item name="x"></database>' >"$tmp/mismatched.dxl"
+for malformed in cut mismatched; do
+  expect_status 1 list "$tmp/$malformed.dxl"
+  mv "$tmp/err" "$tmp/list-err"
+  expect_status 1 groups "$tmp/$malformed.dxl"
+  cmp -s "$tmp/err" "$tmp/list-err" || fail "groups of the $malformed book says: $(cat "$tmp/err")"
+done
 printf '\x1a\x00rest' >"$tmp/names.nsf"
 expect_status 1 show "$tmp/names.nsf" 1
 grep -q "DXL" "$tmp/err" || fail "show of an .nsf says: $(cat "$tmp/err")"
