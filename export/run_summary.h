@@ -47,6 +47,8 @@ struct RunSummary {
     std::vector<std::string> compressedFiles;
     std::int64_t damagedCount = 0;
     std::vector<std::string> damagedFiles;
+    std::int64_t bitmapCount = 0; // pictures in Notes' own bitmap format
+    std::vector<std::string> bitmapFiles;
 };
 
 // "1 contact", "25 contacts", in the installed translation's language.

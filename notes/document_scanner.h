@@ -25,8 +25,9 @@
 // the root's is a document; it is a Person document when its form attribute reads
 // "Person" in any case and its conflict attribute is not "true". Where that cannot be
 // told from the bytes (the element declares a namespace, has another prefix, a value
-// holds an entity or character reference, its content spells "$Conflict" anywhere, or
-// it is a <note class='document'>, whose form is an item) the scan reports Uncertain
+// holds an entity or character reference, its content spells "$Conflict" anywhere, it
+// is a conflict, which is a contact where its parent is not in the book, or it is a
+// <note class='document'>, whose form is an item) the scan reports Uncertain
 // and the caller takes the full parse. Books that hold those are rare, and are read
 // right, only slower.
 //
