@@ -587,10 +587,24 @@ void readNameReading(const Items& items, Contact& contact) {
     contact.readingGiven.clear();
     contact.readingFamily.clear();
     if (contact.nameReading.empty()) return;
-    const QString reading = QString::fromStdString(contact.nameReading).toUpper();
-    for (const std::string& same : {joinedName(contact.name), contact.alternateName,
-                                    commonName(items.document().itemText(ContactItem::FullName))})
-        if (reading == QString::fromStdString(same).toUpper()) contact.nameReading.clear();
+    // Letters other than ASCII ones ("JOSÉ", "WEISS" of "Weiß") are compared by Qt's case mapping.
+    const bool ascii = std::all_of(contact.nameReading.begin(), contact.nameReading.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    QString reading;
+    for (const std::string& same : {joinedName(contact.name), contact.alternateName, contact.store.fullName}) {
+        if (same.empty()) continue;
+        if (text::equalsIgnoringCase(contact.nameReading, same)) {
+            contact.nameReading.clear();
+            break;
+        }
+        if (ascii && std::all_of(same.begin(), same.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+            continue;
+        if (reading.isEmpty()) reading = QString::fromStdString(contact.nameReading).toUpper();
+        if (reading == QString::fromStdString(same).toUpper()) {
+            contact.nameReading.clear();
+            break;
+        }
+    }
     const std::vector<std::string_view> words = nameWords(contact.nameReading);
     if (words.size() != 2) return;
     const std::vector<std::string_view> alternate = nameWords(contact.alternateName);
@@ -611,7 +625,6 @@ void readPersonalExtras(const Items& items, Contact& contact) {
     contact.alternateName = trimmed(items.joined(Further::AltFullName));
     contact.alternateNameLanguage = trimmed(items.joined(Further::AltFullNameLanguage));
     if (contact.alternateName.empty()) contact.alternateNameLanguage.clear();
-    readNameReading(items, contact);
 }
 
 // Each of the user's items no field takes, under its own name, its values as the
@@ -673,6 +686,7 @@ void read(const ContactDocument& doc, ContactDocument* handedOver, Contact& cont
     readCategories(items, contact.categories);
     readOtherFields(items, contact.otherFields);
     readStoreFields(items, contact.store);
+    readNameReading(items, contact);
     readFiles(doc, contact.photo, contact.attachments);
 
     readFormattedName(items, contact, position);

@@ -149,6 +149,7 @@ struct AddressBook::Impl {
                 continue;
             case DocumentScanner::Step::End:
                 file.checkUnchanged();
+                if (scanner.passedConflict()) return walkCount();
                 groups = std::move(found);
                 return count;
             case DocumentScanner::Step::Uncertain: return walkCount();
@@ -258,7 +259,7 @@ std::optional<ContactDocument> AddressBook::documentAt(std::int64_t n) {
     DocumentScanner scanner = impl_->scanner(impl_->opening.rootTagEnd);
     for (std::int64_t i = 1;; ++i) {
         auto step = scanner.next(false);
-        if (step == DocumentScanner::Step::End) return std::nullopt;
+        if (step == DocumentScanner::Step::End) return scanner.passedConflict() ? impl_->walkTo(n) : std::nullopt;
         if (step == DocumentScanner::Step::Malformed)
             throw impl_->file.malformed(scanner.errorOffset(), scanner.errorText());
         if (step == DocumentScanner::Step::Uncertain) return impl_->walkTo(n);

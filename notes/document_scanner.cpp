@@ -330,9 +330,8 @@ DocumentScanner::Unit DocumentScanner::childElement(const char* p) {
             // A note's form is in its items: only the parse can tell.
             if (read.noteClass == "document") return Unit::Uncertain;
         } else {
-            // A conflict is a contact where its parent is not in the book: only the walk can tell.
-            if (read.hasForm && isPerson(read.form) && read.conflict == "true") return Unit::Uncertain;
-            person = read.hasForm && isPerson(read.form);
+            person = read.hasForm && isPerson(read.form) && read.conflict != "true";
+            passedConflict_ = passedConflict_ || (read.hasForm && isPerson(read.form) && !person);
             group = reportGroups_ && read.hasForm && text::equalsIgnoringCase(read.form, "group") &&
                     read.conflict != "true";
         }

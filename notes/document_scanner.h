@@ -25,9 +25,8 @@
 // the root's is a document; it is a Person document when its form attribute reads
 // "Person" in any case and its conflict attribute is not "true". Where that cannot be
 // told from the bytes (the element declares a namespace, has another prefix, a value
-// holds an entity or character reference, its content spells "$Conflict" anywhere, it
-// is a conflict, which is a contact where its parent is not in the book, or it is a
-// <note class='document'>, whose form is an item) the scan reports Uncertain
+// holds an entity or character reference, its content spells "$Conflict" anywhere, or
+// it is a <note class='document'>, whose form is an item) the scan reports Uncertain
 // and the caller takes the full parse. Books that hold those are rare, and are read
 // right, only slower.
 //
@@ -78,6 +77,9 @@ public:
     Step documentHere();
 
     const DocumentSpan& found() const { return found_; }
+    // Whether the scan passed a Person document marked a conflict: the walk hands out
+    // those whose parent is not in the book after the others, which only it can tell.
+    bool passedConflict() const { return passedConflict_; }
     std::uint64_t errorOffset() const { return errorOffset_; }
     const std::string& errorText() const { return errorText_; }
 
@@ -148,6 +150,7 @@ private:
     bool viewReachesEnd_ = false;
     bool needMore_ = false;
     bool reportGroups_ = false;
+    bool passedConflict_ = false;
 };
 
 } // namespace brenmoor::notes

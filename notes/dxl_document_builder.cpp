@@ -91,7 +91,7 @@ bool DocumentBuilder::startRootChild(std::string_view local, const char* const* 
     if (local == "document") {
         const char* conflict = attributeValue(attrs, "conflict");
         conflict_ = conflict && std::string_view(conflict) == "true";
-        if (const char* parent = attributeValue(attrs, "parent")) parent_ = parent;
+        if (const char* parent = conflict_ ? attributeValue(attrs, "parent") : nullptr) parent_ = parent;
     }
     items_.clear();
     info_ = NoteInfo{};
@@ -165,7 +165,7 @@ void DocumentBuilder::startInValue(std::string_view local, int level, const char
         } else if (local == "par" || local == "sectiontitle") {
             if (paragraphs_++ > 0) buffer_ += "\r\n";
             ++openParagraphs_;
-            if (local == "par") startListParagraph(attributeValue(attrs, "def"));
+            if (local == "par" && !listStyles_.empty()) startListParagraph(attributeValue(attrs, "def"));
         } else if (local == "tablerow") {
             // A tabbed table's tab label is a heading of the tab's content.
             const char* label = attributeValue(attrs, "tablabel");
@@ -284,9 +284,10 @@ void DocumentBuilder::startDocLink(int level, const char* const* attrs) {
 
 // The list styles of the rich text's paragraph definitions ("pardef id='2' list='number'").
 void DocumentBuilder::rememberListStyle(const char* const* attrs) {
-    const char* id = attributeValue(attrs, "id");
     const char* list = attributeValue(attrs, "list");
-    if (!id || !list || !*list || std::string_view(list) == "none") return;
+    if (!list || !*list || std::string_view(list) == "none") return;
+    const char* id = attributeValue(attrs, "id");
+    if (!id) return;
     listStyles_.emplace_back(id, list);
 }
 
@@ -385,8 +386,10 @@ void DocumentBuilder::capture(ItemValue::Kind kind, int level) {
     openParagraphs_ = 0;
     hiddenLevel_ = 0;
     linkLevel_ = 0;
-    listStyles_.clear();
-    listDef_.clear();
+    if (!listStyles_.empty()) {
+        listStyles_.clear();
+        listDef_.clear();
+    }
 }
 
 // Values of a list are the awaited children at level.

@@ -325,12 +325,12 @@ TEST(Ldif, AnEntryInThunderbirdsNamesWithTheRestInTheNote) {
               // Categories: Work, Friends, close\r\nNotes mail address: Ann Lee/Harbour@HARBOUR\r\n
               // Sametime: Ann Lee/Harbour\r\nAlternate name: 李安 (zh-Hant)\r\nOther fields\r\n
               // Hobby: Sailing"
-              "description:: TGluZSAxDQpMaW5lIDINCk1pZGRsZSBuYW1lOiBKDQpOYW1lIHByZWZpeDogRHIuDQpOYW1lIHN1ZmZpeDogSUlJDQpPZmZp"
-              "Y2U6IFJvb20gNA0KRS1tYWlsOiB0aGlyZEBleGFtcGxlLm5ldA0KQ2FyIHBob25lOiArMSA1MDMgNTU1IDAxMTENCkFubml2"
-              "ZXJzYXJ5OiBzcHJpbmc7IDE5OTANClNwb3VzZTogQm8gTGVlDQpNYW5hZ2VyOiBTLiBJeWVyDQpDYXRlZ29yaWVzOiBXb3Jr"
-              "LCBGcmllbmRzLCBjbG9zZQ0KTm90ZXMgbWFpbCBhZGRyZXNzOiBBbm4gTGVlL0hhcmJvdXJASEFSQk9VUg0KU2FtZXRpbWU6"
-              "IEFubiBMZWUvSGFyYm91cg0KQWx0ZXJuYXRlIG5hbWU6IOadjuWuiSAoemgtSGFudCkNCk90aGVyIGZpZWxkcw0KSG9iYnk6"
-              "IFNhaWxpbmc=\n"
+              "description:: TGluZSAxDQpMaW5lIDINCk1pZGRsZSBuYW1lOiBKDQpOYW1lIHByZWZpeDogRHIuDQpOYW1lIHN1ZmZpeDogSU"
+              "lJDQpPZmZpY2U6IFJvb20gNA0KRS1tYWlsOiB0aGlyZEBleGFtcGxlLm5ldA0KQ2FyIHBob25lOiArMSA1MDMgNTU1IDAxMT"
+              "ENCkFubml2ZXJzYXJ5OiBzcHJpbmc7IDE5OTANClNwb3VzZTogQm8gTGVlDQpNYW5hZ2VyOiBTLiBJeWVyDQpDYXRlZ29yaW"
+              "VzOiBXb3JrLCBGcmllbmRzLCBjbG9zZQ0KTm90ZXMgbWFpbCBhZGRyZXNzOiBBbm4gTGVlL0hhcmJvdXJASEFSQk9VUg0KU2"
+              "FtZXRpbWU6IEFubiBMZWUvSGFyYm91cg0KQWx0ZXJuYXRlIG5hbWU6IOadjuWuiSAoemgtSGFudCkNCk5hbWUgcmVhZGluZz"
+              "ogTMeQIMSAbg0KUHJpdmF0ZSBjb250YWN0DQpPdGhlciBmaWVsZHMNCkhvYmJ5OiBTYWlsaW5n\n"
               "\n");
 }
 
