@@ -591,8 +591,10 @@ void readNameReading(const Items& items, Contact& contact) {
     const bool ascii = std::all_of(contact.nameReading.begin(), contact.nameReading.end(),
                                    [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     QString reading;
-    for (const std::string& same : {joinedName(contact.name), contact.alternateName, contact.store.fullName}) {
-        if (same.empty()) continue;
+    for (const std::string* name : {&contact.store.fullName, &contact.alternateName, &contact.formattedName}) {
+        const std::string& same = *name;
+        // Case mapping changes a letter's length by a byte at most ("ı" and "I").
+        if (same.size() + 1 < contact.nameReading.size() || contact.nameReading.size() + 1 < same.size()) continue;
         if (text::equalsIgnoringCase(contact.nameReading, same)) {
             contact.nameReading.clear();
             break;
@@ -686,10 +688,10 @@ void read(const ContactDocument& doc, ContactDocument* handedOver, Contact& cont
     readCategories(items, contact.categories);
     readOtherFields(items, contact.otherFields);
     readStoreFields(items, contact.store);
-    readNameReading(items, contact);
     readFiles(doc, contact.photo, contact.attachments);
 
     readFormattedName(items, contact, position);
+    readNameReading(items, contact);
     contact.leftOutCharacters = items.leftOut() + noteControls(contact);
 }
 
