@@ -178,6 +178,11 @@ struct Contact {
     // The name in another script or language ("田中 花子"), and that language's tag ("ja").
     std::string alternateName;
     std::string alternateNameLanguage;
+    // The reading of the name (AltFullNameSort, "やまだ たろう") as written; and where it
+    // is two words, the given name's and the family name's (in the alternate name's order:
+    // family first where it begins with the family name or is Japanese, Chinese or Korean).
+    std::string nameReading;
+    std::string readingGiven, readingFamily;
     // The user's items no field above takes, in the order of the document.
     std::vector<OtherField> otherFields;
 

@@ -10,6 +10,8 @@
 #include <vector>
 #include <utility>
 
+#include <QString>
+
 #include "contact/contact_uid.h"
 #include "contact/item_kinds.h"
 #include "contact/mail_address.h"
@@ -409,7 +411,7 @@ bool sameAddress(std::string_view a, std::string_view b) {
 // then the others.
 void readEmails(const Items& items, Contact& contact) {
     using Slot = std::pair<Source, Place>;
-    const Slot slots[] = {
+    const Slot emailSlots[] = {
         {items.source(Further::InternetAddress), Place::Work}, {items.source(ContactItem::MailAddress), Place::Work},
         {items.source(Further::Work0Email), Place::Work},      {items.source(Further::Work1Email), Place::Work},
         {items.source(Further::Work2Email), Place::Work},      {items.source(Further::Work3Email), Place::Work},
@@ -422,7 +424,7 @@ void readEmails(const Items& items, Contact& contact) {
     contact.notesMailAddress.clear();
     const Source mailAddress = items.source(ContactItem::MailAddress);
     std::vector<std::string> notesAddresses;
-    for (const auto& [source, place] : slots) {
+    for (const auto& [source, place] : emailSlots) {
         std::string unread; // the values that are no address at all
         items.forEachValue(source, [&, source = source, place = place](std::string_view value) {
             MailAddress parsed = parseMailAddress(value, source.value == mailAddress.value);
@@ -558,6 +560,64 @@ void readStoreFields(const Items& items, Contact::StoreFields& store) {
     store.personalHomePage = doc.itemText(ContactItem::MailDomain);
 }
 
+// The words of a name: its parts between spaces (ASCII or ideographic).
+std::vector<std::string_view> nameWords(std::string_view name) {
+    constexpr std::string_view kIdeographicSpace = "\u3000";
+    std::vector<std::string_view> words;
+    std::size_t start = 0;
+    for (std::size_t at = 0; at <= name.size();) {
+        const bool end = at == name.size();
+        const std::size_t space = end ? 0 : name[at] == ' ' ? 1 : name.substr(at).starts_with(kIdeographicSpace) ? 3 : 0;
+        if (end || space > 0) {
+            if (at > start) words.push_back(name.substr(start, at - start));
+            if (end) break;
+            at += space;
+            start = at;
+        } else {
+            ++at;
+        }
+    }
+    return words;
+}
+
+// The reading of the name, split where it is two words. One that only spells the name
+// or the alternate name again (a sort key in capitals) says nothing more.
+void readNameReading(const Items& items, Contact& contact) {
+    contact.nameReading = trimmed(items.joined(ContactItem::AltFullNameSort));
+    contact.readingGiven.clear();
+    contact.readingFamily.clear();
+    if (contact.nameReading.empty()) return;
+    // Letters other than ASCII ones ("JOSÉ", "WEISS" of "Weiß") are compared by Qt's case mapping.
+    const bool ascii = std::all_of(contact.nameReading.begin(), contact.nameReading.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    QString reading;
+    for (const std::string* name : {&contact.store.fullName, &contact.alternateName, &contact.formattedName}) {
+        const std::string& same = *name;
+        // Case mapping changes a letter's length by a byte at most ("ı" and "I").
+        if (same.size() + 1 < contact.nameReading.size() || contact.nameReading.size() + 1 < same.size()) continue;
+        if (text::equalsIgnoringCase(contact.nameReading, same)) {
+            contact.nameReading.clear();
+            break;
+        }
+        if (ascii && std::all_of(same.begin(), same.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+            continue;
+        if (reading.isEmpty()) reading = QString::fromStdString(contact.nameReading).toUpper();
+        if (reading == QString::fromStdString(same).toUpper()) {
+            contact.nameReading.clear();
+            break;
+        }
+    }
+    const std::vector<std::string_view> words = nameWords(contact.nameReading);
+    if (words.size() != 2) return;
+    const std::vector<std::string_view> alternate = nameWords(contact.alternateName);
+    const std::string_view language = contact.alternateNameLanguage.substr(0, 2);
+    const bool familyFirst = (!alternate.empty() && !contact.name.family.empty() &&
+                              alternate.front() == trimmed(contact.name.family)) ||
+                             language == "ja" || language == "zh" || language == "ko";
+    contact.readingFamily = words[familyFirst ? 0 : 1];
+    contact.readingGiven = words[familyFirst ? 1 : 0];
+}
+
 // Instant messaging, the private flag and the name in another language.
 void readPersonalExtras(const Items& items, Contact& contact) {
     contact.imAddresses.clear();
@@ -635,6 +695,7 @@ void read(const ContactDocument& doc, ContactDocument* handedOver, Contact& cont
     readFiles(doc, contact.photo, contact.attachments, contact.idFiles);
 
     readFormattedName(items, contact, position);
+    readNameReading(items, contact);
     contact.leftOutCharacters = items.leftOut() + noteControls(contact);
 }
 
@@ -798,17 +859,24 @@ Contact contactFromDocument(const ContactDocument& doc, std::int64_t position) {
 
 std::vector<std::string> listedItems() {
     std::vector<std::string> items;
-    for (notes::ContactItem item : {notes::ContactItem::FullName, notes::ContactItem::CompanyName,
-                                    notes::ContactItem::MailAddress, notes::ContactItem::MiscPhone1,
-                                    notes::ContactItem::MiscPhone2, notes::ContactItem::MiscPhone3})
+    // Those the formatted name is made of: the full name, the company, the e-mail
+    // addresses and the phone numbers.
+    using notes::ContactItem;
+    for (ContactItem item : {ContactItem::FullName, ContactItem::CompanyName, ContactItem::MailAddress,
+                             ContactItem::MiscPhone1, ContactItem::MiscPhone2, ContactItem::MiscPhone3,
+                             ContactItem::OfficePhoneNumber, ContactItem::OfficeFaxPhoneNumber,
+                             ContactItem::CellPhoneNumber, ContactItem::PhoneNumber_6, ContactItem::PhoneNumber,
+                             ContactItem::HomeFaxPhoneNumber, ContactItem::PersPager})
         items.emplace_back(notes::notesName(item));
+    for (std::string_view further : kFurtherNames) items.emplace_back(further);
     return items;
 }
 
 std::string listedName(const notes::ContactDocument& doc, std::string name, std::int64_t position) {
     if (!name.empty()) return name;
     const Contact contact = contactFromDocument(doc, position);
-    if (contact.formattedNameMadeUp || contact.formattedName.empty()) return {};
+    // A name made up of its first phone number, as the formats name it; none of its position.
+    if (contact.formattedName.empty() || (contact.formattedNameMadeUp && contact.phones.empty())) return {};
     return "(" + contact.formattedName + ")";
 }
 

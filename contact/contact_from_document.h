@@ -88,7 +88,7 @@ std::vector<std::string> listedItems();
 
 // The name a list of contacts shows (the window's tree, the command line's list): the
 // name Notes shows, or for a contact without name items the name the model gives it (its
-// company or e-mail address) in brackets; "" where it has neither.
+// company, e-mail address or first phone number) in brackets; "" where it has none.
 std::string listedName(const notes::ContactDocument& doc, std::string name, std::int64_t position);
 
 // The photo, the other files and the names of the ID files of the document, as

@@ -25,9 +25,9 @@ bool containsIgnoringCase(std::string_view text, std::string_view lowerNeedle) {
 } // namespace
 
 bool isBookkeepingItem(std::string_view name) {
-    static constexpr std::array<std::string_view, 17> kWorkingFields{
+    static constexpr std::array<std::string_view, 16> kWorkingFields{
         "Form", "Type", "PhoneFldsDisplayed", "AddressFldDisplayed", "FullNameInput", "CompanyNameSort",
-        "AltFullNameSort", "MailSystem", "MailServer", "MailFile", "MessageStorage", "ClientType",
+        "MailSystem", "MailServer", "MailFile", "MessageStorage", "ClientType",
         "AvailableForDirSync", "EncryptIncomingMail", "DocumentAccess", "Owner", "LocalAdmin"};
     if (!name.empty() && name[0] == '$') return true;
     return std::any_of(kWorkingFields.begin(), kWorkingFields.end(),

@@ -10,7 +10,7 @@ namespace brenmoor::contact {
 
 // Notes' own bookkeeping: a name beginning with "$", or one of the forms' working
 // fields: Form, Type, PhoneFldsDisplayed, AddressFldDisplayed, FullNameInput,
-// CompanyNameSort, AltFullNameSort, MailSystem, MailServer, MailFile, MessageStorage,
+// CompanyNameSort, MailSystem, MailServer, MailFile, MessageStorage,
 // ClientType, AvailableForDirSync, EncryptIncomingMail, DocumentAccess, Owner,
 // LocalAdmin (the password settings of a directory person count as secrets).
 // Names compare without regard to case, as Notes compares them.

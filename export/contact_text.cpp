@@ -61,6 +61,12 @@ void appendCommonNoteLines(std::string& lines, const contact::Contact& contact, 
                        contact.alternateNameLanguage.empty()
                            ? contact.alternateName
                            : contact.alternateName + " (" + contact.alternateNameLanguage + ")");
+    if (!contact.nameReading.empty() && !(carried.nameReading && !contact.readingFamily.empty()))
+        appendNoteLine(lines, "Name reading", contact.nameReading);
+    if (!carried.privateFlag && contact.isPrivate) {
+        if (!lines.empty()) lines += "\r\n";
+        lines += "Private contact";
+    }
     if (!carried.photo && contact.photo) appendNoteLine(lines, "Photo", attachmentText(*contact.photo));
     for (const contact::Attachment& file : contact.attachments)
         if (!carried.attachments || !file.readable()) appendNoteLine(lines, "Attachment", attachmentText(file));
@@ -76,6 +82,8 @@ std::string attachmentText(const contact::Attachment& file) {
     using State = notes::AttachedFile::State;
     if (file.file.state == State::Compressed) return file.name() + " (stored compressed in the book, not readable)";
     if (file.file.state == State::Damaged) return file.name() + " (damaged in the book, not readable)";
+    if (file.file.state == State::NotesBitmap)
+        return file.name() + " (a Notes bitmap, not readable: export the book again with ConvertNotesBitmapsToGIF set)";
     constexpr std::uint64_t kKilo = 1024, kMega = 1024 * 1024;
     const std::uint64_t size = file.size();
     if (size < kKilo) return file.name() + " (" + std::to_string(size) + (size == 1 ? " byte)" : " bytes)");

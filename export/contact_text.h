@@ -59,10 +59,12 @@ struct Carried {
     bool alternateName = false;
     bool photo = false;       // the photo's bytes
     bool attachments = false; // the bytes of the other files
+    bool privateFlag = false; // the private flag, else the line "Private contact"
+    bool nameReading = false; // the reading split into given and family name, where it splits
 };
 
 // Appends the note lines every format writes alike after its own: "Notes mail address",
-// the instant-messaging addresses, the alternate name, the photo ("Photo: me.png (2 KB)")
+// the instant-messaging addresses, the alternate name, "Private contact", the photo ("Photo: me.png (2 KB)")
 // and each attachment ("Attachment: contract.pdf (120 KB)") where the format does not
 // carry them, then, under a line "Other fields", a line for each of the user's items no
 // field of the model takes.

@@ -15,7 +15,8 @@ using notes::ContactItem;
 constexpr std::string_view kStyleLine =
     "<style type='text/css'>body,td,th {  font-size: 12px; color: #333333;}body {    background-repeat: no-repeat;    margin-left: 0px;    margin-top: 0px;    margin-right: 0px;    margin-bottom: 0px;}h6 {    font-size: 14px;    color: #993300;}h5 {    font-size: 12px; color: #6633CC;}</style></head>";
 
-void appendEscaped(std::string& out, std::string_view value) {
+// In the page's body a value's line breaks show as such: "<br>" before each.
+void appendEscaped(std::string& out, std::string_view value, bool shownBreaks = false) {
     roomFor(out, value.size());
     for (std::size_t i = 0; i < value.size(); ++i) {
         char c = value[i];
@@ -27,9 +28,9 @@ void appendEscaped(std::string& out, std::string_view value) {
         case '\'': out += "&#39;"; break;
         case '\r':
             if (i + 1 < value.size() && value[i + 1] == '\n') ++i;
-            out += "\r\n";
+            out += shownBreaks ? "<br>\r\n" : "\r\n";
             break;
-        case '\n': out += "\r\n"; break;
+        case '\n': out += shownBreaks ? "<br>\r\n" : "\r\n"; break;
         default: out += c;
         }
     }
@@ -51,7 +52,7 @@ std::string htmlPage(const notes::ContactDocument& doc) {
             "<table width='70%' border='0' align='left' cellpadding='2' cellspacing='2'>\r\n"
             "<tr>\r\n"
             "<td colspan='2' align='center'><h6>Full Name : ";
-    appendEscaped(page, fullName);
+    appendEscaped(page, fullName, true);
     page += " </h6><hr></td>\r\n"
             "</tr>\r\n";
 
@@ -60,7 +61,7 @@ std::string htmlPage(const notes::ContactDocument& doc) {
         page += "<tr>\r\n<td width='50%'><h5>";
         page += row.label;
         page += "</h5></td>\r\n<td width='50%'>";
-        appendEscaped(page, itemView(doc, row.item, scratch));
+        appendEscaped(page, itemView(doc, row.item, scratch), true);
         page += "</td>\r\n </tr>\r\n";
     }
 

@@ -213,7 +213,7 @@ void writeRecord(TextSink& out, const Contact& contact) {
         fields[column("Sensitivity")] = "Private";
         fields[column("Private")] = "True";
     }
-    appendCommonNoteLines(extra, contact, {});
+    appendCommonNoteLines(extra, contact, {.privateFlag = true});
     fields[column("Notes")] = PiecedText(contact, extra);
     appendRecord(out, fields);
 }

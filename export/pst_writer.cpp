@@ -218,7 +218,8 @@ void setEmails(pst::messaging::ContactItem& item, const contact::Contact& contac
 void setBody(pst::messaging::ContactItem& item, const contact::Contact& contact, std::string& bodyLines) {
     for (std::size_t i = 1; i < contact.imAddresses.size(); ++i) appendNoteLine(bodyLines, "Sametime", contact.imAddresses[i]);
     appendCommonNoteLines(bodyLines, contact,
-                          {.instantMessaging = true, .alternateName = false, .photo = true, .attachments = true});
+                          {.instantMessaging = true, .alternateName = false, .photo = true, .attachments = true, .privateFlag = true,
+                           .nameReading = true});
     const std::string_view comment = contact.comment;
     if (!bodyLines.empty() && !comment.ends_with('\n')) bodyLines.insert(0, "\r\n");
     const std::string_view body[] = {contact.briefcase, " Comments: ", comment, bodyLines};
@@ -311,6 +312,10 @@ void PstWriter::addContact(notes::ContactDocument&& doc, std::int64_t runningNum
     setPhones(item, contact_, bodyLines);
     setEmails(item, contact_, bodyLines);
     if (!contact_.imAddresses.empty()) item.setText(ContactField::InstantMessagingAddress, contact_.imAddresses.front());
+    if (!contact_.readingFamily.empty()) {
+        item.setText(ContactField::YomiFirstName, contact_.readingGiven);
+        item.setText(ContactField::YomiLastName, contact_.readingFamily);
+    }
     setRelated(item, contact_, bodyLines);
     setDate(item, ContactDate::Birthday, contact_.birthday, "Birthday", bodyLines);
     setDate(item, ContactDate::Anniversary, contact_.anniversary, "Anniversary", bodyLines);

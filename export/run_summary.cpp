@@ -115,8 +115,12 @@ std::string notWrittenText(const RunSummary& summary) {
                               {notes::otherDocumentsText(summary.otherDocuments)});
         text += "\n";
     } else if (summary.wholeBook && !summary.otherDocuments.empty()) {
-        text += line(translate("brenmoor::exporting", "Documents that are no contacts, not written: %1"),
-                     notes::otherDocumentsText(summary.otherDocuments));
+        std::string others = notes::otherDocumentsText(summary.otherDocuments);
+        if (const std::string kept = notes::keptConflictsText(summary.otherDocuments); !kept.empty())
+            others += "; " + kept;
+        text += line(translate("brenmoor::exporting", "Documents that are no contacts, not written: %1"), others);
+    } else if (summary.wholeBook && !summary.otherDocuments.keptConflicts.empty()) {
+        text += notes::keptConflictsText(summary.otherDocuments) + "\n";
     }
     if (!summary.unreadable.empty())
         text += line(translate("brenmoor::exporting",
@@ -144,6 +148,11 @@ std::string notWrittenText(const RunSummary& summary) {
         text += line(translate("brenmoor::exporting",
                                "Notes ID files, never written as they hold private keys: %1"),
                      namesText(summary.idFiles, summary.idFileCount));
+    if (summary.bitmapCount > 0)
+        text += line(translate("brenmoor::exporting",
+                               "Pictures the book holds as Notes bitmaps, not written: %1. Export the book again "
+                               "with the DXL exporter's ConvertNotesBitmapsToGIF option set."),
+                     namesText(summary.bitmapFiles, summary.bitmapCount));
     return text;
 }
 
@@ -193,8 +202,10 @@ void ItemTally::lookAtFiles(const notes::ContactDocument& doc) {
             ++pendingFiles_.attachments[std::size_t(media_.attachments)];
             continue;
         }
-        const bool compressed = file.file.state == notes::AttachedFile::State::Compressed;
-        (compressed ? pendingFiles_.compressedFiles : pendingFiles_.damagedFiles)
+        using State = notes::AttachedFile::State;
+        (file.file.state == State::Compressed    ? pendingFiles_.compressedFiles
+         : file.file.state == State::NotesBitmap ? pendingFiles_.bitmapFiles
+                                                 : pendingFiles_.damagedFiles)
             .push_back(file.name() + " (" + contactName(doc) + ")");
     }
 }
@@ -208,6 +219,8 @@ void ItemTally::countFiles(RunSummary& summary) const {
     summary.damagedFiles = files_.damagedFiles;
     summary.idFileCount = files_.idFileCount;
     summary.idFiles = files_.idFiles;
+    summary.bitmapCount = files_.bitmapCount;
+    summary.bitmapFiles = files_.bitmapFiles;
 }
 
 void ItemTally::written() {
@@ -219,9 +232,11 @@ void ItemTally::written() {
     files_.compressedCount += std::int64_t(pendingFiles_.compressedFiles.size());
     files_.damagedCount += std::int64_t(pendingFiles_.damagedFiles.size());
     files_.idFileCount += std::int64_t(pendingFiles_.idFiles.size());
+    files_.bitmapCount += std::int64_t(pendingFiles_.bitmapFiles.size());
     for (auto [from, to] : {std::pair(&pendingFiles_.compressedFiles, &files_.compressedFiles),
                             std::pair(&pendingFiles_.damagedFiles, &files_.damagedFiles),
-                            std::pair(&pendingFiles_.idFiles, &files_.idFiles)})
+                            std::pair(&pendingFiles_.idFiles, &files_.idFiles),
+                            std::pair(&pendingFiles_.bitmapFiles, &files_.bitmapFiles)})
         for (std::string& name : *from)
             if (to->size() < kFileNamesShown) to->push_back(std::move(name));
     pendingFiles_ = RunSummary{};

@@ -56,6 +56,8 @@ struct RunSummary {
     // The Notes ID files left out, as they hold private keys: their number and first names.
     std::int64_t idFileCount = 0;
     std::vector<std::string> idFiles;
+    std::int64_t bitmapCount = 0; // pictures in Notes' own bitmap format
+    std::vector<std::string> bitmapFiles;
 };
 
 // Whether some attached files could not be written, as the book holds them compressed

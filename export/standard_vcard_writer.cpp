@@ -180,7 +180,17 @@ void writeNames(Card& card, const Contact& contact) {
     const contact::Name& name = contact.name;
     const bool named = !(name.family.empty() && name.given.empty() && name.middle.empty() && name.prefix.empty() &&
                          name.suffix.empty());
-    if (named || !card.v4()) card.components("N", {name.family, name.given, name.middle, name.prefix, name.suffix});
+    // The reading of the name where it splits: Apple's and Google's phonetic names, and in
+    // 4.0 the sort strings of N (a quote, which no parameter value may hold, leaves them out).
+    const bool reading = !contact.readingFamily.empty();
+    std::string nName = "N";
+    if (reading && card.v4() && (contact.readingFamily + contact.readingGiven).find_first_of("\",") == std::string::npos)
+        nName += ";SORT-AS=\"" + contact.readingFamily + "," + contact.readingGiven + "\"";
+    if (named || !card.v4()) card.components(nName, {name.family, name.given, name.middle, name.prefix, name.suffix});
+    if (reading) {
+        card.text("X-PHONETIC-FIRST-NAME", contact.readingGiven);
+        card.text("X-PHONETIC-LAST-NAME", contact.readingFamily);
+    }
     card.textIfAny("NICKNAME", contact.nickname);
     if (!contact.organization.empty() || !contact.unit.empty()) {
         // A compound value in both versions: a ";" in the name is escaped even in 4.0.
@@ -190,6 +200,25 @@ void writeNames(Card& card, const Contact& contact) {
             card.components("ORG", {contact.organization, contact.unit});
     }
     card.textIfAny("TITLE", contact.jobTitle);
+}
+
+// A URI of the scheme and the text, what a URI may not hold percent-encoded (and with it
+// the "," and ";" a vCard value would have to escape): "mailto:kim%20lee@example.com".
+std::string uriOf(std::string_view scheme, std::string_view text) {
+    static constexpr std::string_view kKept = "-._~@!$&'*+=";
+    std::string uri(scheme);
+    uri += ':';
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte < 0x80 && std::isalnum(byte)) || kKept.find(c) != std::string_view::npos) {
+            uri += c;
+        } else {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", byte);
+            uri += escaped;
+        }
+    }
+    return uri;
 }
 
 void writeReaching(Card& card, const Contact& contact) {
@@ -203,8 +232,12 @@ void writeReaching(Card& card, const Contact& contact) {
     }
     for (const contact::Phone& phone : contact.phones) card.text(telephoneName(phone, card.v4()), phone.number);
     // Outlook's property for an instant-messaging address, which Outlook, Apple Contacts
-    // and Thunderbird show; IMPP would need a URI scheme Sametime does not have.
-    for (const std::string& address : contact.imAddresses) card.text("X-MS-IMADDRESS", address);
+    // and Thunderbird show; and IMPP with the service named as Apple Contacts, KContacts
+    // and Evolution name one they have no scheme of their own for.
+    for (const std::string& address : contact.imAddresses) {
+        card.text("X-MS-IMADDRESS", address);
+        card.plain("IMPP;X-SERVICE-TYPE=Sametime", uriOf("sametime", address));
+    }
 
     if (contact.workAddress || !contact.office.empty()) {
         const contact::Address work = contact.workAddress.value_or(contact::Address{});
@@ -268,31 +301,16 @@ void writeCard(TextSink& out, const Contact& contact, VcardVersion version) {
     }
     // A language tag LANGUAGE cannot hold keeps the name and its tag in the note.
     const bool alternateCarried = card.v4() && isLanguageTag(contact.alternateNameLanguage);
-    appendCommonNoteLines(noteLines, contact, {.instantMessaging = true, .alternateName = alternateCarried, .photo = true});
+    appendCommonNoteLines(noteLines, contact,
+                          {.instantMessaging = true, .alternateName = alternateCarried, .photo = true,
+                           .privateFlag = !card.v4(), // 4.0 has no CLASS
+                           .nameReading = true});
 
     card.textIfAny("NOTE", PiecedText(contact, noteLines));
     if (!contact.categories.empty()) card.list("CATEGORIES", contact.categories);
     if (contact.isPrivate && !card.v4()) card.plain("CLASS", "PRIVATE");
     if (contact.photo) card.photo(*contact.photo);
     card.plain("END", "VCARD");
-}
-
-// "mailto:" and the address, what a URI may not hold as it is percent-encoded (and with
-// it the "," and ";" a vCard value would have to escape).
-std::string mailtoUri(std::string_view address) {
-    static constexpr std::string_view kKept = "-._~@!$&'*+=";
-    std::string uri = "mailto:";
-    for (char c : address) {
-        const auto byte = static_cast<unsigned char>(c);
-        if ((byte < 0x80 && std::isalnum(byte)) || kKept.find(c) != std::string_view::npos) {
-            uri += c;
-        } else {
-            char escaped[4];
-            std::snprintf(escaped, sizeof escaped, "%%%02X", byte);
-            uri += escaped;
-        }
-    }
-    return uri;
 }
 
 // "Kim Lee <kim@example.com>", or the address alone.
@@ -326,7 +344,7 @@ void writeGroupCard(TextSink& out, const contact::Group& group, const std::strin
         if (m.kind == Kind::Group) memberUid = &written.lists.at(m.group);
         if (memberUid) card.plain(member, "urn:uuid:" + *memberUid);
         else if (m.kind == Kind::Unaddressed) appendNoteLine(noteLines, "Member without an Internet address", m.name);
-        else if (card.v4()) card.plain(member, mailtoUri(m.address));
+        else if (card.v4()) card.plain(member, uriOf("mailto", m.address));
         else appendNoteLine(noteLines, "Member", namedAddress(m));
     }
     std::string note(group.description);

@@ -1,4 +1,5 @@
-// The vCard export. Values go in as they are, with no escaping or folding; a line whose
+// The vCard export. Values go in as they are, with no folding and no escaping but that of
+// ";" and "\" in the parts of compound values (N, ORG, ADR); a line whose
 // values hold a line break is written quoted-printable (the address labels always are),
 // and a line whose values hold non-ASCII text says CHARSET=UTF-8, so vCard readers get
 // every value back whole.
@@ -40,6 +41,12 @@ struct CardLine {
     bool quotedPrintable;        // always written quoted-printable
     std::vector<Piece> pieces;   // the value part after ":"
 };
+
+// The lines whose value is made of parts between ";": a ";" or "\" in a part is
+// escaped with a backslash, as vCard 2.1 escapes them in compound values.
+bool isCompound(std::string_view property) {
+    return property == "N" || property == "ORG" || property.starts_with("ADR;");
+}
 
 // The card, line by line, between BEGIN:VCARD/VERSION:2.1 and END:VCARD.
 const std::vector<CardLine>& cardLines() {
@@ -156,11 +163,21 @@ std::string vcardCard(const notes::ContactDocument& doc) {
     std::array<std::string_view, kMostItems> values;
     for (const CardLine& line : cardLines()) {
         bool quoted = line.quotedPrintable;
+        const bool compound = isCompound(line.property);
         bool utf8 = false;
         std::size_t count = 0;
         for (const Piece& piece : line.pieces) {
             if (!piece.isItem) continue;
-            const std::string_view value = pieceValue(doc, piece, scratch.at(count));
+            std::string_view value = pieceValue(doc, piece, scratch.at(count));
+            if (compound && value.find_first_of(";\\") != std::string_view::npos) {
+                std::string escaped;
+                for (char c : value) {
+                    if (c == ';' || c == '\\') escaped += '\\';
+                    escaped += c;
+                }
+                scratch.at(count) = std::move(escaped);
+                value = scratch.at(count);
+            }
             values.at(count++) = value;
             quoted = quoted || holdsLineBreak(value);
             utf8 = utf8 || holdsNonAscii(value);

@@ -4,6 +4,9 @@
 // sure).
 #include "notes/address_book.h"
 
+#include <algorithm>
+#include <deque>
+
 #include "notes/batched_walk.h"
 #include "notes/book_file.h"
 #include "notes/document_scanner.h"
@@ -24,6 +27,8 @@ void OtherDocuments::addForm(std::string_view form, std::int64_t count) {
 
 void OtherDocuments::add(const OtherDocuments& more) {
     conflicts += more.conflicts;
+    keptConflicts.insert(keptConflicts.end(), more.keptConflicts.begin(), more.keptConflicts.end());
+    openConflicts.insert(openConflicts.end(), more.openConflicts.begin(), more.openConflicts.end());
     for (const auto& [form, count] : more.forms) addForm(form, count);
 }
 
@@ -40,11 +45,57 @@ std::string otherDocumentsText(const OtherDocuments& others) {
     return text;
 }
 
+std::string keptConflictsText(const OtherDocuments& others) {
+    if (others.keptConflicts.empty()) return {};
+    std::string names;
+    for (const std::string& name : others.keptConflicts) names += (names.empty() ? "" : ", ") + name;
+    return text::arg(text::translate("brenmoor::notes", "kept: conflict without its original: %1"), {names});
+}
+
 bool isGroupItem(std::string_view name) {
     for (std::string_view item : {"ListName", "Members", "ListDescription", "ListCategory", "GroupType", "InternetAddress"})
         if (text::equalsIgnoringCase(name, item)) return true;
     return false;
 }
+
+namespace {
+
+// The universal IDs of the documents a walk handed out, and which of the conflicts it set
+// aside have no parent among them (compared without regard to case, as hex digits are).
+class ConflictCheck {
+public:
+    void seen(const ContactDocument& doc) {
+        if (!doc.noteInfo().unid.empty()) unids_.push_back(key(doc.noteInfo().unid));
+    }
+    // Moves the conflicts whose parent is not in the book out of others, which then
+    // counts only the rest, and names them among its kept conflicts.
+    std::deque<WalkedDocument> takeLone(OtherDocuments& others) {
+        std::deque<WalkedDocument> lone;
+        if (others.openConflicts.empty()) return lone;
+        std::sort(unids_.begin(), unids_.end());
+        for (OtherDocuments::OpenConflict& open : others.openConflicts) {
+            if (std::binary_search(unids_.begin(), unids_.end(), key(open.parent))) continue;
+            std::string name = displayName(open.document);
+            for (std::size_t twice; (twice = name.find("  ")) != std::string::npos;) name.erase(twice, 1);
+            if (name.empty()) name = open.document.noteInfo().unid;
+            others.keptConflicts.push_back(std::move(name));
+            --others.conflicts;
+            lone.push_back({std::move(open.document), open.offset});
+        }
+        others.openConflicts.clear();
+        return lone;
+    }
+
+private:
+    static std::uint64_t key(std::string_view unid) {
+        std::uint64_t hash = 0xcbf29ce484222325u;
+        for (char c : text::trimmed(unid)) hash = (hash ^ static_cast<unsigned char>(text::lowerAscii(c))) * 0x100000001b3u;
+        return hash;
+    }
+    std::vector<std::uint64_t> unids_;
+};
+
+} // namespace
 
 struct AddressBook::Impl {
     explicit Impl(const std::string& path) : file(path), opening(probeBook(file)) {}
@@ -57,24 +108,42 @@ struct AddressBook::Impl {
     // The full parse's answer to documentAt, for books the scan cannot be sure of.
     std::optional<ContactDocument> walkTo(std::int64_t n) const {
         DocumentStream stream(file, {});
-        for (std::int64_t i = 1;; ++i) {
+        ConflictCheck check;
+        std::int64_t i = 1;
+        for (;; ++i) {
             auto doc = stream.next();
-            if (!doc) return std::nullopt;
+            if (!doc) break;
             if (i == n) return std::move(doc->document);
+            check.seen(doc->document);
         }
+        OtherDocuments others = stream.others();
+        std::deque<WalkedDocument> lone = check.takeLone(others);
+        if (n - i >= std::int64_t(lone.size())) return std::nullopt;
+        return std::move(lone[std::size_t(n - i)].document);
     }
 
     // The count by the full parse, the groups gathered on the way.
     std::int64_t walkCount() {
         static const ItemNames formOnly{"Form"};
         DocumentStream stream(file, formOnly, true);
+        ConflictCheck check;
         std::int64_t count = 0;
-        while (stream.next()) {
-            ++count;
+        for (auto doc = stream.next(); doc; doc = stream.next(), ++count) {
+            check.seen(doc->document);
             found(stream.groups());
         }
         found(stream.groups());
-        return count;
+        OtherDocuments others = stream.others();
+        return count + std::int64_t(check.takeLone(others).size());
+    }
+
+    // The count by the full parse after a scan that could not finish it; the parse finds
+    // the groups handed out so far again, first.
+    std::int64_t recount() {
+        groups.clear();
+        if (!takeGroup) handedOut = 0;
+        alreadyFound = handedOut;
+        return walkCount();
     }
 
     // The count by the scan; each Group document it passes is parsed on its own.
@@ -94,23 +163,40 @@ struct AddressBook::Impl {
                 continue;
             case DocumentScanner::Step::End:
                 file.checkUnchanged();
+                if (scanner.passedConflict()) return recount();
                 return count;
-            case DocumentScanner::Step::Uncertain:
-                // The full parse finds the groups handed out so far again, first.
-                groups.clear();
-                if (!takeGroup) handedOut = 0;
-                alreadyFound = handedOut;
-                return walkCount();
+            case DocumentScanner::Step::Uncertain: return recount();
             case DocumentScanner::Step::Malformed: throw file.malformed(scanner.errorOffset(), scanner.errorText());
             }
         }
     }
 
     // Hands out the next document of the walk and remembers where it stood.
+    // After the walk's last document, the conflicts kept as contacts.
     std::optional<ContactDocument> take(std::optional<WalkedDocument> walked) {
-        if (!walked) return std::nullopt;
+        if (walked) {
+            conflictCheck.seen(walked->document);
+        } else {
+            if (!othersAtEnd) {
+                othersAtEnd = batchedWalk ? batchedWalk->others() : walk->others();
+                loneConflicts = conflictCheck.takeLone(*othersAtEnd);
+            }
+            if (loneConflicts.empty()) return std::nullopt;
+            walked = std::move(loneConflicts.front());
+            loneConflicts.pop_front();
+        }
         lastOffset = walked->offset;
         return std::move(walked->document);
+    }
+
+    // The walk's own state, started anew with each firstDocument.
+    void restartWalk() {
+        batchedWalk.reset();
+        walk.reset();
+        lastOffset.reset();
+        conflictCheck = ConflictCheck();
+        othersAtEnd.reset();
+        loneConflicts.clear();
     }
 
     BookFile file;
@@ -134,6 +220,9 @@ struct AddressBook::Impl {
         documents.clear();
     }
     std::optional<std::uint64_t> lastOffset;
+    ConflictCheck conflictCheck;
+    std::optional<OtherDocuments> othersAtEnd; // once the walk has ended
+    std::deque<WalkedDocument> loneConflicts;
 };
 
 AddressBook::AddressBook(const std::string& path) : impl_(std::make_unique<Impl>(path)) {}
@@ -168,9 +257,7 @@ void AddressBook::keepOnlyItems(std::vector<std::string> names) { impl_->keep = 
 // again for every batch, in one expat pass.
 std::optional<ContactDocument> AddressBook::firstDocument() {
     constexpr std::uint64_t kLongestPrologForBatches = 64 << 10;
-    impl_->batchedWalk.reset();
-    impl_->walk.reset();
-    impl_->lastOffset.reset();
+    impl_->restartWalk();
     const BookOpening& opening = impl_->opening;
     if (opening.plainMarkup && !opening.rootIsEmpty && opening.rootTagEnd <= kLongestPrologForBatches) {
         impl_->batchedWalk = std::make_unique<BatchedWalk>(impl_->file, impl_->opening, impl_->keep);
@@ -188,6 +275,7 @@ std::optional<ContactDocument> AddressBook::nextDocument() {
 
 const OtherDocuments& AddressBook::otherDocuments() const {
     static const OtherDocuments none;
+    if (impl_->othersAtEnd) return *impl_->othersAtEnd;
     if (impl_->batchedWalk) return impl_->batchedWalk->others();
     if (impl_->walk) return impl_->walk->others();
     return none;
@@ -211,7 +299,7 @@ std::optional<ContactDocument> AddressBook::documentAt(std::int64_t n) {
     DocumentScanner scanner = impl_->scanner(impl_->opening.rootTagEnd);
     for (std::int64_t i = 1;; ++i) {
         auto step = scanner.next(false);
-        if (step == DocumentScanner::Step::End) return std::nullopt;
+        if (step == DocumentScanner::Step::End) return scanner.passedConflict() ? impl_->walkTo(n) : std::nullopt;
         if (step == DocumentScanner::Step::Malformed)
             throw impl_->file.malformed(scanner.errorOffset(), scanner.errorText());
         if (step == DocumentScanner::Step::Uncertain) return impl_->walkTo(n);

@@ -36,25 +36,12 @@ struct ItemValue {
     enum class Kind : std::uint8_t { Empty, Text, Number, DateTime, RichText };
     Kind kind = Kind::Empty;
     std::string text; // Text/RichText: the text (UTF-8); Number: the number as written in the file;
-                      // DateTime: the DXL date-time as written (e.g. 19700102T150405,00+01)
+                      // DateTime: the DXL date-time as written (e.g. 19700102T150405,00+01);
+                      // a range (datetimepair) its two ends joined by '/'
     std::vector<std::string> more; // a list's further values, written as text is
     bool unreadable = false;       // the file holds the value only as raw data (rawitemdata,
                                    // itemdata): its text is empty
 };
-
-// The documents among the root's children that are no contacts: conflicts, and the
-// documents of other forms, counted by form in the order they first came.
-struct OtherDocuments {
-    std::int64_t conflicts = 0;
-    std::vector<std::pair<std::string, std::int64_t>> forms; // "" for a document without a form
-
-    void addForm(std::string_view form, std::int64_t count = 1);
-    void add(const OtherDocuments& more);
-    bool empty() const { return conflicts == 0 && forms.empty(); }
-};
-
-// "2 conflicts, 3 Group, 1 Location": the documents that are no contacts, by kind.
-std::string otherDocumentsText(const OtherDocuments& others);
 
 // What the document's <noteinfo> says of it.
 struct NoteInfo {
@@ -121,6 +108,34 @@ private:
     std::array<std::uint8_t, kContactItemCount> catalogue_;
     std::bitset<kAbsent> catalogued_; // isCatalogued for the first kAbsent items
 };
+
+// The documents among the root's children that are no contacts: conflicts, and the
+// documents of other forms, counted by form in the order they first came.
+struct OtherDocuments {
+    std::int64_t conflicts = 0;
+    std::vector<std::pair<std::string, std::int64_t>> forms; // "" for a document without a form
+    // Conflicts whose parent no document of the book has: the only copy of the contact,
+    // handed out after the Person documents. Their display names, once the walk ended.
+    std::vector<std::string> keptConflicts;
+    // While the walk goes on: the conflicts that name their parent, in file order (counted
+    // among conflicts until the walk's end tells which are kept).
+    struct OpenConflict {
+        ContactDocument document;
+        std::string parent; // its universal ID as written
+        std::uint64_t offset = 0;
+    };
+    std::vector<OpenConflict> openConflicts;
+
+    void addForm(std::string_view form, std::int64_t count = 1);
+    void add(const OtherDocuments& more);
+    bool empty() const { return conflicts == 0 && forms.empty(); }
+};
+
+// "2 conflicts, 3 Group, 1 Location": the documents that are no contacts, by kind.
+std::string otherDocumentsText(const OtherDocuments& others);
+// "kept: conflict without its original: Eva Berg, Ola Nordmann": the conflicts handed
+// out as contacts; "" where there are none.
+std::string keptConflictsText(const OtherDocuments& others);
 
 // The items a Group document (a mailing list of the book) is read by: "ListName",
 // "Members", "ListDescription", "ListCategory", "GroupType", "InternetAddress".

@@ -16,7 +16,9 @@ namespace brenmoor::notes {
 struct AttachedFile {
     // Compressed: the book holds the file as Notes stores it (compression other than
     // "none"), which no reader outside Notes can undo. Damaged: its base64 is broken.
-    enum class State : std::uint8_t { Readable, Compressed, Damaged };
+    // NotesBitmap: a picture in Notes' own bitmap format (<notesbitmap>, what the DXL
+    // exporter writes unless ConvertNotesBitmapsToGIF is set), which no reader takes.
+    enum class State : std::uint8_t { Readable, Compressed, Damaged, NotesBitmap };
     std::string name; // as the user sees it: an attachment reference's display name where one gives it
     std::string item; // "$FILE", or the rich-text item the picture is in
     // A $FILE's file: the rich-text item whose attachment reference shows it ("Photo"

@@ -15,11 +15,21 @@ namespace brenmoor::notes {
 
 namespace {
 
-std::string dateTimeText(const std::string& written) {
+std::string dateTimeText(std::string_view written, const std::optional<DxlDateTime>& from = std::nullopt) {
+    // A range: both ends, the date of the end left out where it is the start's
+    // ("2024-03-10 09:00 - 17:00").
+    if (const std::size_t slash = written.find('/'); slash != std::string_view::npos && !from) {
+        const std::string_view first = written.substr(0, slash);
+        const auto start = parseDxlDateTime(first);
+        if (!start) return std::string(written);
+        return dateTimeText(first) + " - " + dateTimeText(written.substr(slash + 1), start);
+    }
     auto parsed = parseDxlDateTime(written);
-    if (!parsed) return written;
+    if (!parsed) return std::string(written);
     std::string text;
-    if (parsed->hasDate) text = localeDateText(parsed->year, parsed->month, parsed->day);
+    const bool sameDay = from && from->hasDate && parsed->hasDate && parsed->hasTime && from->year == parsed->year &&
+                         from->month == parsed->month && from->day == parsed->day;
+    if (parsed->hasDate && !sameDay) text = localeDateText(parsed->year, parsed->month, parsed->day);
     if (parsed->hasTime) {
         if (!text.empty()) text += ' ';
         text += localeTimeText(parsed->hour, parsed->minute, parsed->second);
@@ -113,7 +123,8 @@ std::vector<std::string> textsOf(const ItemValue* value) {
 std::optional<CalendarDate> dateOf(const ItemValue* value) {
     if (!value) return std::nullopt;
     if (value->kind == ItemValue::Kind::DateTime) {
-        auto parsed = parseDxlDateTime(value->text);
+        // A range's date is its start's.
+        auto parsed = parseDxlDateTime(std::string_view(value->text).substr(0, value->text.find('/')));
         if (!parsed || !parsed->hasDate) return std::nullopt;
         return CalendarDate{parsed->year, parsed->month, parsed->day};
     }

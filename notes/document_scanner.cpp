@@ -331,6 +331,7 @@ DocumentScanner::Unit DocumentScanner::childElement(const char* p) {
             if (read.noteClass == "document") return Unit::Uncertain;
         } else {
             person = read.hasForm && isPerson(read.form) && read.conflict != "true";
+            passedConflict_ = passedConflict_ || (read.hasForm && isPerson(read.form) && !person);
             group = reportGroups_ && read.hasForm && text::equalsIgnoringCase(read.form, "group") &&
                     read.conflict != "true";
         }

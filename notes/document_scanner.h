@@ -77,6 +77,9 @@ public:
     Step documentHere();
 
     const DocumentSpan& found() const { return found_; }
+    // Whether the scan passed a Person document marked a conflict: the walk hands out
+    // those whose parent is not in the book after the others, which only it can tell.
+    bool passedConflict() const { return passedConflict_; }
     std::uint64_t errorOffset() const { return errorOffset_; }
     const std::string& errorText() const { return errorText_; }
 
@@ -147,6 +150,7 @@ private:
     bool viewReachesEnd_ = false;
     bool needMore_ = false;
     bool reportGroups_ = false;
+    bool passedConflict_ = false;
 };
 
 } // namespace brenmoor::notes

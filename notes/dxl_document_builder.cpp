@@ -8,6 +8,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "notes/user_name.h"
 #include "text/base64.h"
 #include "text/text_bytes.h"
 
@@ -78,9 +79,6 @@ bool DocumentBuilder::startRootChild(std::string_view local, const char* const* 
             others_.addForm(form ? form : "");
             if (!collectGroups_ || !form || !equalsIgnoringCase(form, "group") || isConflict) return false;
             inGroup_ = true;
-        } else if (isConflict) {
-            ++others_.conflicts;
-            return false;
         }
         inNote_ = false;
     } else if (local == "note") {
@@ -92,6 +90,12 @@ bool DocumentBuilder::startRootChild(std::string_view local, const char* const* 
     }
     inDocument_ = true;
     conflict_ = false;
+    parent_.clear();
+    if (local == "document") {
+        const char* conflict = attributeValue(attrs, "conflict");
+        conflict_ = conflict && std::string_view(conflict) == "true";
+        if (const char* parent = conflict_ ? attributeValue(attrs, "parent") : nullptr) parent_ = parent;
+    }
     items_.clear();
     info_ = NoteInfo{};
     files_.clear();
@@ -136,6 +140,7 @@ void DocumentBuilder::startItem(const char* itemName) {
     firstChildSeen_ = false;
     awaitLevel_ = 0;
     listValueSeen_ = false;
+    pairLevel_ = 0;
     captureLevel_ = 0;
 }
 
@@ -149,14 +154,30 @@ void DocumentBuilder::startInValue(std::string_view local, int level, const char
                 file_.name = std::string(itemName_) + "." + std::string(local == "jpeg" ? "jpg" : local);
                 file_.item = itemName_;
                 startFileData(level);
+            } else if (pictureLevel_ != 0 && level == pictureLevel_ + 1 && local == "notesbitmap") {
+                AttachedFile& bitmap = files_.emplace_back();
+                bitmap.name = itemName_;
+                bitmap.item = itemName_;
+                bitmap.state = AttachedFile::State::NotesBitmap;
             }
             return;
         }
         if (isHiddenRichTextElement(local)) {
             startHidden(local, level, attrs);
+        } else if (local == "pardef") {
+            rememberListStyle(attrs);
         } else if (local == "par" || local == "sectiontitle") {
             if (paragraphs_++ > 0) buffer_ += "\r\n";
             ++openParagraphs_;
+            if (local == "par" && !listStyles_.empty()) startListParagraph(attributeValue(attrs, "def"));
+        } else if (local == "tablerow") {
+            // A tabbed table's tab label is a heading of the tab's content.
+            const char* label = attributeValue(attrs, "tablabel");
+            if (!label || !*label) return;
+            if (paragraphs_++ > 0) buffer_ += "\r\n";
+            buffer_ += label;
+        } else if (openParagraphs_ > 0 && local == "doclink" && linkLevel_ == 0) {
+            startDocLink(level, attrs);
         } else if (openParagraphs_ > 0 && local == "break") {
             buffer_ += "\r\n";
         } else if (openParagraphs_ > 0 && local == "tab") {
@@ -239,13 +260,92 @@ void DocumentBuilder::endFileData() {
     if (pictureLevel_ != 0) files_.push_back(std::move(file_));
 }
 
-// A link's target follows its text in angle brackets ("LinkedIn <https://...>"), or
-// stands alone where the link shows no text.
+// A link's target follows its text in angle brackets ("LinkedIn <https://...>"); a link
+// that shows no text is its description and its target ("Minutes <notes://...>"), or the
+// target alone.
 void DocumentBuilder::endLink() {
     const bool shown = text::trimmed(std::string_view(buffer_).substr(linkTextStart_)).size() > 0;
-    buffer_ += shown ? " <" + linkTarget_ + ">" : linkTarget_;
+    if (!shown && !linkDescription_.empty()) buffer_ += linkDescription_;
+    buffer_ += shown || !linkDescription_.empty() ? " <" + linkTarget_ + ">" : linkTarget_;
     linkLevel_ = 0;
     linkTarget_.clear();
+    linkDescription_.clear();
+}
+
+// A link to a Notes document: its notes:// URL of the server's common name, the
+// database's replica ID, the view's and the document's universal IDs, as the link
+// names them ("0" for a view it does not name), and its description.
+void DocumentBuilder::startDocLink(int level, const char* const* attrs) {
+    const char* document = attributeValue(attrs, "document");
+    if (!document || !*document) return;
+    const char* server = attributeValue(attrs, "server");
+    const char* database = attributeValue(attrs, "database");
+    const char* view = attributeValue(attrs, "view");
+    const char* description = attributeValue(attrs, "description");
+    linkTarget_ = "notes://";
+    for (char c : commonName(server ? server : "")) {
+        if (c == ' ') linkTarget_ += "%20";
+        else linkTarget_ += c;
+    }
+    linkTarget_ += '/';
+    linkTarget_ += database ? database : "";
+    linkTarget_ += '/';
+    linkTarget_ += view && *view ? view : "0";
+    linkTarget_ += '/';
+    linkTarget_ += document;
+    linkDescription_ = description ? description : "";
+    linkLevel_ = level;
+    linkTextStart_ = buffer_.size();
+}
+
+// The list styles of the rich text's paragraph definitions ("pardef id='2' list='number'").
+void DocumentBuilder::rememberListStyle(const char* const* attrs) {
+    const char* list = attributeValue(attrs, "list");
+    if (!list || !*list || std::string_view(list) == "none") return;
+    const char* id = attributeValue(attrs, "id");
+    if (!id) return;
+    listStyles_.emplace_back(id, list);
+}
+
+// A paragraph of a list begins with its number ("1. ", "b. ", "iii. ") or its bullet; a
+// numbered list counts on while its paragraphs follow one another.
+void DocumentBuilder::startListParagraph(const char* def) {
+    if (listStyles_.empty()) return;
+    std::string_view style;
+    for (const auto& [id, list] : listStyles_)
+        if (def && id == def) style = list;
+    if (style.empty()) {
+        listDef_.clear();
+        return;
+    }
+    listNumber_ = listDef_ == def ? listNumber_ + 1 : 1;
+    listDef_ = def;
+    const int n = listNumber_;
+    if (style == "number") {
+        buffer_ += std::to_string(n) + ". ";
+    } else if (style == "alphaupper" || style == "alphalower") {
+        std::string letters;
+        for (int k = n; k > 0; k = (k - 1) / 26) letters.insert(letters.begin(), char((style == "alphaupper" ? 'A' : 'a') + (k - 1) % 26));
+        buffer_ += letters + ". ";
+    } else if (style == "romanupper" || style == "romanlower") {
+        static constexpr std::pair<int, std::string_view> kRoman[] = {{1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"},
+                                                                     {100, "c"},   {90, "xc"},  {50, "l"},  {40, "xl"},
+                                                                     {10, "x"},    {9, "ix"},   {5, "v"},   {4, "iv"},
+                                                                     {1, "i"}};
+        std::string roman;
+        int k = n;
+        for (const auto& [value, digits] : kRoman)
+            for (; k >= value; k -= value) roman += digits;
+        if (style == "romanupper")
+            for (char& c : roman) c = char(c - 'a' + 'A');
+        buffer_ += roman + ". ";
+    } else if (style == "check") {
+        buffer_ += "\u2611 ";
+    } else if (style == "uncheck") {
+        buffer_ += "\u2610 ";
+    } else {
+        buffer_ += "\u2022 "; // bullet, circle, square
+    }
 }
 
 void DocumentBuilder::startItemChild(std::string_view local, int level) {
@@ -259,7 +359,11 @@ void DocumentBuilder::startItemChild(std::string_view local, int level) {
         else if (local == "textlist") await("text", level + 1);
         else if (local == "numberlist") await("number", level + 1);
         else if (local == "datetimelist") await("datetime", level + 1);
-        else if (local == "datetimepair") await("datetime", level + 1, true);
+        else if (local == "datetimepair") startPair(level);
+        return;
+    }
+    if (pairLevel_ != 0 && level == pairLevel_ + 1) {
+        if (local == "datetime" && pairEnds_ < 2) capture(ItemValue::Kind::DateTime, level);
         return;
     }
     if (awaitLevel_ != level) return;
@@ -269,11 +373,16 @@ void DocumentBuilder::startItemChild(std::string_view local, int level) {
                 : awaited_ == "number" ? ItemValue::Kind::Number
                                        : ItemValue::Kind::DateTime,
                 level);
-    } else if (awaited_ == "datetime" && local == "datetimepair" && level == 5 && !listValueSeen_) {
-        // A pair's first date-time stands for it; later pairs are not values of their own.
-        awaitLevel_ = 0;
-        await("datetime", level + 1, true);
+    } else if (awaited_ == "datetime" && local == "datetimepair") {
+        startPair(level);
     }
+}
+
+// A pair of date-times (a range) is one value: its two ends joined by '/'.
+void DocumentBuilder::startPair(int level) {
+    value_.kind = ItemValue::Kind::DateTime;
+    pairLevel_ = level;
+    pairEnds_ = 0;
 }
 
 bool DocumentBuilder::keeps(const char* itemName) const {
@@ -293,13 +402,16 @@ void DocumentBuilder::capture(ItemValue::Kind kind, int level) {
     openParagraphs_ = 0;
     hiddenLevel_ = 0;
     linkLevel_ = 0;
+    if (!listStyles_.empty()) {
+        listStyles_.clear();
+        listDef_.clear();
+    }
 }
 
-// Values of a list are the awaited children at level; a pair (single) has one value.
-void DocumentBuilder::await(std::string_view element, int level, bool single) {
+// Values of a list are the awaited children at level.
+void DocumentBuilder::await(std::string_view element, int level) {
     awaited_ = element;
     awaitLevel_ = level;
-    awaitSingle_ = single;
     listValueSeen_ = false;
 }
 
@@ -332,6 +444,7 @@ void DocumentBuilder::end(int level, const char* name) {
             --openParagraphs_;
         return;
     }
+    if (pairLevel_ == level) pairLevel_ = 0;
     if (awaitLevel_ == level + 1) awaitLevel_ = 0; // the list ended
     if (level == 3 && inItem_) {
         inItem_ = fileItem_ = photoItem_ = false;
@@ -347,11 +460,20 @@ void DocumentBuilder::endValue() {
     // Copied, not moved: the value gets a buffer of its own size and buffer_ keeps its
     // room for the next value. A large value takes the buffer itself (its unused room is
     // never touched, so it costs no memory), as a copy would hold it twice.
+    if (pairLevel_ != 0 && pairEnds_ == 1) {
+        std::string& start = value_.more.empty() ? value_.text : value_.more.back();
+        start += '/';
+        start += buffer_;
+        pairEnds_ = 2;
+        buffer_.clear();
+        captureLevel_ = 0;
+        return;
+    }
     std::string& value = listValueSeen_ ? value_.more.emplace_back() : value_.text;
     if (buffer_.size() >= kLargeValue) value.swap(buffer_);
     else value = buffer_;
-    if (awaitSingle_) awaitLevel_ = 0; // a pair is one value: its first date-time
-    else if (awaitLevel_ != 0) listValueSeen_ = true;
+    if (pairLevel_ != 0) pairEnds_ = 1;
+    if (awaitLevel_ != 0 || pairLevel_ != 0) listValueSeen_ = true;
     buffer_.clear();
     captureLevel_ = 0;
 }
@@ -401,11 +523,19 @@ bool DocumentBuilder::isGroupNote() {
     return true;
 }
 
-// At a document's end: a conflict is counted as one, a note of another form by its form;
-// a note's Form item, read only to tell its form, goes where the walk does not keep it.
+// At a document's end: a conflict is counted as one (and where it names its parent, set
+// aside until the walk's end tells whether the parent is in the book), a note of another
+// form by its form; a note's Form item, read only to tell its form, goes where the walk
+// does not keep it.
 bool DocumentBuilder::isPersonDocument() {
     if (conflict_) {
         ++others_.conflicts;
+        if (!inNote_ && !parent_.empty()) {
+            others_.openConflicts.push_back(
+                {ContactDocument({std::make_move_iterator(items_.begin()), std::make_move_iterator(items_.end())},
+                                 std::move(info_), std::move(files_)),
+                 std::move(parent_), documentStart_});
+        }
         return false;
     }
     if (!inNote_) return true;

@@ -70,6 +70,9 @@ private:
     void startItem(const char* itemName);
     void startInValue(std::string_view local, int level, const char* const* attrs);
     void endLink();
+    void startDocLink(int level, const char* const* attrs);
+    void rememberListStyle(const char* const* attrs);
+    void startListParagraph(const char* def);
     void startItemChild(std::string_view local, int level);
     void startInFileItem(std::string_view local, int level, const char* const* attrs);
     void startFileData(int level);
@@ -81,7 +84,8 @@ private:
     bool isGroupNote();
     bool keeps(const char* itemName) const;
     void capture(ItemValue::Kind kind, int level);
-    void await(std::string_view element, int level, bool single = false);
+    void await(std::string_view element, int level);
+    void startPair(int level);
 
     const ItemNames keep_; // a copy: callers may pass a temporary list
     const bool collectGroups_;
@@ -92,6 +96,7 @@ private:
     bool inNote_ = false;
     bool inGroup_ = false; // a <document form='Group'>, read for its group items
     bool conflict_ = false;
+    std::string parent_; // the parent's universal ID a <document> names, or ""
     bool inItem_ = false;
     bool inNoteInfo_ = false;
     bool inModified_ = false;
@@ -102,14 +107,15 @@ private:
     NoteInfo info_;
 
     // The item being read: its first child decides its kind; a list's values are the
-    // awaited children one level further down (a pair's first date-time stands for it).
+    // awaited children one level further down; a pair of date-times is one value.
     std::string itemName_;
     ItemValue value_;
     bool firstChildSeen_ = false;
     std::string_view awaited_;
     int awaitLevel_ = 0;
     bool listValueSeen_ = false;
-    bool awaitSingle_ = false;
+    int pairLevel_ = 0; // the <datetimepair> being read, and how many of its ends were
+    int pairEnds_ = 0;
 
     // The value being read: the text so far, and for rich text its paragraphs, the link
     // being read and the hidden element (a picture, an attachment, code) whose content is no text.
@@ -122,6 +128,12 @@ private:
     int linkLevel_ = 0;
     std::string linkTarget_;
     std::size_t linkTextStart_ = 0;
+    std::string linkDescription_; // a document link's
+    // The list styles of the paragraph definitions (id, style), and the list being
+    // numbered: its definition's id and the number of its last paragraph.
+    std::vector<std::pair<std::string, std::string>> listStyles_;
+    std::string listDef_;
+    int listNumber_ = 0;
 
     // The attached files of the document. The file being read: a $FILE item's <file>
     // element (its level), or a picture of the rich-text item "Photo" (the picture's

@@ -783,6 +783,10 @@ Sollen die neuen Seiten sie ersetzen, oder sollen sie bleiben und die neuen Seit
         <translation>Notes-ID-Dateien, nie geschrieben, da sie private Schlüssel enthalten: %1</translation>
     </message>
     <message>
+        <source>Pictures the book holds as Notes bitmaps, not written: %1. Export the book again with the DXL exporter's ConvertNotesBitmapsToGIF option set.</source>
+        <translation>Bilder, die das Adressbuch als Notes-Bitmaps enthält, nicht geschrieben: %1. Exportieren Sie das Adressbuch erneut mit gesetzter Option ConvertNotesBitmapsToGIF des DXL-Exporters.</translation>
+    </message>
+    <message>
         <source>Could not create the file "%1": %2.</source>
         <translation>Die Datei „%1“ konnte nicht angelegt werden: %2.</translation>
     </message>
@@ -1066,6 +1070,10 @@ Wählen Sie zuerst mit „Durchsuchen“ die Datei Names.nsf aus.</translation>
     <message>
         <source>%1 conflicts</source>
         <translation>%1 Konflikte</translation>
+    </message>
+    <message>
+        <source>kept: conflict without its original: %1</source>
+        <translation>behalten: Konflikt ohne sein Original: %1</translation>
     </message>
     <message>
         <source>without a form</source>

@@ -54,6 +54,8 @@ FieldStorage storageOf(ContactField field) {
     case ContactField::InstantMessagingAddress: return PidLidInstantMessagingAddress;
     case ContactField::Email2DisplayName: return PidLidEmail2DisplayName;
     case ContactField::Email3DisplayName: return PidLidEmail3DisplayName;
+    case ContactField::YomiFirstName: return PidLidYomiFirstName;
+    case ContactField::YomiLastName: return PidLidYomiLastName;
     }
     return ltp::PropTag{0};
 }
@@ -68,7 +70,7 @@ std::vector<PropertyName> contactPropertyNames() {
           PidLidPostalAddressId, PidLidContactCharacterSet, PidLidAutoLog, PidLidFileUnderList, kEmailDisplayNameList,
           PidLidAddressBookProviderEmailList, PidLidAddressBookProviderArrayType, PidLidWorkAddressStreet,
           PidLidWorkAddressCity, PidLidWorkAddressState, PidLidWorkAddressPostalCode, PidLidWorkAddressCountry,
-          PidLidInstantMessagingAddress})
+          PidLidInstantMessagingAddress, PidLidYomiFirstName, PidLidYomiLastName})
         add(named);
     for (const EmailSlot& slot : kEmailSlots)
         for (const NamedTag& named :

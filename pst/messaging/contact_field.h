@@ -25,9 +25,9 @@ enum class ContactField {
     HomeAddressCountry, HomePhone, HomeFax,
     Spouse, Children, DisplayName, Nickname, PersonalHomePage,
     AssistantPhone, Business2Phone, CarPhone, Home2Phone, OtherFax, PrimaryPhone,
-    InstantMessagingAddress, Email2DisplayName, Email3DisplayName,
+    InstantMessagingAddress, Email2DisplayName, Email3DisplayName, YomiFirstName, YomiLastName,
 };
-inline constexpr std::size_t kContactFieldCount = std::size_t(ContactField::Email3DisplayName) + 1;
+inline constexpr std::size_t kContactFieldCount = std::size_t(ContactField::YomiLastName) + 1;
 
 enum class ContactDate { Birthday, Anniversary };
 

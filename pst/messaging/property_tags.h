@@ -166,6 +166,8 @@ inline constexpr NamedTag PidLidDistributionListOneOffMembers{kPsetidAddress, 0x
 inline constexpr NamedTag PidLidDistributionListMembers{kPsetidAddress, 0x8055, PT_MV_BINARY};
 inline constexpr NamedTag PidLidDistributionListStream{kPsetidAddress, 0x8064, PT_BINARY};
 inline constexpr NamedTag PidLidInstantMessagingAddress{kPsetidAddress, 0x8062, PT_UNICODE};
+inline constexpr NamedTag PidLidYomiFirstName{kPsetidAddress, 0x802C, PT_UNICODE};
+inline constexpr NamedTag PidLidYomiLastName{kPsetidAddress, 0x802D, PT_UNICODE};
 inline constexpr NamedTag PidLidBirthdayLocal{kPsetidAddress, 0x80DE, PT_SYSTIME};
 inline constexpr NamedTag PidLidWeddingAnniversaryLocal{kPsetidAddress, 0x80DF, PT_SYSTIME};
 

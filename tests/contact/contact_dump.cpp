@@ -107,6 +107,9 @@ QJsonObject dump(const contact::Contact& c) {
     object["private"] = c.isPrivate;
     object["alternateName"] = text(c.alternateName);
     object["alternateNameLanguage"] = text(c.alternateNameLanguage);
+    object["nameReading"] = text(c.nameReading);
+    object["readingGiven"] = text(c.readingGiven);
+    object["readingFamily"] = text(c.readingFamily);
     QJsonArray others;
     for (const contact::OtherField& field : c.otherFields)
         others.append(QJsonObject{{"label", text(field.label)}, {"value", text(field.value)}});
@@ -120,7 +123,7 @@ QJsonObject dump(const contact::Contact& c) {
     } else {
         object["photo"] = QJsonValue::Null;
     }
-    static const char* const kStates[] = {"readable", "compressed", "damaged"};
+    static const char* const kStates[] = {"readable", "compressed", "damaged", "notesbitmap"};
     QJsonArray attachments;
     for (const contact::Attachment& file : c.attachments)
         attachments.append(QJsonObject{{"name", text(file.name())}, {"size", qint64(file.size())},

@@ -645,7 +645,7 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
 # each format, no secret of the book in any file, and the groups with their members as
 # resolved.
 data = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data")
-for book in ("real_book", "groups_book", "media_book"):
+for book in ("real_book", "groups_book", "media_book", "long_tail_book"):
     with open(os.path.join(data, book + ".json"), encoding="utf-8") as f:
         expected = json.load(f)
     dxl = os.path.join(data, book + ".dxl")

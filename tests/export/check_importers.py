@@ -6,7 +6,8 @@ compared with must itself keep every value of the contact. The books: the sample
 book of edge cases that importer_book.py writes, the realistic book of tests/data, a
 generated book put together from two replicas (every universal ID twice), and
 tests/data/media_book.dxl (photos and attachments: a photo's bytes read back equal the
-model's).
+model's), and tests/data/long_tail_book.dxl (a lone conflict, ranges, rich-text links and
+lists, a Notes bitmap photo, phonetic names, values beginning with ":" and "<").
 
 The CardDAV reader (radicale3, radicale4) is a Radicale server started on 127.0.0.1 with
 a storage folder of its own: every card is stored by a PUT of its own, as a CardDAV
@@ -45,6 +46,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 REAL_BOOK = os.path.join(HERE, "..", "data", "real_book.dxl")
 GROUPS_BOOK = os.path.join(HERE, "..", "data", "groups_book.dxl")
 MEDIA_BOOK = os.path.join(HERE, "..", "data", "media_book.dxl")
+LONG_TAIL_BOOK = os.path.join(HERE, "..", "data", "long_tail_book.dxl")
 GENERATOR = os.path.join(HERE, "..", "..", "bench", "generate_book.py")
 
 PHONE_TYPES = {"WorkVoice": ("work", "voice"), "WorkFax": ("work", "fax"), "WorkCell": ("work", "cell"),
@@ -82,8 +84,10 @@ def date_or_text(value):
 def file_text(f):
     """"contract.pdf (3 KB)", as the note names a file."""
     if f["state"] != "readable":
-        return f["name"] + (" (stored compressed in the book, not readable)" if f["state"] == "compressed"
-                            else " (damaged in the book, not readable)")
+        return f["name"] + {
+            "compressed": " (stored compressed in the book, not readable)",
+            "notesbitmap": " (a Notes bitmap, not readable: export the book again with ConvertNotesBitmapsToGIF set)",
+        }.get(f["state"], " (damaged in the book, not readable)")
     size = f["size"]
     if size < 1024:
         return f"{f['name']} ({size} byte{'' if size == 1 else 's'})"
@@ -97,11 +101,12 @@ def photo_bytes(c):
     return base64.b64decode(c["photo"]["data"]) if c["photo"] else None
 
 
-def common_lines(c, note, im_carried=False, alternate_carried=False, photo_carried=False):
+def common_lines(c, note, im_carried=False, alternate_carried=False, photo_carried=False, private_carried=False,
+                 reading_carried=False):
     """The lines every format writes alike after its own: the Notes mail address, the
-    Sametime logins, the alternate name and the photo where the format has no place for
-    them, each attachment, each Notes ID file left out, then the user's other items under
-    "Other fields"."""
+    Sametime logins, the alternate name, the name's reading, the private flag and the photo
+    where the format has no place for them, each attachment, each Notes ID file left out,
+    then the user's other items under "Other fields"."""
     if c["notesMailAddress"]:
         note = note_line(note, "Notes mail address", c["notesMailAddress"])
     if not im_carried:
@@ -110,6 +115,10 @@ def common_lines(c, note, im_carried=False, alternate_carried=False, photo_carri
     if not alternate_carried and c["alternateName"]:
         language = c["alternateNameLanguage"]
         note = note_line(note, "Alternate name", c["alternateName"] + (f" ({language})" if language else ""))
+    if c["nameReading"] and not (reading_carried and c["readingFamily"]):
+        note = note_line(note, "Name reading", c["nameReading"])
+    if c["private"] and not private_carried:
+        note = (note + "\r\n" if note else "") + "Private contact"
     if c["photo"] and not photo_carried:
         note = note_line(note, "Photo", file_text({"name": c["photo"]["name"], "size": len(photo_bytes(c)),
                                                    "state": "readable"}))
@@ -174,7 +183,7 @@ def expected_card(c, version):
         note = note_line(note, "Revision", c["revisionText"])
     extra = common_lines(c, "", im_carried=True,
                          alternate_carried=v4 and re.fullmatch(r"[A-Za-z0-9-]*", c["alternateNameLanguage"]),
-                         photo_carried=True)
+                         photo_carried=True, private_carried=not v4, reading_carried=True)
     note = (note + "\r\n" if note and extra else note) + extra
     card["note"] = lf(note) or None
     card["photo"] = (c["photo"]["type"], photo_bytes(c)) if c["photo"] else None
@@ -851,7 +860,7 @@ def expected_record(c):
     for category in c["categories"]:
         if ";" in category:
             extra = note_line(extra, "Category", category)
-    extra = common_lines(c, extra)
+    extra = common_lines(c, extra, private_carried=True)
     row["Notes"] = c["note"] + "\r\n" + extra if c["note"] and extra else c["note"] or extra
     return row
 
@@ -965,7 +974,7 @@ def main():
         importer_book.write_book(edge)
         replicas = os.path.join(tmp, "replicas.dxl")
         replicas_book(replicas, tmp)
-        for book in (sample, edge, REAL_BOOK, GROUPS_BOOK, replicas, MEDIA_BOOK):
+        for book in (sample, edge, REAL_BOOK, GROUPS_BOOK, replicas, MEDIA_BOOK, LONG_TAIL_BOOK):
             name = os.path.basename(book)
             out = os.path.join(tmp, "out-" + name)
             done = subprocess.run([convert, "export", fmt, book, out], capture_output=True, text=True)

@@ -136,6 +136,9 @@ Contact fullContact() {
     c.isPrivate = true;
     c.alternateName = "李安";
     c.alternateNameLanguage = "zh-Hant";
+    c.nameReading = "Lǐ Ān";
+    c.readingFamily = "Lǐ";
+    c.readingGiven = "Ān";
     c.otherFields = {{"Hobby", "Sailing"}};
     c.workAddress = contact::Address{"1 Pier Road\r\nUnit 2", "Portland", "OR", "97201", "USA"};
     c.birthday.date = CalendarDate{1978, 3, 14};
@@ -156,7 +159,9 @@ TEST(StandardVcard, VersionFourCard) {
               "REV:20140301T141530Z\r\n"
               "FN;ALTID=1:Ann J Lee\\, Jr.\r\n"
               "FN;ALTID=1;LANGUAGE=zh-Hant:李安\r\n"
-              "N:Lee\\, Jr.;Ann;J;Dr.;III\r\n"
+              "N;SORT-AS=\"Lǐ,Ān\":Lee\\, Jr.;Ann;J;Dr.;III\r\n"
+              "X-PHONETIC-FIRST-NAME:Ān\r\n"
+              "X-PHONETIC-LAST-NAME:Lǐ\r\n"
               "NICKNAME:Annie\r\n"
               "ORG:Harbour\\; Freight;Dispatch\r\n"
               "TITLE:Head\r\n"
@@ -168,6 +173,7 @@ TEST(StandardVcard, VersionFourCard) {
               "TEL;TYPE=home,cell;PREF=1:+1 503 555 0100\r\n"
               "TEL;TYPE=x-car,voice:+1 503 555 0111\r\n"
               "X-MS-IMADDRESS:Ann Lee/Harbour\r\n"
+              "IMPP;X-SERVICE-TYPE=Sametime:sametime:Ann%20Lee%2FHarbour\r\n"
               "ADR;TYPE=work:;Room 4;1 Pier Road\\nUnit 2;Portland;OR;97201;USA\r\n"
               "URL;TYPE=work:https://example.com/ann\r\n"
               "URL;TYPE=home:https://ann.example\r\n"
@@ -178,7 +184,7 @@ TEST(StandardVcard, VersionFourCard) {
               "RELATED;TYPE=x-manager;VALUE=text:S. Iyer\r\n"
               "X-EVOLUTION-MANAGER:S. Iyer\r\n"
               "NOTE:Line 1\\nLine 2\\nAnniversary: spring; 1990\\nNotes mail address: Ann Lee\r\n"
-              " /Harbour@HARBOUR\\nOther fields\\nHobby: Sailing\r\n"
+              " /Harbour@HARBOUR\\nPrivate contact\\nOther fields\\nHobby: Sailing\r\n"
               "CATEGORIES:Work,Friends\\, close\r\n"
               "END:VCARD\r\n");
 }
@@ -192,6 +198,8 @@ TEST(StandardVcard, VersionThreeCard) {
               "REV:2014-03-01T14:15:30Z\r\n"
               "FN:Ann J Lee\\, Jr.\r\n"
               "N:Lee\\, Jr.;Ann;J;Dr.;III\r\n"
+              "X-PHONETIC-FIRST-NAME:Ān\r\n"
+              "X-PHONETIC-LAST-NAME:Lǐ\r\n"
               "NICKNAME:Annie\r\n"
               "ORG:Harbour\\; Freight;Dispatch\r\n"
               "TITLE:Head\r\n"
@@ -203,6 +211,7 @@ TEST(StandardVcard, VersionThreeCard) {
               "TEL;TYPE=HOME,CELL,PREF:+1 503 555 0100\r\n"
               "TEL;TYPE=CAR,VOICE:+1 503 555 0111\r\n"
               "X-MS-IMADDRESS:Ann Lee/Harbour\r\n"
+              "IMPP;X-SERVICE-TYPE=Sametime:sametime:Ann%20Lee%2FHarbour\r\n"
               "ADR;TYPE=WORK:;Room 4;1 Pier Road\\nUnit 2;Portland;OR;97201;USA\r\n"
               "URL;TYPE=WORK:https://example.com/ann\r\n"
               "URL;TYPE=HOME:https://ann.example\r\n"
@@ -316,12 +325,12 @@ TEST(Ldif, AnEntryInThunderbirdsNamesWithTheRestInTheNote) {
               // Categories: Work, Friends, close\r\nNotes mail address: Ann Lee/Harbour@HARBOUR\r\n
               // Sametime: Ann Lee/Harbour\r\nAlternate name: 李安 (zh-Hant)\r\nOther fields\r\n
               // Hobby: Sailing"
-              "description:: TGluZSAxDQpMaW5lIDINCk1pZGRsZSBuYW1lOiBKDQpOYW1lIHByZWZpeDogRHIuDQpOYW1lIHN1ZmZpeDogSUlJDQpPZmZp"
-              "Y2U6IFJvb20gNA0KRS1tYWlsOiB0aGlyZEBleGFtcGxlLm5ldA0KQ2FyIHBob25lOiArMSA1MDMgNTU1IDAxMTENCkFubml2"
-              "ZXJzYXJ5OiBzcHJpbmc7IDE5OTANClNwb3VzZTogQm8gTGVlDQpNYW5hZ2VyOiBTLiBJeWVyDQpDYXRlZ29yaWVzOiBXb3Jr"
-              "LCBGcmllbmRzLCBjbG9zZQ0KTm90ZXMgbWFpbCBhZGRyZXNzOiBBbm4gTGVlL0hhcmJvdXJASEFSQk9VUg0KU2FtZXRpbWU6"
-              "IEFubiBMZWUvSGFyYm91cg0KQWx0ZXJuYXRlIG5hbWU6IOadjuWuiSAoemgtSGFudCkNCk90aGVyIGZpZWxkcw0KSG9iYnk6"
-              "IFNhaWxpbmc=\n"
+              "description:: TGluZSAxDQpMaW5lIDINCk1pZGRsZSBuYW1lOiBKDQpOYW1lIHByZWZpeDogRHIuDQpOYW1lIHN1ZmZpeDogSU"
+              "lJDQpPZmZpY2U6IFJvb20gNA0KRS1tYWlsOiB0aGlyZEBleGFtcGxlLm5ldA0KQ2FyIHBob25lOiArMSA1MDMgNTU1IDAxMT"
+              "ENCkFubml2ZXJzYXJ5OiBzcHJpbmc7IDE5OTANClNwb3VzZTogQm8gTGVlDQpNYW5hZ2VyOiBTLiBJeWVyDQpDYXRlZ29yaW"
+              "VzOiBXb3JrLCBGcmllbmRzLCBjbG9zZQ0KTm90ZXMgbWFpbCBhZGRyZXNzOiBBbm4gTGVlL0hhcmJvdXJASEFSQk9VUg0KU2"
+              "FtZXRpbWU6IEFubiBMZWUvSGFyYm91cg0KQWx0ZXJuYXRlIG5hbWU6IOadjuWuiSAoemgtSGFudCkNCk5hbWUgcmVhZGluZz"
+              "ogTMeQIMSAbg0KUHJpdmF0ZSBjb250YWN0DQpPdGhlciBmaWVsZHMNCkhvYmJ5OiBTYWlsaW5n\n"
               "\n");
 }
 

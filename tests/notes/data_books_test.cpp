@@ -18,7 +18,7 @@
 namespace brenmoor::notes {
 namespace {
 
-const char* const kBooks[] = {"real_book", "groups_book", "media_book"};
+const char* const kBooks[] = {"real_book", "groups_book", "media_book", "long_tail_book"};
 
 QJsonObject expected(const std::string& book) {
     QFile file(QString::fromStdString(std::string(BRENMOOR_TEST_DATA) + "/" + book + ".json"));
@@ -81,7 +81,7 @@ TEST(DataBooks, EveryWayOfReadingGivesTheContactsAndDocumentsExpected) {
         std::vector<std::string> files, wantFiles;
         for (std::size_t n = 1; n <= documents.size(); ++n)
             for (const AttachedFile& file : documents[n - 1].files()) {
-                static const char* const kStates[] = {"readable", "compressed", "damaged"};
+                static const char* const kStates[] = {"readable", "compressed", "damaged", "notesbitmap"};
                 QByteArray bytes;
                 file.forEachDecodedPiece([&](std::string_view piece) { bytes.append(piece.data(), qsizetype(piece.size())); });
                 EXPECT_EQ(std::uint64_t(bytes.size()), file.size()) << file.name;

@@ -66,8 +66,8 @@ TEST_F(ItemValues, EachKindGivesItsFirstValueAsText) {
         {"Time", "15:04:05"},
         {"Stamp", "1970-01-02 15:04:05"},
         {"Stamps", "1999-12-31"},
-        {"Pair", "2001-02-03"},
-        {"PairInList", "2002-03-04"},
+        {"Pair", "2001-02-03 - 2001-02-04"}, // a range keeps both ends
+        {"PairInList", "2002-03-04 - 2002-03-05"},
         {"Raw", ""},
         {"Object", ""},
         {"Nothing", ""},
@@ -88,15 +88,16 @@ TEST_F(ItemValues, ListsKeepEveryValueInOrder) {
         "<item name='Stamps'><datetimelist><datetime>19991231</datetime><datetime>20000101</datetime></datetimelist></item>"
         "<item name='Pair'><datetimepair><datetime>20010203</datetime><datetime>20010204</datetime></datetimepair></item>"
         "<item name='PairInList'><datetimelist><datetimepair><datetime>20020304</datetime>"
-        "<datetime>20020305</datetime></datetimepair></datetimelist></item>"
+        "<datetime>20020305</datetime></datetimepair><datetimepair><datetime>20020306T090000,00</datetime>"
+        "<datetime>20020306T170000,00</datetime></datetimepair></datetimelist></item>"
         "<item name='Single'><text>one</text></item>"
         "<item name='EmptyList'><textlist/></item>");
     using Texts = std::vector<std::string>;
     EXPECT_EQ(doc.itemTexts("List"), (Texts{"Family", "", "Friends, old"}));
     EXPECT_EQ(doc.itemTexts("Numbers"), (Texts{"7", "8.5"}));
     EXPECT_EQ(doc.itemTexts("Stamps"), (Texts{"1999-12-31", "2000-01-01"}));
-    EXPECT_EQ(doc.itemTexts("Pair"), (Texts{"2001-02-03"}));
-    EXPECT_EQ(doc.itemTexts("PairInList"), (Texts{"2002-03-04"}));
+    EXPECT_EQ(doc.itemTexts("Pair"), (Texts{"2001-02-03 - 2001-02-04"}));
+    EXPECT_EQ(doc.itemTexts("PairInList"), (Texts{"2002-03-04 - 2002-03-05", "2002-03-06 09:00:00 - 17:00:00"}));
     EXPECT_EQ(doc.itemTexts("Single"), (Texts{"one"}));
     EXPECT_EQ(doc.itemTexts("EmptyList"), Texts{});
     EXPECT_EQ(doc.itemTexts("Missing"), Texts{});
