@@ -787,8 +787,16 @@ void Velmar::showNode(const QModelIndex& node) {
 
 // A list shows its members in place of the contact boxes; anything else the boxes again.
 void Velmar::showMembers(const std::optional<ListedList>& list) {
+    // The one shown takes the width of the one it replaces.
+    auto* split = static_cast<QSplitter*>(detail_->parentWidget());
+    QList<int> sizes = split->sizes(); // the list, the pages, the members
+    const bool swap = bool(list) == detail_->isVisibleTo(split);
     members_->setVisible(bool(list));
     detail_->setVisible(!list);
+    if (swap && sizes.size() == 3) {
+        std::swap(sizes[1], sizes[2]);
+        split->setSizes(sizes);
+    }
     membersList_->clear();
     if (!list) return;
     detail_->clear();
