@@ -15,7 +15,7 @@ namespace {
 
 class TreeAccessible;
 
-// One shown row of the tree (0 the root, n the n-th contact shown). It asks the view for
+// One shown row of the tree (the view numbers them: the root, its contacts, the lists). It asks the view for
 // everything each time, so it stays right while the list changes under it.
 class RowAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
 public:
@@ -83,9 +83,7 @@ public:
 private:
     QModelIndex index() const {
         if (!view_ || !view_->model()) return {};
-        const QModelIndex root = view_->model()->index(0, 0);
-        if (row_ == 0) return root;
-        return view_->isExpanded(root) ? view_->model()->index(row_ - 1, 0, root) : QModelIndex();
+        return view_->indexOfRow(row_);
     }
 
     QPointer<ContactTreeView> view_;
@@ -100,10 +98,7 @@ public:
     }
 
     int childCount() const override {
-        const QAbstractItemModel* model = view()->model();
-        if (!model || model->rowCount() == 0) return 0;
-        const QModelIndex root = model->index(0, 0);
-        return 1 + (view()->isExpanded(root) ? model->rowCount(root) : 0);
+        return view()->model() ? view()->rowCount() : 0;
     }
     QAccessibleInterface* child(int i) const override {
         if (i < 0 || i >= childCount()) return nullptr;
@@ -129,10 +124,7 @@ public:
 
 private:
     ContactTreeView* view() const { return static_cast<ContactTreeView*>(widget()); }
-    int rowOf(const QModelIndex& index) const {
-        if (!index.isValid()) return -1;
-        return index.parent().isValid() ? index.row() + 1 : 0;
-    }
+    int rowOf(const QModelIndex& index) const { return view()->rowOf(index); }
 
     mutable QHash<int, QAccessible::Id> rows_;
 };

@@ -14,6 +14,8 @@ namespace {
 
 const QString kRootKey = QStringLiteral("TQalder");
 const QString kContactKeyPrefix = QStringLiteral("T_");
+const QString kListsKey = QStringLiteral("TQlists");
+const QString kListKeyPrefix = QStringLiteral("L_");
 
 // Room reserved per name: untouched room costs address space, not memory.
 constexpr std::size_t kNameRoom = 32;
@@ -77,9 +79,10 @@ std::optional<notes::DocumentPlace> ScannedContacts::place(std::size_t i) const 
 ContactTreeModel::ContactTreeModel(QObject* parent)
     : QAbstractItemModel(parent), bookPicture_(addressBookPicture()), cardPicture_(contactCardPicture()) {}
 
-void ContactTreeModel::setContacts(ScannedContacts contacts) {
+void ContactTreeModel::setContacts(ScannedContacts contacts, std::vector<ListedList> lists) {
     beginResetModel();
     contacts_ = std::move(contacts);
+    lists_ = std::move(lists);
     clearChosen();
     filtered_ = false;
     shown_ = {};
@@ -219,18 +222,22 @@ std::optional<notes::DocumentPlace> ContactTreeModel::place(const QModelIndex& c
 
 QModelIndex ContactTreeModel::index(int row, int column, const QModelIndex& parent) const {
     if (column != 0 || row < 0) return {};
-    if (!parent.isValid()) return row == 0 ? rootIndex() : QModelIndex();
+    if (!parent.isValid()) return row == 0 ? rootIndex() : row == 1 ? listsIndex() : QModelIndex();
+    if (parent.internalId() == kListsId)
+        return std::size_t(row) < lists_.size() ? createIndex(row, 0, kListId) : QModelIndex();
     if (parent.internalId() != kRootId || static_cast<std::size_t>(row) >= shownCount()) return {};
     return createIndex(row, 0, kContactId);
 }
 
 QModelIndex ContactTreeModel::parent(const QModelIndex& child) const {
+    if (isList(child)) return listsIndex();
     return isContact(child) ? rootIndex() : QModelIndex();
 }
 
 int ContactTreeModel::rowCount(const QModelIndex& parent) const {
-    if (!parent.isValid()) return 1;
+    if (!parent.isValid()) return lists_.empty() ? 1 : 2;
     if (parent.internalId() == kRootId) return static_cast<int>(std::min<std::size_t>(shownCount(), INT_MAX));
+    if (parent.internalId() == kListsId) return static_cast<int>(std::min<std::size_t>(lists_.size(), INT_MAX));
     return 0;
 }
 
@@ -238,6 +245,19 @@ int ContactTreeModel::columnCount(const QModelIndex&) const { return 1; }
 
 QVariant ContactTreeModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
+    if (index.internalId() == kListsId || isList(index)) {
+        const bool heading = !isList(index);
+        switch (role) {
+        case Qt::DisplayRole:
+        case Qt::ToolTipRole:
+            return heading ? QCoreApplication::translate("brenmoor::app::ContactTreeModel", "Mailing Lists")
+                           : lists_[std::size_t(index.row())].name;
+        case Qt::DecorationRole: return heading ? bookPicture_ : cardPicture_;
+        case kNodeKeyRole: return heading ? kListsKey : kListKeyPrefix + QString::number(index.row() + 1);
+        case kNodePictureRole: return heading ? 1 : 2;
+        default: return {};
+        }
+    }
     const bool contact = isContact(index);
     switch (role) {
     case Qt::DisplayRole:

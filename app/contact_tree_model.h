@@ -1,13 +1,17 @@
 // The contact tree's model: the root "Notes Address Book" (key "TQalder", picture 1)
 // and under it one node per contact of the last scan (key "T_" and its running
 // number, picture 2, its display name), with where the scan found each contact in
-// the book. Names sit in one buffer and rows are made when the view asks for them,
+// the book. A book with mailing lists has a second top row, "Mailing Lists" (key
+// "TQlists"), with one node per list (key "L_" and its number, picture 2) whose members
+// the window shows on click; lists are no contacts: never filtered, selected or counted.
+// Names sit in one buffer and rows are made when the view asks for them,
 // so a million contacts cost a few bytes each beyond their names.
 #pragma once
 
 #include <QAbstractItemModel>
 #include <QIcon>
 #include <QItemSelection>
+#include <QStringList>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -51,13 +55,21 @@ private:
     std::optional<notes::BookIdentity> book_;
 };
 
+// A mailing list of the book as the tree shows it: its name and its members, each as a
+// line to read.
+struct ListedList {
+    QString name;
+    QStringList members;
+};
+
 class ContactTreeModel : public QAbstractItemModel {
     Q_OBJECT
 public:
     explicit ContactTreeModel(QObject* parent = nullptr);
 
-    // Replaces the contacts under the root, all shown; the root stays.
-    void setContacts(ScannedContacts contacts);
+    // Replaces the contacts under the root, all shown, and the mailing lists (the heading
+    // is there only where the book has some); the root stays.
+    void setContacts(ScannedContacts contacts, std::vector<ListedList> lists = {});
     const ScannedContacts& contacts() const { return contacts_; }
 
     // Shows only the contacts whose name, company or e-mail holds text as the user reads
@@ -85,6 +97,13 @@ public:
     std::vector<std::int64_t> shownRunningNumbers() const;
 
     QModelIndex rootIndex() const { return createIndex(0, 0, kRootId); }
+    // The heading of the mailing lists; invalid where the book has none.
+    QModelIndex listsIndex() const { return lists_.empty() ? QModelIndex() : createIndex(1, 0, kListsId); }
+    std::size_t listCount() const { return lists_.size(); }
+    bool isList(const QModelIndex& index) const { return index.isValid() && index.internalId() == kListId; }
+    const ListedList* list(const QModelIndex& index) const {
+        return isList(index) ? &lists_[std::size_t(index.row())] : nullptr;
+    }
     bool isContact(const QModelIndex& index) const { return index.isValid() && index.internalId() == kContactId; }
     // A contact node's running number (1 for the first): its position in the book.
     std::int64_t runningNumber(const QModelIndex& contact) const { return std::int64_t(contactAt(contact.row())) + 1; }
@@ -102,6 +121,8 @@ public:
 private:
     static constexpr quintptr kRootId = 0;
     static constexpr quintptr kContactId = 1;
+    static constexpr quintptr kListsId = 2;
+    static constexpr quintptr kListId = 3;
 
     std::size_t contactAt(int row) const { return filtered_ ? shown_[std::size_t(row)] : std::size_t(row); }
 
@@ -110,6 +131,7 @@ private:
     std::size_t chosenCount_ = 0;
     bool filtered_ = false;
     std::vector<std::uint32_t> shown_; // the contacts the filter lets through, in book order
+    std::vector<ListedList> lists_;
     QIcon bookPicture_;
     QIcon cardPicture_;
 };

@@ -34,10 +34,13 @@ QModelIndex ContactTreeView::root() const { return model() ? model()->index(0, 0
 
 int ContactTreeView::rowHeight() const { return std::max(iconSize().height(), fontMetrics().height()) + 4; }
 
+int ContactTreeView::contactRows() const { return expanded_ ? model()->rowCount(root()) : 0; }
+
 int ContactTreeView::rowCount() const {
     QModelIndex top = root();
     if (!top.isValid()) return 0;
-    return 1 + (expanded_ ? model()->rowCount(top) : 0);
+    const QModelIndex lists = model()->index(1, 0);
+    return 1 + contactRows() + (lists.isValid() ? 1 + model()->rowCount(lists) : 0);
 }
 
 int ContactTreeView::rowsPerPage() const { return std::max(1, viewport()->height() / rowHeight()); }
@@ -46,12 +49,18 @@ int ContactTreeView::firstRow() const { return verticalScrollBar()->value(); }
 
 QModelIndex ContactTreeView::indexOfRow(int row) const {
     if (row < 0 || row >= rowCount()) return {};
-    return row == 0 ? root() : model()->index(row - 1, 0, root());
+    if (row == 0) return root();
+    const int heading = 1 + contactRows();
+    if (row < heading) return model()->index(row - 1, 0, root());
+    const QModelIndex lists = model()->index(1, 0);
+    return row == heading ? lists : model()->index(row - heading - 1, 0, lists);
 }
 
 int ContactTreeView::rowOf(const QModelIndex& index) const {
     if (!index.isValid() || index.model() != model()) return -1;
-    if (!index.parent().isValid()) return index.row() == 0 ? 0 : -1;
+    const QModelIndex parent = index.parent();
+    if (!parent.isValid()) return index.row() == 0 ? 0 : index.row() == 1 ? 1 + contactRows() : -1;
+    if (parent.row() == 1) return 1 + contactRows() + 1 + index.row();
     return expanded_ ? index.row() + 1 : -1;
 }
 
@@ -66,7 +75,7 @@ bool ContactTreeView::isExpanded(const QModelIndex& index) const { return index.
 void ContactTreeView::setExpanded(const QModelIndex& index, bool expanded) {
     if (index != root() || expanded == expanded_) return;
     expanded_ = expanded;
-    if (!expanded && currentIndex().parent().isValid()) setCurrentIndex(root());
+    if (!expanded && currentIndex().parent() == root()) setCurrentIndex(root());
     updateGeometries();
     viewport()->update();
 }
@@ -74,7 +83,7 @@ void ContactTreeView::setExpanded(const QModelIndex& index, bool expanded) {
 QRect ContactTreeView::visualRect(const QModelIndex& index) const {
     int row = rowOf(index);
     if (row < 0) return {};
-    int level = row == 0 ? 0 : 1;
+    int level = index.parent().isValid() ? 1 : 0;
     return rowRect(row).adjusted(kIndentation * (level + 1), 0, 0, 0);
 }
 
@@ -128,7 +137,12 @@ QModelIndex ContactTreeView::moveCursor(CursorAction action, Qt::KeyboardModifie
     case MoveHome: row = 0; break;
     case MoveEnd: row = rows - 1; break;
     case MoveLeft:
-        // As in a tree: Left folds the root, or goes from a contact up to the root.
+        // As in a tree: Left folds the root, or goes from a contact up to the root and
+        // from a list up to its heading.
+        if (currentIndex().parent().isValid() && currentIndex().parent() != root()) {
+            row = rowOf(currentIndex().parent());
+            break;
+        }
         if (current == 0) setExpanded(root(), false);
         row = 0;
         break;
@@ -152,8 +166,17 @@ void ContactTreeView::setSelection(const QRect& rect, QItemSelectionModel::Selec
     int top = std::max(0, firstRow() + area.top() / rowHeight());
     int bottom = std::min(rowCount() - 1, firstRow() + area.bottom() / rowHeight());
     QItemSelection selection;
-    if (top == 0 && bottom >= 0) selection.select(root(), root());
-    if (bottom >= 1) selection.select(indexOfRow(std::max(top, 1)), indexOfRow(bottom));
+    // One range per parent: the root, its contacts, the lists' heading, its lists.
+    auto add = [&](int from, int to) {
+        from = std::max(from, top);
+        to = std::min(to, bottom);
+        if (from <= to) selection.select(indexOfRow(from), indexOfRow(to));
+    };
+    const int heading = 1 + contactRows();
+    add(0, 0);
+    add(1, heading - 1);
+    add(heading, heading);
+    add(heading + 1, rowCount() - 1);
     selectionModel()->select(selection, command);
 }
 

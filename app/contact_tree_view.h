@@ -2,7 +2,8 @@
 // expand sign, and its contacts one row each below it, indented. Every row has the
 // same height and is drawn when it comes into view, so the view keeps nothing per
 // row: a million contacts scroll as easily as ten (a tree view proper keeps a layout
-// record of some forty bytes per shown row). Made for ContactTreeModel's two levels.
+// record of some forty bytes per shown row). Made for ContactTreeModel's two levels;
+// the heading of the mailing lists, where there is one, follows the contacts, always open.
 #pragma once
 
 #include <QAbstractItemView>
@@ -23,6 +24,12 @@ public:
     QModelIndex indexAt(const QPoint& point) const override;
     // A new list (a scan, a filter) gets its scroll range at once, not at the next layout.
     void reset() override;
+    // The rows shown, top to bottom: the root, its contacts when expanded, the lists'
+    // heading and its lists; the index of one, and the row of an index (-1: not shown).
+    int rowCount() const;
+    QModelIndex indexOfRow(int row) const;
+    int rowOf(const QModelIndex& index) const;
+
     // Ctrl+A: every contact shown (the root is no contact to select with them).
     void selectAll() override;
 
@@ -47,11 +54,9 @@ protected:
 private:
     QModelIndex root() const;
     int rowHeight() const;
-    int rowCount() const; // shown rows: the root and, when expanded, its contacts
+    int contactRows() const; // the contacts shown under the root: none while it is folded
     int rowsPerPage() const;
     int firstRow() const;
-    QModelIndex indexOfRow(int row) const;
-    int rowOf(const QModelIndex& index) const; // -1 where it is not shown
     QRect rowRect(int row) const;              // the whole row, in viewport coordinates
     QRect signRect() const;                    // the root's expand sign
 

@@ -25,6 +25,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
@@ -49,6 +50,7 @@
 #include "contact/group.h"
 #include "export/export_run.h"
 #include "export/output_formats.h"
+#include "export/run_summary.h"
 #include "notes/address_book.h"
 #include "notes/contact_items.h"
 #include "viewer/contact_detail_view.h"
@@ -158,7 +160,7 @@ struct Velmar::ScanJob {
     std::atomic<bool> stop{false};
     std::atomic<std::int64_t> listed{0};
     std::atomic<std::int64_t> total{-1}; // the book's entry count, once it is known
-    std::size_t lists = 0;  // the book's mailing lists
+    contact::GroupBook groups; // the book's mailing lists, their members resolved
     ScannedContacts contacts;
     notes::OtherDocuments others;
     bool opened = false;    // the book opened and its contacts were counted
@@ -179,7 +181,6 @@ void runScan(const std::shared_ptr<Velmar::ScanJob>& job) {
         job->contacts.reserve(static_cast<std::size_t>(std::max<std::int64_t>(count, 0)));
         job->total = count;
         job->opened = true;
-        job->lists = contact::GroupBook(book.groupDocuments()).lists().size();
         notes::listContacts(book, contact::listedItems(),
                             [&](const notes::ContactDocument& doc, const std::string& name,
                                 const std::optional<notes::DocumentPlace>& place) {
@@ -188,6 +189,13 @@ void runScan(const std::shared_ptr<Velmar::ScanJob>& job) {
                                 ++job->listed;
                             });
         job->others = book.otherDocuments();
+        // Members are resolved as the groups command and the exports resolve them, in a
+        // walk of their own over whole documents (the list's walk keeps only some items),
+        // made only where the book has lists.
+        if (!contact::GroupBook(book.groupDocuments()).empty() && !job->stop) {
+            notes::AddressBook whole(job->path.toStdString());
+            job->groups = contact::readGroups(whole);
+        }
     } catch (const ScanStopped&) {
         job->stopped = true;
     } catch (const std::exception& failure) {
@@ -302,6 +310,16 @@ void Velmar::buildControls() {
     connect(detail_, &viewer::ContactDetailView::saveFileRequested, this, &Velmar::saveAttachedFile);
     split->addWidget(listColumn);
     split->addWidget(detail_);
+    // A mailing list's members, read-only, where the boxes stand while a list is shown.
+    members_ = new QGroupBox(split);
+    members_->setObjectName(QStringLiteral("ListMembers"));
+    auto* membersLayout = new QVBoxLayout(members_);
+    membersList_ = new QListWidget(members_);
+    membersList_->setObjectName(QStringLiteral("MemberList"));
+    membersList_->setSelectionMode(QAbstractItemView::NoSelection);
+    membersLayout->addWidget(membersList_);
+    split->addWidget(members_);
+    members_->hide();
     split->setStretchFactor(0, 1);
     split->setStretchFactor(1, 3);
     split->setSizes({220, 660});
@@ -607,6 +625,7 @@ void Velmar::Command3_Click() {
     setWindowTitle(kTitle);
     tree_->setExpanded(contacts_->rootIndex(), true);
     tree_->verticalScrollBar()->setValue(0);
+    showMembers({});
     detail_->clear();
     countsChanged();
     const QString bookName = QFileInfo(path).fileName();
@@ -692,21 +711,24 @@ void Velmar::scanFinished(const std::shared_ptr<ScanJob>& job) {
         return;
     }
     const bool none = job->contacts.size() == 0;
+    const std::size_t lists = job->groups.lists().size();
     listScanned(path, std::move(job->contacts),
-                job->lists == 0   ? QString()
-                : job->lists == 1 ? tr("1 mailing list")
-                                  : tr("%1 mailing lists").arg(countText(std::int64_t(job->lists))));
+                lists == 0   ? QString()
+                : lists == 1 ? tr("1 mailing list")
+                             : tr("%1 mailing lists").arg(countText(std::int64_t(lists))),
+                listedLists(job->groups));
     QString noContacts = tr("%1 holds no contacts: no document of the form \"Person\".").arg(bookName);
     if (!job->others.empty())
-        noContacts += QStringLiteral(" ") + tr("It holds %1 documents.")
-                                                .arg(QString::fromStdString(notes::otherDocumentsText(job->others)));
+        noContacts += QStringLiteral(" ") + tr("It holds %1.")
+                                                .arg(QString::fromStdString(exporting::otherDocumentsCountText(job->others)));
     prompts_.message(this, kTitle, none ? tr(kScanCompleted) + QStringLiteral("\r\n\r\n") + noContacts : tr(kScanCompleted));
 }
 
 // Puts the contacts of the book at path into the tree and names book and count below.
-void Velmar::listScanned(const QString& path, ScannedContacts contacts, const QString& remark) {
+void Velmar::listScanned(const QString& path, ScannedContacts contacts, const QString& remark,
+                         std::vector<ListedList> lists) {
     const std::size_t count = contacts.size();
-    contacts_->setContacts(std::move(contacts));
+    contacts_->setContacts(std::move(contacts), std::move(lists));
     tree_->verticalScrollBar()->setValue(0);
     scannedBook_ = path;
     remember(kLastBookKey, QFileInfo(path).absoluteFilePath());
@@ -737,7 +759,12 @@ void Velmar::TreeView1_NodeClick(const QModelIndex& node) {
 // Where that file is unchanged since, it goes straight to the place the scan found the
 // contact at; otherwise it finds the position afresh.
 void Velmar::showNode(const QModelIndex& node) {
+    if (const ListedList* list = contacts_->list(node)) {
+        showMembers(*list);
+        return;
+    }
     if (!contacts_->isContact(node)) return;
+    showMembers({});
     try {
         notes::AddressBook book(scannedBook_.toStdString());
         const std::int64_t position = contacts_->runningNumber(node);
@@ -756,6 +783,50 @@ void Velmar::showNode(const QModelIndex& node) {
         detail_->clear();
         showFailure(tr("The contact could not be read."), failure);
     }
+}
+
+// A list shows its members in place of the contact boxes; anything else the boxes again.
+void Velmar::showMembers(const std::optional<ListedList>& list) {
+    // The one shown takes the width of the one it replaces.
+    auto* split = static_cast<QSplitter*>(detail_->parentWidget());
+    QList<int> sizes = split->sizes(); // the list, the pages, the members
+    const bool swap = bool(list) == detail_->isVisibleTo(split);
+    members_->setVisible(bool(list));
+    detail_->setVisible(!list);
+    if (swap && sizes.size() == 3) {
+        std::swap(sizes[1], sizes[2]);
+        split->setSizes(sizes);
+    }
+    membersList_->clear();
+    if (!list) return;
+    detail_->clear();
+    members_->setTitle(tr("Members of %1").arg(list->name));
+    membersList_->addItems(list->members);
+    membersList_->setAccessibleName(tr("Members of %1").arg(list->name));
+}
+
+// The lists as the tree shows them: each member as the groups command names it.
+std::vector<ListedList> Velmar::listedLists(const contact::GroupBook& groups) const {
+    std::vector<ListedList> lists;
+    for (const contact::Group& group : groups.lists()) {
+        ListedList list{QString::fromStdString(group.name), {}};
+        for (const contact::GroupMember& member : group.members) {
+            const QString name = QString::fromStdString(member.name), address = QString::fromStdString(member.address);
+            using Kind = contact::GroupMember::Kind;
+            switch (member.kind) {
+            case Kind::Contact:
+            case Kind::Outside:
+                list.members << (address.isEmpty() ? name
+                                 : name.isEmpty()  ? address
+                                                   : QStringLiteral("%1 <%2>").arg(name, address));
+                break;
+            case Kind::Group: list.members << tr("%1 (mailing list)").arg(name); break;
+            case Kind::Unaddressed: list.members << tr("%1 (no Internet address)").arg(name); break;
+            }
+        }
+        lists.push_back(std::move(list));
+    }
+    return lists;
 }
 
 // While an export runs the window takes input for Cancel, Esc and a close request only.

@@ -19,8 +19,10 @@
 
 class QAction;
 class QActionGroup;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QProgressBar;
 class QPushButton;
 class QSettings;
@@ -30,6 +32,9 @@ class QTimer;
 
 namespace brenmoor::viewer {
 class ContactDetailView;
+}
+namespace brenmoor::contact {
+class GroupBook;
 }
 
 namespace brenmoor::app {
@@ -123,7 +128,10 @@ private:
     bool bookOnScreenIsTheOneNamed();
     QString remembered(const char* key) const;
     void remember(const char* key, const QString& value);
-    void listScanned(const QString& path, ScannedContacts contacts, const QString& remark = {});
+    void listScanned(const QString& path, ScannedContacts contacts, const QString& remark = {},
+                     std::vector<ListedList> lists = {});
+    void showMembers(const std::optional<ListedList>& list);
+    std::vector<ListedList> listedLists(const contact::GroupBook& groups) const;
     QString contactCountText(std::int64_t count) const;
 
     void scanFinished(const std::shared_ptr<ScanJob>& job);
@@ -152,6 +160,8 @@ private:
     ContactTreeModel* contacts_ = nullptr;
     QPersistentModelIndex currentAtPress_; // the highlighted node when a mouse button went down
     viewer::ContactDetailView* detail_ = nullptr;
+    QGroupBox* members_ = nullptr;      // a mailing list's members, shown in place of detail_
+    QListWidget* membersList_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* scanStatus_ = nullptr;
     QLabel* selectionStatus_ = nullptr; // "N of M selected"

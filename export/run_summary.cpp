@@ -66,6 +66,21 @@ std::string contactsText(std::int64_t n) {
                   : arg(translate("brenmoor::exporting", "%1 contacts"), {std::to_string(n)});
 }
 
+std::string otherDocumentsCountText(const notes::OtherDocuments& others) {
+    std::string text;
+    auto add = [&](const std::string& part) { text += (text.empty() ? "" : ", ") + part; };
+    if (others.conflicts > 0)
+        add(counted(others.conflicts, translate("brenmoor::exporting", "1 conflict"),
+                    translate("brenmoor::exporting", "%1 conflicts")));
+    for (const auto& [form, count] : others.forms)
+        add(form.empty() ? counted(count, translate("brenmoor::exporting", "1 document without a form"),
+                                   translate("brenmoor::exporting", "%1 documents without a form"))
+                         : arg(count == 1 ? translate("brenmoor::exporting", "1 %1 document")
+                                          : translate("brenmoor::exporting", "%2 %1 documents"),
+                               {form, std::to_string(count)}));
+    return text;
+}
+
 std::string itemCountsText(const ItemCounts& counts) {
     std::string text;
     for (const auto& [name, contacts] : counts)
@@ -111,8 +126,8 @@ std::string notWrittenText(const RunSummary& summary) {
         text += translate("brenmoor::exporting", "The address book holds no contacts: no document of the form "
                                                  "\"Person\".");
         if (!summary.otherDocuments.empty())
-            text += " " + arg(translate("brenmoor::exporting", "It holds %1 documents."),
-                              {notes::otherDocumentsText(summary.otherDocuments)});
+            text += " " + arg(translate("brenmoor::exporting", "It holds %1."),
+                              {otherDocumentsCountText(summary.otherDocuments)});
         text += "\n";
     } else if (summary.wholeBook && !summary.otherDocuments.empty()) {
         std::string others = notes::otherDocumentsText(summary.otherDocuments);

@@ -68,6 +68,10 @@ inline bool someFilesNotWritten(const RunSummary& summary) {
 
 // "1 contact", "25 contacts", in the installed translation's language.
 std::string contactsText(std::int64_t n);
+
+// "2 conflicts, 1 Group document, 3 Location documents": the documents that are no
+// contacts, by kind, counted in words of one or of many.
+std::string otherDocumentsCountText(const notes::OtherDocuments& others);
 // "InternetAddress (4 contacts), HomeEmail (1 contact)".
 std::string itemCountsText(const ItemCounts& counts);
 // The lines of the summary, each ending in a line break: the contacts written and not

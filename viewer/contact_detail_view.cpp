@@ -87,6 +87,19 @@ QString shown(std::string_view text) {
     return QCoreApplication::translate("brenmoor::viewer::ContactDetailView", std::string(text).c_str());
 }
 
+// A value's label: the label of the catalogued item's box, in the user's language, for
+// an item the catalogue knows (PersPager, Prev, NameDisplayPref), else its Notes name.
+QString fieldLabel(const std::string& name) {
+    const QString notesName = QString::fromUtf8(name.data(), qsizetype(name.size()));
+    for (std::size_t i = 0; i < notes::kContactItemCount; ++i) {
+        const std::string_view known = notes::kContactItems[i].notesName;
+        if (!kItemPlaces[i].label.empty() &&
+            notesName.compare(QLatin1String(known.data(), qsizetype(known.size())), Qt::CaseInsensitive) == 0)
+            return shown(kItemPlaces[i].label);
+    }
+    return notesName;
+}
+
 // Frames and labels beyond those the window names itself are numbered in creation order,
 // as the original form numbered its controls.
 class ControlNames {
@@ -341,7 +354,7 @@ void ContactDetailView::showModel(const notes::ContactDocument& doc) {
         lines << tr("Web page (%1): %2").arg(placeText(w.place), utf8(w.url));
     for (const contact::Related& r : model.related) lines << relationText(r.relation) + QStringLiteral(": ") + utf8(r.name);
     for (const std::string& im : model.imAddresses) lines << tr("Instant messaging: %1").arg(utf8(im));
-    for (const contact::OtherField& f : model.otherFields) lines << utf8(f.label) + QStringLiteral(": ") + utf8(f.value);
+    for (const contact::OtherField& f : model.otherFields) lines << fieldLabel(f.label) + QStringLiteral(": ") + utf8(f.value);
     more_->setPlainText(lines.join(QLatin1Char('\n')));
 
     // A row per attached file: its name and size, and a button that saves it.

@@ -542,8 +542,20 @@ Lesen Sie zuerst %1 ein, um dessen Kontakte zu speichern, oder setzen Sie %2 wie
         <translation>%1 enthält keine Kontakte: kein Dokument der Maske „Person“.</translation>
     </message>
     <message>
-        <source>It holds %1 documents.</source>
-        <translation>Es enthält diese Dokumente: %1.</translation>
+        <source>It holds %1.</source>
+        <translation>Es enthält %1.</translation>
+    </message>
+    <message>
+        <source>Members of %1</source>
+        <translation>Mitglieder von %1</translation>
+    </message>
+    <message>
+        <source>%1 (mailing list)</source>
+        <translation>%1 (Verteilerliste)</translation>
+    </message>
+    <message>
+        <source>%1 (no Internet address)</source>
+        <translation>%1 (keine Internetadresse)</translation>
     </message>
     <message>
         <source>no contacts</source>
@@ -691,8 +703,32 @@ Sollen die neuen Seiten sie ersetzen, oder sollen sie bleiben und die neuen Seit
         <translation>Geschriebene Kontakte: %1</translation>
     </message>
     <message>
-        <source>It holds %1 documents.</source>
-        <translation>Es enthält folgende Dokumente: %1.</translation>
+        <source>It holds %1.</source>
+        <translation>Es enthält %1.</translation>
+    </message>
+    <message>
+        <source>1 conflict</source>
+        <translation>1 Konflikt</translation>
+    </message>
+    <message>
+        <source>%1 conflicts</source>
+        <translation>%1 Konflikte</translation>
+    </message>
+    <message>
+        <source>1 document without a form</source>
+        <translation>1 Dokument ohne Maske</translation>
+    </message>
+    <message>
+        <source>%1 documents without a form</source>
+        <translation>%1 Dokumente ohne Maske</translation>
+    </message>
+    <message>
+        <source>1 %1 document</source>
+        <translation>1 Dokument der Maske %1</translation>
+    </message>
+    <message>
+        <source>%2 %1 documents</source>
+        <translation>%2 Dokumente der Maske %1</translation>
     </message>
     <message>
         <source>1 contact</source>
@@ -1007,6 +1043,10 @@ Wählen Sie zuerst mit „Durchsuchen“ die Datei Names.nsf aus.</translation>
     <message>
         <source>Notes Address Book</source>
         <translation>Notes-Adressbuch</translation>
+    </message>
+    <message>
+        <source>Mailing Lists</source>
+        <translation>Verteilerlisten</translation>
     </message>
 </context>
 <context>

@@ -87,7 +87,7 @@ def selection_failures(pyatspi, tree, rows, named):
     return failures
 
 
-def inner(brenmoor, book, expected_contacts, result):
+def inner(brenmoor, book, expected_contacts, lists, result):
     import pyatspi
     # Settings go to the check's own folder, not the user's.
     env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1",
@@ -106,7 +106,8 @@ def inner(brenmoor, book, expected_contacts, result):
             if app is None:
                 continue
             trees = find_all(app, lambda n: n.getRoleName() == "tree")
-            if trees and trees[0].childCount == expected_contacts + 1:
+            # The root and its contacts, then the lists' heading and its lists.
+            if trees and trees[0].childCount == expected_contacts + 1 + (lists + 1 if lists else 0):
                 tree = trees[0]
         if tree is None:
             print("no contact tree with %d rows in the accessibility tree of %s" % (expected_contacts + 1, app))
@@ -120,6 +121,8 @@ def inner(brenmoor, book, expected_contacts, result):
             failures.append("second row is %r (%s)" % (rows[1].name, rows[1].getRoleName()))
         if not rows[-1].name:
             failures.append("the last row has no name")
+        if lists and rows[expected_contacts + 1].name != "Mailing Lists":
+            failures.append("the row after the contacts is %r, not the lists' heading" % rows[expected_contacts + 1].name)
 
         def named(role, name):
             return find_all(app, lambda n: n.getRoleName() == role and n.name == name)
@@ -154,8 +157,8 @@ def inner(brenmoor, book, expected_contacts, result):
 
 
 def main():
-    if len(sys.argv) == 6 and sys.argv[1] == "--inner":
-        return inner(sys.argv[2], sys.argv[3], int(sys.argv[4]), sys.argv[5])
+    if len(sys.argv) == 7 and sys.argv[1] == "--inner":
+        return inner(sys.argv[2], sys.argv[3], int(sys.argv[4]), int(sys.argv[5]), sys.argv[6])
     if len(sys.argv) != 3:
         print(__doc__)
         return 2
@@ -165,12 +168,15 @@ def main():
         return SKIP
     brenmoor, book = sys.argv[1], sys.argv[2]
     with open(book, encoding="utf-8") as f:
-        contacts = f.read().count("form='Person'")
+        text = f.read()
+    contacts = text.count("form='Person'")
+    # The sample book's groups are all address lists.
+    lists = text.count("form='Group'")
     # xvfb-run's own exit status also counts its clean-up; the verdict comes in a file.
     with tempfile.TemporaryDirectory(prefix="brenmoor-a11y-") as folder:
         result = os.path.join(folder, "result")
         subprocess.call(["dbus-run-session", "--", "xvfb-run", "-a", "-s", "-screen 0 1280x1024x24",
-                         sys.executable, os.path.abspath(__file__), "--inner", brenmoor, book, str(contacts), result])
+                         sys.executable, os.path.abspath(__file__), "--inner", brenmoor, book, str(contacts), str(lists), result])
         if not os.path.exists(result):
             print("the check inside the virtual screen did not finish")
             return 1

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
@@ -32,6 +33,7 @@
 #include "app/velmar.h"
 #include "contact/group.h"
 #include "export/output_formats.h"
+#include "export/run_summary.h"
 #include "notes/address_book.h"
 #include "notes/contact_items.h"
 #include "viewer/item_places.h"
@@ -732,11 +734,53 @@ private slots:
         QCOMPARE(boxText("First"), QStringLiteral("Ann"));
     }
 
-    // The book's mailing lists are counted beside its contacts.
-    void scanCountsTheMailingLists() {
+    // The book's mailing lists are counted beside its contacts and listed under their own
+    // heading after them; a click on a list shows its members as the groups command
+    // resolves them (a list named twice, a contact twice alike, a Notes name alone), in
+    // place of the contact boxes. Lists are no contacts: Ctrl+A, a Ctrl+click on a list
+    // and the filter leave them out of the count, the selection and the save.
+    void mailingListsShowTheirMembers() {
         scan(QStringLiteral(BRENMOOR_TEST_DATA "/groups_book.dxl"));
-        QVERIFY2(statusText().startsWith("groups_book.dxl: ") && statusText().endsWith(" mailing lists"),
+        QVERIFY2(statusText().startsWith("groups_book.dxl: ") && statusText().endsWith(", 3 mailing lists"),
                  qPrintable(statusText()));
+        QAbstractItemModel* model = tree()->model();
+        const QModelIndex heading = model->index(1, 0);
+        QCOMPARE(heading.data().toString(), QStringLiteral("Mailing Lists"));
+        QCOMPARE(model->rowCount(heading), 3);
+        const struct {
+            const char* name;
+            QStringList members;
+        } lists[] = {
+            {"Project Falcon",
+             {"Jane Doe <jane.doe@acme.example>", "Ann Lee <ann@work.example>", "Falcon Partners (mailing list)"}},
+            // A contact named by another of its addresses stands by its name and first address.
+            {"Falcon Partners",
+             {"Sales Desk <sales@partner.example>", "Jim Bo/Works/Acme (no Internet address)",
+              "Sam Poe <sam@poe.example>", "Project Falcon (mailing list)"}},
+            {"Readers", {"Ann Lee <ann@work.example>", "Sam Poe <sam@poe.example>"}},
+        };
+        auto* members = control<QListWidget>("MemberList");
+        for (int i = 0; i < 3; ++i) {
+            const QModelIndex list = model->index(i, 0, heading);
+            QCOMPARE(list.data().toString(), QString::fromLatin1(lists[i].name));
+            QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, pointOf(list));
+            QVERIFY(members->isVisible() && !control<QWidget>("Frame3")->isVisible());
+            QStringList shown;
+            for (int row = 0; row < members->count(); ++row) shown << members->item(row)->text();
+            QCOMPARE(shown, lists[i].members);
+        }
+        // Back to a contact: its boxes again.
+        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, pointOf(node(0)));
+        QVERIFY(!members->isVisible());
+        QCOMPARE(boxText("First"), QStringLiteral("Jane"));
+        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, Qt::ControlModifier, pointOf(model->index(2, 0, heading)));
+        QCOMPARE(control<QLabel>("SelectionStatus")->text(), QStringLiteral("1 of 4 selected"));
+        tree()->selectAll();
+        QCOMPARE(control<QLabel>("SelectionStatus")->text(), QStringLiteral("4 of 4 selected"));
+        files()->setFocus();
+        control<QLineEdit>("Filter")->setText(QStringLiteral("zzz"));
+        QCOMPARE(model->rowCount(model->index(1, 0)), 3);
+        QCOMPARE(control<QLabel>("SelectionStatus")->text(), QStringLiteral("4 of 4 selected"));
     }
 
     // The status bar names the scanned book and its count; a new Scan, good or failed,
@@ -1189,7 +1233,14 @@ private slots:
             unreadable = QString::fromUtf8(error.what());
         }
         const std::string groupType = brenmoor::contact::groupTypeName(brenmoor::contact::GroupType::AccessControl);
+        // Documents that are no contacts go by a count of one or many.
+        brenmoor::notes::OtherDocuments others;
+        others.addForm("Group");
+        others.addForm("Memo", 2);
+        const std::string othersText = brenmoor::exporting::otherDocumentsCountText(others);
         QCoreApplication::removeTranslator(german.get());
+        QCOMPARE(QString::fromStdString(othersText), QStringLiteral("1 Dokument der Maske Group, 2 Dokumente der Maske Memo"));
+        QCOMPARE(brenmoor::exporting::otherDocumentsCountText(others), "1 Group document, 2 Memo documents");
         QCOMPARE(QString::fromStdString(groupType), QStringLiteral("nur Zugriffskontrolle"));
         QVERIFY2(unreadable.startsWith(QStringLiteral("Das Adressbuch")), qPrintable(unreadable));
         QCOMPARE(button("Command2")->text().remove('&'), QStringLiteral("Durchsuchen"));
