@@ -807,11 +807,12 @@ void Velmar::showMembers(const std::optional<ListedList>& list) {
 
 // The lists as the tree shows them: each member as the groups command names it.
 std::vector<ListedList> Velmar::listedLists(const contact::GroupBook& groups) const {
+    const auto utf8 = [](std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); };
     std::vector<ListedList> lists;
     for (const contact::Group& group : groups.lists()) {
-        ListedList list{QString::fromStdString(group.name), {}};
+        ListedList list{utf8(group.name), {}};
         for (const contact::GroupMember& member : group.members) {
-            const QString name = QString::fromStdString(member.name), address = QString::fromStdString(member.address);
+            const QString name = utf8(member.name), address = utf8(member.address);
             using Kind = contact::GroupMember::Kind;
             switch (member.kind) {
             case Kind::Contact:
