@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -25,19 +26,27 @@ struct WrittenIdentities {
     std::vector<std::string> lists;
 };
 
+// Where a format's contacts are shared out over several files: at most maxContacts a
+// file (0: no limit). The first file has the format's name; the others add "_2", "_3",
+// ... before the extension, or every file is numbered from "_1" where numberFirst.
+struct FileSplit {
+    std::int64_t maxContacts = 0;
+    bool numberFirst = false;
+};
+
 class ModelFileWriter : public FormatWriter {
 public:
     void open(const std::string& folder) override;
     void writeContact(notes::ContactDocument&& doc, std::int64_t runningNumber) override;
     void close() override;
-    void abandon() noexcept override { file_.abandon(); }
+    void abandon() noexcept override;
     std::string summary() const override;
     void setGroups(contact::GroupBook& groups) override { groups_ = &groups; }
     // The importer formats name every file in the note; a format that holds the photo says so.
     MediaUse mediaUse() const override { return {.photo = FileUse::Named, .attachments = FileUse::Named}; }
 
 protected:
-    explicit ModelFileWriter(std::string_view fileName) : fileName_(fileName) {}
+    explicit ModelFileWriter(std::string_view fileName, FileSplit split = {}) : fileName_(fileName), split_(split) {}
 
     // What the file starts with, before the first contact.
     virtual std::string opening() { return {}; }
@@ -51,8 +60,17 @@ protected:
     }
 
 private:
+    // The name of the file of the given number (from 1).
+    std::string partName(std::int64_t part) const;
+
     std::string fileName_;
-    OutputFile file_;
+    FileSplit split_;
+    std::string folder_;
+    // The files filled, kept out of place until the run ends well, then put in place
+    // in order with the last one.
+    std::vector<std::unique_ptr<OutputFile>> parked_;
+    std::int64_t inFile_ = 0; // contacts in the file being written
+    std::unique_ptr<OutputFile> file_ = std::make_unique<OutputFile>();
     contact::Contact contact_; // reused from one document to the next
     contact::DistinctUids uids_;
     contact::GroupBook* groups_ = nullptr; // the run's, where the format writes lists

@@ -87,6 +87,8 @@ CONTACTS_WRITTEN = {
     "vcard4": lambda folder: count_lines(os.path.join(folder, "Qalder_Notes_Contact_v4.vcf"), b"BEGIN:VCARD"),
     "ldif": lambda folder: count_lines(os.path.join(folder, "Qalder_Notes_Contact.ldif"), b"dn:"),
     "outlook-csv": lambda folder: csv_records(os.path.join(folder, "Qalder_Notes_Contact_Outlook.csv"), "utf-8-sig"),
+    "google-csv": lambda folder: sum(csv_records(path, "utf-8") for path in
+                                     glob.glob(os.path.join(folder, "Qalder_Notes_Contact_Google*.csv"))),
     # Status 0 says the store holds every contact (3 would say some are missing).
     "pst": lambda folder: CONTACTS if len(glob.glob(os.path.join(folder, "*.pst"))) == 1 else 0,
 }
@@ -131,7 +133,7 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
 
     status, out, err = convert("csv,xls", BOOK, tmp)
     assert status == 2 and "unknown format: xls (the formats: pst, csv, vcard, html, txt, vcard3, vcard4, " \
-        "ldif, outlook-csv)" in err, (status, out, err)
+        "ldif, outlook-csv, google-csv)" in err, (status, out, err)
 
     store_folder = os.path.join(tmp, "pst")
     status, out, err = convert("pst", BOOK, store_folder)
