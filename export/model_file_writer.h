@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -15,6 +14,7 @@
 #include "contact/contact_uid.h"
 #include "export/format_writer.h"
 #include "export/output_file.h"
+#include "export/split_output.h"
 
 namespace brenmoor::exporting {
 
@@ -24,14 +24,6 @@ namespace brenmoor::exporting {
 struct WrittenIdentities {
     std::unordered_map<std::int64_t, std::string> contacts;
     std::vector<std::string> lists;
-};
-
-// Where a format's contacts are shared out over several files: at most maxContacts a
-// file (0: no limit). The first file has the format's name; the others add "_2", "_3",
-// ... before the extension, or every file is numbered from "_1" where numberFirst.
-struct FileSplit {
-    std::int64_t maxContacts = 0;
-    bool numberFirst = false;
 };
 
 class ModelFileWriter : public FormatWriter {
@@ -46,7 +38,12 @@ public:
     MediaUse mediaUse() const override { return {.photo = FileUse::Named, .attachments = FileUse::Named}; }
 
 protected:
-    explicit ModelFileWriter(std::string_view fileName, FileSplit split = {}) : fileName_(fileName), split_(split) {}
+    explicit ModelFileWriter(std::string_view fileName, FileSplit split = {}) : files_(fileName, split) {}
+    // For a format that may be split: takes the split, every file numbered from "_1".
+    bool takeSplit(const FileSplit& split) {
+        files_.setSplit({split.maxContacts, split.maxBytes, split.perContact, true});
+        return true;
+    }
 
     // What the file starts with, before the first contact.
     virtual std::string opening() { return {}; }
@@ -60,17 +57,8 @@ protected:
     }
 
 private:
-    // The name of the file of the given number (from 1).
-    std::string partName(std::int64_t part) const;
-
-    std::string fileName_;
-    FileSplit split_;
-    std::string folder_;
-    // The files filled, kept out of place until the run ends well, then put in place
-    // in order with the last one.
-    std::vector<std::unique_ptr<OutputFile>> parked_;
-    std::int64_t inFile_ = 0; // contacts in the file being written
-    std::unique_ptr<OutputFile> file_ = std::make_unique<OutputFile>();
+    SplitOutput files_;
+    StringSink text_; // a contact's text, where its size decides its file
     contact::Contact contact_; // reused from one document to the next
     contact::DistinctUids uids_;
     contact::GroupBook* groups_ = nullptr; // the run's, where the format writes lists

@@ -95,6 +95,47 @@ CONTACTS_WRITTEN = {
 
 CONVERT, BOOK, GENERATOR = sys.argv[1:]
 
+# --split and --max-file-bytes: the format, the options, the unsplit file's name, and the
+# most cards and bytes a file may hold (a file of one card may be larger).
+SPLITS = [
+    ("vcard3", ["--split", "cards"], "Qalder_Notes_Contact_v3.vcf", 1, None),
+    ("vcard4", ["--split", "40"], "Qalder_Notes_Contact_v4.vcf", 40, None),
+    ("vcard", ["--max-file-bytes", "3000"], "Qalder_Notes_Contact.vcf", None, 3000),
+    ("vcard3", ["--split", "25", "--max-file-bytes", "20000"], "Qalder_Notes_Contact_v3.vcf", 25, 20000),
+]
+
+
+def check_split(book, tmp, fmt, options, whole_name, most_cards, most_bytes):
+    """The split files, in their order, hold the unsplit file's cards byte for byte, none
+    lost or twice; each within its limits and read whole by vobject."""
+    import vobject
+    whole, parts = os.path.join(tmp, fmt + "-whole"), os.path.join(tmp, fmt + "-" + "-".join(options))
+    assert convert(fmt, book, whole)[0] == 0
+    status, out, err = convert(fmt, book, parts, *options)
+    assert status == 0 and out.endswith("Conversion Process Completed\n"), (fmt, options, status, err)
+    names = visible(parts)
+    stem = re.escape(os.path.splitext(whole_name)[0])
+    if most_cards == 1:  # a file per contact named as the TXT pages, the lists in a file after them
+        lists = [n for n in names if n.endswith("_lists.vcf")]
+        names = sorted(set(names) - set(lists), key=lambda n: int(re.search(r"_(\d+)\.vcf$", n).group(1))) + lists
+    else:
+        assert all(re.fullmatch(stem + r"_\d+\.vcf", n) for n in names), names
+        names.sort(key=lambda n: int(re.search(r"_(\d+)\.vcf$", n).group(1)))
+        assert names[0] == os.path.splitext(whole_name)[0] + "_1.vcf", names
+    joined = b""
+    for name in names:
+        with open(os.path.join(parts, name), "rb") as f:
+            raw = f.read()
+        cards = list(vobject.readComponents(raw.decode("utf-8")))
+        assert cards and (not most_cards or name.endswith("_lists.vcf") or len(cards) <= most_cards), (name, len(cards))
+        assert not most_bytes or len(raw) <= most_bytes or len(cards) == 1, (name, len(raw))
+        if most_cards and most_cards > 1 and name != names[-1]:  # only the last may be short of N
+            assert len(cards) == most_cards or most_bytes, (name, len(cards))
+        joined += raw
+    with open(os.path.join(whole, whole_name), "rb") as f:
+        assert joined == f.read(), (fmt, options, "the split files are not the unsplit file")
+    assert "shared out over %d files, %s to %s." % (len(names), names[0], names[-1]) in err, err
+
 # A book of 700 KB with markup of every kind between and inside its documents, one of
 # them declaring a namespace, so that counting and show take the full parse.
 CONTACTS = 170
@@ -107,6 +148,13 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
         assert status == 0 and out.endswith("Conversion Process Completed\n"), (fmt, status, out, err)
         assert err.startswith("Contacts written: %d\n" % CONTACTS), (fmt, err)
         assert written(folder) == CONTACTS, (fmt, written(folder))
+    for row in SPLITS:
+        check_split(book, tmp, *row)
+    for options, message in ((["--split", "0"], "--split takes cards"), (["--split", "x"], "--split's N"),
+                             (["--max-file-bytes", "1k"], "--max-file-bytes takes"),
+                             (["--split", "2"], "are for vcard, vcard3 and vcard4, not csv")):
+        status, out, err = convert("vcard3,csv", book, os.path.join(tmp, "refused"), *options)
+        assert status == 2 and message in err and not os.path.exists(os.path.join(tmp, "refused")), (options, err)
     listed = subprocess.run([CONVERT, "list", book], capture_output=True, text=True)
     assert listed.returncode == 0 and len(listed.stdout.splitlines()) == CONTACTS, (listed.returncode, listed.stderr)
     for n in (1, (CONTACTS + 1) // 2, CONTACTS):
