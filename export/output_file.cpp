@@ -296,6 +296,7 @@ void OutputFile::park() {
     }
     if (temporaryPath_.empty()) nameTemporarily();
     closeWritten();
+    std::string().swap(buffer_); // a parked file holds no memory
 }
 
 void OutputFile::nameTemporarily() {

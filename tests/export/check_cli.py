@@ -214,6 +214,16 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
     assert names(folder) == ["earlier.pst"], names(folder)
     assert read(os.path.join(folder, "earlier.pst")) == b"earlier"
 
+    # A split export that fails after two files were filled puts none in place, leaves no
+    # temporary file, and keeps the file of an earlier run at the first one's name.
+    with open(os.path.join(folder, "Qalder_Notes_Contact_v3_1.vcf"), "w") as f:
+        f.write("earlier")
+    for options in (["--split", "1"], ["--split", "cards"]):
+        status, out, err = convert("vcard3", late, folder, *options)
+        assert status == 1 and out == "", (options, status, out, err)
+        assert names(folder) == ["Qalder_Notes_Contact_v3_1.vcf", "earlier.pst"], (options, names(folder))
+    assert read(os.path.join(folder, "Qalder_Notes_Contact_v3_1.vcf")) == b"earlier"
+
 # Two exports into one folder at once: each file is whole and from one of the runs.
 with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
     books = [write_book(os.path.join(tmp, "%s.dxl" % tag),
