@@ -286,7 +286,7 @@ void OutputFile::flush() {
     buffer_.clear();
 }
 
-void OutputFile::park() {
+void OutputFile::park(bool keepOpen) {
     if (fd_ < 0) return;
     try {
         flush();
@@ -295,7 +295,7 @@ void OutputFile::park() {
         throw;
     }
     if (temporaryPath_.empty()) nameTemporarily();
-    closeWritten();
+    if (!keepOpen) closeWritten();
     std::string().swap(buffer_); // a parked file holds no memory
 }
 

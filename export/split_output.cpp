@@ -5,6 +5,10 @@
 
 namespace brenmoor::exporting {
 
+namespace {
+constexpr std::size_t kOpenParkedFiles = 200;
+} // namespace
+
 void SplitOutput::open(const std::string& folder, std::string opening) {
     folder_ = folder;
     opening_ = std::move(opening);
@@ -18,8 +22,9 @@ std::string SplitOutput::numbered(std::int64_t number) const {
 
 void SplitOutput::next(const std::string& name) {
     if (file_) {
-        // The filled file waits under a temporary name until the run ends well.
-        file_->park();
+        // The filled file waits under a temporary name until the run ends well, the first
+        // ones kept open so that no other run takes them for stale.
+        file_->park(parked_.size() < kOpenParkedFiles);
         parked_.push_back(std::move(file_));
     }
     file_ = std::make_unique<OutputFile>();
