@@ -44,6 +44,8 @@ constexpr Option kOptions[] = {
     {"--duplicates-report", "", "FILE", "list in FILE the contacts found in more than one book"},
     {"--only", "", "LIST", "only the contacts at these positions, as list numbers them: 3,7-12"},
     {"--category", "", "NAME", "only the contacts with the category NAME"},
+    {"--split", "", "cards|N", "vCard formats: a file per contact (cards), or at most N cards a file"},
+    {"--max-file-bytes", "", "N", "vCard formats: at most N bytes a file (a larger card gets a file alone)"},
     kHelpOption,
 };
 
@@ -210,6 +212,37 @@ Shard shardOf(const ParsedArguments& args, bool batch) {
     return shard;
 }
 
+// The --split and --max-file-bytes of one export; checked against each format.
+exporting::FileSplit fileSplitOf(const ParsedArguments& args, const std::vector<const OutputFormat*>& formats) {
+    exporting::FileSplit split;
+    if (args.has("--split")) {
+        const std::string value = args.value("--split");
+        if (value == "cards")
+            split.perContact = true;
+        else if ((split.maxContacts = wholeNumber(value, "--split's N")) < 1)
+            throw UsageError("--split takes cards or a number of cards from 1, not \"" + value + "\"");
+    }
+    if (args.has("--max-file-bytes")) {
+        const std::string value = args.value("--max-file-bytes");
+        std::size_t used = 0;
+        try {
+            split.maxBytes = std::stoull(value, &used);
+        } catch (const std::exception&) {
+            used = 0;
+        }
+        if (value.empty() || used != value.size() || !std::isdigit(static_cast<unsigned char>(value[0])) ||
+            split.maxBytes < 1)
+            throw UsageError("--max-file-bytes takes a number of bytes from 1, not \"" + value + "\"");
+        if (split.perContact) throw UsageError("--max-file-bytes has no use with --split cards");
+    }
+    if (split.any())
+        for (const OutputFormat* format : formats)
+            if (!format->makeWriter()->setSplit(split))
+                throw UsageError("--split and --max-file-bytes are for vcard, vcard3 and vcard4, not " +
+                                 std::string(format->word));
+    return split;
+}
+
 } // namespace
 
 int worstStatus(int a, int b) {
@@ -230,11 +263,17 @@ namespace {
 
 // One book in one format into folder, as the window's export run does it.
 int exportBook(const OutputFormat& format, const std::string& book, const std::vector<std::int64_t>* picked,
-               const std::string& folder, std::ostream& out, std::ostream& err) {
+               const exporting::FileSplit& split, const std::string& folder, std::ostream& out, std::ostream& err) {
     ConsoleExportUi ui(folder, err);
     ExportRun run(ui);
     if (picked) run.setSelection(*picked);
-    const ExportRun::Outcome outcome = run.run(format, book);
+    const ExportRun::Outcome outcome = run.run(
+        [&] {
+            auto writer = format.makeWriter();
+            if (split.any()) writer->setSplit(split);
+            return writer;
+        },
+        book);
     const auto& messages = ui.messages();
 
     if (outcome == ExportRun::Outcome::Completed || outcome == ExportRun::Outcome::CompletedWithSkips) {
@@ -305,6 +344,8 @@ int runExport(const ParsedArguments& args, std::ostream& out, std::ostream& err)
     // One book without the batch's options: its files go into FOLDER itself.
     const bool single = !fromList && batch.books.size() == 1 && !batch.skipDone && batch.reportJson.empty() &&
                         batch.shard.whole() && batch.m365Mapping.empty() && batch.duplicatesReport.empty();
+    const exporting::FileSplit split = fileSplitOf(args, formats);
+    if (!single && split.any()) throw UsageError("--split and --max-file-bytes take a single book");
     if (!single) {
         dropRepeatedBooks(batch.books, err);
         std::vector<BatchBook> share; // every N-th book of the list, from the K-th
@@ -332,7 +373,7 @@ int runExport(const ParsedArguments& args, std::ostream& out, std::ostream& err)
     if (!makeFolder(folder, err)) return kFailed;
     int status = kDone;
     for (const OutputFormat* format : formats)
-        status = worstStatus(status, exportBook(*format, book, picked ? &*picked : nullptr, folder, out, err));
+        status = worstStatus(status, exportBook(*format, book, picked ? &*picked : nullptr, split, folder, out, err));
     return status;
 }
 

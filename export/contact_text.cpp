@@ -130,4 +130,27 @@ std::vector<const contact::Phone*> fillPhoneSlots(const std::vector<contact::Pho
     return unplaced;
 }
 
+void appendQuotedCsvRecord(TextSink& out, std::span<const PiecedText> fields) {
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        out.append(i > 0 ? ",\"" : "\"");
+        fields[i].forEach([&](std::string_view piece) {
+            for (std::size_t quote; (quote = piece.find('"')) != std::string_view::npos; piece.remove_prefix(quote + 1)) {
+                out.append(piece.substr(0, quote + 1));
+                out.append("\"");
+            }
+            out.append(piece);
+        });
+        out.append("\"");
+    }
+    out.append("\r\n");
+}
+
+bool nameKnownOnlyWhole(const contact::Contact& contact) {
+    const contact::Name& name = contact.name;
+    return name.given.empty() && name.middle.empty() && name.family.empty() && !contact.formattedNameMadeUp &&
+           contact.formattedName != text::cutBefore(contact.organization, text::kDerivedNameLimit) &&
+           (contact.emails.empty() ||
+            contact.formattedName != text::cutBefore(contact.emails.front().address, text::kDerivedNameLimit));
+}
+
 } // namespace brenmoor::exporting

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "contact/contact.h"
+#include "export/text_sink.h"
 
 namespace brenmoor::exporting {
 
@@ -52,6 +53,16 @@ private:
     std::string_view text_; // the lines after a note
     const contact::Contact* noteOf_ = nullptr;
 };
+
+// A CSV record as the importer formats write it (RFC 4180): every field quoted, a quote
+// inside doubled, each value passed on piece by piece, CR LF at the end.
+void appendQuotedCsvRecord(TextSink& out, std::span<const PiecedText> fields);
+
+// True where the contact's name is known only as a whole (from the full name): no given,
+// middle or family name, and a formatted name that is neither made up nor taken from the
+// organisation or the first e-mail address. A CSV without a column for the whole name
+// puts it in the first name, where the importers' own name parsing starts it.
+bool nameKnownOnlyWhole(const contact::Contact& contact);
 
 // What a format carries in fields of its own, beyond the fields every format has.
 struct Carried {

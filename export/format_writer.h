@@ -34,6 +34,18 @@ struct MediaUse {
     bool jpegPhotoOnly = false;
 };
 
+// How a format's contacts are shared out over files (split_output.h): at most maxContacts
+// or maxBytes a file (0: no limit), or a file per contact. Where split, the first file
+// has the format's name and the later ones add "_2", "_3", ... before the extension, or
+// every file is numbered from "_1" where numberFirst.
+struct FileSplit {
+    std::int64_t maxContacts = 0;
+    std::uint64_t maxBytes = 0;
+    bool perContact = false;
+    bool numberFirst = false;
+    bool any() const { return maxContacts > 0 || maxBytes > 0 || perContact; }
+};
+
 class FormatWriter {
 public:
     virtual ~FormatWriter() = default;
@@ -75,6 +87,10 @@ public:
     // there already, before it is written over.
     using ExistingFileAnswer = std::function<ExistingFiles(const std::string& path)>;
     virtual void setExistingFileAnswer(ExistingFileAnswer answer) { (void)answer; }
+
+    // Shares the contacts out over files as split says, before open(); false where the
+    // format is always one file (or its own files).
+    virtual bool setSplit(const FileSplit& split) { (void)split; return false; }
 
     // True where failures after prepare() skip the failing contact and the run goes on
     // (the PST export); false where any failure ends the run.

@@ -14,6 +14,7 @@
 #include "contact/contact_uid.h"
 #include "export/format_writer.h"
 #include "export/output_file.h"
+#include "export/split_output.h"
 
 namespace brenmoor::exporting {
 
@@ -30,14 +31,19 @@ public:
     void open(const std::string& folder) override;
     void writeContact(notes::ContactDocument&& doc, std::int64_t runningNumber) override;
     void close() override;
-    void abandon() noexcept override { file_.abandon(); }
+    void abandon() noexcept override;
     std::string summary() const override;
     void setGroups(contact::GroupBook& groups) override { groups_ = &groups; }
     // The importer formats name every file in the note; a format that holds the photo says so.
     MediaUse mediaUse() const override { return {.photo = FileUse::Named, .attachments = FileUse::Named}; }
 
 protected:
-    explicit ModelFileWriter(std::string_view fileName) : fileName_(fileName) {}
+    explicit ModelFileWriter(std::string_view fileName, FileSplit split = {}) : files_(fileName, split) {}
+    // For a format that may be split: takes the split, every file numbered from "_1".
+    bool takeSplit(const FileSplit& split) {
+        files_.setSplit({split.maxContacts, split.maxBytes, split.perContact, true});
+        return true;
+    }
 
     // What the file starts with, before the first contact.
     virtual std::string opening() { return {}; }
@@ -51,8 +57,8 @@ protected:
     }
 
 private:
-    std::string fileName_;
-    OutputFile file_;
+    SplitOutput files_;
+    StringSink text_; // a contact's text, where its size decides its file
     contact::Contact contact_; // reused from one document to the next
     contact::DistinctUids uids_;
     contact::GroupBook* groups_ = nullptr; // the run's, where the format writes lists

@@ -72,21 +72,7 @@ constexpr std::size_t phoneColumn(std::size_t slot) {
 
 using Fields = std::array<PiecedText, kColumns.size()>;
 
-// Every field quoted, a quote inside doubled, each value passed on piece by piece.
-void appendRecord(TextSink& out, const Fields& fields) {
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        out.append(i > 0 ? ",\"" : "\"");
-        fields[i].forEach([&](std::string_view piece) {
-            for (std::size_t quote; (quote = piece.find('"')) != std::string_view::npos; piece.remove_prefix(quote + 1)) {
-                out.append(piece.substr(0, quote + 1));
-                out.append("\"");
-            }
-            out.append(piece);
-        });
-        out.append("\"");
-    }
-    out.append("\r\n");
-}
+void appendRecord(TextSink& out, const Fields& fields) { appendQuotedCsvRecord(out, fields); }
 
 struct AddressColumns {
     std::size_t street, city, region, postalCode, country;
@@ -167,11 +153,7 @@ void writeRecord(TextSink& out, const Contact& contact) {
     fields[column("Suffix")] = name.suffix;
     // Outlook has no column for the whole name: a name known only as a whole (from the
     // full name) goes where Outlook's own name parsing would start it.
-    if (name.given.empty() && name.middle.empty() && name.family.empty() && !contact.formattedNameMadeUp &&
-        contact.formattedName != text::cutBefore(contact.organization, text::kDerivedNameLimit) &&
-        (contact.emails.empty() ||
-         contact.formattedName != text::cutBefore(contact.emails.front().address, text::kDerivedNameLimit)))
-        fields[column("First Name")] = contact.formattedName;
+    if (nameKnownOnlyWhole(contact)) fields[column("First Name")] = contact.formattedName;
     fields[column("Company")] = contact.organization;
     fields[column("Department")] = contact.unit;
     fields[column("Job Title")] = contact.jobTitle;

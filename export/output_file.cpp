@@ -298,7 +298,7 @@ void OutputFile::flush() {
     buffer_.clear();
 }
 
-void OutputFile::close() {
+void OutputFile::park(bool keepOpen) {
     if (fd_ < 0) return;
     try {
         flush();
@@ -306,27 +306,49 @@ void OutputFile::close() {
         abandon();
         throw;
     }
-    if (temporaryPath_.empty()) {
-        // The unnamed file: linked in under its final name where that is free, else under
-        // a temporary name, to be renamed over what has the final name.
-        if (linkUnnamed(fd_, path_) == 0) {
-            closeWritten();
-            if (OutputRecord* record = OutputRecord::current()) record->finished(path_, path_);
-            return;
-        }
-        int error = errno;
-        for (int attempt = 0; error == EEXIST && attempt < kCreateAttempts; ++attempt) {
-            temporaryPath_ = temporaryPathFor(path_);
-            if (linkUnnamed(fd_, temporaryPath_) == 0) break;
-            error = errno;
-            temporaryPath_.clear();
+    if (temporaryPath_.empty()) nameTemporarily();
+    if (!keepOpen) closeWritten();
+    std::string().swap(buffer_); // a parked file holds no memory
+}
+
+void OutputFile::nameTemporarily() {
+    int error = EEXIST;
+    for (int attempt = 0; error == EEXIST && attempt < kCreateAttempts; ++attempt) {
+        temporaryPath_ = temporaryPathFor(path_);
+        if (linkUnnamed(fd_, temporaryPath_) == 0) return;
+        error = errno;
+        temporaryPath_.clear();
+    }
+    abandon();
+    fail(Step::Save, path_, error);
+}
+
+void OutputFile::close() {
+    if (fd_ < 0 && temporaryPath_.empty()) return;
+    if (fd_ >= 0) {
+        try {
+            flush();
+        } catch (...) {
+            abandon();
+            throw;
         }
         if (temporaryPath_.empty()) {
-            abandon();
-            fail(Step::Save, path_, error);
+            // The unnamed file: linked in under its final name where that is free, else under
+            // a temporary name, to be renamed over what has the final name.
+            if (linkUnnamed(fd_, path_) == 0) {
+                closeWritten();
+                if (OutputRecord* record = OutputRecord::current()) record->finished(path_, path_);
+                return;
+            }
+            if (errno != EEXIST) {
+                const int error = errno;
+                abandon();
+                fail(Step::Save, path_, error);
+            }
+            nameTemporarily();
         }
+        closeWritten();
     }
-    closeWritten();
     // rename() replaces a file or a link at the name, never writing through the link.
     // Anything else there (a folder, a device, a pipe) is not ours to replace.
     struct stat there;

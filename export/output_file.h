@@ -98,6 +98,12 @@ public:
 
     // Collects text; writes to the disk whenever a block is full.
     void append(std::string_view text) override;
+    // Writes what is collected and closes the file under a hidden temporary name beside
+    // its final one, still not in place: close() puts it there, abandon() drops it. For a
+    // writer that completes many files and puts them in place together at the end.
+    // keepOpen: the file stays open, and so marked in use, which keeps another run's
+    // removal of stale temporary files from taking it (a descriptor per parked file).
+    void park(bool keepOpen);
     // Writes what is collected, closes the file and puts it in place under its final
     // name; throws when the data did not reach it, and then nothing is replaced.
     void close();
@@ -107,6 +113,8 @@ public:
 
 private:
     void flush();
+    // Links the unnamed file in under a temporary name beside its final one.
+    void nameTemporarily();
     // Closes the written file; throws where the system reports that data was lost.
     void closeWritten();
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "export/csv_writer.h"
+#include "export/google_csv_writer.h"
 #include "export/html_writer.h"
 #include "export/ldif_writer.h"
 #include "export/outlook_csv_writer.h"
@@ -29,6 +30,7 @@ constexpr OutputFormat kFormats[] = {
     {"vCard 4.0", "vcard4", "savevcard4", "vCard 4.0", kVcard4FileName, "", &makeVcard4Writer},
     {"LDIF", "ldif", "saveldif", "LDIF (Thunderbird)", kLdifFileName, "", &makeLdifWriter},
     {"Outlook CSV", "outlook-csv", "saveoutlookcsv", "Outlook CSV", kOutlookCsvFileName, "", &makeOutlookCsvWriter},
+    {"Google CSV", "google-csv", "savegooglecsv", "Google CSV", kGoogleCsvFileName, "", &makeGoogleCsvWriter},
 };
 
 } // namespace

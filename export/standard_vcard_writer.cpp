@@ -360,6 +360,7 @@ public:
         : ModelFileWriter(fileName), version_(version) {}
 
     bool writesGroups() const override { return true; }
+    bool setSplit(const FileSplit& split) override { return takeSplit(split); }
 
 private:
     void spell(const Contact& contact, std::int64_t, TextSink& out) override { writeCard(out, contact, version_); }

@@ -10,7 +10,9 @@
 
 #include "export/item_view.h"
 #include "export/line_breaks.h"
+#include "export/contact_file_name.h"
 #include "export/output_file.h"
+#include "export/split_output.h"
 #include "notes/dxl_datetime.h"
 #include "notes/locale_text.h"
 #include "notes/user_name.h"
@@ -128,13 +130,23 @@ void appendQuotedPrintable(std::string& out, std::string_view value) {
 
 class VcardWriter final : public FormatWriter {
 public:
-    void open(const std::string& folder) override {
-        file_.create(outputPath(folder, kVcardFileName));
+    void open(const std::string& folder) override { files_.open(folder, {}); }
+    void writeContact(notes::ContactDocument&& doc, std::int64_t runningNumber) override {
+        const std::string card = vcardCard(doc);
+        files_.beginContact(card.size(), files_.split().perContact
+                                             ? contactFileName(doc.itemText(notes::ContactItem::FirstName),
+                                                               doc.itemText(notes::ContactItem::LastName),
+                                                               runningNumber, files_.extension())
+                                             : std::string());
+        files_.append(card);
     }
-    void writeContact(notes::ContactDocument&& doc, std::int64_t) override {
-        file_.append(vcardCard(doc));
+    void close() override { files_.close(); }
+    void abandon() noexcept override { files_.abandon(); }
+    std::string summary() const override { return files_.account(); }
+    bool setSplit(const FileSplit& split) override {
+        files_.setSplit({split.maxContacts, split.maxBytes, split.perContact, true});
+        return true;
     }
-    void close() override { file_.close(); }
     const ItemSet* carriedItems() const override {
         static const ItemSet carried = [] {
             ItemSet items;
@@ -147,7 +159,7 @@ public:
     }
 
 private:
-    OutputFile file_;
+    SplitOutput files_{kVcardFileName, {}};
 };
 
 } // namespace

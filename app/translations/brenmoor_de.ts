@@ -675,6 +675,10 @@ Sollen die neuen Seiten sie ersetzen, oder sollen sie bleiben und die neuen Seit
 <context>
     <name>brenmoor::exporting</name>
     <message>
+        <source>The contacts were shared out over %1 files, %2 to %3.</source>
+        <translation>Die Kontakte wurden auf %1 Dateien verteilt, %2 bis %3.</translation>
+    </message>
+    <message>
         <source>Could not create the PST store "%1": %2. Choose a folder you can write to.</source>
         <translation>Der PST-Speicher „%1“ konnte nicht angelegt werden: %2. Wählen Sie einen Ordner, in den Sie schreiben dürfen.</translation>
     </message>

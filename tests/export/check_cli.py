@@ -88,11 +88,54 @@ CONTACTS_WRITTEN = {
     "vcard4": lambda folder: count_lines(os.path.join(folder, "Qalder_Notes_Contact_v4.vcf"), b"BEGIN:VCARD"),
     "ldif": lambda folder: count_lines(os.path.join(folder, "Qalder_Notes_Contact.ldif"), b"dn:"),
     "outlook-csv": lambda folder: csv_records(os.path.join(folder, "Qalder_Notes_Contact_Outlook.csv"), "utf-8-sig"),
+    "google-csv": lambda folder: sum(csv_records(path, "utf-8") for path in
+                                     glob.glob(os.path.join(folder, "Qalder_Notes_Contact_Google*.csv"))),
     # Status 0 says the store holds every contact (3 would say some are missing).
     "pst": lambda folder: CONTACTS if len(glob.glob(os.path.join(folder, "*.pst"))) == 1 else 0,
 }
 
 CONVERT, BOOK, GENERATOR = sys.argv[1:]
+
+# --split and --max-file-bytes: the format, the options, the unsplit file's name, and the
+# most cards and bytes a file may hold (a file of one card may be larger).
+SPLITS = [
+    ("vcard3", ["--split", "cards"], "Qalder_Notes_Contact_v3.vcf", 1, None),
+    ("vcard4", ["--split", "40"], "Qalder_Notes_Contact_v4.vcf", 40, None),
+    ("vcard", ["--max-file-bytes", "3000"], "Qalder_Notes_Contact.vcf", None, 3000),
+    ("vcard3", ["--split", "25", "--max-file-bytes", "20000"], "Qalder_Notes_Contact_v3.vcf", 25, 20000),
+]
+
+
+def check_split(book, tmp, fmt, options, whole_name, most_cards, most_bytes):
+    """The split files, in their order, hold the unsplit file's cards byte for byte, none
+    lost or twice; each within its limits and read whole by vobject."""
+    import vobject
+    whole, parts = os.path.join(tmp, fmt + "-whole"), os.path.join(tmp, fmt + "-" + "-".join(options))
+    assert convert(fmt, book, whole)[0] == 0
+    status, out, err = convert(fmt, book, parts, *options)
+    assert status == 0 and out.endswith("Conversion Process Completed\n"), (fmt, options, status, err)
+    names = visible(parts)
+    stem = re.escape(os.path.splitext(whole_name)[0])
+    if most_cards == 1:  # a file per contact named as the TXT pages, the lists in a file after them
+        lists = [n for n in names if n.endswith("_lists.vcf")]
+        names = sorted(set(names) - set(lists), key=lambda n: int(re.search(r"_(\d+)\.vcf$", n).group(1))) + lists
+    else:
+        assert all(re.fullmatch(stem + r"_\d+\.vcf", n) for n in names), names
+        names.sort(key=lambda n: int(re.search(r"_(\d+)\.vcf$", n).group(1)))
+        assert names[0] == os.path.splitext(whole_name)[0] + "_1.vcf", names
+    joined = b""
+    for name in names:
+        with open(os.path.join(parts, name), "rb") as f:
+            raw = f.read()
+        cards = list(vobject.readComponents(raw.decode("utf-8")))
+        assert cards and (not most_cards or name.endswith("_lists.vcf") or len(cards) <= most_cards), (name, len(cards))
+        assert not most_bytes or len(raw) <= most_bytes or len(cards) == 1, (name, len(raw))
+        if most_cards and most_cards > 1 and name != names[-1]:  # only the last may be short of N
+            assert len(cards) == most_cards or most_bytes, (name, len(cards))
+        joined += raw
+    with open(os.path.join(whole, whole_name), "rb") as f:
+        assert joined == f.read(), (fmt, options, "the split files are not the unsplit file")
+    assert "shared out over %d files, %s to %s." % (len(names), names[0], names[-1]) in err, err
 
 # A book of 700 KB with markup of every kind between and inside its documents, one of
 # them declaring a namespace, so that counting and show take the full parse.
@@ -106,6 +149,13 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
         assert status == 0 and out.endswith("Conversion Process Completed\n"), (fmt, status, out, err)
         assert err.startswith("Contacts written: %d\n" % CONTACTS), (fmt, err)
         assert written(folder) == CONTACTS, (fmt, written(folder))
+    for row in SPLITS:
+        check_split(book, tmp, *row)
+    for options, message in ((["--split", "0"], "--split takes cards"), (["--split", "x"], "--split's N"),
+                             (["--max-file-bytes", "1k"], "--max-file-bytes takes"),
+                             (["--split", "2"], "are for vcard, vcard3 and vcard4, not csv")):
+        status, out, err = convert("vcard3,csv", book, os.path.join(tmp, "refused"), *options)
+        assert status == 2 and message in err and not os.path.exists(os.path.join(tmp, "refused")), (options, err)
     listed = subprocess.run([CONVERT, "list", book], capture_output=True, text=True)
     assert listed.returncode == 0 and len(listed.stdout.splitlines()) == CONTACTS, (listed.returncode, listed.stderr)
     for n in (1, (CONTACTS + 1) // 2, CONTACTS):
@@ -132,7 +182,7 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
 
     status, out, err = convert("csv,xls", BOOK, tmp)
     assert status == 2 and "unknown format: xls (the formats: pst, csv, vcard, html, txt, vcard3, vcard4, " \
-        "ldif, outlook-csv)" in err, (status, out, err)
+        "ldif, outlook-csv, google-csv)" in err, (status, out, err)
 
     store_folder = os.path.join(tmp, "pst")
     status, out, err = convert("pst", BOOK, store_folder)
@@ -164,6 +214,16 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
     assert early in err and "mismatched tag" in err and ".pst was not written" in err, err
     assert names(folder) == ["earlier.pst"], names(folder)
     assert read(os.path.join(folder, "earlier.pst")) == b"earlier"
+
+    # A split export that fails after two files were filled puts none in place, leaves no
+    # temporary file, and keeps the file of an earlier run at the first one's name.
+    with open(os.path.join(folder, "Qalder_Notes_Contact_v3_1.vcf"), "w") as f:
+        f.write("earlier")
+    for options in (["--split", "1"], ["--split", "cards"]):
+        status, out, err = convert("vcard3", late, folder, *options)
+        assert status == 1 and out == "", (options, status, out, err)
+        assert names(folder) == ["Qalder_Notes_Contact_v3_1.vcf", "earlier.pst"], (options, names(folder))
+    assert read(os.path.join(folder, "Qalder_Notes_Contact_v3_1.vcf")) == b"earlier"
 
 # Two exports into one folder at once: each file is whole and from one of the runs.
 with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:

@@ -16,7 +16,8 @@ client does, and must read back equal to what was sent.
     check_importers.py READER CONVERT DUMP SAMPLE_BOOK [NODE_DIR]
 
 READER: vobject3, eds3, eds4, icaljs3, icaljs4, vcardparser3, vcardparser4, radicale3,
-radicale4, ldif, abook, outlook-csv.
+radicale4, ldif, abook, outlook-csv, google-csv (with a generated book of 6,001 contacts,
+which Google's limit of 3,000 a file shares out over three files).
 Exits 77 (skipped) only where the reader itself is not installed.
 """
 import base64
@@ -38,10 +39,12 @@ import importer_book  # noqa: E402
 
 SKIP = 77
 FILES = {"vcard3": "Qalder_Notes_Contact_v3.vcf", "vcard4": "Qalder_Notes_Contact_v4.vcf",
-         "ldif": "Qalder_Notes_Contact.ldif", "outlook-csv": "Qalder_Notes_Contact_Outlook.csv"}
+         "ldif": "Qalder_Notes_Contact.ldif", "outlook-csv": "Qalder_Notes_Contact_Outlook.csv",
+         "google-csv": "Qalder_Notes_Contact_Google.csv"}
 READERS = {"vobject3": "vcard3", "eds3": "vcard3", "eds4": "vcard4", "icaljs3": "vcard3",
            "icaljs4": "vcard4", "vcardparser3": "vcard3", "vcardparser4": "vcard4", "radicale3": "vcard3",
-           "radicale4": "vcard4", "ldif": "ldif", "abook": "ldif", "outlook-csv": "outlook-csv"}
+           "radicale4": "vcard4", "ldif": "ldif", "abook": "ldif", "outlook-csv": "outlook-csv",
+           "google-csv": "google-csv"}
 HERE = os.path.dirname(os.path.abspath(__file__))
 REAL_BOOK = os.path.join(HERE, "..", "data", "real_book.dxl")
 GROUPS_BOOK = os.path.join(HERE, "..", "data", "groups_book.dxl")
@@ -932,6 +935,58 @@ def check_outlook_csv(path, model):
     return problems
 
 
+GOOGLE_LIMIT = 3000
+
+
+def google_files(folder):
+    """The Google CSV files of an export in their order: _Google.csv, _Google_2.csv, ..."""
+    names = [n for n in os.listdir(folder) if re.fullmatch(r"Qalder_Notes_Contact_Google(_\d+)?\.csv", n)]
+    return [os.path.join(folder, n) for n in sorted(names, key=lambda n: int(re.sub(r"\D", "", n) or 1))]
+
+
+def check_google_csv(folder, model):
+    """Every file starts with Google's header, holds at most 3,000 records (all but the last
+    full), and the records in order are the model's contacts: each field as the rules put
+    it where Google has a column, and every value of the contact somewhere in the record."""
+    csv.field_size_limit(sys.maxsize)
+    problems, records, header = [], [], None
+    paths = google_files(folder)
+    want_files = max(1, -(-len(model) // GOOGLE_LIMIT))
+    if len(paths) != want_files:
+        problems.append(f"{len(paths)} files for {len(model)} contacts, not {want_files}")
+    for n, path in enumerate(paths, 1):
+        with open(path, "rb") as f:
+            raw = f.read()
+        if raw.startswith(b"\xef\xbb\xbf") or not raw.endswith(b'"\r\n'):
+            problems.append(f"{path}: a byte order mark, or not ended by a quoted field and CR LF")
+        rows = list(csv.reader(io.StringIO(raw.decode("utf-8"), newline="")))
+        header = header or rows[0]
+        if rows[0] != header or not {"First Name", "Last Name", "Labels", "Notes", "E-mail 1 - Label",
+                                     "E-mail 1 - Value", "Phone 1 - Value", "Address 1 - Formatted",
+                                     "Organization Name", "Relation 1 - Value"} <= set(rows[0]):
+            problems.append(f"{path}: header {rows[0][:4]!r}... lacks Google's columns")
+        if len(rows) - 1 != (GOOGLE_LIMIT if n < len(paths) else len(model) - GOOGLE_LIMIT * (n - 1)):
+            problems.append(f"{path}: {len(rows) - 1} records")
+        records += rows[1:]
+    if len(records) != len(model):
+        return problems + [f"{len(records)} records read, the model has {len(model)} contacts"]
+    for i, (record, contact) in enumerate(zip(records, model), 1):
+        got = dict(zip(header, record))
+        if len(record) != len(header):
+            problems.append(f"record {i}: {len(record)} fields")
+            continue
+        labels = [label for label in got["Labels"].split(" ::: ") if label]
+        emails = [got[f"E-mail {k} - Value"] for k in range(1, 5) if got[f"E-mail {k} - Value"]]
+        for what, read, want in (("Labels", labels, [c for c in contact["categories"] if " ::: " not in c]),
+                                 ("e-mail", emails, addresses(contact)[:4]),
+                                 ("Last Name", got["Last Name"], contact["name"]["family"]),
+                                 ("Organization Name", got["Organization Name"], contact["organization"])):
+            if read != want:
+                problems.append(f"record {i}: {what}: read {read!r}, the model says {want!r}")
+        problems += lost_values(f"record {i}", contact, record)
+    return problems
+
+
 # ---------------------------------------------------------------- main
 
 def replicas_book(path, folder):
@@ -974,7 +1029,11 @@ def main():
         importer_book.write_book(edge)
         replicas = os.path.join(tmp, "replicas.dxl")
         replicas_book(replicas, tmp)
-        for book in (sample, edge, REAL_BOOK, GROUPS_BOOK, replicas, MEDIA_BOOK, LONG_TAIL_BOOK):
+        books = [sample, edge, REAL_BOOK, GROUPS_BOOK, replicas, MEDIA_BOOK, LONG_TAIL_BOOK]
+        if fmt == "google-csv":
+            books.append(os.path.join(tmp, "large.dxl"))
+            subprocess.run([sys.executable, GENERATOR, str(2 * GOOGLE_LIMIT + 1), books[-1]], check=True)
+        for book in books:
             name = os.path.basename(book)
             out = os.path.join(tmp, "out-" + name)
             done = subprocess.run([convert, "export", fmt, book, out], capture_output=True, text=True)
@@ -984,6 +1043,11 @@ def main():
             model = json.loads(subprocess.run([dump, book], capture_output=True, text=True, check=True).stdout)
             groups = resolved_groups(convert, book) if fmt in ("vcard3", "vcard4", "ldif") else []
             path = os.path.join(out, FILES[fmt])
+            if fmt == "google-csv":
+                found = check_google_csv(out, model)
+                problems += [f"{name}: {p}" for p in found]
+                print(f"{name}: {len(model)} contacts read by {reader}, {len(found)} problems")
+                continue
             with open(path, "rb") as f:
                 raw = f.read()
             if fmt.startswith("vcard"):  # (a CSV field keeps the line breaks of its value; LDIF has LF alone)

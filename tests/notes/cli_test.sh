@@ -105,7 +105,7 @@ grep -q "^usage: brenmoor-convert show BOOK N" "$tmp/out" || fail "show -h says:
 expect_status 0 --version
 grep -q "^brenmoor-convert [0-9]" "$tmp/out" || fail "--version says: $(cat "$tmp/out")"
 expect_status 0 --help
-grep -q "^formats: pst, csv, vcard, html, txt, vcard3, vcard4, ldif, outlook-csv$" "$tmp/out" || fail "--help lacks the formats"
+grep -q "^formats: pst, csv, vcard, html, txt, vcard3, vcard4, ldif, outlook-csv, google-csv$" "$tmp/out" || fail "--help lacks the formats"
 # Every command's description starts in one column.
 columns=$(sed -n '/^commands:/,/^formats:/p' "$tmp/out" | grep '^  ' | awk '{ match(substr($0, 3), / {2,}[^ ]/); print RSTART + RLENGTH }' | sort -u)
 [ "$(echo "$columns" | wc -l)" -eq 1 ] || fail "--help columns: $columns"

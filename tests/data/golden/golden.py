@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Golden outputs: every file `brenmoor-convert export` writes, in all nine formats,
+"""Golden outputs: every file `brenmoor-convert export` writes, in all ten formats,
 for the sample book and for a generated book, compared byte for byte with the files
 kept beside this script.
 
@@ -39,7 +39,7 @@ from pathlib import Path
 HERE = Path(__file__).resolve().parent
 ROOT = HERE.parents[2]
 
-FORMATS = ["csv", "txt", "html", "vcard", "pst", "vcard3", "vcard4", "ldif", "outlook-csv"]
+FORMATS = ["csv", "txt", "html", "vcard", "pst", "vcard3", "vcard4", "ldif", "outlook-csv", "google-csv"]
 
 ENVIRONMENT = {"BRENMOOR_FIXED_CLOCK": "1700000000", "TZ": "UTC", "LC_ALL": "C", "LANG": "C",
                "QT_QPA_PLATFORM": "offscreen"}
