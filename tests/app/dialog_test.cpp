@@ -212,7 +212,8 @@ private slots:
             QStringLiteral("Save as PST (Outlook 2010,2007,2003,2002,2000,97)"), QStringLiteral("Save as CSV"),
             QStringLiteral("Save as vCard (.vcf)"), QStringLiteral("Save as HTML"),
             QStringLiteral("Save as TXT format"), QStringLiteral("Save as vCard 3.0"), QStringLiteral("Save as vCard 4.0"),
-            QStringLiteral("Save as LDIF (Thunderbird)"), QStringLiteral("Save as Outlook CSV")};
+            QStringLiteral("Save as LDIF (Thunderbird)"), QStringLiteral("Save as Outlook CSV"),
+            QStringLiteral("Save as Google CSV")};
         QCOMPARE(int(brenmoor::app::saveDialogFormats().size()), texts.size());
         const QImage shown = dialog_->grab().toImage();
         const QColor white = QColor::fromRgb(brenmoor::app::kPanelColour);
@@ -267,13 +268,14 @@ private slots:
     {
         QStringList order;
         QWidget* widget = dialog_->findChild<QWidget*>(QStringLiteral("ScopeAll"));
-        while (order.size() < 14) {
+        const int formats = int(brenmoor::app::saveDialogFormats().size());
+        while (order.size() < 3 + formats + 2) {
             if (widget->focusPolicy() & Qt::TabFocus && widget->isVisible())
                 order << widget->objectName();
             widget = widget->nextInFocusChain();
         }
         QStringList expected{"ScopeAll", "ScopeSelected", "ScopeShown"};
-        for (int i = 0; i < 9; ++i)
+        for (int i = 0; i < formats; ++i)
             expected << QStringLiteral("Option1_%1").arg(i);
         expected << "OKButton" << "CancelButton";
         QCOMPARE(order, expected);

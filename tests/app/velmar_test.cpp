@@ -752,11 +752,11 @@ private slots:
             QStringList members;
         } lists[] = {
             {"Project Falcon",
-             {"Jane Doe <jane.doe@acme.example>", "Ann Lee <ann@work.example>", "Falcon Partners (mailing list)"}},
-            // A contact named by another of its addresses stands by its name and first address.
+             {"Jane Doe <jane.doe@acme.example>", "Ann Lee <ann.lee@lee.example>", "Falcon Partners (mailing list)"}},
+            // A contact named by another of its addresses stands by its name and that address.
             {"Falcon Partners",
              {"Sales Desk <sales@partner.example>", "Jim Bo/Works/Acme (no Internet address)",
-              "Sam Poe <sam@poe.example>", "Project Falcon (mailing list)"}},
+              "Sam Poe <sam.at.home@poe.example>", "Project Falcon (mailing list)"}},
             {"Readers", {"Ann Lee <ann@work.example>", "Sam Poe <sam@poe.example>"}},
         };
         auto* members = control<QListWidget>("MemberList");
