@@ -64,7 +64,15 @@ std::optional<std::vector<Bytes>> subnodeLeaves(const NodeFrame& frame, std::uin
 
 bool isHeap(const NodeFrame& frame)
 {
-    return !frame.pages.empty() && frame.pages[0].size() >= 12 && frame.pages[0][2] == 0xEC;
+    // A node's raw data (a table's row matrix, whose rows start with item NIDs) may hold
+    // 0xEC at the signature's place by chance: a heap also names a known client and has
+    // its page map inside the page.
+    if (frame.pages.empty() || frame.pages[0].size() < 12) return false;
+    const Bytes& page = frame.pages[0];
+    static constexpr std::uint8_t kClients[] = {0x6C, 0x7C, 0x8C, 0x9C, 0xA5, 0xAC, 0xB5, 0xBC, 0xCC};
+    const std::size_t pageMap = std::size_t(page[0]) | std::size_t(page[1]) << 8;
+    return page[2] == 0xEC && std::find(std::begin(kClients), std::end(kClients), page[3]) != std::end(kClients) &&
+           pageMap + 4 <= page.size();
 }
 
 Heap::Heap(const NodeFrame& frame, const std::string& context, Findings& findings)
