@@ -30,6 +30,29 @@ bool holdsValue(const notes::ItemValue& value) {
 // The names of files, the first few of them where there are many.
 constexpr std::size_t kFileNamesShown = 10;
 
+// The attached files left out, each kind with its line of the summary (translate's
+// literals stay where lupdate finds them).
+using FilesLeftOut = RunSummary::FilesLeftOut;
+constexpr std::pair<FilesLeftOut RunSummary::*, std::string (*)()> kFilesLeftOut[] = {
+    {&RunSummary::compressed,
+     [] {
+         return translate("brenmoor::exporting", "Attachments the book holds compressed, not written: %1. Export the "
+                                                 "book again with the DXL exporter's UncompressAttachments option set.");
+     }},
+    {&RunSummary::damaged,
+     [] {
+         return translate("brenmoor::exporting",
+                          "Attachments whose data is damaged in the book, not written: %1. Export the book again.");
+     }},
+    {&RunSummary::idFiles,
+     [] { return translate("brenmoor::exporting", "Notes ID files, never written as they hold private keys: %1"); }},
+    {&RunSummary::bitmaps,
+     [] {
+         return translate("brenmoor::exporting", "Pictures the book holds as Notes bitmaps, not written: %1. Export the "
+                                                 "book again with the DXL exporter's ConvertNotesBitmapsToGIF option set.");
+     }},
+};
+
 // "2 photos, 5 attachments", each part only where there are any; "" where none.
 std::string filesText(const RunSummary& summary, FileUse use) {
     const std::int64_t photos = summary.photos[std::size_t(use)];
@@ -149,25 +172,10 @@ std::string notWrittenText(const RunSummary& summary) {
         text += line(translate("brenmoor::exporting",
                                "Photos and attachments this format has no place for, not written: %1"),
                      dropped);
-    if (summary.compressedCount > 0)
-        text += line(translate("brenmoor::exporting",
-                               "Attachments the book holds compressed, not written: %1. Export the book again with "
-                               "the DXL exporter's UncompressAttachments option set."),
-                     namesText(summary.compressedFiles, summary.compressedCount));
-    if (summary.damagedCount > 0)
-        text += line(translate("brenmoor::exporting",
-                               "Attachments whose data is damaged in the book, not written: %1. Export the book "
-                               "again."),
-                     namesText(summary.damagedFiles, summary.damagedCount));
-    if (summary.idFileCount > 0)
-        text += line(translate("brenmoor::exporting",
-                               "Notes ID files, never written as they hold private keys: %1"),
-                     namesText(summary.idFiles, summary.idFileCount));
-    if (summary.bitmapCount > 0)
-        text += line(translate("brenmoor::exporting",
-                               "Pictures the book holds as Notes bitmaps, not written: %1. Export the book again "
-                               "with the DXL exporter's ConvertNotesBitmapsToGIF option set."),
-                     namesText(summary.bitmapFiles, summary.bitmapCount));
+    for (const auto& [files, message] : kFilesLeftOut)
+        if ((summary.*files).count > 0)
+            text += line(message(),
+                         namesText((summary.*files).names, (summary.*files).count));
     return text;
 }
 
@@ -207,7 +215,7 @@ void ItemTally::lookAtFiles(const notes::ContactDocument& doc) {
     std::vector<contact::Attachment> attachments;
     std::vector<std::string> idFiles;
     contact::readFiles(doc, photo, attachments, idFiles);
-    for (const std::string& name : idFiles) pendingFiles_.idFiles.push_back(name + " (" + contactName(doc) + ")");
+    for (const std::string& name : idFiles) pendingFiles_.idFiles.names.push_back(name + " (" + contactName(doc) + ")");
     if (photo) {
         const bool named = media_.jpegPhotoOnly && photo->image != contact::ImageKind::Jpeg;
         ++pendingFiles_.photos[std::size_t(named ? FileUse::Named : media_.photo)];
@@ -218,24 +226,17 @@ void ItemTally::lookAtFiles(const notes::ContactDocument& doc) {
             continue;
         }
         using State = notes::AttachedFile::State;
-        (file.file.state == State::Compressed    ? pendingFiles_.compressedFiles
-         : file.file.state == State::NotesBitmap ? pendingFiles_.bitmapFiles
-                                                 : pendingFiles_.damagedFiles)
-            .push_back(file.name() + " (" + contactName(doc) + ")");
+        (file.file.state == State::Compressed    ? pendingFiles_.compressed
+         : file.file.state == State::NotesBitmap ? pendingFiles_.bitmaps
+                                                 : pendingFiles_.damaged)
+            .names.push_back(file.name() + " (" + contactName(doc) + ")");
     }
 }
 
 void ItemTally::countFiles(RunSummary& summary) const {
     summary.photos = files_.photos;
     summary.attachments = files_.attachments;
-    summary.compressedCount = files_.compressedCount;
-    summary.compressedFiles = files_.compressedFiles;
-    summary.damagedCount = files_.damagedCount;
-    summary.damagedFiles = files_.damagedFiles;
-    summary.idFileCount = files_.idFileCount;
-    summary.idFiles = files_.idFiles;
-    summary.bitmapCount = files_.bitmapCount;
-    summary.bitmapFiles = files_.bitmapFiles;
+    for (const auto& kind : kFilesLeftOut) summary.*kind.first = files_.*kind.first;
 }
 
 void ItemTally::written() {
@@ -244,16 +245,12 @@ void ItemTally::written() {
         files_.attachments[i] += pendingFiles_.attachments[i];
     }
     // A large book's names are kept only as far as the summary shows them.
-    files_.compressedCount += std::int64_t(pendingFiles_.compressedFiles.size());
-    files_.damagedCount += std::int64_t(pendingFiles_.damagedFiles.size());
-    files_.idFileCount += std::int64_t(pendingFiles_.idFiles.size());
-    files_.bitmapCount += std::int64_t(pendingFiles_.bitmapFiles.size());
-    for (auto [from, to] : {std::pair(&pendingFiles_.compressedFiles, &files_.compressedFiles),
-                            std::pair(&pendingFiles_.damagedFiles, &files_.damagedFiles),
-                            std::pair(&pendingFiles_.idFiles, &files_.idFiles),
-                            std::pair(&pendingFiles_.bitmapFiles, &files_.bitmapFiles)})
-        for (std::string& name : *from)
-            if (to->size() < kFileNamesShown) to->push_back(std::move(name));
+    for (const auto& kind : kFilesLeftOut) {
+        FilesLeftOut &from = pendingFiles_.*kind.first, &to = files_.*kind.first;
+        to.count += std::int64_t(from.names.size());
+        for (std::string& name : from.names)
+            if (to.names.size() < kFileNamesShown) to.names.push_back(std::move(name));
+    }
     pendingFiles_ = RunSummary{};
     for (Counter* counter : {&notCarried_, &unreadable_}) {
         // A contact counts once for an item, however often it spells it.

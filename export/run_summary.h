@@ -49,21 +49,20 @@ struct RunSummary {
     // first few names ("minutes.doc (Lee Marsh)").
     std::array<std::int64_t, 3> photos{};
     std::array<std::int64_t, 3> attachments{};
-    std::int64_t compressedCount = 0;
-    std::vector<std::string> compressedFiles;
-    std::int64_t damagedCount = 0;
-    std::vector<std::string> damagedFiles;
-    // The Notes ID files left out, as they hold private keys: their number and first names.
-    std::int64_t idFileCount = 0;
-    std::vector<std::string> idFiles;
-    std::int64_t bitmapCount = 0; // pictures in Notes' own bitmap format
-    std::vector<std::string> bitmapFiles;
+    struct FilesLeftOut {
+        std::int64_t count = 0;
+        std::vector<std::string> names; // the first few
+    };
+    FilesLeftOut compressed;
+    FilesLeftOut damaged;
+    FilesLeftOut idFiles; // Notes ID files, left out as they hold private keys
+    FilesLeftOut bitmaps; // pictures in Notes' own bitmap format
 };
 
 // Whether some attached files could not be written, as the book holds them compressed
 // or damaged: the export is then not complete (the command line's status 3).
 inline bool someFilesNotWritten(const RunSummary& summary) {
-    return summary.compressedCount + summary.damagedCount > 0;
+    return summary.compressed.count + summary.damaged.count > 0;
 }
 
 // "1 contact", "25 contacts", in the installed translation's language.
