@@ -653,27 +653,26 @@ int runBatch(const BatchRequest& request, std::ostream& out, std::ostream& err) 
         return kFailed;
     }
 
-    // What the earlier report says is done (its last row for a book, format and pick),
-    // and the rows of books this run leaves alone.
+    // The rows of books this run leaves alone (the last row for a book, format and pick),
+    // and, with --skip-done, what the earlier report says is done.
     std::map<DoneKey, ReportRow> done;
     std::vector<ReportRow> kept;
-    if (request.skipDone) {
-        std::set<DoneKey> asked;
-        for (const BatchBook& book : request.books)
-            for (const OutputFormat* format : request.formats)
-                asked.insert({book.path, std::string(format->word), selectionText(request)});
-        std::map<DoneKey, std::size_t> keptAt;
-        for (ReportRow& row : earlier) {
-            const DoneKey key = doneKey(row);
-            if (asked.count(key)) {
-                if (row.converted()) done[key] = row;
-                else done.erase(key);
-            } else if (auto at = keptAt.find(key); at != keptAt.end()) {
-                kept[at->second] = std::move(row);
-            } else {
-                keptAt[key] = kept.size();
-                kept.push_back(std::move(row));
-            }
+    std::set<DoneKey> asked;
+    for (const BatchBook& book : request.books)
+        for (const OutputFormat* format : request.formats)
+            asked.insert({book.path, std::string(format->word), selectionText(request)});
+    std::map<DoneKey, std::size_t> keptAt;
+    for (ReportRow& row : earlier) {
+        const DoneKey key = doneKey(row);
+        if (asked.count(key)) {
+            if (!request.skipDone) continue;
+            if (row.converted()) done[key] = row;
+            else done.erase(key);
+        } else if (auto at = keptAt.find(key); at != keptAt.end()) {
+            kept[at->second] = std::move(row);
+        } else {
+            keptAt[key] = kept.size();
+            kept.push_back(std::move(row));
         }
     }
 

@@ -532,6 +532,10 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
                 assert [r["First Name"] for r in csv.DictReader(f)] == [d + str(i) for i in range(3)], (run, book)
     assert "2 done before" in out and sorted(visible(folder)) == sorted(
         [book_folder(b) for b in same] + ["brenmoor-report.csv"]), (out, visible(folder))
+    # A run over part of the list, without --skip-done too, keeps the other books' rows.
+    status, out, err = convert("csv", same[0], folder)
+    rows = report_rows(os.path.join(folder, "brenmoor-report.csv"))
+    assert status == 0 and sorted(r["book"] for r in rows) == sorted(same), (status, err, rows)
 
     # Hostile places: each case a book list (or the report's place) and what the run says.
     os.mkfifo(os.path.join(tmp, "fifo.dxl"))
