@@ -454,11 +454,12 @@ void Velmar::buildMenus() {
     });
 
     // Every caption an access key: the menu titles and the buttons share Alt, each
-    // menu's items have their own.
+    // menu's items have their own. The choices of contacts bring theirs, so they are
+    // worded first and the forms below them take other letters.
+    countsChanged();
     giveMnemonics({file->menuAction(), saveAs->menuAction(), help->menuAction(), browseButton_, scanButton_,
                    saveButton_, exitButton_, cancelButton_});
     for (QMenu* menu : {file, saveAs, help}) giveMnemonics(menu->actions());
-    countsChanged();
 
     connect(openAction_, &QAction::triggered, this, &Velmar::Open_Click);
     connect(scanAction_, &QAction::triggered, this, &Velmar::scan_Click);

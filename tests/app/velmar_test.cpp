@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QMenu>
+#include <QSet>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -149,6 +150,19 @@ private slots:
         checkSaveCommandsEnabled(false);
         QCOMPARE(action("Open")->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
         QCOMPARE(action("scan")->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+        // Every item of a menu has an access key of its own.
+        for (QMenu* menu : window->menuBar()->findChildren<QMenu*>()) {
+            QSet<QChar> keys;
+            for (QAction* item : menu->actions()) {
+                if (item->isSeparator()) continue;
+                const QString text = QString(item->text()).remove(QStringLiteral("&&"));
+                const qsizetype at = text.indexOf(QLatin1Char('&'));
+                QVERIFY2(at >= 0 && at + 1 < text.size(), qPrintable(item->text()));
+                const QChar key = text[at + 1].toCaseFolded();
+                QVERIFY2(!keys.contains(key), qPrintable(menu->title() + QStringLiteral(": ") + item->text()));
+                keys.insert(key);
+            }
+        }
         QVERIFY(files()->text().isEmpty());
 
         QCOMPARE(tree()->model()->rowCount(), 1);
