@@ -48,7 +48,7 @@ class DialogTest : public QObject {
     QList<int> checkedOptions()
     {
         QList<int> checked;
-        for (int i = 0; i < 9; ++i)
+        for (int i = 0; i < int(brenmoor::app::saveDialogFormats().size()); ++i)
             if (option(i)->isChecked())
                 checked << i;
         return checked;
@@ -96,7 +96,7 @@ private slots:
     void convertRunsTheChosenFormsCommandThenHides_data()
     {
         QTest::addColumn<int>("index");
-        for (int i = 0; i < 9; ++i)
+        for (int i = 0; i < int(brenmoor::app::saveDialogFormats().size()); ++i)
             QTest::addRow("form %d", i) << i;
     }
     void convertRunsTheChosenFormsCommandThenHides()
