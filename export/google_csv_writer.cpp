@@ -132,6 +132,8 @@ void writeRecord(TextSink& out, const Contact& contact) {
     fields[First] = nameKnownOnlyWhole(contact) ? std::string_view(contact.formattedName) : name.given;
     fields[Middle] = name.middle;
     fields[Last] = name.family;
+    fields[PhoneticFirst] = contact.readingGiven;
+    fields[PhoneticLast] = contact.readingFamily;
     fields[Prefix] = name.prefix;
     fields[Suffix] = name.suffix;
     fields[Nickname] = contact.nickname;
@@ -208,8 +210,7 @@ void writeRecord(TextSink& out, const Contact& contact) {
     } else if (!contact.anniversary.text.empty()) {
         appendNoteLine(extra, "Anniversary", contact.anniversary.text);
     }
-    if (contact.isPrivate) appendNoteLine(extra, "Private", "yes");
-    appendCommonNoteLines(extra, contact, {});
+    appendCommonNoteLines(extra, contact, {.nameReading = true});
     fields[Notes] = PiecedText(contact, extra);
     appendQuotedCsvRecord(out, fields);
 }

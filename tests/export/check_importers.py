@@ -980,7 +980,12 @@ def check_google_csv(folder, model):
         for what, read, want in (("Labels", labels, [c for c in contact["categories"] if " ::: " not in c]),
                                  ("e-mail", emails, addresses(contact)[:4]),
                                  ("Last Name", got["Last Name"], contact["name"]["family"]),
-                                 ("Organization Name", got["Organization Name"], contact["organization"])):
+                                 ("Organization Name", got["Organization Name"], contact["organization"]),
+                                 ("phonetic names", [got["Phonetic First Name"], got["Phonetic Last Name"]],
+                                  [contact["readingGiven"], contact["readingFamily"]]),
+                                 ("private flag", [line for line in got["Notes"].split("\r\n")
+                                                   if line in ("Private contact", "Private: yes")],
+                                  ["Private contact"] if contact["private"] else [])):
             if read != want:
                 problems.append(f"record {i}: {what}: read {read!r}, the model says {want!r}")
         problems += lost_values(f"record {i}", contact, record)
