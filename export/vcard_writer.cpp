@@ -13,7 +13,6 @@
 #include "export/contact_file_name.h"
 #include "export/output_file.h"
 #include "export/split_output.h"
-#include "notes/dxl_datetime.h"
 #include "notes/locale_text.h"
 #include "notes/user_name.h"
 
@@ -96,9 +95,9 @@ std::string_view pieceValue(const notes::ContactDocument& doc, const Piece& piec
     case Reading::DateAlone: {
         const notes::ItemValue* value = doc.find(piece.item);
         if (!value || value->kind != notes::ItemValue::Kind::DateTime) break;
-        const auto parsed = notes::parseDxlDateTime(value->text);
-        if (!parsed || !parsed->hasDate) break;
-        scratch = notes::localeDateText(parsed->year, parsed->month, parsed->day);
+        const auto date = doc.itemDate(piece.item); // a range's is its start's, as in every format
+        if (!date) break;
+        scratch = notes::localeDateText(date->year, date->month, date->day);
         return scratch;
     }
     }

@@ -822,4 +822,17 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
     done = subprocess.run([CONVERT, "attachments", big, out], capture_output=True, text=True, preexec_fn=full_disk)
     assert done.returncode == 1 and "File too large" in done.stderr, done
     assert names(out) == ["Small_1"], names(out)
+# A date range where a date goes (the birthday) gives its start, in vCard 2.1 as in every format.
+with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
+    birthdays = []
+    for n, value in enumerate(["<datetimepair><datetime>20240310</datetime><datetime>20240312</datetime>"
+                               "</datetimepair>", "<datetime>20240310</datetime>"]):
+        book = write_book(os.path.join(tmp, "b%d.dxl" % n), [
+            "<document form='Person'><item name='LastName'><text>Lee</text></item>"
+            "<item name='Birthday'>%s</item></document>\n" % value])
+        status, out, err = convert("vcard", book, os.path.join(tmp, "out%d" % n))
+        assert status == 0, err
+        card = read(os.path.join(tmp, "out%d" % n, "Qalder_Notes_Contact.vcf"))
+        birthdays.append([line for line in card.split(b"\r\n") if line.startswith(b"BDAY")])
+    assert birthdays[0] == birthdays[1] and birthdays[0] != [b"BDAY:"], birthdays
 print("brenmoor-convert export and attachments: statuses, streams, folders and whole files as expected")
