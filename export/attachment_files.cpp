@@ -86,10 +86,9 @@ std::vector<SavedFile> saveAttachedFiles(const notes::ContactDocument& doc, std:
     contact::readFiles(doc, photo, files, idFiles);
     if (photo) files.insert(files.begin(), std::move(*photo));
     // The readable files first, in order; then those that cannot be saved.
-    std::stable_partition(files.begin(), files.end(), [](const contact::Attachment& file) { return file.readable(); });
+    const auto unreadable = std::stable_partition(files.begin(), files.end(),
+                                                  [](const contact::Attachment& file) { return file.readable(); });
     std::vector<SavedFile> saved;
-    const auto unreadable =
-        std::find_if(files.begin(), files.end(), [](const contact::Attachment& file) { return !file.readable(); });
     if (unreadable != files.begin()) {
         const std::string contactFolder = outputPath(folder, contactFolderName(doc, position));
         const bool made = makeFolder(contactFolder);

@@ -279,7 +279,7 @@ ExportRun::Outcome ExportRun::run(const std::function<std::unique_ptr<FormatWrit
         notes::AddressBook book(bookPath);
         std::optional<notes::ContactDocument> current = book.firstDocument();
         writer->open(folder);
-        writer->setBookIdentity(bookIdentity(book.replicaId(), options_.storeIdentity, bookPath));
+        writer->setBookIdentity(bookIdentity(book.replicaId(), storeIdentity_, bookPath));
         // The lists are read as the count finds them, never all documents at once.
         if (writer->writesGroups()) book.handOutGroups([&](const notes::ContactDocument& doc) { groups.add(doc); });
         try {

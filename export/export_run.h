@@ -20,13 +20,6 @@ namespace brenmoor::exporting {
 inline constexpr const char* kNoBookMessage =
     "File Not Selected!\r\n\r\nFirst Select Names.nsf file using Browse button..";
 
-// What a caller may tell a run beyond the book.
-struct ExportOptions {
-    // The mailbox or user the book goes to (from a mapping of books to people), which
-    // names the book where its DXL gives no replica ID; "" for none.
-    std::string storeIdentity;
-};
-
 // The lasting identity of a book, from which the PST store's and its items' identities
 // follow: "replica:" and its replica ID where the DXL gives one (upper case), else
 // "owner:" and the caller's storeIdentity (lower case, trimmed) where there is one, else
@@ -53,14 +46,10 @@ public:
     // Later runs export only the contacts at these 1-based positions of the book (in
     // any order; repeats count once); every contact where empty, as at the start.
     void setSelection(std::vector<std::int64_t> positions);
-    // Later runs take these options.
-    void setOptions(ExportOptions options) { options_ = std::move(options); }
-
     // What the book's owner is known by where a mapping of books to people names it
-    // (a mailbox address or a user name), for a store whose identity should come from
-    // it; "" where nothing is known.
-    void setStoreIdentity(std::string identity) { options_.storeIdentity = std::move(identity); }
-    const std::string& storeIdentity() const { return options_.storeIdentity; }
+    // (a mailbox address or a user name), which names the book where its DXL gives no
+    // replica ID (bookIdentity); "" where nothing is known.
+    void setStoreIdentity(std::string identity) { storeIdentity_ = std::move(identity); }
 
     // The writer's result path (the PST store) of the last completed run, else "".
     const std::string& resultPath() const { return resultPath_; }
@@ -69,7 +58,7 @@ private:
     ExportUi& ui_;
     std::string resultPath_;
     std::vector<std::int64_t> selection_; // ascending, without repeats
-    ExportOptions options_;
+    std::string storeIdentity_;
 };
 
 } // namespace brenmoor::exporting

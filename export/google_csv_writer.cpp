@@ -234,12 +234,6 @@ std::string googleCsvOpening() {
     return std::move(out.text);
 }
 
-std::string googleCsvRecord(const Contact& contact) {
-    StringSink out;
-    writeRecord(out, contact);
-    return std::move(out.text);
-}
-
 std::unique_ptr<FormatWriter> makeGoogleCsvWriter() { return std::make_unique<GoogleCsvWriter>(); }
 
 } // namespace brenmoor::exporting

@@ -21,13 +21,11 @@ inline constexpr std::int64_t kGoogleCsvContactsPerFile = 3000;
 // The header record.
 std::string googleCsvOpening();
 
-// The record of one contact. A name known only as a whole goes into "First Name";
+// A contact's record (as the writer writes it): a name known only as a whole goes into "First Name";
 // categories into "Labels" joined by " ::: " (one holding " ::: " into the note); the
 // preferred e-mail address and phone number have their label marked "* ". What has no
 // column (e-mail addresses, phones, web pages and related people beyond the columns, a
 // birthday that is no date, the office) is added to "Notes" as labelled lines.
-std::string googleCsvRecord(const contact::Contact& contact);
-
 std::unique_ptr<FormatWriter> makeGoogleCsvWriter();
 
 } // namespace brenmoor::exporting

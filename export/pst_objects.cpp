@@ -50,7 +50,7 @@ void writeLists(pst::messaging::Folder& folder, const contact::GroupBook& groups
                 const std::unordered_map<std::int64_t, pst::ndb::Nid>& contacts) {
     // Every list's number first, so that a list can name one written after it; each item
     // is made, filled and saved in turn.
-    std::vector<pst::messaging::Folder::ItemCollection::Reserved> items;
+    std::vector<pst::messaging::ItemIdentity> items;
     items.reserve(groups.lists().size());
     for (std::size_t i = 0; i < groups.lists().size(); ++i)
         items.push_back(folder.Items().reserve(itemIdentity(groups.lists()[i].unid, "list", static_cast<std::int64_t>(i) + 1)));

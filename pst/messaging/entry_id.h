@@ -24,6 +24,12 @@ StoreUid newStoreUid();
 // that order too.
 StoreUid nameBasedGuid(const StoreUid& space, std::string_view name);
 
+// What names an item of a store: its NID and its search key (MessageStore::newItemIdentity).
+struct ItemIdentity {
+    ndb::Nid nid;
+    StoreUid searchKey;
+};
+
 // The UID of a store whose lasting identity is identity (a text that names the same
 // store in every run): nameBasedGuid of it in Brenmoor's namespace of stores.
 StoreUid storeUidFor(std::string_view identity);

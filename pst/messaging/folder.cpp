@@ -52,12 +52,11 @@ ContactItem Folder::ItemCollection::Add(std::string_view messageClass, std::stri
     return Add(messageClass, reserve(identity));
 }
 
-Folder::ItemCollection::Reserved Folder::ItemCollection::reserve(std::string_view identity) {
-    const MessageStore::ItemIdentity made = folder_->store().newItemIdentity(identity);
-    return {made.nid, made.searchKey};
+ItemIdentity Folder::ItemCollection::reserve(std::string_view identity) {
+    return folder_->store().newItemIdentity(identity);
 }
 
-ContactItem Folder::ItemCollection::Add(std::string_view messageClass, const Reserved& reserved) {
+ContactItem Folder::ItemCollection::Add(std::string_view messageClass, const ItemIdentity& reserved) {
     if (messageClass != "IPM.Contact" && messageClass.rfind("IPM.Contact.", 0) != 0 && messageClass != "IPM.DistList")
         throw StoreError("This store holds contacts and distribution lists only, not \"" + std::string(messageClass) +
                          "\".");

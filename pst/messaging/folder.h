@@ -56,12 +56,8 @@ public:
         ContactItem Add(std::string_view messageClass, std::string_view identity = {});
         // The NID and search key of an item to add later by the second Add, for items
         // that name each other (distribution lists) without all being held at once.
-        struct Reserved {
-            ndb::Nid nid;
-            StoreUid searchKey;
-        };
-        Reserved reserve(std::string_view identity = {});
-        ContactItem Add(std::string_view messageClass, const Reserved& reserved);
+        ItemIdentity reserve(std::string_view identity = {});
+        ContactItem Add(std::string_view messageClass, const ItemIdentity& reserved);
         std::int64_t count() const;
 
     private:

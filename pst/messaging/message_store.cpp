@@ -114,7 +114,7 @@ void MessageStore::setIdentity(std::string_view identity) {
     uid_ = storeUidFor(identity);
 }
 
-MessageStore::ItemIdentity MessageStore::newItemIdentity(std::string_view identity) {
+ItemIdentity MessageStore::newItemIdentity(std::string_view identity) {
     if (messageIndexes_.size() >= kDerivedIndexes) throw StoreError("The store holds too many items.");
     ItemIdentity made{};
     std::uint32_t index = 0;

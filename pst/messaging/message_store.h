@@ -66,10 +66,6 @@ public:
     // half of the message NIDs, or where an item of this store holds that NID the next
     // free one after it. A name given again in one store counts with its repeat number.
     // Without an identity: the next free NID in order, and a search key named after it.
-    struct ItemIdentity {
-        ndb::Nid nid;
-        StoreUid searchKey;
-    };
     ItemIdentity newItemIdentity(std::string_view identity);
     NamedPropertyMap& names() { return names_; }
     ndb::NodeDatabaseWriter& nodeDatabase() { return *nodes_; }

@@ -230,7 +230,7 @@ TEST(MessagingStore, ItemIdentitiesFollowFromTheirNamesInAnyOrder) {
     auto identities = [](const std::string& file, const std::vector<int>& order) {
         auto store = MessageStore::create(tempStorePath(file), "Ids");
         store->setIdentity("replica:85257D1100C0FFEE");
-        std::map<int, MessageStore::ItemIdentity> made;
+        std::map<int, ItemIdentity> made;
         for (int n : order) made.emplace(n, store->newItemIdentity("unid:" + std::to_string(n)));
         return std::pair(store->uid(), made);
     };
@@ -238,7 +238,7 @@ TEST(MessagingStore, ItemIdentitiesFollowFromTheirNamesInAnyOrder) {
     for (int n = 0; n < kNames; ++n) all[n] = n;
     const auto [uid, first] = identities("ids1.pst", all);
     // The first choice of a NID: the search key's last four bytes into the lower half.
-    auto firstChoice = [](const MessageStore::ItemIdentity& id) {
+    auto firstChoice = [](const ItemIdentity& id) {
         const std::uint32_t hash = id.searchKey[12] | id.searchKey[13] << 8 | id.searchKey[14] << 16 |
                                    std::uint32_t(id.searchKey[15]) << 24;
         return 0x10001 + hash % (1u << 26);
