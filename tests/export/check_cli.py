@@ -124,15 +124,20 @@ def check_split(book, tmp, fmt, options, whole_name, most_cards, most_bytes):
         names.sort(key=lambda n: int(re.search(r"_(\d+)\.vcf$", n).group(1)))
         assert names[0] == os.path.splitext(whole_name)[0] + "_1.vcf", names
     joined = b""
+    files = []
     for name in names:
         with open(os.path.join(parts, name), "rb") as f:
             raw = f.read()
         cards = list(vobject.readComponents(raw.decode("utf-8")))
         assert cards and (not most_cards or name.endswith("_lists.vcf") or len(cards) <= most_cards), (name, len(cards))
         assert not most_bytes or len(raw) <= most_bytes or len(cards) == 1, (name, len(raw))
-        if most_cards and most_cards > 1 and name != names[-1]:  # only the last may be short of N
-            assert len(cards) == most_cards or most_bytes, (name, len(cards))
+        files.append((name, raw, len(cards)))
         joined += raw
+    # Only the last file may be short of N cards, or one whose next card would pass the bytes.
+    for (name, raw, count), (_, following, _) in zip(files, files[1:]):
+        if most_cards and most_cards > 1:
+            next_card = following[:following.index(b"END:VCARD\r\n") + len(b"END:VCARD\r\n")]
+            assert count == most_cards or (most_bytes and len(raw) + len(next_card) > most_bytes), (name, count)
     with open(os.path.join(whole, whole_name), "rb") as f:
         assert joined == f.read(), (fmt, options, "the split files are not the unsplit file")
     assert "shared out over %d files, %s to %s." % (len(names), names[0], names[-1]) in err, err
