@@ -31,8 +31,10 @@
 #include "cli/batch_report.h"
 #include "cli/commands.h"
 #include "cli/sha256.h"
+#include "contact/contact_from_document.h"
 #include "export/csv_writer.h"
 #include "notes/book_file.h"
+#include "text/text_bytes.h"
 #include "export/export_run.h"
 #include "export/output_file.h"
 
@@ -497,9 +499,10 @@ std::vector<ContactKeys> contactKeysOf(const std::string& path) {
     std::int64_t position = 0;
     for (auto doc = book.firstDocument(); doc; doc = book.nextDocument()) {
         ContactKeys contact{++position, notes::displayName(*doc), doc->noteInfo().unid, {}};
-        for (std::string address : doc->itemTexts(notes::ContactItem::MailAddress)) {
-            for (char& c : address) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            if (address.find('@') != std::string::npos) contact.addresses.push_back(address);
+        // Every Internet address of the contact, as the exports give them, without regard to case.
+        for (std::string address : contact::emailAddresses(*doc)) {
+            for (char& c : address) c = text::lowerAscii(c);
+            contact.addresses.push_back(std::move(address));
         }
         keys.push_back(std::move(contact));
     }

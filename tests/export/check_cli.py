@@ -504,9 +504,9 @@ def unid(n):
     return "<noteinfo unid='%032X'/>" % n
 
 
-def mailed(first, address, note_id):
+def mailed(first, address, note_id, item="MailAddress"):
     return ("<document form='Person'>%s<item name='FirstName'><text>%s</text></item>"
-            "<item name='MailAddress'><text>%s</text></item></document>\n" % (unid(note_id), first, address))
+            "<item name='%s'><text>%s</text></item></document>\n" % (unid(note_id), first, item, address))
 
 
 # A report's rows as two runs of the same books into different folders give them:
@@ -608,7 +608,7 @@ with tempfile.TemporaryDirectory(prefix="brenmoor-cli-") as tmp:
         books.append(write_book(path, [mailed("P%d_%d" % (n, i), "p%d.%d@example.com" % (n, i), 1000 * n + i)
                                        for i in range(3)]))
     write_book(books[0], [mailed("Ann", "ann@example.com", 7), mailed("Bo", "bo@example.com", 8)])
-    write_book(books[1], [mailed("Ann", "other@example.com", 7), mailed("Bob", "BO@example.com", 9)])
+    write_book(books[1], [mailed("Ann", "other@example.com", 7), mailed("Bob", "BO@example.com", 9, "InternetAddress")])
     books[5] = os.path.join(tmp, "missing.dxl")
     with open(books[17], "w") as f:
         f.write("not an address book\n")
