@@ -48,7 +48,9 @@
 #include "app/window_export_ui.h"
 #include "contact/contact_from_document.h"
 #include "contact/group.h"
+#include "export/contact_file_name.h"
 #include "export/export_run.h"
+#include "export/output_file.h"
 #include "export/output_formats.h"
 #include "export/run_summary.h"
 #include "notes/address_book.h"
@@ -1023,11 +1025,13 @@ void Velmar::saveAttachedFile(const contact::Attachment& file) {
     const QString folder = prompts_.chooseFolder(this, tr("Save the attached file in which folder?"),
                                                  remembered(kLastFolderKey));
     if (folder.isEmpty()) return;
-    const QFileInfo named(QDir(folder).filePath(QFileInfo(QString::fromStdString(file.name())).fileName()));
-    QString path = named.filePath();
-    for (int n = 2; QFileInfo::exists(path) || QFileInfo(path).isSymLink(); ++n)
-        path = QDir(folder).filePath(named.completeBaseName() + QStringLiteral(" (%1)").arg(n) +
-                                     (named.suffix().isEmpty() ? QString() : QStringLiteral(".") + named.suffix()));
+    // The name as the attachments command cleans it, "contract (2).pdf" where it is taken.
+    const std::string name = exporting::safeFileName(file.name());
+    std::size_t dot = name.rfind('.');
+    if (dot == std::string::npos || dot == 0) dot = name.size();
+    const std::string where = folder.toStdString();
+    const QString path = QString::fromStdString(exporting::outputPath(
+        where, exporting::firstFreeName(where, name.substr(0, dot), name.substr(dot), exporting::Numbering::Parenthesized)));
     QSaveFile out(path);
     bool written = out.open(QIODevice::WriteOnly);
     if (written)

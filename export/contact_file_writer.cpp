@@ -23,7 +23,10 @@ public:
             contactFileName(doc.itemText(notes::ContactItem::FirstName),
                             doc.itemText(notes::ContactItem::LastName), runningNumber, extension_);
         std::string path = outputPath(folder_, name);
-        if (answer_ && taken(path) && answer_(path) == ExistingFiles::KeepBoth) path = freePath(path);
+        // "Ann_1 (2).txt", "Ann_1 (3).txt", ...: the first name free beside it.
+        if (answer_ && taken(path) && answer_(path) == ExistingFiles::KeepBoth)
+            path = outputPath(folder_, firstFreeName(folder_, name.substr(0, name.size() - extension_.size()),
+                                                     extension_, Numbering::Parenthesized));
         writeWholeFile(path, page_(doc));
     }
     void setExistingFileAnswer(ExistingFileAnswer answer) override { answer_ = std::move(answer); }
@@ -38,15 +41,6 @@ private:
     static bool taken(const std::string& path) {
         std::error_code error;
         return std::filesystem::exists(std::filesystem::symlink_status(path, error));
-    }
-    // "Ann_1 (2).txt", "Ann_1 (3).txt", ...: the first name free beside path.
-    static std::string freePath(const std::string& path) {
-        const std::filesystem::path given(path);
-        for (int n = 2;; ++n) {
-            std::filesystem::path next = given;
-            next.replace_filename(given.stem().string() + " (" + std::to_string(n) + ")" + given.extension().string());
-            if (!taken(next.string())) return next.string();
-        }
     }
 
     std::string extension_;

@@ -209,8 +209,11 @@ std::string temporaryPathFor(const std::string& finalPath) {
     return finalPath.substr(0, nameStart) + "." + name + "." + randomPart() + std::string(kTemporarySuffix);
 }
 
-std::string numberedName(const std::string& stem, std::int64_t n, const std::string& extension) {
-    const std::string tail = (n == 1 ? "" : "_" + std::to_string(n)) + extension;
+std::string numberedName(const std::string& stem, std::int64_t n, const std::string& extension,
+                         Numbering numbering) {
+    const std::string number = std::to_string(n);
+    const std::string tail =
+        (n == 1 ? "" : numbering == Numbering::Underscore ? "_" + number : " (" + number + ")") + extension;
     std::size_t room = kMaxFileNameBytes > tail.size() ? kMaxFileNameBytes - tail.size() : 0;
     if (stem.size() <= room) return stem + tail;
     while (room > 0 && text::continuesCharacter(stem[room])) --room;
@@ -231,11 +234,12 @@ std::string publishUnderFreeName(const std::string& temporaryPath, const std::st
     fail(Step::Save, outputPath(folder, numberedName(stem, first, extension)), EEXIST);
 }
 
-std::string firstFreeName(const std::string& folder, const std::string& stem, const std::string& extension) {
+std::string firstFreeName(const std::string& folder, const std::string& stem, const std::string& extension,
+                          Numbering numbering) {
     struct stat taken;
-    std::string name = numberedName(stem, 1, extension);
+    std::string name = numberedName(stem, 1, extension, numbering);
     for (std::int64_t n = 2; n <= kMostFreeNameAttempts && ::lstat(outputPath(folder, name).c_str(), &taken) == 0; ++n)
-        name = numberedName(stem, n, extension);
+        name = numberedName(stem, n, extension, numbering);
     return name;
 }
 

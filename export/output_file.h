@@ -21,10 +21,15 @@ std::string outputPath(const std::string& folder, std::string_view fileName);
 // folder so that the rename into place never copies. Nothing is created.
 std::string temporaryPathFor(const std::string& finalPath);
 
+// How a name's number is written: "Ann_2.txt", or as desktop programs keep both of two
+// files, "Ann (2).txt".
+enum class Numbering { Underscore, Parenthesized };
+
 // The n-th name publishUnderFreeName tries: stem + extension for 1, else stem + "_n" +
-// extension, the stem cut at a character boundary where the whole would be longer than
-// kMaxFileNameBytes, so that every number fits beside a long name.
-std::string numberedName(const std::string& stem, std::int64_t n, const std::string& extension);
+// extension (or " (n)"), the stem cut at a character boundary where the whole would be
+// longer than kMaxFileNameBytes, so that every number fits beside a long name.
+std::string numberedName(const std::string& stem, std::int64_t n, const std::string& extension,
+                         Numbering numbering = Numbering::Underscore);
 
 // Puts the complete file at temporaryPath in place under a free name in folder: the
 // numberedName of 1, 2, 3, ... It never replaces anything at a name, also not a link; a
@@ -38,7 +43,8 @@ std::string publishUnderFreeName(const std::string& temporaryPath, const std::st
 
 // The first of stem + extension, stem + "_2" + extension, "_3", ... that nothing in folder
 // has (a link counts, even a dangling one), as publishUnderFreeName would choose now.
-std::string firstFreeName(const std::string& folder, const std::string& stem, const std::string& extension);
+std::string firstFreeName(const std::string& folder, const std::string& stem, const std::string& extension,
+                          Numbering numbering = Numbering::Underscore);
 
 // Removes the temporary files an earlier run killed half-way left in folder: only files
 // of the names temporaryPathFor gives, regular, of this user, not empty and not in use
