@@ -90,14 +90,9 @@ QString shown(std::string_view text) {
 // A value's label: the label of the catalogued item's box, in the user's language, for
 // an item the catalogue knows (PersPager, Prev, NameDisplayPref), else its Notes name.
 QString fieldLabel(const std::string& name) {
-    const QString notesName = QString::fromUtf8(name.data(), qsizetype(name.size()));
-    for (std::size_t i = 0; i < notes::kContactItemCount; ++i) {
-        const std::string_view known = notes::kContactItems[i].notesName;
-        if (!kItemPlaces[i].label.empty() &&
-            notesName.compare(QLatin1String(known.data(), qsizetype(known.size())), Qt::CaseInsensitive) == 0)
-            return shown(kItemPlaces[i].label);
-    }
-    return notesName;
+    if (const auto item = notes::catalogueItem(name); item && !place(*item).label.empty())
+        return shown(place(*item).label);
+    return QString::fromUtf8(name.data(), qsizetype(name.size()));
 }
 
 // Frames and labels beyond those the window names itself are numbered in creation order,
@@ -280,11 +275,9 @@ void ContactDetailView::setBoxText(std::size_t index, const QString& text) {
 void ContactDetailView::showContact(const notes::ContactDocument& contact) {
     for (std::size_t i = 0; i < kItemPlaces.size(); ++i)
         setBoxText(i, QString::fromStdString(contact.itemText(kItemPlaces[i].item)));
-    showModel(contact);
-    std::optional<contact::Attachment> photo;
-    std::vector<contact::Attachment> others;
-    contact::readFiles(contact, photo, others);
-    emit photoChanged(photo ? photoPixmap(*photo) : QPixmap());
+    const contact::Contact model = contact::contactFromDocument(contact, 0);
+    showModel(model);
+    emit photoChanged(model.photo ? photoPixmap(*model.photo) : QPixmap());
 }
 
 namespace {
@@ -338,8 +331,7 @@ void ContactDetailView::clearFiles() {
     files_->hide();
 }
 
-void ContactDetailView::showModel(const notes::ContactDocument& doc) {
-    const contact::Contact model = contact::contactFromDocument(doc, 0);
+void ContactDetailView::showModel(const contact::Contact& model) {
     const auto utf8 = [](const std::string& text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); };
     // The Email box shows the first Internet address where the book has no Notes one.
     const auto email = static_cast<std::size_t>(notes::ContactItem::MailAddress);

@@ -49,7 +49,7 @@ private:
     void setBoxText(std::size_t index, const QString& text);
     // What the boxes of single items leave out: every address, number, web page and
     // person of the contact model (Advanced, "More"), the attached files (Briefcase).
-    void showModel(const notes::ContactDocument& contact);
+    void showModel(const contact::Contact& model);
     void clearFiles();
 
     std::array<QLineEdit*, notes::kContactItemCount> lines_{};
