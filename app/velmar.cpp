@@ -196,7 +196,9 @@ void runScan(const std::shared_ptr<Velmar::ScanJob>& job) {
         // made only where the book has lists.
         if (!contact::GroupBook(book.groupDocuments()).empty() && !job->stop) {
             notes::AddressBook whole(job->path.toStdString());
-            job->groups = contact::readGroups(whole);
+            job->groups = contact::readGroups(whole, [&] {
+                if (job->stop) throw ScanStopped{};
+            });
         }
     } catch (const ScanStopped&) {
         job->stopped = true;

@@ -296,7 +296,7 @@ std::vector<bool> GroupBook::holding(std::vector<bool> marked) const {
     return marked;
 }
 
-GroupBook readGroups(notes::AddressBook& book) {
+GroupBook readGroups(notes::AddressBook& book, const std::function<void()>& eachDocument) {
     GroupBook groups;
     book.handOutGroups([&](const notes::ContactDocument& doc) { groups.add(doc); });
     try {
@@ -311,6 +311,7 @@ GroupBook readGroups(notes::AddressBook& book) {
     Contact contact;
     std::int64_t position = 0;
     for (auto doc = book.firstDocument(); doc; doc = book.nextDocument()) {
+        if (eachDocument) eachDocument();
         ++position;
         if (groups.empty()) continue;
         readContact(*doc, contact, position);

@@ -23,6 +23,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -189,7 +190,8 @@ std::string ambiguityText(const AmbiguousMember& member);
 
 // The book's groups with every member resolved: the Group documents, then one walk over
 // the contacts (for a program that lists the groups rather than exporting them). Throws
-// notes::NotesError where the book cannot be read.
-GroupBook readGroups(notes::AddressBook& book);
+// notes::NotesError where the book cannot be read. eachDocument, where given, is called
+// before each document of the walk (a caller that may stop throws from it).
+GroupBook readGroups(notes::AddressBook& book, const std::function<void()>& eachDocument = {});
 
 } // namespace brenmoor::contact
