@@ -394,7 +394,7 @@ public:
         if (!text.starts_with(reportHeader()) || !text.ends_with("\n")) {
             writeWhole(rows);
             ::close(fd_);
-            text = openAndRead();
+            openAndRead(); // the new file, locked; its rows are those above
         }
         return rows;
     }
@@ -556,10 +556,7 @@ std::string bookFolderName(const BatchBook& book) {
     std::string stem = fs::path(book.path).filename().stem().string();
     if (stem.empty() || stem == "." || stem == "..") stem = "book";
     // Room for the suffix within a file name's 255 bytes, cut where no UTF-8 sequence is.
-    std::size_t keep = std::min<std::size_t>(stem.size(), 200);
-    while (keep > 0 && keep < stem.size() && (static_cast<unsigned char>(stem[keep]) & 0xC0) == 0x80) --keep;
-    stem.resize(keep);
-    return stem + "-" + textSha256(absolutePath(book.path)).substr(0, 12);
+    return std::string(text::cutBefore(stem, 200)) + "-" + textSha256(absolutePath(book.path)).substr(0, 12);
 }
 
 std::vector<BatchBook> readBookList(const std::string& list) {
